@@ -1,0 +1,40 @@
+# brelvox_library(NAME [DEPS lib...])
+# One library per source folder, built from every .cpp in it. An empty folder gives an
+# interface library so that the layer order can be declared before the code exists.
+function(brelvox_library name)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+        target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}")
+        target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    endif()
+endfunction()
+
+# brelvox_test(FOLDER [DEPS lib...] [LABELS label...])
+# One GoogleTest executable per test folder (tests/FOLDER/*.cpp), its cases discovered by ctest.
+function(brelvox_test folder)
+    cmake_parse_arguments(ARG "" "" "DEPS;LABELS;ENVIRONMENT" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
+    set(target test_${folder})
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+    target_compile_definitions(${target} PRIVATE
+        BRELVOX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        BRELVOX_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    set(props LABELS "${folder};${ARG_LABELS}")
+    if(ARG_ENVIRONMENT)
+        list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
+    gtest_discover_tests(${target}
+        WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ${props})
+endfunction()

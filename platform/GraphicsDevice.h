@@ -1,0 +1,246 @@
+// The graphics device the engine draws with: the Direct3D 9 device's semantics, state values and
+// conventions, behind an interface. Two implementations: OpenGL 3.3 core (GlGraphicsSystem) for play,
+// and a recording device (RecordingGraphicsSystem) that logs every call for tests.
+//
+// Conventions kept behind this interface, whatever the implementation:
+// - clip-space depth runs 0..1, clockwise triangles are front faces, texture (0, 0) is the top-left texel;
+// - render and sampler states are the Direct3D 9 numbers below; everything never set keeps the
+//   Direct3D 9 default (depth test on, depth writes on, depth func less-equal, cull counter-clockwise,
+//   blending off, point min/mag filter, no mip filter, wrap addressing);
+// - vertex-shader float constants are 256 four-float registers that persist across shader changes;
+// - shaders are GLSL sources with `uniform vec4 c[256]` as the registers and attribute locations fixed
+//   by declaration usage (AttributeLocation below);
+// - D3DCOLOR vertex data is a little-endian ARGB word (bytes B, G, R, A), read as normalised bytes.
+//
+// Resources are opaque handles; 0 is "none". Releasing handle 0 does nothing. A handle is valid only
+// on the device that made it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class Window;
+
+// Direct3D 9 result codes the engine looks at.
+constexpr int32_t D3D_OK = 0;
+constexpr int32_t D3DERR_DEVICELOST = static_cast<int32_t>(0x88760868u);
+constexpr int32_t D3DERR_DEVICENOTRESET = static_cast<int32_t>(0x88760869u);
+constexpr int32_t D3DERR_INVALIDCALL = static_cast<int32_t>(0x8876086Cu);
+
+// Render states (D3DRENDERSTATETYPE) and their values.
+constexpr uint32_t D3DRS_ZENABLE = 7;
+constexpr uint32_t D3DRS_ZWRITEENABLE = 14;
+constexpr uint32_t D3DRS_SRCBLEND = 19;
+constexpr uint32_t D3DRS_DESTBLEND = 20;
+constexpr uint32_t D3DRS_CULLMODE = 22;
+constexpr uint32_t D3DRS_ZFUNC = 23;
+constexpr uint32_t D3DRS_ALPHABLENDENABLE = 27;
+
+constexpr uint32_t D3DBLEND_ZERO = 1;
+constexpr uint32_t D3DBLEND_ONE = 2;
+constexpr uint32_t D3DBLEND_SRCALPHA = 5;
+constexpr uint32_t D3DBLEND_INVSRCALPHA = 6;
+
+constexpr uint32_t D3DCULL_NONE = 1;
+constexpr uint32_t D3DCULL_CW = 2;
+constexpr uint32_t D3DCULL_CCW = 3;
+
+constexpr uint32_t D3DCMP_LESSEQUAL = 4;
+
+// Sampler states (D3DSAMPLERSTATETYPE) and filter values.
+constexpr uint32_t D3DSAMP_ADDRESSU = 1;
+constexpr uint32_t D3DSAMP_ADDRESSV = 2;
+constexpr uint32_t D3DSAMP_MAGFILTER = 5;
+constexpr uint32_t D3DSAMP_MINFILTER = 6;
+constexpr uint32_t D3DSAMP_MIPFILTER = 7;
+constexpr uint32_t D3DSAMP_MAXANISOTROPY = 10;
+
+constexpr uint32_t D3DTEXF_NONE = 0;
+constexpr uint32_t D3DTEXF_POINT = 1;
+constexpr uint32_t D3DTEXF_LINEAR = 2;
+constexpr uint32_t D3DTEXF_ANISOTROPIC = 3;
+
+// Clear flags.
+constexpr uint32_t D3DCLEAR_TARGET = 1;
+constexpr uint32_t D3DCLEAR_ZBUFFER = 2;
+
+// Buffer usage, pools and lock flags.
+constexpr uint32_t D3DUSAGE_WRITEONLY = 0x8;
+constexpr uint32_t D3DUSAGE_DYNAMIC = 0x200;
+constexpr uint32_t D3DPOOL_DEFAULT = 0;
+constexpr uint32_t D3DPOOL_MANAGED = 1;
+constexpr uint32_t D3DLOCK_READONLY = 0x10;
+constexpr uint32_t D3DLOCK_DISCARD = 0x2000;
+
+// Formats.
+constexpr uint32_t D3DFMT_A8R8G8B8 = 21;
+constexpr uint32_t D3DFMT_X8R8G8B8 = 22;
+constexpr uint32_t D3DFMT_D16 = 80;
+constexpr uint32_t D3DFMT_INDEX16 = 101;
+
+// Primitive types, flexible vertex format bits, swap effect, present intervals.
+constexpr uint32_t D3DPT_TRIANGLELIST = 4;
+constexpr uint32_t D3DFVF_XYZ = 0x002;
+constexpr uint32_t D3DFVF_TEX1 = 0x100;
+constexpr uint32_t D3DSWAPEFFECT_DISCARD = 1;
+constexpr uint32_t D3DPRESENT_INTERVAL_ONE = 1;
+constexpr uint32_t D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
+
+// Vertex declaration element types, methods and usages (D3DDECLTYPE, D3DDECLMETHOD, D3DDECLUSAGE).
+constexpr uint8_t D3DDECLTYPE_FLOAT1 = 0;
+constexpr uint8_t D3DDECLTYPE_FLOAT2 = 1;
+constexpr uint8_t D3DDECLTYPE_FLOAT3 = 2;
+constexpr uint8_t D3DDECLTYPE_FLOAT4 = 3;
+constexpr uint8_t D3DDECLTYPE_D3DCOLOR = 4;
+constexpr uint8_t D3DDECLTYPE_UNUSED = 17;
+constexpr uint8_t D3DDECLMETHOD_DEFAULT = 0;
+
+constexpr uint8_t D3DDECLUSAGE_POSITION = 0;
+constexpr uint8_t D3DDECLUSAGE_BLENDWEIGHT = 1;
+constexpr uint8_t D3DDECLUSAGE_BLENDINDICES = 2;
+constexpr uint8_t D3DDECLUSAGE_NORMAL = 3;
+constexpr uint8_t D3DDECLUSAGE_TEXCOORD = 5;
+constexpr uint8_t D3DDECLUSAGE_TANGENT = 6;
+constexpr uint8_t D3DDECLUSAGE_BINORMAL = 7;
+constexpr uint8_t D3DDECLUSAGE_COLOR = 10;
+
+// D3DVERTEXELEMENT9: 8 bytes, packed.
+#pragma pack(push, 1)
+struct VertexElement {
+    uint16_t Stream;
+    uint16_t Offset;
+    uint8_t Type;
+    uint8_t Method;
+    uint8_t Usage;
+    uint8_t UsageIndex;
+};
+#pragma pack(pop)
+static_assert(sizeof(VertexElement) == 8, "D3DVERTEXELEMENT9 is 8 bytes");
+
+// The end marker of a declaration (D3DDECL_END).
+constexpr VertexElement D3DDECL_END = {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0};
+
+inline bool IsDeclarationEnd(const VertexElement& e) { return e.Stream == 0xFF; }
+
+// The attribute location a GLSL shader declares for a declaration usage and usage index:
+// position 0, normal 1, texcoord 0 and 1 at 2 and 3, blend weights 4, blend indices 0 and 1 at
+// 5 and 6 (the instanced copy number arrives as blend indices 1), colour 7. Other usages: -1.
+int AttributeLocation(uint8_t usage, uint8_t usageIndex);
+
+// D3DPRESENT_PARAMETERS, as far as the engine fills it.
+struct PresentParameters {
+    uint32_t BackBufferWidth = 0;   // 0 in a window: the client size is used
+    uint32_t BackBufferHeight = 0;
+    uint32_t BackBufferFormat = 0;
+    uint32_t SwapEffect = 0;
+    Window* DeviceWindow = nullptr;
+    bool Windowed = false;
+    bool EnableAutoDepthStencil = false;
+    uint32_t AutoDepthStencilFormat = 0;
+    uint32_t FullScreen_RefreshRateInHz = 0;
+    uint32_t PresentationInterval = 0;
+};
+
+// D3DDISPLAYMODE.
+struct DisplayMode {
+    uint32_t Width = 0;
+    uint32_t Height = 0;
+    uint32_t RefreshRate = 0;
+    uint32_t Format = D3DFMT_X8R8G8B8;
+};
+
+using Handle = uint32_t;
+using ShaderHandle = Handle;
+using DeclarationHandle = Handle;
+using BufferHandle = Handle;
+using TextureHandle = Handle;
+
+enum class ShaderStage { Vertex, Pixel };
+
+// An RGBA8 image, top row first (a screenshot of the back buffer).
+struct Image {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Rgba;
+};
+
+// IDirect3DDevice9, as far as the engine uses it.
+class GraphicsDevice {
+public:
+    virtual ~GraphicsDevice() = default;
+
+    // D3D_OK, D3DERR_DEVICELOST or D3DERR_DEVICENOTRESET.
+    virtual int32_t TestCooperativeLevel() = 0;
+    // Re-creates the swap chain; default-pool resources must have been released. D3D_OK on success.
+    virtual int32_t Reset(const PresentParameters& parameters) = 0;
+
+    virtual void Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stencil) = 0;
+    virtual void BeginScene() = 0;
+    virtual void EndScene() = 0;
+    virtual void Present() = 0;
+
+    virtual void SetRenderState(uint32_t state, uint32_t value) = 0;
+    virtual void SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) = 0;
+
+    // Compiles a GLSL source of the given stage. Any text the compiler reports (errors or warnings)
+    // is returned in `messages`; a shader is only created when there is none.
+    virtual ShaderHandle CreateShader(ShaderStage stage, std::string_view source, std::string& messages) = 0;
+    virtual void ReleaseShader(ShaderHandle shader) = 0;
+    virtual void SetVertexShader(ShaderHandle shader) = 0;
+    virtual void SetPixelShader(ShaderHandle shader) = 0;
+    // `count` four-float registers from `data`, starting at register `startRegister` (0..255).
+    virtual void SetVertexShaderConstantF(uint32_t startRegister, const float* data, uint32_t count) = 0;
+
+    // `elements` ends with D3DDECL_END.
+    virtual DeclarationHandle CreateVertexDeclaration(const VertexElement* elements) = 0;
+    virtual void ReleaseVertexDeclaration(DeclarationHandle declaration) = 0;
+    virtual void SetVertexDeclaration(DeclarationHandle declaration) = 0;
+
+    virtual BufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) = 0;
+    virtual BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) = 0;
+    // Vertex and index buffers share one handle space. Lock returns nullptr when the range is outside
+    // the buffer (size 0 means "to the end"). D3DLOCK_DISCARD gives undefined contents; D3DLOCK_READONLY
+    // gives the current contents and Unlock uploads nothing.
+    virtual void* LockBuffer(BufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) = 0;
+    virtual void UnlockBuffer(BufferHandle buffer) = 0;
+    virtual void ReleaseBuffer(BufferHandle buffer) = 0;
+    virtual void SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset, uint32_t stride) = 0;
+    virtual void SetIndices(BufferHandle buffer) = 0;
+
+    // A texture of `levels` mip levels (0: the full chain down to 1 x 1) in D3DFMT_A8R8G8B8.
+    virtual TextureHandle CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                        uint32_t format, uint32_t pool) = 0;
+    virtual uint32_t TextureLevelCount(TextureHandle texture) = 0;
+    // Replaces one level's texels: rows top first, each texel B, G, R, A bytes (A8R8G8B8 in memory).
+    virtual void WriteTextureLevel(TextureHandle texture, uint32_t level, const uint8_t* bgra, uint32_t pitch) = 0;
+    virtual void ReleaseTexture(TextureHandle texture) = 0;
+    virtual void SetTexture(uint32_t stage, TextureHandle texture) = 0;
+
+    virtual void SetFVF(uint32_t fvf) = 0;
+    virtual void DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex, uint32_t minVertexIndex,
+                                      uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) = 0;
+    virtual void DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex, uint32_t numVertices,
+                                        uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
+                                        const void* vertexData, uint32_t vertexStride) = 0;
+
+    // The back buffer as it is now (before Present), top row first.
+    virtual bool ReadBackBuffer(Image& image) = 0;
+};
+
+// IDirect3D9: makes the device for a window.
+class GraphicsSystem {
+public:
+    virtual ~GraphicsSystem() = default;
+    virtual DisplayMode GetAdapterDisplayMode() = 0;
+    // nullptr with a message in `error` when no device can be made.
+    virtual std::unique_ptr<GraphicsDevice> CreateDevice(Window* window, const PresentParameters& parameters,
+                                                         std::string& error) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+// The main window and the desktop around it (SDL2 for play, a headless stand-in for tests).
+// Sizes and positions are in screen pixels; the client area is what the device draws into.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class WindowEventType {
+    Close,        // the close box, or the system asked the program to quit
+    Deactivate,   // the window lost the keyboard focus
+    Activate,     // the window got the focus back
+    Minimize,
+    Restore,      // shown again after a minimise
+};
+
+struct WindowEvent {
+    WindowEventType Type;
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // Bordered window (caption, system menu, minimise box) or borderless full screen.
+    virtual void SetWindowed(bool windowed) = 0;
+    virtual void SetClientSize(int width, int height) = 0;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+    // Outer frame, borders and caption included.
+    virtual int FrameLeft() const = 0;
+    virtual int FrameTop() const = 0;
+    virtual int FrameWidth() const = 0;
+    virtual int FrameHeight() const = 0;
+    virtual void SetFramePosition(int left, int top) = 0;
+    virtual void Show() = 0;
+    virtual void Minimize() = 0;
+    virtual void Maximize() = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+
+    // Appends what happened since the last call; never blocks.
+    virtual void PollEvents(std::vector<WindowEvent>& events) = 0;
+};
+
+// What GetCursorPos, SetCursorPos, GetSystemMetrics and MessageBox give on Windows.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual void GetCursorPosition(int& x, int& y) = 0;
+    virtual void SetCursorPosition(int x, int y) = 0;
+    virtual int ScreenWidth() = 0;
+    virtual int ScreenHeight() = 0;
+    // Hides the system cursor over the program's window; the game draws its own.
+    virtual void HideSystemCursor() = 0;
+    // Shows an error to the player (also printed to stderr). Returns when dismissed.
+    virtual void ShowMessageBox(const std::string& title, const std::string& text) = 0;
+};
+
+}  // namespace platform
