@@ -1,0 +1,31 @@
+// The game's one pseudo-random generator, shared by the whole process (the run time's generator in the
+// original game): a linear congruential generator over a 32-bit seed,
+//     seed := seed * 134775813 + 1  (mod 2^32),
+// and every draw advances the seed once before it is used.
+//
+// Randomize reseeds from a tick source the shell installs (the injectable clock; util knows nothing of
+// the platform layer). Tests fix the seed with SetRandomSeed, or install a tick source of their own.
+// Single-threaded like the rest of the game: no locking.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+// The current seed.
+uint32_t RandomSeed();
+void SetRandomSeed(uint32_t seed);
+
+// An integer in 0 .. n - 1: the high word of the 64-bit product seed * n, after advancing the seed.
+// n <= 0 advances the seed and gives 0.
+int32_t Random(int32_t n);
+
+// A float in [0, 1): seed / 2^32, after advancing the seed.
+float RandomFloat();
+
+// Where Randomize takes its new seed from: milliseconds from the game's clock. Without a source (or
+// with an empty function) Randomize leaves the seed as it is.
+using RandomTickSource = std::function<uint32_t()>;
+void SetRandomizeSource(RandomTickSource ticks);
+
+// Reseeds the generator from the tick source.
+void Randomize();
