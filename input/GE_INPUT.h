@@ -1,0 +1,82 @@
+// Keyboard and mouse state once per frame, over the platform's whole-device snapshots.
+//
+// The shell calls Poll at the start of every frame; everyone else asks questions about that poll.
+// The previous poll is kept, so a key that went up between the two polls can be told from a key that
+// is held: that release edge is the game's one-shot key event (Escape, Enter, Backspace, the layout
+// switch and typed characters all act when the key is let go). Keys are named by a KeyIndex 0..123
+// into a fixed table of DirectInput key codes (see KeyCode). Typed characters are Windows-1251 bytes
+// under one of three layouts, switched by left Ctrl + left Shift.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/InputDevice.h"
+
+// The KeyIndex values the game uses by name.
+enum : int {
+    KEY_ESCAPE = 0,
+    KEY_BACKSPACE = 13,
+    KEY_W = 16,
+    KEY_ENTER = 27,
+    KEY_LEFT_CTRL = 28,
+    KEY_A = 29,
+    KEY_S = 30,
+    KEY_D = 31,
+    KEY_LEFT_SHIFT = 41,
+    KEY_RIGHT_SHIFT = 53,
+    KEY_LEFT_ALT = 55,
+    KEY_RIGHT_ALT = 97,
+};
+
+class TInput {
+public:
+    static constexpr int KeyCount = 124;
+    static constexpr int MouseButtonCount = 4;
+
+    // Keyboard layouts for TypedChar.
+    enum : uint8_t { LayoutEnglish = 0, LayoutUkrainian = 1, LayoutRussian = 2 };
+
+    // The DirectInput key code of a KeyIndex (0 for an index outside 0..123).
+    static uint8_t KeyCode(int keyIndex);
+    // The Windows-1251 byte a key gives under a layout, shifted or not (0: no character).
+    static uint8_t CharOf(uint8_t layout, bool shifted, int keyIndex);
+
+    TInput() = default;
+    ~TInput();
+    TInput(const TInput&) = delete;
+    TInput& operator=(const TInput&) = delete;
+
+    // Takes the device to read from (not owned; it must outlive this object or be released first).
+    // With no device every poll reads nothing: no key or button down, no motion.
+    void Init(platform::InputDevice* device);
+    // Forgets the device; the states stay as they are.
+    void Release();
+
+    // Reads both devices once. A keyboard that cannot be read counts as no key down. A mouse that
+    // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
+    // drift on the last motion while the window is out of focus.
+    void Poll();
+
+    // Out-of-range key indices and buttons are never down and never released.
+    bool KeyDown(int keyIndex) const;
+    bool KeyReleased(int keyIndex) const;    // up in this poll, down in the previous one
+    bool MouseButtonDown(int button) const;  // 0 left, 1 right, 2 middle
+    bool MouseButtonReleased(int button) const;
+    // Relative motion in mickeys since the previous poll.
+    float MouseDeltaX() const { return static_cast<float>(mouse_.DeltaX); }
+    float MouseDeltaY() const { return static_cast<float>(mouse_.DeltaY); }
+
+    // The character of the first key (in KeyIndex order) released in this poll, shifted when either
+    // Shift is down now; 0 when no key was released or that first key carries no character.
+    uint8_t TypedChar() const;
+
+    uint8_t KeyboardLayout = LayoutEnglish;
+
+private:
+    platform::InputDevice* device_ = nullptr;
+    platform::KeyboardSnapshot keys_;
+    platform::KeyboardSnapshot previousKeys_;
+    platform::MouseSnapshot mouse_;
+    platform::MouseSnapshot previousMouse_;
+};
