@@ -1,0 +1,271 @@
+#include "util/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace files {
+
+namespace {
+
+std::string& RootStorage() {
+    static std::string root = ".";
+    return root;
+}
+
+// Game files are small; anything beyond this is not one of ours.
+constexpr off_t kMaxFileSize = off_t(512) * 1024 * 1024;
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> SplitComponents(std::string_view path) {
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : path) {
+        if (c == '\\' || c == '/') {
+            if (!current.empty() && current != ".") {
+                parts.push_back(current);
+            }
+            current.clear();
+        } else {
+            current.push_back(c);
+        }
+    }
+    if (!current.empty() && current != ".") {
+        parts.push_back(current);
+    }
+    return parts;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder == ".") {
+        return name;
+    }
+    if (folder.back() == '/') {
+        return folder + name;
+    }
+    return folder + "/" + name;
+}
+
+bool Exists(const std::string& path, bool* isDirectory = nullptr) {
+    struct stat info;
+    if (stat(path.empty() ? "." : path.c_str(), &info) != 0) {
+        return false;
+    }
+    if (isDirectory != nullptr) {
+        *isDirectory = S_ISDIR(info.st_mode);
+    }
+    return true;
+}
+
+// The entry of `folder` named `name`: an exact match first, else the first case-insensitive match in
+// name order. Empty when there is none.
+std::string FindEntry(const std::string& folder, const std::string& name) {
+    if (name == "..") {
+        return Join(folder, name);
+    }
+    const std::string exact = Join(folder, name);
+    if (Exists(exact)) {
+        return exact;
+    }
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) {
+        return std::string();
+    }
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(dir)) {
+        if (EqualIgnoringCase(entry->d_name, name)) {
+            matches.emplace_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    if (matches.empty()) {
+        return std::string();
+    }
+    std::sort(matches.begin(), matches.end());
+    return Join(folder, matches.front());
+}
+
+std::string StartFolder(std::string_view gamePath) {
+    if (!gamePath.empty() && gamePath.front() == '/') {
+        return "/";
+    }
+    return RootStorage();
+}
+
+// Resolves the folders of `parts` (all of them when `all`, else all but the last).
+bool ResolveFolders(const std::vector<std::string>& parts, std::size_t count, std::string& folder) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string next = FindEntry(folder, parts[i]);
+        bool isDirectory = false;
+        if (next.empty() || !Exists(next, &isDirectory) || !isDirectory) {
+            return false;
+        }
+        folder = next;
+    }
+    return true;
+}
+
+std::string Describe(std::string_view gamePath) {
+    return "\"" + std::string(gamePath) + "\"";
+}
+
+}  // namespace
+
+void SetDataRoot(const std::string& folder) {
+    RootStorage() = folder.empty() ? std::string(".") : folder;
+}
+
+const std::string& DataRoot() {
+    return RootStorage();
+}
+
+std::string Resolve(std::string_view gamePath) {
+    const std::vector<std::string> parts = SplitComponents(gamePath);
+    std::string folder = StartFolder(gamePath);
+    if (parts.empty()) {
+        return Exists(folder) ? folder : std::string();
+    }
+    if (!ResolveFolders(parts, parts.size() - 1, folder)) {
+        return std::string();
+    }
+    return FindEntry(folder, parts.back());
+}
+
+std::string ResolveForWriting(std::string_view gamePath) {
+    const std::vector<std::string> parts = SplitComponents(gamePath);
+    if (parts.empty()) {
+        return std::string();
+    }
+    std::string folder = StartFolder(gamePath);
+    if (!ResolveFolders(parts, parts.size() - 1, folder)) {
+        return std::string();
+    }
+    const std::string existing = FindEntry(folder, parts.back());
+    return existing.empty() ? Join(folder, parts.back()) : existing;
+}
+
+bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error) {
+    const std::string path = Resolve(gamePath);
+    if (path.empty()) {
+        error = Describe(gamePath) + ": file not found";
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = Describe(gamePath) + ": cannot open: " + std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        error = Describe(gamePath) + ": not a regular file";
+        return false;
+    }
+    if (info.st_size > kMaxFileSize) {
+        close(fd);
+        error = Describe(gamePath) + ": file too large";
+        return false;
+    }
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = Describe(gamePath) + ": read error: " + std::strerror(errno);
+            close(fd);
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (data.size() + std::size_t(got) > std::size_t(kMaxFileSize)) {
+            error = Describe(gamePath) + ": file too large";
+            close(fd);
+            return false;
+        }
+        data.append(buffer, std::size_t(got));
+    }
+    close(fd);
+    bytes = std::move(data);
+    return true;
+}
+
+bool WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::string& error) {
+    const std::string target = ResolveForWriting(gamePath);
+    if (target.empty()) {
+        error = Describe(gamePath) + ": folder does not exist";
+        return false;
+    }
+    std::string temporary = target + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = Describe(gamePath) + ": cannot create a temporary file: " + std::strerror(errno);
+        return false;
+    }
+    auto fail = [&](const char* what) {
+        error = Describe(gamePath) + ": " + what + ": " + std::strerror(errno);
+        close(fd);
+        unlink(temporary.c_str());
+        return false;
+    };
+    fchmod(fd, 0644);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = write(fd, bytes.data() + written, bytes.size() - written);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail("write error");
+        }
+        written += std::size_t(put);
+    }
+    if (fsync(fd) != 0) {
+        return fail("cannot flush");
+    }
+    if (close(fd) != 0) {
+        error = Describe(gamePath) + ": cannot close: " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        error = Describe(gamePath) + ": cannot replace: " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace files

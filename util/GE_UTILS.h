@@ -1,0 +1,92 @@
+// Small helpers shared by the readers of the game's text files and by every screen-space drawing call:
+// a whitespace tokenizer and a line reader over bytes in memory, two path splitters, pixel-to-screen
+// conversions, and TListPointer, the pointer list the texture and mesh caches derive from.
+//
+// Text is byte-oriented: 8-bit characters, no encoding conversion.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A text file held in memory with a read position. The tokenizer and the line reader consume from it.
+// It owns its bytes, so a reader built from a file outlives the file handle.
+class TTextSource {
+public:
+    TTextSource() = default;
+    explicit TTextSource(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    // Reads a whole file through the case-insensitive look-up. On failure returns false with an `error`
+    // naming the file and the reason, and the source is left empty.
+    bool LoadFile(std::string_view gamePath, std::string& error);
+
+    bool Eof() const { return position_ >= bytes_.size(); }
+    std::size_t Position() const { return position_; }
+    std::string_view Bytes() const { return bytes_; }
+    // The 1-based line the read position is on (for messages).
+    int Line() const;
+
+    // The next byte, consumed; -1 at the end.
+    int ReadByte() { return Eof() ? -1 : static_cast<unsigned char>(bytes_[position_++]); }
+    // The next byte without consuming it; -1 at the end.
+    int PeekByte() const { return Eof() ? -1 : static_cast<unsigned char>(bytes_[position_]); }
+
+private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+};
+
+// The next token: blanks (TAB, LF, CR, space) are skipped, then bytes are taken up to the next blank,
+// which is consumed and not part of the token. At the end of the text the result is empty.
+std::string ReadToken(TTextSource& source);
+
+// One whole line with its blanks kept. The line ends at CR LF, LF or a lone CR (consumed, not returned)
+// or at the end of the text; at the end the result is empty.
+std::string ReadLine(TTextSource& source);
+
+// Parses a whole token as a decimal 32-bit integer (optional sign, digits only). False for anything
+// else, including an empty token and values out of range.
+bool ParseInteger(std::string_view token, int32_t& value);
+
+// The part after the last "\" or "/" (the whole path when there is none; empty when it ends with one).
+std::string ExtractFileNamePart(std::string_view path);
+// The part up to and including the last "\" or "/"; empty when there is none.
+std::string ExtractDirPart(std::string_view path);
+
+// Reference pixels to the renderer's screen space: x from -1 (left) to 1 (right), y from 1 (top) to -1
+// (bottom). Division in floating point; a zero width or height gives 0 instead of a division by zero.
+float PixelToNdcX(int32_t x, int32_t width);
+float PixelToNdcY(int32_t y, int32_t height);
+float SizeToNdcW(int32_t w, int32_t width);
+float SizeToNdcH(int32_t h, int32_t height);
+
+// A growable list of untyped pointers with swap-with-last removal. It does not own what its pointers
+// point to: subclasses (the caches) free their elements in an overridden Clear before calling the base.
+// The destructor calls the base Clear only (C++ does not dispatch virtually from a destructor), so a
+// subclass that owns its elements calls its own Clear from its own destructor.
+class TListPointer {
+public:
+    static constexpr uint16_t kMaxCount = 65535;
+
+    TListPointer() = default;
+    virtual ~TListPointer() { TListPointer::Clear(); }
+    TListPointer(const TListPointer&) = delete;
+    TListPointer& operator=(const TListPointer&) = delete;
+
+    // Appends p in the last slot. A full list (kMaxCount elements) refuses and returns false.
+    bool Add(void* p);
+    // Removes slot `index`, moving the last element into it (order is not kept). An index past the end
+    // does nothing.
+    void Delete(uint16_t index);
+    // Releases the storage of the elements.
+    virtual void Clear();
+
+    uint16_t Count() const { return static_cast<uint16_t>(items_.size()); }
+    void* Item(uint16_t index) const { return index < items_.size() ? items_[index] : nullptr; }
+    const std::vector<void*>& Items() const { return items_; }
+
+private:
+    std::vector<void*> items_;
+};
