@@ -1,0 +1,176 @@
+#include "util/Files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// Each case works in a fresh folder that becomes the data root.
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/brelvox_files_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        previousRoot_ = files::DataRoot();
+        files::SetDataRoot(root_);
+    }
+    void TearDown() override {
+        files::SetDataRoot(previousRoot_);
+        std::system(("rm -rf '" + root_ + "'").c_str());
+    }
+    void MakeFolder(const std::string& relative) {
+        ASSERT_EQ(mkdir((root_ + "/" + relative).c_str(), 0755), 0);
+    }
+    void MakeFile(const std::string& relative, const std::string& text) {
+        std::ofstream out(root_ + "/" + relative, std::ios::binary);
+        out << text;
+    }
+    std::string Slurp(const std::string& relative) {
+        std::ifstream in(root_ + "/" + relative, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    int CountEntries(const std::string& relative) {
+        const std::string cmd = "ls -A '" + root_ + "/" + relative + "' | wc -l > '" + root_ + "/../count_" +
+                                std::to_string(getpid()) + "'";
+        std::system(cmd.c_str());
+        std::ifstream in(root_ + "/../count_" + std::to_string(getpid()));
+        int n = -1;
+        in >> n;
+        return n;
+    }
+
+    std::string root_;
+    std::string previousRoot_;
+};
+
+}  // namespace
+
+TEST_F(FilesTest, ResolvesMixedCaseAndBothSeparators) {
+    MakeFolder("Data");
+    MakeFolder("Data/Shaders");
+    MakeFile("Data/Shaders/render_quad.vs", "x");
+    EXPECT_EQ(files::Resolve("data\\SHaders\\Render_Quad.VS"), root_ + "/Data/Shaders/render_quad.vs");
+    EXPECT_EQ(files::Resolve("DATA/shaders\\render_quad.vs"), root_ + "/Data/Shaders/render_quad.vs");
+    EXPECT_EQ(files::Resolve("Data//Shaders/./render_quad.vs"), root_ + "/Data/Shaders/render_quad.vs");
+    EXPECT_EQ(files::Resolve("data\\shaders"), root_ + "/Data/Shaders");
+}
+
+TEST_F(FilesTest, MissingComponentGivesEmpty) {
+    MakeFolder("Data");
+    EXPECT_EQ(files::Resolve("Data/Nothing/file.txt"), "");
+    EXPECT_EQ(files::Resolve("Data/file.txt"), "");
+    EXPECT_EQ(files::Resolve("Other/file.txt"), "");
+}
+
+TEST_F(FilesTest, FileInTheMiddleOfAPathIsNotAFolder) {
+    MakeFolder("Data");
+    MakeFile("Data/options.txt", "x");
+    EXPECT_EQ(files::Resolve("Data/options.txt/more"), "");
+    EXPECT_EQ(files::ResolveForWriting("Data/options.txt/more"), "");
+}
+
+TEST_F(FilesTest, ExactMatchWinsOverOtherCase) {
+    MakeFolder("Data");
+    MakeFile("Data/Options.txt", "upper");
+    MakeFile("Data/options.txt", "lower");
+    MakeFile("Data/OPTIONS.TXT", "all");
+    EXPECT_EQ(files::Resolve("Data/options.txt"), root_ + "/Data/options.txt");
+    EXPECT_EQ(files::Resolve("Data/Options.txt"), root_ + "/Data/Options.txt");
+    // No exact match: the first in name order wins ("OPTIONS.TXT" < "Options.txt" < "options.txt").
+    EXPECT_EQ(files::Resolve("Data/oPtions.txt"), root_ + "/Data/OPTIONS.TXT");
+}
+
+TEST_F(FilesTest, ExactMatchWinsPerComponent) {
+    MakeFolder("data");
+    MakeFolder("Data");
+    MakeFile("data/maps.txt", "lower");
+    MakeFile("Data/Maps.txt", "upper");
+    EXPECT_EQ(files::Resolve("data/Maps.txt"), root_ + "/data/maps.txt");
+    EXPECT_EQ(files::Resolve("Data/maps.txt"), root_ + "/Data/Maps.txt");
+}
+
+TEST_F(FilesTest, WriteGoesToExistingFileOfOtherCase) {
+    MakeFolder("Data");
+    MakeFile("Data/options.txt", "old");
+    EXPECT_EQ(files::ResolveForWriting("data\\Options.txt"), root_ + "/Data/options.txt");
+    std::string error;
+    ASSERT_TRUE(files::WriteFileAtomic("data\\Options.txt", "new", error)) << error;
+    EXPECT_EQ(Slurp("Data/options.txt"), "new");
+    EXPECT_EQ(CountEntries("Data"), 1);  // no second file, no temporary left behind
+}
+
+TEST_F(FilesTest, WriteOfNewFileKeepsNameAsWritten) {
+    MakeFolder("Data");
+    EXPECT_EQ(files::ResolveForWriting("DATA/New.txt"), root_ + "/Data/New.txt");
+    std::string error;
+    ASSERT_TRUE(files::WriteFileAtomic("DATA/New.txt", std::string("a\0b", 3), error)) << error;
+    EXPECT_EQ(Slurp("Data/New.txt"), std::string("a\0b", 3));
+}
+
+TEST_F(FilesTest, WriteIntoMissingFolderFails) {
+    std::string error;
+    EXPECT_FALSE(files::WriteFileAtomic("Nowhere/file.txt", "x", error));
+    EXPECT_NE(error.find("Nowhere/file.txt"), std::string::npos) << error;
+}
+
+TEST_F(FilesTest, FailedWriteLeavesOldFileAndNoTemporary) {
+    MakeFolder("Data");
+    MakeFile("Data/keep.txt", "old");
+    // The target is a folder: the final rename cannot replace it.
+    MakeFolder("Data/table.txt");
+    std::string error;
+    EXPECT_FALSE(files::WriteFileAtomic("Data/table.txt", "new", error));
+    EXPECT_NE(error.find("Data/table.txt"), std::string::npos) << error;
+    EXPECT_EQ(CountEntries("Data"), 2);
+    struct stat info;
+    ASSERT_EQ(stat((root_ + "/Data/table.txt").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(Slurp("Data/keep.txt"), "old");
+}
+
+TEST_F(FilesTest, ReplacingAFileIsAtomicAndTheOldContentSurvivesAFailure) {
+    MakeFolder("Data");
+    std::string error;
+    ASSERT_TRUE(files::WriteFileAtomic("Data/r.txt", "first", error)) << error;
+    ASSERT_TRUE(files::WriteFileAtomic("Data/R.TXT", "second", error)) << error;
+    EXPECT_EQ(Slurp("Data/r.txt"), "second");
+    // A file in the way of the folder: the write cannot even start, the file is untouched.
+    EXPECT_FALSE(files::WriteFileAtomic("Data/r.txt/x", "third", error));
+    EXPECT_EQ(Slurp("Data/r.txt"), "second");
+}
+
+TEST_F(FilesTest, ReadWholeFileAndReportMissing) {
+    MakeFolder("Data");
+    MakeFile("Data/Config.txt", std::string("a\r\n\0\xFF", 5));
+    std::string bytes, error;
+    ASSERT_TRUE(files::ReadFile("data\\config.TXT", bytes, error)) << error;
+    EXPECT_EQ(bytes, std::string("a\r\n\0\xFF", 5));
+    EXPECT_FALSE(files::ReadFile("Data/Missing.txt", bytes, error));
+    EXPECT_NE(error.find("Data/Missing.txt"), std::string::npos);
+    EXPECT_NE(error.find("not found"), std::string::npos);
+}
+
+TEST_F(FilesTest, ReadingAFolderIsAnError) {
+    MakeFolder("Data");
+    std::string bytes = "unchanged", error;
+    EXPECT_FALSE(files::ReadFile("Data", bytes, error));
+    EXPECT_EQ(bytes, "unchanged");
+    EXPECT_NE(error.find("Data"), std::string::npos);
+}
+
+TEST_F(FilesTest, AbsolutePathsIgnoreTheRoot) {
+    MakeFolder("Data");
+    MakeFile("Data/Abs.txt", "x");
+    files::SetDataRoot("/nonexistent-root");
+    EXPECT_EQ(files::Resolve(root_ + "/data/abs.txt"), root_ + "/Data/Abs.txt");
+    EXPECT_EQ(files::Resolve("Data/Abs.txt"), "");
+}
