@@ -1,17 +1,12 @@
 #include "input/GE_INPUT.h"
 
+#include "platform/DirectInputKeys.h"
+
 namespace {
 
-// DirectInput key codes in ascending order; the position in this table is the KeyIndex.
-// 0..82: Escape (1) to numpad "." (83); then F11, F12 and the extended keys.
-constexpr std::array<uint8_t, TInput::KeyCount> kKeyCodes = {
-    1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,  18,  19,  20,  21,
-    22,  23,  24,  25,  26,  27,  28,  29,  30,  31,  32,  33,  34,  35,  36,  37,  38,  39,  40,  41,  42,
-    43,  44,  45,  46,  47,  48,  49,  50,  51,  52,  53,  54,  55,  56,  57,  58,  59,  60,  61,  62,  63,
-    64,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,  75,  76,  77,  78,  79,  80,  81,  82,  83,  87,
-    88,  153, 156, 157, 160, 161, 162, 164, 174, 176, 178, 181, 183, 184, 197, 199, 200, 201, 203, 205, 207,
-    208, 209, 210, 211, 219, 220, 221, 222, 223, 227, 229, 230, 231, 232, 233, 234, 235, 236, 237,
-};
+// The game's key table (KeyIndex -> DirectInput code) lives with the key codes.
+constexpr const std::array<uint8_t, TInput::KeyCount>& kKeyCodes = platform::KeyTable;
+static_assert(platform::KeyTableSize == TInput::KeyCount, "one KeyIndex per entry of the key table");
 
 // Characters by layout (English, Ukrainian, Russian) and shift, indexed by KeyIndex, as
 // Windows-1251 bytes; 0 is no character.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/DirectInputKeys.h"
+
 namespace {
 
 // UTF-8 text to Windows-1251 bytes through the C library's converter, so the expected Cyrillic bytes
@@ -84,26 +86,26 @@ TEST(InputKeyTable, CoversTheDirectInputCodesInAscendingOrder) {
     for (int i = 1; i < TInput::KeyCount; ++i) {
         EXPECT_LT(TInput::KeyCode(i - 1), TInput::KeyCode(i)) << "index " << i;
     }
-    EXPECT_EQ(TInput::KeyCode(83), 0x57);   // F11
-    EXPECT_EQ(TInput::KeyCode(95), 0xB5);   // numpad divide
-    EXPECT_EQ(TInput::KeyCode(123), 0xED);  // media select
+    EXPECT_EQ(TInput::KeyCode(83), platform::DIK_F11);
+    EXPECT_EQ(TInput::KeyCode(95), platform::DIK_DIVIDE);
+    EXPECT_EQ(TInput::KeyCode(123), platform::DIK_MEDIASELECT);
     EXPECT_EQ(TInput::KeyCode(124), 0);
     EXPECT_EQ(TInput::KeyCode(-1), 0);
 }
 
 TEST(InputKeyTable, NamedKeysHaveTheirDirectInputCodes) {
-    EXPECT_EQ(TInput::KeyCode(KEY_ESCAPE), 0x01);
-    EXPECT_EQ(TInput::KeyCode(KEY_BACKSPACE), 0x0E);
-    EXPECT_EQ(TInput::KeyCode(KEY_W), 0x11);
-    EXPECT_EQ(TInput::KeyCode(KEY_ENTER), 0x1C);
-    EXPECT_EQ(TInput::KeyCode(KEY_LEFT_CTRL), 0x1D);
-    EXPECT_EQ(TInput::KeyCode(KEY_A), 0x1E);
-    EXPECT_EQ(TInput::KeyCode(KEY_S), 0x1F);
-    EXPECT_EQ(TInput::KeyCode(KEY_D), 0x20);
-    EXPECT_EQ(TInput::KeyCode(KEY_LEFT_SHIFT), 0x2A);
-    EXPECT_EQ(TInput::KeyCode(KEY_RIGHT_SHIFT), 0x36);
-    EXPECT_EQ(TInput::KeyCode(KEY_LEFT_ALT), 0x38);
-    EXPECT_EQ(TInput::KeyCode(KEY_RIGHT_ALT), 0xB8);
+    EXPECT_EQ(TInput::KeyCode(KEY_ESCAPE), platform::DIK_ESCAPE);
+    EXPECT_EQ(TInput::KeyCode(KEY_BACKSPACE), platform::DIK_BACK);
+    EXPECT_EQ(TInput::KeyCode(KEY_W), platform::DIK_W);
+    EXPECT_EQ(TInput::KeyCode(KEY_ENTER), platform::DIK_RETURN);
+    EXPECT_EQ(TInput::KeyCode(KEY_LEFT_CTRL), platform::DIK_LCONTROL);
+    EXPECT_EQ(TInput::KeyCode(KEY_A), platform::DIK_A);
+    EXPECT_EQ(TInput::KeyCode(KEY_S), platform::DIK_S);
+    EXPECT_EQ(TInput::KeyCode(KEY_D), platform::DIK_D);
+    EXPECT_EQ(TInput::KeyCode(KEY_LEFT_SHIFT), platform::DIK_LSHIFT);
+    EXPECT_EQ(TInput::KeyCode(KEY_RIGHT_SHIFT), platform::DIK_RSHIFT);
+    EXPECT_EQ(TInput::KeyCode(KEY_LEFT_ALT), platform::DIK_LMENU);
+    EXPECT_EQ(TInput::KeyCode(KEY_RIGHT_ALT), platform::DIK_RMENU);
 }
 
 TEST_F(InputTest, HeldKeyIsReleasedInExactlyThePollAfterItGoesUp) {
