@@ -1,0 +1,10 @@
+#include "world/GameState.h"
+
+TGameState& GameState() {
+    static TGameState state;
+    return state;
+}
+
+void ResetGameState() {
+    GameState() = TGameState();
+}

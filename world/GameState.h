@@ -1,0 +1,53 @@
+// The game-wide state: the display and language settings, the tuning values of "Data/Config.txt" and
+// the game flow's values that the shell and the world objects share (score, lives, weapon grade, the
+// respawn, freeze, armour and game-over flags, the enemy counters and quotas).
+//
+// One instance, owned here and reached through GameState(). The shell writes the settings and drives
+// the flow; the world objects read and write the shared values. Tests call ResetGameState() between
+// cases. Times are whole milliseconds.
+#pragma once
+
+#include <cstdint>
+
+// Values of TGameState::Language.
+enum : uint8_t { kLanguageUkrainian = 0, kLanguageRussian = 1, kLanguageEnglish = 2 };
+
+struct TGameState {
+    // Display and language (the options file).
+    bool Windowed = true;
+    int32_t ScreenWidth = 800;
+    int32_t ScreenHeight = 600;
+    uint8_t Language = kLanguageUkrainian;
+
+    // Tuning ("Data/Config.txt").
+    int32_t PlayerMaxHealth = 10;     // the player tank's full health
+    int32_t BaseMaxHealth = 20;       // the base's full health
+    int32_t AttackBaseTime = 10000;   // ms an enemy heads for the base
+    int32_t ChasePlayerTime = 10000;  // ms an enemy hunts the player
+    int32_t WanderTime = 5000;        // ms an enemy roams at random
+
+    // Game flow.
+    bool InGame = false;     // a level is running
+    bool Paused = false;     // the running level is paused
+    uint8_t LevelIndex = 0;  // index into the level list
+    int32_t Score = 0;
+    int32_t Lives = 3;
+    uint8_t UpgradeLevel = 0;              // the player's weapon grade, kept between levels
+    bool PlayerRespawnPending = false;     // set by the player tank when it is destroyed
+    bool FirstSpawn = false;               // the next spawn is the level's first and costs no life
+    int32_t BonusTimer = 0;                // ms to the next bonus
+    int32_t EnemySpawnTimer = 0;           // ms to the next enemy spawn
+    uint16_t EnemiesAlive = 0;             // living or spawning enemies
+    bool AllEnemiesSpawned = false;        // the level's last enemy has been taken
+    int32_t EnemyQuota[4] = {0, 0, 0, 0};  // enemies of each kind still to spawn
+    bool FreezeActive = false;             // enemies stand still
+    int32_t FreezeTimeLeft = 0;            // ms of freeze left
+    bool ArmourActive = false;             // the player's armour shield is on
+    bool GameOver = false;                 // the base is destroyed
+};
+
+// The one instance.
+TGameState& GameState();
+
+// Back to the values above (for tests and a fresh start).
+void ResetGameState();
