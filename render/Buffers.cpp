@@ -1,0 +1,97 @@
+#include "render/Buffers.h"
+
+#include <cstring>
+
+#include "util/Log.h"
+
+using namespace platform;
+
+TBufferBase::~TBufferBase() {
+    ReleaseBuffer();
+}
+
+bool TBufferBase::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool) {
+    ReleaseBuffer();
+    Length_ = length;
+    Usage_ = usage;
+    Pool_ = pool;
+    GraphicsDevice* device = DeviceOf(DeviceRef_);
+    if (device == nullptr)
+        return false;
+    Handle_ = Index_ ? device->CreateIndexBuffer(length, usage, D3DFMT_INDEX16, pool)
+                     : device->CreateVertexBuffer(length, usage, 0, pool);
+    return Handle_ != 0;
+}
+
+void TBufferBase::ReleaseHandle() {
+    if (Handle_ != 0) {
+        if (GraphicsDevice* device = DeviceOf(DeviceRef_))
+            device->ReleaseBuffer(Handle_);
+        Handle_ = 0;
+    }
+    LockedData_ = nullptr;
+    LockedSize_ = 0;
+}
+
+void TBufferBase::ReleaseBuffer() {
+    ReleaseHandle();
+    Length_ = 0;
+}
+
+void* TBufferBase::LockBytes(uint32_t offset, uint32_t size, uint32_t flags) {
+    LockedData_ = nullptr;
+    LockedSize_ = 0;
+    GraphicsDevice* device = DeviceOf(DeviceRef_);
+    if (device == nullptr || Handle_ == 0)
+        return nullptr;
+    void* data = device->LockBuffer(Handle_, offset, size, flags);
+    if (data != nullptr) {
+        LockedData_ = static_cast<uint8_t*>(data);
+        LockedSize_ = size != 0 ? size : (offset < Length_ ? Length_ - offset : 0);
+    }
+    return data;
+}
+
+void TBufferBase::Unlock() {
+    if (GraphicsDevice* device = DeviceOf(DeviceRef_); device != nullptr && Handle_ != 0) {
+        device->UnlockBuffer(Handle_);
+    }
+    LockedData_ = nullptr;
+    LockedSize_ = 0;
+}
+
+bool TBufferBase::InsideLock(uint64_t offset, uint64_t size) const {
+    if (LockedData_ == nullptr) {
+        logging::Write("render", Index_ ? "write to an index buffer that is not locked"
+                                        : "write to a vertex buffer that is not locked");
+        return false;
+    }
+    if (offset + size > LockedSize_) {
+        logging::Write("render", std::string("write past the locked range of ") +
+                                     (Index_ ? "an index buffer" : "a vertex buffer") + "; not written");
+        return false;
+    }
+    return true;
+}
+
+void TBufferBase::Write(const void* source, uint32_t offset, uint32_t size) {
+    if (size == 0 || source == nullptr || !InsideLock(offset, size))
+        return;
+    std::memcpy(LockedData_ + offset, source, size);
+}
+
+void TVertexBuffer::WriteStrided(const void* source, uint32_t stride, uint32_t count, uint32_t firstVertex,
+                                 uint32_t elementOffset, uint32_t elementSize) {
+    if (count == 0 || elementSize == 0 || source == nullptr)
+        return;
+    // The last byte written decides whether the whole copy fits.
+    uint64_t first = uint64_t{stride} * firstVertex + elementOffset;
+    uint64_t end = first + uint64_t{stride} * (count - 1) + elementSize;
+    if (!InsideLock(0, end))
+        return;
+    const auto* from = static_cast<const uint8_t*>(source);
+    for (uint32_t e = 0; e < count; ++e) {
+        std::memcpy(LockedData_ + first + uint64_t{stride} * e, from + uint64_t{elementSize} * e,
+                    elementSize);
+    }
+}

@@ -1,0 +1,92 @@
+#include "render/Shaders.h"
+
+#include "util/Files.h"
+#include "util/Log.h"
+
+using namespace platform;
+
+TShader::~TShader() {
+    ReleaseShader();
+}
+
+void TShader::ReleaseShader() {
+    if (Shader_ != 0) {
+        if (GraphicsDevice* device = DeviceOf(DeviceRef_))
+            device->ReleaseShader(Shader_);
+        Shader_ = 0;
+    }
+}
+
+bool TShader::LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName) {
+    ReleaseShader();
+    DeviceRef_ = deviceRef;
+    FileName_ = std::string(fileName);
+    FunctionName_ = std::string(functionName);
+
+    std::string source;
+    std::string error;
+    if (!files::ReadFile(fileName, source, error)) {
+        logging::Write("render", error);
+        return false;
+    }
+    return LoadFromSource(deviceRef, source, fileName);
+}
+
+bool TShader::LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name) {
+    ReleaseShader();
+    DeviceRef_ = deviceRef;
+    GraphicsDevice* device = DeviceOf(deviceRef);
+    if (device == nullptr) {
+        logging::Write("render", std::string(name) + ": no graphics device to compile the shader on");
+        return false;
+    }
+    std::string messages;
+    ShaderHandle handle = device->CreateShader(Stage_, source, messages);
+    if (!messages.empty()) {
+        // Warnings count as failures: the shader stays empty and draws run without this stage.
+        if (handle != 0)
+            device->ReleaseShader(handle);
+        logging::Write("render", std::string(name) + ": shader not compiled:\n" + messages);
+        return false;
+    }
+    if (handle == 0) {
+        logging::Write("render", std::string(name) + ": shader not compiled");
+        return false;
+    }
+    Shader_ = handle;
+    return true;
+}
+
+TPixelShader* TShaderManager::AddPixelShader(std::string_view name, std::string_view fileName,
+                                             std::string_view functionName) {
+    PixelShaders_.push_back(std::make_unique<TPixelShader>());
+    PixelNames_.emplace_back(name);
+    PixelShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName);
+    return PixelShaders_.back().get();
+}
+
+TVertexShader* TShaderManager::AddVertexShader(std::string_view name, std::string_view fileName,
+                                               std::string_view functionName) {
+    VertexShaders_.push_back(std::make_unique<TVertexShader>());
+    VertexNames_.emplace_back(name);
+    VertexShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName);
+    return VertexShaders_.back().get();
+}
+
+TPixelShader* TShaderManager::GetPixelShader(std::string_view name) const {
+    TPixelShader* found = nullptr;
+    for (size_t i = 0; i < PixelNames_.size(); ++i) {
+        if (PixelNames_[i] == name)
+            found = PixelShaders_[i].get();
+    }
+    return found;
+}
+
+TVertexShader* TShaderManager::GetVertexShader(std::string_view name) const {
+    TVertexShader* found = nullptr;
+    for (size_t i = 0; i < VertexNames_.size(); ++i) {
+        if (VertexNames_[i] == name)
+            found = VertexShaders_[i].get();
+    }
+    return found;
+}
