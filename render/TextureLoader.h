@@ -1,0 +1,32 @@
+// Textures from PNG game files: A8R8G8B8, managed pool, usage 0, texel (0, 0) at the top-left.
+//
+// Mesh, HUD and GUI textures get the full mip chain down to 1 x 1, each level a 2 x 2 box filter of the
+// one above (a level of odd size drops the last row or column of the level above). The font's atlas
+// gets one level. The size is the file's own; sizes that are not powers of two are kept.
+//
+// On failure (file missing, not a PNG, no device) the result is 0, "no texture", and a message naming
+// the file is logged and, when asked for, returned in `error`. The caller owns the handle and gives it
+// back with the device's ReleaseTexture.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/GraphicsDevice.h"
+#include "render/RenderDevice.h"
+
+// Full mip chain (what the texture cache loads).
+platform::TextureHandle CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath,
+                                              std::string* error = nullptr);
+// One level (the font's atlas).
+platform::TextureHandle CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
+                                                      std::string* error = nullptr);
+
+// The same from an image already in memory (RGBA8, top row first); `name` is used in messages.
+platform::TextureHandle CreateTextureFromImage(TDeviceRef deviceRef, const platform::Image& image,
+                                               bool fullMipChain, std::string_view name,
+                                               std::string* error = nullptr);
+
+// The mip chain of an image: the image itself first, then each 2 x 2 box-filtered level down to 1 x 1.
+std::vector<platform::Image> BuildMipChain(const platform::Image& top);
