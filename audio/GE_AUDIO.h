@@ -1,0 +1,65 @@
+// The game's sound effects and music over OpenAL. Sounds are loaded whole into buffers at start-up and
+// each plays through a source of its own; both are found by short names ("shoot", "bang", "music"),
+// compared exactly, first match wins. A name that matches nothing makes every call a no-op. Listener
+// and sources all sit at the origin: there is no positional sound.
+//
+// With no OpenAL device the game goes on silently: the player says so once in the log and every call
+// then only keeps its names. A sound file that cannot be read is logged and left silent.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TALBuffer {
+    std::string Name;
+    std::string FileName;
+    uint32_t Buffer = 0;  // OpenAL buffer name, 0 without a device
+};
+
+struct TALSource {
+    std::string Name;
+    uint32_t Source = 0;  // OpenAL source name, 0 without a device
+};
+
+class TAudio {
+public:
+    // Opens the default OpenAL device (or the named one) and makes one context current. The listener
+    // sits at the origin looking down -z with +y up.
+    explicit TAudio(const char* deviceName = nullptr);
+    ~TAudio();
+    TAudio(const TAudio&) = delete;
+    TAudio& operator=(const TAudio&) = delete;
+
+    bool HasDevice() const { return Context != nullptr; }
+
+    // Loads a WAVE file (whatever its extension) under a name. A file already loaded under any name
+    // is not loaded again and the new name is not added. When the file cannot be read the name is
+    // still added with an empty (silent) buffer, the reason is logged, and the result is false.
+    bool LoadSound(const std::string& name, const std::string& fileName);
+    // Adds a source at the origin; a name that already has one is left alone.
+    void CreateSource(const std::string& name);
+    // Sets the named buffer on the named source; nothing when either is missing.
+    void AttachBuffer(const std::string& bufferName, const std::string& sourceName);
+    // Plays from the start, looping when loop is 1. Playing a source that plays restarts it, so one
+    // sound never overlaps itself.
+    void Play(const std::string& name, uint8_t loop);
+    void Pause(const std::string& name);
+    void Stop(const std::string& name);
+    void SetVolume(const std::string& name, float gain);
+
+    // The OpenAL names behind a sound name (0 when there is none), for diagnostics and tests.
+    uint32_t BufferOf(const std::string& name) const;
+    uint32_t SourceOf(const std::string& name) const;
+
+    // The OpenAL device and context (ALCdevice*, ALCcontext*), opaque so that only the audio library
+    // sees the OpenAL headers.
+    void* Device = nullptr;
+    void* Context = nullptr;
+    std::vector<TALBuffer> Buffers;
+    std::vector<TALSource> Sources;
+
+private:
+    const TALBuffer* FindBuffer(const std::string& name) const;
+    const TALSource* FindSource(const std::string& name) const;
+};
