@@ -1,0 +1,225 @@
+#include "gui/GE_FONT.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/TextureLoader.h"
+#include "util/Files.h"
+#include "util/GE_MATH.h"
+#include "util/Log.h"
+
+namespace {
+
+// The vertex layout of TFontVertex in engine usage / type codes.
+constexpr uint8_t kUsagePosition = 0, kUsageTexCoord = 2, kUsageColor = 7;
+constexpr uint8_t kTypeFloat2 = 1, kTypeFloat3 = 2, kTypeColor = 4;
+
+}  // namespace
+
+TMYFont::TMYFont(TRenderD3D9& render)
+    : Render(render),
+      VertexBuffer(render.Device()),
+      IndexBuffer(render.Device()),
+      Declaration(render.Device()) {
+    Declaration.AddElement(kUsagePosition, kTypeFloat3);
+    Declaration.AddElement(kUsageColor, kTypeColor);
+    Declaration.AddElement(kUsageTexCoord, kTypeFloat2);
+    Declaration.EndDeclaration();
+    Declaration.Build();
+    for (int16_t& index : GlyphIndex) {
+        index = -1;
+    }
+}
+
+TMYFont::~TMYFont() {
+    ReleaseTexture();
+}
+
+void TMYFont::ReleaseTexture() {
+    if (FontTexture != 0) {
+        if (platform::GraphicsDevice* device = DeviceOf(Render.Device())) {
+            device->ReleaseTexture(FontTexture);
+        }
+        FontTexture = 0;
+    }
+}
+
+bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFile,
+                           std::string_view pixelShaderFile, std::string_view vertexShaderFile,
+                           std::string& error) {
+    std::string bytes;
+    if (!files::ReadFile(infoFile, bytes, error)) {
+        return false;
+    }
+    TFontInfo info;
+    std::string warning;
+    if (!ParseFontInfo(bytes, infoFile, info, error, warning)) {
+        return false;
+    }
+    if (!warning.empty()) {
+        logging::Write("gui", warning);
+    }
+    SetGlyphs(std::move(info));
+
+    ReleaseTexture();
+    FontTexture = CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error);
+    if (FontTexture == 0) {
+        return false;
+    }
+    VertexShader.LoadFromFile(Render.Device(), vertexShaderFile, "main");
+    PixelShader.LoadFromFile(Render.Device(), pixelShaderFile, "main");
+    return true;
+}
+
+void TMYFont::SetGlyphs(TFontInfo info) {
+    InfoValue1_ = info.InfoValue1;
+    InfoValue2_ = info.InfoValue2;
+    Glyphs = std::move(info.Glyphs);
+    for (int16_t& index : GlyphIndex) {
+        index = -1;
+    }
+    // Later entries overwrite earlier ones: the last glyph of a character wins. The table is capped
+    // so that every index fits.
+    const size_t count = std::min<size_t>(Glyphs.size(), 32767);
+    Glyphs.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        GlyphIndex[Glyphs[i].Char] = static_cast<int16_t>(i);
+    }
+}
+
+const TGlyph* TMYFont::Find(uint8_t c) const {
+    const int16_t index = GlyphIndex[c];
+    return index >= 0 ? &Glyphs[static_cast<size_t>(index)] : nullptr;
+}
+
+float TMYFont::TextWidth(std::string_view text) const {
+    if (Glyphs.empty()) {
+        return 0;
+    }
+    float width = 0;
+    for (const char c : text) {
+        const TGlyph* glyph = Find(static_cast<uint8_t>(c));
+        width += glyph != nullptr ? glyph->Width : Glyphs[0].Width;
+    }
+    return width;
+}
+
+void TMYFont::DrawText(std::string_view text, float x, float y) {
+    if (Glyphs.empty()) {
+        return;
+    }
+    const float lineHeight = Glyphs[0].Height;
+    const float s = FontSize / lineHeight;
+    // The slant is measured in atlas units of the reference line, not scaled with the text.
+    const float slant = std::tan(Italic * static_cast<float>(kPi) / 180.0f) * lineHeight;
+    const uint32_t color =
+        0xFF000000u | (uint32_t{FontColor.R} << 16) | (uint32_t{FontColor.G} << 8) | uint32_t{FontColor.B};
+    float px = x;
+    float py = y;
+    for (const char c : text) {
+        if (c == '\r') {
+            px = x;
+            py -= lineHeight * s;
+            continue;
+        }
+        if (c == '\n') {
+            continue;
+        }
+        const TGlyph* glyph = Find(static_cast<uint8_t>(c));
+        if (glyph == nullptr) {
+            px += Glyphs[0].Width * s;
+            continue;
+        }
+        const float w = glyph->Width * s;
+        const float h = glyph->Height * s;
+        if (Vertices.size() / 4 >= kMaxGlyphsPerFrame) {
+            if (!DropLogged) {
+                logging::Write("gui", "more than " + std::to_string(kMaxGlyphsPerFrame) +
+                                          " glyphs in one frame; the rest of this frame's text is dropped");
+                DropLogged = true;
+            }
+            px += w;
+            continue;
+        }
+        const auto n = static_cast<uint16_t>(Vertices.size());
+        Vertices.push_back({px + slant, py, 0, color, glyph->U, glyph->V});
+        Vertices.push_back({px + w + slant, py, 0, color, glyph->U + glyph->Width, glyph->V});
+        Vertices.push_back({px + w, py - h, 0, color, glyph->U + glyph->Width, glyph->V + glyph->Height});
+        Vertices.push_back({px, py - h, 0, color, glyph->U, glyph->V + glyph->Height});
+        const uint16_t quad[6] = {n,
+                                  static_cast<uint16_t>(n + 1),
+                                  static_cast<uint16_t>(n + 2),
+                                  static_cast<uint16_t>(n + 2),
+                                  static_cast<uint16_t>(n + 3),
+                                  n};
+        Indices.insert(Indices.end(), quad, quad + 6);
+        px += w;
+    }
+}
+
+void TMYFont::DrawTextInRect(std::string_view text, float x, float y, float width, float height) {
+    if (Glyphs.empty()) {
+        return;
+    }
+    const float s = FontSize / Glyphs[0].Height;
+    const float textWidth = TextWidth(text) * s;
+    const float lineHeight = Glyphs[0].Height * s;
+    if (HAlign == 1) {
+        x += width - textWidth;
+    } else if (HAlign == 2) {
+        x += (width - textWidth) / 2;
+    }
+    if (VAlign == 1) {
+        y -= height - lineHeight;
+    } else if (VAlign == 2) {
+        y -= (height - lineHeight) / 2;
+    }
+    DrawText(text, x, y);
+}
+
+void TMYFont::Flush() {
+    if (Vertices.empty()) {
+        DropLogged = false;
+        return;
+    }
+    constexpr uint32_t kUsage = platform::D3DUSAGE_DYNAMIC | platform::D3DUSAGE_WRITEONLY;
+    const auto vertexBytes = static_cast<uint32_t>(Vertices.size() * sizeof(TFontVertex));
+    const auto indexBytes = static_cast<uint32_t>(Indices.size() * sizeof(uint16_t));
+    bool filled = VertexBuffer.CreateBuffer(vertexBytes, kUsage, platform::D3DPOOL_DEFAULT) &&
+                  IndexBuffer.CreateBuffer(indexBytes, kUsage, platform::D3DPOOL_DEFAULT);
+    if (filled && VertexBuffer.Lock(0, vertexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
+        VertexBuffer.Write(Vertices.data(), 0, vertexBytes);
+        VertexBuffer.Unlock();
+    } else {
+        filled = false;
+    }
+    if (filled && IndexBuffer.Lock(0, indexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
+        IndexBuffer.Write(Indices.data(), 0, indexBytes);
+        IndexBuffer.Unlock();
+    } else {
+        filled = false;
+    }
+
+    if (filled) {
+        Render.SetVertexShader(&VertexShader);
+        Render.SetPixelShader(&PixelShader);
+        Render.SetAlphaBlend(true);
+        Render.SetDepthTest(false);
+        TRenderOperation op;
+        op.Declaration = &Declaration;
+        op.VertexBuffer = &VertexBuffer;
+        op.IndexBuffer = &IndexBuffer;
+        op.NumVertices = static_cast<int32_t>(Vertices.size());
+        op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
+        op.Texture = FontTexture;
+        Render.DrawRenderOperation(op);
+        Render.SetDepthTest(true);
+        Render.SetAlphaBlend(false);
+    }
+
+    Vertices.clear();
+    Indices.clear();
+    VertexBuffer.ReleaseBuffer();
+    IndexBuffer.ReleaseBuffer();
+    DropLogged = false;
+}

@@ -1,0 +1,137 @@
+#include "gui/GUI.h"
+
+#include "util/Log.h"
+
+namespace {
+
+// The vertex layout of TGUIVertex in engine usage / type codes.
+constexpr uint8_t kUsagePosition = 0, kUsageTexCoord = 2;
+constexpr uint8_t kTypeFloat2 = 1, kTypeFloat3 = 2;
+
+}  // namespace
+
+TGUI::TGUI(TRenderD3D9& render, std::string_view skinInfoFile, const platform::TextureHandle* skinTexture,
+           int skinWidth, int skinHeight, std::string_view vertexShaderFile, std::string_view pixelShaderFile,
+           TFontSlot font, TInputSlot input)
+    : Render(render),
+      VertexBuffer(render.Device()),
+      IndexBuffer(render.Device()),
+      Declaration(render.Device()),
+      Input(input),
+      Font(font),
+      SkinTexture(skinTexture) {
+    VertexShader.LoadFromFile(render.Device(), vertexShaderFile, "main");
+    PixelShader.LoadFromFile(render.Device(), pixelShaderFile, "main");
+    Declaration.AddElement(kUsagePosition, kTypeFloat3);
+    Declaration.AddElement(kUsageTexCoord, kTypeFloat2);
+    Declaration.EndDeclaration();
+    Declaration.Build();
+    if (!Skin_.LoadFromFile(skinInfoFile, skinWidth, skinHeight, LoadError_)) {
+        logging::Write("gui", LoadError_);
+    }
+}
+
+TGUI::~TGUI() = default;
+
+TMyForm* TGUI::AddForm(std::unique_ptr<TMyForm> form) {
+    if (!form) {
+        return nullptr;
+    }
+    form->SetSlots(Font, Input);
+    Forms.push_back(std::move(form));
+    return Forms.back().get();
+}
+
+TMyForm* TGUI::ActiveFormPtr() const {
+    return ActiveForm < Forms.size() ? Forms[ActiveForm].get() : nullptr;
+}
+
+void TGUI::ProcessInput(int32_t deltaTime, const TVector2& mousePos) {
+    TMyForm* form = ActiveFormPtr();
+    if (form == nullptr) {
+        return;
+    }
+    // By index: a callback may add widgets to the form while it is walked.
+    for (size_t i = 0; i < form->Widgets.size(); ++i) {
+        form->Widgets[i]->HandleInput(deltaTime, mousePos);
+    }
+}
+
+void TGUI::Draw() {
+    TMyForm* form = ActiveFormPtr();
+    if (form == nullptr) {
+        return;
+    }
+    Vertices.clear();
+    Indices.clear();
+    for (size_t i = 0; i < form->Widgets.size(); ++i) {
+        form->Widgets[i]->Draw(Vertices, Indices, Skin_);
+    }
+    if (Vertices.empty()) {
+        return;
+    }
+
+    // Sizes in 32 bits: a 16-bit byte count would wrap beyond 3276 vertices.
+    constexpr uint32_t kUsage = platform::D3DUSAGE_DYNAMIC | platform::D3DUSAGE_WRITEONLY;
+    const auto vertexBytes = static_cast<uint32_t>(Vertices.size() * sizeof(TGUIVertex));
+    const auto indexBytes = static_cast<uint32_t>(Indices.size() * sizeof(uint16_t));
+    bool filled = VertexBuffer.CreateBuffer(vertexBytes, kUsage, platform::D3DPOOL_DEFAULT) &&
+                  IndexBuffer.CreateBuffer(indexBytes, kUsage, platform::D3DPOOL_DEFAULT);
+    if (filled && VertexBuffer.Lock(0, vertexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
+        VertexBuffer.Write(Vertices.data(), 0, vertexBytes);
+        VertexBuffer.Unlock();
+    } else {
+        filled = false;
+    }
+    if (filled && IndexBuffer.Lock(0, indexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
+        IndexBuffer.Write(Indices.data(), 0, indexBytes);
+        IndexBuffer.Unlock();
+    } else {
+        filled = false;
+    }
+
+    if (filled) {
+        Render.SetVertexShader(&VertexShader);
+        Render.SetPixelShader(&PixelShader);
+        Render.SetAlphaBlend(true);
+        Render.SetDepthTest(false);
+        TRenderOperation op;
+        op.Declaration = &Declaration;
+        op.VertexBuffer = &VertexBuffer;
+        op.IndexBuffer = &IndexBuffer;
+        op.NumVertices = static_cast<int32_t>(Vertices.size());
+        op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
+        op.Texture = SkinTexture != nullptr ? *SkinTexture : 0;
+        Render.DrawRenderOperation(op);
+        Render.SetAlphaBlend(false);
+        Render.SetDepthTest(true);
+    }
+
+    VertexBuffer.ReleaseBuffer();
+    IndexBuffer.ReleaseBuffer();
+    Vertices.clear();
+    Indices.clear();
+}
+
+std::string TGUI::GetActiveFormName() const {
+    const TMyForm* form = ActiveFormPtr();
+    return form != nullptr ? form->Name : std::string();
+}
+
+TMyForm* TGUI::FindForm(std::string_view name) const {
+    for (const auto& form : Forms) {
+        if (form->Name == name) {
+            return form.get();
+        }
+    }
+    return nullptr;
+}
+
+void TGUI::SetActiveForm(std::string_view name) {
+    for (size_t i = Forms.size(); i-- > 0;) {
+        if (Forms[i]->Name == name) {
+            ActiveForm = i;
+            return;
+        }
+    }
+}

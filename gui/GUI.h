@@ -1,0 +1,79 @@
+// TGUI: the game's menus and HUD. It owns a list of named forms, exactly one of which is active:
+// only the active form receives input and is drawn. Each frame the shell calls ProcessInput with the
+// cursor in screen space, and later Draw, which collects the skin quads of every widget of the
+// active form into one array and draws them in one draw call, while the widgets queue their text in
+// the font (the shell flushes the font right after).
+//
+// The skin texture is the texture cache's entry (not owned); the GUI reads its handle at each draw.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gui/BaseWidget.h"
+#include "gui/Form.h"
+#include "gui/GUISkinInfo.h"
+#include "render/GE_D3D9.h"
+
+class TGUI {
+public:
+    // Compiles the quad shaders, builds the TGUIVertex declaration and loads the skin description.
+    // The game passes "Data\GUI\guiskininfo.txt", the "GUI" texture, 512 x 256,
+    // "Data\Shaders\render_quad.vs" and "Data\Shaders\render_quad.ps". `skinTexture` is the address
+    // of the texture cache entry's handle (nullptr: untextured). `font` and `input` are the slots the
+    // shell keeps the font and the input in; the font slot may still be empty.
+    //
+    // A skin file that cannot be read leaves the skin empty (every widget then draws with texture
+    // coordinates 0) and its message in LoadError(); the shell decides whether to stop.
+    TGUI(TRenderD3D9& render, std::string_view skinInfoFile, const platform::TextureHandle* skinTexture,
+         int skinWidth, int skinHeight, std::string_view vertexShaderFile, std::string_view pixelShaderFile,
+         TFontSlot font, TInputSlot input);
+    ~TGUI();
+    TGUI(const TGUI&) = delete;
+    TGUI& operator=(const TGUI&) = delete;
+
+    // Takes the form, hands it the font and input slots and appends it. Returns the form.
+    TMyForm* AddForm(std::unique_ptr<TMyForm> form);
+
+    // HandleInput on every widget of the active form, in the order added. mousePos is in screen
+    // space; deltaTime in milliseconds. Nothing happens without forms. When a widget's callback
+    // switches forms, the rest of the form that was active when the pass began still gets its input.
+    void ProcessInput(int32_t deltaTime, const TVector2& mousePos);
+    // Draws the skin quads of the active form in one draw call (none when no widget queued a quad).
+    void Draw();
+
+    // The Name of the active form; empty without forms.
+    std::string GetActiveFormName() const;
+    // The first form named `name`, or nullptr.
+    TMyForm* FindForm(std::string_view name) const;
+    // Makes the last form named `name` active; an unknown name changes nothing. No widget state is
+    // reset by a switch.
+    void SetActiveForm(std::string_view name);
+
+    TMyForm* ActiveFormPtr() const;
+    size_t FormCount() const { return Forms.size(); }
+    const TGUISkinInfo& Skin() const { return Skin_; }
+    const std::string& LoadError() const { return LoadError_; }
+    // Skin quads queued by the last Draw (cleared after drawing; for tests between the two).
+    size_t QueuedVertexCount() const { return Vertices.size(); }
+
+private:
+    TRenderD3D9& Render;
+    TGUIVB Vertices;
+    TGUIIB Indices;
+    TVertexBuffer VertexBuffer;
+    TIndexBuffer IndexBuffer;
+    TVertexDeclaration Declaration;
+    TGUISkinInfo Skin_;
+    TInputSlot Input;
+    TFontSlot Font;
+    TVertexShader VertexShader;
+    TPixelShader PixelShader;
+    const platform::TextureHandle* SkinTexture;
+    std::vector<std::unique_ptr<TMyForm>> Forms;
+    size_t ActiveForm = 0;
+    std::string LoadError_;
+};
