@@ -497,6 +497,34 @@ void RecordingDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseV
         .Int(numVertices)
         .Int(startIndex)
         .Int(primitiveCount);
+    if (!DrawReadsInside(baseVertexIndex, minVertexIndex, numVertices, startIndex, primitiveCount))
+        ++badDraws_;
+}
+
+bool RecordingDevice::DrawReadsInside(int32_t baseVertexIndex, uint32_t minVertexIndex, uint32_t numVertices,
+                                      uint32_t startIndex, uint32_t primitiveCount) const {
+    auto indexIt = buffers_.find(indices_);
+    StreamBinding stream = Stream(0);
+    auto vertexIt = buffers_.find(stream.Buffer);
+    if (indexIt == buffers_.end() || vertexIt == buffers_.end() || stream.Stride == 0)
+        return false;
+    const std::vector<uint8_t>& indexBytes = indexIt->second.Bytes;
+    uint64_t indexEnd = (uint64_t{startIndex} + uint64_t{primitiveCount} * 3) * 2;
+    if (indexEnd > indexBytes.size())
+        return false;
+    uint64_t vertexBytes = vertexIt->second.Bytes.size();
+    for (uint64_t i = startIndex; i < indexEnd / 2; ++i) {
+        uint32_t index = uint32_t{indexBytes[2 * i]} | (uint32_t{indexBytes[2 * i + 1]} << 8);
+        if (index < minVertexIndex || index >= uint64_t{minVertexIndex} + numVertices)
+            return false;
+        int64_t vertex = int64_t{baseVertexIndex} + index;
+        if (vertex < 0)
+            return false;
+        uint64_t end = uint64_t{stream.Offset} + uint64_t(vertex) * stream.Stride + stream.Stride;
+        if (end > vertexBytes)
+            return false;
+    }
+    return true;
 }
 
 void RecordingDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex,
@@ -519,6 +547,9 @@ void RecordingDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t mi
         const auto* bytes = static_cast<const uint8_t*>(indexData);
         call.Call().IndexBytes.assign(bytes, bytes + size_t{primitiveCount} * 3 * indexSize);
     }
+    // Direct3D 9 unbinds stream 0 and the index buffer after a draw from user memory.
+    streams_[0] = StreamBinding{};
+    indices_ = 0;
 }
 
 bool RecordingDevice::ReadBackBuffer(Image& image) {

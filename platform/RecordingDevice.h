@@ -125,6 +125,9 @@ public:
     size_t LiveShaders() const { return shaders_.size(); }
     size_t LiveDeclarations() const { return declarations_.size(); }
     int BadHandleUses() const { return badHandleUses_; }
+    // DrawIndexedPrimitive calls that would read outside their buffers: no index buffer or stream 0,
+    // indices past the index buffer, an index outside [min, min + count), or a vertex past stream 0.
+    int BadDraws() const { return badDraws_; }
 
     // ---- GraphicsDevice ----
     int32_t TestCooperativeLevel() override;
@@ -167,6 +170,8 @@ public:
     bool ReadBackBuffer(Image& image) override;
 
 private:
+    bool DrawReadsInside(int32_t baseVertexIndex, uint32_t minVertexIndex, uint32_t numVertices,
+                         uint32_t startIndex, uint32_t primitiveCount) const;
     class CallBuilder;
     CallBuilder Record(std::string name);
     Handle NextHandle() { return nextHandle_++; }
@@ -205,6 +210,7 @@ private:
     std::map<Handle, RecordedShader> shaders_;
     std::map<Handle, std::vector<VertexElement>> declarations_;
     int badHandleUses_ = 0;
+    int badDraws_ = 0;
 };
 
 // Makes RecordingDevices. The system keeps a pointer to the device it made last (cleared when that
