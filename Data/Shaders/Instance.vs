@@ -1,19 +1,30 @@
-// Instanced copies of one mesh subset. The geometry is replicated up to 60 times; every vertex carries
-// its copy number (blend indices 1), and copy n's transposed world * view * projection sits in
-// c[4n] .. c[4n + 3].
+// Instanced copies of one mesh subset: position, normal, texture coordinate 0, and the copy number as
+// blend indices 1. The geometry is replicated up to 60 times; copy n's transposed
+// World * View * Projection sits in c[4n] .. c[4n + 3]. Lit exactly as Static.vs, so a copy drawn here
+// looks the same as one drawn on its own.
 #version 330 core
 
 uniform vec4 c[256];
 
 layout(location = 0) in vec3 Position;
+layout(location = 1) in vec3 Normal;
 layout(location = 2) in vec2 TexCoord;
 layout(location = 6) in float Instance;
 
 out vec2 TexCoord0;
+out float Shade;
+
+// Towards the light, in view space (+x right, +y up, +z away from the viewer).
+const vec3 kToLight = vec3(-0.35, 0.80, -0.48);
+const float kAmbient = 0.45;
 
 void main() {
     int base = int(Instance + 0.5) * 4;
     vec4 p = vec4(Position, 1.0);
     gl_Position = vec4(dot(p, c[base]), dot(p, c[base + 1]), dot(p, c[base + 2]), dot(p, c[base + 3]));
+    vec3 n = vec3(dot(Normal, c[base].xyz), dot(Normal, c[base + 1].xyz), dot(Normal, c[base + 2].xyz));
+    float lengthN = length(n);
+    float diffuse = lengthN > 0.0 ? max(dot(n / lengthN, normalize(kToLight)), 0.0) : 1.0;
+    Shade = kAmbient + (1.0 - kAmbient) * diffuse;
     TexCoord0 = TexCoord;
 }
