@@ -1,0 +1,152 @@
+#include "effects/GE_PARTICLESYSTEM.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Engine declaration codes (render/VertexDeclaration.h).
+constexpr uint8_t kUsagePosition = 0;
+constexpr uint8_t kUsageTexCoord = 2;
+constexpr uint8_t kUsageColor = 7;
+constexpr uint8_t kTypeFloat2 = 1;
+constexpr uint8_t kTypeFloat4 = 3;
+constexpr uint8_t kTypeColor = 4;
+
+constexpr float kCornerU[4] = {0.0f, 1.0f, 1.0f, 0.0f};
+constexpr float kCornerV[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+
+constexpr double kPiDouble = 3.14159265358979323846;
+
+}  // namespace
+
+uint8_t ParticleColorChannel(float value) {
+    // A channel pushed below 0 or above 255 by a long frame stays at the end of the range rather than
+    // wrapping round to the other end.
+    if (!(value > 0.0f)) {
+        return 0;
+    }
+    if (value >= 255.0f) {
+        return 255;
+    }
+    return static_cast<uint8_t>(std::nearbyint(value));  // the default rounding: halves to even
+}
+
+uint32_t PackParticleColor(const TParticleColor& color) {
+    return uint32_t(ParticleColorChannel(color.A)) << 24 | uint32_t(ParticleColorChannel(color.R)) << 16 |
+           uint32_t(ParticleColorChannel(color.G)) << 8 | uint32_t(ParticleColorChannel(color.B));
+}
+
+TParticleSystem::TParticleSystem(TRenderD3D9& render, platform::TextureHandle texture,
+                                 TVertexShader* vertexShader, TPixelShader* pixelShader, int32_t maxCount)
+    : TSceneEffect("paticlesystem"),
+      Render(render),
+      VertexShader(vertexShader),
+      PixelShader(pixelShader),
+      VertexBuffer(std::make_unique<TVertexBuffer>(render.Device())),
+      IndexBuffer(std::make_unique<TIndexBuffer>(render.Device())),
+      Declaration(std::make_unique<TVertexDeclaration>(render.Device())),
+      Texture(texture),
+      MaxCount(std::clamp(maxCount, 0, kMaxCapacity)) {
+    Particles.reserve(static_cast<size_t>(MaxCount));
+    OnResetDevice();
+    Declaration->AddElement(kUsagePosition, kTypeFloat4);
+    Declaration->AddElement(kUsageColor, kTypeColor);
+    Declaration->AddElement(kUsageTexCoord, kTypeFloat2);
+    Declaration->AddElement(kUsageTexCoord, kTypeFloat2);
+    Declaration->EndDeclaration();
+    Declaration->Build();
+}
+
+TParticleSystem::~TParticleSystem() = default;
+
+bool TParticleSystem::AddParticle(const TParticle& p) {
+    if (Count() >= MaxCount) {
+        return false;
+    }
+    TParticle world = p;
+    const TVector4 position = Vector4Transform(Vector3ToVector4(p.Position, 1.0f), WorldMatrix);
+    const TVector4 velocity = Vector4Transform(Vector3ToVector4(p.Velocity, 0.0f), WorldMatrix);
+    world.Position = Vector4ToVector3(position);
+    world.Velocity = Vector4ToVector3(velocity);
+    Particles.push_back(world);
+    return true;
+}
+
+void TParticleSystem::RemoveParticle(int32_t index) {
+    if (index < 0 || index >= Count()) {
+        return;
+    }
+    if (index != Count() - 1) {
+        Particles[static_cast<size_t>(index)] = Particles.back();
+    }
+    Particles.pop_back();
+}
+
+void TParticleSystem::Draw() {
+    // Never more than the buffers hold, whatever happened to them.
+    const uint32_t capacity = std::min(VertexBuffer->GetLength() / kVertexBytesPerParticle,
+                                       IndexBuffer->GetLength() / kIndexBytesPerParticle);
+    const uint32_t count = std::min(static_cast<uint32_t>(Count()), capacity);
+    if (count == 0) {
+        return;
+    }
+
+    void* vertexData = VertexBuffer->Lock(0, count * kVertexBytesPerParticle, platform::D3DLOCK_DISCARD);
+    if (vertexData == nullptr) {
+        return;
+    }
+    uint16_t* indices = IndexBuffer->Lock(0, count * kIndexBytesPerParticle, platform::D3DLOCK_DISCARD);
+    if (indices == nullptr) {
+        VertexBuffer->Unlock();
+        return;
+    }
+
+    auto* vertices = static_cast<uint8_t*>(vertexData);
+    for (uint32_t k = 0; k < count; ++k) {
+        const TParticle& p = Particles[k];
+        const uint32_t color = PackParticleColor(p.Color);
+        const float radians = static_cast<float>(p.Angle * kPiDouble / 180.0);
+        for (int j = 0; j < 4; ++j) {
+            const TParticleVertex v{p.Position.X,          p.Position.Y, p.Position.Z,
+                                    static_cast<float>(j), color,        kCornerU[j],
+                                    kCornerV[j],           radians,      p.Size};
+            std::memcpy(vertices + (k * 4 + j) * sizeof(TParticleVertex), &v, sizeof v);
+        }
+        const uint16_t first = static_cast<uint16_t>(k * 4);
+        uint16_t* quad = indices + k * 6;
+        quad[0] = first;
+        quad[1] = static_cast<uint16_t>(first + 1);
+        quad[2] = static_cast<uint16_t>(first + 2);
+        quad[3] = static_cast<uint16_t>(first + 2);
+        quad[4] = static_cast<uint16_t>(first + 3);
+        quad[5] = first;
+    }
+    VertexBuffer->Unlock();
+    IndexBuffer->Unlock();
+
+    Render.SetVertexShader(VertexShader);
+    Render.SetPixelShader(PixelShader);
+    TRenderOperation op;
+    op.Declaration = Declaration.get();
+    op.VertexBuffer = VertexBuffer.get();
+    op.IndexBuffer = IndexBuffer.get();
+    op.NumVertices = static_cast<int32_t>(count * 4);
+    op.PrimitiveCount = static_cast<int32_t>(count * 2);
+    op.Texture = Texture;
+    Render.DrawRenderOperation(op);
+}
+
+void TParticleSystem::OnLostDevice() {
+    VertexBuffer->ReleaseBuffer();
+    IndexBuffer->ReleaseBuffer();
+}
+
+void TParticleSystem::OnResetDevice() {
+    const uint32_t capacity = static_cast<uint32_t>(MaxCount);
+    VertexBuffer->CreateBuffer(capacity * kVertexBytesPerParticle, platform::D3DUSAGE_DYNAMIC,
+                               platform::D3DPOOL_DEFAULT);
+    IndexBuffer->CreateBuffer(capacity * kIndexBytesPerParticle, platform::D3DUSAGE_DYNAMIC,
+                              platform::D3DPOOL_DEFAULT);
+}
