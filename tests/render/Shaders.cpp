@@ -1,0 +1,130 @@
+#include "render/Shaders.h"
+
+#include "RenderTestSupport.h"
+
+using namespace platform;
+using render_test::LogCapture;
+using render_test::RendererFixture;
+using render_test::ScratchData;
+
+namespace {
+
+struct ShaderFixture : RendererFixture {
+    std::unique_ptr<ScratchData> data;
+    void SetUp() override {
+        RendererFixture::SetUp();
+        data = std::make_unique<ScratchData>(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        data->Write("Data/Shaders/a.vs", "// vertex a\nvoid main() {}\n");
+        data->Write("Data/Shaders/b.vs", "// vertex b\nvoid main() {}\n");
+        data->Write("Data/Shaders/a.ps", "// pixel a\nvoid main() {}\n");
+        data->Write("Data/Shaders/warn.ps", "// pixel WARNME\nvoid main() {}\n");
+    }
+    void TearDown() override { data.reset(); }
+};
+
+using ShaderLoading = ShaderFixture;
+using ShaderManager = ShaderFixture;
+
+}  // namespace
+
+TEST_F(ShaderLoading, CompilesTheFileThroughCaseInsensitiveLookUp) {
+    TVertexShader shader;
+    EXPECT_TRUE(shader.LoadFromFile(render.Device(), "data\\SHaders\\A.VS", "main"));
+    ASSERT_NE(shader.Handle(), 0u);
+    const RecordedShader* compiled = device->Shader(shader.Handle());
+    ASSERT_NE(compiled, nullptr);
+    EXPECT_EQ(compiled->Stage, ShaderStage::Vertex);
+    EXPECT_EQ(compiled->Source, "// vertex a\nvoid main() {}\n");
+    EXPECT_EQ(shader.FileName(), "data\\SHaders\\A.VS");
+    EXPECT_EQ(shader.FunctionName(), "main");
+}
+
+TEST_F(ShaderLoading, WarningOnlyCompileLeavesTheShaderEmptyAndSaysSoOnce) {
+    device->AddCompileMessage("WARNME", "0:2(1): warning: unused variable");
+    LogCapture log;
+    TPixelShader shader;
+    EXPECT_FALSE(shader.LoadFromFile(render.Device(), "Data\\Shaders\\warn.ps", "main"));
+    EXPECT_EQ(shader.Handle(), 0u);
+    EXPECT_EQ(device->LiveShaders(), 0u);
+    ASSERT_EQ(log.Lines().size(), 1u) << log.All();
+    EXPECT_NE(log.Lines()[0].find("Data\\Shaders\\warn.ps"), std::string::npos) << log.All();
+    EXPECT_NE(log.Lines()[0].find("warning: unused variable"), std::string::npos) << log.All();
+    device->ClearLog();
+    render.SetPixelShader(&shader);
+    EXPECT_EQ(device->BoundPixelShader(), 0u);
+}
+
+TEST_F(ShaderLoading, MissingFileLeavesTheShaderEmptyWithAMessageNamingIt) {
+    LogCapture log;
+    TVertexShader shader;
+    EXPECT_FALSE(shader.LoadFromFile(render.Device(), "Data\\Shaders\\nothere.vs", "main"));
+    EXPECT_EQ(shader.Handle(), 0u);
+    EXPECT_EQ(device->CountCalls("CreateShader"), 0u);
+    EXPECT_NE(log.All().find("nothere.vs"), std::string::npos) << log.All();
+}
+
+TEST_F(ShaderLoading, ReloadingReleasesTheOldShader) {
+    TVertexShader shader;
+    shader.LoadFromFile(render.Device(), "Data/Shaders/a.vs", "main");
+    ShaderHandle first = shader.Handle();
+    shader.LoadFromFile(render.Device(), "Data/Shaders/b.vs", "main");
+    EXPECT_NE(shader.Handle(), first);
+    EXPECT_EQ(device->Shader(first), nullptr);
+    EXPECT_EQ(device->LiveShaders(), 1u);
+    shader.ReleaseShader();
+    EXPECT_EQ(shader.Handle(), 0u);
+    EXPECT_EQ(device->LiveShaders(), 0u);
+    shader.ReleaseShader();
+    EXPECT_EQ(device->BadHandleUses(), 0);
+}
+
+TEST_F(ShaderLoading, DestructorReleases) {
+    {
+        TPixelShader shader;
+        shader.LoadFromFile(render.Device(), "Data/Shaders/a.ps", "main");
+        EXPECT_EQ(device->LiveShaders(), 1u);
+    }
+    EXPECT_EQ(device->LiveShaders(), 0u);
+}
+
+TEST_F(ShaderManager, LastAddedUnderANameWins) {
+    TShaderManager manager(render.Device());
+    TVertexShader* first = manager.AddVertexShader("Particle", "Data/Shaders/a.vs", "main");
+    TVertexShader* second = manager.AddVertexShader("Particle", "Data/Shaders/b.vs", "main");
+    ASSERT_NE(first, second);
+    EXPECT_EQ(manager.GetVertexShader("Particle"), second);
+    EXPECT_EQ(manager.VertexCount(), 2);
+    EXPECT_EQ(device->Shader(second->Handle())->Source, "// vertex b\nvoid main() {}\n");
+}
+
+TEST_F(ShaderManager, NamesAreCaseSensitiveAndKindsSeparate) {
+    TShaderManager manager(render.Device());
+    TPixelShader* pixel = manager.AddPixelShader("Particle", "Data/Shaders/a.ps", "main");
+    EXPECT_EQ(manager.GetPixelShader("Particle"), pixel);
+    EXPECT_EQ(manager.GetPixelShader("particle"), nullptr);
+    EXPECT_EQ(manager.GetPixelShader("Particle "), nullptr);
+    EXPECT_EQ(manager.GetVertexShader("Particle"), nullptr);
+    EXPECT_EQ(manager.PixelCount(), 1);
+    EXPECT_EQ(manager.VertexCount(), 0);
+}
+
+TEST_F(ShaderManager, FailedShaderIsStillHeldAndFoundEmpty) {
+    TShaderManager manager(render.Device());
+    LogCapture log;
+    TPixelShader* missing = manager.AddPixelShader("Gone", "Data/Shaders/none.ps", "main");
+    ASSERT_NE(missing, nullptr);
+    EXPECT_EQ(missing->Handle(), 0u);
+    EXPECT_EQ(manager.GetPixelShader("Gone"), missing);
+}
+
+TEST_F(ShaderManager, FreesEveryShaderItHolds) {
+    {
+        TShaderManager manager(render.Device());
+        manager.AddVertexShader("A", "Data/Shaders/a.vs", "main");
+        manager.AddVertexShader("A", "Data/Shaders/b.vs", "main");
+        manager.AddPixelShader("A", "Data/Shaders/a.ps", "main");
+        EXPECT_EQ(device->LiveShaders(), 3u);
+    }
+    EXPECT_EQ(device->LiveShaders(), 0u);
+    EXPECT_EQ(device->BadHandleUses(), 0);
+}
