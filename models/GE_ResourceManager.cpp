@@ -1,0 +1,204 @@
+#include "models/GE_ResourceManager.h"
+
+#include "render/TextureLoader.h"
+
+static std::string CutName(std::string_view name) {
+    return std::string(name.substr(0, kResourceNameLength));
+}
+
+// ---- TTextureManager ----
+
+TTextureManager::~TTextureManager() {
+    Clear();
+}
+
+TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_view name,
+                                              std::string_view fileName) {
+    const std::string key = CutName(fileName);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        TTextureResource* entry = Get(i);
+        if (entry->FileName == key) {
+            ++entry->RefCount;
+            return entry;
+        }
+    }
+    auto entry = std::make_unique<TTextureResource>();
+    entry->DeviceRef = device;
+    entry->Texture = CreateTextureFromFile(device, fileName);
+    entry->Name = CutName(name);
+    entry->FileName = key;
+    entry->RefCount = 1;
+    if (!Add(entry.get())) {
+        if (platform::GraphicsDevice* d = DeviceOf(device)) {
+            d->ReleaseTexture(entry->Texture);
+        }
+        return nullptr;
+    }
+    return entry.release();
+}
+
+TTextureResource* TTextureManager::FindTexture(std::string_view name) const {
+    const std::string key = CutName(name);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->Name == key) {
+            return Get(i);
+        }
+    }
+    return nullptr;
+}
+
+void TTextureManager::ReleaseAt(uint16_t index) {
+    TTextureResource* entry = Get(index);
+    if (--entry->RefCount > 0) {
+        return;
+    }
+    if (platform::GraphicsDevice* device = DeviceOf(entry->DeviceRef)) {
+        device->ReleaseTexture(entry->Texture);
+    }
+    delete entry;
+    Delete(index);
+}
+
+void TTextureManager::ReleaseTexture(std::string_view name) {
+    const std::string key = CutName(name);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->Name == key) {
+            ReleaseAt(i);
+            return;
+        }
+    }
+}
+
+void TTextureManager::ReleaseTextureFile(std::string_view fileName) {
+    const std::string key = CutName(fileName);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->FileName == key) {
+            ReleaseAt(i);
+            return;
+        }
+    }
+}
+
+void TTextureManager::Clear() {
+    for (uint16_t i = 0; i < Count(); ++i) {
+        TTextureResource* entry = Get(i);
+        if (platform::GraphicsDevice* device = DeviceOf(entry->DeviceRef)) {
+            device->ReleaseTexture(entry->Texture);
+        }
+        delete entry;
+    }
+    TListPointer::Clear();
+}
+
+// ---- TMeshManager ----
+
+TMeshManager::TMeshManager(TDeviceRef device)
+    : Device(device), TextureManager(std::make_unique<TTextureManager>()) {}
+
+TMeshManager::~TMeshManager() {
+    Clear();
+    TextureManager.reset();
+}
+
+// The texture key of every subset that names a texture: the mesh file's directory and the name.
+template <typename Visit>
+static void ForEachSubsetTexture(const TMeshDraw& mesh, Visit visit) {
+    const std::string directory = ExtractDirPart(mesh.FileName);
+    for (size_t p = 0; p < mesh.MeshParts.size(); ++p) {
+        for (size_t s = 0; s < mesh.MeshParts[p].Subsets.size(); ++s) {
+            const std::string& name = mesh.MeshParts[p].Subsets[s].Material.TextureFilename;
+            if (!name.empty()) {
+                visit(static_cast<int>(p), static_cast<int>(s), directory + name);
+            }
+        }
+    }
+}
+
+void TMeshManager::LoadTextures(TMeshResource& entry) {
+    ForEachSubsetTexture(*entry.Mesh, [&](int part, int subset, const std::string& key) {
+        entry.Mesh->SetSubsetTexture(part, subset, TextureManager->AddTexture(Device, key, key));
+    });
+}
+
+void TMeshManager::ReleaseTextures(TMeshResource& entry) {
+    ForEachSubsetTexture(*entry.Mesh, [&](int part, int subset, const std::string& key) {
+        entry.Mesh->SetSubsetTexture(part, subset, nullptr);
+        TextureManager->ReleaseTextureFile(key);
+    });
+}
+
+TMeshResource* TMeshManager::LoadMesh(std::string_view fileName, std::string_view name, uint32_t pool,
+                                      uint32_t usage) {
+    const std::string key = CutName(fileName);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->FileName == key) {
+            return Get(i);
+        }
+    }
+    auto entry = std::make_unique<TMeshResource>();
+    entry->Mesh = std::make_unique<TMeshDraw>(Device);
+    entry->Mesh->SetUsage(usage);
+    entry->Mesh->SetPool(pool);
+    entry->Mesh->LoadFromFile(std::string(fileName));
+    entry->Mesh->BuildVertexBuffers();
+    entry->Mesh->BuildIndexBuffers();
+    entry->Mesh->BuildMaterials();
+    LoadTextures(*entry);
+    entry->Name = CutName(name);
+    entry->FileName = key;
+    if (!Add(entry.get())) {
+        ReleaseTextures(*entry);
+        return nullptr;
+    }
+    return entry.release();
+}
+
+TMeshResource* TMeshManager::FindMesh(std::string_view name) const {
+    const std::string key = CutName(name);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->Name == key) {
+            return Get(i);
+        }
+    }
+    return nullptr;
+}
+
+void TMeshManager::DeleteMesh(std::string_view name) {
+    const std::string key = CutName(name);
+    for (uint16_t i = 0; i < Count(); ++i) {
+        TMeshResource* entry = Get(i);
+        if (entry->Name == key) {
+            ReleaseTextures(*entry);
+            delete entry;
+            Delete(i);
+            return;
+        }
+    }
+}
+
+void TMeshManager::OnLostDevice() {
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->Mesh->GetPool() == platform::D3DPOOL_DEFAULT) {
+            Get(i)->Mesh->ReleaseDeviceBuffers();
+        }
+    }
+}
+
+void TMeshManager::OnResetDevice() {
+    for (uint16_t i = 0; i < Count(); ++i) {
+        if (Get(i)->Mesh->GetPool() == platform::D3DPOOL_DEFAULT) {
+            Get(i)->Mesh->RestoreDeviceBuffers();
+        }
+    }
+}
+
+void TMeshManager::Clear() {
+    for (uint16_t i = 0; i < Count(); ++i) {
+        TMeshResource* entry = Get(i);
+        if (TextureManager) {
+            ReleaseTextures(*entry);
+        }
+        delete entry;
+    }
+    TListPointer::Clear();
+}
