@@ -1,0 +1,524 @@
+#include "scene/GE_SCENEMANAGER.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "models/GE_MODEL.h"
+#include "models/GE_ResourceManager.h"
+#include "scene/InstanceGeometry.h"
+
+namespace {
+
+// --- what the manager reads of a mesh entry ---
+
+TMeshDraw* MeshOf(const TGameObject* object) {
+    TMeshResource* resource = object->GetMesh();
+    return resource != nullptr ? resource->Mesh.get() : nullptr;
+}
+
+platform::TextureHandle TextureOf(const TMaterial* material) {
+    return material != nullptr && material->Texture != nullptr ? material->Texture->Texture : 0;
+}
+
+float LargestScale(const TMoveableObject* object) {
+    const TVector3 s = object->GetScale();
+    return std::max(s.X, std::max(s.Y, s.Z));
+}
+
+TVector3 TranslationOf(const TMatrix& m) {
+    return Vector3(m._41, m._42, m._43);
+}
+
+// The same matrix, transposed for the constant registers.
+TMatrix ForShader(const TMatrix& m) {
+    return MatrixTranspose(m);
+}
+
+constexpr uint32_t kInstanceUsage = platform::D3DUSAGE_DYNAMIC | platform::D3DUSAGE_WRITEONLY;
+
+// Engine usage code of the blend indices and type code of one float (the copy number).
+constexpr uint8_t kUsageBlendIndices = 6;
+constexpr uint8_t kTypeFloat1 = 0;
+
+// Registers the skinning palette may use after c0-c3.
+constexpr int32_t kMaxPaletteBones = (256 - 4) / 4;
+
+}  // namespace
+
+TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
+    Camera = std::make_unique<TCamera>("camera", 1);
+    Camera->SetProjection(static_cast<float>(kPi / 4), 1.0f, 1.0f, 1000.0f);
+    Camera->SetRotation(45.0f, 0.0f, 0.0f);
+    Camera->SetPosition(0.0f, 15.0f, -15.0f);
+    Frustum = std::make_unique<TFrustum>();
+
+    StaticShader = std::make_unique<TVertexShader>();
+    StaticShader->LoadFromFile(Device.Device(), "Data/Shaders/Static.vs", "main");
+    SkinnedShader = std::make_unique<TVertexShader>();
+    SkinnedShader->LoadFromFile(Device.Device(), "Data/Shaders/Skinned.vs", "main");
+    InstanceShader = std::make_unique<TVertexShader>();
+    InstanceShader->LoadFromFile(Device.Device(), "Data/Shaders/Instance.vs", "main");
+    TexturePixelShader = std::make_unique<TPixelShader>();
+    TexturePixelShader->LoadFromFile(Device.Device(), "Data/Shaders/OnlyTex.ps", "main");
+
+    InstanceVertexBuffer = std::make_unique<TVertexBuffer>(Device.Device());
+    InstanceIndexBuffer = std::make_unique<TIndexBuffer>(Device.Device());
+    InstanceDeclaration = std::make_unique<TVertexDeclaration>(Device.Device());
+}
+
+TSceneManager::~TSceneManager() {
+    InstanceVertexBuffer.reset();
+    InstanceIndexBuffer.reset();
+    InstanceDeclaration.reset();
+    SkinnedObjects.clear();
+    OpaqueItems.clear();
+    TransparentItems.clear();
+    ParticleSystems.clear();
+    Objects.clear();
+    StaticShader.reset();
+    SkinnedShader.reset();
+    InstanceShader.reset();
+    TexturePixelShader.reset();
+    Frustum.reset();
+    Camera.reset();
+    Root.reset();
+}
+
+TMoveableObject* TSceneManager::GetRoot() {
+    if (!Root) {
+        Root = std::make_unique<TMoveableObject>("Root");
+    }
+    return Root.get();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Update pass
+
+void TSceneManager::Update(int32_t deltaMs) {
+    TMoveableObject* root = GetRoot();
+    root->RebuildLocalMatrix();
+    root->UpdateMatrices();
+    Objects.clear();
+    root->CollectObjects(Objects);
+
+    // Nodes removed during the walk leave the tree at once but stay allocated until it ends, so the
+    // list never points at freed memory; a node no longer under the root is skipped.
+    root->SetDeferFrees(true);
+    for (TMoveableObject* object : Objects) {
+        if (object != nullptr && object->Top() == root) {
+            object->Update(deltaMs);
+        }
+    }
+    root->SetDeferFrees(false);
+    Objects.clear();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Draw pass
+
+void TSceneManager::Render() {
+    CollectVisible();
+    Device.SetTextureFilter(0, 1, 0);
+    Device.SetVertexShader(SkinnedShader.get());
+    Device.SetPixelShader(TexturePixelShader.get());
+    DrawSkinned();
+    DrawOpaque();
+    Device.SetVertexShader(StaticShader.get());
+    DrawTransparent();
+    DrawParticles();
+}
+
+void TSceneManager::CollectVisible() {
+    OpaqueItems.clear();
+    TransparentItems.clear();
+    SkinnedObjects.clear();
+    ParticleSystems.clear();
+
+    View = Camera->GetView();
+    Projection = Camera->GetProjection();
+    ViewProjection = MatrixMultiply(View, Projection);
+    Frustum->SetView(View);
+    Frustum->SetProjection(Projection);
+    Frustum->Update();
+
+    Objects.clear();
+    GetRoot()->CollectObjects(Objects);
+    const TVector3 cameraPosition = Camera->GetPosition();
+
+    for (TMoveableObject* node : Objects) {
+        if (auto* object = dynamic_cast<TGameObject*>(node)) {
+            CollectGameObject(object, cameraPosition);
+        } else if (auto* effect = dynamic_cast<TSceneEffect*>(node)) {
+            ParticleSystems.push_back(effect);
+        }
+    }
+    Objects.clear();
+
+    // Skinned objects near to far by their Position; the first strictly nearer wins a slot.
+    const size_t skinned = SkinnedObjects.size();
+    for (size_t slot = 0; skinned > 1 && slot + 1 < skinned; ++slot) {
+        size_t best = slot;
+        float bestDistance = VectorDistance(cameraPosition, SkinnedObjects[slot]->GetPosition());
+        for (size_t i = slot + 1; i < skinned; ++i) {
+            const float d = VectorDistance(cameraPosition, SkinnedObjects[i]->GetPosition());
+            if (d < bestDistance) {
+                best = i;
+                bestDistance = d;
+            }
+        }
+        std::swap(SkinnedObjects[slot], SkinnedObjects[best]);
+    }
+
+    // Transparent items far to near; the first strictly farther wins a slot.
+    const size_t transparent = TransparentItems.size();
+    for (size_t slot = 0; transparent > 1 && slot + 1 < transparent; ++slot) {
+        size_t best = slot;
+        for (size_t i = slot + 1; i < transparent; ++i) {
+            if (TransparentItems[i].Distance > TransparentItems[best].Distance) {
+                best = i;
+            }
+        }
+        std::swap(TransparentItems[slot], TransparentItems[best]);
+    }
+
+    if (OpaqueItems.size() > 1) {
+        SortItems(OpaqueItems);
+    }
+}
+
+void TSceneManager::CollectGameObject(TGameObject* object, const TVector3& cameraPosition) {
+    TMeshDraw* mesh = MeshOf(object);
+    if (mesh == nullptr || mesh->GetMeshPartCount() == 0) {
+        return;
+    }
+    const TMatrix world = object->GetWorldMatrix();
+    const float scale = LargestScale(object);
+
+    if (mesh->HasBones()) {
+        if (Frustum->IsSphereVisible(TranslationOf(world), mesh->GetRadius(0) * scale)) {
+            SkinnedObjects.push_back(object);
+        }
+        return;
+    }
+
+    // A rigid mesh may still animate its frames: bring the part matrices up to date first.
+    if (auto* animated = dynamic_cast<TAnimGameObject*>(object)) {
+        if (TAnimationController* animation = animated->GetAnimation()) {
+            animation->Apply();
+        }
+    }
+
+    for (int part = 0; part < mesh->GetMeshPartCount(); ++part) {
+        const float radius = mesh->GetRadius(part) * scale;
+        for (int subset = 0; subset < mesh->GetSubsetCount(part); ++subset) {
+            TRenderItem item;
+            if (!FillRenderItem(object, part, subset, item)) {
+                continue;
+            }
+            item.Matrix = MatrixMultiply(item.Matrix, world);
+            const TVector3 centre = TranslationOf(item.Matrix);
+            if (!Frustum->IsSphereVisible(centre, radius)) {
+                continue;
+            }
+            item.Distance = VectorDistance(cameraPosition, centre);
+            if (item.Material != nullptr && item.Material->Transparent) {
+                TransparentItems.push_back(item);
+            } else {
+                OpaqueItems.push_back(item);
+            }
+        }
+    }
+}
+
+bool TSceneManager::FillRenderItem(TGameObject* object, int part, int subset, TRenderItem& item) const {
+    TMeshDraw* mesh = MeshOf(object);
+    if (mesh == nullptr || !mesh->GetRenderOperation(part, subset, item.Operation) ||
+        item.Operation.PrimitiveCount <= 0) {
+        return false;  // nothing to draw
+    }
+    item.Material = mesh->GetMaterial(part, subset);
+    item.Operation.Texture = TextureOf(item.Material);
+    item.Matrix = MatrixIdentity();
+    mesh->GetPartTransform(part, item.Matrix);
+    item.VertexKey = reinterpret_cast<uintptr_t>(item.Operation.VertexBuffer);
+    item.IndexKey = reinterpret_cast<uintptr_t>(item.Operation.IndexBuffer);
+    return true;
+}
+
+namespace {
+
+// (vertex key, index key, distance) strictly before?
+bool ItemBefore(const TRenderItem& a, const TRenderItem& b) {
+    if (a.VertexKey != b.VertexKey) {
+        return a.VertexKey < b.VertexKey;
+    }
+    if (a.IndexKey != b.IndexKey) {
+        return a.IndexKey < b.IndexKey;
+    }
+    return a.Distance < b.Distance;
+}
+
+void MergeSort(TRenderItem* items, TRenderItem* scratch, size_t count) {
+    if (count < 2) {
+        return;
+    }
+    const size_t half = count / 2;
+    MergeSort(items, scratch, half);
+    MergeSort(items + half, scratch + half, count - half);
+    size_t i = 0, j = half, out = 0;
+    while (i < half && j < count) {
+        // Only a strictly smaller first-half item goes first; on a tie the second half's does.
+        if (ItemBefore(items[i], items[j])) {
+            scratch[out++] = items[i++];
+        } else {
+            scratch[out++] = items[j++];
+        }
+    }
+    while (i < half) {
+        scratch[out++] = items[i++];
+    }
+    while (j < count) {
+        scratch[out++] = items[j++];
+    }
+    std::copy(scratch, scratch + count, items);
+}
+
+}  // namespace
+
+void TSceneManager::SortItems(std::vector<TRenderItem>& items) {
+    std::vector<TRenderItem> scratch(items.size());
+    MergeSort(items.data(), scratch.data(), items.size());
+}
+
+void TSceneManager::SetItemMatrix(const TMatrix& matrix) {
+    const TMatrix constants = ForShader(MatrixMultiply(matrix, ViewProjection));
+    Device.SetVertexShaderConstants(0, &constants, 4);
+}
+
+void TSceneManager::DrawSkinned() {
+    for (TGameObject* object : SkinnedObjects) {
+        TMeshDraw* mesh = MeshOf(object);
+        auto* animated = dynamic_cast<TAnimGameObject*>(object);
+        if (animated != nullptr && animated->GetAnimation() != nullptr) {
+            animated->GetAnimation()->Apply();
+        }
+        if (const TMatrix* palette = mesh->GetBonePalette()) {
+            // Only as many bones as fit in the registers after c0-c3.
+            const int32_t bones = std::min<int32_t>(mesh->GetBoneCount(), kMaxPaletteBones);
+            Device.SetVertexShaderConstants(4, palette, static_cast<uint32_t>(bones) * 4);
+        }
+        const TMatrix world = object->GetWorldMatrix();
+        for (int part = 0; part < mesh->GetMeshPartCount(); ++part) {
+            for (int subset = 0; subset < mesh->GetSubsetCount(part); ++subset) {
+                TRenderItem item;
+                if (!FillRenderItem(object, part, subset, item)) {
+                    continue;
+                }
+                item.Matrix = MatrixMultiply(item.Matrix, world);
+                SetItemMatrix(item.Matrix);
+                if (item.Material != nullptr && item.Material->Transparent) {
+                    Device.SetAlphaBlend(true);
+                    Device.SetCullMode(2);
+                    Device.DrawRenderOperation(item.Operation);
+                    Device.SetCullMode(1);
+                    Device.DrawRenderOperation(item.Operation);
+                } else {
+                    Device.SetAlphaBlend(false);
+                    Device.SetCullMode(1);
+                    Device.DrawRenderOperation(item.Operation);
+                }
+            }
+        }
+    }
+}
+
+void TSceneManager::DrawOpaque() {
+    if (OpaqueItems.empty()) {
+        return;
+    }
+    Device.SetAlphaBlend(false);
+    Device.SetCullMode(1);
+    size_t first = 0;
+    while (first < OpaqueItems.size()) {
+        // A run: consecutive items drawing the same subset (the same index buffer).
+        size_t count = 1;
+        while (first + count < OpaqueItems.size() &&
+               OpaqueItems[first + count].Operation.IndexBuffer == OpaqueItems[first].Operation.IndexBuffer) {
+            ++count;
+        }
+        const TRenderOperation& op = OpaqueItems[first].Operation;
+        // 16-bit indices must reach every vertex of the replicated copies.
+        const int32_t copiesPerCall = InstanceCopiesPerCall(op.NumVertices, kMaxInstances);
+        if (count >= 2 && op.PrimitiveCount < kInstanceTriangleLimit && copiesPerCall >= 2) {
+            DrawInstancedRun(first, count, copiesPerCall);
+        } else {
+            DrawStaticRun(first, count);
+        }
+        first += count;
+    }
+}
+
+void TSceneManager::DrawStaticRun(size_t first, size_t count) {
+    Device.SetVertexShader(StaticShader.get());
+    for (size_t i = first; i < first + count; ++i) {
+        SetItemMatrix(OpaqueItems[i].Matrix);
+        Device.DrawRenderOperation(OpaqueItems[i].Operation);
+    }
+}
+
+bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t copies) {
+    const TRenderOperation& op = source.Operation;
+    if (op.Declaration == nullptr || op.VertexBuffer == nullptr || op.IndexBuffer == nullptr) {
+        return false;
+    }
+    const uint32_t vertexCount = static_cast<uint32_t>(op.NumVertices);
+    const uint32_t stride = op.Declaration->GetStride();
+    const uint32_t sourceVertexBytes = vertexCount * stride;
+    const uint32_t sourceIndexBytes = static_cast<uint32_t>(op.PrimitiveCount) * 3 * 2;
+    if (stride == 0 || sourceVertexBytes > op.VertexBuffer->GetLength() ||
+        sourceIndexBytes > op.IndexBuffer->GetLength()) {
+        return false;
+    }
+
+    // Indices: copy k addresses vertices k * vertexCount onwards.
+    if (!InstanceIndexBuffer->CreateBuffer(sourceIndexBytes * static_cast<uint32_t>(copies), kInstanceUsage,
+                                           platform::D3DPOOL_DEFAULT)) {
+        return false;
+    }
+    const uint16_t* sourceIndices = op.IndexBuffer->Lock(0, sourceIndexBytes, platform::D3DLOCK_READONLY);
+    uint16_t* indices = InstanceIndexBuffer->Lock(0, 0, 0);
+    const bool indicesOk = sourceIndices != nullptr && indices != nullptr;
+    if (indicesOk) {
+        ReplicateIndices(sourceIndices, sourceIndexBytes / 2, vertexCount, copies, indices);
+    }
+    if (sourceIndices != nullptr) {
+        op.IndexBuffer->Unlock();
+    }
+    if (indices != nullptr) {
+        InstanceIndexBuffer->Unlock();
+    }
+    if (!indicesOk) {
+        return false;
+    }
+
+    // Layout: the source elements plus one float, the copy number, as blend indices.
+    InstanceDeclaration->CopyFrom(op);
+    InstanceDeclaration->AddElement(kUsageBlendIndices, kTypeFloat1);
+    InstanceDeclaration->EndDeclaration();
+    InstanceDeclaration->Build();
+
+    // Vertices: copy k's vertex j is the source vertex j followed by the float k.
+    if (!InstanceVertexBuffer->CreateBuffer(
+            (sourceVertexBytes + vertexCount * 4) * static_cast<uint32_t>(copies), kInstanceUsage,
+            platform::D3DPOOL_DEFAULT)) {
+        return false;
+    }
+    auto* vertices = static_cast<uint8_t*>(InstanceVertexBuffer->Lock(0, 0, platform::D3DLOCK_DISCARD));
+    const auto* sourceVertices =
+        static_cast<const uint8_t*>(op.VertexBuffer->Lock(0, sourceVertexBytes, platform::D3DLOCK_READONLY));
+    const bool verticesOk = vertices != nullptr && sourceVertices != nullptr;
+    if (verticesOk) {
+        ReplicateVertices(sourceVertices, vertexCount, stride, copies, vertices);
+    }
+    if (sourceVertices != nullptr) {
+        op.VertexBuffer->Unlock();
+    }
+    if (vertices != nullptr) {
+        InstanceVertexBuffer->Unlock();
+    }
+    return verticesOk;
+}
+
+void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesPerCall) {
+    const int32_t copies = std::min<int32_t>(static_cast<int32_t>(count), copiesPerCall);
+    if (!BuildInstanceGeometry(OpaqueItems[first], copies)) {
+        // The source could not be read back: draw the copies one by one instead.
+        InstanceVertexBuffer->ReleaseBuffer();
+        InstanceIndexBuffer->ReleaseBuffer();
+        DrawStaticRun(first, count);
+        return;
+    }
+    Device.SetVertexShader(InstanceShader.get());
+    const TRenderOperation& source = OpaqueItems[first].Operation;
+    InstancesLeft = static_cast<uint16_t>(count);
+    size_t next = first;
+    InstanceMatrices.resize(static_cast<size_t>(copiesPerCall));
+    while (InstancesLeft > 0) {
+        const int32_t n = std::min<int32_t>(InstancesLeft, copiesPerCall);
+        for (int32_t k = 0; k < n; ++k) {
+            InstanceMatrices[static_cast<size_t>(k)] =
+                ForShader(MatrixMultiply(OpaqueItems[next + static_cast<size_t>(k)].Matrix, ViewProjection));
+        }
+        Device.SetVertexShaderConstants(0, InstanceMatrices.data(), static_cast<uint32_t>(n) * 4);
+        Batch.Declaration = InstanceDeclaration.get();
+        Batch.VertexBuffer = InstanceVertexBuffer.get();
+        Batch.IndexBuffer = InstanceIndexBuffer.get();
+        Batch.NumVertices = source.NumVertices * n;
+        Batch.PrimitiveCount = source.PrimitiveCount * n;
+        Batch.Texture = source.Texture;
+        Device.DrawRenderOperation(Batch);
+        InstancesLeft = static_cast<uint16_t>(InstancesLeft - n);
+        next += static_cast<size_t>(n);
+    }
+    InstanceVertexBuffer->ReleaseBuffer();
+    InstanceIndexBuffer->ReleaseBuffer();
+}
+
+void TSceneManager::DrawTransparent() {
+    if (TransparentItems.empty()) {
+        return;
+    }
+    Device.SetAlphaBlend(true);
+    for (const TRenderItem& item : TransparentItems) {
+        SetItemMatrix(item.Matrix);
+        Device.SetCullMode(2);
+        Device.DrawRenderOperation(item.Operation);
+        Device.SetCullMode(1);
+        Device.DrawRenderOperation(item.Operation);
+    }
+}
+
+void TSceneManager::DrawParticles() {
+    if (ParticleSystems.empty()) {
+        return;
+    }
+    // The camera's rotation alone turns the quads towards the viewer.
+    TMatrix rotation = View;
+    rotation._41 = rotation._42 = rotation._43 = 0.0f;
+    const TMatrix cameraBasis = ForShader(MatrixInverse(rotation));
+    Device.SetVertexShaderConstants(4, &cameraBasis, 4);
+    Device.SetAlphaBlend(true);
+    Device.SetDepthWrite(false);
+    const TMatrix viewProjection = ForShader(ViewProjection);
+    for (TSceneEffect* effect : ParticleSystems) {
+        Device.SetVertexShaderConstants(0, &viewProjection, 4);
+        effect->Draw();
+    }
+    Device.SetDepthWrite(true);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Device reset
+
+void TSceneManager::ReleaseDeviceObjects() {
+    InstanceVertexBuffer->ReleaseBuffer();
+    InstanceIndexBuffer->ReleaseBuffer();
+    std::vector<TMoveableObject*> nodes;
+    GetRoot()->CollectObjects(nodes);
+    for (TMoveableObject* node : nodes) {
+        if (auto* effect = dynamic_cast<TSceneEffect*>(node)) {
+            effect->OnLostDevice();
+        }
+    }
+}
+
+void TSceneManager::RestoreDeviceObjects() {
+    std::vector<TMoveableObject*> nodes;
+    GetRoot()->CollectObjects(nodes);
+    for (TMoveableObject* node : nodes) {
+        if (auto* effect = dynamic_cast<TSceneEffect*>(node)) {
+            effect->OnResetDevice();
+        }
+    }
+}

@@ -1,0 +1,125 @@
+// TSceneManager owns the scene tree, the camera and the frustum, and runs a frame's two passes:
+//
+// Update (deltaMs): refreshes every node's matrices from last frame's positions, then calls Update on
+//   every node of the tree in post-order (children before their parent). Nodes created during the pass
+//   get their first Update next frame. A node may remove itself (or delete another) during the pass:
+//   removed nodes are skipped and freed when the pass ends.
+// Render: culls game objects against the view frustum, sorts what is visible and draws it: skinned
+//   objects, opaque subsets (repeated small subsets in instanced batches of up to 60 copies per draw
+//   call, the rest one by one), transparent subsets back to front (back faces, then front faces), then
+//   every particle effect of the tree (never culled) with depth writes off.
+//
+// Vertex-shader constants (each matrix transposed, 4 registers per matrix):
+//   c0-c3      item world * view * projection (static and transparent draws, skinned objects)
+//   c0..c4n-1  n instance matrices, world * view * projection of each copy (instanced draws)
+//   c4..       the bone palette (skinned objects)
+//   c0-c3      view * projection, and c4-c7 the inverse of the view rotation (particle effects)
+//
+// The renderer and the meshes must outlive the manager; the manager owns the tree.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/GE_D3D9.h"
+#include "scene/GE_CAMERA.h"
+#include "scene/GE_FRUSTUM.h"
+#include "scene/GE_GAMEOBJECT.h"
+#include "scene/GE_MOVEABLEOBJECT.h"
+#include "scene/SceneEffect.h"
+
+struct TMaterial;
+
+// One visible mesh subset of one object, for one frame.
+struct TRenderItem {
+    TRenderOperation Operation;
+    const TMaterial* Material = nullptr;
+    TMatrix Matrix;           // the part's frame matrix * the object's WorldMatrix
+    uintptr_t VertexKey = 0;  // first sort key: the vertex buffer's address
+    uintptr_t IndexKey = 0;   // second sort key: the index buffer's address
+    float Distance = 0.0f;    // from the camera position to the item's centre
+};
+
+class TSceneManager {
+public:
+    // Most copies one instanced draw call takes (60 matrices fill c0-c239).
+    static constexpr int32_t kMaxInstances = 60;
+    // Subsets of this many triangles or more are never instanced.
+    static constexpr int32_t kInstanceTriangleLimit = 300;
+
+    // Creates the camera "camera" (pi/4, aspect 1, 1..1000, rotation (45, 0, 0), position (0, 15, -15)),
+    // the frustum, the four shaders and the (empty) instance buffers. The tree's root is made on the
+    // first GetRoot.
+    explicit TSceneManager(TRenderD3D9& device);
+    ~TSceneManager();
+    TSceneManager(const TSceneManager&) = delete;
+    TSceneManager& operator=(const TSceneManager&) = delete;
+
+    TCamera* GetCamera() { return Camera.get(); }
+    TFrustum* GetFrustum() { return Frustum.get(); }
+    // The node "Root", created when there is none yet.
+    TMoveableObject* GetRoot();
+
+    // The update pass; deltaMs in whole milliseconds.
+    void Update(int32_t deltaMs);
+    // The draw pass.
+    void Render();
+
+    // Around a device reset: every particle effect of the tree gives back, then re-creates, its
+    // default-pool buffers (and so do the manager's instance buffers).
+    void ReleaseDeviceObjects();
+    void RestoreDeviceObjects();
+
+    // Sorts opaque items by (vertex key, index key, distance) ascending: a top-down merge sort split at
+    // count / 2; on a full tie the item of the second half comes first.
+    static void SortItems(std::vector<TRenderItem>& items);
+
+    // What the last Render collected, in drawing order (for tests and tools).
+    const std::vector<TGameObject*>& GetSkinnedObjects() const { return SkinnedObjects; }
+    const std::vector<TRenderItem>& GetOpaqueItems() const { return OpaqueItems; }
+    const std::vector<TRenderItem>& GetTransparentItems() const { return TransparentItems; }
+    const std::vector<TSceneEffect*>& GetParticleSystems() const { return ParticleSystems; }
+
+private:
+    void CollectVisible();
+    void CollectGameObject(TGameObject* object, const TVector3& cameraPosition);
+    // Fills `item` from one subset of the object's mesh; false when the mesh has no such subset.
+    bool FillRenderItem(TGameObject* object, int part, int subset, TRenderItem& item) const;
+    void DrawSkinned();
+    void DrawOpaque();
+    void DrawInstancedRun(size_t first, size_t count, int32_t copiesPerCall);
+    void DrawStaticRun(size_t first, size_t count);
+    void DrawTransparent();
+    void DrawParticles();
+    // item matrix * view * projection into c0-c3.
+    void SetItemMatrix(const TMatrix& matrix);
+    // Builds the replicated geometry of a run; false when the source cannot be read.
+    bool BuildInstanceGeometry(const TRenderItem& source, int32_t copies);
+
+    TRenderD3D9& Device;
+    std::unique_ptr<TMoveableObject> Root;
+    std::vector<TMoveableObject*> Objects;
+    std::unique_ptr<TCamera> Camera;
+    std::unique_ptr<TFrustum> Frustum;
+    std::unique_ptr<TVertexShader> StaticShader;
+    std::unique_ptr<TVertexShader> SkinnedShader;
+    std::unique_ptr<TVertexShader> InstanceShader;
+    std::unique_ptr<TPixelShader> TexturePixelShader;
+    std::unique_ptr<TVertexBuffer> InstanceVertexBuffer;
+    std::unique_ptr<TIndexBuffer> InstanceIndexBuffer;
+    std::unique_ptr<TVertexDeclaration> InstanceDeclaration;
+    uint16_t InstancesLeft = 0;
+    TRenderOperation Batch;
+    std::vector<TGameObject*> SkinnedObjects;
+    std::vector<TRenderItem> OpaqueItems;
+    std::vector<TRenderItem> TransparentItems;
+    std::vector<TSceneEffect*> ParticleSystems;
+
+    // Per draw pass.
+    TMatrix View;
+    TMatrix Projection;
+    TMatrix ViewProjection;
+    std::vector<TRenderItem> SortScratch;
+    std::vector<TMatrix> InstanceMatrices;
+};
