@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "world/Map.h"
 
 // Values of TGameState::Language.
 enum : uint8_t { kLanguageUkrainian = 0, kLanguageRussian = 1, kLanguageEnglish = 2 };
@@ -44,6 +47,10 @@ struct TGameState {
     int32_t FreezeTimeLeft = 0;            // ms of freeze left
     bool ArmourActive = false;             // the player's armour shield is on
     bool GameOver = false;                 // the base is destroyed
+
+    // The current level's grid, made by the level loader and kept until the next level replaces it;
+    // null before the first level.
+    std::unique_ptr<TMap> Map;
 };
 
 // The one instance.
