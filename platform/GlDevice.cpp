@@ -1,0 +1,429 @@
+// Device state, the back buffer, clearing, presenting and reading back.
+#include "platform/GlDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform/SdlWindow.h"
+#include "util/Log.h"
+
+namespace platform {
+
+namespace {
+
+constexpr uint32_t D3DCLEAR_STENCIL = 4;
+constexpr uint32_t D3DRS_ZFUNC_NEVER = 1;
+constexpr uint32_t D3DRS_ZFUNC_ALWAYS = 8;
+
+bool BlendFactor(uint32_t blend, GLenum& factor) {
+    switch (blend) {
+        case 1:
+            factor = GL_ZERO;
+            return true;
+        case 2:
+            factor = GL_ONE;
+            return true;
+        case 3:
+            factor = GL_SRC_COLOR;
+            return true;
+        case 4:
+            factor = GL_ONE_MINUS_SRC_COLOR;
+            return true;
+        case 5:
+            factor = GL_SRC_ALPHA;
+            return true;
+        case 6:
+            factor = GL_ONE_MINUS_SRC_ALPHA;
+            return true;
+        case 7:
+            factor = GL_DST_ALPHA;
+            return true;
+        case 8:
+            factor = GL_ONE_MINUS_DST_ALPHA;
+            return true;
+        case 9:
+            factor = GL_DST_COLOR;
+            return true;
+        case 10:
+            factor = GL_ONE_MINUS_DST_COLOR;
+            return true;
+        case 11:
+            factor = GL_SRC_ALPHA_SATURATE;
+            return true;
+        default:
+            return false;
+    }
+}
+
+GLenum AddressMode(uint32_t address) {
+    switch (address) {
+        case 2:
+            return GL_MIRRORED_REPEAT;
+        case 3:
+        case 5:
+            return GL_CLAMP_TO_EDGE;  // clamp; mirror-once has no 3.3 equivalent
+        case 4:
+            return GL_CLAMP_TO_BORDER;
+        default:
+            return GL_REPEAT;
+    }
+}
+
+}  // namespace
+
+GlDevice::GlDevice(SdlWindow& window, bool clipControl) : window_(window), clipControl_(clipControl) {
+    window_.MakeContextCurrent();
+    glGenVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    glGenBuffers(1, &streamVertices_);
+    glGenBuffers(1, &streamIndices_);
+    glGenSamplers(kStages, samplers_.data());
+    for (int stage = 0; stage < kStages; ++stage) {
+        glBindSampler(stage, samplers_[stage]);
+    }
+    anisotropy_ = epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
+                  epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
+    if (anisotropy_) {
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy_);
+    }
+    if (clipControl_) {
+        glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+}
+
+GlDevice::~GlDevice() {
+    window_.MakeContextCurrent();
+    for (auto& entry : programs_) {
+        glDeleteProgram(entry.second.Name);
+    }
+    for (auto& entry : shaders_) {
+        glDeleteShader(entry.second.Name);
+    }
+    for (GLuint shader : fallbackShaders_) {
+        if (shader) {
+            glDeleteShader(shader);
+        }
+    }
+    for (auto& entry : buffers_) {
+        glDeleteBuffers(1, &entry.second.Name);
+    }
+    for (auto& entry : textures_) {
+        glDeleteTextures(1, &entry.second.Name);
+    }
+    glDeleteSamplers(kStages, samplers_.data());
+    glDeleteBuffers(1, &streamVertices_);
+    glDeleteBuffers(1, &streamIndices_);
+    glDeleteVertexArrays(1, &vertexArray_);
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteRenderbuffers(1, &colorBuffer_);
+    glDeleteRenderbuffers(1, &depthBuffer_);
+}
+
+void GlDevice::Configure(const PresentParameters& parameters) {
+    parameters_ = parameters;
+    sawMinimized_ = false;
+    window_.MakeContextCurrent();
+    if (window_.IsWindowed() != parameters.Windowed) {
+        window_.SetWindowed(parameters.Windowed);
+    }
+    window_.SetSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_ONE ? 1 : 0);
+
+    int width = static_cast<int>(parameters.BackBufferWidth);
+    int height = static_cast<int>(parameters.BackBufferHeight);
+    if (width <= 0 || height <= 0) {
+        window_.DrawableSize(width, height);
+    }
+    ResizeBackBuffer(width, height);
+
+    // Everything back to the device defaults, as a reset does.
+    glEnable(GL_DEPTH_TEST);
+    zEnable_ = 1;
+    if (!parameters.EnableAutoDepthStencil) {
+        glDisable(GL_DEPTH_TEST);
+        zEnable_ = 0;
+    }
+    glDepthMask(GL_TRUE);
+    zWrite_ = 1;
+    glDepthFunc(GL_LEQUAL);
+    glFrontFace(GL_CW);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glDisable(GL_BLEND);
+    srcBlend_ = D3DBLEND_ONE;
+    destBlend_ = D3DBLEND_ZERO;
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+
+    for (int stage = 0; stage < kStages; ++stage) {
+        samplerStates_[stage] = SamplerState{};
+        SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        SetSamplerState(stage, D3DSAMP_ADDRESSU, 1);
+        SetSamplerState(stage, D3DSAMP_ADDRESSV, 1);
+        SetSamplerState(stage, D3DSAMP_MAXANISOTROPY, 1);
+        SetTexture(stage, 0);
+    }
+    vertexShader_ = 0;
+    pixelShader_ = 0;
+    declaration_ = 0;
+    fvf_ = 0;
+    streams_ = {};
+    indices_ = 0;
+    constants_.fill(0.0f);
+    ++constantsVersion_;
+}
+
+void GlDevice::ResizeBackBuffer(int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (framebuffer_ && width == backWidth_ && height == backHeight_ &&
+        format_ == parameters_.BackBufferFormat) {
+        return;
+    }
+    if (!framebuffer_) {
+        glGenFramebuffers(1, &framebuffer_);
+        glGenRenderbuffers(1, &colorBuffer_);
+        glGenRenderbuffers(1, &depthBuffer_);
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
+    // The desktop's X8R8G8B8 has no alpha: destination alpha then reads as one, as on Direct3D.
+    bool alpha = parameters_.BackBufferFormat == D3DFMT_A8R8G8B8;
+    glRenderbufferStorage(GL_RENDERBUFFER, alpha ? GL_RGBA8 : GL_RGB8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        logging::Write("gl", "the back buffer of " + std::to_string(width) + " x " + std::to_string(height) +
+                                 " is incomplete");
+    }
+    backWidth_ = width;
+    backHeight_ = height;
+    format_ = parameters_.BackBufferFormat;
+    glViewport(0, 0, width, height);
+}
+
+void GlDevice::FollowWindowSize() {
+    if (!parameters_.Windowed || parameters_.BackBufferWidth != 0 || parameters_.BackBufferHeight != 0) {
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    window_.DrawableSize(width, height);
+    if (width > 0 && height > 0) {
+        ResizeBackBuffer(width, height);
+    }
+}
+
+int32_t GlDevice::TestCooperativeLevel() {
+    // An OpenGL context is never lost. A full-screen device wants a reset after it was minimised, or
+    // when the window's mode no longer matches the device's.
+    if (!parameters_.Windowed && window_.IsMinimized()) {
+        sawMinimized_ = true;
+        return D3D_OK;
+    }
+    if (sawMinimized_ || window_.IsWindowed() != parameters_.Windowed) {
+        return D3DERR_DEVICENOTRESET;
+    }
+    return D3D_OK;
+}
+
+int32_t GlDevice::Reset(const PresentParameters& parameters) {
+    int leftOver = 0;
+    for (const auto& entry : buffers_) {
+        leftOver += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    }
+    for (const auto& entry : textures_) {
+        leftOver += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    }
+    if (leftOver > 0) {
+        // A Direct3D 9 device would refuse the reset; these survive here, so go on but say so.
+        logging::Write("gl",
+                       "reset with " + std::to_string(leftOver) + " default-pool resources still alive");
+    }
+    Configure(parameters);
+    return D3D_OK;
+}
+
+void GlDevice::Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stencil) {
+    FollowWindowSize();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    GLbitfield mask = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        glClearColor(((colorArgb >> 16) & 0xFF) / 255.0f, ((colorArgb >> 8) & 0xFF) / 255.0f,
+                     (colorArgb & 0xFF) / 255.0f, ((colorArgb >> 24) & 0xFF) / 255.0f);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_STENCIL) {
+        glClearStencil(static_cast<GLint>(stencil));
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    // Clearing ignores the depth-write state, as on Direct3D.
+    glDepthMask(GL_TRUE);
+    glClear(mask);
+    glDepthMask(zWrite_ ? GL_TRUE : GL_FALSE);
+}
+
+void GlDevice::BeginScene() {
+    FollowWindowSize();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+}
+
+void GlDevice::EndScene() {}
+
+void GlDevice::Present() {
+    int width = 0;
+    int height = 0;
+    window_.DrawableSize(width, height);
+    if (width > 0 && height > 0) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        bool sameSize = width == backWidth_ && height == backHeight_;
+        glBlitFramebuffer(0, 0, backWidth_, backHeight_, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
+        window_.SwapBuffers();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+}
+
+void GlDevice::SetRenderState(uint32_t state, uint32_t value) {
+    switch (state) {
+        case D3DRS_ZENABLE:
+            zEnable_ = value;
+            if (value) {
+                glEnable(GL_DEPTH_TEST);
+            } else {
+                glDisable(GL_DEPTH_TEST);
+            }
+            break;
+        case D3DRS_ZWRITEENABLE:
+            zWrite_ = value;
+            glDepthMask(value ? GL_TRUE : GL_FALSE);
+            break;
+        case D3DRS_SRCBLEND:
+        case D3DRS_DESTBLEND: {
+            GLenum factor;
+            if (!BlendFactor(value, factor)) {
+                break;
+            }
+            (state == D3DRS_SRCBLEND ? srcBlend_ : destBlend_) = value;
+            GLenum source = GL_ONE;
+            GLenum destination = GL_ZERO;
+            BlendFactor(srcBlend_, source);
+            BlendFactor(destBlend_, destination);
+            glBlendFunc(source, destination);
+            break;
+        }
+        case D3DRS_CULLMODE:
+            if (value == D3DCULL_NONE) {
+                glDisable(GL_CULL_FACE);
+            } else if (value == D3DCULL_CW) {
+                glEnable(GL_CULL_FACE);
+                glCullFace(GL_FRONT);  // front faces are the clockwise ones
+            } else if (value == D3DCULL_CCW) {
+                glEnable(GL_CULL_FACE);
+                glCullFace(GL_BACK);
+            }
+            break;
+        case D3DRS_ZFUNC:
+            if (value >= D3DRS_ZFUNC_NEVER && value <= D3DRS_ZFUNC_ALWAYS) {
+                static const GLenum functions[] = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
+                                                   GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+                glDepthFunc(functions[value - 1]);
+            }
+            break;
+        case D3DRS_ALPHABLENDENABLE:
+            if (value) {
+                glEnable(GL_BLEND);
+            } else {
+                glDisable(GL_BLEND);
+            }
+            break;
+        default:
+            break;  // states the engine never sets keep their defaults
+    }
+}
+
+void GlDevice::SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) {
+    if (sampler >= kStages) {
+        return;
+    }
+    SamplerState& state = samplerStates_[sampler];
+    GLuint name = samplers_[sampler];
+    switch (type) {
+        case D3DSAMP_ADDRESSU:
+            state.AddressU = value;
+            glSamplerParameteri(name, GL_TEXTURE_WRAP_S, AddressMode(value));
+            return;
+        case D3DSAMP_ADDRESSV:
+            state.AddressV = value;
+            glSamplerParameteri(name, GL_TEXTURE_WRAP_T, AddressMode(value));
+            return;
+        case D3DSAMP_MAGFILTER:
+            if (value < D3DTEXF_POINT || value > D3DTEXF_ANISOTROPIC) {
+                return;
+            }
+            state.MagFilter = value;
+            break;
+        case D3DSAMP_MINFILTER:
+            if (value < D3DTEXF_POINT || value > D3DTEXF_ANISOTROPIC) {
+                return;
+            }
+            state.MinFilter = value;
+            break;
+        case D3DSAMP_MIPFILTER:
+            if (value > D3DTEXF_LINEAR) {
+                return;
+            }
+            state.MipFilter = value;
+            break;
+        case D3DSAMP_MAXANISOTROPY:
+            state.MaxAnisotropy = std::max<uint32_t>(value, 1);
+            break;
+        default:
+            return;
+    }
+    // Anisotropic filtering is linear filtering with the anisotropy limit raised.
+    bool linearMin = state.MinFilter != D3DTEXF_POINT;
+    GLenum minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
+    if (state.MipFilter == D3DTEXF_POINT) {
+        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    } else if (state.MipFilter == D3DTEXF_LINEAR) {
+        minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    }
+    glSamplerParameteri(name, GL_TEXTURE_MIN_FILTER, minFilter);
+    glSamplerParameteri(name, GL_TEXTURE_MAG_FILTER,
+                        state.MagFilter == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
+    if (anisotropy_) {
+        bool anisotropic = state.MinFilter == D3DTEXF_ANISOTROPIC || state.MagFilter == D3DTEXF_ANISOTROPIC;
+        float limit = anisotropic ? std::min(static_cast<float>(state.MaxAnisotropy), maxAnisotropy_) : 1.0f;
+        glSamplerParameterf(name, GL_TEXTURE_MAX_ANISOTROPY_EXT, limit);
+    }
+}
+
+bool GlDevice::ReadBackBuffer(Image& image) {
+    image.Width = backWidth_;
+    image.Height = backHeight_;
+    image.Rgba.assign(static_cast<size_t>(backWidth_) * backHeight_ * 4, 0);
+    std::vector<uint8_t> bottomUp(image.Rgba.size());
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glReadPixels(0, 0, backWidth_, backHeight_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    size_t row = static_cast<size_t>(backWidth_) * 4;
+    for (int y = 0; y < backHeight_; ++y) {
+        std::memcpy(image.Rgba.data() + row * y, bottomUp.data() + row * (backHeight_ - 1 - y), row);
+    }
+    return glGetError() == GL_NO_ERROR;
+}
+
+}  // namespace platform

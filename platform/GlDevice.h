@@ -1,0 +1,204 @@
+// The OpenGL 3.3 core device behind GlGraphicsSystem (see GlGraphicsSystem.h for the conventions).
+// Internal to platform/: only GlGraphicsSystem.cpp makes one.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/GraphicsDevice.h"
+
+namespace platform {
+
+class SdlWindow;
+
+class GlDevice final : public GraphicsDevice {
+public:
+    GlDevice(SdlWindow& window, bool clipControl);
+    ~GlDevice() override;
+    GlDevice(const GlDevice&) = delete;
+    GlDevice& operator=(const GlDevice&) = delete;
+
+    // Applies the parameters (mode, back-buffer size, vsync) and sets every state to its default.
+    void Configure(const PresentParameters& parameters);
+
+    int32_t TestCooperativeLevel() override;
+    int32_t Reset(const PresentParameters& parameters) override;
+
+    void Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stencil) override;
+    void BeginScene() override;
+    void EndScene() override;
+    void Present() override;
+
+    void SetRenderState(uint32_t state, uint32_t value) override;
+    void SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) override;
+
+    ShaderHandle CreateShader(ShaderStage stage, std::string_view source, std::string& messages) override;
+    void ReleaseShader(ShaderHandle shader) override;
+    void SetVertexShader(ShaderHandle shader) override;
+    void SetPixelShader(ShaderHandle shader) override;
+    void SetVertexShaderConstantF(uint32_t startRegister, const float* data, uint32_t count) override;
+
+    DeclarationHandle CreateVertexDeclaration(const VertexElement* elements) override;
+    void ReleaseVertexDeclaration(DeclarationHandle declaration) override;
+    void SetVertexDeclaration(DeclarationHandle declaration) override;
+
+    BufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) override;
+    BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) override;
+    void* LockBuffer(BufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
+    void UnlockBuffer(BufferHandle buffer) override;
+    void ReleaseBuffer(BufferHandle buffer) override;
+    void SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset, uint32_t stride) override;
+    void SetIndices(BufferHandle buffer) override;
+
+    TextureHandle CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                uint32_t format, uint32_t pool) override;
+    uint32_t TextureLevelCount(TextureHandle texture) override;
+    void WriteTextureLevel(TextureHandle texture, uint32_t level, const uint8_t* bgra,
+                           uint32_t pitch) override;
+    void ReleaseTexture(TextureHandle texture) override;
+    void SetTexture(uint32_t stage, TextureHandle texture) override;
+
+    void SetFVF(uint32_t fvf) override;
+    void DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex, uint32_t minVertexIndex,
+                              uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) override;
+    void DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex, uint32_t numVertices,
+                                uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
+                                const void* vertexData, uint32_t vertexStride) override;
+
+    bool ReadBackBuffer(Image& image) override;
+
+private:
+    static constexpr int kStages = 8;
+    static constexpr int kStreams = 8;
+    static constexpr int kAttributes = 8;
+
+    struct Shader {
+        ShaderStage Stage;
+        GLuint Name = 0;
+        bool WritesTexCoord0 = false;  // a vertex shader that declares `out vec2 TexCoord0`
+    };
+    struct Program {
+        GLuint Name = 0;  // 0: linking failed, nothing is drawn with this pair
+        GLint Constants = -1;
+        GLint ConstantCount = 0;
+        uint64_t UploadedVersion = 0;
+    };
+    struct Declaration {
+        std::vector<VertexElement> Elements;
+        uint32_t Stride = 0;  // the end of the furthest element of stream 0
+    };
+    struct Buffer {
+        GLuint Name = 0;
+        bool IsIndexBuffer = false;
+        uint32_t Pool = 0;
+        std::vector<uint8_t> Shadow;
+        int LockDepth = 0;
+        bool Dirty = false;
+        bool Discarded = false;
+        uint32_t DirtyBegin = 0;
+        uint32_t DirtyEnd = 0;
+    };
+    struct Texture {
+        GLuint Name = 0;
+        uint32_t Width = 0;
+        uint32_t Height = 0;
+        uint32_t Levels = 0;
+        uint32_t Pool = 0;
+    };
+    struct Stream {
+        BufferHandle Buffer = 0;
+        uint32_t Offset = 0;
+        uint32_t Stride = 0;
+    };
+    struct SamplerState {
+        uint32_t MinFilter = D3DTEXF_POINT;
+        uint32_t MagFilter = D3DTEXF_POINT;
+        uint32_t MipFilter = D3DTEXF_NONE;
+        uint32_t AddressU = 1;  // D3DTADDRESS_WRAP
+        uint32_t AddressV = 1;
+        uint32_t MaxAnisotropy = 1;
+    };
+
+    Handle NextHandle() { return ++lastHandle_; }
+
+    // Back buffer.
+    void ResizeBackBuffer(int width, int height);
+    void FollowWindowSize();
+
+    // Shaders and programs (GlShaders.cpp).
+    GLuint CompileStage(GLenum type, const std::string& source, std::string& log);
+    std::string PrepareSource(ShaderStage stage, std::string_view source) const;
+    GLuint FallbackShader(ShaderStage stage, bool textured);
+    Program* CurrentProgram();
+    Program LinkProgram(GLuint vertex, GLuint pixel, std::string& log);
+    void DropPrograms(ShaderHandle shader);
+    void UploadConstants(Program& program);
+
+    // Drawing.
+    bool PrepareDraw();
+    struct BoundStream {
+        GLuint Name = 0;
+        uint32_t Offset = 0;
+        uint32_t Stride = 0;
+        size_t Size = 0;  // bytes in the buffer
+    };
+    // Points the attributes at the streams; false when an index would read past a stream's end.
+    bool BindElements(const std::vector<VertexElement>& elements, const BoundStream* streams,
+                      uint32_t maxVertex);
+    const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
+    static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
+    void Upload(Buffer& buffer);
+    bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
+                       GLsizei& indexCount) const;
+
+    SdlWindow& window_;
+    bool clipControl_;
+    PresentParameters parameters_;
+    int backWidth_ = 0;
+    int backHeight_ = 0;
+    uint32_t format_ = 0;
+    GLuint framebuffer_ = 0;
+    GLuint colorBuffer_ = 0;
+    GLuint depthBuffer_ = 0;
+    GLuint vertexArray_ = 0;
+    GLuint streamVertices_ = 0;  // the user-pointer draws' vertices and indices
+    GLuint streamIndices_ = 0;
+    std::array<GLuint, kStages> samplers_{};
+    bool anisotropy_ = false;
+    float maxAnisotropy_ = 1.0f;
+    bool sawMinimized_ = false;
+
+    Handle lastHandle_ = 0;
+    std::map<Handle, Shader> shaders_;
+    std::map<Handle, Declaration> declarations_;
+    std::map<Handle, Buffer> buffers_;
+    std::map<Handle, Texture> textures_;
+    std::map<std::pair<GLuint, GLuint>, Program> programs_;
+    std::array<GLuint, 3> fallbackShaders_{};  // vertex, pixel textured, pixel white
+    std::vector<VertexElement> fvfElements_;
+    uint32_t fvfStride_ = 0;
+
+    // Current state.
+    ShaderHandle vertexShader_ = 0;
+    ShaderHandle pixelShader_ = 0;
+    DeclarationHandle declaration_ = 0;
+    uint32_t fvf_ = 0;
+    std::array<Stream, kStreams> streams_{};
+    BufferHandle indices_ = 0;
+    std::array<TextureHandle, kStages> stageTextures_{};
+    std::array<SamplerState, kStages> samplerStates_{};
+    std::array<float, 256 * 4> constants_{};
+    uint64_t constantsVersion_ = 1;
+    uint32_t srcBlend_ = D3DBLEND_ONE;
+    uint32_t destBlend_ = D3DBLEND_ZERO;
+    uint32_t zEnable_ = 1;
+    uint32_t zWrite_ = 1;
+};
+
+}  // namespace platform

@@ -1,0 +1,110 @@
+// A window and a desktop without a screen, for tests: they remember what they were told and hand out
+// the events and the pointer position the test sets. Nothing is drawn (use the recording device).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Window.h"
+
+namespace platform {
+
+class HeadlessWindow final : public Window {
+public:
+    HeadlessWindow(int clientWidth = 640, int clientHeight = 480)
+        : width_(clientWidth), height_(clientHeight) {}
+
+    // Borders of a bordered window, as a window manager would add them.
+    static constexpr int kBorder = 4;
+    static constexpr int kCaption = 24;
+
+    void SetWindowed(bool windowed) override { windowed_ = windowed; }
+    void SetClientSize(int width, int height) override {
+        width_ = width;
+        height_ = height;
+    }
+    int ClientWidth() const override { return width_; }
+    int ClientHeight() const override { return height_; }
+    int FrameLeft() const override { return left_; }
+    int FrameTop() const override { return top_; }
+    int FrameWidth() const override { return width_ + (windowed_ ? 2 * kBorder : 0); }
+    int FrameHeight() const override { return height_ + (windowed_ ? kCaption + kBorder : 0); }
+    void SetFramePosition(int left, int top) override {
+        left_ = left;
+        top_ = top;
+    }
+    void Show() override { shown_ = true; }
+    void Minimize() override {
+        minimized_ = true;
+        events_.push_back({WindowEventType::Minimize});
+    }
+    void Maximize() override {
+        if (minimized_) {
+            minimized_ = false;
+            events_.push_back({WindowEventType::Restore});
+        }
+    }
+    void SetTitle(const std::string& title) override { title_ = title; }
+    void PollEvents(std::vector<WindowEvent>& events) override {
+        events.insert(events.end(), events_.begin(), events_.end());
+        events_.clear();
+    }
+
+    // For the test.
+    void PushEvent(WindowEventType type) { events_.push_back({type}); }
+    bool IsWindowed() const { return windowed_; }
+    bool IsShown() const { return shown_; }
+    bool IsMinimized() const { return minimized_; }
+    const std::string& Title() const { return title_; }
+
+private:
+    int width_;
+    int height_;
+    int left_ = 0;
+    int top_ = 0;
+    bool windowed_ = true;
+    bool shown_ = false;
+    bool minimized_ = false;
+    std::string title_;
+    std::vector<WindowEvent> events_;
+};
+
+class HeadlessDesktop final : public Desktop {
+public:
+    HeadlessDesktop(int screenWidth = 1280, int screenHeight = 1024)
+        : screenWidth_(screenWidth), screenHeight_(screenHeight) {}
+
+    struct Message {
+        std::string Title;
+        std::string Text;
+    };
+
+    void GetCursorPosition(int& x, int& y) override {
+        x = cursorX_;
+        y = cursorY_;
+    }
+    void SetCursorPosition(int x, int y) override {
+        cursorX_ = x;
+        cursorY_ = y;
+    }
+    int ScreenWidth() override { return screenWidth_; }
+    int ScreenHeight() override { return screenHeight_; }
+    void HideSystemCursor() override { cursorHidden_ = true; }
+    void ShowMessageBox(const std::string& title, const std::string& text) override {
+        messages_.push_back({title, text});
+    }
+
+    // For the test.
+    bool CursorHidden() const { return cursorHidden_; }
+    const std::vector<Message>& Messages() const { return messages_; }
+
+private:
+    int screenWidth_;
+    int screenHeight_;
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+    bool cursorHidden_ = false;
+    std::vector<Message> messages_;
+};
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+#include "platform/SdlDesktop.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace platform {
+
+SdlDesktop::SdlDesktop() {
+    videoInitialised_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+SdlDesktop::~SdlDesktop() {
+    if (videoInitialised_) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+void SdlDesktop::GetCursorPosition(int& x, int& y) {
+    x = 0;
+    y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+}
+
+void SdlDesktop::SetCursorPosition(int x, int y) {
+    SDL_WarpMouseGlobal(x, y);
+    ++warpCount_;
+    warpX_ = x;
+    warpY_ = y;
+}
+
+int SdlDesktop::ScreenWidth() {
+    SDL_DisplayMode mode;
+    return SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 0;
+}
+
+int SdlDesktop::ScreenHeight() {
+    SDL_DisplayMode mode;
+    return SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.h : 0;
+}
+
+void SdlDesktop::HideSystemCursor() {
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void SdlDesktop::ShowMessageBox(const std::string& title, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    std::fflush(stderr);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), nullptr);
+}
+
+}  // namespace platform

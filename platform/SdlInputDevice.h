@@ -1,0 +1,43 @@
+// Keyboard and mouse over SDL2, read the way DirectInput 8 gives them (InputDevice.h): key bytes by
+// DirectInput code from SDL's keyboard state, and mouse motion measured on the global pointer.
+//
+// Mouse motion is the pointer's travel since the last read, starting from where the program last put
+// the pointer (SdlDesktop::SetCursorPosition) when it did so since then. Counting motion events instead
+// would count the program's own pointer moves as motion as well.
+//
+// Both devices are read only while the window has the keyboard focus (DirectInput's foreground
+// co-operation); otherwise the reads fail and the snapshots stay as they were.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/InputDevice.h"
+
+namespace platform {
+
+class SdlWindow;
+class SdlDesktop;
+
+// The DirectInput code of an SDL scancode, or 0 for a key the game's key table does not have.
+uint8_t DirectInputCodeOfScancode(int scancode);
+
+class SdlInputDevice final : public InputDevice {
+public:
+    // `window` null: read whatever focus; `desktop` null: pointer moves by the program are not known.
+    SdlInputDevice(SdlWindow* window, SdlDesktop* desktop) : window_(window), desktop_(desktop) {}
+
+    bool ReadKeyboard(KeyboardSnapshot& snapshot) override;
+    bool ReadMouse(MouseSnapshot& snapshot) override;
+
+private:
+    bool HasFocus() const;
+
+    SdlWindow* window_;
+    SdlDesktop* desktop_;
+    bool havePointer_ = false;
+    int lastX_ = 0;
+    int lastY_ = 0;
+    uint32_t seenWarps_ = 0;
+};
+
+}  // namespace platform

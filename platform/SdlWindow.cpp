@@ -1,0 +1,200 @@
+#include "platform/SdlWindow.h"
+
+#include <SDL.h>
+
+namespace platform {
+
+std::unique_ptr<SdlWindow> SdlWindow::Create(const std::string& title, int clientWidth, int clientHeight,
+                                             std::string& error) {
+    std::unique_ptr<SdlWindow> window(new SdlWindow());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("cannot start SDL video: ") + SDL_GetError();
+        return nullptr;
+    }
+    window->videoInitialised_ = true;
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The device draws into a framebuffer of its own; the window's needs no depth.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+
+    window->window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                       clientWidth, clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window->window_) {
+        error = std::string("cannot create the window: ") + SDL_GetError();
+        return nullptr;
+    }
+    window->context_ = SDL_GL_CreateContext(window->window_);
+    if (!window->context_) {
+        error = std::string("cannot create an OpenGL 3.3 core context: ") + SDL_GetError();
+        return nullptr;
+    }
+    return window;
+}
+
+SdlWindow::~SdlWindow() {
+    if (context_) {
+        SDL_GL_DeleteContext(context_);
+    }
+    if (window_) {
+        SDL_DestroyWindow(window_);
+    }
+    if (videoInitialised_) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+void SdlWindow::SetWindowed(bool windowed) {
+    if (windowed) {
+        SDL_SetWindowFullscreen(window_, 0);
+        SDL_SetWindowBordered(window_, SDL_TRUE);
+    } else {
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    windowed_ = windowed;
+}
+
+void SdlWindow::SetClientSize(int width, int height) {
+    SDL_SetWindowSize(window_, width, height);
+}
+
+int SdlWindow::ClientWidth() const {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    return width;
+}
+
+int SdlWindow::ClientHeight() const {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    return height;
+}
+
+void SdlWindow::Borders(int& top, int& left, int& bottom, int& right) const {
+    top = left = bottom = right = 0;
+    // Fails without a window manager or in full screen: no borders then.
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+        top = left = bottom = right = 0;
+    }
+}
+
+int SdlWindow::FrameLeft() const {
+    int x = 0;
+    int y = 0;
+    int top, left, bottom, right;
+    SDL_GetWindowPosition(window_, &x, &y);
+    Borders(top, left, bottom, right);
+    return x - left;
+}
+
+int SdlWindow::FrameTop() const {
+    int x = 0;
+    int y = 0;
+    int top, left, bottom, right;
+    SDL_GetWindowPosition(window_, &x, &y);
+    Borders(top, left, bottom, right);
+    return y - top;
+}
+
+int SdlWindow::FrameWidth() const {
+    int top, left, bottom, right;
+    Borders(top, left, bottom, right);
+    return ClientWidth() + left + right;
+}
+
+int SdlWindow::FrameHeight() const {
+    int top, left, bottom, right;
+    Borders(top, left, bottom, right);
+    return ClientHeight() + top + bottom;
+}
+
+void SdlWindow::SetFramePosition(int left, int top) {
+    int borderTop, borderLeft, bottom, right;
+    Borders(borderTop, borderLeft, bottom, right);
+    SDL_SetWindowPosition(window_, left + borderLeft, top + borderTop);
+}
+
+void SdlWindow::Show() {
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+    // Without a window manager (a bare X server) nobody else gives the window the keyboard.
+    SDL_SetWindowInputFocus(window_);
+}
+
+void SdlWindow::Minimize() {
+    SDL_MinimizeWindow(window_);
+}
+
+void SdlWindow::Maximize() {
+    // Back from a minimise; a full-screen window already covers the screen.
+    if (windowed_) {
+        SDL_MaximizeWindow(window_);
+    } else {
+        SDL_RestoreWindow(window_);
+    }
+    SDL_RaiseWindow(window_);
+}
+
+void SdlWindow::SetTitle(const std::string& title) {
+    SDL_SetWindowTitle(window_, title.c_str());
+}
+
+void SdlWindow::PollEvents(std::vector<WindowEvent>& events) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            events.push_back({WindowEventType::Close});
+        } else if (event.type == SDL_WINDOWEVENT && event.window.windowID == SDL_GetWindowID(window_)) {
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
+                    events.push_back({WindowEventType::Close});
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    events.push_back({WindowEventType::Deactivate});
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    events.push_back({WindowEventType::Activate});
+                    break;
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    events.push_back({WindowEventType::Minimize});
+                    break;
+                case SDL_WINDOWEVENT_RESTORED:
+                    events.push_back({WindowEventType::Restore});
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+}
+
+bool SdlWindow::IsMinimized() const {
+    return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+bool SdlWindow::HasInputFocus() const {
+    return SDL_GetKeyboardFocus() == window_;
+}
+
+void SdlWindow::MakeContextCurrent() {
+    SDL_GL_MakeCurrent(window_, context_);
+}
+
+void SdlWindow::DrawableSize(int& width, int& height) const {
+    SDL_GL_GetDrawableSize(window_, &width, &height);
+}
+
+void SdlWindow::SetSwapInterval(int interval) {
+    SDL_GL_SetSwapInterval(interval);
+}
+
+void SdlWindow::SwapBuffers() {
+    SDL_GL_SwapWindow(window_);
+}
+
+}  // namespace platform

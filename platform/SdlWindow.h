@@ -1,0 +1,58 @@
+// The main window over SDL2, with the one OpenGL 3.3 core context of the program, made with the window.
+// The window starts hidden, bordered, not resizable, centred.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Window.h"
+
+struct SDL_Window;
+
+namespace platform {
+
+class SdlWindow final : public Window {
+public:
+    // nullptr with a message in `error` when SDL's video or the OpenGL 3.3 core context is unavailable.
+    static std::unique_ptr<SdlWindow> Create(const std::string& title, int clientWidth, int clientHeight,
+                                             std::string& error);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    void SetWindowed(bool windowed) override;
+    void SetClientSize(int width, int height) override;
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    int FrameLeft() const override;
+    int FrameTop() const override;
+    int FrameWidth() const override;
+    int FrameHeight() const override;
+    void SetFramePosition(int left, int top) override;
+    void Show() override;
+    void Minimize() override;
+    void Maximize() override;
+    void SetTitle(const std::string& title) override;
+    void PollEvents(std::vector<WindowEvent>& events) override;
+
+    // For the OpenGL device.
+    bool IsWindowed() const { return windowed_; }
+    bool IsMinimized() const;
+    bool HasInputFocus() const;
+    void MakeContextCurrent();
+    void DrawableSize(int& width, int& height) const;
+    void SetSwapInterval(int interval);
+    void SwapBuffers();
+
+private:
+    SdlWindow() = default;
+    void Borders(int& top, int& left, int& bottom, int& right) const;
+
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;  // SDL_GLContext
+    bool windowed_ = true;
+    bool videoInitialised_ = false;
+};
+
+}  // namespace platform
