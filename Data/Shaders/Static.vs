@@ -1,9 +1,9 @@
+#version 330 core
 // Mesh parts without skinning: position, normal, texture coordinate 0.
 // c0-c3: the transpose of World * View * Projection (c[j] is column j of the row-vector matrix).
 // One fixed directional light, above and to the left of the viewer, lights the normal so shapes read;
 // the light level goes to the pixel shader as Shade. Pixel shaders read the texture of stage 0 through
 // a sampler named s0.
-#version 330 core
 
 uniform vec4 c[256];
 

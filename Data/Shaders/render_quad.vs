@@ -1,6 +1,6 @@
+#version 330 core
 // Rectangles already in clip space (DrawQuad, the GUI): position with w = 1 and texture coordinate 0
 // passed through. No constants.
-#version 330 core
 
 layout(location = 0) in vec3 Position;
 layout(location = 2) in vec2 TexCoord;
