@@ -3,7 +3,9 @@
 //
 // Mouse motion is the pointer's travel since the last read, starting from where the program last put
 // the pointer (SdlDesktop::SetCursorPosition) when it did so since then. Counting motion events instead
-// would count the program's own pointer moves as motion as well.
+// would count the program's own pointer moves as motion as well. On X11 SDL refreshes the global pointer
+// when the input extension reports device motion (a real mouse, or `xdotool mousemove_relative`); a
+// pointer jump made by another program (`xdotool mousemove`) is seen with the next device motion.
 //
 // Both devices are read only while the window has the keyboard focus (DirectInput's foreground
 // co-operation); otherwise the reads fail and the snapshots stay as they were.

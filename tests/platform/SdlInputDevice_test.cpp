@@ -1,0 +1,132 @@
+// The SDL keyboard map against the game's key table, and the keyboard and mouse read through a real
+// X server: xdotool presses keys and moves the pointer as a player would.
+#include "platform/SdlInputDevice.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "platform/DirectInputKeys.h"
+#include "platform/SdlDesktop.h"
+#include "platform/SdlWindow.h"
+
+using namespace platform;
+
+namespace {
+
+TEST(SdlScancodeMap, CoversEveryKeyOfTheTableAPcKeyboardHas) {
+    std::set<uint8_t> mapped;
+    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        uint8_t code = DirectInputCodeOfScancode(scancode);
+        if (code) {
+            EXPECT_GE(KeyIndexOfCode(code), 0) << "scancode " << scancode << " maps outside the table";
+            mapped.insert(code);
+        }
+    }
+    for (int index = 0; index < KeyTableSize; ++index) {
+        if (KeyTable[index] == DIK_WAKE) {
+            continue;  // no PC keyboard scancode
+        }
+        EXPECT_EQ(mapped.count(KeyTable[index]), 1u) << "key index " << index << " has no scancode";
+    }
+}
+
+TEST(SdlScancodeMap, KeysTheGameUsesLandOnTheirCodes) {
+    // SDL's own names for the scancodes against the DirectInput codes of the same keys.
+    struct Named {
+        const char* Name;
+        uint8_t Code;
+    };
+    const Named keys[] = {{"Escape", DIK_ESCAPE},
+                          {"Backspace", DIK_BACK},
+                          {"W", DIK_W},
+                          {"A", DIK_A},
+                          {"S", DIK_S},
+                          {"D", DIK_D},
+                          {"Return", DIK_RETURN},
+                          {"Left Ctrl", DIK_LCONTROL},
+                          {"Left Shift", DIK_LSHIFT},
+                          {"Right Shift", DIK_RSHIFT},
+                          {"Left Alt", DIK_LMENU},
+                          {"Right Alt", DIK_RMENU},
+                          {"Keypad /", DIK_DIVIDE},
+                          {"Keypad Enter", DIK_NUMPADENTER},
+                          {"F12", DIK_F12}};
+    for (const Named& key : keys) {
+        SDL_Scancode scancode = SDL_GetScancodeFromName(key.Name);
+        ASSERT_NE(scancode, SDL_SCANCODE_UNKNOWN) << key.Name;
+        EXPECT_EQ(DirectInputCodeOfScancode(scancode), key.Code) << key.Name;
+    }
+    EXPECT_EQ(DirectInputCodeOfScancode(-1), 0);
+    EXPECT_EQ(DirectInputCodeOfScancode(SDL_NUM_SCANCODES), 0);
+}
+
+bool HaveXdotool() {
+    return std::system("command -v xdotool >/dev/null 2>&1") == 0;
+}
+
+void Pump(SdlWindow& window) {
+    std::vector<WindowEvent> events;
+    for (int i = 0; i < 20; ++i) {
+        window.PollEvents(events);
+        SDL_Delay(10);
+    }
+}
+
+TEST(SdlInputDevice, ReadsKeysAndPointerThroughTheXServer) {
+    if (!HaveXdotool()) {
+        GTEST_SKIP() << "xdotool is not installed";
+    }
+    std::string error;
+    auto window = SdlWindow::Create("Brelvox input test", 200, 150, error);
+    ASSERT_TRUE(window) << error;
+    SdlDesktop desktop;
+    window->Show();
+    Pump(*window);
+    if (!window->HasInputFocus()) {
+        GTEST_SKIP() << "the window did not get the keyboard focus";
+    }
+    SdlInputDevice input(window.get(), &desktop);
+
+    ASSERT_EQ(std::system("xdotool keydown w keydown Shift_L"), 0);
+    Pump(*window);
+    KeyboardSnapshot keys;
+    ASSERT_TRUE(input.ReadKeyboard(keys));
+    EXPECT_EQ(keys.Keys[DIK_W], 0x80);
+    EXPECT_EQ(keys.Keys[DIK_LSHIFT], 0x80);
+    EXPECT_EQ(keys.Keys[DIK_A], 0);
+    ASSERT_EQ(std::system("xdotool keyup w keyup Shift_L"), 0);
+    Pump(*window);
+    ASSERT_TRUE(input.ReadKeyboard(keys));
+    EXPECT_EQ(keys.Keys[DIK_W], 0);
+
+    // Motion is measured from where the program put the pointer.
+    desktop.SetCursorPosition(300, 300);
+    Pump(*window);
+    MouseSnapshot mouse;
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(mouse.DeltaX, 0);
+    EXPECT_EQ(mouse.DeltaY, 0);
+    // Relative motion comes through the X input extension, as a real mouse's does.
+    ASSERT_EQ(std::system("xdotool mousemove_relative -- 10 -5"), 0);
+    Pump(*window);
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(mouse.DeltaX, 10);
+    EXPECT_EQ(mouse.DeltaY, -5);
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(mouse.DeltaX, 0);
+
+    ASSERT_EQ(std::system("xdotool mousedown 1"), 0);
+    Pump(*window);
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(mouse.Buttons[0], 0x80);
+    ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
+    Pump(*window);
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(mouse.Buttons[0], 0);
+}
+
+}  // namespace
