@@ -118,6 +118,7 @@ void TSceneManager::Update(int32_t deltaMs) {
 // Draw pass
 
 void TSceneManager::Render() {
+    DrawCalls = 0;
     CollectVisible();
     Device.SetTextureFilter(0, 1, 0);
     Device.SetVertexShader(SkinnedShader.get());
@@ -183,7 +184,7 @@ void TSceneManager::CollectVisible() {
     }
 
     if (OpaqueItems.size() > 1) {
-        SortItems(OpaqueItems);
+        SortItems(OpaqueItems, SortScratch);
     }
 }
 
@@ -287,8 +288,20 @@ void MergeSort(TRenderItem* items, TRenderItem* scratch, size_t count) {
 }  // namespace
 
 void TSceneManager::SortItems(std::vector<TRenderItem>& items) {
-    std::vector<TRenderItem> scratch(items.size());
+    std::vector<TRenderItem> scratch;
+    SortItems(items, scratch);
+}
+
+void TSceneManager::SortItems(std::vector<TRenderItem>& items, std::vector<TRenderItem>& scratch) {
+    if (scratch.size() < items.size()) {
+        scratch.resize(items.size());
+    }
     MergeSort(items.data(), scratch.data(), items.size());
+}
+
+void TSceneManager::Draw(const TRenderOperation& op) {
+    Device.DrawRenderOperation(op);
+    ++DrawCalls;
 }
 
 void TSceneManager::SetItemMatrix(const TMatrix& matrix) {
@@ -320,13 +333,13 @@ void TSceneManager::DrawSkinned() {
                 if (item.Material != nullptr && item.Material->Transparent) {
                     Device.SetAlphaBlend(true);
                     Device.SetCullMode(2);
-                    Device.DrawRenderOperation(item.Operation);
+                    Draw(item.Operation);
                     Device.SetCullMode(1);
-                    Device.DrawRenderOperation(item.Operation);
+                    Draw(item.Operation);
                 } else {
                     Device.SetAlphaBlend(false);
                     Device.SetCullMode(1);
-                    Device.DrawRenderOperation(item.Operation);
+                    Draw(item.Operation);
                 }
             }
         }
@@ -350,7 +363,7 @@ void TSceneManager::DrawOpaque() {
         const TRenderOperation& op = OpaqueItems[first].Operation;
         // 16-bit indices must reach every vertex of the replicated copies.
         const int32_t copiesPerCall = InstanceCopiesPerCall(op.NumVertices, kMaxInstances);
-        if (count >= 2 && op.PrimitiveCount < kInstanceTriangleLimit && copiesPerCall >= 2) {
+        if (Instancing && count >= 2 && op.PrimitiveCount < kInstanceTriangleLimit && copiesPerCall >= 2) {
             DrawInstancedRun(first, count, copiesPerCall);
         } else {
             DrawStaticRun(first, count);
@@ -363,7 +376,7 @@ void TSceneManager::DrawStaticRun(size_t first, size_t count) {
     Device.SetVertexShader(StaticShader.get());
     for (size_t i = first; i < first + count; ++i) {
         SetItemMatrix(OpaqueItems[i].Matrix);
-        Device.DrawRenderOperation(OpaqueItems[i].Operation);
+        Draw(OpaqueItems[i].Operation);
     }
 }
 
@@ -457,7 +470,7 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
         Batch.NumVertices = source.NumVertices * n;
         Batch.PrimitiveCount = source.PrimitiveCount * n;
         Batch.Texture = source.Texture;
-        Device.DrawRenderOperation(Batch);
+        Draw(Batch);
         InstancesLeft = static_cast<uint16_t>(InstancesLeft - n);
         next += static_cast<size_t>(n);
     }
@@ -473,9 +486,9 @@ void TSceneManager::DrawTransparent() {
     for (const TRenderItem& item : TransparentItems) {
         SetItemMatrix(item.Matrix);
         Device.SetCullMode(2);
-        Device.DrawRenderOperation(item.Operation);
+        Draw(item.Operation);
         Device.SetCullMode(1);
-        Device.DrawRenderOperation(item.Operation);
+        Draw(item.Operation);
     }
 }
 
@@ -494,6 +507,7 @@ void TSceneManager::DrawParticles() {
     for (TSceneEffect* effect : ParticleSystems) {
         Device.SetVertexShaderConstants(0, &viewProjection, 4);
         effect->Draw();
+        ++DrawCalls;
     }
     Device.SetDepthWrite(true);
 }

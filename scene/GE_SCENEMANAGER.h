@@ -74,6 +74,15 @@ public:
     // Sorts opaque items by (vertex key, index key, distance) ascending: a top-down merge sort split at
     // count / 2; on a full tie the item of the second half comes first.
     static void SortItems(std::vector<TRenderItem>& items);
+    // The same with a scratch list the caller keeps (no allocation once it is large enough).
+    static void SortItems(std::vector<TRenderItem>& items, std::vector<TRenderItem>& scratch);
+
+    // Instanced batches on (the default) or off: off draws every opaque item on its own, which tools use
+    // to check that both paths give the same picture.
+    void SetInstancing(bool enabled) { Instancing = enabled; }
+    bool GetInstancing() const { return Instancing; }
+    // Draw calls of the last Render: the manager's own, plus one per particle effect drawn.
+    int32_t GetDrawCallCount() const { return DrawCalls; }
 
     // What the last Render collected, in drawing order (for tests and tools).
     const std::vector<TGameObject*>& GetSkinnedObjects() const { return SkinnedObjects; }
@@ -92,6 +101,7 @@ private:
     void DrawStaticRun(size_t first, size_t count);
     void DrawTransparent();
     void DrawParticles();
+    void Draw(const TRenderOperation& op);
     // item matrix * view * projection into c0-c3.
     void SetItemMatrix(const TMatrix& matrix);
     // Builds the replicated geometry of a run; false when the source cannot be read.
@@ -115,6 +125,9 @@ private:
     std::vector<TRenderItem> OpaqueItems;
     std::vector<TRenderItem> TransparentItems;
     std::vector<TSceneEffect*> ParticleSystems;
+
+    bool Instancing = true;
+    int32_t DrawCalls = 0;
 
     // Per draw pass.
     TMatrix View;

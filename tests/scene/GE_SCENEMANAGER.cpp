@@ -207,6 +207,18 @@ TEST_F(SceneManagerTest, SingleCopyTakesStaticPath) {
     EXPECT_EQ(draws[0].LastConstantCount, 4u);
 }
 
+TEST_F(SceneManagerTest, InstancingOffDrawsEveryCopyOnItsOwn) {
+    AddWalls(Mesh(12), 10);
+    scene_->SetInstancing(false);
+    const auto draws = Frame();
+    ASSERT_EQ(draws.size(), 10u);
+    EXPECT_EQ(draws[0].VertexShader, StaticShader());
+    EXPECT_EQ(scene_->GetDrawCallCount(), 10);
+    scene_->SetInstancing(true);
+    EXPECT_EQ(Frame().size(), 1u);
+    EXPECT_EQ(scene_->GetDrawCallCount(), 1);
+}
+
 TEST_F(SceneManagerTest, DifferentMeshesMakeSeparateRuns) {
     TMeshResource* a = Mesh(12);
     TMeshResource* b = Mesh(24);
