@@ -193,3 +193,27 @@ TEST_F(RecordsFilesTest, FailedSaveReportsTheFile) {
     EXPECT_FALSE(table.SaveToFile("Data\\table_of_records.txt", error));
     EXPECT_NE(error.find("table_of_records.txt"), std::string::npos) << error;
 }
+
+TEST(Records, ArbitraryBytesNeverBreakTheTable) {
+    uint32_t seed = 99;
+    auto random = [&seed](uint32_t n) {
+        seed = seed * 134775813u + 1u;
+        return uint32_t((uint64_t(seed) * n) >> 32);
+    };
+    CapturedLog log;
+    for (int round = 0; round < 500; ++round) {
+        std::string bytes(random(64), '\0');
+        for (char& c : bytes) {
+            c = "0123456789-\r\n a\xFF"[random(16)];
+        }
+        TTable_of_records table;
+        table.LoadFromBytes(bytes, "t");
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(table.GetName(i).find_first_of("\r\n"), std::string::npos);
+        }
+        // Whatever was read saves and reads back the same.
+        TTable_of_records again;
+        EXPECT_TRUE(again.LoadFromBytes(table.Format(), "t"));
+        EXPECT_EQ(again.Format(), table.Format());
+    }
+}

@@ -199,3 +199,45 @@ TEST_F(LevelFileTest, GarbageNeverReadsOutOfBounds) {
     EXPECT_FALSE(Parse(text));
     EXPECT_FALSE(error.empty());
 }
+
+TEST_F(LevelFileTest, MutatedFilesEitherParseInsideTheGridOrReportAnError) {
+    // Flip, drop and duplicate bytes of a good file; whatever comes out must be safe to build a map from.
+    uint32_t seed = 2024;
+    auto random = [&seed](uint32_t n) {
+        seed = seed * 134775813u + 1u;
+        return uint32_t((uint64_t(seed) * n) >> 32);
+    };
+    const std::string original = kLevel;
+    const char alphabet[] = "0123456789-+. \r\nxe";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text = original;
+        for (int edits = 1 + int(random(4)); edits > 0; --edits) {
+            const size_t at = random(uint32_t(text.size()));
+            switch (random(3)) {
+                case 0:
+                    text[at] = alphabet[random(sizeof alphabet - 1)];
+                    break;
+                case 1:
+                    text.erase(at, 1);
+                    break;
+                default:
+                    text.insert(at, 1, text[at]);
+                    break;
+            }
+        }
+        error.clear();
+        TLevelDescription parsed;
+        if (!ParseLevel(text, "m.txt", parsed, error)) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ASSERT_GE(parsed.Width, 2);
+        ASSERT_GE(parsed.Height, 2);
+        ASSERT_EQ(parsed.Codes.size(), size_t(parsed.Width) * size_t(parsed.Height));
+        for (const TGridPoint& p : parsed.SpawnPoints) {
+            ASSERT_TRUE(p.X >= 0 && p.Y >= 0 && p.X <= parsed.Width - 2 && p.Y <= parsed.Height - 2);
+        }
+        const auto map = BuildMap(parsed);
+        EXPECT_EQ(map->SpawnCount, int32_t(parsed.SpawnPoints.size()));
+    }
+}
