@@ -1,15 +1,19 @@
+#version 330 core
 // Instanced copies of one mesh subset: position, normal, texture coordinate 0, and the copy number as
-// blend indices 1. The geometry is replicated up to 60 times; copy n's transposed
+// the next blend-indices element of the mesh's layout. The layouts instanced here have no blend indices
+// of their own, so it arrives as blend indices 0 (location 5); a layout that had them would pass it as
+// blend indices 1 (location 6). An attribute no element feeds reads 0, so the larger of the two is the
+// copy number either way. The geometry is replicated up to 60 times; copy n's transposed
 // World * View * Projection sits in c[4n] .. c[4n + 3]. Lit exactly as Static.vs, so a copy drawn here
 // looks the same as one drawn on its own.
-#version 330 core
 
 uniform vec4 c[256];
 
 layout(location = 0) in vec3 Position;
 layout(location = 1) in vec3 Normal;
 layout(location = 2) in vec2 TexCoord;
-layout(location = 6) in float Instance;
+layout(location = 5) in float CopyAsBlendIndices0;
+layout(location = 6) in float CopyAsBlendIndices1;
 
 out vec2 TexCoord0;
 out float Shade;
@@ -19,7 +23,7 @@ const vec3 kToLight = vec3(-0.35, 0.80, -0.48);
 const float kAmbient = 0.45;
 
 void main() {
-    int base = int(Instance + 0.5) * 4;
+    int base = int(max(CopyAsBlendIndices0, CopyAsBlendIndices1) + 0.5) * 4;
     vec4 p = vec4(Position, 1.0);
     gl_Position = vec4(dot(p, c[base]), dot(p, c[base + 1]), dot(p, c[base + 2]), dot(p, c[base + 3]));
     vec3 n = vec3(dot(Normal, c[base].xyz), dot(Normal, c[base + 1].xyz), dot(Normal, c[base + 2].xyz));
