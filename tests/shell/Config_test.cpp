@@ -176,6 +176,16 @@ TEST_F(ConfigFilesTest, SaveGoesToTheExistingFileOfOtherCaseAndLoadsBack) {
     EXPECT_EQ(read.Language, kLanguageRussian);
 }
 
+TEST_F(ConfigFilesTest, FirstSaveIsFoundByTheLowerCaseRead) {
+    state.ScreenWidth = 1024;
+    ASSERT_TRUE(SaveOptions("Data\\Options.txt", state, error)) << error;
+    TGameState read;
+    ASSERT_TRUE(LoadOptions("Data\\options.txt", read, error)) << error;
+    EXPECT_EQ(read.ScreenWidth, 1024);
+    ASSERT_TRUE(SaveOptions("Data\\Options.txt", state, error)) << error;
+    EXPECT_EQ(Slurp("Data/Options.txt"), FormatOptions(state));
+}
+
 TEST_F(ConfigFilesTest, MissingFilesAreErrorsNamingTheFile) {
     EXPECT_FALSE(LoadOptions("Data\\options.txt", state, error));
     EXPECT_NE(error.find("Data\\options.txt"), std::string::npos) << error;
