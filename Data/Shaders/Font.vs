@@ -1,6 +1,6 @@
+#version 330 core
 // Text: positions are already in screen space (x, y in -1..1, z = 0) and pass through; the vertex
 // colour and the atlas coordinate go on to the pixel stage.
-#version 330 core
 
 uniform vec4 c[256];
 
