@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "util/Files.h"
+#include "world/LevelFile.h"
 #include "world/Map.h"
 
 namespace {
@@ -120,6 +122,35 @@ void BM_FindPath_Battlefield26_AroundBase(benchmark::State& state) {
     state.counters["path"] = double(length);
 }
 BENCHMARK(BM_FindPath_Battlefield26_AroundBase);
+
+// The game's first level (26 x 26): every spawn point heads for the base, as an enemy in attack mode does.
+void BM_FindPath_Level1_SpawnsToBase(benchmark::State& state) {
+    files::SetDataRoot(BRELVOX_SOURCE_DIR);
+    TLevelDescription level;
+    std::string error;
+    if (!ReadLevelFile("data\\maps\\level1.txt", level, error) || !level.HasBase ||
+        level.SpawnPoints.empty()) {
+        state.SkipWithError(error.empty() ? "level 1 has no base or spawn points" : error.c_str());
+        return;
+    }
+    auto map = BuildMap(level);
+    size_t length = 0;
+    for (auto _ : state) {
+        length = 0;
+        for (const TGridPoint& spawn : map->SpawnPoints) {
+            map->ClearAroundBase();
+            map->UpdateBlocked();
+            map->ResetDistances();
+            map->FindPath(spawn, {map->BaseX, map->BaseY});
+            map->RestoreAroundBase();
+            length += map->Path().size();
+        }
+        benchmark::DoNotOptimize(length);
+    }
+    state.counters["searches"] = double(map->SpawnPoints.size());
+    state.counters["path"] = double(length);
+}
+BENCHMARK(BM_FindPath_Level1_SpawnsToBase);
 
 void BM_FindPath_Maze256_CornerToCorner(benchmark::State& state) {
     auto map = Maze(256);
