@@ -1,0 +1,106 @@
+// xinfo FILE.x: prints what the game's .x reader reads from a model file.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "models/GE_MATERIAL.h"
+#include "models/Mesh.h"
+#include "util/Log.h"
+
+namespace {
+
+void PrintFrames(const TFrame* frame, int depth) {
+    // Siblings iteratively, children one level deeper (models nest only a few levels).
+    for (; frame != nullptr; frame = frame->NextSibling.get()) {
+        const TMatrix& m = frame->TransformMatrix;
+        std::printf("  %*s%s  (translation %g %g %g)\n", depth * 2, "", frame->Name.c_str(), m._41, m._42,
+                    m._43);
+        PrintFrames(frame->FirstChild.get(), depth + 1);
+    }
+}
+
+const char* YesNo(bool value) {
+    return value ? "yes" : "no";
+}
+
+void PrintParts(const TMesh& mesh) {
+    std::printf("Parts: %u\n", mesh.GetMeshPartCount());
+    for (size_t p = 0; p < mesh.MeshParts.size(); ++p) {
+        const TMeshPart& part = mesh.MeshParts[p];
+        uint32_t triangles = 0;
+        for (const TSubset& subset : part.Subsets) {
+            triangles += subset.IndexCount() / 3;
+        }
+        std::printf(
+            "  [%zu] \"%s\" in frame %s: %u vertices, %u triangles, normals %s, texture coordinates %s, "
+            "skinned %s, radius %g\n",
+            p, part.Name.c_str(), part.Frame != nullptr ? ("\"" + part.Frame->Name + "\"").c_str() : "(none)",
+            part.VertexCount, triangles, YesNo(!part.Normals.empty()), YesNo(!part.TexCoords.empty()),
+            YesNo(part.IsSkinned()), part.Radius);
+        for (size_t s = 0; s < part.Subsets.size(); ++s) {
+            const TMaterialRecord& material = part.Subsets[s].Material;
+            const TMaterial drawn = BuildMaterial(material);
+            std::printf(
+                "      subset %zu: %u triangles, material \"%s\", colour %g %g %g alpha %g, texture %s, "
+                "transparent %s\n",
+                s, part.Subsets[s].IndexCount() / 3, material.Name.c_str(), material.FaceColor[0],
+                material.FaceColor[1], material.FaceColor[2], material.FaceColor[3],
+                material.TextureFilename.empty() ? "(none)"
+                                                 : ("\"" + material.TextureFilename + "\"").c_str(),
+                YesNo(drawn.Transparent));
+        }
+    }
+}
+
+void PrintBonesAndAnimations(const TMesh& mesh) {
+    std::printf("Bones: %u\n", mesh.GetBoneCount());
+    for (size_t b = 0; b < mesh.Bones.size(); ++b) {
+        std::printf("  [%zu] \"%s\"%s\n", b, mesh.Bones[b].Name.c_str(),
+                    mesh.Bones[b].Frame != nullptr ? "" : "  (no frame of that name)");
+    }
+    std::printf("Animation sets: %u\n", mesh.GetAnimationSetCount());
+    for (const TAnimation& set : mesh.AnimationSets) {
+        std::printf("  \"%s\": length %u ticks, %zu tracks\n", set.Name.c_str(), set.Length,
+                    set.Tracks.size());
+        for (const TFrameAnimation& track : set.Tracks) {
+            std::printf("    \"%s\": %zu matrix keys%s\n", track.FrameName.c_str(), track.Keys.size(),
+                        track.Frame != nullptr ? "" : "  (no frame of that name)");
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: xinfo FILE.x\n");
+        return 2;
+    }
+    const std::string path = argv[1];
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "xinfo: %s: cannot open the file\n", path.c_str());
+        return 1;
+    }
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    logging::SetSink([](std::string_view, std::string_view) {});  // the error is printed below
+
+    TMesh mesh;
+    const bool ok = mesh.LoadFromMemory(bytes.str(), path);
+    std::printf("File: %s\n", path.c_str());
+    std::printf("Frames:\n");
+    if (mesh.RootFrame == nullptr) {
+        std::printf("  (none)\n");
+    }
+    PrintFrames(mesh.RootFrame.get(), 0);
+    PrintParts(mesh);
+    PrintBonesAndAnimations(mesh);
+    if (!ok) {
+        std::fprintf(stderr, "xinfo: %s\n", mesh.LoadError().c_str());
+        return 1;
+    }
+    return 0;
+}
