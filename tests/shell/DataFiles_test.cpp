@@ -8,7 +8,9 @@
 
 #include "shell/Config.h"
 #include "shell/Languages.h"
+#include "shell/Levels.h"
 #include "util/Files.h"
+#include "world/LevelFile.h"
 
 namespace {
 
@@ -161,5 +163,33 @@ TEST_F(DataFilesTest, EveryKeyTheGameUsesHasTextInEveryLanguage) {
     for (int language = 0; language < 3; ++language) {
         EXPECT_EQ(table.GetText(kKeyUkrainianName, language), std::string(kKeyUkrainianName));
         EXPECT_EQ(table.GetText(kKeyRussianName, language), std::string(kKeyRussianName));
+    }
+}
+
+TEST_F(DataFilesTest, EveryLevelOfTheListLoads) {
+    if (files::Resolve("data\\maps\\levels.txt").empty()) {
+        GTEST_SKIP() << "no level list in Data/maps yet";
+    }
+    TLevels levels;
+    std::string error;
+    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    ASSERT_GT(levels.Count(), 0);
+    for (const TLevelEntry& entry : levels.Entries()) {
+        TLevelDescription level;
+        ASSERT_TRUE(ReadLevelFile(entry.path, level, error)) << error;
+        EXPECT_TRUE(level.HasPlayerStart) << entry.path;
+        EXPECT_FALSE(level.SpawnPoints.empty()) << entry.path;
+        int enemies = 0;
+        for (int kind = 0; kind < 4; ++kind) {
+            enemies += entry.enemies[kind];
+        }
+        EXPECT_GT(enemies, 0) << entry.path;
+        // The player can start: its footprint is free on the level's grid.
+        const auto map = BuildMap(level);
+        EXPECT_FALSE(map->Blocked(map->PlayerStartX, map->PlayerStartY)) << entry.path;
+        for (const TGridPoint& spawn : map->SpawnPoints) {
+            EXPECT_FALSE(map->Blocked(spawn.X, spawn.Y))
+                << entry.path << " spawn " << spawn.X << "," << spawn.Y;
+        }
     }
 }
