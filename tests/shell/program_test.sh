@@ -1,0 +1,62 @@
+#!/bin/sh
+# Runs the built program as a player would start it and checks what it leaves behind.
+#   program_test.sh CASE PROGRAM SOURCE_DIR
+# CASE: screenshot | missing_config | bad_options | close
+# ImageMagick's identify reads the screenshot; the game's Data comes from SOURCE_DIR/Data.
+set -u
+case_name=$1
+program=$2
+source_dir=$3
+work=$(mktemp -d "${TMPDIR:-/tmp}/brelvox-program-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cp -r "$source_dir/Data" "$work/Data"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+case $case_name in
+screenshot)
+    "$program" --data "$work" --frames 5 --screenshot "$work/shot.png" 2>"$work/stderr"
+    code=$?
+    [ $code -eq 0 ] || fail "exit code $code: $(cat "$work/stderr")"
+    [ -f "$work/shot.png" ] || fail "no screenshot written"
+    size=$(identify -format '%w %h' "$work/shot.png") || fail "identify cannot read the screenshot"
+    [ "$size" = "800 600" ] || fail "screenshot is $size, not 800 600"
+    for point in 0,0 799,0 0,599 799,599 400,300; do
+        colour=$(identify -format "%[fx:round(255*p{$point}.r)],%[fx:round(255*p{$point}.g)],%[fx:round(255*p{$point}.b)]" "$work/shot.png")
+        [ "$colour" = "128,128,128" ] || fail "pixel $point is $colour, not 128,128,128"
+    done
+    ;;
+missing_config)
+    rm "$work/Data/Config.txt"
+    "$program" --data "$work" --frames 5 --screenshot "$work/shot.png" 2>"$work/stderr"
+    code=$?
+    [ $code -ne 0 ] || fail "exit code 0 without Config.txt"
+    grep -q "Config.txt" "$work/stderr" || fail "stderr does not name Config.txt: $(cat "$work/stderr")"
+    [ ! -f "$work/shot.png" ] || fail "a frame ran without Config.txt"
+    ;;
+bad_options)
+    printf 'Windowed = true\r\nScreenWidth = wide\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
+    "$program" --data "$work" --frames 5 2>"$work/stderr"
+    code=$?
+    [ $code -ne 0 ] || fail "exit code 0 with a malformed options file"
+    grep -qi "options.txt" "$work/stderr" || fail "stderr does not name options.txt: $(cat "$work/stderr")"
+    ;;
+close)
+    # A quit request (what the close box sends) ends the loop with exit code 0.
+    "$program" --data "$work" 2>"$work/stderr" &
+    pid=$!
+    sleep 3
+    kill -0 $pid 2>/dev/null || fail "the program ended by itself: $(cat "$work/stderr")"
+    kill -TERM $pid
+    wait $pid
+    code=$?
+    [ $code -eq 0 ] || fail "exit code $code after the quit request"
+    ;;
+*)
+    fail "unknown case $case_name"
+    ;;
+esac
+echo "ok: $case_name"
