@@ -47,6 +47,9 @@ void TMYFont::ReleaseTexture() {
 bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFile,
                            std::string_view pixelShaderFile, std::string_view vertexShaderFile,
                            std::string& error) {
+    // Whatever fails leaves the font empty, so it draws nothing rather than untextured blocks.
+    SetGlyphs(TFontInfo());
+    ReleaseTexture();
     std::string bytes;
     if (!files::ReadFile(infoFile, bytes, error)) {
         return false;
@@ -59,13 +62,11 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
     if (!warning.empty()) {
         logging::Write("gui", warning);
     }
-    SetGlyphs(std::move(info));
-
-    ReleaseTexture();
     FontTexture = CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error);
     if (FontTexture == 0) {
         return false;
     }
+    SetGlyphs(std::move(info));
     VertexShader.LoadFromFile(Render.Device(), vertexShaderFile, "main");
     PixelShader.LoadFromFile(Render.Device(), pixelShaderFile, "main");
     return true;

@@ -57,8 +57,6 @@ public:
     size_t FormCount() const { return Forms.size(); }
     const TGUISkinInfo& Skin() const { return Skin_; }
     const std::string& LoadError() const { return LoadError_; }
-    // Skin quads queued by the last Draw (cleared after drawing; for tests between the two).
-    size_t QueuedVertexCount() const { return Vertices.size(); }
 
 private:
     TRenderD3D9& Render;

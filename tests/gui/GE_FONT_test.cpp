@@ -323,6 +323,12 @@ TEST(FontLoad, ReadsTheTableTheOneLevelAtlasAndBothShaders) {
     font.DrawText("AB", 0, 0);
     font.Flush();
     EXPECT_EQ(renderer.device->BoundTexture(0), font.Texture());
+
+    // Loading again gives the old atlas back.
+    ASSERT_TRUE(font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+                                  "Data\\Shaders\\Font.ps", "Data\\Shaders\\Font.vs", error))
+        << error;
+    EXPECT_EQ(renderer.device->LiveTextures(), 1u);
 }
 
 TEST(FontLoad, BadFilesFailWithTheFileNamedAndNeverCrash) {
@@ -345,10 +351,12 @@ TEST(FontLoad, BadFilesFailWithTheFileNamedAndNeverCrash) {
         font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt", "a.ps", "a.vs", error));
     EXPECT_NE(error.find("font.png"), std::string::npos) << error;
     EXPECT_EQ(font.Texture(), 0u);
+    EXPECT_EQ(font.GlyphCount(), 0u) << "a font without its atlas draws nothing";
 
     // Whatever failed, drawing stays safe.
     font.DrawTextInRect("AAA", 0, 0, 1, 1);
     font.Flush();
+    EXPECT_EQ(renderer.device->DrawCallCount(), 0u);
     EXPECT_EQ(renderer.device->BadDraws(), 0);
     EXPECT_EQ(renderer.device->BadHandleUses(), 0);
 }
