@@ -1,0 +1,33 @@
+// The base the player defends (its destruction ends the game) and the water plane under the level.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "scene/GE_GAMEOBJECT.h"
+
+class TBase : public TGameObject {
+public:
+    // Stands at the centre of the map's base footprint with health BaseMaxHealth and a spinning "Cube".
+    TBase(std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh);
+    // Sets GameOver: the game flow ends the game on it (also when the level is unloaded).
+    ~TBase() override;
+
+    void Update(int32_t deltaMs) override;
+
+    float SpinAngle = 0.0f;
+    float Health;
+    bool Smoking = false;
+
+private:
+    TGameObject* Cube;
+};
+
+class TWater : public TGameObject {
+public:
+    TWater(std::string name, TMeshResource* mesh) : TGameObject(std::move(name), mesh) {}
+    // The plane breathes slowly in x and z.
+    void Update(int32_t deltaMs) override;
+
+    float WavePhase = 0.0f;  // degrees
+};

@@ -1,0 +1,136 @@
+#include "world/Bonus.h"
+
+#include "util/Random.h"
+#include "world/Effects.h"
+#include "world/Enemy.h"
+#include "world/GameState.h"
+#include "world/Map.h"
+#include "world/Player.h"
+#include "world/Wall.h"
+#include "world/WorldContext.h"
+
+namespace {
+
+// Draws of a random footprint before SpawnBonus gives up on a map that has hardly any free one.
+constexpr int kMaxBonusDraws = 10000;
+
+}  // namespace
+
+const char* TBonus::MeshName(int32_t kind) {
+    static const char* const names[KindCount] = {"armour_bonus", "time_bonus", "remount_bonus", "bomb_bonus",
+                                                 "upgrade",      "life_bonus", "wall_bonus"};
+    return kind >= 0 && kind < KindCount ? names[kind] : names[0];
+}
+
+TBonus::TBonus(std::string name, TMeshResource* mesh, int32_t cellX, int32_t cellY, int32_t kind)
+    : TGameObject(std::move(name), mesh), Kind(kind) {
+    TVector3 centre = FootprintCentre(cellX, cellY);
+    SetPosition(centre.X, 0.0f, centre.Z);
+}
+
+void TBonus::Update(int32_t deltaMs) {
+    TMoveableObject* root = World().SceneRoot;
+    auto* player = root != nullptr ? dynamic_cast<TPlayer*>(root->FindObject("Player")) : nullptr;
+    if (player == nullptr || VectorDistance(player->GetPosition(), Position) >= 1.0f) {
+        SpinAngle += deltaMs * 0.1f;
+        if (SpinAngle > 360.0f)
+            SpinAngle -= 360.0f;
+        SetRotation(0.0f, SpinAngle, 0.0f);
+        return;
+    }
+    PlaySound("bonus");
+    GameState().Score += 100;
+    ApplyEffect(*player);
+    AddRomb(WorldPosition(*this));
+    Remove();
+}
+
+void TBonus::ApplyEffect(TPlayer& player) {
+    TGameState& state = GameState();
+    switch (Kind) {
+        case Armour:
+            player.SetArmour(10000);
+            break;
+        case Time:
+            state.FreezeActive = true;
+            state.FreezeTimeLeft = 10000;
+            break;
+        case Remount:
+            player.Health = 10.0f;
+            break;
+        case Bomb: {
+            std::vector<TMoveableObject*> objects;
+            World().SceneRoot->CollectObjects(objects);
+            for (TMoveableObject* object : objects) {
+                if (auto* enemy = dynamic_cast<TEnemy*>(object))
+                    enemy->Health = -1.0f;
+            }
+            break;
+        }
+        case Upgrade:
+            player.Upgrade();
+            break;
+        case Life:
+            state.Lives += 1;
+            break;
+        case WallRing:
+            BuildWallsAroundBase();
+            break;
+        default:
+            break;
+    }
+}
+
+void BuildWallsAroundBase() {
+    TMap* map = CurrentMap();
+    TMoveableObject* root = World().SceneRoot;
+    TMoveableObject* level = LevelNode();
+    if (map == nullptr || root == nullptr || level == nullptr)
+        return;
+    for (int32_t x = map->BaseX - 1; x <= map->BaseX + 2; ++x) {
+        for (int32_t y = map->BaseY - 1; y <= map->BaseY + 2; ++y) {
+            if (!map->IsCell(x, y))
+                continue;
+            if (x >= map->BaseX && x <= map->BaseX + 1 && y >= map->BaseY && y <= map->BaseY + 1)
+                continue;
+            auto* wall = dynamic_cast<TWall*>(root->FindObject(WallName(x, y)));
+            if (wall != nullptr) {
+                wall->Health = wall->MaxHealth;
+            } else if (map->Cell(x, y) == 0) {
+                level->AddChild(MakeBrickWall("Wall", x, y, 5.0f));
+            }
+        }
+    }
+}
+
+void TArmour::Update(int32_t deltaMs) {
+    if (Finished) {
+        Remove();
+        return;
+    }
+    SpinAngle += deltaMs;
+    if (SpinAngle > 360.0f)
+        SpinAngle -= 360.0f;
+    SetRotation(0.0f, SpinAngle, 0.0f);
+}
+
+void SpawnBonus() {
+    TMap* map = CurrentMap();
+    TMoveableObject* level = LevelNode();
+    if (map == nullptr || level == nullptr)
+        return;
+    Randomize();
+    int32_t x = 0;
+    int32_t y = 0;
+    bool found = false;
+    map->UpdateBlocked();
+    for (int draw = 0; draw < kMaxBonusDraws && !found; ++draw) {
+        x = Random(map->Width() - 1);
+        y = Random(map->Height() - 1);
+        found = !map->Blocked(x, y);
+    }
+    if (!found)
+        return;
+    int32_t kind = Random(TBonus::KindCount);
+    level->AddChild(std::make_unique<TBonus>("Bonus", FindMesh(TBonus::MeshName(kind)), x, y, kind));
+}

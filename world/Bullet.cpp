@@ -1,0 +1,134 @@
+#include "world/Bullet.h"
+
+#include <cmath>
+#include <vector>
+
+#include "world/Base.h"
+#include "world/Effects.h"
+#include "world/Enemy.h"
+#include "world/Map.h"
+#include "world/Player.h"
+#include "world/Wall.h"
+#include "world/WorldContext.h"
+
+TBullet::TBullet(std::string name, TMoveableObject* sceneRoot, const TWeaponInfo& weapon, uint8_t owner,
+                 float direction)
+    : TGameObject(std::move(name), weapon.Mesh),
+      SceneRoot(sceneRoot),
+      Direction(direction),
+      Owner(owner),
+      Weapon(weapon) {
+    if (Weapon.IsRocket)
+        AddRocketSmoke(this);
+}
+
+void TBullet::SpawnHitEffect() {
+    if (Weapon.IsRocket) {
+        AddBang(WorldPosition(*this), 1);
+    } else {
+        AddSparks(WorldPosition(*this));
+    }
+}
+
+void TBullet::PlayImpactSound() {
+    PlaySound(Weapon.IsRocket ? "bang" : "metal_bang");
+}
+
+void TBullet::Update(int32_t deltaMs) {
+    bool playerRocket = Owner == FromPlayer && Weapon.IsRocket;
+    if (Health <= 0.0f) {
+        if (playerRocket)
+            PlaySound("bang");
+        SpawnHitEffect();
+        Remove();
+        return;
+    }
+
+    double heading = Direction * kPi / 180.0;
+    SetPosition(Position.X + static_cast<float>(std::cos(heading) * deltaMs / 100.0), Position.Y,
+                Position.Z + static_cast<float>(std::sin(heading) * deltaMs / 100.0));
+
+    if (TMap* map = CurrentMap()) {
+        int32_t gx = RoundHalfEven(map->Width() / 2.0 + Position.X);
+        int32_t gz = RoundHalfEven(map->Height() / 2.0 - Position.Z);
+        if (gx < 0 || gz < 0 || gx > map->Width() || gz > map->Height()) {
+            if (Owner == FromPlayer)
+                PlaySound(Weapon.IsRocket ? "bang" : "metal_bang");
+            SpawnHitEffect();
+            Remove();
+            return;
+        }
+    }
+
+    if (HitSomething())
+        Remove();
+}
+
+bool TBullet::HitSomething() {
+    if (SceneRoot == nullptr)
+        return false;
+    std::vector<TMoveableObject*> objects;
+    SceneRoot->CollectObjects(objects);
+    const float x = Position.X;
+    const float z = Position.Z;
+    const float r = Weapon.HitRadius;
+    for (TMoveableObject* object : objects) {
+        if (object == this)
+            continue;
+        if (auto* wall = dynamic_cast<TWall*>(object)) {
+            TVector3 w = WorldPosition(*wall);
+            if (w.X - 0.5f < x + r && w.X + 0.5f > x - r && w.Z - 0.5f < z + r && w.Z + 0.5f > z - r) {
+                wall->Health -= Weapon.Damage;
+                wall->SpawnDebris();
+                if (Weapon.IsRocket) {
+                    if (Owner == FromPlayer)
+                        PlaySound("bang");
+                    SpawnHitEffect();
+                } else if (Owner == FromPlayer) {
+                    PlaySound("wall_dest");
+                }
+                return true;
+            }
+        } else if (auto* base = dynamic_cast<TBase*>(object)) {
+            TVector3 b = WorldPosition(*base);
+            if (b.X - 1.0f < x + r && b.X + 1.0f > x - r && b.Z - 1.0f < z + r && b.Z + 1.0f > z - r) {
+                base->Health -= Weapon.Damage;
+                PlayImpactSound();
+                SpawnHitEffect();
+                return true;
+            }
+        } else if (auto* enemy = dynamic_cast<TEnemy*>(object)) {
+            if (Owner != FromPlayer)
+                continue;
+            TVector3 e = enemy->GetPosition();
+            if (e.X - 1.0f < x && x < e.X + 1.0f && e.Z - 1.0f < z && z < e.Z + 1.0f) {
+                enemy->Health -= Weapon.Damage;
+                PlayImpactSound();
+                SpawnHitEffect();
+                return true;
+            }
+        } else if (auto* player = dynamic_cast<TPlayer*>(object)) {
+            if (Owner != FromEnemy)
+                continue;
+            TVector3 p = player->GetPosition();
+            if (p.X - 1.0f < x && x < p.X + 1.0f && p.Z - 1.0f < z && z < p.Z + 1.0f) {
+                if (!player->Armoured)
+                    player->Health -= Weapon.Damage;
+                PlayImpactSound();
+                SpawnHitEffect();
+                return true;
+            }
+        } else if (auto* shell = dynamic_cast<TBullet*>(object)) {
+            if (shell->Owner == Owner)
+                continue;
+            if (VectorDistance(shell->GetPosition(), Position) < 0.2f) {
+                shell->Health -= Weapon.Damage;
+                if (Owner == FromPlayer && Weapon.IsRocket)
+                    PlaySound("bang");
+                SpawnHitEffect();
+                return true;
+            }
+        }
+    }
+    return false;
+}

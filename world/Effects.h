@@ -1,0 +1,22 @@
+// The particle effects the world's objects leave behind, made with the game's settings: capacity 500,
+// the "Particle" shader pair and the texture each kind uses.
+#pragma once
+
+#include "util/GE_MATH.h"
+
+class TMoveableObject;
+
+// Burst effects, added to "Level" at a world position.
+void AddBang(const TVector3& position, int variant);  // variant 0 tank or base, 1 rocket
+void AddSparks(const TVector3& position);
+void AddRomb(const TVector3& position);
+void AddWallDebris(const TVector3& position);
+
+// Continuous effects, added as a child at local (0, 0, 0) under the node name "paticlesystem".
+void AddSmoke(TMoveableObject* carrier);
+void AddRocketSmoke(TMoveableObject* carrier);
+// Sets the colour of the carrier's smoke to a grey of round(ratio * 255); nothing without smoke.
+void ShadeSmoke(TMoveableObject* carrier, float ratio);
+
+// The world position of a node: the translation row of its world matrix.
+TVector3 WorldPosition(const TMoveableObject& node);

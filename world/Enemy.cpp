@@ -1,0 +1,283 @@
+#include "world/Enemy.h"
+
+#include <cmath>
+
+#include "util/Random.h"
+#include "world/Bullet.h"
+#include "world/Effects.h"
+#include "world/GameState.h"
+#include "world/Map.h"
+#include "world/Player.h"
+#include "world/WorldContext.h"
+
+namespace {
+
+struct KindValues {
+    float Health;
+    int32_t StepTime;
+    int32_t Score;
+};
+
+constexpr KindValues kKinds[4] = {{3.0f, 200, 100}, {4.0f, 150, 200}, {5.0f, 200, 300}, {6.0f, 300, 400}};
+
+const KindValues& KindOf(uint8_t kind) {
+    return kKinds[kind < 4 ? kind : 0];
+}
+
+int32_t ModeDuration(uint8_t mode) {
+    const TGameState& state = GameState();
+    switch (mode) {
+        case TEnemy::AttackBase:
+            return state.AttackBaseTime;
+        case TEnemy::ChasePlayer:
+            return state.ChasePlayerTime;
+        default:
+            return state.WanderTime;
+    }
+}
+
+}  // namespace
+
+float TEnemy::FullHealth(uint8_t kind) {
+    return KindOf(kind).Health;
+}
+int32_t TEnemy::KindStepTime(uint8_t kind) {
+    return KindOf(kind).StepTime;
+}
+int32_t TEnemy::KindScore(uint8_t kind) {
+    return KindOf(kind).Score;
+}
+
+TEnemy::TEnemy(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot,
+               TMeshResource* mesh, uint8_t kind)
+    : TGameObject(std::move(name), mesh),
+      Kind(kind),
+      SceneRoot(sceneRoot),
+      Health(FullHealth(kind)),
+      CellX(cellX),
+      CellY(cellY),
+      PrevCellX(cellX),
+      PrevCellY(cellY),
+      StepTime(KindStepTime(kind)) {
+    SetMode(static_cast<uint8_t>(Random(3)));
+    if (TMap* map = CurrentMap())
+        map->OccupyTank(cellX, cellY);
+    TVector3 centre = FootprintCentre(cellX, cellY);
+    SetPosition(centre.X, 0.0f, centre.Z);
+}
+
+TEnemy::~TEnemy() {
+    if (TMap* map = CurrentMap()) {
+        map->FreeTank(CellX, CellY);
+        map->FreeTank(PrevCellX, PrevCellY);
+    }
+    if (GameState().EnemiesAlive > 0)
+        GameState().EnemiesAlive--;
+}
+
+void TEnemy::SetMode(uint8_t mode) {
+    Mode = mode;
+    ModeTimer = ModeDuration(mode);
+}
+
+void TEnemy::Update(int32_t deltaMs) {
+    if (Health < 0.0f) {
+        GameState().Score += KindScore(Kind);
+        AddBang(WorldPosition(*this), 0);
+        PlaySound("bang");
+        Remove();
+        return;
+    }
+
+    float ratio = Health / FullHealth(Kind);
+    if (ratio < 0.75f) {
+        if (Smoking) {
+            ShadeSmoke(this, ratio);
+        } else {
+            AddSmoke(this);
+            Smoking = true;
+        }
+    }
+
+    const bool frozen = GameState().FreezeActive;
+    if (!frozen) {
+        if (ModeTimer > 0)
+            ModeTimer -= deltaMs;
+        if (FireTimer > 0) {
+            FireTimer -= deltaMs;
+        } else {
+            Randomize();
+            if (MoveState != Turning) {
+                FireTimer = Random(400) + Weapon.ReloadTime;
+                Fire();
+            }
+        }
+    }
+
+    if (MoveState == Stepping)
+        Step(deltaMs);
+    if (frozen)
+        return;
+    if (MoveState == Idle)
+        Decide();
+    if (MoveState == Turning)
+        Turn(deltaMs);
+}
+
+void TEnemy::Fire() {
+    float heading = 90.0f - Facing;
+    double angle = heading * kPi / 180.0;
+    float c = static_cast<float>(std::cos(angle));
+    float s = static_cast<float>(std::sin(angle));
+    float x = Position.X;
+    float z = Position.Z;
+    auto fire = [&](const char* name, float px, float pz) {
+        auto shell = std::make_unique<TBullet>(name, SceneRoot, Weapon, TBullet::FromEnemy, heading);
+        shell->SetPosition(px, 0.5f, pz);
+        shell->SetRotation(0.0f, Facing, 0.0f);
+        if (TMoveableObject* level = LevelNode())
+            level->AddChild(std::move(shell));
+    };
+    if (Kind == 2) {
+        fire("bullet", x + c - 0.2f * s, z + s + 0.2f * c);
+        fire("bullet", x + c + 0.2f * s, z + s - 0.2f * c);
+    } else {
+        fire("Bullet", x + 1.5f * c, z + 1.5f * s);
+    }
+}
+
+void TEnemy::Step(int32_t deltaMs) {
+    SetPosition(Position.X + deltaMs * VelocityX, 0.0f, Position.Z + deltaMs * VelocityZ);
+    MoveTimer -= deltaMs;
+    if (MoveTimer < 0) {
+        MoveState = Idle;
+        TVector3 centre = FootprintCentre(CellX, CellY);
+        SetPosition(centre.X, 0.0f, centre.Z);
+        if (TMap* map = CurrentMap()) {
+            map->FreeTank(PrevCellX, PrevCellY);
+            map->OccupyTank(CellX, CellY);
+        }
+        PrevCellX = CellX;
+        PrevCellY = CellY;
+    }
+}
+
+void TEnemy::Decide() {
+    if (StepsLeft > 0 && Facing == WantedFacing) {
+        StepAhead();
+        return;
+    }
+    if (StepsLeft > 0) {
+        float from = Facing;
+        float to = WantedFacing;
+        if (Facing == 270 && WantedFacing == 0)
+            to = 360.0f;
+        if (Facing == 0 && WantedFacing == 270)
+            from = 360.0f;
+        Facing = WantedFacing;
+        TurnRate = (to - from) / StepTime;
+        MoveTimer = StepTime;
+        MoveState = Turning;
+        return;
+    }
+
+    if (ModeTimer <= 0) {
+        switch (Mode) {
+            case Roam:
+                SetMode(AttackBase);
+                break;
+            case AttackBase:
+                SetMode(ChasePlayer);
+                break;
+            default:
+                SetMode(Roam);
+                break;
+        }
+    }
+    if (Mode == Roam) {
+        Randomize();
+        static const uint16_t headings[4] = {0, 180, 270, 90};
+        WantedFacing = headings[Random(4)];
+        StepsLeft = static_cast<uint8_t>(Random(10) + 5);
+    } else {
+        PlanStep();
+    }
+}
+
+void TEnemy::StepAhead() {
+    TMap* map = CurrentMap();
+    if (map == nullptr)
+        return;
+    TGridPoint target = NeighbourFootprint(CellX, CellY, Facing);
+    map->FreeTank(CellX, CellY);
+    map->UpdateBlocked();
+    if (!map->IsFootprint(target.X, target.Y) || map->Blocked(target.X, target.Y)) {
+        StepsLeft = 0;
+        if (Mode != Roam)
+            SetMode(Roam);
+    } else {
+        MoveState = Stepping;
+        MoveTimer = StepTime;
+        VelocityX = static_cast<float>(target.X - CellX) / StepTime;
+        VelocityZ = static_cast<float>(CellY - target.Y) / StepTime;
+        CellX = target.X;
+        CellY = target.Y;
+        StepsLeft--;
+    }
+    map->OccupyTank(CellX, CellY);
+    map->OccupyTank(PrevCellX, PrevCellY);
+}
+
+void TEnemy::PlanStep() {
+    TMap* map = CurrentMap();
+    if (map == nullptr)
+        return;
+    map->FreeTank(CellX, CellY);
+    auto* player = SceneRoot != nullptr ? dynamic_cast<TPlayer*>(SceneRoot->FindObject("Player")) : nullptr;
+
+    const bool attackBase = Mode == AttackBase && map->HasBase;
+    if (attackBase)
+        map->ClearAroundBase();
+    if (Mode == ChasePlayer && player != nullptr)
+        map->FreeTank(player->CellX, player->CellY);
+    map->UpdateBlocked();
+    map->ResetDistances();
+
+    bool searched = false;
+    if (Mode == ChasePlayer && player != nullptr) {
+        map->FindPath(TGridPoint{CellX, CellY}, TGridPoint{player->CellX, player->CellY});
+        searched = true;
+    } else if (map->HasBase) {
+        map->FindPath(TGridPoint{CellX, CellY}, TGridPoint{map->BaseX, map->BaseY});
+        searched = true;
+    }
+    if (attackBase)
+        map->RestoreAroundBase();
+
+    if (searched && map->Path().size() > 1) {
+        const TGridPoint& next = map->Path()[1];
+        StepsLeft = 1;
+        if (next.X == CellX) {
+            WantedFacing = next.Y < CellY ? 0 : 180;
+        } else {
+            WantedFacing = next.X < CellX ? 270 : 90;
+        }
+    } else if (Mode == AttackBase) {
+        SetMode(ChasePlayer);
+    } else {
+        SetMode(Roam);
+    }
+
+    map->OccupyTank(CellX, CellY);
+    if (player != nullptr)
+        map->OccupyTank(player->CellX, player->CellY);
+}
+
+void TEnemy::Turn(int32_t deltaMs) {
+    SetRotation(Rotation.X, Rotation.Y + deltaMs * TurnRate, Rotation.Z);
+    MoveTimer -= deltaMs;
+    if (MoveTimer < 0) {
+        MoveState = Idle;
+        SetRotation(0.0f, Facing, 0.0f);
+    }
+}

@@ -1,0 +1,57 @@
+// An enemy tank of one of four kinds. It moves on the grid like the player's tank, fires straight
+// ahead at random intervals, and cycles between roaming at random, heading for the base and hunting
+// the player, the latter two by the map's path search before every step. Created by an enemy spawn
+// effect as "Enemy1" under "Level". While the enemies are frozen it neither fires nor decides.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "scene/GE_GAMEOBJECT.h"
+#include "world/WeaponInfo.h"
+
+class TEnemy : public TGameObject {
+public:
+    enum : uint8_t { Idle = 0, Stepping = 1, Turning = 2 };
+    enum : uint8_t { Roam = 0, AttackBase = 1, ChasePlayer = 2 };
+
+    // Full health, step time and score of a kind 0..3.
+    static float FullHealth(uint8_t kind);
+    static int32_t KindStepTime(uint8_t kind);
+    static int32_t KindScore(uint8_t kind);
+
+    TEnemy(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TMeshResource* mesh,
+           uint8_t kind);
+    ~TEnemy() override;
+
+    void SetWeapon(const TWeaponInfo& weapon) { Weapon = weapon; }
+    void Update(int32_t deltaMs) override;
+
+    uint8_t Kind;
+    TMoveableObject* SceneRoot;
+    float Health;
+    TWeaponInfo Weapon;
+    int32_t CellX, CellY;
+    int32_t PrevCellX, PrevCellY;
+    uint8_t MoveState = Idle;
+    uint8_t Mode = Roam;
+    uint16_t Facing = 0;
+    float VelocityX = 0.0f, VelocityZ = 0.0f;
+    float TurnRate = 0.0f;
+    int32_t MoveTimer = 0;
+    uint8_t StepsLeft = 0;
+    uint16_t WantedFacing = 0;
+    int32_t FireTimer = 0;
+    int32_t ModeTimer = 0;
+    bool Smoking = false;
+    int32_t StepTime;
+
+private:
+    void Fire();
+    void Step(int32_t deltaMs);
+    void Decide();
+    void StepAhead();
+    void PlanStep();
+    void Turn(int32_t deltaMs);
+    void SetMode(uint8_t mode);
+};

@@ -1,0 +1,84 @@
+#include "world/LevelLoader.h"
+
+#include "models/GE_ResourceManager.h"
+#include "platform/GraphicsDevice.h"
+#include "scene/GE_GAMEOBJECT.h"
+#include "world/Base.h"
+#include "world/GameState.h"
+#include "world/LevelFile.h"
+#include "world/Wall.h"
+#include "world/WorldContext.h"
+
+bool LoadLevel(const std::string& fileName, std::string& error) {
+    TLevelDescription level;
+    if (!ReadLevelFile(fileName, level, error))
+        return false;
+    if (!BuildLevel(level, error)) {
+        error = fileName + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool BuildLevel(const TLevelDescription& level, std::string& error) {
+    TWorldContext& world = World();
+    if (world.SceneRoot == nullptr) {
+        error = "no scene to load the level into";
+        return false;
+    }
+    // A level still in the world goes first: its objects free their cells on the map they were made on.
+    if (world.SceneRoot->FindObject("Level") != nullptr)
+        UnloadLevel();
+
+    TGameState& state = GameState();
+    state.Map = BuildMap(level);
+    TMap& map = *state.Map;
+    TMoveableObject* node = world.SceneRoot->AddChild(std::make_unique<TMoveableObject>("Level"));
+
+    for (int32_t y = 0; y < level.Height; ++y) {
+        for (int32_t x = 0; x < level.Width; ++x) {
+            int32_t code = level.Code(x, y);
+            if (code == kCellBrickWall)
+                node->AddChild(MakeBrickWall(WallName(x, y), x, y, 3.0f));
+            if (code == kCellRockWall)
+                node->AddChild(MakeRockWall(WallName(x, y), x, y));
+        }
+    }
+
+    if (map.HasBase) {
+        map.OccupyTank(map.BaseX, map.BaseY);
+        node->AddChild(std::make_unique<TBase>("Base", FindMesh("Base_cube"), FindMesh("Base_body")));
+        map.OccupyTank(map.BaseX, map.BaseY);
+    }
+
+    for (const TLevelDecoration& decoration : level.Decorations) {
+        TMeshResource* mesh = nullptr;
+        if (world.Meshes != nullptr) {
+            uint32_t usage =
+                decoration.meshName == "grass.x" ? platform::D3DUSAGE_DYNAMIC : platform::D3DUSAGE_WRITEONLY;
+            mesh = world.Meshes->LoadMesh(decoration.path, decoration.meshName, platform::D3DPOOL_DEFAULT,
+                                          usage);
+        }
+        auto decor = std::make_unique<TGameObject>("Decor", mesh);
+        decor->SetPosition(decoration.position.X, decoration.position.Y, decoration.position.Z);
+        decor->SetRotation(decoration.rotation.X, decoration.rotation.Y, decoration.rotation.Z);
+        decor->SetScale(decoration.scale.X, decoration.scale.Y, decoration.scale.Z);
+        node->AddChild(std::move(decor));
+    }
+    return true;
+}
+
+void UnloadLevel() {
+    TWorldContext& world = World();
+    if (world.SceneRoot != nullptr)
+        world.SceneRoot->DeleteObject("Level");
+    TMap* map = CurrentMap();
+    if (map == nullptr)
+        return;
+    if (world.Meshes != nullptr) {
+        for (const std::string& name : map->DecorMeshes)
+            world.Meshes->DeleteMesh(name);
+    }
+    map->DecorMeshes.clear();
+    map->DecorCount = 0;
+}

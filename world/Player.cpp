@@ -1,0 +1,231 @@
+#include "world/Player.h"
+
+#include <cmath>
+
+#include "input/GE_INPUT.h"
+#include "scene/GE_GAMEOBJECT.h"
+#include "world/Bonus.h"
+#include "world/Bullet.h"
+#include "world/Effects.h"
+#include "world/GameState.h"
+#include "world/Map.h"
+#include "world/WorldContext.h"
+
+namespace {
+
+constexpr int32_t kStepTime = 200;  // ms per footprint step and per turn
+
+}  // namespace
+
+TPlayer::TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TInput* input,
+                 TMeshResource* towerMesh, TMeshResource* bodyMesh)
+    : TMoveableObject(std::move(name)),
+      Input(input),
+      SceneRoot(sceneRoot),
+      Health(static_cast<float>(GameState().PlayerMaxHealth)),
+      CellX(cellX),
+      CellY(cellY),
+      PrevCellX(cellX),
+      PrevCellY(cellY) {
+    TVector3 centre = FootprintCentre(cellX, cellY);
+    SetPosition(centre.X, 0.0f, centre.Z);
+    Body = AddChild(std::make_unique<TGameObject>("Body", bodyMesh));
+    Tower = AddChild(std::make_unique<TGameObject>("Tower", towerMesh));
+    Equip();
+    if (TMap* map = CurrentMap())
+        map->OccupyTank(cellX, cellY);
+    MoveTimer = 0;
+    SetArmour(3000);
+}
+
+TPlayer::~TPlayer() {
+    if (TMap* map = CurrentMap()) {
+        map->FreeTank(CellX, CellY);
+        map->FreeTank(PrevCellX, PrevCellY);
+    }
+}
+
+void TPlayer::Equip() {
+    uint8_t grade = GameState().UpgradeLevel;
+    Weapon = PlayerWeapon(grade);
+    Tower->SetMesh(FindMesh("Tower" + std::to_string(grade + 1)));
+}
+
+void TPlayer::Upgrade() {
+    if (GameState().UpgradeLevel < 3)
+        GameState().UpgradeLevel++;
+    Equip();
+}
+
+void TPlayer::SetArmour(int32_t milliseconds) {
+    GameState().ArmourActive = true;
+    if (!Armoured) {
+        Armoured = true;
+        AddChild(std::make_unique<TArmour>("Armour", FindMesh("armour")));
+    }
+    ArmourTimeLeft = milliseconds;
+}
+
+void TPlayer::AimAt(float x, float z) {
+    TVector2 from = Vector2(WorldMatrix._41, WorldMatrix._43);
+    TowerAngle = Angle2D(from, Vector2(x, z));
+    Tower->SetRotation(0.0f, 90.0f - TowerAngle, 0.0f);
+}
+
+void TPlayer::Update(int32_t deltaMs) {
+    if (Health <= 0.0f) {
+        Explode();
+        return;
+    }
+
+    float ratio = Health / static_cast<float>(GameState().PlayerMaxHealth);
+    if (ratio >= 0.75f) {
+        if (Smoking) {
+            DeleteObject("paticlesystem");
+            Smoking = false;
+        }
+    } else if (Smoking) {
+        ShadeSmoke(this, ratio);
+    } else {
+        AddSmoke(this);
+        Smoking = true;
+    }
+
+    if (Armoured) {
+        SetGameLabel("Armour", std::to_string(RoundHalfEven(ArmourTimeLeft / 1000.0)));
+        ArmourTimeLeft -= deltaMs;
+        if (ArmourTimeLeft < 1) {
+            SetGameLabel("Armour", "");
+            GameState().ArmourActive = false;
+            Armoured = false;
+            if (auto* armour = dynamic_cast<TArmour*>(FindObject("Armour")))
+                armour->Finish();
+        }
+    }
+
+    ReloadTimer -= deltaMs;
+    if (ReloadTimer < 0)
+        ReloadTimer = 0;
+
+    if (Input != nullptr && Input->MouseButtonDown(0) && ReloadTimer == 0)
+        Fire();
+
+    if (MoveState == Stepping)
+        Step(deltaMs);
+    if (MoveState == Idle)
+        DecideIdle();
+    if (MoveState == Turning)
+        Turn(deltaMs);
+}
+
+void TPlayer::Fire() {
+    uint8_t grade = GameState().UpgradeLevel;
+    PlaySound(grade == 3 ? "shoot" : "laser");
+    double angle = TowerAngle * kPi / 180.0;
+    float c = static_cast<float>(std::cos(angle));
+    float s = static_cast<float>(std::sin(angle));
+    float x = Position.X;
+    float z = Position.Z;
+    auto fire = [&](float px, float pz) {
+        auto shell = std::make_unique<TBullet>("bullet", SceneRoot, Weapon, TBullet::FromPlayer, TowerAngle);
+        shell->SetPosition(px, 0.5f, pz);
+        shell->SetRotation(0.0f, 90.0f - TowerAngle, 0.0f);
+        if (TMoveableObject* level = LevelNode())
+            level->AddChild(std::move(shell));
+    };
+    if (grade == 2) {
+        fire(x + c - 0.2f * s, z + s + 0.2f * c);
+        fire(x + c + 0.2f * s, z + s - 0.2f * c);
+    } else {
+        fire(x + c, z + s);
+    }
+    ReloadTimer = Weapon.ReloadTime;
+}
+
+void TPlayer::Step(int32_t deltaMs) {
+    SetPosition(Position.X + deltaMs * VelocityX, 0.0f, Position.Z + deltaMs * VelocityZ);
+    MoveTimer -= deltaMs;
+    if (MoveTimer < 0) {
+        MoveState = Idle;
+        if (TMap* map = CurrentMap()) {
+            map->FreeTank(PrevCellX, PrevCellY);
+            map->OccupyTank(CellX, CellY);
+        }
+        PrevCellX = CellX;
+        PrevCellY = CellY;
+    }
+}
+
+void TPlayer::DecideIdle() {
+    // D, A, S, W in that order; the last held one counts, and only when it is the only one.
+    static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
+    static const uint16_t headings[4] = {90, 270, 180, 0};
+    int held = 0;
+    uint16_t wanted = 0;
+    for (int k = 0; k < 4; ++k) {
+        if (Input != nullptr && Input->KeyDown(keys[k])) {
+            ++held;
+            wanted = headings[k];
+        }
+    }
+    TVector3 centre = FootprintCentre(CellX, CellY);
+    if (held == 0) {
+        SetPosition(centre.X, 0.0f, centre.Z);
+        return;
+    }
+    if (held >= 2)
+        return;
+
+    if (wanted == Facing) {
+        TMap* map = CurrentMap();
+        if (map == nullptr)
+            return;
+        TGridPoint target = NeighbourFootprint(CellX, CellY, Facing);
+        map->FreeTank(CellX, CellY);
+        map->UpdateBlocked();
+        if (!map->IsFootprint(target.X, target.Y) || map->Blocked(target.X, target.Y)) {
+            SetPosition(centre.X, 0.0f, centre.Z);
+        } else {
+            MoveState = Stepping;
+            MoveTimer += kStepTime;
+            VelocityX = static_cast<float>(target.X - CellX) / kStepTime;
+            VelocityZ = static_cast<float>(CellY - target.Y) / kStepTime;
+            CellX = target.X;
+            CellY = target.Y;
+        }
+        map->OccupyTank(CellX, CellY);
+        map->OccupyTank(PrevCellX, PrevCellY);
+        return;
+    }
+
+    SetPosition(centre.X, 0.0f, centre.Z);
+    float from = Facing;
+    float to = wanted;
+    if (Facing == 270 && wanted == 0)
+        to = 360.0f;
+    if (Facing == 0 && wanted == 270)
+        from = 360.0f;
+    Facing = wanted;
+    TurnRate = (to - from) / kStepTime;
+    MoveTimer = kStepTime;
+    MoveState = Turning;
+}
+
+void TPlayer::Turn(int32_t deltaMs) {
+    TVector3 rotation = Body->GetRotation();
+    Body->SetRotation(rotation.X, rotation.Y + deltaMs * TurnRate, rotation.Z);
+    MoveTimer -= deltaMs;
+    if (MoveTimer < 0) {
+        MoveState = Idle;
+        Body->SetRotation(0.0f, Facing, 0.0f);
+        MoveTimer = 0;
+    }
+}
+
+void TPlayer::Explode() {
+    PlaySound("bang");
+    GameState().PlayerRespawnPending = true;
+    GameState().UpgradeLevel = 0;
+    AddBang(WorldPosition(*this), 0);
+    Remove();
+}

@@ -1,0 +1,138 @@
+#include "world/Respaun.h"
+
+#include "models/GE_ResourceManager.h"
+#include "util/Random.h"
+#include "world/Enemy.h"
+#include "world/GameState.h"
+#include "world/Map.h"
+#include "world/Player.h"
+#include "world/WorldContext.h"
+
+namespace {
+
+// A coordinate of the spawn swirl: -1 .. 0.98 in steps of 0.02.
+float SwirlCoordinate() {
+    return Random(100) / 100.0f * 2.0f - 1.0f;
+}
+
+std::unique_ptr<TRespaun> MakeRespaun(uint8_t spawnIndex, uint8_t kind, uint8_t isEnemy) {
+    TWorldContext& world = World();
+    if (world.Render == nullptr)
+        return nullptr;
+    TVertexShader* vs = world.Shaders != nullptr ? world.Shaders->GetVertexShader("Particle") : nullptr;
+    TPixelShader* ps = world.Shaders != nullptr ? world.Shaders->GetPixelShader("Particle") : nullptr;
+    platform::TextureHandle texture = 0;
+    if (world.Meshes != nullptr) {
+        if (TTextureResource* entry = world.Meshes->GetTextureManager()->FindTexture("Respaun")) {
+            texture = entry->Texture;
+        }
+    }
+    return std::make_unique<TRespaun>(*world.Render, spawnIndex, kind, isEnemy, 500, vs, ps, texture);
+}
+
+}  // namespace
+
+TRespaun::TRespaun(TRenderD3D9& render, uint8_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
+                   TVertexShader* vertexShader, TPixelShader* pixelShader, platform::TextureHandle texture)
+    : TParticleSystem(render, texture, vertexShader, pixelShader, maxCount),
+      IsEnemy(isEnemy),
+      Kind(kind),
+      SpawnIndex(spawnIndex) {
+    if (TMap* map = CurrentMap()) {
+        TGridPoint cell{map->PlayerStartX, map->PlayerStartY};
+        if (isEnemy != 0 && spawnIndex < map->SpawnPoints.size())
+            cell = map->SpawnPoints[spawnIndex];
+        TVector3 centre = FootprintCentre(cell.X, cell.Y);
+        SetPosition(centre.X, 1.0f, centre.Z);
+    }
+}
+
+void TRespaun::Update(int32_t deltaMs) {
+    TimeLeft -= deltaMs;
+    if (TimeLeft > 0) {
+        EmitTimer -= deltaMs;
+        if (EmitTimer < 0) {
+            EmitTimer = 10;
+            TParticle p;
+            float x = SwirlCoordinate();
+            float y = SwirlCoordinate();
+            float z = SwirlCoordinate();
+            TVector3 v = Vector3(x, y, z);
+            p.Position = v;
+            // A direction of exactly zero has no heading: let it stand still.
+            p.Velocity = VectorLength(v) > 0.0f ? VectorNormalize(v) : v;
+            p.Angle = static_cast<float>(Random(360));
+            p.AngleSpeed = 0.0f;
+            p.Size = 1.0f;
+            p.Color = TParticleColor{255.0f, 255.0f, 255.0f, 255.0f};
+            p.Life = 100;
+            AddParticle(p);
+        }
+        for (TParticle& p : Particles) {
+            p.Position = VectorAdd(p.Position, VectorScale(p.Velocity, deltaMs * 0.01f));
+            p.Angle += deltaMs * 0.01f;
+            p.Size += deltaMs * 0.003f;
+            p.Life -= deltaMs;
+        }
+        RemoveExpired([](const TParticle& p) { return p.Life < 0; });
+        return;
+    }
+    BringInTank();
+    Remove();
+}
+
+void TRespaun::BringInTank() {
+    TMap* map = CurrentMap();
+    TMoveableObject* level = LevelNode();
+    if (map == nullptr || level == nullptr)
+        return;
+    TWorldContext& world = World();
+    if (IsEnemy != 0) {
+        if (SpawnIndex >= map->SpawnPoints.size())
+            return;
+        const TGridPoint& cell = map->SpawnPoints[SpawnIndex];
+        auto enemy = std::make_unique<TEnemy>("Enemy1", cell.X, cell.Y, world.SceneRoot,
+                                              FindMesh("Enemy" + std::to_string(Kind + 1)), Kind);
+        enemy->SetWeapon(WeaponRow(Kind));
+        level->AddChild(std::move(enemy));
+    } else {
+        level->AddChild(std::make_unique<TPlayer>("Player", map->PlayerStartX, map->PlayerStartY,
+                                                  world.SceneRoot, world.Input, FindMesh("Tower1"),
+                                                  FindMesh("Player")));
+    }
+}
+
+void SpawnPlayer() {
+    TMoveableObject* level = LevelNode();
+    auto effect = MakeRespaun(0, 0, 0);
+    if (level != nullptr && effect != nullptr)
+        level->AddChild(std::move(effect));
+}
+
+void SpawnEnemy() {
+    TMap* map = CurrentMap();
+    TMoveableObject* level = LevelNode();
+    if (map == nullptr || level == nullptr || map->SpawnCount == 0)
+        return;
+    Randomize();
+    TGameState& state = GameState();
+    int32_t remaining = state.EnemyQuota[0] + state.EnemyQuota[1] + state.EnemyQuota[2] + state.EnemyQuota[3];
+    if (remaining <= 0)
+        return;
+    if (remaining == 1)
+        state.AllEnemiesSpawned = true;
+    int32_t kind = Random(4);
+    while (state.EnemyQuota[kind] <= 0)
+        kind = Random(4);
+    state.EnemyQuota[kind]--;
+    int32_t spawn = Random(map->SpawnCount);
+    map->UpdateBlocked();
+    const TGridPoint& point = map->SpawnPoints[static_cast<size_t>(spawn)];
+    if (map->Blocked(point.X, point.Y))
+        return;
+    auto effect = MakeRespaun(static_cast<uint8_t>(spawn), static_cast<uint8_t>(kind), 1);
+    if (effect == nullptr)
+        return;
+    state.EnemiesAlive++;
+    level->AddChild(std::move(effect));
+}

@@ -1,0 +1,31 @@
+// The spawn effect: a second of swirling particles at a spawn point, then the tank it brings in (an
+// enemy of a kind at an enemy spawn point, or the player's tank at the player's start). SpawnEnemy
+// decides when and where an enemy spawn effect starts.
+#pragma once
+
+#include <cstdint>
+
+#include "effects/GE_PARTICLESYSTEM.h"
+
+class TRespaun : public TParticleSystem {
+public:
+    // Stands 1 unit above the centre of spawn point `spawnIndex` (enemy) or of the player's start.
+    TRespaun(TRenderD3D9& render, uint8_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
+             TVertexShader* vertexShader, TPixelShader* pixelShader, platform::TextureHandle texture);
+
+    void Update(int32_t deltaMs) override;
+
+    uint8_t IsEnemy;
+    uint8_t Kind;
+    uint8_t SpawnIndex;
+    int32_t EmitTimer = 20;
+    int32_t TimeLeft = 1000;
+
+private:
+    void BringInTank();
+};
+
+// Adds the player's spawn effect to "Level".
+void SpawnPlayer();
+// Starts an enemy spawn effect at a random spawn point when the level's quota allows one.
+void SpawnEnemy();
