@@ -1,6 +1,9 @@
 // The scene viewer: a model of Data/Meshes turning slowly under the game's camera, drawn through the
-// scene manager on the OpenGL device. Left and Right (or Space) cycle the models, Escape quits.
+// scene manager on the OpenGL device. Left and Right (or Space) cycle the models, Up and Down move the
+// camera nearer and farther along its line of sight (--zoom F starts at F; 1 is the game's distance),
+// Escape quits.
 //
+// --effects puts particle effects beside the model: smoke, and an explosion every 1.5 seconds.
 // --grid N lays out N x N copies one unit apart, as the level's walls are, so the instanced path can be
 // watched; --static draws every copy on its own instead. --frames N runs N frames of a fixed 16 ms step
 // and quits; --screenshot FILE writes the last of them as PNG. --compare-static draws the same frame
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/GE_PARTICLESYSTEM.h"
 #include "models/GE_ResourceManager.h"
 #include "platform/Clock.h"
 #include "platform/DirectInputKeys.h"
@@ -39,6 +43,8 @@ struct Options {
     int Frames = -1;  // run until closed
     std::string Screenshot;
     bool CompareStatic = false;
+    bool Effects = false;
+    float Zoom = 1.0f;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -80,6 +86,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--screenshot") {
             if (!value(options.Screenshot))
                 return false;
+        } else if (arg == "--zoom") {
+            if (!value(text))
+                return false;
+            options.Zoom = std::clamp(static_cast<float>(std::atof(text.c_str())), 0.05f, 10.0f);
+        } else if (arg == "--effects") {
+            options.Effects = true;
         } else if (arg == "--compare-static") {
             options.CompareStatic = true;
         } else {
@@ -134,9 +146,6 @@ platform::TextureHandle MakeCheckerTexture(platform::GraphicsDevice& device) {
     return texture;
 }
 
-// Where particle effects will be placed beside the model once the effects library can be linked here.
-void AddEffectsBeside(TMoveableObject* /*level*/, float /*x*/, float /*z*/) {}
-
 class Viewer {
 public:
     explicit Viewer(const Options& options) : options_(options) {}
@@ -164,7 +173,8 @@ public:
         camera->SetProjection(static_cast<float>(kPi / 2),
                               static_cast<float>(options_.Width) / static_cast<float>(options_.Height), 1,
                               100);
-        camera->SetPosition(0, 23, -16.5f);
+        zoom_ = options_.Zoom;
+        PlaceCamera();
         meshes_ = std::make_unique<TMeshManager>(render_->Device());
         level_ = scene_->GetRoot()->AddChild(std::make_unique<TMoveableObject>("Level"));
 
@@ -189,6 +199,8 @@ public:
         const int result = options_.CompareStatic ? CompareStatic() : Loop();
         level_ = nullptr;
         scene_.reset();
+        particleVertex_.reset();
+        particlePixel_.reset();
         meshes_.reset();
         if (builtinTexture_ != 0) {
             DeviceOf(render_->Device())->ReleaseTexture(builtinTexture_);
@@ -214,14 +226,18 @@ private:
                                  platform::D3DUSAGE_WRITEONLY);
     }
 
+    // The game's camera follows the tank from 23 above and 12 behind; the zoom scales that offset.
+    static constexpr float kCentreZ = -16.5f + 12.0f;
+    void PlaceCamera() { scene_->GetCamera()->SetPosition(0, 23.0f * zoom_, kCentreZ - 12.0f * zoom_); }
+
     // Replaces what the level shows with the current model (or a grid of it).
     void ShowModel() {
         while (level_->GetChildCount() > 0) {
             level_->GetChild(0)->Remove();
         }
         TMeshResource* mesh = CurrentMesh();
-        // The camera follows the tank from 23 above and 12 behind; the model stands where the tank would.
-        const float centreZ = -16.5f + 12.0f;
+        // The model stands where the tank would.
+        const float centreZ = kCentreZ;
         if (options_.Grid > 0) {
             const float half = static_cast<float>(options_.Grid - 1) / 2.0f;
             for (int row = 0; row < options_.Grid; ++row) {
@@ -234,15 +250,49 @@ private:
         } else {
             model_ = level_->AddChild(std::make_unique<TGameObject>("Model", mesh));
             model_->SetPosition(0, 0, centreZ);
-            AddEffectsBeside(level_, 3, centreZ);
+            if (options_.Effects) {
+                AddEffects(centreZ);
+            }
         }
         if (!models_.empty()) {
             window_->SetTitle("Brelvox viewer - " + models_[current_]);
         }
     }
 
+    // Smoke to the right of the model; explosions to the left come from Frame.
+    void AddEffects(float centreZ) {
+        if (!particleVertex_) {
+            particleVertex_ = std::make_unique<TVertexShader>();
+            particleVertex_->LoadFromFile(render_->Device(), "Data/Shaders/particle.vs", "main");
+            particlePixel_ = std::make_unique<TPixelShader>();
+            particlePixel_->LoadFromFile(render_->Device(), "Data/Shaders/particle.ps", "main");
+            TTextureManager* textures = meshes_->GetTextureManager();
+            smokeTexture_ = textures->AddTexture(render_->Device(), "Particle", "Data/Textures/particle.png");
+            bangTexture_ = textures->AddTexture(render_->Device(), "Bang", "Data/Textures/bang.png");
+        }
+        auto* smoke = level_->AddChild(std::make_unique<TSmoke>(
+            *render_, smokeTexture_->Texture, particleVertex_.get(), particlePixel_.get(), 500));
+        smoke->SetPosition(2.5f, 0.5f, centreZ);
+        effectsZ_ = centreZ;
+        bangTimer_ = 0;
+    }
+
+    void AddBang() {
+        auto* bang = level_->AddChild(std::make_unique<TBang>(
+            *render_, bangTexture_->Texture, particleVertex_.get(), particlePixel_.get(), 500));
+        bang->SetPosition(-2.5f, 0.5f, effectsZ_);
+        bang->Variant = static_cast<uint8_t>(bangVariant_++ % 2);
+    }
+
     // One frame: update by dt, draw, optionally read the picture back, present.
     void Frame(int32_t dt, platform::Image* picture) {
+        if (options_.Effects && options_.Grid == 0) {
+            bangTimer_ -= dt;
+            if (bangTimer_ <= 0) {
+                bangTimer_ = 1500;
+                AddBang();
+            }
+        }
         if (options_.Grid == 0 && model_ != nullptr) {
             angle_ += static_cast<float>(dt) * 0.02f;  // degrees per millisecond: a slow turn
             model_->SetRotation(0, angle_, 0);
@@ -288,6 +338,10 @@ private:
             } else if (!models_.empty() && pressed(platform::DIK_LEFT)) {
                 current_ = (current_ + models_.size() - 1) % models_.size();
                 ShowModel();
+            }
+            if (pressed(platform::DIK_UP) || pressed(platform::DIK_DOWN)) {
+                zoom_ = std::clamp(zoom_ * (pressed(platform::DIK_UP) ? 0.8f : 1.25f), 0.05f, 10.0f);
+                PlaceCamera();
             }
             int32_t dt = 16;
             if (options_.Frames < 0) {
@@ -373,6 +427,14 @@ private:
     std::vector<std::string> models_;
     size_t current_ = 0;
     float angle_ = 0;
+    float zoom_ = 1;
+    std::unique_ptr<TVertexShader> particleVertex_;
+    std::unique_ptr<TPixelShader> particlePixel_;
+    TTextureResource* smokeTexture_ = nullptr;
+    TTextureResource* bangTexture_ = nullptr;
+    float effectsZ_ = 0;
+    int32_t bangTimer_ = 0;
+    int bangVariant_ = 0;
 };
 
 }  // namespace
