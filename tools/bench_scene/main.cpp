@@ -1,6 +1,7 @@
 // The scene manager's passes on the recording device, for a scene the size of a full level: 1,000 walls
 // of one small mesh (instanced), 10 tanks of two larger meshes each (hull and tower, drawn one by one)
-// under the game's camera. Reports time per frame and draw calls per frame ("draw_calls").
+// under the game's camera, and 20 smoke emitters (one over each tank, ten more over the field) in their
+// steady state. Reports time per frame and draw calls per frame ("draw_calls").
 //
 // The recording device logs every call; its log is emptied every frame so it does not grow.
 #include <benchmark/benchmark.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/GE_PARTICLESYSTEM.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/RecordingDevice.h"
 #include "render/GE_D3D9.h"
@@ -48,11 +50,25 @@ public:
             tank->SetScale(2, 1, 2);
             tank->AddChild(std::make_unique<TGameObject>("Tower", tower_.get()))->SetPosition(0, 0.8f, 0);
         }
-        // Particle systems join here once the effects library can be linked into this benchmark.
+        particleVertex_.LoadFromFile(render_->Device(), "Data/Shaders/particle.vs", "main");
+        particlePixel_.LoadFromFile(render_->Device(), "Data/Shaders/particle.ps", "main");
+        for (int i = 0; i < 20; ++i) {
+            TMoveableObject* carrier = i < 10 ? level->GetChild(1000 + i) : level;
+            auto* smoke = carrier->AddChild(
+                std::make_unique<TSmoke>(*render_, 0, &particleVertex_, &particlePixel_, 500));
+            smoke->SetPosition(i < 10 ? 0.0f : static_cast<float>(i * 3) - 45.0f, 1.0f,
+                               i < 10 ? 0.0f : -6.0f);
+        }
+        // Two seconds of play, so the emitters hold as many particles as they keep during a game.
+        for (int frame = 0; frame < 125; ++frame) {
+            scene_->Update(16);
+        }
     }
 
     ~LevelScene() {
         scene_.reset();
+        particleVertex_.ReleaseShader();
+        particlePixel_.ReleaseShader();
         wall_.reset();
         hull_.reset();
         tower_.reset();
@@ -69,6 +85,8 @@ private:
     platform::RecordingDevice* device_ = nullptr;
     std::unique_ptr<TSceneManager> scene_;
     std::unique_ptr<TMeshResource> wall_, hull_, tower_;
+    TVertexShader particleVertex_;
+    TPixelShader particlePixel_;
 };
 
 void UpdatePass(benchmark::State& state) {
@@ -90,6 +108,7 @@ void DrawPass(benchmark::State& state) {
     }
     state.counters["draw_calls"] = level.Scene().GetDrawCallCount();
     state.counters["opaque_items"] = static_cast<double>(level.Scene().GetOpaqueItems().size());
+    state.counters["particle_systems"] = static_cast<double>(level.Scene().GetParticleSystems().size());
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(DrawPass)->Arg(1)->Arg(0)->ArgName("instancing")->Unit(benchmark::kMicrosecond);
