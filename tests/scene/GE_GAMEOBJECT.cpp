@@ -32,6 +32,19 @@ std::string SkinnedBoxText() {
            identity + ",\n100;16;1,0,0,0,0,1,0,0,0,0,1,0,0,1,0,1;;;\n}\n}\n}\n";
 }
 
+// The box skinned to `bones` bones without frames of their own, one vertex each (the rest of the
+// weights stay free).
+std::string ManyBonesBoxText(int bones) {
+    std::string box = scene_test::BoxMeshText(12);
+    const size_t meshEnd = box.rfind("}\n");
+    std::string skin;
+    for (int b = 0; b < bones; ++b) {
+        skin += "SkinWeights {\n\"B" + std::to_string(b) + "\";\n1;\n" + std::to_string(b % 8) +
+                ";\n0.1;\n1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;;\n}\n";
+    }
+    return box.substr(0, meshEnd) + skin + box.substr(meshEnd);
+}
+
 class GameObjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -128,6 +141,25 @@ TEST_F(GameObjectTest, SkinnedObjectDrawnWithSkinnedShaderAndPalette) {
     EXPECT_NE(shader->Source.find("Skinned mesh parts"), std::string::npos);
     EXPECT_EQ(draws.at(0).CullMode, platform::D3DCULL_CCW);
     EXPECT_EQ(draws.at(0).AlphaBlend, 0u);
+}
+
+TEST_F(GameObjectTest, PaletteStopsAtTheLastConstantRegister) {
+    // 70 bones would need c4..c283; only the 63 that fit in c4..c255 are written.
+    auto mesh = scene_test::MakeMesh(render_->Device(), ManyBonesBoxText(70), "bones");
+    ASSERT_EQ(mesh->Mesh->GetBoneCount(), 70);
+    Scene().GetRoot()->AddChild(std::make_unique<TGameObject>("Many", mesh.get()));
+    Scene().Update(0);
+    device_->ClearLog();
+    Scene().Render();
+    bool found = false;
+    for (const auto& call : device_->FindCalls("SetVertexShaderConstantF")) {
+        if (call.Ints.at(0) == 4) {
+            found = true;
+            EXPECT_EQ(call.Ints.at(1), 252);
+        }
+    }
+    EXPECT_TRUE(found);
+    scene_.reset();
 }
 
 TEST_F(GameObjectTest, SkinnedObjectOutsideViewIsCulled) {
