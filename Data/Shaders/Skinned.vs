@@ -1,3 +1,4 @@
+#version 330 core
 // Skinned mesh parts: position, normal, texture coordinate 0, four bone weights and four bone indices.
 // c0-c3: the transpose of World * View * Projection. From c4: the bone palette, bone b's transposed
 // skinning matrix in c[4 + 4b] .. c[7 + 4b] (c[4 + 4b + j] is column j of the row-vector matrix).
@@ -5,7 +6,6 @@
 // Only bones 0 to 62 fit the registers; a slot naming another bone is skipped. A vertex no bone holds
 // stays where the model put it.
 // The light is the one of Static.vs, so skinned and static meshes shade alike.
-#version 330 core
 
 uniform vec4 c[256];
 
