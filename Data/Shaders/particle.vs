@@ -1,9 +1,9 @@
+#version 330 core
 // Particles: every vertex carries its quad's centre, the corner number 0..3 (in w), the quad's angle in
 // its screen plane (radians) and side. The corner is placed around the centre in the camera's plane:
 // c4..c7 hold the transposed camera rotation (the inverse view matrix without translation), so the
 // offset turns from view space into world space; then the transposed view * projection in c0..c3.
 // Corners 0..3 are top-left, top-right, bottom-right, bottom-left as the viewer sees them.
-#version 330 core
 
 uniform vec4 c[256];
 

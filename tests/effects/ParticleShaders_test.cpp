@@ -62,8 +62,8 @@ TEST(ParticleShaders, AreGlsl330WithTheSharedConstantRegisters) {
     const std::string ps = ReadAll(ShaderPath("particle.ps"));
     ASSERT_FALSE(vs.empty());
     ASSERT_FALSE(ps.empty());
-    EXPECT_NE(vs.find("#version 330 core"), std::string::npos);
-    EXPECT_NE(ps.find("#version 330 core"), std::string::npos);
+    EXPECT_EQ(vs.rfind("#version 330 core\n", 0), 0u) << "the driver wants the directive on the first line";
+    EXPECT_EQ(ps.rfind("#version 330 core\n", 0), 0u);
     EXPECT_NE(vs.find("uniform vec4 c[256];"), std::string::npos);
     EXPECT_NE(ps.find("uniform sampler2D s0;"), std::string::npos);
 }
