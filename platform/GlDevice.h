@@ -173,6 +173,8 @@ private:
     bool anisotropy_ = false;
     float maxAnisotropy_ = 1.0f;
     bool sawMinimized_ = false;
+    bool reportedBadDraw_ = false;  // each fault is logged once
+    bool reportedBadUserDraw_ = false;
 
     Handle lastHandle_ = 0;
     std::map<Handle, Shader> shaders_;

@@ -46,7 +46,10 @@ void SdlDesktop::HideSystemCursor() {
 void SdlDesktop::ShowMessageBox(const std::string& title, const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     std::fflush(stderr);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), nullptr);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), nullptr) != 0) {
+        // A bare X server without fonts, for one: the text above is all there is.
+        std::fprintf(stderr, "(the message box cannot be shown: %s)\n", SDL_GetError());
+    }
 }
 
 }  // namespace platform
