@@ -13,7 +13,9 @@
 // Removing a node during the scene's update pass is safe: while the top node of a tree defers frees
 // (SetDeferFrees, the scene manager does it around its update walk), Remove and DeleteObject take the
 // node out of the tree at once but keep its memory alive until the pass ends, so an object may remove
-// itself (or another) inside its own Update and the walk never touches freed memory.
+// itself (or another) inside its own Update and the walk never touches freed memory. A node taken out
+// with Detach or ExtractObject belongs to the caller from then on; dropping it during the pass frees it
+// at once, so game code leaves the world through Remove or DeleteObject only.
 #pragma once
 
 #include <cstdint>
