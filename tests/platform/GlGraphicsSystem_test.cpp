@@ -473,6 +473,18 @@ TEST_P(GlDevice, Shaders_CompileErrorGivesMessagesAndNoShader) {
     EXPECT_EQ(messages, "");
 }
 
+TEST_P(GlDevice, Shaders_WarningsAloneAlsoLeaveNoShader) {
+    // Compiles, but the compiler says something about it.
+    std::string messages;
+    ShaderHandle shader =
+        device_->CreateShader(ShaderStage::Pixel,
+                              "#version 330 core\n#extension GL_BRELVOX_no_such_thing : warn\n"
+                              "out vec4 FragColor;\nvoid main() { FragColor = vec4(1.0); }\n",
+                              messages);
+    EXPECT_EQ(shader, 0u);
+    EXPECT_NE(messages.find("warning"), std::string::npos) << messages;
+}
+
 TEST_P(GlDevice, Shaders_WithoutVersionLineAreGlsl330) {
     std::string messages;
     ShaderHandle shader = device_->CreateShader(
