@@ -202,6 +202,15 @@ const std::vector<VertexElement>* RecordingDevice::Declaration(DeclarationHandle
     return it == declarations_.end() ? nullptr : &it->second;
 }
 
+int RecordingDevice::DefaultPoolResources() const {
+    int count = 0;
+    for (const auto& entry : buffers_)
+        count += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    for (const auto& entry : textures_)
+        count += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    return count;
+}
+
 // ---- GraphicsDevice ----
 
 int32_t RecordingDevice::TestCooperativeLevel() {
@@ -216,8 +225,11 @@ int32_t RecordingDevice::Reset(const PresentParameters& parameters) {
         .Int(parameters.Windowed ? 1 : 0)
         .Int(parameters.FullScreen_RefreshRateInHz)
         .Int(parameters.PresentationInterval);
+    defaultPoolAtReset_ = DefaultPoolResources();
     if (resetResult_ != D3D_OK)
         return resetResult_;
+    if (strictReset_ && defaultPoolAtReset_ > 0)
+        return D3DERR_INVALIDCALL;
     parameters_ = parameters;
     ResetState();
     if (cooperativeLevel_ == D3DERR_DEVICENOTRESET)

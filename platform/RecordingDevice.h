@@ -81,6 +81,9 @@ public:
     // ---- what the test controls ----
     void SetCooperativeLevel(int32_t result) { cooperativeLevel_ = result; }
     void SetResetResult(int32_t result) { resetResult_ = result; }
+    // Direct3D 9 refuses Reset (D3DERR_INVALIDCALL) while default-pool buffers or textures live. Off by
+    // default; DefaultPoolResourcesAtLastReset() tells either way.
+    void SetStrictReset(bool strict) { strictReset_ = strict; }
     // Every source that contains `marker` makes the compiler report `message` (an empty marker matches
     // every source). Rules accumulate until ClearCompileMessages.
     void AddCompileMessage(std::string marker, std::string message);
@@ -114,6 +117,9 @@ public:
     Window* DeviceWindow() const { return window_; }
     uint32_t LastClearColor() const { return clearColor_; }
     int PresentCount() const { return presentCount_; }
+    // Default-pool buffers and textures alive at the last Reset call (-1 before any Reset).
+    int DefaultPoolResourcesAtLastReset() const { return defaultPoolAtReset_; }
+    int DefaultPoolResources() const;
 
     // ---- resources (nullptr when the handle names none of that kind) ----
     const RecordedBuffer* Buffer(BufferHandle handle) const;
@@ -188,6 +194,8 @@ private:
     std::vector<RecordedCall> calls_;
     int32_t cooperativeLevel_ = D3D_OK;
     int32_t resetResult_ = D3D_OK;
+    bool strictReset_ = false;
+    int defaultPoolAtReset_ = -1;
     std::vector<std::pair<std::string, std::string>> compileRules_;
 
     std::map<uint32_t, uint32_t> renderStates_;

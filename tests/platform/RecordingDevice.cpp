@@ -245,6 +245,20 @@ TEST_F(RecordingControl, CooperativeLevelAndResetAnswerAsTold) {
     EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
 }
 
+TEST_F(RecordingControl, ResetCountsDefaultPoolResourcesAndCanRefuseThem) {
+    BufferHandle kept = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_MANAGED);
+    BufferHandle lost = device->CreateIndexBuffer(4, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+    EXPECT_EQ(device->DefaultPoolResourcesAtLastReset(), -1);
+    EXPECT_EQ(device->Reset(PresentParameters{}), D3D_OK);
+    EXPECT_EQ(device->DefaultPoolResourcesAtLastReset(), 1);
+    device->SetStrictReset(true);
+    EXPECT_EQ(device->Reset(PresentParameters{}), D3DERR_INVALIDCALL);
+    device->ReleaseBuffer(lost);
+    EXPECT_EQ(device->Reset(PresentParameters{}), D3D_OK);
+    EXPECT_EQ(device->DefaultPoolResourcesAtLastReset(), 0);
+    EXPECT_NE(device->Buffer(kept), nullptr);
+}
+
 TEST_F(RecordingControl, ReadBackGivesTheClearColour) {
     device->Clear(D3DCLEAR_TARGET, 0x00804020u, 0.0f, 0);
     Image image;
