@@ -45,7 +45,7 @@ NamedMesh Rocket() {
 NamedMesh BrickWall(int look) {
     MeshBuilder b;
     int brick = b.AddMaterial({Rgb(178, 82, 56), Pattern::Brick});
-    int cap = b.AddMaterial({Rgb(150, 140, 128), Pattern::Rock});
+    int cap = b.AddMaterial({Rgb(196, 98, 66), Pattern::Brick});  // the camera mostly sees the top
     int rubble = b.AddMaterial({Rgb(150, 72, 52), Pattern::Rock});
     const float H = 0.9f;
     if (look == 0) {
@@ -84,7 +84,7 @@ NamedMesh RockWall(int look) {
     MeshBuilder b;
     int stone = b.AddMaterial({Rgb(128, 126, 120), Pattern::Rock});
     int dark = b.AddMaterial({Rgb(96, 94, 92), Pattern::Rock});
-    int moss = b.AddMaterial({Rgb(96, 120, 70), Pattern::Rock});
+    int moss = b.AddMaterial({Rgb(140, 138, 128), Pattern::Rock});
     if (look == 0) {
         b.Box({-0.49f, 0, -0.49f}, {0.49f, 0.8f, 0.49f}, stone, 0.09f, moss);
         b.Blob({-0.18f, 0.82f, 0.1f}, {0.26f, 0.14f, 0.24f}, 4, 6, 0.2f, 5, dark);
@@ -147,13 +147,22 @@ NamedMesh BaseCube() {
 // Every bonus floats over a glowing ring in its own colour.
 void BonusRing(MeshBuilder& b, Color c) {
     int ring = b.AddMaterial({c, Pattern::Glow, true});
-    int dark = b.AddMaterial({Scale(c, 0.45f), Pattern::Flat, true});
-    b.Frustum(0.02f, 0.78f, 0.07f, 0.74f, 12, ring, false, true, dark);
+    int dark = b.AddMaterial({Scale(c, 0.6f), Pattern::Flat, true});
+    b.Frustum(0.02f, 0.68f, 0.07f, 0.64f, 12, ring, false, true, dark);
+}
+
+// Flat pick-up symbols lean back towards the camera above: spinning about y, they never show their
+// edge to a view from 60 degrees up.
+void LeanBack(MeshBuilder& b, float height) {
+    b.Translate({0, height, 0});
+    b.RotateX(55);
+    b.Translate({0, -height, 0});
 }
 
 NamedMesh ArmourBonus() {
     MeshBuilder b;
     BonusRing(b, Rgb(80, 200, 255));
+    LeanBack(b, 0.85f);
     int shield = b.AddMaterial({Rgb(60, 150, 230), Pattern::Plate});
     int rim = b.AddMaterial({Rgb(220, 230, 240), Pattern::Flat});
     b.Push();
@@ -169,6 +178,7 @@ NamedMesh ArmourBonus() {
 NamedMesh TimeBonus() {
     MeshBuilder b;
     BonusRing(b, Rgb(120, 255, 255));
+    LeanBack(b, 0.85f);
     int rim = b.AddMaterial({Rgb(60, 120, 220), Pattern::Plate});
     int face = b.AddMaterial({Rgb(245, 245, 235), Pattern::Flat});
     int hand = b.AddMaterial({Rgb(30, 30, 30), Pattern::Flat});
@@ -192,6 +202,7 @@ NamedMesh TimeBonus() {
 NamedMesh RemountBonus() {
     MeshBuilder b;
     BonusRing(b, Rgb(120, 255, 120));
+    LeanBack(b, 0.85f);
     int metal = b.AddMaterial({Rgb(225, 170, 60), Pattern::Plate});
     int white = b.AddMaterial({Rgb(240, 240, 240), Pattern::Flat});
     int red = b.AddMaterial({Rgb(210, 40, 40), Pattern::Flat});
@@ -233,6 +244,7 @@ NamedMesh BombBonus() {
 NamedMesh UpgradeBonus() {
     MeshBuilder b;
     BonusRing(b, Rgb(255, 220, 80));
+    LeanBack(b, 0.85f);
     int gold = b.AddMaterial({Rgb(245, 195, 50), Pattern::Plate});
     int bright = b.AddMaterial({Rgb(255, 235, 140), Pattern::Flat});
     b.Push();
@@ -248,6 +260,7 @@ NamedMesh UpgradeBonus() {
 NamedMesh LifeBonus() {
     MeshBuilder b;
     BonusRing(b, Rgb(255, 90, 110));
+    LeanBack(b, 0.85f);
     int red = b.AddMaterial({Rgb(225, 40, 60), Pattern::Flat});
     int light = b.AddMaterial({Rgb(255, 140, 150), Pattern::Flat});
     // A heart: a square turned 45 degrees with two discs on its upper edges.

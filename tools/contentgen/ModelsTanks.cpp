@@ -65,8 +65,8 @@ void AddHull(MeshBuilder& b, const TankMaterials& m, const HullShape& h, bool fr
                                                     {L + 0.02f, 0.3f},   {L - 0.14f, T},
                                                     {-L + 0.1f, T},      {-L - 0.02f, 0.3f}};
     b.Extrude(profile, -h.inner - 0.01f, h.inner + 0.01f, m.body, m.bodySide);
-    // Fenders over the tracks.
-    for (int side = -1; side <= 1; side += 2) {
+    // Fenders over the tracks, striped on enemies; the player's tracks stay in view.
+    for (int side = -1; side <= 1 && !friendMarks; side += 2) {
         float x0 = side < 0 ? -h.outer - 0.02f : h.inner - 0.02f;
         float x1 = side < 0 ? -h.inner + 0.02f : h.outer + 0.02f;
         b.Box({x0, h.trackHeight, -L + 0.06f}, {x1, h.trackHeight + 0.05f, L - 0.04f},
@@ -139,17 +139,19 @@ NamedMesh Tower(const std::string& name, int grade) {
             AddGun(b, m, -0.2f, gy, 0.28f, 1.1f, 0.06f, true);
             AddGun(b, m, 0.2f, gy, 0.28f, 1.1f, 0.06f, true);
             break;
-        case 4: {  // rocket launcher: a box of four tubes with red warheads
-            int red = b.AddMaterial({Rgb(220, 45, 35), Pattern::Flat});
-            b.Box({-0.36f, 0.62f, -0.3f}, {0.36f, 0.98f, 0.55f}, m.body, 0.03f, m.turretTop);
-            for (int ix = 0; ix < 2; ++ix) {
+        case 4: {  // rocket launcher: two pods of two tubes beside the turret, red warheads out front
+            int red = b.AddMaterial({Rgb(235, 50, 40), Pattern::Flat, true});
+            for (int side = -1; side <= 1; side += 2) {
+                float x = side * 0.36f;
+                b.Box({x - 0.13f, 0.56f, -0.32f}, {x + 0.13f, 0.84f, 0.42f}, m.body, 0.025f, m.turretTop);
+                b.Box({x - 0.13f, 0.84f, -0.2f}, {x + 0.13f, 0.86f, 0.3f}, m.accent);
                 for (int iy = 0; iy < 2; ++iy) {
-                    float x = -0.17f + ix * 0.34f, y = 0.71f + iy * 0.18f;
-                    b.Barrel(x, y, 0.5f, 0.62f, 0.075f, 8, m.dark, m.dark);
+                    float y = 0.63f + iy * 0.14f;
+                    b.Barrel(x, y, 0.4f, 0.5f, 0.055f, 6, m.dark, m.dark);
                     b.Push();
-                    b.Translate({x, y, 0.6f});
+                    b.Translate({x, y, 0.48f});
                     b.RotateX(90);
-                    b.Frustum(0, 0.05f, 0.12f, 0.0f, 6, red, false, false);
+                    b.Frustum(0, 0.045f, 0.16f, 0.0f, 6, red, false, false);
                     b.Pop();
                 }
             }
