@@ -147,8 +147,8 @@ Canvas Fire() {
         float t = std::clamp(d, 0.0f, 1.0f);
         Color col = t < 0.3f ? Mix(Rgb(255, 255, 220), Rgb(255, 210, 80), t / 0.3f)
                              : Mix(Rgb(255, 210, 80), Rgb(200, 50, 20), (t - 0.3f) / 0.7f);
-        float a = std::clamp(1.2f * (1 - t), 0.0f, 1.0f);
-        col.a = a * a;
+        float a = std::clamp(1.6f * (1 - t), 0.0f, 1.0f);
+        col.a = std::pow(a, 1.4f);
         return col;
     });
     return c;
@@ -236,7 +236,7 @@ Canvas Background() {
         col = Scale(col, 0.85f + 0.3f * n);
         // A warm glow on the horizon.
         float glow = std::exp(-std::fabs(y - horizon) / 60) * std::exp(-std::pow((x - 512) / 520, 2));
-        col = Mix(col, Rgb(210, 120, 60), 0.45f * glow);
+        col = Mix(col, Rgb(220, 120, 60), 0.65f * glow);
         // Vignette.
         float vx = (x - 512) / 512, vy = (y - 384) / 384;
         return Scale(col, 1.0f - 0.35f * (vx * vx + vy * vy) / 2);
@@ -269,10 +269,10 @@ Canvas Background() {
     tank(200, horizon + 8, 1.2f, 1);
     tank(830, horizon + 8, 1.2f, -1);
     // The title.
-    const int size = 104;
+    const int size = 96;
     const std::string title = "BRELVOX";
     float tw = MeasureText(title, size);
-    float tx = (W - tw) / 2, ty = 34;
+    float tx = (W - tw) / 2, ty = 18;
     for (int dy = -4; dy <= 4; dy += 2) {
         for (int dx = -4; dx <= 4; dx += 2) {
             DrawText(c, title, tx + dx, ty + dy + 3, size, Rgb(0, 0, 0, 0.25f));
