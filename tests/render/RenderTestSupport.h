@@ -67,8 +67,11 @@ private:
 // A fresh data root under the build folder, removed afterwards; the previous root is restored.
 class ScratchData {
 public:
-    explicit ScratchData(const std::string& name) {
-        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "render-test-data" / name;
+    // A folder of the running test's own, so tests run in parallel do not share one.
+    ScratchData() {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "render-test-data" /
+                (std::string(test->test_suite_name()) + "." + test->name());
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
         previous_ = files::DataRoot();

@@ -13,7 +13,7 @@ struct ShaderFixture : RendererFixture {
     std::unique_ptr<ScratchData> data;
     void SetUp() override {
         RendererFixture::SetUp();
-        data = std::make_unique<ScratchData>(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        data = std::make_unique<ScratchData>();
         data->Write("Data/Shaders/a.vs", "// vertex a\nvoid main() {}\n");
         data->Write("Data/Shaders/b.vs", "// vertex b\nvoid main() {}\n");
         data->Write("Data/Shaders/a.ps", "// pixel a\nvoid main() {}\n");

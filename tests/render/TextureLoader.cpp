@@ -14,7 +14,7 @@ struct TextureFixture : RendererFixture {
     std::unique_ptr<ScratchData> data;
     void SetUp() override {
         RendererFixture::SetUp();
-        data = std::make_unique<ScratchData>(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        data = std::make_unique<ScratchData>();
     }
     void TearDown() override { data.reset(); }
 
