@@ -1,0 +1,154 @@
+#include "WorldTestSupport.h"
+#include "effects/GE_PARTICLESYSTEM.h"
+#include "scene/GE_GAMEOBJECT.h"
+#include "world/Base.h"
+#include "world/Enemy.h"
+#include "world/Player.h"
+#include "world/Respaun.h"
+#include "world/Wall.h"
+
+namespace {
+
+using WallTest = WorldTest;
+
+TEST_F(WallTest, LooksFollowTheHealthRatio) {
+    LoadText(OpenLevel(8, 8));
+    TWall* wall = Level()->AddChild(MakeBrickWall("Wall", 2, 2, 5.0f));
+    EXPECT_EQ(Map().Cell(2, 2), 1);
+    wall->Health = 3.0f;  // 0.6: damaged
+    Frame(1);
+    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall1"));
+    wall->Health = 2.0f;  // 0.4: wrecked
+    Frame(1);
+    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall2"));
+    wall->Health = 1.0f;  // 0.2: keeps the wrecked look
+    Frame(1);
+    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall2"));
+    wall->Health = 5.0f;
+    Frame(1);
+    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall"));
+    wall->Health = 0.0f;
+    Frame(1);
+    EXPECT_EQ(All<TWall>().size(), 0u);
+    EXPECT_EQ(Map().Cell(2, 2), 0);
+}
+
+TEST_F(WallTest, RockWallsTakeSixHits) {
+    LoadText(OpenLevel(8, 8, {"", "", "00200000"}));
+    auto* rock = dynamic_cast<TWall*>(scene->GetRoot()->FindObject("Wall 2 2"));
+    ASSERT_NE(rock, nullptr);
+    EXPECT_FLOAT_EQ(rock->MaxHealth, 6.0f);
+    rock->Health = 4.0f;
+    Frame(1);
+    EXPECT_EQ(rock->GetMesh(), FindMesh("Wall_rock1"));
+    rock->Health = 3.0f;
+    Frame(1);
+    EXPECT_EQ(rock->GetMesh(), FindMesh("Wall_rock2"));
+}
+
+using BaseTest = WorldTest;
+
+TEST_F(BaseTest, StandsAtZeroAndFallsBelowItEndingTheGame) {
+    LoadText(OpenLevel(8, 8, {}, 3, 3));
+    auto* base = dynamic_cast<TBase*>(scene->GetRoot()->FindObject("Base"));
+    ASSERT_NE(base, nullptr);
+    EXPECT_FLOAT_EQ(base->Health, 20.0f);
+    base->Health = 0.0f;
+    Frame(1);
+    EXPECT_FALSE(GameState().GameOver);
+    EXPECT_TRUE(base->Smoking);
+    base->Health = -1.0f;
+    Frame(1);
+    EXPECT_EQ(scene->GetRoot()->FindObject("Base"), nullptr);
+    EXPECT_TRUE(GameState().GameOver);
+    EXPECT_EQ(All<TBang>().size(), 1u);
+    EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(BaseTest, CubeSpinsAboveTheBody) {
+    LoadText(OpenLevel(8, 8, {}, 3, 3));
+    Frame(100);
+    TMoveableObject* cube = scene->GetRoot()->FindObject("Cube");
+    ASSERT_NE(cube, nullptr);
+    EXPECT_FLOAT_EQ(cube->GetRotation().X, 10.0f);
+    EXPECT_FLOAT_EQ(cube->GetPosition().Y, 1.0f);
+}
+
+using SpawnTest = WorldTest;
+
+TEST_F(SpawnTest, EnemyArrivesAfterOneSecond) {
+    LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
+    GameState().EnemyQuota[2] = 1;
+    SpawnEnemy();
+    EXPECT_TRUE(GameState().AllEnemiesSpawned);
+    EXPECT_EQ(GameState().EnemiesAlive, 1);
+    EXPECT_EQ(GameState().EnemyQuota[2], 0);
+    auto effects = All<TRespaun>();
+    ASSERT_EQ(effects.size(), 1u);
+    EXPECT_FLOAT_EQ(effects[0]->GetPosition().Y, 1.0f);
+    Frames(9, 100);
+    EXPECT_EQ(All<TEnemy>().size(), 0u);
+    EXPECT_GT(effects[0]->Count(), 0);
+    Frame(100);
+    auto enemies = All<TEnemy>();
+    ASSERT_EQ(enemies.size(), 1u);
+    EXPECT_EQ(enemies[0]->Kind, 2);
+    EXPECT_EQ(enemies[0]->GetName(), "Enemy1");
+    EXPECT_EQ(enemies[0]->GetMesh(), FindMesh("Enemy3"));
+    EXPECT_EQ(enemies[0]->Weapon.ReloadTime, 300);
+    EXPECT_EQ(All<TRespaun>().size(), 0u);
+}
+
+TEST_F(SpawnTest, PlayerArrivesAtTheStart) {
+    LoadText(OpenLevel(12, 12));
+    SpawnPlayer();
+    Frames(11, 100);
+    auto* player = dynamic_cast<TPlayer*>(scene->GetRoot()->FindObject("Player"));
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->CellX, 0);
+    EXPECT_EQ(player->CellY, 0);
+}
+
+TEST_F(SpawnTest, ACoveredSpawnPointCostsTheLevelAnEnemy) {
+    LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
+    Map().OccupyTank(4, 4);
+    GameState().EnemyQuota[0] = 2;
+    SpawnEnemy();
+    EXPECT_EQ(GameState().EnemyQuota[0], 1);
+    EXPECT_EQ(GameState().EnemiesAlive, 0);
+    EXPECT_FALSE(GameState().AllEnemiesSpawned);
+    EXPECT_EQ(All<TRespaun>().size(), 0u);
+}
+
+TEST_F(SpawnTest, TheLastEnemyIsCountedBeforeItsPointIsTested) {
+    LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
+    Map().OccupyTank(4, 4);
+    GameState().EnemyQuota[1] = 1;
+    SpawnEnemy();
+    EXPECT_TRUE(GameState().AllEnemiesSpawned);
+    EXPECT_EQ(GameState().EnemiesAlive, 0);
+}
+
+TEST_F(SpawnTest, NoSpawnPointsOrNoQuotaSpawnNothing) {
+    LoadText(OpenLevel(12, 12));
+    GameState().EnemyQuota[0] = 3;
+    SpawnEnemy();
+    EXPECT_EQ(GameState().EnemyQuota[0], 3);
+    UnloadLevel();
+    LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
+    GameState().EnemyQuota[0] = 0;
+    SpawnEnemy();
+    EXPECT_EQ(All<TRespaun>().size(), 0u);
+    EXPECT_FALSE(GameState().AllEnemiesSpawned);
+}
+
+TEST_F(SpawnTest, WaterBreathesFlatInY) {
+    LoadText(OpenLevel(8, 8));
+    TWater* water = Level()->AddChild(std::make_unique<TWater>("water", FindMesh("water")));
+    Frame(900);  // 90 degrees
+    EXPECT_NEAR(water->GetScale().X, 1.03f, 1e-5);
+    EXPECT_NEAR(water->GetScale().Z, 1.06f, 1e-5);
+    EXPECT_FLOAT_EQ(water->GetScale().Y, 0.0f);
+}
+
+}  // namespace
