@@ -79,6 +79,11 @@ void AddHull(MeshBuilder& b, const TankMaterials& m, const HullShape& h, bool fr
     }
     b.Box({-0.34f, T, -L + 0.14f}, {0.34f, T + 0.03f, -L + 0.4f}, m.grille);
     if (friendMarks) {
+        // Stowage boxes on the back corners.
+        for (int side = -1; side <= 1; side += 2) {
+            b.Box({side * 0.4f - 0.12f, T, -L + 0.42f}, {side * 0.4f + 0.12f, T + 0.1f, -L + 0.66f},
+                  m.bodySide, 0.015f);
+        }
         // A yellow band across the glacis: the player's tank reads as a friend from above.
         b.Box({-h.inner + 0.05f, T - 0.005f, L - 0.36f}, {h.inner - 0.05f, T + 0.02f, L - 0.24f}, m.accent);
     }
@@ -118,6 +123,9 @@ MeshBuilder PlayerTurretBase(TankMaterials& m) {
     b.Translate({0.12f, 0.71f, -0.12f});
     b.Frustum(0, 0.12f, 0.012f, 0.12f, 8, m.accent, false, true);
     b.Pop();
+    // A whip antenna with a yellow tip at the back of the turret.
+    b.Box({0.24f, 0.7f, -0.4f}, {0.26f, 1.12f, -0.38f}, m.dark);
+    b.Box({0.225f, 1.12f, -0.415f}, {0.275f, 1.17f, -0.365f}, m.accent);
     return b;
 }
 
