@@ -1,0 +1,109 @@
+// One frame's update pass on the largest shipped level: five enemies hunting the player or the base,
+// twenty shells in flight and ten explosions, on the recording device.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "effects/GE_PARTICLESYSTEM.h"
+#include "input/GE_INPUT.h"
+#include "models/GE_ResourceManager.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/InputDevice.h"
+#include "platform/RecordingDevice.h"
+#include "render/GE_D3D9.h"
+#include "scene/GE_SCENEMANAGER.h"
+#include "util/Files.h"
+#include "util/Log.h"
+#include "util/Random.h"
+#include "world/Bullet.h"
+#include "world/Effects.h"
+#include "world/Enemy.h"
+#include "world/GameState.h"
+#include "world/LevelLoader.h"
+#include "world/Player.h"
+#include "world/WorldContext.h"
+
+namespace {
+
+class FrameScene {
+public:
+    FrameScene() {
+        files::SetDataRoot(BRELVOX_SOURCE_DIR);
+        logging::SetSink([](std::string_view, std::string_view) {});
+        ResetGameState();
+        ResetWorld();
+        SetRandomSeed(7);
+        std::string error;
+        render.Initialize(&window, true, 800, 600, 1, error);
+        scene = std::make_unique<TSceneManager>(render);
+        shaders = std::make_unique<TShaderManager>(render.Device());
+        shaders->AddPixelShader("Particle", "Data\\Shaders\\particle.ps", "main");
+        shaders->AddVertexShader("Particle", "Data\\Shaders\\particle.vs", "main");
+        meshes = std::make_unique<TMeshManager>(render.Device());
+        input.Init(&keys);
+        TWorldContext& world = World();
+        world.SceneRoot = scene->GetRoot();
+        world.Meshes = meshes.get();
+        world.Shaders = shaders.get();
+        world.Render = &render;
+        world.Input = &input;
+        LoadLevel("data\\maps\\level6.txt", error);
+        TMap& map = *GameState().Map;
+        TMoveableObject* level = LevelNode();
+        level->AddChild(std::make_unique<TPlayer>("Player", map.PlayerStartX, map.PlayerStartY,
+                                                  world.SceneRoot, &input, nullptr, nullptr));
+        for (int i = 0; i < 5; ++i) {
+            const TGridPoint& spawn = map.SpawnPoints[static_cast<size_t>(i) % map.SpawnPoints.size()];
+            auto enemy = std::make_unique<TEnemy>("Enemy1", spawn.X + (i / 3) * 3, spawn.Y, world.SceneRoot,
+                                                  nullptr, static_cast<uint8_t>(i % 4));
+            enemy->SetWeapon(WeaponRow(i % 4));
+            enemy->Mode = i % 2 == 0 ? TEnemy::ChasePlayer : TEnemy::AttackBase;
+            enemy->ModeTimer = 1000000;
+            level->AddChild(std::move(enemy));
+        }
+        scene->Update(16);
+    }
+
+    // Tops the shells up to 20 and the explosions up to 10.
+    void Replenish() {
+        std::vector<TMoveableObject*> objects;
+        LevelNode()->CollectObjects(objects);
+        int shells = 0;
+        int bangs = 0;
+        for (TMoveableObject* object : objects) {
+            shells += dynamic_cast<TBullet*>(object) != nullptr;
+            bangs += dynamic_cast<TBang*>(object) != nullptr;
+        }
+        for (; shells < 20; ++shells) {
+            auto shell = std::make_unique<TBullet>("bullet", World().SceneRoot, WeaponRow(shells % 8),
+                                                   static_cast<uint8_t>(shells % 2), Random(360));
+            shell->SetPosition(Random(20) - 10.0f, 0.5f, Random(20) - 10.0f);
+            LevelNode()->AddChild(std::move(shell));
+        }
+        for (; bangs < 10; ++bangs)
+            AddBang(Vector3(Random(20) - 10.0f, 0.0f, Random(20) - 10.0f), bangs % 2);
+    }
+
+    platform::RecordingGraphicsSystem system;
+    platform::HeadlessWindow window{800, 600};
+    TRenderD3D9 render{system};
+    std::unique_ptr<TSceneManager> scene;
+    std::unique_ptr<TShaderManager> shaders;
+    std::unique_ptr<TMeshManager> meshes;
+    platform::ScriptedInputDevice keys;
+    TInput input;
+};
+
+void BM_UpdatePass_Level6_Hunting(benchmark::State& state) {
+    FrameScene world;
+    for (auto _ : state) {
+        state.PauseTiming();
+        world.Replenish();
+        state.ResumeTiming();
+        world.scene->Update(16);
+    }
+}
+BENCHMARK(BM_UpdatePass_Level6_Hunting)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
