@@ -1,0 +1,240 @@
+#include "shell/Check.h"
+
+#include <set>
+#include <string_view>
+
+#include "audio/WaveFile.h"
+#include "gui/FontInfo.h"
+#include "gui/GUISkinInfo.h"
+#include "models/Mesh.h"
+#include "platform/Png.h"
+#include "shell/Config.h"
+#include "shell/Languages.h"
+#include "shell/Levels.h"
+#include "shell/StartupFiles.h"
+#include "shell/TableOfRecords.h"
+#include "util/Files.h"
+#include "util/GE_UTILS.h"
+#include "util/Log.h"
+#include "world/GameState.h"
+#include "world/LevelFile.h"
+
+namespace {
+
+class TDataCheck {
+public:
+    std::vector<std::string> Run() {
+        CheckSettings();
+        CheckLanguages();
+        CheckGui();
+        for (const TNamedFile& sound : kSounds) {
+            CheckSound(sound.File);
+        }
+        for (const TNamedFile& texture : kMenuTextures) {
+            CheckPicture(texture.File);
+        }
+        for (const TMeshFile& mesh : kGameMeshes) {
+            CheckMesh(mesh.File);
+        }
+        for (const TNamedFile& texture : kGameTextures) {
+            CheckPicture(texture.File);
+        }
+        for (const char* shader : {kQuadVertexShader, kQuadPixelShader, kParticlePixelShader,
+                                   kParticleVertexShader, kFontPixelShader, kFontVertexShader}) {
+            CheckText(shader);
+        }
+        for (const char* shader : kSceneShaderFiles) {
+            CheckText(shader);
+        }
+        CheckRecords();
+        CheckLevels();
+        return Problems;
+    }
+
+private:
+    void Problem(const std::string& text) { Problems.push_back(text); }
+
+    // The bytes of a file, or a problem.
+    bool Read(std::string_view path, std::string& bytes) {
+        std::string error;
+        if (!files::ReadFile(path, bytes, error)) {
+            Problem(error);
+            return false;
+        }
+        return true;
+    }
+
+    void CheckSettings() {
+        TGameState state;
+        std::string error;
+        if (!LoadConfig(state, error)) {
+            Problem(error);
+        }
+        if (!LoadOptions(kOptionsFile, state, error)) {
+            Problem(error);
+        }
+    }
+
+    void CheckLanguages() {
+        TLanguages languages;
+        std::string error;
+        if (!languages.LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
+            Problem(error);
+            return;
+        }
+        for (const char* key : kLanguageKeys) {
+            if (languages.GetText(key, kLanguageEnglish).empty()) {
+                Problem(std::string(kEnglishFile) + ": no line \"" + key +
+                        "\" among the lines all three language files have");
+            }
+        }
+    }
+
+    void CheckGui() {
+        TGUISkinInfo skin;
+        std::string error;
+        if (!skin.LoadFromFile(kSkinInfoFile, kSkinWidth, kSkinHeight, error)) {
+            Problem(error);
+        }
+        std::string bytes;
+        if (Read(kFontInfoFile, bytes)) {
+            TFontInfo info;
+            std::string warning;
+            if (!ParseFontInfo(bytes, kFontInfoFile, info, error, warning)) {
+                Problem(error);
+            } else if (!warning.empty()) {
+                Problem(warning);
+            }
+        }
+        CheckPicture(kSkinTextureFile());
+        CheckPicture(kFontTexture);
+    }
+
+    static const char* kSkinTextureFile() { return kMenuTextures[2].File; }
+
+    void CheckSound(const char* path) {
+        TWaveData wave;
+        std::string error;
+        if (!LoadWaveFile(path, wave, error)) {
+            Problem(error);
+        }
+    }
+
+    void CheckPicture(const std::string& path) {
+        if (!Checked.insert(files::Resolve(path) + "|" + path).second) {
+            return;
+        }
+        std::string bytes;
+        if (!Read(path, bytes)) {
+            return;
+        }
+        platform::Image image;
+        std::string error;
+        if (!platform::DecodePng(bytes, image, error)) {
+            Problem(path + ": " + error);
+        }
+    }
+
+    void CheckText(const char* path) {
+        std::string bytes;
+        if (Read(path, bytes) && bytes.find_first_not_of(" \t\r\n") == std::string::npos) {
+            Problem(std::string(path) + ": the file is empty");
+        }
+    }
+
+    void CheckMesh(const std::string& path) {
+        std::string resolved = files::Resolve(path);
+        if (!resolved.empty() && !Checked.insert(resolved).second) {
+            return;
+        }
+        std::string bytes;
+        if (!Read(path, bytes)) {
+            return;
+        }
+        TMesh mesh;
+        if (!mesh.LoadFromMemory(bytes, path)) {
+            Problem(mesh.LoadError().empty() ? path + ": not a readable model" : mesh.LoadError());
+            return;
+        }
+        std::string directory = ExtractDirPart(path);
+        for (int part = 0; part < mesh.GetMeshPartCount(); ++part) {
+            for (int subset = 0; subset < mesh.GetSubsetCount(part); ++subset) {
+                std::string texture;
+                mesh.GetSubsetTextureName(part, subset, texture);
+                if (texture.empty()) {
+                    continue;
+                }
+                std::string texturePath = directory + texture;
+                if (files::Resolve(texturePath).empty()) {
+                    Problem(path + ": its texture \"" + texture + "\" is missing");
+                } else {
+                    CheckPicture(texturePath);
+                }
+            }
+        }
+    }
+
+    void CheckRecords() {
+        if (files::Resolve(kRecordsTableFile).empty()) {
+            return;  // a missing table is fine
+        }
+        std::string bytes;
+        if (!Read(kRecordsTableFile, bytes)) {
+            return;
+        }
+        TTable_of_records records;
+        std::string message;
+        logging::Sink previous =
+            logging::SetSink([&](std::string_view, std::string_view text) { message = std::string(text); });
+        bool good = records.LoadFromBytes(bytes, kRecordsTableFile);
+        logging::SetSink(previous);
+        if (!good) {
+            Problem(message.empty() ? std::string(kRecordsTableFile) + ": malformed" : message);
+        }
+    }
+
+    void CheckLevels() {
+        TLevels levels;
+        std::string error;
+        if (!levels.LoadFromFile(kLevelListFile, error)) {
+            Problem(error);
+            return;
+        }
+        if (levels.Count() == 0) {
+            Problem(std::string(kLevelListFile) + ": the list holds no level");
+        }
+        for (const TLevelEntry& entry : levels.Entries()) {
+            TLevelDescription level;
+            if (!ReadLevelFile(entry.path, level, error)) {
+                Problem(error);
+                continue;
+            }
+            if (!level.HasPlayerStart) {
+                Problem(entry.path + ": the level has no player start");
+            }
+            if (!level.HasBase) {
+                Problem(entry.path + ": the level has no base");
+            }
+            int quota = entry.enemies[0] + entry.enemies[1] + entry.enemies[2] + entry.enemies[3];
+            if (quota > 0 && level.SpawnPoints.empty()) {
+                Problem(entry.path + ": the level has enemies to spawn but no spawn point");
+            }
+            for (const TLevelDecoration& decoration : level.Decorations) {
+                CheckMesh(decoration.path);
+            }
+        }
+    }
+
+    std::vector<std::string> Problems;
+    std::set<std::string> Checked;
+};
+
+}  // namespace
+
+std::vector<std::string> CheckGameData() {
+    // The loaders log what they find as well; the check reports it once, in its own lines.
+    logging::Sink previous = logging::SetSink([](std::string_view, std::string_view) {});
+    std::vector<std::string> problems = TDataCheck().Run();
+    logging::SetSink(previous);
+    return problems;
+}

@@ -1,0 +1,11 @@
+// The data check behind "brelvox --check": reads every file the game reads at start-up and every level
+// of the level list, with the same parsers, without a window or a graphics device, and lists what is
+// wrong. A missing table of records is fine (the game starts with an empty one).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One line per problem, each naming the file and what is wrong; empty when the data is good. Paths are
+// game paths under the data root (util/Files.h).
+std::vector<std::string> CheckGameData();

@@ -1,0 +1,594 @@
+#include "shell/GameFlow.h"
+
+#include <memory>
+#include <string>
+
+#include "shell/Config.h"
+#include "util/GE_MATH.h"
+#include "util/GE_UTILS.h"
+#include "util/Log.h"
+#include "world/Base.h"
+#include "world/Bonus.h"
+#include "world/GameState.h"
+#include "world/LevelLoader.h"
+#include "world/Player.h"
+#include "world/Respaun.h"
+#include "world/WorldContext.h"
+
+namespace {
+
+constexpr int32_t kBonusInterval = 10000;
+constexpr int32_t kEnemySpawnInterval = 5000;
+constexpr uint16_t kMostEnemiesAlive = 5;
+constexpr int32_t kNewGameLives = 3;
+// The camera stands this high over the tank and this far behind it.
+constexpr float kCameraHeight = 23.0f;
+constexpr float kCameraBehind = 12.0f;
+
+// HUD icons: 50 x 50 in a 1024 x 768 area; help icons 40 x 40 in 800 x 600.
+constexpr int32_t kHudWidth = 1024;
+constexpr int32_t kHudHeight = 768;
+constexpr int32_t kHudIcon = 50;
+// More life icons than this would run off the screen; the count is still in Lives.
+constexpr int32_t kMostLifeIcons = 16;
+constexpr int32_t kAimCursor = 40;
+
+void Log(const std::string& text) {
+    logging::Write("shell", text);
+}
+
+// The first node of the tree named "Player" that is the player's tank.
+TPlayer* FindPlayer(TMoveableObject* node) {
+    if (node == nullptr) {
+        return nullptr;
+    }
+    if (node->GetName() == "Player") {
+        if (auto* player = dynamic_cast<TPlayer*>(node)) {
+            return player;
+        }
+    }
+    for (int32_t i = 0; i < node->GetChildCount(); ++i) {
+        if (TPlayer* player = FindPlayer(node->GetChild(i))) {
+            return player;
+        }
+    }
+    return nullptr;
+}
+
+bool Ticked(TGUI& gui, const char* form, const char* widget) {
+    TMyForm* owner = gui.FindForm(form);
+    auto* box = owner != nullptr ? owner->FindWidgetAs<TMyCheckBox>(widget) : nullptr;
+    return box != nullptr && box->Ticked;
+}
+
+void SetTicked(TGUI& gui, const char* form, const char* widget, bool ticked) {
+    TMyForm* owner = gui.FindForm(form);
+    auto* box = owner != nullptr ? owner->FindWidgetAs<TMyCheckBox>(widget) : nullptr;
+    if (box != nullptr) {
+        box->Ticked = ticked;
+    }
+}
+
+}  // namespace
+
+void ConnectWorld(TGameServices& services) {
+    TWorldContext& world = World();
+    world.SceneRoot = services.SceneManager ? services.SceneManager->GetRoot() : nullptr;
+    world.Meshes = services.Meshes.get();
+    world.Shaders = services.Shaders.get();
+    world.Render = services.Render.get();
+    world.Audio = services.Audio.get();
+    world.Input = services.Input.get();
+    TGUI* gui = services.GUI.get();
+    world.SetGameLabel = [gui](const std::string& label, const std::string& text) {
+        if (gui != nullptr) {
+            SetWidgetText(*gui, "Game", label.c_str(), text);
+        }
+    };
+}
+
+TGameFlow::TGameFlow(TGameServices& services, THooks hooks) : Services(services), Hooks(std::move(hooks)) {}
+
+TMenuCallbacks TGameFlow::MenuCallbacks() {
+    TMenuCallbacks callbacks;
+    callbacks.MainMenu = [this](TMyButton& button) { OnMainMenuClick(button); };
+    callbacks.Options = [this](TMyButton& button) { OnOptionsClick(button); };
+    callbacks.PauseMenu = [this](TMyButton& button) { OnPauseMenuClick(button); };
+    callbacks.Exit = [this](TMyButton& button) { OnExitClick(button); };
+    callbacks.NextLevel = [this](TMyButton& button) { OnNextLevelClick(button); };
+    callbacks.EnterName = [this](TMyButton& button) { OnEnterNameClick(button); };
+    callbacks.ReturnToMainMenu = [this](TMyButton& button) { OnReturnToMainMenuClick(button); };
+    return callbacks;
+}
+
+void TGameFlow::ShowForm(const char* name) {
+    if (Services.GUI) {
+        Services.GUI->SetActiveForm(name);
+    }
+}
+
+std::string TGameFlow::LanguageText(const char* key) const {
+    return Services.Languages ? Services.Languages->GetText(key, GameState().Language) : std::string();
+}
+
+bool TGameFlow::StartLevel(bool continuing) {
+    TGameState& state = GameState();
+    state.FreezeActive = false;
+    state.ArmourActive = false;
+    state.GameOver = false;
+    state.AllEnemiesSpawned = false;
+    state.EnemiesAlive = 0;
+    state.EnemySpawnTimer = kEnemySpawnInterval;
+    state.BonusTimer = kBonusInterval;
+
+    if (!Services.Levels || state.LevelIndex >= Services.Levels->Count()) {
+        Log("there is no level " + std::to_string(state.LevelIndex + 1) + " in the level list");
+        state.InGame = false;
+        return false;
+    }
+    const TLevelEntry& entry = Services.Levels->Entries()[state.LevelIndex];
+    std::string error;
+    if (!LoadLevel(entry.path, error)) {
+        Log(error);
+        state.InGame = false;
+        return false;
+    }
+    for (int kind = 0; kind < 4; ++kind) {
+        state.EnemyQuota[kind] = entry.enemies[kind];
+    }
+    state.PlayerRespawnPending = true;
+    state.FirstSpawn = true;
+    if (!continuing) {
+        state.Lives = kNewGameLives;
+        state.UpgradeLevel = 0;
+    }
+    state.InGame = true;
+    state.Paused = false;
+
+    if (TMoveableObject* level = LevelNode()) {
+        auto water = std::make_unique<TWater>("water", FindMesh("water"));
+        water->SetPosition(0.0f, -0.5f, 0.0f);
+        level->AddChild(std::move(water));
+    }
+    if (Services.Audio) {
+        Services.Audio->Play("music", 1);
+    }
+    return true;
+}
+
+void TGameFlow::StopLevel() {
+    if (Services.Audio) {
+        Services.Audio->Stop("music");
+    }
+    if (Services.GUI) {
+        SetWidgetText(*Services.GUI, "Game", "Clock", "");
+        SetWidgetText(*Services.GUI, "Game", "Armour", "");
+    }
+    TGameState& state = GameState();
+    state.FreezeActive = false;
+    state.ArmourActive = false;
+    state.InGame = false;
+    UnloadLevel();
+}
+
+void TGameFlow::Pause() {
+    GameState().Paused = true;
+    if (Services.Audio) {
+        Services.Audio->Pause("music");
+    }
+    ShowForm("PauseMenu");
+}
+
+void TGameFlow::Resume() {
+    GameState().Paused = false;
+    if (Services.Audio) {
+        Services.Audio->Play("music", 1);
+    }
+    ShowForm("Game");
+}
+
+void TGameFlow::TogglePause() {
+    if (GameState().Paused) {
+        Resume();
+    } else {
+        Pause();
+    }
+}
+
+void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
+                           int32_t clientHeight) {
+    TGameState& state = GameState();
+    if (Services.GUI) {
+        SetWidgetText(*Services.GUI, "Game", "Scores",
+                      LanguageText("Score") + " : " + std::to_string(state.Score));
+    }
+
+    if (state.PlayerRespawnPending) {
+        if (state.Lives > 0) {
+            RespawnPlayer();
+        } else {
+            // The last tank is gone: the game is over, and the level with it, so nothing more of this
+            // frame's flow may touch the world.
+            state.PlayerRespawnPending = false;
+            StopLevel();
+            ShowEnterName();
+            return;
+        }
+        state.PlayerRespawnPending = false;
+    }
+
+    if (state.BonusTimer < 1) {
+        SpawnBonus();
+        state.BonusTimer = kBonusInterval;
+    } else {
+        state.BonusTimer -= dt;
+    }
+
+    if (!state.AllEnemiesSpawned) {
+        if (state.EnemySpawnTimer > 0) {
+            state.EnemySpawnTimer -= dt;
+        } else if (state.EnemiesAlive < kMostEnemiesAlive) {
+            SpawnEnemy();
+            state.EnemySpawnTimer = kEnemySpawnInterval;
+        }
+    }
+
+    if (state.FreezeActive) {
+        state.FreezeTimeLeft -= dt;
+        std::string seconds = std::to_string(RoundHalfEven(state.FreezeTimeLeft / 1000.0));
+        if (state.FreezeTimeLeft < 1) {
+            seconds.clear();
+            state.FreezeActive = false;
+        }
+        if (Services.GUI) {
+            SetWidgetText(*Services.GUI, "Game", "Clock", seconds);
+        }
+    }
+
+    AimAndFollow(cursorClientX, cursorClientY, clientWidth, clientHeight);
+
+    if (state.AllEnemiesSpawned && state.EnemiesAlive == 0) {
+        StopLevel();
+        if (!Services.Levels || state.LevelIndex + 1 >= Services.Levels->Count()) {
+            ShowEnterName();
+        } else {
+            ShowForm("NextLevel");
+        }
+    } else if (state.GameOver) {
+        StopLevel();
+        ShowEnterName();
+    }
+}
+
+void TGameFlow::RespawnPlayer() {
+    TGameState& state = GameState();
+    SpawnPlayer();
+    TMap* map = CurrentMap();
+    if (map != nullptr && Services.SceneManager) {
+        float x = static_cast<float>(map->PlayerStartX) - static_cast<float>(map->Width()) / 2.0f + 1.0f;
+        float z = static_cast<float>(map->Height()) / 2.0f - static_cast<float>(map->PlayerStartY) - 1.0f -
+                  kCameraBehind;
+        Services.SceneManager->GetCamera()->SetPosition(x, kCameraHeight, z);
+    }
+    if (state.FirstSpawn) {
+        state.FirstSpawn = false;
+    } else {
+        state.Lives -= 1;
+    }
+}
+
+void TGameFlow::AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
+                             int32_t clientHeight) {
+    if (!Services.SceneManager) {
+        return;
+    }
+    TCamera& camera = *Services.SceneManager->GetCamera();
+    TMatrix view = camera.GetView();
+    TMatrix projection = camera.GetProjection();
+    TVector3 direction =
+        PickRayDirection(cursorClientX, cursorClientY, clientWidth, clientHeight, projection, view);
+    TVector3 hit{0.0f, 0.0f, 0.0f};
+    bool onGround = RayPlaneIntersect(camera.GetPosition(), direction, Plane(0.0f, 1.0f, 0.0f, 0.0f), hit);
+    TPlayer* player = FindPlayer(Services.SceneManager->GetRoot());
+    if (player == nullptr) {
+        return;
+    }
+    if (onGround) {
+        player->AimAt(hit.X, hit.Z);
+    }
+    TVector3 position = player->GetPosition();
+    camera.SetPosition(position.X, position.Y + kCameraHeight, position.Z - kCameraBehind);
+}
+
+void TGameFlow::ShowEnterName() {
+    if (Services.GUI) {
+        SetWidgetText(*Services.GUI, "EnterName", "Record",
+                      LanguageText("Your record") + " : " + std::to_string(GameState().Score));
+    }
+    ShowForm("EnterName");
+}
+
+void TGameFlow::FillRecordsTable() {
+    if (!Services.GUI || !Services.Records) {
+        return;
+    }
+    const char* names[TTable_of_records::kRows] = {"1", "2", "3", "4", "5"};
+    for (int i = 0; i < TTable_of_records::kRows; ++i) {
+        SetWidgetText(*Services.GUI, "Table of records", names[i],
+                      std::to_string(i + 1) + ". " + Services.Records->GetName(i) + " - " +
+                          std::to_string(Services.Records->GetScore(i)));
+    }
+}
+
+void TGameFlow::SetOptionsWidgets() {
+    TGUI& gui = *Services.GUI;
+    const TGameState& state = GameState();
+    SetTicked(gui, "Options", "FullScreen", !state.Windowed);
+    SetTicked(gui, "Options", "UKR", state.Language == kLanguageUkrainian);
+    SetTicked(gui, "Options", "RUS", state.Language == kLanguageRussian);
+    SetTicked(gui, "Options", "ENG", state.Language == kLanguageEnglish);
+    SetTicked(gui, "Options", "1024", state.ScreenWidth == 1024);
+    SetTicked(gui, "Options", "800", state.ScreenWidth != 1024);
+}
+
+void TGameFlow::ApplyOptions() {
+    TGUI& gui = *Services.GUI;
+    TGameState& state = GameState();
+    if (Services.Languages) {
+        // Tested in this order: the last selected one wins.
+        if (Ticked(gui, "Options", "UKR")) {
+            ApplyLanguage(gui, *Services.Languages, kLanguageUkrainian);
+        }
+        if (Ticked(gui, "Options", "RUS")) {
+            ApplyLanguage(gui, *Services.Languages, kLanguageRussian);
+        }
+        if (Ticked(gui, "Options", "ENG")) {
+            ApplyLanguage(gui, *Services.Languages, kLanguageEnglish);
+        }
+    }
+    bool displayChanges = false;
+    if (Ticked(gui, "Options", "FullScreen") != !state.Windowed) {
+        state.Windowed = !state.Windowed;
+        displayChanges = true;
+    }
+    bool wide = Ticked(gui, "Options", "1024");
+    if (wide && state.ScreenWidth == 800) {
+        state.ScreenWidth = 1024;
+        state.ScreenHeight = 768;
+        displayChanges = true;
+    } else if (!wide && state.ScreenWidth == 1024) {
+        state.ScreenWidth = 800;
+        state.ScreenHeight = 600;
+        displayChanges = true;
+    }
+    if (displayChanges && Hooks.ApplyDisplayMode) {
+        Hooks.ApplyDisplayMode();
+    }
+    std::string error;
+    if (!SaveOptions(kOptionsSaveFile, state, error)) {
+        Log(error);
+    }
+}
+
+void TGameFlow::SetExitTags(int32_t cancelTag, int32_t okTag) {
+    TMyForm* form = Services.GUI->FindForm("Exit");
+    if (form == nullptr) {
+        return;
+    }
+    if (TBaseWidget* cancel = form->FindWidget("Cencel")) {
+        cancel->Tag = cancelTag;
+    }
+    if (TBaseWidget* ok = form->FindWidget("OK")) {
+        ok->Tag = okTag;
+    }
+}
+
+void TGameFlow::OnMainMenuClick(TMyButton& button) {
+    TGameState& state = GameState();
+    const std::string& name = button.Name;
+    if (name == "Play") {
+        ShowForm("Game");
+        state.LevelIndex = 0;
+        state.Score = 0;
+        if (!StartLevel(false)) {
+            ShowForm("MainMenu");  // no level to play: stay in the menus
+        }
+    } else if (name == "Table of records") {
+        FillRecordsTable();
+        ShowForm("Table of records");
+    } else if (name == "Help") {
+        ShowForm("Help");
+    } else if (name == "Options") {
+        SetOptionsWidgets();
+        ShowForm("Options");
+    } else if (name == "Author") {
+        ShowForm("Author");
+        SetCreditTexts(*Services.GUI, state.Language);
+    } else if (name == "Exit") {
+        ShowForm("Exit");
+        SetExitTags(0, 0);
+    }
+}
+
+void TGameFlow::OnOptionsClick(TMyButton& button) {
+    if (button.Name == "OK") {
+        ApplyOptions();
+        ShowForm("MainMenu");
+    } else if (button.Name == "Cencel") {
+        ShowForm("MainMenu");
+    }
+}
+
+void TGameFlow::OnPauseMenuClick(TMyButton& button) {
+    if (button.Name == "Continue") {
+        Resume();
+    } else if (button.Name == "MainMenu") {
+        ShowForm("Exit");
+        SetExitTags(1, 2);
+    }
+}
+
+void TGameFlow::OnExitClick(TMyButton& button) {
+    if (button.Name == "OK") {
+        switch (button.Tag) {
+            case 0:
+                if (Hooks.CloseMainWindow) {
+                    Hooks.CloseMainWindow();
+                }
+                break;
+            case 1:
+                ShowForm("MainMenu");
+                break;
+            case 2:
+                StopLevel();
+                ShowForm("MainMenu");
+                break;
+            default:
+                break;
+        }
+    } else if (button.Name == "Cencel") {
+        switch (button.Tag) {
+            case 0:
+                ShowForm("MainMenu");
+                break;
+            case 1:
+                ShowForm("PauseMenu");
+                break;
+            case 2:
+                ShowForm("NextLevel");
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void TGameFlow::OnNextLevelClick(TMyButton& button) {
+    TGameState& state = GameState();
+    if (button.Name == "NextLevel") {
+        if (!Services.Levels || state.LevelIndex + 1 >= Services.Levels->Count()) {
+            ShowEnterName();  // past the last level: the game is won
+            return;
+        }
+        state.LevelIndex = static_cast<uint8_t>(state.LevelIndex + 1);
+        if (StartLevel(true)) {
+            ShowForm("Game");
+        } else {
+            ShowEnterName();  // the next level cannot be played: the game ends with its score
+        }
+    } else if (button.Name == "MainMenu") {
+        ShowForm("Exit");
+        SetExitTags(2, 1);
+    }
+}
+
+void TGameFlow::OnEnterNameClick(TMyButton& button) {
+    if (button.Name != "OK") {
+        return;
+    }
+    std::string name = GetWidgetText(*Services.GUI, "EnterName", "Name");
+    if (name.empty()) {
+        name = "Unnamed";
+    }
+    if (Services.Records) {
+        Services.Records->AddRecord(name, GameState().Score);
+        std::string error;
+        if (!Services.Records->SaveToFile(kRecordsFile, error)) {
+            Log(error);
+        }
+    }
+    FillRecordsTable();
+    ShowForm("Table of records");
+}
+
+void TGameFlow::OnReturnToMainMenuClick(TMyButton& button) {
+    if (button.Name == "OK") {
+        ShowForm("MainMenu");
+    }
+}
+
+void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float width, float height) {
+    if (!Services.Render) {
+        return;
+    }
+    platform::TextureHandle handle = 0;
+    if (Services.Meshes) {
+        if (TTextureResource* entry = Services.Meshes->GetTextureManager()->FindTexture(texture)) {
+            handle = entry->Texture;
+        }
+    }
+    if (platform::GraphicsDevice* device = DeviceOf(Services.Render->Device())) {
+        device->SetTexture(0, handle);
+    }
+    Services.Render->DrawQuad(x, y, width, height);
+}
+
+void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth,
+                        int32_t screenHeight) {
+    if (!Services.Render) {
+        return;
+    }
+    TRenderD3D9& render = *Services.Render;
+    const TGameState& state = GameState();
+    render.SetVertexShader(Services.QuadVertexShader.get());
+    render.SetPixelShader(Services.QuadPixelShader.get());
+    render.SetDepthTest(false);
+    render.SetAlphaBlend(true);
+    const float iconW = SizeToNdcW(kHudIcon, kHudWidth);
+    const float iconH = SizeToNdcH(kHudIcon, kHudHeight);
+    if (state.ArmourActive) {
+        DrawTexturedQuad("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
+    }
+    if (state.FreezeActive) {
+        DrawTexturedQuad("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
+    }
+    for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
+        DrawTexturedQuad("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW,
+                         iconH);
+    }
+    DrawTexturedQuad("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
+                     PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight),
+                     SizeToNdcW(kAimCursor, screenWidth), SizeToNdcH(kAimCursor, screenHeight));
+    render.SetAlphaBlend(false);
+}
+
+void TGameFlow::DrawHelpIcons() {
+    if (!Services.Render) {
+        return;
+    }
+    struct TIcon {
+        const char* Texture;
+        int32_t X, Y;
+    };
+    static const TIcon kIcons[] = {
+        {"H_bomb", 190, 250}, {"H_armour", 190, 290},  {"H_remount", 190, 330}, {"Life", 190, 370},
+        {"H_wall", 360, 250}, {"H_upgrade", 360, 290}, {"H_time", 360, 330},
+    };
+    TRenderD3D9& render = *Services.Render;
+    render.SetVertexShader(Services.QuadVertexShader.get());
+    render.SetPixelShader(Services.QuadPixelShader.get());
+    render.SetAlphaBlend(true);
+    render.SetDepthTest(false);
+    for (const TIcon& icon : kIcons) {
+        DrawTexturedQuad(icon.Texture, PixelToNdcX(icon.X, 800), PixelToNdcY(icon.Y, 600),
+                         SizeToNdcW(40, 800), SizeToNdcH(40, 600));
+    }
+    render.SetAlphaBlend(false);
+    render.SetDepthTest(true);
+}
+
+void FreeServices(TGameServices& services) {
+    services.Levels.reset();
+    services.Records.reset();
+    services.Audio.reset();
+    services.Font.reset();
+    services.Languages.reset();
+    services.GUI.reset();
+    services.QuadVertexShader.reset();
+    services.QuadPixelShader.reset();
+    services.Input.reset();
+    services.Meshes.reset();
+    services.Shaders.reset();
+    services.SceneManager.reset();
+    services.Render.reset();
+}

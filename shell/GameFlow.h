@@ -1,0 +1,91 @@
+// The game flow: which screen is shown, what every menu button does, how a game starts and how levels
+// follow one another, the player's respawns and their cost, the timers that release bonuses and
+// enemies, the freeze clock, the score, the head-up display and the table of records.
+//
+// The flow works on the services of TGameServices and on the game state (world/GameState.h); it needs no
+// window, so it runs on the recording device with scripted input. The main window gives it two hooks:
+// the display-mode switch (after the Options screen changed the mode) and the close of the main window
+// (the Exit confirmation from the main menu). Times are whole milliseconds.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "shell/GameServices.h"
+#include "shell/Menus.h"
+
+// Where the shell reads and writes its files.
+inline constexpr const char* kRecordsFile = "Data\\table_of_records.txt";
+inline constexpr const char* kOptionsSaveFile = "Data\\Options.txt";
+
+class TGameFlow {
+public:
+    struct THooks {
+        std::function<void()> ApplyDisplayMode;
+        std::function<void()> CloseMainWindow;
+    };
+
+    // Everything given must outlive the flow; services may be filled in later (before the first call).
+    TGameFlow(TGameServices& services, THooks hooks);
+
+    // The button callbacks for BuildMenus.
+    TMenuCallbacks MenuCallbacks();
+
+    // Begins level LevelIndex of the list (a new game when not continuing: 3 lives, weapon grade 0).
+    // False, with the reason logged and nothing running, when there is no such level or its file
+    // cannot be loaded.
+    bool StartLevel(bool continuing);
+    // Stops the music, clears the "Clock" and "Armour" labels and unloads the level.
+    void StopLevel();
+
+    // Pause and resume of a running level (Escape, Alt+Enter, deactivation, "Continue").
+    void Pause();
+    void Resume();
+    // Escape while a level runs: pause, or resume when paused.
+    void TogglePause();
+
+    // One frame of the running level, after the scene update: score label, respawn or game over,
+    // bonus and enemy timers, freeze clock, aiming at the ground point under the cursor (client
+    // pixels of a clientWidth x clientHeight area), the camera after the tank, the level's end. The
+    // frame in which the game ends does nothing more.
+    void UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
+                    int32_t clientHeight);
+
+    // The five records into the labels "1" to "5" of "Table of records".
+    void FillRecordsTable();
+
+    // The HUD over the scene (quad shaders, blending on, depth test off): the armour and clock icons,
+    // one life icon per life and the aiming cursor centred on the cursor (client pixels of a
+    // screenWidth x screenHeight area).
+    void DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth, int32_t screenHeight);
+    // The seven bonus icons of "Help".
+    void DrawHelpIcons();
+    // One textured quad of the texture cache entry `texture` (nothing drawn bound when it is missing),
+    // top-left (x, y) and size in clip space. The caller sets the shaders and states.
+    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
+
+    // The callbacks, by screen.
+    void OnMainMenuClick(TMyButton& button);
+    void OnOptionsClick(TMyButton& button);
+    void OnPauseMenuClick(TMyButton& button);
+    void OnExitClick(TMyButton& button);
+    void OnNextLevelClick(TMyButton& button);
+    void OnEnterNameClick(TMyButton& button);
+    void OnReturnToMainMenuClick(TMyButton& button);
+
+private:
+    void ShowForm(const char* name);
+    std::string LanguageText(const char* key) const;
+    // The "Record" label of "EnterName" with the score, then that screen.
+    void ShowEnterName();
+    void SetOptionsWidgets();
+    void ApplyOptions();
+    void SetExitTags(int32_t cancelTag, int32_t okTag);
+    void RespawnPlayer();
+    void AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
+                      int32_t clientHeight);
+
+    TGameServices& Services;
+    THooks Hooks;
+};

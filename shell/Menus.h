@@ -1,0 +1,49 @@
+// The game's screens: every GUI form with its widgets (names, default texts, places, sizes and text
+// styles), and the language switch that replaces their visible texts.
+//
+// Places are written in reference pixels of an 800 x 600 area (the HUD's icons and two of its labels in
+// 1024 x 768) and converted to the GUI's screen space, so the menus look the same at any resolution.
+// Texts are Windows-1251 bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "gui/GE_GUI.h"
+#include "render/GE_D3D9.h"
+
+class TLanguages;
+
+// The button callbacks of the game flow, one per group of buttons; each tells its buttons apart by name.
+struct TMenuCallbacks {
+    TMyButton::TOnClick MainMenu;          // "MainMenu": Play, Table of records, Help, Options, Author, Exit
+    TMyButton::TOnClick Options;           // "Options": OK, Cencel
+    TMyButton::TOnClick PauseMenu;         // "PauseMenu": Continue, MainMenu
+    TMyButton::TOnClick Exit;              // "Exit": OK, Cencel (by their Tag)
+    TMyButton::TOnClick NextLevel;         // "NextLevel": NextLevel, MainMenu
+    TMyButton::TOnClick EnterName;         // "EnterName": OK
+    TMyButton::TOnClick ReturnToMainMenu;  // the OK of "Help", "Table of records" and "Author"
+};
+
+// The names of the three credit labels of "Author".
+inline constexpr const char* kCreditAuthorLabel = "Created";
+inline constexpr const char* kCreditMusicLabel = "Music";
+inline constexpr const char* kCreditRightsLabel = "Rights";
+
+// Creates the ten forms in their order ("Game", "MainMenu", "Options", "EnterName", "Author", "Exit",
+// "PauseMenu", "NextLevel", "Table of records", "Help"), each on `device`, registers each with the GUI
+// and adds its widgets in their order. Call once.
+void BuildMenus(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks);
+
+// Sets the Language of the game state to `language` (0 Ukrainian, 1 Russian, 2 English) and the menus'
+// visible texts to that language's lines. A key missing from the table empties its widget's text. The
+// HUD labels, the record and credit labels and the OK of "Help" and "Author" are left alone.
+void ApplyLanguage(TGUI& gui, const TLanguages& languages, uint8_t language);
+
+// The three credit lines of "Author" in `language` (Ukrainian and Russian lines for 0 and 1, English
+// for anything else).
+void SetCreditTexts(TGUI& gui, uint8_t language);
+
+// Sets the text of a label, button, check box or radio button of a form; nothing when either is missing.
+void SetWidgetText(TGUI& gui, const char* form, const char* widget, const std::string& text);
+// The caption of such a widget (or the text of an edit); empty when it is missing.
+std::string GetWidgetText(const TGUI& gui, const char* form, const char* widget);
