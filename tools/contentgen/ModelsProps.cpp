@@ -106,9 +106,9 @@ NamedMesh RockWall(int look) {
 // The headquarters on its 2 x 2 footprint: an octagonal platform with four lamp posts.
 NamedMesh BaseBody() {
     MeshBuilder b;
-    int plate = b.AddMaterial({Rgb(90, 110, 150), Pattern::Plate});
+    int plate = b.AddMaterial({Rgb(125, 150, 200), Pattern::Plate});
     int rim = b.AddMaterial({Rgb(240, 205, 60), Pattern::Stripes});
-    int steel = b.AddMaterial({Rgb(150, 160, 175), Pattern::Plate});
+    int steel = b.AddMaterial({Rgb(190, 200, 215), Pattern::Plate});
     int glow = b.AddMaterial({Rgb(120, 230, 255), Pattern::Glow, true});
     b.Frustum(0, 0.98f, 0.16f, 0.94f, 8, rim, false, true, plate);
     b.Frustum(0.16f, 0.8f, 0.26f, 0.72f, 8, steel, false, true, plate);
