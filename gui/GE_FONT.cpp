@@ -79,6 +79,10 @@ void TMYFont::SetGlyphs(TFontInfo info) {
     for (int16_t& index : GlyphIndex) {
         index = -1;
     }
+    // Every size is measured in the first glyph's height.
+    if (!Glyphs.empty() && !(Glyphs[0].Height > 0)) {
+        Glyphs.clear();
+    }
     // Later entries overwrite earlier ones: the last glyph of a character wins. The table is capped
     // so that every index fits.
     const size_t count = std::min<size_t>(Glyphs.size(), 32767);

@@ -53,6 +53,7 @@ public:
                       std::string_view pixelShaderFile, std::string_view vertexShaderFile,
                       std::string& error);
     // Takes a glyph table read elsewhere (tests, tools); the atlas and shaders are left as they are.
+    // A table whose first glyph's Height is not above 0 leaves the font without glyphs.
     void SetGlyphs(TFontInfo info);
 
     // The sum of the atlas widths of Text's glyphs (unscaled); a byte not in the table counts the

@@ -369,4 +369,11 @@ TEST(FontLoad, ANewFontDrawsNothingUntilItHasGlyphs) {
     EXPECT_EQ(font.TextWidth("AB"), 0.0f);
     font.Flush();
     EXPECT_EQ(renderer.device->DrawCallCount(), 0u);
+
+    TFontInfo flat;
+    flat.Glyphs = {{'A', 0, 0, 0.1f, 0}};
+    font.SetGlyphs(flat);
+    EXPECT_EQ(font.GlyphCount(), 0u) << "a zero line height would divide by zero";
+    font.DrawText("A", 0, 0);
+    EXPECT_EQ(font.VertexCount(), 0u);
 }
