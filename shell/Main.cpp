@@ -1,24 +1,32 @@
 #include "shell/Main.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/Png.h"
 #include "shell/Config.h"
+#include "shell/Menus.h"
+#include "shell/StartupFiles.h"
+#include "util/GE_UTILS.h"
+#include "util/Random.h"
 #include "world/GameState.h"
+#include "world/WorldContext.h"
 
 namespace {
 
 constexpr const char* kCaption = "Brelvox";
-constexpr const char* kOptionsFile = "Data\\options.txt";
 // The form's design size, replaced at start-up by the options.
 constexpr int kDesignWidth = 640;
 constexpr int kDesignHeight = 480;
+constexpr float kMusicVolume = 0.8f;
+// The menu cursor, in screen pixels.
+constexpr int32_t kCursorSize = 40;
 
 }  // namespace
 
 TForm1::TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-               platform::Clock& clock)
-    : Window_(window), Desktop_(desktop), Graphics_(graphics), Clock_(clock) {
+               platform::Clock& clock, platform::InputDevice* input)
+    : Window_(window), Desktop_(desktop), Graphics_(graphics), Clock_(clock), InputDevice_(input) {
     Window_.SetTitle(kCaption);
     Window_.SetWindowed(true);
     Window_.SetClientSize(kDesignWidth, kDesignHeight);
@@ -47,6 +55,7 @@ void TForm1::FormDestroy() {
 
 bool TForm1::InitGame(std::string& error) {
     TGameState& state = GameState();
+    // 1-2: tuning and options.
     if (!LoadConfig(state, error)) {
         return false;
     }
@@ -54,35 +63,145 @@ bool TForm1::InitGame(std::string& error) {
         return false;
     }
 
+    // 3: the software cursor starts where the system cursor is.
     int x = 0;
     int y = 0;
     Desktop_.GetCursorPosition(x, y);
     CursorX_ = static_cast<float>(x);
     CursorY_ = static_cast<float>(y);
 
-    Window_.SetWindowed(true);  // sized as a window first; the device makes it full screen if asked
+    // 4: the window, sized as a window first; the device makes it full screen if asked.
+    Window_.SetWindowed(true);
     Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);
     Window_.SetFramePosition((Desktop_.ScreenWidth() - Window_.FrameWidth()) / 2,
                              (Desktop_.ScreenHeight() - Window_.FrameHeight()) / 2);
     Window_.Show();
     Desktop_.HideSystemCursor();
 
-    Render_ = std::make_unique<TRenderD3D9>(Graphics_);
-    if (!Render_->Initialize(&Window_, state.Windowed, static_cast<uint16_t>(state.ScreenWidth),
-                             static_cast<uint16_t>(state.ScreenHeight), 1, error)) {
-        Render_.reset();
+    // 5: the renderer.
+    Services_.Render = std::make_unique<TRenderD3D9>(Graphics_);
+    TRenderD3D9& render = *Services_.Render;
+    if (!render.Initialize(&Window_, state.Windowed, static_cast<uint16_t>(state.ScreenWidth),
+                           static_cast<uint16_t>(state.ScreenHeight), 1, error)) {
         return false;
     }
-    Render_->SetTextureFilter(0, 1, 0);
-    Render_->SetDepthTest(true);
+    render.SetTextureFilter(0, 1, 0);
+    render.SetDepthTest(true);
 
+    // 6: the scene manager and its camera.
+    Services_.SceneManager = std::make_unique<TSceneManager>(render);
+    TCamera* camera = Services_.SceneManager->GetCamera();
+    camera->SetPosition(0.0f, 23.0f, -16.5f);
+    camera->SetRotation(60.0f, 0.0f, 0.0f);
+    camera->SetProjection(1.5707964f,
+                          static_cast<float>(state.ScreenWidth) / static_cast<float>(state.ScreenHeight),
+                          1.0f, 100.0f);
+
+    // 7-9: the particle shaders, the mesh cache, the input.
+    Services_.Shaders = std::make_unique<TShaderManager>(render.Device());
+    Services_.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
+    Services_.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
+    Services_.Meshes = std::make_unique<TMeshManager>(render.Device());
+    Services_.Input = std::make_unique<TInput>();
+    Services_.Input->Init(InputDevice_);
+
+    // 10: sounds and music.
+    LoadSounds();
+
+    // 11-12: the quad shaders and the menu textures.
+    Services_.QuadVertexShader = std::make_unique<TVertexShader>();
+    Services_.QuadVertexShader->LoadFromFile(render.Device(), kQuadVertexShader, "main");
+    Services_.QuadPixelShader = std::make_unique<TPixelShader>();
+    Services_.QuadPixelShader->LoadFromFile(render.Device(), kQuadPixelShader, "main");
+    TTextureManager* textures = Services_.Meshes->GetTextureManager();
+    TTextureResource* skin = nullptr;
+    for (const TNamedFile& texture : kMenuTextures) {
+        TTextureResource* entry = textures->AddTexture(render.Device(), texture.Name, texture.File);
+        if (std::string_view(texture.Name) == "GUI") {
+            skin = entry;
+        }
+    }
+
+    // 13-14: the GUI (it reaches the font through its slot; the font comes in step 17) and the menus.
+    Services_.GUI = std::make_unique<TGUI>(render, kSkinInfoFile, skin != nullptr ? &skin->Texture : nullptr,
+                                           kSkinWidth, kSkinHeight, kGuiVertexShader, kGuiPixelShader,
+                                           &Services_.Font, &Services_.Input);
+    if (!Services_.GUI->LoadError().empty()) {
+        error = Services_.GUI->LoadError();
+        return false;
+    }
+    Flow_ = std::make_unique<TGameFlow>(
+        Services_, TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }});
+    BuildMenus(*Services_.GUI, render.Device(), Flow_->MenuCallbacks());
+    Services_.GUI->SetActiveForm("MainMenu");
+
+    // 15-16: the languages.
+    Services_.Languages = std::make_unique<TLanguages>();
+    if (!Services_.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
+        return false;
+    }
+    ApplyLanguage(*Services_.GUI, *Services_.Languages, state.Language);
+
+    // 17: the font.
+    Services_.Font = std::make_unique<TMYFont>(render);
+    if (!Services_.Font->LoadFromFile(kFontTexture, kFontInfoFile, kFontPixelShader, kFontVertexShader,
+                                      error)) {
+        return false;
+    }
+
+    // 18-20: the meshes, the clock, the game's textures.
+    LoadGameMeshes();
     LastTick_ = Clock_.TickCount();
+    for (const TNamedFile& texture : kGameTextures) {
+        textures->AddTexture(render.Device(), texture.Name, texture.File);
+    }
+
+    // 21: the table of records (a missing file is fine) and the level list.
+    Services_.Records = std::make_unique<TTable_of_records>();
+    Services_.Records->LoadFromFile(kRecordsTableFile);
+    Services_.Levels = std::make_unique<TLevels>();
+    if (!Services_.Levels->LoadFromFile(kLevelListFile, error)) {
+        return false;
+    }
+
+    // The world's objects reach the services through their context; random decisions reseed from
+    // the game's clock.
+    ConnectWorld(Services_);
+    SetRandomizeSource([this]() { return Clock_.TickCount(); });
     return true;
+}
+
+void TForm1::LoadSounds() {
+    Services_.Audio = std::make_unique<TAudio>();
+    TAudio& audio = *Services_.Audio;
+    for (const TNamedFile& sound : kSounds) {
+        audio.LoadSound(sound.Name, sound.File);
+    }
+    for (const TNamedFile& sound : kSounds) {
+        audio.CreateSource(sound.Name);
+    }
+    for (const TNamedFile& sound : kSounds) {
+        audio.AttachBuffer(sound.Name, sound.Name);
+    }
+    audio.SetVolume("music", kMusicVolume);
+}
+
+void TForm1::LoadGameMeshes() {
+    for (const TMeshFile& mesh : kGameMeshes) {
+        Services_.Meshes->LoadMesh(mesh.File, mesh.Name, 0, mesh.Usage);
+    }
 }
 
 void TForm1::FreeGame() {
     FrameLoopEnabled_ = false;
-    Render_.reset();
+    Services_.Levels.reset();
+    if (Flow_) {
+        Flow_->StopLevel();
+    }
+    ResetWorld();
+    SetRandomizeSource(nullptr);
+    FreeServices(Services_);
+    Flow_.reset();
 }
 
 void TForm1::ApplicationEvents1Idle() {
@@ -111,18 +230,28 @@ void TForm1::ApplicationEvents1Idle() {
         UpdateFrame();
         DrawFrame();
     }
+    if (Closed_) {
+        FormDestroy();  // the Exit confirmation closed the window during this frame
+    }
 }
 
 void TForm1::ApplicationEvents1Deactivate() {
+    if (!Created_ || !Flow_) {
+        return;
+    }
+    TGameState& state = GameState();
+    if (state.InGame && !state.Paused) {
+        Flow_->Pause();
+    }
     // A full-screen game steps aside: minimised, no frames until it is restored.
-    if (!GameState().Windowed && FrameLoopEnabled_) {
+    if (!state.Windowed && FrameLoopEnabled_) {
         FrameLoopEnabled_ = false;
         Window_.Minimize();
     }
 }
 
 void TForm1::ApplicationEvents1Restore() {
-    if (!Created_ || !Render_) {
+    if (!Created_ || !Flow_) {
         return;
     }
     FrameLoopEnabled_ = true;
@@ -133,16 +262,74 @@ void TForm1::ApplicationEvents1Restore() {
 
 void TForm1::UpdateFrame() {
     uint32_t now = Clock_.TickCount();
-    uint32_t dt = now - LastTick_;
+    // Whole milliseconds; the difference wraps with the tick count.
+    int32_t dt = static_cast<int32_t>(now - LastTick_);
     LastTick_ = now;
-    (void)dt;  // the frame's time step, for the scene and the GUI once they run here
 
-    if (Render_->IsDeviceLost()) {
+    TRenderD3D9& render = *Services_.Render;
+    if (render.IsDeviceLost()) {
         return;
     }
-    if (Render_->IsDeviceNotReset()) {
+    if (render.IsDeviceNotReset()) {
         ApplyDisplayMode();
         return;
+    }
+
+    TInput& input = *Services_.Input;
+    input.Poll();
+    TGameState& state = GameState();
+
+    if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
+        if (state.InGame && !state.Paused) {
+            Flow_->Pause();
+        }
+        state.Windowed = !state.Windowed;
+        ApplyDisplayMode();
+        return;
+    }
+
+    MoveCursor();
+
+    TVector2 mouse =
+        Vector2(static_cast<float>(CursorClientX_) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
+                -(static_cast<float>(CursorClientY_) / static_cast<float>(state.ScreenHeight) * 2.0f - 1.0f));
+    Services_.GUI->ProcessInput(dt, mouse);
+
+    if (!state.InGame) {
+        return;
+    }
+    if (input.KeyReleased(KEY_ESCAPE)) {
+        Flow_->TogglePause();
+    }
+    if (state.Paused) {
+        return;
+    }
+    Services_.SceneManager->Update(dt);
+    Flow_->UpdateFlow(dt, CursorClientX_, CursorClientY_, Window_.ClientWidth(), Window_.ClientHeight());
+}
+
+void TForm1::MoveCursor() {
+    const TGameState& state = GameState();
+    TInput& input = *Services_.Input;
+    CursorX_ += input.MouseDeltaX();
+    CursorY_ += input.MouseDeltaY();
+    CursorX_ = std::max(CursorX_, 0.0f);
+    CursorY_ = std::max(CursorY_, 0.0f);
+    int limitX = state.Windowed ? Desktop_.ScreenWidth() : state.ScreenWidth;
+    int limitY = state.Windowed ? Desktop_.ScreenHeight() : state.ScreenHeight;
+    CursorX_ = std::min(CursorX_, static_cast<float>(limitX - 1));
+    CursorY_ = std::min(CursorY_, static_cast<float>(limitY - 1));
+    int32_t x = RoundHalfEven(CursorX_);
+    int32_t y = RoundHalfEven(CursorY_);
+    Desktop_.SetCursorPosition(x, y);
+
+    if (state.Windowed) {
+        int border = (Window_.FrameWidth() - Window_.ClientWidth()) / 2;
+        CursorClientX_ = x - Window_.FrameLeft() - border;
+        CursorClientY_ = y - Window_.FrameTop() - (Window_.FrameHeight() - Window_.ClientHeight() - border);
+    } else {
+        CursorClientX_ = x;
+        CursorClientY_ = y;
     }
 }
 
@@ -158,25 +345,72 @@ void TForm1::ApplyDisplayMode() {
     Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);
     Window_.Show();
 
-    Render_->ResetDevice(state.Windowed, &Window_, static_cast<uint16_t>(state.ScreenWidth),
-                         static_cast<uint16_t>(state.ScreenHeight), 1);
-    Render_->SetDepthTest(true);
-    Render_->SetTextureFilter(0, 1, 0);
+    Services_.Meshes->OnLostDevice();
+    Services_.SceneManager->ReleaseDeviceObjects();
+    TRenderD3D9& render = *Services_.Render;
+    render.ResetDevice(state.Windowed, &Window_, static_cast<uint16_t>(state.ScreenWidth),
+                       static_cast<uint16_t>(state.ScreenHeight), 1);
+    render.SetDepthTest(true);
+    render.SetTextureFilter(0, 1, 0);
+    Services_.Meshes->OnResetDevice();
+    Services_.SceneManager->RestoreDeviceObjects();
 
     // Centred on the screen; the division truncates toward zero.
     Window_.SetFramePosition((Desktop_.ScreenWidth() - state.ScreenWidth) / 2,
                              (Desktop_.ScreenHeight() - state.ScreenHeight) / 2);
 }
 
+void TForm1::SetQuadShaders() {
+    Services_.Render->SetVertexShader(Services_.QuadVertexShader.get());
+    Services_.Render->SetPixelShader(Services_.QuadPixelShader.get());
+}
+
 void TForm1::DrawFrame() {
-    Render_->ClearTarget(128, 128, 128);
-    Render_->ClearDepth();
-    Render_->BeginScene();
-    Render_->EndScene();
+    TRenderD3D9& render = *Services_.Render;
+    const TGameState& state = GameState();
+    const std::string form = Services_.GUI->GetActiveFormName();
+    const bool inGameScreen = form == "Game";
+
+    render.ClearTarget(128, 128, 128);
+    render.ClearDepth();
+    render.BeginScene();
+
+    if (!inGameScreen) {
+        SetQuadShaders();
+        render.SetDepthTest(false);
+        Flow_->DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
+    } else {
+        Services_.SceneManager->Render();
+        Flow_->DrawHud(CursorClientX_, CursorClientY_, state.ScreenWidth, state.ScreenHeight);
+    }
+
+    // The GUI and the text with point filtering, so the skin and the glyphs stay crisp.
+    render.SetDepthTest(true);
+    render.SetTextureFilter(0, 0, 0);
+    Services_.GUI->Draw();
+    Services_.Font->Flush();
+    render.SetTextureFilter(0, 1, 0);
+
+    if (form == "Help") {
+        Flow_->DrawHelpIcons();
+    }
+    if (!inGameScreen) {
+        SetQuadShaders();
+        render.SetAlphaBlend(true);
+        render.SetDepthTest(false);
+        Flow_->DrawTexturedQuad("Cursor", PixelToNdcX(CursorClientX_, state.ScreenWidth),
+                                PixelToNdcY(CursorClientY_, state.ScreenHeight),
+                                SizeToNdcW(kCursorSize, state.ScreenWidth),
+                                SizeToNdcH(kCursorSize, state.ScreenHeight));
+        render.SetAlphaBlend(false);
+        render.SetDepthTest(true);
+    }
+
+    render.EndScene();
     if (!ScreenshotPath_.empty()) {
         TakeScreenshot();
     }
-    Render_->Present();
+    render.Present();
     ++FramesDrawn_;
 }
 
@@ -188,7 +422,7 @@ void TForm1::RequestScreenshot(const std::string& path) {
 void TForm1::TakeScreenshot() {
     std::string path;
     path.swap(ScreenshotPath_);
-    platform::GraphicsDevice* device = DeviceOf(Render_->Device());
+    platform::GraphicsDevice* device = DeviceOf(Services_.Render->Device());
     platform::Image image;
     if (!device || !device->ReadBackBuffer(image)) {
         ScreenshotError_ = path + ": the back buffer cannot be read";

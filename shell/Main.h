@@ -1,12 +1,14 @@
 // The main window TForm1: start-up (InitGame), the idle-driven frame loop (UpdateFrame, DrawFrame), the
-// display-mode switch and shutdown (FreeGame).
+// display-mode switch, deactivation and shutdown (FreeGame).
 //
 // The form speaks only to the platform interfaces it is given (window, desktop, graphics system,
-// clock), so the same code runs on SDL and OpenGL for play and on the headless window and the
-// recording device in tests. The settings and tuning values live in GameState() (world/GameState.h).
+// clock, keyboard and mouse), so the same code runs on SDL and OpenGL for play and on the headless
+// window, the recording device and scripted input in tests. It owns every service of the game
+// (TGameServices) and the game flow; the settings and tuning values live in GameState().
 //
-// Start-up failures (a missing or malformed "Data/Config.txt" or "Data\options.txt", no graphics
-// device) leave the frame loop off; FormCreate returns the message for the caller to show.
+// Start-up failures (a missing or malformed "Data/Config.txt", options file, language file, level list,
+// font description or GUI skin description, no graphics device) leave the frame loop off; FormCreate
+// returns the message, naming the file, for the caller to show. A missing table of records is fine.
 #pragma once
 
 #include <cstdint>
@@ -15,14 +17,17 @@
 
 #include "platform/Clock.h"
 #include "platform/GraphicsDevice.h"
+#include "platform/InputDevice.h"
 #include "platform/Window.h"
-#include "render/GE_D3D9.h"
+#include "shell/GameFlow.h"
+#include "shell/GameServices.h"
 
 class TForm1 {
 public:
-    // Everything given must outlive the form.
+    // Everything given must outlive the form. Without an input device the game sees no key and no
+    // mouse.
     TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-           platform::Clock& clock);
+           platform::Clock& clock, platform::InputDevice* input = nullptr);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -35,20 +40,31 @@ public:
 
     // One idle call: the window's events, then (while the loop is enabled) UpdateFrame and DrawFrame.
     void ApplicationEvents1Idle();
+    // The application lost the focus: a running level pauses; in full screen the window is also
+    // minimised and frames stop until ApplicationEvents1Restore.
     void ApplicationEvents1Deactivate();
     void ApplicationEvents1Restore();
 
     void UpdateFrame();
     void DrawFrame();
-    // Window style, size and device reset for the current Windowed / ScreenWidth / ScreenHeight.
+    // Window style, size, device reset (device resources released and re-created around it) and
+    // centring for the current Windowed / ScreenWidth / ScreenHeight.
     void ApplyDisplayMode();
 
-    // The close box (or a quit request) was used: the program ends.
+    // The close box, a quit request or the Exit confirmation: the program ends.
     bool Closed() const { return Closed_; }
     bool FrameLoopEnabled() const { return FrameLoopEnabled_; }
     // DrawFrame calls so far.
     uint64_t FramesDrawn() const { return FramesDrawn_; }
-    TRenderD3D9* Render() { return Render_.get(); }
+    TRenderD3D9* Render() { return Services_.Render.get(); }
+    TGameServices& Services() { return Services_; }
+    TGameFlow* Flow() { return Flow_.get(); }
+
+    // The software cursor in screen pixels and in client pixels.
+    float CursorX() const { return CursorX_; }
+    float CursorY() const { return CursorY_; }
+    int32_t CursorClientX() const { return CursorClientX_; }
+    int32_t CursorClientY() const { return CursorClientY_; }
 
     // The next DrawFrame writes its back buffer, as it is before Present, to a PNG at `path` (a real
     // path). The outcome is in ScreenshotError() afterwards: empty when written.
@@ -58,15 +74,21 @@ public:
 
 private:
     bool InitGame(std::string& error);
+    void LoadSounds();
+    void LoadGameMeshes();
     void FreeGame();
+    void MoveCursor();
+    void SetQuadShaders();
     void TakeScreenshot();
 
     platform::Window& Window_;
     platform::Desktop& Desktop_;
     platform::GraphicsSystem& Graphics_;
     platform::Clock& Clock_;
+    platform::InputDevice* InputDevice_;
 
-    std::unique_ptr<TRenderD3D9> Render_;
+    TGameServices Services_;
+    std::unique_ptr<TGameFlow> Flow_;
 
     bool FrameLoopEnabled_ = false;
     bool Closed_ = false;
@@ -74,6 +96,8 @@ private:
     uint32_t LastTick_ = 0;
     float CursorX_ = 0.0f;  // the software cursor in screen pixels
     float CursorY_ = 0.0f;
+    int32_t CursorClientX_ = 0;  // the same point in client pixels
+    int32_t CursorClientY_ = 0;
     uint64_t FramesDrawn_ = 0;
     std::string ScreenshotPath_;
     std::string ScreenshotError_;

@@ -1,9 +1,10 @@
 // The program: the main window over SDL2 and OpenGL, run by the idle loop until it is closed.
 //
 //   brelvox [--data DIR] [--frames N [--screenshot FILE]]
+//   brelvox [--data DIR] --check
 //
-// Exit codes: 0 closed normally (or N frames run), 1 start-up failed, 2 bad command line, 3 the
-// screenshot could not be written.
+// Exit codes: 0 closed normally (or N frames run, or the data check found nothing wrong), 1 start-up
+// failed (or the data check found problems), 2 bad command line, 3 the screenshot could not be written.
 #include <unistd.h>
 
 #include <chrono>
@@ -13,10 +14,13 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/GlGraphicsSystem.h"
 #include "platform/SdlDesktop.h"
+#include "platform/SdlInputDevice.h"
 #include "platform/SdlWindow.h"
+#include "shell/Check.h"
 #include "shell/Main.h"
 #include "util/Files.h"
 
@@ -32,6 +36,8 @@ constexpr const char* kUsage =
     "                     else the current folder)\n"
     "  --frames N         run N frames, then exit with code 0; start-up errors only go to stderr\n"
     "  --screenshot FILE  with --frames: write the last frame as a PNG\n"
+    "  --check            read every file the game loads and every level, print one line per\n"
+    "                     problem, exit 0 only when there is none (no window is opened)\n"
     "  --help             show this text\n"
     "  --version          show the version\n";
 
@@ -39,6 +45,7 @@ struct CommandLine {
     std::string DataFolder;
     long long Frames = 0;  // 0: run until closed
     std::string Screenshot;
+    bool Check = false;
 };
 
 // False with a message on a bad command line; `exitNow` for --help and --version.
@@ -80,6 +87,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, bool& exitNow, s
                 return false;
             }
             line.Frames = frames;
+        } else if (argument == "--check") {
+            line.Check = true;
         } else if (argument == "--screenshot") {
             if (!value(line.Screenshot)) {
                 return false;
@@ -140,6 +149,17 @@ int main(int argc, char** argv) {
     }
     files::SetDataRoot(line.DataFolder);
 
+    if (line.Check) {
+        std::vector<std::string> problems = CheckGameData();
+        for (const std::string& problem : problems) {
+            std::printf("%s\n", problem.c_str());
+        }
+        if (problems.empty()) {
+            std::printf("Data in %s: no problem found\n", line.DataFolder.c_str());
+        }
+        return problems.empty() ? 0 : 1;
+    }
+
     platform::SdlDesktop desktop;
     auto report = [&](const std::string& text) {
         if (unattended) {
@@ -155,7 +175,8 @@ int main(int argc, char** argv) {
     }
     platform::GlGraphicsSystem graphics;
     platform::SystemClock clock;
-    TForm1 form(*window, desktop, graphics, clock);
+    platform::SdlInputDevice input(window.get(), &desktop);
+    TForm1 form(*window, desktop, graphics, clock, &input);
     if (!form.FormCreate(error)) {
         report(error);
         return 1;

@@ -1,12 +1,12 @@
-// The main window's start-up, frame and shutdown on the headless window and the recording device.
+// The main window's start-up, frame loop, cursor, display modes and shutdown on the headless window, the
+// recording device and scripted input, with a copy of the shipped Data.
 #include "shell/Main.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 
+#include "ShellTestSupport.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/RecordingDevice.h"
 #include "util/Files.h"
@@ -18,136 +18,323 @@ namespace {
 
 class MainForm : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { Root = CopyShippedData("brelvox_main"); }
+    static void TearDownTestSuite() { RemoveFolder(Root); }
+
     void SetUp() override {
+        ASSERT_FALSE(Root.empty());
         ResetGameState();
-        char pattern[] = "/tmp/brelvox_main_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
         previous_ = files::DataRoot();
-        files::SetDataRoot(root_);
-        std::system(("mkdir -p '" + root_ + "/Data'").c_str());
+        files::SetDataRoot(Root);
+        previousSink_ = logging::SetSink([](std::string_view, std::string_view) {});
         Put("Data/Config.txt",
             "PlayerMaxHealth 12\nBaseMaxHealth 20\nAttackBaseTime 1\nChasePlayerTime 2\nWanderTime 3\n");
         Put("Data/options.txt",
-            "Windowed = true\r\nScreenWidth = 320\r\nScreenHeight = 240\r\nLanguage = ENG");
+            "Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
+        std::string bytes, error;
+        ASSERT_TRUE(files::ReadFile("data/maps/levels.txt", bytes, error)) << error;
+        levels_ = bytes;
+        desktop_.SetCursorPosition(640, 512);
     }
     void TearDown() override {
+        Put("data/maps/levels.txt", levels_);
+        std::system(
+            ("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/English.txt' '" + Root + "/Data/English.txt'")
+                .c_str());
+        std::system(("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/Font/font_info.txt' '" + Root +
+                     "/Data/Font/font_info.txt'")
+                        .c_str());
+        std::system(("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/GUI/guiskininfo.txt' '" + Root +
+                     "/Data/GUI/guiskininfo.txt'")
+                        .c_str());
+        logging::SetSink(previousSink_);
         files::SetDataRoot(previous_);
-        std::system(("rm -rf '" + root_ + "'").c_str());
+        ResetGameState();
     }
     void Put(const std::string& relative, const std::string& text) {
-        std::ofstream(root_ + "/" + relative, std::ios::binary) << text;
+        std::string path = files::ResolveForWriting(relative);
+        std::ofstream(path.empty() ? Root + "/" + relative : path, std::ios::binary) << text;
     }
     RecordingDevice* Device() { return graphics_.LastDevice(); }
+    std::string ActiveForm(TForm1& form) { return form.Services().GUI->GetActiveFormName(); }
 
+    // Start-up must fail naming `file`, with no frame.
+    void ExpectStartupFailure(const std::string& file) {
+        TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+        std::string error;
+        EXPECT_FALSE(form.FormCreate(error));
+        EXPECT_NE(error.find(file), std::string::npos) << error;
+        EXPECT_FALSE(form.FrameLoopEnabled());
+        form.ApplicationEvents1Idle();
+        EXPECT_EQ(form.FramesDrawn(), 0u);
+    }
+
+    // Presses and releases the left button with the cursor at client pixel (x, y): two frames.
+    void ClickAt(TForm1& form, int x, int y) {
+        MoveTo(form, x, y);
+        input_.SetButton(0, true);
+        Idle(form);
+        input_.SetButton(0, false);
+        Idle(form);
+    }
+    void MoveTo(TForm1& form, int x, int y) {
+        Idle(form);  // the client position of the cursor is known after a frame
+        input_.MoveMouse(x - form.CursorClientX(), y - form.CursorClientY());
+        Idle(form);
+    }
+    void Idle(TForm1& form, uint32_t ms = 10) {
+        clock_.Advance(ms);
+        form.ApplicationEvents1Idle();
+    }
+    void TapKey(TForm1& form, int keyIndex) {
+        input_.SetKey(TInput::KeyCode(keyIndex), true);
+        Idle(form);
+        input_.SetKey(TInput::KeyCode(keyIndex), false);
+        Idle(form);
+    }
+
+    static inline std::string Root;
     HeadlessWindow window_;
     HeadlessDesktop desktop_;
     RecordingGraphicsSystem graphics_;
+    ScriptedInputDevice input_;
     VirtualClock clock_{1000};
-    std::string root_, previous_;
+    std::string previous_, levels_;
+    logging::Sink previousSink_;
 };
 
-TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowAndStartsTheLoop) {
-    TForm1 form(window_, desktop_, graphics_, clock_);
+TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     EXPECT_EQ(window_.Title(), "Brelvox");
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     EXPECT_TRUE(form.FrameLoopEnabled());
     EXPECT_EQ(GameState().PlayerMaxHealth, 12);
-    EXPECT_EQ(window_.ClientWidth(), 320);
-    EXPECT_EQ(window_.ClientHeight(), 240);
+    EXPECT_EQ(window_.ClientWidth(), 800);
+    EXPECT_EQ(window_.ClientHeight(), 600);
     EXPECT_TRUE(window_.IsShown());
     EXPECT_TRUE(desktop_.CursorHidden());
     ASSERT_NE(Device(), nullptr);
     EXPECT_TRUE(Device()->Parameters().Windowed);
     EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
     EXPECT_EQ(Device()->RenderState(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(ActiveForm(form), "MainMenu");
+    EXPECT_EQ(form.Services().GUI->FormCount(), 10u);
+    EXPECT_NE(form.Services().Meshes->FindMesh("water"), nullptr);
+    EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
+    EXPECT_GT(form.Services().Levels->Count(), 0);
+    EXPECT_EQ(World().SceneRoot, form.Services().SceneManager->GetRoot());
+    // The camera over the battlefield.
+    TVector3 camera = form.Services().SceneManager->GetCamera()->GetPosition();
+    EXPECT_FLOAT_EQ(camera.Y, 23.0f);
+    EXPECT_FLOAT_EQ(camera.Z, -16.5f);
 }
 
 TEST_F(MainForm, FormCreate_MissingConfigNamesTheFileAndRunsNoFrame) {
-    std::remove((root_ + "/Data/Config.txt").c_str());
-    TForm1 form(window_, desktop_, graphics_, clock_);
-    std::string error;
-    EXPECT_FALSE(form.FormCreate(error));
-    EXPECT_NE(error.find("Config.txt"), std::string::npos) << error;
-    EXPECT_FALSE(form.FrameLoopEnabled());
-    form.ApplicationEvents1Idle();
-    EXPECT_EQ(form.FramesDrawn(), 0u);
+    std::remove(files::Resolve("Data/Config.txt").c_str());
+    ExpectStartupFailure("Config.txt");
     EXPECT_EQ(Device(), nullptr);
 }
 
 TEST_F(MainForm, FormCreate_MalformedOptionsNamesTheFile) {
     Put("Data/options.txt", "Windowed = true\r\nScreenWidth = wide\r\nScreenHeight = 240\r\nLanguage = ENG");
-    TForm1 form(window_, desktop_, graphics_, clock_);
-    std::string error;
-    EXPECT_FALSE(form.FormCreate(error));
-    EXPECT_NE(error.find("options.txt"), std::string::npos) << error;
-    EXPECT_FALSE(form.FrameLoopEnabled());
+    ExpectStartupFailure("options.txt");
 }
 
-TEST_F(MainForm, Frame_ClearsGreyClearsDepthAndPresents) {
-    TForm1 form(window_, desktop_, graphics_, clock_);
+TEST_F(MainForm, FormCreate_BadLanguageLevelListFontOrSkinNamesTheFile) {
+    std::remove(files::Resolve("Data/English.txt").c_str());
+    ExpectStartupFailure("English.txt");
+    std::system(
+        ("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/English.txt' '" + Root + "/Data/English.txt'")
+            .c_str());
+    Put("data/maps/levels.txt", "two levels");
+    ExpectStartupFailure("levels.txt");
+    Put("data/maps/levels.txt", levels_);
+    Put("Data/Font/font_info.txt", "font x y");
+    ExpectStartupFailure("font_info.txt");
+    std::system(("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/Font/font_info.txt' '" + Root +
+                 "/Data/Font/font_info.txt'")
+                    .c_str());
+    std::remove(files::Resolve("Data/GUI/guiskininfo.txt").c_str());
+    ExpectStartupFailure("guiskininfo.txt");
+}
+
+TEST_F(MainForm, FormCreate_MissingTableOfRecordsIsFine) {
+    std::remove(files::Resolve("Data/table_of_records.txt").c_str());
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    EXPECT_TRUE(form.FormCreate(error)) << error;
+    EXPECT_EQ(form.Services().Records->GetName(0), "Unnamed");
+}
+
+TEST_F(MainForm, MenuFrame_BackgroundGuiTextThenCursor) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Device()->ClearLog();
-    form.ApplicationEvents1Idle();
+    Idle(form);
     EXPECT_EQ(form.FramesDrawn(), 1u);
-    std::vector<std::string> names;
-    for (const RecordedCall& call : Device()->Calls()) {
-        if (call.Name != "TestCooperativeLevel") {
-            names.push_back(call.Name);
-        }
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"Clear", "Clear", "BeginScene", "EndScene", "Present"}));
     auto clears = Device()->FindCalls("Clear");
     ASSERT_EQ(clears.size(), 2u);
-    EXPECT_EQ(clears[0].Ints[0], D3DCLEAR_TARGET);
     EXPECT_EQ(clears[0].Ints[1], 0x00808080);
-    EXPECT_EQ(clears[1].Ints[0], D3DCLEAR_ZBUFFER);
+    // Background, the GUI's skin quads, the text, the cursor.
+    EXPECT_EQ(Device()->DrawCallCount(), 4u);
+    auto textures = Device()->FindCalls("SetTexture");
+    TTextureManager* cache = form.Services().Meshes->GetTextureManager();
+    ASSERT_GE(textures.size(), 2u);
+    EXPECT_EQ(textures.front().Ints[1], static_cast<int64_t>(cache->FindTexture("BG")->Texture));
+    EXPECT_EQ(textures.back().Ints[1], static_cast<int64_t>(cache->FindTexture("Cursor")->Texture));
+    EXPECT_EQ(Device()->CountCalls("Present"), 1u);
+    EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
 }
 
-TEST_F(MainForm, Close_EndsTheLoop) {
-    TForm1 form(window_, desktop_, graphics_, clock_);
+TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
-    form.ApplicationEvents1Idle();
-    window_.PushEvent(WindowEventType::Close);
-    form.ApplicationEvents1Idle();
+    input_.MoveMouse(-5000, -5000);
+    Idle(form);
+    EXPECT_EQ(form.CursorX(), 0.0f);
+    EXPECT_EQ(form.CursorY(), 0.0f);
+    input_.MoveMouse(100000, 100000);
+    Idle(form);
+    EXPECT_EQ(form.CursorX(), 1279.0f);  // the desktop is 1280 x 1024
+    EXPECT_EQ(form.CursorY(), 1023.0f);
+    int x = 0, y = 0;
+    desktop_.GetCursorPosition(x, y);
+    EXPECT_EQ(x, 1279);
+    EXPECT_EQ(y, 1023);
+    int border = (window_.FrameWidth() - window_.ClientWidth()) / 2;
+    EXPECT_EQ(form.CursorClientX(), 1279 - window_.FrameLeft() - border);
+    EXPECT_EQ(form.CursorClientY(),
+              1023 - window_.FrameTop() - (window_.FrameHeight() - window_.ClientHeight() - border));
+}
+
+TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40
+    EXPECT_EQ(ActiveForm(form), "Game");
+    EXPECT_TRUE(GameState().InGame);
+    for (int i = 0; i < 150; ++i) {
+        Idle(form);  // the spawn effect brings the tank in
+    }
+    ASSERT_NE(LevelNode(), nullptr);
+    ASSERT_NE(LevelNode()->FindObject("Player"), nullptr);
+    // While playing, the scene is drawn and the HUD with three lives and the aiming cursor.
+    Device()->ClearLog();
+    Idle(form);
+    EXPECT_GT(Device()->DrawCallCount(), 5u);
+
+    TapKey(form, KEY_ESCAPE);
+    EXPECT_TRUE(GameState().Paused);
+    EXPECT_EQ(ActiveForm(form), "PauseMenu");
+    TapKey(form, KEY_ESCAPE);
+    EXPECT_FALSE(GameState().Paused);
+    TapKey(form, KEY_ESCAPE);
+    ClickAt(form, 400, 270);  // "MainMenu" at (300, 250)
+    ASSERT_EQ(ActiveForm(form), "Exit");
+    ClickAt(form, 510, 420);  // "OK" at (410, 400): the level stops
+    EXPECT_EQ(ActiveForm(form), "MainMenu");
+    EXPECT_FALSE(GameState().InGame);
+    ClickAt(form, 400, 420);  // "Exit" at (300, 400)
+    ASSERT_EQ(ActiveForm(form), "Exit");
+    ClickAt(form, 510, 420);  // "OK": the program ends
     EXPECT_TRUE(form.Closed());
-    EXPECT_EQ(form.FramesDrawn(), 1u);
     EXPECT_EQ(form.Render(), nullptr);
 }
 
+TEST_F(MainForm, AltEnter_PausesTheGameAndSwitchesTheDisplayMode) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    ClickAt(form, 400, 170);
+    ASSERT_TRUE(GameState().InGame);
+    input_.SetKey(TInput::KeyCode(KEY_LEFT_ALT), true);
+    input_.SetKey(TInput::KeyCode(KEY_ENTER), true);
+    Idle(form);
+    input_.SetKey(TInput::KeyCode(KEY_ENTER), false);
+    Idle(form);
+    input_.SetKey(TInput::KeyCode(KEY_LEFT_ALT), false);
+    Idle(form);
+    EXPECT_FALSE(GameState().Windowed);
+    EXPECT_FALSE(window_.IsWindowed());
+    EXPECT_TRUE(GameState().Paused);
+    EXPECT_EQ(ActiveForm(form), "PauseMenu");
+    EXPECT_EQ(Device()->CountCalls("Reset"), 1u);
+    EXPECT_FALSE(Device()->Parameters().Windowed);
+}
+
+TEST_F(MainForm, DeviceLost_ChangesNothingAndConsumesTheTime) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    ClickAt(form, 400, 170);
+    int32_t bonusTimer = GameState().BonusTimer;
+    Device()->SetCooperativeLevel(D3DERR_DEVICELOST);
+    Idle(form, 3000);
+    EXPECT_EQ(GameState().BonusTimer, bonusTimer);
+    Device()->SetCooperativeLevel(D3D_OK);
+    Idle(form, 10);
+    EXPECT_EQ(GameState().BonusTimer, bonusTimer - 10);
+}
+
 TEST_F(MainForm, DeviceNotReset_ResetsWithTheConfiguredMode) {
-    TForm1 form(window_, desktop_, graphics_, clock_);
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Device()->SetCooperativeLevel(D3DERR_DEVICENOTRESET);
     Device()->ClearLog();
-    form.ApplicationEvents1Idle();
+    Idle(form);
     EXPECT_EQ(Device()->CountCalls("Reset"), 1u);
     EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
     EXPECT_EQ(form.FramesDrawn(), 1u);  // the draw still runs
 }
 
+TEST_F(MainForm, WindowedDeactivation_PausesTheLevelAndFramesGoOn) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    ClickAt(form, 400, 170);
+    window_.PushEvent(WindowEventType::Deactivate);
+    Idle(form);
+    EXPECT_TRUE(GameState().Paused);
+    EXPECT_EQ(ActiveForm(form), "PauseMenu");
+    EXPECT_TRUE(form.FrameLoopEnabled());
+    EXPECT_FALSE(window_.IsMinimized());
+}
+
 TEST_F(MainForm, FullScreenDeactivation_MinimisesAndStopsFramesUntilRestore) {
-    Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 320\r\nScreenHeight = 240\r\nLanguage = ENG");
-    TForm1 form(window_, desktop_, graphics_, clock_);
+    Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     EXPECT_FALSE(Device()->Parameters().Windowed);
-    EXPECT_EQ(Device()->Parameters().BackBufferWidth, 320u);
+    EXPECT_EQ(Device()->Parameters().BackBufferWidth, 800u);
     window_.PushEvent(WindowEventType::Deactivate);
-    form.ApplicationEvents1Idle();
+    Idle(form);
     EXPECT_TRUE(window_.IsMinimized());
     EXPECT_FALSE(form.FrameLoopEnabled());
     uint64_t frames = form.FramesDrawn();
-    form.ApplicationEvents1Idle();
+    Idle(form);
     EXPECT_EQ(form.FramesDrawn(), frames);
     window_.PushEvent(WindowEventType::Restore);
-    form.ApplicationEvents1Idle();
+    Idle(form);
     EXPECT_TRUE(form.FrameLoopEnabled());
     EXPECT_EQ(form.FramesDrawn(), frames + 1);
+}
+
+TEST_F(MainForm, Close_EndsTheLoop) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    Idle(form);
+    window_.PushEvent(WindowEventType::Close);
+    Idle(form);
+    EXPECT_TRUE(form.Closed());
+    EXPECT_EQ(form.FramesDrawn(), 1u);
+    EXPECT_EQ(form.Render(), nullptr);
 }
 
 }  // namespace

@@ -24,10 +24,9 @@ screenshot)
     [ -f "$work/shot.png" ] || fail "no screenshot written"
     size=$(identify -format '%w %h' "$work/shot.png") || fail "identify cannot read the screenshot"
     [ "$size" = "800 600" ] || fail "screenshot is $size, not 800 600"
-    for point in 0,0 799,0 0,599 799,599 400,300; do
-        colour=$(identify -format "%[fx:round(255*p{$point}.r)],%[fx:round(255*p{$point}.g)],%[fx:round(255*p{$point}.b)]" "$work/shot.png")
-        [ "$colour" = "128,128,128" ] || fail "pixel $point is $colour, not 128,128,128"
-    done
+    # The main menu over the background picture: many colours, not the grey of an empty frame.
+    colours=$(identify -format '%k' "$work/shot.png")
+    [ "$colours" -gt 100 ] || fail "the first frames show only $colours colours"
     ;;
 missing_config)
     rm "$work/Data/Config.txt"
