@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the built program as a player would start it and checks what it leaves behind.
 #   program_test.sh CASE PROGRAM SOURCE_DIR
-# CASE: screenshot | missing_config | bad_options | close
+# CASE: screenshot | missing_config | bad_options | close | check
 # ImageMagick's identify reads the screenshot; the game's Data comes from SOURCE_DIR/Data.
 set -u
 case_name=$1
@@ -53,6 +53,22 @@ close)
     wait $pid
     code=$?
     [ $code -eq 0 ] || fail "exit code $code after the quit request"
+    ;;
+check)
+    # The shipped data passes; a damaged model, level and font description are each named.
+    "$program" --data "$work" --check >"$work/stdout" 2>"$work/stderr"
+    code=$?
+    [ $code -eq 0 ] || fail "--check fails on the shipped data: $(cat "$work/stdout")"
+    printf 'xof 0303txt 0032\nMesh {\n 3;\n 1.0; 2' >"$work/Data/Meshes/bullet.x"
+    printf 'Width 26 Height' >"$work/Data/maps/level3.txt"
+    printf 'twelve glyphs\n' >"$work/Data/Font/font_info.txt"
+    "$program" --data "$work" --check >"$work/stdout" 2>"$work/stderr"
+    code=$?
+    [ $code -ne 0 ] || fail "--check exits 0 with damaged files"
+    for name in bullet.x level3.txt font_info.txt; do
+        grep -q "$name" "$work/stdout" || fail "--check does not name $name: $(cat "$work/stdout")"
+    done
+    [ "$(wc -l <"$work/stdout")" -eq 3 ] || fail "not one line per problem: $(cat "$work/stdout")"
     ;;
 *)
     fail "unknown case $case_name"

@@ -1,0 +1,212 @@
+// The screens BuildMenus makes and the texts ApplyLanguage sets.
+#include "shell/Menus.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/HeadlessWindow.h"
+#include "platform/RecordingDevice.h"
+#include "shell/Languages.h"
+#include "shell/StartupFiles.h"
+#include "util/Files.h"
+#include "util/GE_UTILS.h"
+#include "world/GameState.h"
+
+namespace {
+
+class Menus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetGameState();
+        previous_ = files::DataRoot();
+        files::SetDataRoot(BRELVOX_SOURCE_DIR);
+        std::string error;
+        ASSERT_TRUE(render_.Initialize(&window_, true, 800, 600, 1, error)) << error;
+        gui_ = std::make_unique<TGUI>(render_, kSkinInfoFile, nullptr, kSkinWidth, kSkinHeight,
+                                      kGuiVertexShader, kGuiPixelShader, nullptr, nullptr);
+        TMenuCallbacks callbacks;
+        auto record = [this](const char* group) {
+            return [this, group](TMyButton& button) {
+                clicks_.push_back(std::string(group) + ":" + button.Name);
+            };
+        };
+        callbacks.MainMenu = record("main");
+        callbacks.Options = record("options");
+        callbacks.PauseMenu = record("pause");
+        callbacks.Exit = record("exit");
+        callbacks.NextLevel = record("next");
+        callbacks.EnterName = record("name");
+        callbacks.ReturnToMainMenu = record("back");
+        BuildMenus(*gui_, render_.Device(), callbacks);
+    }
+    void TearDown() override {
+        gui_.reset();
+        files::SetDataRoot(previous_);
+        ResetGameState();
+    }
+    TBaseWidget* Widget(const char* form, const char* name) {
+        TMyForm* owner = gui_->FindForm(form);
+        return owner != nullptr ? owner->FindWidget(name) : nullptr;
+    }
+    std::vector<std::string> Names(const char* form) {
+        std::vector<std::string> names;
+        TMyForm* owner = gui_->FindForm(form);
+        for (size_t i = 0; owner != nullptr && i < owner->WidgetCount(); ++i) {
+            names.push_back(owner->Widget(i)->Name);
+        }
+        return names;
+    }
+
+    platform::HeadlessWindow window_{800, 600};
+    platform::RecordingGraphicsSystem graphics_;
+    TRenderD3D9 render_{graphics_};
+    std::unique_ptr<TGUI> gui_;
+    std::vector<std::string> clicks_;
+    std::string previous_;
+};
+
+TEST_F(Menus, TenFormsInOrderEachWithItsWidgets) {
+    const char* forms[] = {"Game", "MainMenu",  "Options",   "EnterName",        "Author",
+                           "Exit", "PauseMenu", "NextLevel", "Table of records", "Help"};
+    ASSERT_EQ(gui_->FormCount(), 10u);
+    for (const char* form : forms) {
+        ASSERT_NE(gui_->FindForm(form), nullptr) << form;
+        EXPECT_EQ(gui_->FindForm(form)->Device, render_.Device());
+    }
+    EXPECT_EQ(Names("Game"), (std::vector<std::string>{"Armour", "Clock", "Scores"}));
+    EXPECT_EQ(Names("MainMenu"),
+              (std::vector<std::string>{"Play", "Table of records", "Help", "Options", "Author", "Exit"}));
+    EXPECT_EQ(Names("Options"), (std::vector<std::string>{"FullScreen", "1024", "800", "Language", "Display",
+                                                          "UKR", "ENG", "RUS", "Cencel", "OK"}));
+    EXPECT_EQ(Names("EnterName"), (std::vector<std::string>{"Enter name", "Record", "Name", "OK"}));
+    EXPECT_EQ(Names("Exit"), (std::vector<std::string>{"Exit_Verification", "Cencel", "OK"}));
+    EXPECT_EQ(Names("PauseMenu"), (std::vector<std::string>{"PauseMenu", "Continue", "MainMenu"}));
+    EXPECT_EQ(Names("NextLevel"), (std::vector<std::string>{"Victory", "NextLevel", "MainMenu"}));
+    EXPECT_EQ(Names("Table of records"),
+              (std::vector<std::string>{"Table of records", "1", "2", "3", "4", "5", "OK"}));
+    EXPECT_EQ(Names("Help"), (std::vector<std::string>{"Help", "OK", "1", "2", "3", "Bomb", "Armour",
+                                                       "Remount", "Life", "Wall", "Upgrade", "Time"}));
+    EXPECT_EQ(Names("Author").size(), 4u);
+    EXPECT_EQ(Names("Author")[0], "Created");
+    EXPECT_EQ(Names("Author")[3], "OK");
+}
+
+TEST_F(Menus, PlacesSizesAndStylesInReferencePixels) {
+    TBaseWidget* play = Widget("MainMenu", "Play");
+    EXPECT_FLOAT_EQ(play->X, 300.0f / 800 * 2 - 1);
+    EXPECT_FLOAT_EQ(play->Y, -(150.0f / 600 * 2 - 1));
+    EXPECT_FLOAT_EQ(play->Width, 200.0f * 2 / 800);
+    EXPECT_FLOAT_EQ(play->Height, 40.0f * 2 / 600);
+    EXPECT_FLOAT_EQ(play->FontSize, 0.1f);
+    EXPECT_EQ(play->FontColor.R + play->FontColor.G + play->FontColor.B + play->FontColor.A, 0);
+
+    TBaseWidget* clock = Widget("Game", "Clock");
+    EXPECT_FLOAT_EQ(clock->Y, -(200.0f / 768 * 2 - 1));
+    EXPECT_FLOAT_EQ(clock->Width, 100.0f * 2 / 1024);
+    EXPECT_FLOAT_EQ(clock->FontSize, 0.13f);
+    EXPECT_EQ(clock->FontColor.B, 255);
+    EXPECT_EQ(clock->FontColor.R, 0);
+    EXPECT_EQ(clock->HAlign, 1);
+    EXPECT_EQ(Widget("Game", "Scores")->HAlign, 0);
+
+    auto* box = dynamic_cast<TMyCheckBox*>(Widget("Options", "FullScreen"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_FLOAT_EQ(box->BoxWidth, 30.0f * 2 / 800);
+    EXPECT_FLOAT_EQ(box->BoxHeight, 30.0f * 2 / 600);
+    EXPECT_FLOAT_EQ(box->BoxMarginX, 5.0f * 2 / 800);
+    auto* radio1024 = dynamic_cast<TMyRadioButton*>(Widget("Options", "1024"));
+    auto* radioRus = dynamic_cast<TMyRadioButton*>(Widget("Options", "RUS"));
+    ASSERT_TRUE(radio1024 && radioRus);
+    EXPECT_EQ(radio1024->Group, 1);
+    EXPECT_TRUE(radio1024->Ticked);
+    EXPECT_EQ(radioRus->Group, 0);
+    EXPECT_TRUE(dynamic_cast<TMyRadioButton*>(Widget("Options", "ENG"))->Ticked);
+
+    TBaseWidget* line = Widget("Help", "2");
+    EXPECT_FLOAT_EQ(line->Height, 20.0f * 2 / 600);
+    EXPECT_EQ(line->HAlign, 0);
+    EXPECT_FLOAT_EQ(Widget("Help", "Time")->X, 420.0f / 800 * 2 - 1);
+    EXPECT_FLOAT_EQ(Widget("Table of records", "3")->Y, -(250.0f / 600 * 2 - 1));
+    EXPECT_EQ(Widget("Table of records", "3")->HAlign, 0);
+}
+
+TEST_F(Menus, DefaultTextsBeforeTheFirstLanguage) {
+    EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Options"), "Options");
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "FullScreen"), "Fullscreen/Window");
+    EXPECT_EQ(GetWidgetText(*gui_, "PauseMenu", "MainMenu"), "Main Menu");
+    EXPECT_EQ(GetWidgetText(*gui_, "Help", "Time"), "\"Freezes\" enemies");
+    EXPECT_EQ(GetWidgetText(*gui_, "Author", "OK"), "\xCE\xCA");
+    EXPECT_EQ(GetWidgetText(*gui_, "Table of records", "1"), "1. ");
+    EXPECT_EQ(GetWidgetText(*gui_, "EnterName", "Name"), "");
+}
+
+TEST_F(Menus, ApplyLanguage_SetsTheLanguageAndTheTextsOfItsKeys) {
+    TLanguages languages;
+    languages.LoadFromBytes("Grajte\nNalashtuvannja\nVyhid\n", "Igrat\nNastrojki\nVyhod\n",
+                            "Play\nSettings\nExit\n");
+    ApplyLanguage(*gui_, languages, kLanguageEnglish);
+    EXPECT_EQ(GameState().Language, kLanguageEnglish);
+    EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Options"), "Settings");
+    ApplyLanguage(*gui_, languages, kLanguageRussian);
+    EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Options"), "Nastrojki");
+    EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Play"), "Igrat");
+    // Keys the table lacks empty their widgets; the widgets it never touches keep their texts.
+    EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Help"), "");
+    EXPECT_EQ(GetWidgetText(*gui_, "Help", "OK"), "OK");
+    EXPECT_EQ(GetWidgetText(*gui_, "Author", "OK"), "\xCE\xCA");
+    EXPECT_EQ(GetWidgetText(*gui_, "Game", "Scores"), "Scores:");
+}
+
+TEST_F(Menus, ApplyLanguage_ShippedFilesFillEveryTranslatedWidget) {
+    TLanguages languages;
+    std::string error;
+    ASSERT_TRUE(languages.LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) << error;
+    for (uint8_t language = 0; language < 3; ++language) {
+        ApplyLanguage(*gui_, languages, language);
+        for (const char* form : {"MainMenu", "PauseMenu", "Options", "Exit", "NextLevel", "Help"}) {
+            for (const std::string& name : Names(form)) {
+                if (std::string(form) == "Help" && name == "OK") {
+                    continue;
+                }
+                EXPECT_FALSE(GetWidgetText(*gui_, form, name.c_str()).empty()) << form << ": " << name;
+            }
+        }
+    }
+    ApplyLanguage(*gui_, languages, kLanguageUkrainian);
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "UKR"), std::string(kKeyUkrainianName));
+}
+
+TEST_F(Menus, Credits_PerLanguage) {
+    SetCreditTexts(*gui_, kLanguageUkrainian);
+    std::string ukrainian = GetWidgetText(*gui_, "Author", kCreditMusicLabel);
+    SetCreditTexts(*gui_, kLanguageRussian);
+    std::string russian = GetWidgetText(*gui_, "Author", kCreditMusicLabel);
+    SetCreditTexts(*gui_, kLanguageEnglish);
+    EXPECT_EQ(GetWidgetText(*gui_, "Author", kCreditMusicLabel), "Music: Exhilarate by the Brelvox team");
+    EXPECT_NE(ukrainian, russian);
+    EXPECT_NE(ukrainian.find("Exhilarate"), std::string::npos);
+    EXPECT_NE(russian.find("Exhilarate"), std::string::npos);
+    EXPECT_NE(GetWidgetText(*gui_, "Author", kCreditAuthorLabel).find("Brelvox team"), std::string::npos);
+    EXPECT_FALSE(GetWidgetText(*gui_, "Author", kCreditRightsLabel).empty());
+}
+
+TEST_F(Menus, ButtonsCarryTheirGroupsCallback) {
+    for (auto [form, button] : {std::pair{"MainMenu", "Exit"},
+                                {"Options", "OK"},
+                                {"PauseMenu", "Continue"},
+                                {"Exit", "Cencel"},
+                                {"NextLevel", "NextLevel"},
+                                {"EnterName", "OK"},
+                                {"Help", "OK"},
+                                {"Author", "OK"},
+                                {"Table of records", "OK"}}) {
+        auto* widget = dynamic_cast<TMyButton*>(Widget(form, button));
+        ASSERT_NE(widget, nullptr) << form << ": " << button;
+        ASSERT_TRUE(widget->OnClick) << form << ": " << button;
+        widget->OnClick(*widget);
+    }
+    EXPECT_EQ(clicks_,
+              (std::vector<std::string>{"main:Exit", "options:OK", "pause:Continue", "exit:Cencel",
+                                        "next:NextLevel", "name:OK", "back:OK", "back:OK", "back:OK"}));
+}
+
+}  // namespace
