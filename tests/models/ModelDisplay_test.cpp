@@ -79,10 +79,12 @@ protected:
         render_ = std::make_unique<TRenderD3D9>(system_);
         ASSERT_TRUE(render_->Initialize(window_.get(), true, kSize, kSize, 0, error)) << error;
         render_->SetTextureFilter(0, 1, 0);
-        ASSERT_TRUE(staticShader_.LoadFromFile(render_->Device(), "Data/Shaders/Static.vs", "main")) << Log();
-        ASSERT_TRUE(skinnedShader_.LoadFromFile(render_->Device(), "Data/Shaders/Skinned.vs", "main"))
+        ASSERT_TRUE(staticShader_->LoadFromFile(render_->Device(), "Data/Shaders/Static.vs", "main"))
             << Log();
-        ASSERT_TRUE(pixelShader_.LoadFromFile(render_->Device(), "Data/Shaders/OnlyTex.ps", "main")) << Log();
+        ASSERT_TRUE(skinnedShader_->LoadFromFile(render_->Device(), "Data/Shaders/Skinned.vs", "main"))
+            << Log();
+        ASSERT_TRUE(pixelShader_->LoadFromFile(render_->Device(), "Data/Shaders/OnlyTex.ps", "main"))
+            << Log();
         meshes_ = std::make_unique<TMeshManager>(render_->Device());
     }
 
@@ -96,6 +98,9 @@ protected:
 
     void TearDown() override {
         meshes_.reset();
+        staticShader_.reset();
+        skinnedShader_.reset();
+        pixelShader_.reset();
         render_.reset();
     }
 
@@ -107,7 +112,7 @@ protected:
         render_->ClearDepth();
         render_->BeginScene();
         render_->SetVertexShader(&vertexShader);
-        render_->SetPixelShader(&pixelShader_);
+        render_->SetPixelShader(pixelShader_.get());
         if (mesh.HasBones()) {
             render_->SetVertexShaderConstants(4, mesh.GetBonePalette(), mesh.GetBoneCount() * 4u);
         }
@@ -155,9 +160,10 @@ protected:
     std::unique_ptr<SdlWindow> window_;
     GlGraphicsSystem system_;
     std::unique_ptr<TRenderD3D9> render_;
-    TVertexShader staticShader_;
-    TVertexShader skinnedShader_;
-    TPixelShader pixelShader_;
+    // Shaders and meshes hold the renderer's device slot: TearDown frees them before the renderer.
+    std::unique_ptr<TVertexShader> staticShader_ = std::make_unique<TVertexShader>();
+    std::unique_ptr<TVertexShader> skinnedShader_ = std::make_unique<TVertexShader>();
+    std::unique_ptr<TPixelShader> pixelShader_ = std::make_unique<TPixelShader>();
     std::unique_ptr<TMeshManager> meshes_;
 };
 
@@ -168,7 +174,7 @@ TEST_F(ModelDisplay, TexturedModelShowsWhereTheCameraPutsIt) {
     ASSERT_EQ(square->Mesh->GetMeshPartCount(), 1);
     ASSERT_NE(square->Mesh->GetMaterial(0, 0)->Texture, nullptr);
     // Frame "Bone" closes before the Mesh, so the part hangs on Bone, whose combined matrix is Place's.
-    const Image image = Draw(*square->Mesh, staticShader_);
+    const Image image = Draw(*square->Mesh, *staticShader_);
     ASSERT_EQ(image.Width, kSize);
     // The square spans x from (0.5 - 1) / 3 to (0.5 + 1) / 3 and y from -1/3 to 1/3 in clip space.
     ExpectRed(image, 0.5f / 3, 0.0f);
@@ -194,7 +200,7 @@ TEST_F(ModelDisplay, SkinnedModelFollowsItsBone) {
     mesh.RestoreUnanimatedFrames();
     mesh.UpdateCombinedMatrices();
     mesh.BuildBonePalette();
-    const Image image = Draw(mesh, skinnedShader_);
+    const Image image = Draw(mesh, *skinnedShader_);
     // Centre at x = (0.5 - 0.9) / 3 = -0.133; spans -0.467 .. 0.2.
     ExpectRed(image, -0.4f / 3, 0.0f);
     ExpectRed(image, -0.4f, 0.2f);
@@ -208,7 +214,7 @@ TEST_F(ModelDisplay, DefaultPoolModelDrawsAgainAfterADeviceReset) {
     meshes_->OnLostDevice();
     ASSERT_TRUE(render_->ResetDevice(true, window_.get(), kSize, kSize, 0));
     meshes_->OnResetDevice();
-    const Image image = Draw(*square->Mesh, staticShader_);
+    const Image image = Draw(*square->Mesh, *staticShader_);
     ExpectRed(image, 0.5f / 3, 0.0f);
     ExpectBackground(image, -0.4f, 0.0f);
 }
