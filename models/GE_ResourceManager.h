@@ -9,6 +9,9 @@
 // directory (up to and including the last "\" or "/") followed by the subset's texture file name. Each
 // use is counted on load and given back when the mesh goes. Subsets without a texture name get none.
 //
+// Both caches hold the renderer's device slot (textures and buffers are given back through it), so they
+// must be freed before the renderer.
+//
 // Nothing here reports errors: a file that cannot be read leaves an empty mesh or an entry without a
 // texture (logged by the loaders), which draws as an object without it.
 #pragma once
