@@ -321,7 +321,14 @@ void TForm1::MoveCursor() {
     CursorY_ = std::min(CursorY_, static_cast<float>(limitY - 1));
     int32_t x = RoundHalfEven(CursorX_);
     int32_t y = RoundHalfEven(CursorY_);
-    Desktop_.SetCursorPosition(x, y);
+    // The system pointer follows the game's cursor. Putting it where it already is would only race
+    // with the pointer's own motion (a move that arrives between the read and the put would be lost).
+    if (!CursorPlaced_ || x != PlacedX_ || y != PlacedY_) {
+        Desktop_.SetCursorPosition(x, y);
+        CursorPlaced_ = true;
+        PlacedX_ = x;
+        PlacedY_ = y;
+    }
 
     if (state.Windowed) {
         int border = (Window_.FrameWidth() - Window_.ClientWidth()) / 2;
@@ -340,6 +347,7 @@ void TForm1::ApplyDisplayMode() {
     Desktop_.GetCursorPosition(x, y);
     CursorX_ = static_cast<float>(x);
     CursorY_ = static_cast<float>(y);
+    CursorPlaced_ = false;
 
     Window_.SetWindowed(state.Windowed);
     Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);

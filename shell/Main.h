@@ -98,6 +98,9 @@ private:
     float CursorY_ = 0.0f;
     int32_t CursorClientX_ = 0;  // the same point in client pixels
     int32_t CursorClientY_ = 0;
+    bool CursorPlaced_ = false;  // the system pointer was put at (PlacedX_, PlacedY_)
+    int32_t PlacedX_ = 0;
+    int32_t PlacedY_ = 0;
     uint64_t FramesDrawn_ = 0;
     std::string ScreenshotPath_;
     std::string ScreenshotError_;
