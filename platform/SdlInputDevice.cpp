@@ -169,12 +169,48 @@ uint8_t DirectInputCodeOfScancode(int scancode) {
     return ScancodeTable()[scancode];
 }
 
+SdlInputDevice::SdlInputDevice(SdlWindow* window, SdlDesktop* desktop) : window_(window), desktop_(desktop) {
+    SDL_AddEventWatch(&SdlInputDevice::LatchPress, this);
+}
+
+SdlInputDevice::~SdlInputDevice() {
+    SDL_DelEventWatch(&SdlInputDevice::LatchPress, this);
+}
+
+int SdlInputDevice::LatchPress(void* self, SDL_Event* event) {
+    auto* device = static_cast<SdlInputDevice*>(self);
+    if (event->type == SDL_KEYDOWN) {
+        uint8_t code = DirectInputCodeOfScancode(event->key.keysym.scancode);
+        if (code != 0)
+            device->latchedKeys_.Keys[code] = 0x80;
+    } else if (event->type == SDL_MOUSEBUTTONDOWN) {
+        switch (event->button.button) {
+            case SDL_BUTTON_LEFT:
+                device->latchedButtons_ |= 1;
+                break;
+            case SDL_BUTTON_RIGHT:
+                device->latchedButtons_ |= 2;
+                break;
+            case SDL_BUTTON_MIDDLE:
+                device->latchedButtons_ |= 4;
+                break;
+            case SDL_BUTTON_X1:
+                device->latchedButtons_ |= 8;
+                break;
+            default:
+                break;
+        }
+    }
+    return 1;
+}
+
 bool SdlInputDevice::HasFocus() const {
     return !window_ || window_->HasInputFocus();
 }
 
 bool SdlInputDevice::ReadKeyboard(KeyboardSnapshot& snapshot) {
     if (!HasFocus()) {
+        latchedKeys_ = KeyboardSnapshot{};
         return false;
     }
     int count = 0;
@@ -186,12 +222,16 @@ bool SdlInputDevice::ReadKeyboard(KeyboardSnapshot& snapshot) {
             snapshot.Keys[table[scancode]] = 0x80;
         }
     }
+    for (size_t code = 0; code < snapshot.Keys.size(); ++code)
+        snapshot.Keys[code] |= latchedKeys_.Keys[code];
+    latchedKeys_ = KeyboardSnapshot{};
     return true;
 }
 
 bool SdlInputDevice::ReadMouse(MouseSnapshot& snapshot) {
     if (!HasFocus()) {
         havePointer_ = false;  // measure afresh when the focus comes back
+        latchedButtons_ = 0;
         return false;
     }
     int x = 0;
@@ -212,6 +252,11 @@ bool SdlInputDevice::ReadMouse(MouseSnapshot& snapshot) {
     snapshot.Buttons[1] = (buttons & SDL_BUTTON_RMASK) ? 0x80 : 0;
     snapshot.Buttons[2] = (buttons & SDL_BUTTON_MMASK) ? 0x80 : 0;
     snapshot.Buttons[3] = (buttons & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    for (int button = 0; button < 4; ++button) {
+        if (latchedButtons_ & (1 << button))
+            snapshot.Buttons[static_cast<size_t>(button)] = 0x80;
+    }
+    latchedButtons_ = 0;
     return true;
 }
 

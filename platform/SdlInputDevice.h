@@ -7,6 +7,10 @@
 // when the input extension reports device motion (a real mouse, or `xdotool mousemove_relative`); a
 // pointer jump made by another program (`xdotool mousemove`) is seen with the next device motion.
 //
+// A key or button pressed and let go again between two reads (a quick tap on a slow frame, or a
+// synthetic click) still reads as down once: presses are latched from SDL's events as they arrive and
+// added to the next snapshot, so the game always sees the press and, one read later, the release.
+//
 // Both devices are read only while the window has the keyboard focus (DirectInput's foreground
 // co-operation); otherwise the reads fail and the snapshots stay as they were.
 #pragma once
@@ -14,6 +18,8 @@
 #include <cstdint>
 
 #include "platform/InputDevice.h"
+
+union SDL_Event;
 
 namespace platform {
 
@@ -26,13 +32,18 @@ uint8_t DirectInputCodeOfScancode(int scancode);
 class SdlInputDevice final : public InputDevice {
 public:
     // `window` null: read whatever focus; `desktop` null: pointer moves by the program are not known.
-    SdlInputDevice(SdlWindow* window, SdlDesktop* desktop) : window_(window), desktop_(desktop) {}
+    SdlInputDevice(SdlWindow* window, SdlDesktop* desktop);
+    ~SdlInputDevice() override;
+    SdlInputDevice(const SdlInputDevice&) = delete;
+    SdlInputDevice& operator=(const SdlInputDevice&) = delete;
 
     bool ReadKeyboard(KeyboardSnapshot& snapshot) override;
     bool ReadMouse(MouseSnapshot& snapshot) override;
 
 private:
     bool HasFocus() const;
+    // SDL event watch: remembers presses until the next read.
+    static int LatchPress(void* self, ::SDL_Event* event);
 
     SdlWindow* window_;
     SdlDesktop* desktop_;
@@ -40,6 +51,8 @@ private:
     int lastX_ = 0;
     int lastY_ = 0;
     uint32_t seenWarps_ = 0;
+    KeyboardSnapshot latchedKeys_;
+    uint8_t latchedButtons_ = 0;  // bit n: button n went down since the last read
 };
 
 }  // namespace platform

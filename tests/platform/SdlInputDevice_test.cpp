@@ -129,4 +129,37 @@ TEST(SdlInputDevice, ReadsKeysAndPointerThroughTheXServer) {
     EXPECT_EQ(mouse.Buttons[0], 0);
 }
 
+// A tap that goes down and up between two reads (a quick key or a synthetic click on a slow frame) is
+// read as down once, then as up: the game sees both the press and the release.
+TEST(SdlInputDevice, TapsBetweenTwoReadsAreNotLost) {
+    if (!HaveXdotool()) {
+        GTEST_SKIP() << "xdotool is not installed";
+    }
+    std::string error;
+    auto window = SdlWindow::Create("Brelvox tap test", 200, 150, error);
+    ASSERT_TRUE(window) << error;
+    SdlDesktop desktop;
+    window->Show();
+    Pump(*window);
+    if (!window->HasInputFocus()) {
+        GTEST_SKIP() << "the window did not get the keyboard focus";
+    }
+    SdlInputDevice input(window.get(), &desktop);
+    KeyboardSnapshot keys;
+    MouseSnapshot mouse;
+    ASSERT_TRUE(input.ReadKeyboard(keys));
+    ASSERT_TRUE(input.ReadMouse(mouse));
+
+    ASSERT_EQ(std::system("xdotool key --delay 0 Escape click 1"), 0);
+    Pump(*window);
+    ASSERT_TRUE(input.ReadKeyboard(keys));
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(keys.Keys[DIK_ESCAPE], 0x80);
+    EXPECT_EQ(mouse.Buttons[0], 0x80);
+    ASSERT_TRUE(input.ReadKeyboard(keys));
+    ASSERT_TRUE(input.ReadMouse(mouse));
+    EXPECT_EQ(keys.Keys[DIK_ESCAPE], 0);
+    EXPECT_EQ(mouse.Buttons[0], 0);
+}
+
 }  // namespace
