@@ -216,6 +216,9 @@ private:
                 Problem(entry.path + ": the level has no base");
             }
             int quota = entry.enemies[0] + entry.enemies[1] + entry.enemies[2] + entry.enemies[3];
+            if (quota == 0) {
+                Problem(entry.path + ": the level list gives it no enemy, so it can never be won");
+            }
             if (quota > 0 && level.SpawnPoints.empty()) {
                 Problem(entry.path + ": the level has enemies to spawn but no spawn point");
             }

@@ -66,6 +66,11 @@ TEST_F(DataCheck, LevelListNamingAMissingLevelIsNamed) {
     ExpectOneProblemNaming("nowhere.txt");
 }
 
+TEST_F(DataCheck, LevelWithoutEnemiesIsNamed) {
+    Overwrite("data/maps/levels.txt", "1\nLevel 1 data\\maps\\level1.txt\nKind0 0 Kind1 0 Kind2 0 Kind3 0\n");
+    ExpectOneProblemNaming("level1.txt");
+}
+
 TEST_F(DataCheck, DamagedFontInfoIsNamed) {
     Overwrite("Data/Font/font_info.txt", "12 twelve\n");
     ExpectOneProblemNaming("font_info.txt");
