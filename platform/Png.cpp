@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,24 @@ namespace platform {
 namespace {
 
 constexpr int kMaxDimension = 16384;
+
+// Deflate expands its input at most 1032 times, so a file of N bytes holds at most 1032 N bytes of
+// scan lines. A header that claims more pixels than that is a lie (or a cut file), refused before the
+// picture's memory is taken: otherwise a hundred-byte file could make us allocate a gigabyte.
+constexpr uint64_t kDeflateMostExpansion = 1032;
+
+// The bytes of pixel data the header's size, depth and colour type need, without the filter bytes.
+// libpng has already checked the signature and that IHDR comes first, at byte 8.
+uint64_t LeastScanLineBytes(std::string_view bytes, png_uint_32 width, png_uint_32 height) {
+    if (bytes.size() < 26) {
+        return 0;
+    }
+    const unsigned depth = static_cast<unsigned char>(bytes[24]);
+    const unsigned colourType = static_cast<unsigned char>(bytes[25]);
+    // Grey (0) and palette (3) pictures have one channel per pixel.
+    const unsigned channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+    return uint64_t(width) * height * depth * channels / 8;
+}
 
 }  // namespace
 
@@ -23,7 +42,14 @@ bool DecodePng(std::string_view bytes, Image& image, std::string& error) {
         return false;
     }
     if (png.width == 0 || png.height == 0 || png.width > kMaxDimension || png.height > kMaxDimension) {
-        error = "PNG size " + std::to_string(png.width) + " x " + std::to_string(png.height) + " is out of range";
+        error =
+            "PNG size " + std::to_string(png.width) + " x " + std::to_string(png.height) + " is out of range";
+        png_image_free(&png);
+        return false;
+    }
+    if (LeastScanLineBytes(bytes, png.width, png.height) > uint64_t(bytes.size()) * kDeflateMostExpansion) {
+        error = "PNG of " + std::to_string(png.width) + " x " + std::to_string(png.height) + " in only " +
+                std::to_string(bytes.size()) + " bytes: the file is cut short or its size is wrong";
         png_image_free(&png);
         return false;
     }
@@ -68,7 +94,8 @@ bool EncodePng(const Image& image, std::string& bytes, std::string& error) {
 
 bool WritePngFile(const std::string& path, const Image& image, std::string& error) {
     std::string bytes;
-    if (!EncodePng(image, bytes, error)) return false;
+    if (!EncodePng(image, bytes, error))
+        return false;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         error = "cannot create " + path;
@@ -76,7 +103,8 @@ bool WritePngFile(const std::string& path, const Image& image, std::string& erro
     }
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     ok = (std::fclose(file) == 0) && ok;
-    if (!ok) error = "cannot write " + path;
+    if (!ok)
+        error = "cannot write " + path;
     return ok;
 }
 
