@@ -61,6 +61,7 @@ point_at() {
 
 # A click the frame loop cannot miss: the button stays down for a few frames.
 click_at() {
+    xdotool windowfocus "$window"
     point_at "$1" "$2"
     xdotool mousedown 1
     sleep 0.3
@@ -69,6 +70,7 @@ click_at() {
 }
 
 press() {
+    xdotool windowfocus "$window"
     xdotool keydown "$1"
     sleep 0.3
     xdotool keyup "$1"
@@ -88,6 +90,7 @@ click_at 400 170  # Play
 sleep 2
 alive "Play"
 shot 02_level
+xdotool windowfocus "$window"
 xdotool keydown w
 sleep 2
 xdotool keydown d
