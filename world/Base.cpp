@@ -18,12 +18,20 @@ TBase::TBase(std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh)
 }
 
 TBase::~TBase() {
+    Fall();
+}
+
+void TBase::Fall() {
+    if (!Standing)
+        return;
+    Standing = false;
     GameState().GameOver = true;
 }
 
 void TBase::Update(int32_t deltaMs) {
     if (Health < 0.0f) {
         AddBang(WorldPosition(*this), 0);
+        Fall();
         Remove();
         return;
     }

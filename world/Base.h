@@ -20,6 +20,9 @@ public:
     bool Smoking = false;
 
 private:
+    // Sets GameOver, once: when the base removes itself or in its destroy.
+    void Fall();
+    bool Standing = true;
     TGameObject* Cube;
 };
 

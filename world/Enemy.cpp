@@ -67,6 +67,13 @@ TEnemy::TEnemy(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* 
 }
 
 TEnemy::~TEnemy() {
+    LeaveWorld();
+}
+
+void TEnemy::LeaveWorld() {
+    if (!InWorld)
+        return;
+    InWorld = false;
     if (TMap* map = CurrentMap()) {
         map->FreeTank(CellX, CellY);
         map->FreeTank(PrevCellX, PrevCellY);
@@ -85,6 +92,7 @@ void TEnemy::Update(int32_t deltaMs) {
         GameState().Score += KindScore(Kind);
         AddBang(WorldPosition(*this), 0);
         PlaySound("bang");
+        LeaveWorld();
         Remove();
         return;
     }

@@ -54,4 +54,10 @@ private:
     void PlanStep();
     void Turn(int32_t deltaMs);
     void SetMode(uint8_t mode);
+    // What the tank's destroy does, once: frees the current and the previous footprint and counts the
+    // enemy off EnemiesAlive. Run when the tank removes itself (the scene frees removed nodes only after
+    // its update walk, and the objects updated after it must already find the cells free) or, for a tank
+    // freed with the level, in its destroy.
+    void LeaveWorld();
+    bool InWorld = true;
 };

@@ -39,6 +39,13 @@ TPlayer::TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject
 }
 
 TPlayer::~TPlayer() {
+    FreeFootprints();
+}
+
+void TPlayer::FreeFootprints() {
+    if (!HoldsFootprints)
+        return;
+    HoldsFootprints = false;
     if (TMap* map = CurrentMap()) {
         map->FreeTank(CellX, CellY);
         map->FreeTank(PrevCellX, PrevCellY);
@@ -227,5 +234,6 @@ void TPlayer::Explode() {
     GameState().PlayerRespawnPending = true;
     GameState().UpgradeLevel = 0;
     AddBang(WorldPosition(*this), 0);
+    FreeFootprints();
     Remove();
 }

@@ -59,6 +59,11 @@ private:
     void DecideIdle();
     void Turn(int32_t deltaMs);
     void Explode();
+    // Frees the current and the previous footprint, once: when the tank removes itself (the scene frees
+    // removed nodes only after its update walk, and the objects updated after the tank must already find
+    // the cells free) or, for a tank freed with the level, in its destroy.
+    void FreeFootprints();
+    bool HoldsFootprints = true;
 
     TGameObject* Body = nullptr;
     TGameObject* Tower = nullptr;

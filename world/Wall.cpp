@@ -17,6 +17,13 @@ TWall::TWall(std::string name, int32_t cellX, int32_t cellY, TMeshResource* wrec
 }
 
 TWall::~TWall() {
+    FreeCell();
+}
+
+void TWall::FreeCell() {
+    if (!HoldsCell)
+        return;
+    HoldsCell = false;
     if (TMap* map = CurrentMap())
         map->SetCell(CellX, CellY, 0);
 }
@@ -30,6 +37,7 @@ void TWall::Update(int32_t) {
     } else if (ratio > 0.2f && ratio < 0.6f) {
         SetMesh(WreckedMesh);
     } else if (Health <= 0.0f) {
+        FreeCell();
         Remove();
     }
 }

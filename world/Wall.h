@@ -26,6 +26,13 @@ public:
     TMeshResource* WreckedMesh;
     float Health = 5.0f;
     float MaxHealth = 5.0f;
+
+private:
+    // Gives the cell back, once: when the wall removes itself (the scene frees removed nodes only after
+    // its update walk, and the objects updated after the wall must already find the cell free) or, for a
+    // wall freed with the level, in its destroy.
+    void FreeCell();
+    bool HoldsCell = true;
 };
 
 // The name a level wall of cell (x, y) gets: "Wall " x " " y.

@@ -112,6 +112,29 @@ TEST_F(BonusTest, WallRingRepairsBuildsAndLeavesWaterAtTheGridEdge) {
     EXPECT_EQ(Map().Cell(2, 6), 1);
 }
 
+TEST_F(BonusTest, WallRingBuildsWhereARingWallFellEarlierInTheSameFrame) {
+    // Base at footprint (4, 4); the level's brick wall at (3, 3) on the ring falls in the frame in which
+    // the bonus is collected. The wall is updated first, so its cell is free and gets a new wall.
+    LoadText(OpenLevel(10, 10, {"", "", "", "0001000000"}, 4, 4));
+    auto* levelWall = dynamic_cast<TWall*>(scene->GetRoot()->FindObject("Wall 3 3"));
+    ASSERT_NE(levelWall, nullptr);
+    AddPlayer(7, 7);
+    AddBonus(7, 7, TBonus::WallRing);
+    levelWall->Health = 0.0f;
+    Frame(1);
+    EXPECT_EQ(scene->GetRoot()->FindObject("Wall 3 3"), nullptr);
+    TWall* rebuilt = nullptr;
+    for (TWall* wall : All<TWall>()) {
+        if (wall->CellX == 3 && wall->CellY == 3)
+            rebuilt = wall;
+    }
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_EQ(rebuilt->GetName(), "Wall");
+    EXPECT_FLOAT_EQ(rebuilt->Health, 5.0f);
+    EXPECT_EQ(Map().Cell(3, 3), 1);
+    EXPECT_EQ(All<TWall>().size(), 12u);
+}
+
 TEST_F(BonusTest, ShieldBonusRenewsTheTime) {
     LoadText(OpenLevel(12, 12));
     TPlayer* player = AddPlayer(4, 4);

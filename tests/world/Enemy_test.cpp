@@ -2,6 +2,7 @@
 
 #include "WorldTestSupport.h"
 #include "effects/GE_PARTICLESYSTEM.h"
+#include "platform/DirectInputKeys.h"
 #include "world/Bullet.h"
 #include "world/Player.h"
 
@@ -53,6 +54,28 @@ TEST_F(EnemyTest, ZeroHealthStandsAndBelowZeroScoresAndGoes) {
     EXPECT_EQ(GameState().EnemiesAlive, 0);
     EXPECT_EQ(CountSound("bang"), 1);
     EXPECT_EQ(Map().Cell(5, 5), 0);
+}
+
+TEST_F(EnemyTest, ADestroyedEnemyFreesItsFootprintForTanksUpdatedAfterIt) {
+    // The enemy at footprint (4, 2) covers row 3, which the player's step from (4, 4) needs. The enemy
+    // is updated first; once it is gone the player steps in the same frame.
+    LoadText(OpenLevel(10, 10));
+    GameState().EnemiesAlive = 1;
+    TEnemy* enemy = AddEnemy(4, 2, 0);
+    GameState().FreezeActive = true;  // it holds still and holds its fire
+    auto* player = Level()->AddChild(std::make_unique<TPlayer>("Player", 4, 4, scene->GetRoot(), &input,
+                                                               FindMesh("Tower1"), FindMesh("Player")));
+    keys.SetKey(platform::DIK_W, true);
+    Frame(10);
+    ASSERT_EQ(player->MoveState, TPlayer::Idle);
+    enemy->Health = -1.0f;
+    Frame(10);
+    EXPECT_EQ(All<TEnemy>().size(), 0u);
+    EXPECT_EQ(player->MoveState, TPlayer::Stepping);
+    EXPECT_EQ(player->CellY, 3);
+    EXPECT_EQ(Map().Cell(4, 2), 0);
+    EXPECT_EQ(Map().Cell(4, 3), 1);  // the player's now: the enemy's destroy must not free it again
+    EXPECT_EQ(GameState().EnemiesAlive, 0);
 }
 
 TEST_F(EnemyTest, KindsStepAtTheirOwnPace) {

@@ -5,6 +5,7 @@
 #include "platform/DirectInputKeys.h"
 #include "scene/GE_GAMEOBJECT.h"
 #include "world/Bullet.h"
+#include "world/Wall.h"
 
 namespace {
 
@@ -94,6 +95,23 @@ TEST_F(PlayerTest, BlockedStepKeepsItsFootprintMarked) {
     EXPECT_TRUE(FootprintTaken(4, 4));
     TVector3 centre = Map().FootprintCentre(4, 4);
     EXPECT_FLOAT_EQ(player->GetPosition().Z, centre.Z);
+}
+
+TEST_F(PlayerTest, StepsWhereAWallFellEarlierInTheSameFrame) {
+    // The wall at cell (4, 3) is updated before the tank (the loader's walls come first under "Level"):
+    // when it falls, its cell is free for the tank's step in the same frame.
+    LoadText(OpenLevel(10, 10, {"", "", "", "0000100000"}));
+    TPlayer* player = AddPlayer(4, 4);
+    auto* wall = dynamic_cast<TWall*>(scene->GetRoot()->FindObject("Wall 4 3"));
+    ASSERT_NE(wall, nullptr);
+    keys.SetKey(platform::DIK_W, true);
+    Frame(10);
+    ASSERT_EQ(player->MoveState, TPlayer::Idle);  // blocked while the wall stands
+    wall->Health = 0.0f;
+    Frame(10);
+    EXPECT_EQ(player->MoveState, TPlayer::Stepping);
+    EXPECT_EQ(player->CellY, 3);
+    EXPECT_EQ(Map().Cell(4, 3), 1);  // now the tank's
 }
 
 TEST_F(PlayerTest, FiresOneShellAheadOfTheTurretThenReloads) {

@@ -1,3 +1,5 @@
+#include <limits>
+
 #include "WorldTestSupport.h"
 #include "effects/GE_PARTICLESYSTEM.h"
 #include "scene/GE_GAMEOBJECT.h"
@@ -63,6 +65,24 @@ TEST_F(BaseTest, StandsAtZeroAndFallsBelowItEndingTheGame) {
     EXPECT_TRUE(GameState().GameOver);
     EXPECT_EQ(All<TBang>().size(), 1u);
     EXPECT_TRUE(sounds.empty());
+}
+
+// A node updated after everything added before it; it notes the game-over flag as it sees it.
+class GameOverProbe : public TMoveableObject {
+public:
+    GameOverProbe() : TMoveableObject("Probe") {}
+    void Update(int32_t) override { Seen = GameState().GameOver; }
+    bool Seen = false;
+};
+
+TEST_F(BaseTest, TheFallIsSeenAtOnceByObjectsUpdatedAfterTheBase) {
+    LoadText(OpenLevel(8, 8, {}, 3, 3));
+    auto* base = dynamic_cast<TBase*>(scene->GetRoot()->FindObject("Base"));
+    ASSERT_NE(base, nullptr);
+    auto* probe = Level()->AddChild(std::make_unique<GameOverProbe>());
+    base->Health = -1.0f;
+    Frame(1);
+    EXPECT_TRUE(probe->Seen);
 }
 
 TEST_F(BaseTest, CubeSpinsAboveTheBody) {
@@ -140,6 +160,56 @@ TEST_F(SpawnTest, NoSpawnPointsOrNoQuotaSpawnNothing) {
     SpawnEnemy();
     EXPECT_EQ(All<TRespaun>().size(), 0u);
     EXPECT_FALSE(GameState().AllEnemiesSpawned);
+}
+
+TEST_F(SpawnTest, ASpawnPointPastIndex255IsTheOneTheEnemyComesFrom) {
+    // 300 spawn points: the first 256 on a covered footprint, the rest on a free one. Whatever index the
+    // draw gives, an effect may only start at the free point, and its enemy must arrive there.
+    std::vector<std::pair<int, int>> spawns(256, {0, 0});
+    spawns.resize(300, {10, 10});
+    LoadText(OpenLevel(20, 20, {}, -1, -1, spawns));
+    Map().OccupyTank(0, 0);
+    for (int i = 0; i < 200 && All<TRespaun>().empty(); ++i) {
+        GameState().EnemyQuota[0] = 5;
+        SpawnEnemy();
+    }
+    auto effects = All<TRespaun>();
+    ASSERT_EQ(effects.size(), 1u);
+    EXPECT_GE(effects[0]->SpawnIndex, 256);
+    TVector3 free = Map().FootprintCentre(10, 10);
+    EXPECT_FLOAT_EQ(effects[0]->GetPosition().X, free.X);
+    EXPECT_FLOAT_EQ(effects[0]->GetPosition().Z, free.Z);
+    Frames(11, 100);
+    auto enemies = All<TEnemy>();
+    ASSERT_EQ(enemies.size(), 1u);
+    EXPECT_EQ(enemies[0]->CellX, 10);
+    EXPECT_EQ(enemies[0]->CellY, 10);
+}
+
+TEST_F(SpawnTest, ASpawnCountBeyondThePointsDrawsNoPointThatIsNotThere) {
+    LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
+    Map().SpawnCount = 1000;
+    for (int i = 0; i < 50; ++i) {
+        GameState().EnemyQuota[0] = 5;
+        SpawnEnemy();
+    }
+    TVector3 only = Map().FootprintCentre(4, 4);
+    for (TRespaun* effect : All<TRespaun>()) {
+        EXPECT_EQ(effect->SpawnIndex, 0);
+        EXPECT_FLOAT_EQ(effect->GetPosition().X, only.X);
+        EXPECT_FLOAT_EQ(effect->GetPosition().Z, only.Z);
+    }
+}
+
+TEST_F(SpawnTest, LargeQuotasAreNotMistakenForTheLastEnemy) {
+    // Summed in 32 bits these would wrap round to 1, the count that marks the last enemy.
+    LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
+    GameState().EnemyQuota[0] = std::numeric_limits<int32_t>::max();
+    GameState().EnemyQuota[1] = std::numeric_limits<int32_t>::max();
+    GameState().EnemyQuota[2] = 3;
+    SpawnEnemy();
+    EXPECT_FALSE(GameState().AllEnemiesSpawned);
+    EXPECT_EQ(GameState().EnemiesAlive, 1);
 }
 
 TEST_F(SpawnTest, WaterBreathesFlatInY) {
