@@ -15,7 +15,7 @@ float SwirlCoordinate() {
     return Random(100) / 100.0f * 2.0f - 1.0f;
 }
 
-std::unique_ptr<TRespaun> MakeRespaun(uint8_t spawnIndex, uint8_t kind, uint8_t isEnemy) {
+std::unique_ptr<TRespaun> MakeRespaun(int32_t spawnIndex, uint8_t kind, uint8_t isEnemy) {
     TWorldContext& world = World();
     if (world.Render == nullptr)
         return nullptr;
@@ -32,7 +32,7 @@ std::unique_ptr<TRespaun> MakeRespaun(uint8_t spawnIndex, uint8_t kind, uint8_t 
 
 }  // namespace
 
-TRespaun::TRespaun(TRenderD3D9& render, uint8_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
+TRespaun::TRespaun(TRenderD3D9& render, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
                    TVertexShader* vertexShader, TPixelShader* pixelShader, platform::TextureHandle texture)
     : TParticleSystem(render, texture, vertexShader, pixelShader, maxCount),
       IsEnemy(isEnemy),
@@ -40,8 +40,8 @@ TRespaun::TRespaun(TRenderD3D9& render, uint8_t spawnIndex, uint8_t kind, uint8_
       SpawnIndex(spawnIndex) {
     if (TMap* map = CurrentMap()) {
         TGridPoint cell{map->PlayerStartX, map->PlayerStartY};
-        if (isEnemy != 0 && spawnIndex < map->SpawnPoints.size())
-            cell = map->SpawnPoints[spawnIndex];
+        if (isEnemy != 0 && spawnIndex >= 0 && static_cast<size_t>(spawnIndex) < map->SpawnPoints.size())
+            cell = map->SpawnPoints[static_cast<size_t>(spawnIndex)];
         TVector3 centre = FootprintCentre(cell.X, cell.Y);
         SetPosition(centre.X, 1.0f, centre.Z);
     }
@@ -88,9 +88,9 @@ void TRespaun::BringInTank() {
         return;
     TWorldContext& world = World();
     if (IsEnemy != 0) {
-        if (SpawnIndex >= map->SpawnPoints.size())
+        if (SpawnIndex < 0 || static_cast<size_t>(SpawnIndex) >= map->SpawnPoints.size())
             return;
-        const TGridPoint& cell = map->SpawnPoints[SpawnIndex];
+        const TGridPoint& cell = map->SpawnPoints[static_cast<size_t>(SpawnIndex)];
         auto enemy = std::make_unique<TEnemy>("Enemy1", cell.X, cell.Y, world.SceneRoot,
                                               FindMesh("Enemy" + std::to_string(Kind + 1)), Kind);
         enemy->SetWeapon(WeaponRow(Kind));
@@ -116,7 +116,9 @@ void SpawnEnemy() {
         return;
     Randomize();
     TGameState& state = GameState();
-    int32_t remaining = state.EnemyQuota[0] + state.EnemyQuota[1] + state.EnemyQuota[2] + state.EnemyQuota[3];
+    // Summed wide: four large quotas must not wrap round to a small count.
+    int64_t remaining =
+        int64_t{state.EnemyQuota[0]} + state.EnemyQuota[1] + state.EnemyQuota[2] + state.EnemyQuota[3];
     if (remaining <= 0)
         return;
     if (remaining == 1)
@@ -127,10 +129,13 @@ void SpawnEnemy() {
     state.EnemyQuota[kind]--;
     int32_t spawn = Random(map->SpawnCount);
     map->UpdateBlocked();
+    // A spawn count that claims more points than the map holds draws a point that is not there.
+    if (spawn < 0 || static_cast<size_t>(spawn) >= map->SpawnPoints.size())
+        return;
     const TGridPoint& point = map->SpawnPoints[static_cast<size_t>(spawn)];
     if (map->Blocked(point.X, point.Y))
         return;
-    auto effect = MakeRespaun(static_cast<uint8_t>(spawn), static_cast<uint8_t>(kind), 1);
+    auto effect = MakeRespaun(spawn, static_cast<uint8_t>(kind), 1);
     if (effect == nullptr)
         return;
     state.EnemiesAlive++;

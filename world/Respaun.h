@@ -10,14 +10,15 @@
 class TRespaun : public TParticleSystem {
 public:
     // Stands 1 unit above the centre of spawn point `spawnIndex` (enemy) or of the player's start.
-    TRespaun(TRenderD3D9& render, uint8_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
+    TRespaun(TRenderD3D9& render, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
              TVertexShader* vertexShader, TPixelShader* pixelShader, platform::TextureHandle texture);
 
     void Update(int32_t deltaMs) override;
 
     uint8_t IsEnemy;
     uint8_t Kind;
-    uint8_t SpawnIndex;
+    // Index into the map's spawn points; as wide as their count, which a level file may take past 255.
+    int32_t SpawnIndex;
     int32_t EmitTimer = 20;
     int32_t TimeLeft = 1000;
 

@@ -1,6 +1,7 @@
 #include "world/WorldContext.h"
 
 #include <cmath>
+#include <limits>
 
 #include "audio/GE_AUDIO.h"
 #include "models/GE_ResourceManager.h"
@@ -40,8 +41,16 @@ void SetGameLabel(const std::string& label, const std::string& text) {
 }
 
 int32_t RoundHalfEven(double value) {
-    // The default rounding mode is to nearest, ties to even.
-    return static_cast<int32_t>(std::nearbyint(value));
+    // The default rounding mode is to nearest, ties to even. Beyond the 32-bit range the result sticks
+    // at the nearer end and a NaN gives 0: converting those to an integer would be undefined.
+    if (std::isnan(value))
+        return 0;
+    const double rounded = std::nearbyint(value);
+    if (rounded >= 2147483647.0)
+        return std::numeric_limits<int32_t>::max();
+    if (rounded <= -2147483648.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(rounded);
 }
 
 TMap* CurrentMap() {

@@ -51,5 +51,6 @@ TVector3 FootprintCentre(int32_t x, int32_t y);
 // The footprint next to (x, y) in a heading of 0 (row - 1), 90 (column + 1), 180 (row + 1), 270 (column - 1).
 TGridPoint NeighbourFootprint(int32_t x, int32_t y, uint16_t heading);
 
-// Nearest integer, halves to the even neighbour (how the game rounds timers, colours and grid cells).
+// Nearest integer, halves to the even neighbour (how the game rounds timers, colours and grid cells);
+// saturates outside the 32-bit range, 0 for a NaN.
 int32_t RoundHalfEven(double value);
