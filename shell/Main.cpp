@@ -41,6 +41,7 @@ bool TForm1::FormCreate(std::string& error) {
     if (!InitGame(error)) {
         return false;
     }
+    Initialized_ = true;
     FrameLoopEnabled_ = true;
     return true;
 }
@@ -194,6 +195,7 @@ void TForm1::LoadGameMeshes() {
 
 void TForm1::FreeGame() {
     FrameLoopEnabled_ = false;
+    Initialized_ = false;
     Services_.Levels.reset();
     if (Flow_) {
         Flow_->StopLevel();
@@ -236,7 +238,7 @@ void TForm1::ApplicationEvents1Idle() {
 }
 
 void TForm1::ApplicationEvents1Deactivate() {
-    if (!Created_ || !Flow_) {
+    if (!Initialized_) {
         return;
     }
     TGameState& state = GameState();
@@ -251,7 +253,7 @@ void TForm1::ApplicationEvents1Deactivate() {
 }
 
 void TForm1::ApplicationEvents1Restore() {
-    if (!Created_ || !Flow_) {
+    if (!Initialized_) {
         return;
     }
     FrameLoopEnabled_ = true;

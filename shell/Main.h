@@ -93,6 +93,7 @@ private:
     bool FrameLoopEnabled_ = false;
     bool Closed_ = false;
     bool Created_ = false;
+    bool Initialized_ = false;  // InitGame went through: frames may run
     uint32_t LastTick_ = 0;
     float CursorX_ = 0.0f;  // the software cursor in screen pixels
     float CursorY_ = 0.0f;

@@ -66,6 +66,10 @@ protected:
         EXPECT_NE(error.find(file), std::string::npos) << error;
         EXPECT_FALSE(form.FrameLoopEnabled());
         form.ApplicationEvents1Idle();
+        // Not even a restore of the window lets a frame run on what was made.
+        window_.PushEvent(WindowEventType::Restore);
+        form.ApplicationEvents1Idle();
+        EXPECT_FALSE(form.FrameLoopEnabled());
         EXPECT_EQ(form.FramesDrawn(), 0u);
     }
 
