@@ -51,7 +51,10 @@ void TBullet::Update(int32_t deltaMs) {
     if (TMap* map = CurrentMap()) {
         int32_t gx = RoundHalfEven(map->Width() / 2.0 + Position.X);
         int32_t gz = RoundHalfEven(map->Height() / 2.0 - Position.Z);
-        if (gx < 0 || gz < 0 || gx > map->Width() || gz > map->Height()) {
+        // A shell whose heading was not a number has no place on the map: it goes as if it left it
+        // (no comparison would ever stop it otherwise).
+        bool lost = !std::isfinite(Position.X) || !std::isfinite(Position.Z);
+        if (lost || gx < 0 || gz < 0 || gx > map->Width() || gz > map->Height()) {
             if (Owner == FromPlayer)
                 PlaySound(Weapon.IsRocket ? "bang" : "metal_bang");
             SpawnHitEffect();

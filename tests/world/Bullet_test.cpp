@@ -1,5 +1,7 @@
 #include "world/Bullet.h"
 
+#include <limits>
+
 #include "WorldTestSupport.h"
 #include "effects/GE_PARTICLESYSTEM.h"
 #include "world/Base.h"
@@ -118,6 +120,16 @@ TEST_F(BulletTest, LeavesTheMapPastTheEdgeWithHalvesToEven) {
     EXPECT_TRUE(Alive(shell));
     EXPECT_TRUE(sounds.empty());
     Frame(5);  // x = 10.55: 21 is past the edge
+    EXPECT_FALSE(Alive(shell));
+    EXPECT_EQ(CountSound("metal_bang"), 1);
+}
+
+TEST_F(BulletTest, AShellWithoutAHeadingLeavesAtOnce) {
+    // A turret aimed at a point at infinity has no heading; its shell must not fly on for ever.
+    LoadText(OpenLevel(20, 20));
+    Frame(1);
+    TBullet* shell = Shoot(4, TBullet::FromPlayer, 0.0f, 0.0f, std::numeric_limits<float>::quiet_NaN());
+    Frame(10);
     EXPECT_FALSE(Alive(shell));
     EXPECT_EQ(CountSound("metal_bang"), 1);
 }
