@@ -1,6 +1,7 @@
 #include "world/LevelLoader.h"
 
 #include "WorldTestSupport.h"
+#include "models/MeshDraw.h"
 #include "scene/GE_GAMEOBJECT.h"
 #include "world/Base.h"
 #include "world/Wall.h"
@@ -37,6 +38,24 @@ TEST_F(LevelLoaderTest, FillsTheLevelNodeWithWallsBaseAndDecoration) {
     ASSERT_NE(decor->GetMesh(), nullptr);
     EXPECT_EQ(decor->GetMesh()->Name, "grass.x");
     EXPECT_EQ(Map().DecorMeshes.size(), 1u);
+}
+
+TEST_F(LevelLoaderTest, OnlyGrassIsLoadedForChangingBuffersAndTheNameIsCaseSensitive) {
+    std::string text = OpenLevel(4, 4);
+    std::string decor = "Decor 3\n";
+    for (const char* path : {"a\\grass.x", "b/Grass.x", "c\\tree.x"}) {
+        decor += std::string("Mesh file ") + path +
+                 "\nPos x 0\nPos y 0\nPos z 0\nRot x 0\nRot y 0\nRot z 0\nScale x 1\nScale y 1\nScale z 1\n";
+    }
+    text.replace(text.rfind("Decor 0"), 7, decor);
+    LoadText(text);
+    ASSERT_NE(meshes->FindMesh("grass.x"), nullptr);
+    ASSERT_NE(meshes->FindMesh("Grass.x"), nullptr);
+    ASSERT_NE(meshes->FindMesh("tree.x"), nullptr);
+    EXPECT_EQ(meshes->FindMesh("grass.x")->Mesh->GetUsage(), 512u);
+    EXPECT_EQ(meshes->FindMesh("Grass.x")->Mesh->GetUsage(), 8u);
+    EXPECT_EQ(meshes->FindMesh("tree.x")->Mesh->GetUsage(), 8u);
+    EXPECT_EQ(Map().DecorCount, 3);
 }
 
 TEST_F(LevelLoaderTest, UnloadFreesTheWorldAndTheDecorMeshesOnce) {
