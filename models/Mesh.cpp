@@ -1,6 +1,7 @@
 #include "models/Mesh.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "models/XFileReader.h"
 #include "util/Files.h"
@@ -64,13 +65,21 @@ void TMesh::Clear() {
 }
 
 void TMesh::FinishLoad() {
+    // Frames by name, the first in FindFrame's order winning: one walk of the tree instead of one per
+    // bone and track, which a file with many of each would turn into minutes.
+    std::unordered_map<std::string_view, TFrame*> frames;
+    ForEachFrame(RootFrame.get(), [&frames](TFrame& frame) { frames.emplace(frame.Name, &frame); });
+    auto frameNamed = [&frames](const std::string& name) -> TFrame* {
+        const auto found = frames.find(name);
+        return found != frames.end() ? found->second : nullptr;
+    };
     for (TBone& bone : Bones) {
-        bone.Frame = FindFrame(bone.Name);
+        bone.Frame = frameNamed(bone.Name);
     }
     for (TAnimation& set : AnimationSets) {
         set.Length = 0;
         for (TFrameAnimation& track : set.Tracks) {
-            track.Frame = FindFrame(track.FrameName);
+            track.Frame = frameNamed(track.FrameName);
             if (!track.Keys.empty()) {
                 set.Length = std::max(set.Length, track.Keys.back().Time);
             }

@@ -82,6 +82,22 @@ struct TPolygon {
     uint16_t MaterialIndex = 0;  // into the material map; 0 until a MeshMaterialList sets it
 };
 
+const char* TemplateKindName(OpenTemplate kind) {
+    switch (kind) {
+        case OpenTemplate::Frame:
+            return "a Frame";
+        case OpenTemplate::Mesh:
+            return "a Mesh";
+        case OpenTemplate::MeshMaterialList:
+            return "a MeshMaterialList";
+        case OpenTemplate::AnimationSet:
+            return "an AnimationSet";
+        case OpenTemplate::Animation:
+            return "an Animation";
+    }
+    return "a template";
+}
+
 std::string Cut(std::string_view text, size_t length) {
     return std::string(text.substr(0, length));
 }
@@ -197,6 +213,12 @@ private:
         for (;;) {
             const std::string_view token = Token();
             if (token.empty()) {
+                // A file cut inside a frame, mesh or animation is not a whole model, even though
+                // every block before the cut was read.
+                if (!open_.empty()) {
+                    Fail(std::string("the file ends inside ") + TemplateKindName(open_.back()) +
+                         " that was never closed");
+                }
                 return;
             }
             TFrame* current = slot->get();
