@@ -15,10 +15,12 @@ function(brelvox_library name)
     endif()
 endfunction()
 
-# brelvox_test(FOLDER [DEPS lib...] [LABELS label...])
-# One GoogleTest executable per test folder (tests/FOLDER/*.cpp), its cases discovered by ctest.
+# brelvox_test(FOLDER [DEPS lib...] [LABELS label...] [ENVIRONMENT var=value...] [SERIAL pattern])
+# One GoogleTest executable per test folder (tests/FOLDER/*.cpp), its cases discovered by ctest. Cases
+# matching the gtest pattern SERIAL run alone (RUN_SERIAL): they drive the X server with input events,
+# and a window opened by a test running beside them could take the keyboard focus.
 function(brelvox_test folder)
-    cmake_parse_arguments(ARG "" "" "DEPS;LABELS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "SERIAL" "DEPS;LABELS;ENVIRONMENT" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp")
     if(NOT sources)
         return()
@@ -33,8 +35,21 @@ function(brelvox_test folder)
     if(ARG_ENVIRONMENT)
         list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
     endif()
-    gtest_discover_tests(${target}
-        WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ${props})
+    if(ARG_SERIAL)
+        gtest_discover_tests(${target}
+            WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
+            DISCOVERY_TIMEOUT 60
+            TEST_FILTER "-${ARG_SERIAL}"
+            PROPERTIES ${props})
+        gtest_discover_tests(${target}
+            WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
+            DISCOVERY_TIMEOUT 60
+            TEST_FILTER "${ARG_SERIAL}"
+            PROPERTIES ${props} RUN_SERIAL TRUE)
+    else()
+        gtest_discover_tests(${target}
+            WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
+            DISCOVERY_TIMEOUT 60
+            PROPERTIES ${props})
+    endif()
 endfunction()
