@@ -171,7 +171,9 @@ bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error)
         error = Describe(gamePath) + ": file not found";
         return false;
     }
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe in place of a data file is refused below instead of waiting
+    // forever for a writer; reads of a regular file are not affected.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = Describe(gamePath) + ": cannot open: " + std::strerror(errno);
         return false;

@@ -104,6 +104,30 @@ TEST(XFile_Damaged, ShippedModelsFailWithTheFileNamedAndKeepEveryIndexInRange) {
     MutateModel(ReadShipped("Data/Meshes/tower.x"), "Data/Meshes/tower.x", 83, 100, 100);
 }
 
+// A model cut between the start of a top-level frame and the brace that closes it is not whole, and
+// the load says so.
+TEST(XFile_Damaged, EveryCutInsideATopLevelFrameFails) {
+    QuietLog quiet;
+    const std::string helper = ReadShipped("Data/Meshes/helperT.x");
+    const std::string skinned = kSkinned;
+    const struct {
+        const std::string& text;
+        std::size_t begin, end;
+    } frames[] = {
+        {helper, helper.find("Frame "), helper.rfind('}')},
+        {skinned, skinned.find("Frame Root"), skinned.find("\n}\nAnimationSet") + 1},
+    };
+    for (const auto& frame : frames) {
+        ASSERT_NE(frame.begin, std::string::npos);
+        ASSERT_LT(frame.begin, frame.end);
+        for (std::size_t n = frame.begin + 6; n < frame.end; n += 7) {
+            const Outcome o = LoadModel(frame.text.substr(0, n), "Data/Meshes/cut.x", "cut");
+            EXPECT_FALSE(o.ok) << "cut to " << n << " bytes of " << frame.text.size();
+            EXPECT_NE(o.message.find("cut.x"), std::string::npos) << o.message;
+        }
+    }
+}
+
 TEST(XFile_Damaged, ASkinnedAnimatedModelFailsWithTheFileNamedAndKeepsEveryIndexInRange) {
     {
         QuietLog quiet;

@@ -1,0 +1,49 @@
+// Data files that are not files: a named pipe or a folder where the game expects a text file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "shell/Config.h"
+#include "util/Files.h"
+#include "world/LevelFile.h"
+
+namespace {
+
+class NotAFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "robustness-data" / "NotAFile";
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_ / "Data" / "maps");
+        previous_ = files::DataRoot();
+        files::SetDataRoot(root_.string());
+    }
+    void TearDown() override {
+        files::SetDataRoot(previous_);
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+    std::filesystem::path root_;
+    std::string previous_;
+};
+
+// Opening a pipe for reading waits for a writer; the game must not wait with it.
+TEST_F(NotAFile, ANamedPipeIsRefusedWithTheFileNamedInsteadOfWaitingForAWriter) {
+    ASSERT_EQ(mkfifo((root_ / "Data" / "Config.txt").c_str(), 0600), 0);
+    TGameState state;
+    std::string error;
+    EXPECT_FALSE(LoadConfig(state, error));
+    EXPECT_NE(error.find("Config.txt"), std::string::npos) << error;
+}
+
+TEST_F(NotAFile, AFolderIsRefusedWithTheFileNamed) {
+    std::filesystem::create_directories(root_ / "Data" / "maps" / "level1.txt");
+    TLevelDescription level;
+    std::string error;
+    EXPECT_FALSE(ReadLevelFile("data\\maps\\level1.txt", level, error));
+    EXPECT_NE(error.find("level1.txt"), std::string::npos) << error;
+}
+
+}  // namespace
