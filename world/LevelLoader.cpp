@@ -26,6 +26,13 @@ bool BuildLevel(const TLevelDescription& level, std::string& error) {
         error = "no scene to load the level into";
         return false;
     }
+    // A description made by hand rather than by the parser must still hold one code per cell.
+    if (level.Width < 0 || level.Height < 0 ||
+        level.Codes.size() != std::size_t(level.Width) * std::size_t(level.Height)) {
+        error = "the level's cell codes do not fill its " + std::to_string(level.Width) + " x " +
+                std::to_string(level.Height) + " grid";
+        return false;
+    }
     // A level still in the world goes first: its objects free their cells on the map they were made on.
     if (world.SceneRoot->FindObject("Level") != nullptr)
         UnloadLevel();

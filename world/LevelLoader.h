@@ -12,7 +12,7 @@ bool LoadLevel(const std::string& fileName, std::string& error);
 
 struct TLevelDescription;
 // The second half of LoadLevel: fills the world from a level already read and checked. False (nothing
-// changed) only when there is no scene root.
+// changed) only when there is no scene root or the cell codes do not fill the grid.
 bool BuildLevel(const TLevelDescription& level, std::string& error);
 
 // Frees the node "Level" (and with it every object of the level) and gives the level's decoration

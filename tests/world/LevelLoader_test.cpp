@@ -84,6 +84,20 @@ TEST_F(LevelLoaderTest, BrokenOrMissingFilesChangeNothing) {
     EXPECT_NE(Level(), nullptr);
 }
 
+TEST_F(LevelLoaderTest, ADescriptionShortOfCellCodesIsRefused) {
+    LoadText(OpenLevel(6, 6));
+    TMap* before = GameState().Map.get();
+    TLevelDescription level;
+    level.Width = 40;
+    level.Height = 40;
+    level.Codes.assign(10, kCellBrickWall);
+    std::string error;
+    EXPECT_FALSE(BuildLevel(level, error));
+    EXPECT_NE(error.find("40 x 40"), std::string::npos) << error;
+    EXPECT_EQ(GameState().Map.get(), before);
+    EXPECT_NE(Level(), nullptr);
+}
+
 TEST_F(LevelLoaderTest, LoadingASecondLevelReplacesTheFirst) {
     LoadText(OpenLevel(6, 6, {"111111"}));
     LoadText(OpenLevel(8, 8));
