@@ -85,7 +85,9 @@ void BuildWallsAroundBase() {
     TMap* map = CurrentMap();
     TMoveableObject* root = World().SceneRoot;
     TMoveableObject* level = LevelNode();
-    if (map == nullptr || root == nullptr || level == nullptr)
+    // Without a base there is nothing to wall in (the ring would stand around the corner footprint,
+    // where the player may start).
+    if (map == nullptr || root == nullptr || level == nullptr || !map->HasBase)
         return;
     for (int32_t x = map->BaseX - 1; x <= map->BaseX + 2; ++x) {
         for (int32_t y = map->BaseY - 1; y <= map->BaseY + 2; ++y) {
@@ -97,7 +99,8 @@ void BuildWallsAroundBase() {
             if (wall != nullptr) {
                 wall->Health = wall->MaxHealth;
             } else if (map->Cell(x, y) == 0) {
-                level->AddChild(MakeBrickWall("Wall", x, y, 5.0f));
+                // Placed in the world at once: shells later in this frame test it where it stands.
+                level->AddChild(MakeBrickWall("Wall", x, y, 5.0f))->UpdateMatrices();
             }
         }
     }

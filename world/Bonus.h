@@ -40,5 +40,5 @@ public:
 void SpawnBonus();
 
 // The wall bonus: repairs the level walls on the ring of cells around the base and builds brick walls
-// on the free ones.
+// on the free ones. Nothing on a level without a base.
 void BuildWallsAroundBase();

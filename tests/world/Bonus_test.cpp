@@ -170,4 +170,27 @@ TEST_F(BonusTest, SpawnBonusGivesUpOnAFullMap) {
     EXPECT_EQ(All<TBonus>().size(), 0u);
 }
 
+TEST_F(BonusTest, WallRingNeedsABase) {
+    LoadText(OpenLevel(10, 10));
+    AddPlayer(4, 4);
+    AddBonus(4, 4, TBonus::WallRing);
+    Frame(1);
+    EXPECT_EQ(GameState().Score, 100);
+    EXPECT_EQ(All<TWall>().size(), 0u);
+    EXPECT_EQ(Map().Cell(0, 0), 0);
+}
+
+TEST_F(BonusTest, RingWallsStandWhereTheyAreFromTheFrameTheyAreBuilt) {
+    LoadText(OpenLevel(10, 10, {}, 4, 4));
+    AddPlayer(0, 0);
+    AddBonus(0, 0, TBonus::WallRing);
+    Frame(1);
+    for (TWall* wall : All<TWall>()) {
+        TVector3 centre = Map().CellCentre(wall->CellX, wall->CellY);
+        EXPECT_FLOAT_EQ(wall->GetWorldMatrix()._41, centre.X);
+        EXPECT_FLOAT_EQ(wall->GetWorldMatrix()._43, centre.Z);
+    }
+    EXPECT_EQ(All<TWall>().size(), 12u);
+}
+
 }  // namespace
