@@ -15,7 +15,7 @@ function(brelvox_library name)
     endif()
 endfunction()
 
-# brelvox_test(FOLDER [DEPS lib...] [LABELS label...] [ENVIRONMENT var=value...] [SERIAL pattern])
+# brelvox_test(FOLDER [DEPS lib...] [LABELS label] [ENVIRONMENT var=value] [SERIAL pattern])
 # One GoogleTest executable per test folder (tests/FOLDER/*.cpp), its cases discovered by ctest. Cases
 # matching the gtest pattern SERIAL run alone (RUN_SERIAL): they drive the X server with input events,
 # and a window opened by a test running beside them could take the keyboard focus.
@@ -31,7 +31,14 @@ function(brelvox_test folder)
     target_compile_definitions(${target} PRIVATE
         BRELVOX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         BRELVOX_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    set(props LABELS "${folder};${ARG_LABELS}")
+    # One label per case: a list value does not survive the discovery script. Cases that need a
+    # window or sound carry "display" or "audio", the others their folder's name.
+    if(ARG_LABELS)
+        list(GET ARG_LABELS 0 label)
+    else()
+        set(label ${folder})
+    endif()
+    set(props LABELS ${label})
     if(ARG_ENVIRONMENT)
         list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
     endif()
@@ -45,7 +52,7 @@ function(brelvox_test folder)
             WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
             DISCOVERY_TIMEOUT 60
             TEST_FILTER "${ARG_SERIAL}"
-            PROPERTIES ${props} RUN_SERIAL TRUE)
+            PROPERTIES RUN_SERIAL TRUE ${props})
     else()
         gtest_discover_tests(${target}
             WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"

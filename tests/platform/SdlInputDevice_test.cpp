@@ -68,6 +68,13 @@ bool HaveXdotool() {
     return std::system("command -v xdotool >/dev/null 2>&1") == 0;
 }
 
+// Gives the keyboard focus to the test's window (another window may have taken it since), then runs
+// an xdotool command; true when both worked.
+bool Xdotool(const std::string& title, const std::string& command) {
+    std::string focus = "xdotool search --name '" + title + "' windowfocus --sync >/dev/null 2>&1";
+    return std::system(focus.c_str()) == 0 && std::system(("xdotool " + command).c_str()) == 0;
+}
+
 void Pump(SdlWindow& window) {
     std::vector<WindowEvent> events;
     for (int i = 0; i < 20; ++i) {
@@ -91,14 +98,15 @@ TEST(SdlInputDevice, ReadsKeysAndPointerThroughTheXServer) {
     }
     SdlInputDevice input(window.get(), &desktop);
 
-    ASSERT_EQ(std::system("xdotool keydown w keydown Shift_L"), 0);
+    const std::string title = "Brelvox input test";
+    ASSERT_TRUE(Xdotool(title, "keydown w keydown Shift_L"));
     Pump(*window);
     KeyboardSnapshot keys;
     ASSERT_TRUE(input.ReadKeyboard(keys));
     EXPECT_EQ(keys.Keys[DIK_W], 0x80);
     EXPECT_EQ(keys.Keys[DIK_LSHIFT], 0x80);
     EXPECT_EQ(keys.Keys[DIK_A], 0);
-    ASSERT_EQ(std::system("xdotool keyup w keyup Shift_L"), 0);
+    ASSERT_TRUE(Xdotool(title, "keyup w keyup Shift_L"));
     Pump(*window);
     ASSERT_TRUE(input.ReadKeyboard(keys));
     EXPECT_EQ(keys.Keys[DIK_W], 0);
@@ -111,7 +119,7 @@ TEST(SdlInputDevice, ReadsKeysAndPointerThroughTheXServer) {
     EXPECT_EQ(mouse.DeltaX, 0);
     EXPECT_EQ(mouse.DeltaY, 0);
     // Relative motion comes through the X input extension, as a real mouse's does.
-    ASSERT_EQ(std::system("xdotool mousemove_relative -- 10 -5"), 0);
+    ASSERT_TRUE(Xdotool(title, "mousemove_relative -- 10 -5"));
     Pump(*window);
     ASSERT_TRUE(input.ReadMouse(mouse));
     EXPECT_EQ(mouse.DeltaX, 10);
@@ -119,11 +127,11 @@ TEST(SdlInputDevice, ReadsKeysAndPointerThroughTheXServer) {
     ASSERT_TRUE(input.ReadMouse(mouse));
     EXPECT_EQ(mouse.DeltaX, 0);
 
-    ASSERT_EQ(std::system("xdotool mousedown 1"), 0);
+    ASSERT_TRUE(Xdotool(title, "mousedown 1"));
     Pump(*window);
     ASSERT_TRUE(input.ReadMouse(mouse));
     EXPECT_EQ(mouse.Buttons[0], 0x80);
-    ASSERT_EQ(std::system("xdotool mouseup 1"), 0);
+    ASSERT_TRUE(Xdotool(title, "mouseup 1"));
     Pump(*window);
     ASSERT_TRUE(input.ReadMouse(mouse));
     EXPECT_EQ(mouse.Buttons[0], 0);
@@ -150,7 +158,7 @@ TEST(SdlInputDevice, TapsBetweenTwoReadsAreNotLost) {
     ASSERT_TRUE(input.ReadKeyboard(keys));
     ASSERT_TRUE(input.ReadMouse(mouse));
 
-    ASSERT_EQ(std::system("xdotool key --delay 0 Escape click 1"), 0);
+    ASSERT_TRUE(Xdotool("Brelvox tap test", "key --delay 0 Escape click 1"));
     Pump(*window);
     ASSERT_TRUE(input.ReadKeyboard(keys));
     ASSERT_TRUE(input.ReadMouse(mouse));
