@@ -51,17 +51,12 @@ int32_t TEnemy::KindScore(uint8_t kind) {
 TEnemy::TEnemy(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot,
                TMeshResource* mesh, uint8_t kind)
     : TGameObject(std::move(name), mesh),
+      TTankMotion(cellX, cellY),
       Kind(kind),
       SceneRoot(sceneRoot),
       Health(FullHealth(kind)),
-      CellX(cellX),
-      CellY(cellY),
-      PrevCellX(cellX),
-      PrevCellY(cellY),
       StepTime(KindStepTime(kind)) {
     SetMode(static_cast<uint8_t>(Random(3)));
-    if (TMap* map = CurrentMap())
-        map->OccupyTank(cellX, cellY);
     TVector3 centre = FootprintCentre(cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
 }
@@ -74,10 +69,7 @@ void TEnemy::LeaveWorld() {
     if (!InWorld)
         return;
     InWorld = false;
-    if (TMap* map = CurrentMap()) {
-        map->FreeTank(CellX, CellY);
-        map->FreeTank(PrevCellX, PrevCellY);
-    }
+    FreeFootprints();
     if (GameState().EnemiesAlive > 0)
         GameState().EnemiesAlive--;
 }
@@ -155,18 +147,9 @@ void TEnemy::Fire() {
 }
 
 void TEnemy::Step(int32_t deltaMs) {
-    SetPosition(Position.X + deltaMs * VelocityX, 0.0f, Position.Z + deltaMs * VelocityZ);
-    MoveTimer -= deltaMs;
-    if (MoveTimer < 0) {
-        MoveState = Idle;
+    if (AdvanceStep(*this, deltaMs)) {
         TVector3 centre = FootprintCentre(CellX, CellY);
         SetPosition(centre.X, 0.0f, centre.Z);
-        if (TMap* map = CurrentMap()) {
-            map->FreeTank(PrevCellX, PrevCellY);
-            map->OccupyTank(CellX, CellY);
-        }
-        PrevCellX = CellX;
-        PrevCellY = CellY;
     }
 }
 
@@ -176,16 +159,7 @@ void TEnemy::Decide() {
         return;
     }
     if (StepsLeft > 0) {
-        float from = Facing;
-        float to = WantedFacing;
-        if (Facing == 270 && WantedFacing == 0)
-            to = 360.0f;
-        if (Facing == 0 && WantedFacing == 270)
-            from = 360.0f;
-        Facing = WantedFacing;
-        TurnRate = (to - from) / StepTime;
-        MoveTimer = StepTime;
-        MoveState = Turning;
+        BeginTurn(WantedFacing, StepTime);
         return;
     }
 
@@ -216,7 +190,7 @@ void TEnemy::StepAhead() {
     TMap* map = CurrentMap();
     if (map == nullptr)
         return;
-    TGridPoint target = NeighbourFootprint(CellX, CellY, Facing);
+    TGridPoint target = Ahead();
     map->FreeTank(CellX, CellY);
     map->UpdateBlocked();
     if (!map->IsFootprint(target.X, target.Y) || map->Blocked(target.X, target.Y)) {
@@ -224,16 +198,11 @@ void TEnemy::StepAhead() {
         if (Mode != Roam)
             SetMode(Roam);
     } else {
-        MoveState = Stepping;
         MoveTimer = StepTime;
-        VelocityX = static_cast<float>(target.X - CellX) / StepTime;
-        VelocityZ = static_cast<float>(CellY - target.Y) / StepTime;
-        CellX = target.X;
-        CellY = target.Y;
+        BeginStep(target, StepTime);
         StepsLeft--;
     }
-    map->OccupyTank(CellX, CellY);
-    map->OccupyTank(PrevCellX, PrevCellY);
+    MarkFootprints();
 }
 
 void TEnemy::PlanStep() {

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "scene/GE_GAMEOBJECT.h"
+#include "world/TankMotion.h"
 #include "world/WeaponInfo.h"
 
-class TEnemy : public TGameObject {
+class TEnemy : public TGameObject, public TTankMotion {
 public:
-    enum : uint8_t { Idle = 0, Stepping = 1, Turning = 2 };
     enum : uint8_t { Roam = 0, AttackBase = 1, ChasePlayer = 2 };
 
     // Full health, step time and score of a kind 0..3.
@@ -31,14 +31,7 @@ public:
     TMoveableObject* SceneRoot;
     float Health;
     TWeaponInfo Weapon;
-    int32_t CellX, CellY;
-    int32_t PrevCellX, PrevCellY;
-    uint8_t MoveState = Idle;
     uint8_t Mode = Roam;
-    uint16_t Facing = 0;
-    float VelocityX = 0.0f, VelocityZ = 0.0f;
-    float TurnRate = 0.0f;
-    int32_t MoveTimer = 0;
     uint8_t StepsLeft = 0;
     uint16_t WantedFacing = 0;
     int32_t FireTimer = 0;

@@ -20,36 +20,21 @@ constexpr int32_t kStepTime = 200;  // ms per footprint step and per turn
 TPlayer::TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TInput* input,
                  TMeshResource* towerMesh, TMeshResource* bodyMesh)
     : TMoveableObject(std::move(name)),
+      TTankMotion(cellX, cellY),
       Input(input),
       SceneRoot(sceneRoot),
-      Health(static_cast<float>(GameState().PlayerMaxHealth)),
-      CellX(cellX),
-      CellY(cellY),
-      PrevCellX(cellX),
-      PrevCellY(cellY) {
+      Health(static_cast<float>(GameState().PlayerMaxHealth)) {
     TVector3 centre = FootprintCentre(cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
     Body = AddChild(std::make_unique<TGameObject>("Body", bodyMesh));
     Tower = AddChild(std::make_unique<TGameObject>("Tower", towerMesh));
     Equip();
-    if (TMap* map = CurrentMap())
-        map->OccupyTank(cellX, cellY);
     MoveTimer = 0;
     SetArmour(3000);
 }
 
 TPlayer::~TPlayer() {
     FreeFootprints();
-}
-
-void TPlayer::FreeFootprints() {
-    if (!HoldsFootprints)
-        return;
-    HoldsFootprints = false;
-    if (TMap* map = CurrentMap()) {
-        map->FreeTank(CellX, CellY);
-        map->FreeTank(PrevCellX, PrevCellY);
-    }
 }
 
 void TPlayer::Equip() {
@@ -150,17 +135,7 @@ void TPlayer::Fire() {
 }
 
 void TPlayer::Step(int32_t deltaMs) {
-    SetPosition(Position.X + deltaMs * VelocityX, 0.0f, Position.Z + deltaMs * VelocityZ);
-    MoveTimer -= deltaMs;
-    if (MoveTimer < 0) {
-        MoveState = Idle;
-        if (TMap* map = CurrentMap()) {
-            map->FreeTank(PrevCellX, PrevCellY);
-            map->OccupyTank(CellX, CellY);
-        }
-        PrevCellX = CellX;
-        PrevCellY = CellY;
-    }
+    AdvanceStep(*this, deltaMs);
 }
 
 void TPlayer::DecideIdle() {
@@ -187,35 +162,21 @@ void TPlayer::DecideIdle() {
         TMap* map = CurrentMap();
         if (map == nullptr)
             return;
-        TGridPoint target = NeighbourFootprint(CellX, CellY, Facing);
+        TGridPoint target = Ahead();
         map->FreeTank(CellX, CellY);
         map->UpdateBlocked();
         if (!map->IsFootprint(target.X, target.Y) || map->Blocked(target.X, target.Y)) {
             SetPosition(centre.X, 0.0f, centre.Z);
         } else {
-            MoveState = Stepping;
-            MoveTimer += kStepTime;
-            VelocityX = static_cast<float>(target.X - CellX) / kStepTime;
-            VelocityZ = static_cast<float>(CellY - target.Y) / kStepTime;
-            CellX = target.X;
-            CellY = target.Y;
+            MoveTimer += kStepTime;  // what a late frame overshot is taken from this step
+            BeginStep(target, kStepTime);
         }
-        map->OccupyTank(CellX, CellY);
-        map->OccupyTank(PrevCellX, PrevCellY);
+        MarkFootprints();
         return;
     }
 
     SetPosition(centre.X, 0.0f, centre.Z);
-    float from = Facing;
-    float to = wanted;
-    if (Facing == 270 && wanted == 0)
-        to = 360.0f;
-    if (Facing == 0 && wanted == 270)
-        from = 360.0f;
-    Facing = wanted;
-    TurnRate = (to - from) / kStepTime;
-    MoveTimer = kStepTime;
-    MoveState = Turning;
+    BeginTurn(wanted, kStepTime);
 }
 
 void TPlayer::Turn(int32_t deltaMs) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "scene/GE_MOVEABLEOBJECT.h"
+#include "world/TankMotion.h"
 #include "world/WeaponInfo.h"
 
 class TInput;
@@ -17,10 +18,8 @@ class TGameObject;
 class TArmour;
 struct TMeshResource;
 
-class TPlayer : public TMoveableObject {
+class TPlayer : public TMoveableObject, public TTankMotion {
 public:
-    enum : uint8_t { Idle = 0, Stepping = 1, Turning = 2 };
-
     TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TInput* input,
             TMeshResource* towerMesh, TMeshResource* bodyMesh);
     ~TPlayer() override;
@@ -40,13 +39,6 @@ public:
     TMoveableObject* SceneRoot;
     float Health;
     float TowerAngle = 0.0f;  // degrees, Angle2D convention
-    int32_t CellX, CellY;
-    int32_t PrevCellX, PrevCellY;
-    uint8_t MoveState = Idle;
-    uint16_t Facing = 0;
-    int32_t MoveTimer = 0;
-    float VelocityX = 0.0f, VelocityZ = 0.0f;  // units per ms
-    float TurnRate = 0.0f;                     // degrees per ms
     int32_t ReloadTimer = 0;
     TWeaponInfo Weapon;
     bool Armoured = false;
@@ -59,11 +51,6 @@ private:
     void DecideIdle();
     void Turn(int32_t deltaMs);
     void Explode();
-    // Frees the current and the previous footprint, once: when the tank removes itself (the scene frees
-    // removed nodes only after its update walk, and the objects updated after the tank must already find
-    // the cells free) or, for a tank freed with the level, in its destroy.
-    void FreeFootprints();
-    bool HoldsFootprints = true;
 
     TGameObject* Body = nullptr;
     TGameObject* Tower = nullptr;
