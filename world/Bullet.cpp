@@ -70,13 +70,24 @@ void TBullet::Update(int32_t deltaMs) {
 bool TBullet::HitSomething() {
     if (SceneRoot == nullptr)
         return false;
-    std::vector<TMoveableObject*> objects;
-    SceneRoot->CollectObjects(objects);
+    // Everything a shell can hit (walls, the base, tanks, shells) is a child of "Level", and the tree's
+    // post-order keeps those children in their own order, so the first hit among them is the first hit
+    // of the whole tree. Nothing farther than the largest reach of a test (the base's half-size plus
+    // the shell's radius) can be hit, which spares the type tests for almost every node.
+    TMoveableObject* level = SceneRoot->FindObject("Level");
+    if (level == nullptr)
+        return false;
     const float x = Position.X;
     const float z = Position.Z;
     const float r = Weapon.HitRadius;
-    for (TMoveableObject* object : objects) {
+    const float reach = 1.0f + std::fabs(r);
+    // The loop ends at the first hit, before anything a hit adds to "Level" could move the children.
+    for (int32_t i = 0; i < level->GetChildCount(); ++i) {
+        TMoveableObject* object = level->GetChild(i);
         if (object == this)
+            continue;
+        TVector3 p = object->GetPosition();
+        if (!(std::fabs(p.X - x) < reach && std::fabs(p.Z - z) < reach))
             continue;
         if (auto* wall = dynamic_cast<TWall*>(object)) {
             TVector3 w = WorldPosition(*wall);
