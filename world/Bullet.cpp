@@ -1,7 +1,6 @@
 #include "world/Bullet.h"
 
 #include <cmath>
-#include <vector>
 
 #include "world/Base.h"
 #include "world/Effects.h"
