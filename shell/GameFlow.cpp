@@ -304,6 +304,9 @@ void TGameFlow::ShowEnterName() {
     if (Services.GUI) {
         SetWidgetText(*Services.GUI, "EnterName", "Record",
                       LanguageText("Your record") + " : " + std::to_string(GameState().Score));
+        // The player types the name straight away, without clicking into the box first.
+        if (TMyForm* form = Services.GUI->FindForm("EnterName"))
+            form->Focus = "Name";
     }
     ShowForm("EnterName");
 }

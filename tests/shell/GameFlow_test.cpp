@@ -272,6 +272,17 @@ TEST_F(GameFlow, EscapeInTheMenus_DoesNothing) {
     EXPECT_FALSE(GameState().Paused);
 }
 
+TEST_F(GameFlow, EnterName_TakesTypingAtOnceWithoutAClick) {
+    Click("Play");
+    GameState().GameOver = true;
+    Frame(10);
+    ASSERT_EQ(ActiveForm(), "EnterName");
+    for (int key : {KEY_D, KEY_A}) {
+        Tap(key);
+    }
+    EXPECT_EQ(Services.GUI->FindForm("EnterName")->FindWidgetAs<TMyEdit>("Name")->Text, "da");
+}
+
 TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
     Click("Play");
     GameState().Score = 500;
