@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/FrameGeometry.h"
 #include "render/TextureLoader.h"
 #include "util/Files.h"
 #include "util/GE_MATH.h"
@@ -187,23 +188,9 @@ void TMYFont::Flush() {
         DropLogged = false;
         return;
     }
-    constexpr uint32_t kUsage = platform::D3DUSAGE_DYNAMIC | platform::D3DUSAGE_WRITEONLY;
-    const auto vertexBytes = static_cast<uint32_t>(Vertices.size() * sizeof(TFontVertex));
-    const auto indexBytes = static_cast<uint32_t>(Indices.size() * sizeof(uint16_t));
-    bool filled = VertexBuffer.CreateBuffer(vertexBytes, kUsage, platform::D3DPOOL_DEFAULT) &&
-                  IndexBuffer.CreateBuffer(indexBytes, kUsage, platform::D3DPOOL_DEFAULT);
-    if (filled && VertexBuffer.Lock(0, vertexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
-        VertexBuffer.Write(Vertices.data(), 0, vertexBytes);
-        VertexBuffer.Unlock();
-    } else {
-        filled = false;
-    }
-    if (filled && IndexBuffer.Lock(0, indexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
-        IndexBuffer.Write(Indices.data(), 0, indexBytes);
-        IndexBuffer.Unlock();
-    } else {
-        filled = false;
-    }
+    const bool filled =
+        UploadFrameGeometry(VertexBuffer, IndexBuffer, Vertices.data(),
+                            static_cast<uint32_t>(Vertices.size() * sizeof(TFontVertex)), Indices);
 
     if (filled) {
         Render.SetVertexShader(&VertexShader);

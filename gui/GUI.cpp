@@ -1,5 +1,6 @@
 #include "gui/GUI.h"
 
+#include "gui/FrameGeometry.h"
 #include "util/Log.h"
 
 namespace {
@@ -71,24 +72,9 @@ void TGUI::Draw() {
         return;
     }
 
-    // Sizes in 32 bits: a 16-bit byte count would wrap beyond 3276 vertices.
-    constexpr uint32_t kUsage = platform::D3DUSAGE_DYNAMIC | platform::D3DUSAGE_WRITEONLY;
-    const auto vertexBytes = static_cast<uint32_t>(Vertices.size() * sizeof(TGUIVertex));
-    const auto indexBytes = static_cast<uint32_t>(Indices.size() * sizeof(uint16_t));
-    bool filled = VertexBuffer.CreateBuffer(vertexBytes, kUsage, platform::D3DPOOL_DEFAULT) &&
-                  IndexBuffer.CreateBuffer(indexBytes, kUsage, platform::D3DPOOL_DEFAULT);
-    if (filled && VertexBuffer.Lock(0, vertexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
-        VertexBuffer.Write(Vertices.data(), 0, vertexBytes);
-        VertexBuffer.Unlock();
-    } else {
-        filled = false;
-    }
-    if (filled && IndexBuffer.Lock(0, indexBytes, platform::D3DLOCK_DISCARD) != nullptr) {
-        IndexBuffer.Write(Indices.data(), 0, indexBytes);
-        IndexBuffer.Unlock();
-    } else {
-        filled = false;
-    }
+    const bool filled =
+        UploadFrameGeometry(VertexBuffer, IndexBuffer, Vertices.data(),
+                            static_cast<uint32_t>(Vertices.size() * sizeof(TGUIVertex)), Indices);
 
     if (filled) {
         Render.SetVertexShader(&VertexShader);
