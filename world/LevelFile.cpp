@@ -1,11 +1,8 @@
 #include "world/LevelFile.h"
 
-#include <charconv>
-#include <cmath>
-#include <limits>
-
 #include "util/Files.h"
 #include "util/GE_UTILS.h"
+#include "util/TokenReader.h"
 
 namespace {
 
@@ -13,74 +10,9 @@ namespace {
 constexpr int32_t kMaxDecorations = 65535;
 constexpr int32_t kMaxSpawnPoints = 65535;
 
-class LevelReader {
+class LevelReader : public TTokenReader {
 public:
-    LevelReader(std::string_view bytes, std::string_view fileName, std::string& error)
-        : source_(std::string(bytes)), fileName_(fileName), error_(error) {}
-
-    bool Token(const std::string& what, std::string& token) {
-        token = ReadToken(source_);
-        if (token.empty()) {
-            error_ = Place() + ": the file ends before " + what;
-            return false;
-        }
-        return true;
-    }
-
-    bool Skip(const std::string& what, int count) {
-        std::string token;
-        for (int i = 0; i < count; ++i) {
-            if (!Token(what, token)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    bool Integer(const std::string& what, int32_t& value) {
-        std::string token;
-        if (!Token(what, token)) {
-            return false;
-        }
-        if (!ParseInteger(token, value)) {
-            error_ = Place() + ": " + what + " \"" + token + "\" is not an integer";
-            return false;
-        }
-        return true;
-    }
-
-    bool Integer(const std::string& what, int32_t low, int32_t high, int32_t& value) {
-        if (!Integer(what, value)) {
-            return false;
-        }
-        if (value < low || value > high) {
-            error_ = Place() + ": " + what + " " + std::to_string(value) + " is outside " +
-                     std::to_string(low) + ".." + std::to_string(high);
-            return false;
-        }
-        return true;
-    }
-
-    bool Real(const std::string& what, float& value) {
-        std::string token;
-        if (!Token(what, token)) {
-            return false;
-        }
-        const char* begin = token.data();
-        const char* end = token.data() + token.size();
-        if (begin != end && *begin == '+') {
-            ++begin;  // from_chars takes no plus sign
-        }
-        double parsed = 0;
-        const auto [stop, status] = std::from_chars(begin, end, parsed, std::chars_format::general);
-        if (begin == end || status != std::errc() || stop != end || !std::isfinite(parsed) ||
-            std::fabs(parsed) > std::numeric_limits<float>::max()) {
-            error_ = Place() + ": " + what + " \"" + token + "\" is not a number";
-            return false;
-        }
-        value = static_cast<float>(parsed);
-        return true;
-    }
+    using TTokenReader::TTokenReader;
 
     // "label label X; label label Y", a footprint inside a width x height grid.
     bool Footprint(const std::string& what, int32_t width, int32_t height, TGridPoint& point) {
@@ -89,10 +21,9 @@ public:
             return false;
         }
         if (point.X < 0 || point.Y < 0 || point.X > width - 2 || point.Y > height - 2) {
-            error_ = Place() + ": " + what + " (" + std::to_string(point.X) + ", " + std::to_string(point.Y) +
-                     ") is outside the footprints of a " + std::to_string(width) + " x " +
-                     std::to_string(height) + " grid";
-            return false;
+            return Fail(what + " (" + std::to_string(point.X) + ", " + std::to_string(point.Y) +
+                        ") is outside the footprints of a " + std::to_string(width) + " x " +
+                        std::to_string(height) + " grid");
         }
         return true;
     }
@@ -107,15 +38,6 @@ public:
         }
         return true;
     }
-
-private:
-    std::string Place() const {
-        return "\"" + std::string(fileName_) + "\", line " + std::to_string(source_.Line());
-    }
-
-    TTextSource source_;
-    std::string_view fileName_;
-    std::string& error_;
 };
 
 }  // namespace
