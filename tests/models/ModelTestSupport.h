@@ -35,8 +35,14 @@ private:
 // A fresh data root under the build folder, removed afterwards; the previous root is restored.
 class ScratchData {
 public:
+    // A folder of the running test's own, so tests run in parallel do not share (or remove) one.
     explicit ScratchData(const std::string& name) {
-        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "models-test-data" / name;
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string folder = name;
+        if (test != nullptr) {
+            folder += std::string(".") + test->test_suite_name() + "." + test->name();
+        }
+        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "models-test-data" / folder;
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
         previous_ = files::DataRoot();

@@ -14,7 +14,10 @@ namespace {
 class NotAFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "robustness-data" / "NotAFile";
+        // A folder of the test's own: the cases of this fixture may run in parallel.
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "robustness-data" /
+                (std::string("NotAFile.") + test->name());
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_ / "Data" / "maps");
         previous_ = files::DataRoot();
