@@ -22,6 +22,20 @@ void Advance(TParticle& p, int32_t deltaMs) {
     p.Position = VectorAdd(p.Position, VectorScale(p.Velocity, static_cast<float>(deltaMs)));
 }
 
+// The step both smoke kinds share: drift, spin, grow by `growth` a millisecond, fade while visible.
+void StepSmoke(std::vector<TParticle>& particles, int32_t deltaMs, float growth) {
+    const float dt = static_cast<float>(deltaMs);
+    for (TParticle& p : particles) {
+        Advance(p, deltaMs);
+        p.Angle += dt * p.AngleSpeed;
+        p.Size += dt * growth;
+        if (p.Color.A > 0) {
+            p.Color.A -= dt * 0.06f;
+        }
+        p.Life -= deltaMs;
+    }
+}
+
 }  // namespace
 
 void TSmoke::Update(int32_t deltaMs) {
@@ -39,19 +53,7 @@ void TSmoke::Update(int32_t deltaMs) {
         p.Life = 500;
         AddParticle(p);
     }
-    if (Count() == 0) {
-        return;
-    }
-    const float dt = static_cast<float>(deltaMs);
-    for (TParticle& p : Particles) {
-        Advance(p, deltaMs);
-        p.Angle += dt * p.AngleSpeed;
-        p.Size += dt * 0.001f;
-        if (p.Color.A > 0) {
-            p.Color.A -= dt * 0.06f;
-        }
-        p.Life -= deltaMs;
-    }
+    StepSmoke(Particles, deltaMs, 0.001f);
     RemoveExpired([](const TParticle& p) { return p.Life < 0; });
 }
 
@@ -71,19 +73,7 @@ void TRoketSmoke::Update(int32_t deltaMs) {
         p.Life = 100;
         AddParticle(p);
     }
-    if (Count() == 0) {
-        return;
-    }
-    const float dt = static_cast<float>(deltaMs);
-    for (TParticle& p : Particles) {
-        Advance(p, deltaMs);
-        p.Angle += dt * p.AngleSpeed;
-        p.Size += dt * 0.005f;
-        if (p.Color.A > 0) {
-            p.Color.A -= dt * 0.06f;
-        }
-        p.Life -= deltaMs;
-    }
+    StepSmoke(Particles, deltaMs, 0.005f);
     RemoveExpired([](const TParticle& p) { return p.Life < 0; });
 }
 
