@@ -1,5 +1,6 @@
 #include "util/GE_UTILS.h"
 
+#include <algorithm>
 #include <cassert>
 #include <limits>
 
@@ -145,4 +146,112 @@ void TListPointer::Delete(uint16_t index) {
 void TListPointer::Clear() {
     items_.clear();
     items_.shrink_to_fit();
+}
+
+namespace {
+
+// The length of a well-formed UTF-8 sequence of two to four bytes at the start of `bytes`, else 0.
+std::size_t Utf8SequenceLength(std::string_view bytes) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || bytes.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    // Overlong three- and four-byte forms, surrogates and code points past U+10FFFF.
+    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
+        (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90)) {
+        return 0;
+    }
+    return length;
+}
+
+// The Unicode code point of a Windows-1251 Cyrillic letter, or 0 for any other byte.
+uint32_t Cp1251Letter(unsigned char c) {
+    if (c >= 0xC0) {
+        return 0x0410 + (c - 0xC0);
+    }
+    switch (c) {
+        case 0xA8:
+            return 0x0401;  // Ё
+        case 0xB8:
+            return 0x0451;  // ё
+        case 0xAA:
+            return 0x0404;  // Є
+        case 0xBA:
+            return 0x0454;  // є
+        case 0xAF:
+            return 0x0407;  // Ї
+        case 0xBF:
+            return 0x0457;  // ї
+        case 0xB2:
+            return 0x0406;  // І
+        case 0xB3:
+            return 0x0456;  // і
+        case 0xA5:
+            return 0x0490;  // Ґ
+        case 0xB4:
+            return 0x0491;  // ґ
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes) {
+    static const char kHex[] = "0123456789ABCDEF";
+    // Text that is UTF-8 throughout is read as UTF-8; anything else as Windows-1251, so a Cyrillic word
+    // whose first two bytes happen to form a UTF-8 letter is not half misread.
+    bool utf8 = true;
+    for (std::size_t i = 0; i < bytes.size() && utf8;) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+        } else if (std::size_t length = Utf8SequenceLength(bytes.substr(i)); length > 0) {
+            i += length;
+        } else {
+            utf8 = false;
+        }
+    }
+    std::string out = "\"";
+    const std::size_t end = std::min(bytes.size(), maxBytes);
+    std::size_t i = 0;
+    while (i < end) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = c >= 0x80 && utf8 ? Utf8SequenceLength(bytes.substr(i)) : 0;
+        uint32_t letter = c >= 0x80 && !utf8 ? Cp1251Letter(c) : 0;
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (length > 0) {
+            if (i + length > end) {
+                break;  // a character the cut would split goes with the cut
+            }
+            out.append(bytes.substr(i, length));
+            i += length;
+        } else if (letter != 0) {
+            out += static_cast<char>(0xC0 | (letter >> 6));
+            out += static_cast<char>(0x80 | (letter & 0x3F));
+            ++i;
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+            ++i;
+        }
+    }
+    out += '"';
+    if (bytes.size() > maxBytes) {
+        out += "...";
+    }
+    return out;
 }

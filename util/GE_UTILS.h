@@ -50,6 +50,13 @@ std::string ReadLine(TTextSource& source);
 // else, including an empty token and values out of range.
 bool ParseInteger(std::string_view token, int32_t& value);
 
+// A piece of a file's content made safe to quote in a message (terminal or message box), in double
+// quotes: printable ASCII stands as it is; '"' and '\\' are escaped with a backslash; high bytes are read
+// as UTF-8 when the whole piece is well-formed UTF-8, else as Windows-1251 (the language files'
+// encoding), whose Cyrillic letters are shown in UTF-8; every other byte is written \xNN. More than
+// `maxBytes` bytes are cut (never inside a character) and the quote ends in "...".
+std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes = 48);
+
 // The part after the last "\" or "/" (the whole path when there is none; empty when it ends with one).
 std::string ExtractFileNamePart(std::string_view path);
 // The part up to and including the last "\" or "/"; empty when there is none.

@@ -206,3 +206,19 @@ TEST(ListPointer, ClearIsVirtualAndEmpties) {
     }
     EXPECT_EQ(freed, 3);
 }
+
+TEST(QuoteForMessage, EscapesWhatATerminalWouldActOnAndKeepsText) {
+    EXPECT_EQ(QuoteForMessage("width"), "\"width\"");
+    EXPECT_EQ(QuoteForMessage(std::string("\x1b[2J\0\x7f\n", 7)), "\"\\x1B[2J\\x00\\x7F\\x0A\"");
+    EXPECT_EQ(QuoteForMessage("a\"b\\c"), "\"a\\\"b\\\\c\"");
+    // UTF-8 stands; Windows-1251 Cyrillic is shown as UTF-8; a lone continuation byte is escaped.
+    EXPECT_EQ(QuoteForMessage("\xd0\xa0\xd1\x96\xd0\xb2\xd0\xb5\xd0\xbd\xd1\x8c"), "\"Рівень\"");
+    EXPECT_EQ(QuoteForMessage("\xd0\xb3\xe2\xe5\xed\xfc \xaa \x01"), "\"Рівень Є \\x01\"");
+    EXPECT_EQ(QuoteForMessage("\x80\x81"), "\"\\x80\\x81\"");
+}
+
+TEST(QuoteForMessage, CutsLongQuotesWithoutSplittingACharacter) {
+    EXPECT_EQ(QuoteForMessage(std::string(100, 'x'), 10), "\"xxxxxxxxxx\"...");
+    EXPECT_EQ(QuoteForMessage("abc", 3), "\"abc\"");
+    EXPECT_EQ(QuoteForMessage("ab\xd0\xa0", 3), "\"ab\"...");
+}
