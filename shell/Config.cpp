@@ -8,7 +8,7 @@ namespace {
 constexpr int32_t kMaxScreenSize = 16384;
 
 std::string Place(std::string_view fileName, const TTextSource& source) {
-    return "\"" + std::string(fileName) + "\", line " + std::to_string(source.Line());
+    return QuotePathForMessage(fileName) + ", line " + std::to_string(source.Line());
 }
 
 // Reads the next token as an integer; the message names the file, the line and the value's meaning.
@@ -20,7 +20,7 @@ bool ReadInteger(TTextSource& source, std::string_view fileName, const char* wha
         return false;
     }
     if (!ParseInteger(token, value)) {
-        error = Place(fileName, source) + ": " + what + " \"" + token + "\" is not an integer";
+        error = Place(fileName, source) + ": " + what + " " + QuoteForMessage(token) + " is not an integer";
         return false;
     }
     return true;
@@ -85,12 +85,12 @@ bool ParseOptions(std::string_view bytes, std::string_view fileName, TGameState&
     int32_t size[2];
     for (int i = 0; i < 2; ++i) {
         if (!ParseInteger(values[1 + i], size[i])) {
-            error = "\"" + std::string(fileName) + "\": " + kNames[1 + i] + " \"" + values[1 + i] +
-                    "\" is not an integer";
+            error = QuotePathForMessage(fileName) + ": " + kNames[1 + i] + " " +
+                    QuoteForMessage(values[1 + i]) + " is not an integer";
             return false;
         }
         if (size[i] < 1 || size[i] > kMaxScreenSize) {
-            error = "\"" + std::string(fileName) + "\": " + kNames[1 + i] + " " + values[1 + i] +
+            error = QuotePathForMessage(fileName) + ": " + kNames[1 + i] + " " + values[1 + i] +
                     " is outside 1.." + std::to_string(kMaxScreenSize);
             return false;
         }
@@ -125,5 +125,10 @@ std::string FormatOptions(const TGameState& state) {
 }
 
 bool SaveOptions(std::string_view path, const TGameState& state, std::string& error) {
+    RemoveStaleSaveTemporaries(path);
     return files::WriteFileAtomic(path, FormatOptions(state), error);
+}
+
+void RemoveStaleSaveTemporaries(std::string_view path) {
+    files::RemoveStaleTemporaries(path, {"options.txt", "table_of_records.txt"});
 }

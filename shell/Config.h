@@ -22,5 +22,11 @@ bool LoadOptions(std::string_view path, TGameState& state, std::string& error);
 
 // The text SaveOptions writes: CR LF after each line but the last.
 std::string FormatOptions(const TGameState& state);
-// Written atomically: a failed write leaves the previous file.
+// Written atomically: a failed write leaves the previous file. Stale temporaries go first, as below.
 bool SaveOptions(std::string_view path, const TGameState& state, std::string& error);
+
+// Removes the temporaries that saves of the game's two written files (the options and the table of
+// records) left, when killed before their rename, in the folder a write to `path` goes to; only those
+// older than a minute, so a save in progress elsewhere is not disturbed. Called at start-up for the
+// folders of both files and before each save.
+void RemoveStaleSaveTemporaries(std::string_view path);

@@ -56,7 +56,9 @@ void TForm1::FormDestroy() {
 
 bool TForm1::InitGame(std::string& error) {
     TGameState& state = GameState();
-    // 1-2: tuning and options.
+    // 1-2: tuning and options; first the leftovers of saves killed before their rename.
+    RemoveStaleSaveTemporaries(kOptionsFile);
+    RemoveStaleSaveTemporaries(kRecordsTableFile);
     if (!LoadConfig(state, error)) {
         return false;
     }

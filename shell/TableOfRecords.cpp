@@ -1,5 +1,6 @@
 #include "shell/TableOfRecords.h"
 
+#include "shell/Config.h"
 #include "util/Files.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
@@ -54,15 +55,15 @@ bool TTable_of_records::LoadFromBytes(std::string_view bytes, std::string_view f
             int line = 0;
             if (!ReadScore(source, entry.score, token, line)) {
                 problem = token.empty() ? "the file ends before the score of row " + std::to_string(row + 1)
-                                        : "line " + std::to_string(line) + ": the score \"" + token +
-                                              "\" is not an integer";
+                                        : "line " + std::to_string(line) + ": the score " +
+                                              QuoteForMessage(token) + " is not an integer";
             }
         }
         if (!problem.empty()) {
             for (int rest = row; rest < kRows; ++rest) {
                 rows_[rest] = TRecordEntry();
             }
-            logging::Write("records", "\"" + std::string(fileName) + "\": " + problem + "; rows from " +
+            logging::Write("records", QuotePathForMessage(fileName) + ": " + problem + "; rows from " +
                                           std::to_string(row + 1) + " on are reset");
             return false;
         }
@@ -80,6 +81,7 @@ std::string TTable_of_records::Format() const {
 }
 
 bool TTable_of_records::SaveToFile(std::string_view path, std::string& error) const {
+    RemoveStaleSaveTemporaries(path);
     return files::WriteFileAtomic(path, Format(), error);
 }
 

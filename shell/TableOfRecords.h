@@ -27,6 +27,7 @@ public:
     // The text SaveToFile writes.
     std::string Format() const;
     // Written atomically: a failed write leaves the previous file. False with an `error` on failure.
+    // Stale temporaries of earlier killed saves go first (RemoveStaleSaveTemporaries).
     bool SaveToFile(std::string_view path, std::string& error) const;
 
     // Inserts (name, score) below every row with a score at least as high, dropping the fifth row;

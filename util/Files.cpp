@@ -1,5 +1,7 @@
 #include "util/Files.h"
 
+#include "util/GE_UTILS.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace files {
@@ -126,8 +129,30 @@ bool ResolveFolders(const std::vector<std::string>& parts, std::size_t count, st
     return true;
 }
 
+// The folder part of a real path, ending in "/"; "." when there is none.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// True when `entry` is "<name>.XXXXXX" as mkstemp makes it from "<name>.XXXXXX".
+bool IsTemporaryOf(std::string_view entry, std::string_view name) {
+    constexpr std::size_t kSuffix = 7;  // ".XXXXXX"
+    if (entry.size() != name.size() + kSuffix || !EqualIgnoringCase(entry.substr(0, name.size()), name) ||
+        entry[name.size()] != '.') {
+        return false;
+    }
+    for (char c : entry.substr(name.size() + 1)) {
+        const bool alphanumeric = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alphanumeric) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string Describe(std::string_view gamePath) {
-    return "\"" + std::string(gamePath) + "\"";
+    return QuotePathForMessage(gamePath);
 }
 
 }  // namespace
@@ -260,14 +285,48 @@ bool WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::str
         return false;
     }
     // Make the rename itself durable.
-    const std::size_t slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const std::string folder = FolderOf(target);
     const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         fsync(dirFd);
         close(dirFd);
     }
     return true;
+}
+
+int RemoveStaleTemporaries(std::string_view gamePath, std::initializer_list<std::string_view> names,
+                           int minAgeSeconds) {
+    const std::string target = ResolveForWriting(gamePath);
+    if (target.empty()) {
+        return 0;
+    }
+    const std::string folder = FolderOf(target);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return 0;
+    }
+    std::vector<std::string> stale;
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view entryName = entry->d_name;
+        const bool ours = std::any_of(names.begin(), names.end(),
+                                      [&](std::string_view name) { return IsTemporaryOf(entryName, name); });
+        if (!ours) {
+            continue;
+        }
+        const std::string path = Join(folder, std::string(entryName));
+        struct stat info;
+        if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime >= minAgeSeconds) {
+            stale.push_back(path);
+        }
+    }
+    closedir(dir);
+    int removed = 0;
+    for (const std::string& path : stale) {
+        removed += unlink(path.c_str()) == 0 ? 1 : 0;
+    }
+    return removed;
 }
 
 }  // namespace files

@@ -4,6 +4,7 @@
 // by component, relative to the data root (the folder that holds "Data").
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,12 @@ bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error)
 // Writes a whole file atomically: a temporary file beside it is written, flushed and renamed over the
 // old one, so a failed or interrupted write leaves the previous file as it was.
 bool WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::string& error);
+
+// Removes what interrupted atomic writes left behind in the folder a write to gamePath goes to: the
+// regular files named "<name>.XXXXXX" (the temporary names WriteFileAtomic uses, X a letter or digit)
+// for each of `names`, compared ignoring letter case, last modified at least `minAgeSeconds` ago, so a
+// write in progress (by another copy of the game, say) is left alone. Returns how many were removed.
+int RemoveStaleTemporaries(std::string_view gamePath, std::initializer_list<std::string_view> names,
+                           int minAgeSeconds = 60);
 
 }  // namespace files

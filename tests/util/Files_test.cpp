@@ -1,13 +1,21 @@
 #include "util/Files.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -46,6 +54,29 @@ protected:
         int n = -1;
         in >> n;
         return n;
+    }
+
+    // The names in a folder, sorted.
+    std::vector<std::string> Entries(const std::string& relative) {
+        std::vector<std::string> names;
+        DIR* dir = opendir((root_ + "/" + relative).c_str());
+        while (const dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        if (dir != nullptr) {
+            closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Sets a file's modification time `seconds` into the past.
+    void Age(const std::string& relative, int seconds) {
+        const timeval then{time(nullptr) - seconds, 0};
+        const timeval times[2] = {then, then};
+        ASSERT_EQ(utimes((root_ + "/" + relative).c_str(), times), 0) << relative;
     }
 
     std::string root_;
@@ -173,4 +204,75 @@ TEST_F(FilesTest, AbsolutePathsIgnoreTheRoot) {
     files::SetDataRoot("/nonexistent-root");
     EXPECT_EQ(files::Resolve(root_ + "/data/abs.txt"), root_ + "/Data/Abs.txt");
     EXPECT_EQ(files::Resolve("Data/Abs.txt"), "");
+}
+
+TEST_F(FilesTest, StaleTemporariesOfTheNamedFilesGoAndEverythingElseStays) {
+    MakeFolder("Data");
+    MakeFolder("Data/options.txt.Dir123");
+    const std::vector<std::string> kept = {
+        "Config.txt.a1B2c3",   // not one of the named files
+        "options.txt",         // the file itself
+        "options.txt.Fresh1",  // a save in progress
+        "options.txt.Dir123",  // a folder
+        // Not a temporary's name:
+        "options.txt.bak",
+        "options.txt.a1B2c3d",
+        "options.txt.a1-2c3",
+        "table_of_records.txt.old1",
+    };
+    for (const std::string& name : kept) {
+        if (name != "options.txt.Dir123") {
+            MakeFile("Data/" + name, "x");
+        }
+        if (name != "options.txt.Fresh1") {
+            Age("Data/" + name, 3600);
+        }
+    }
+    Age("Data/options.txt.Fresh1", 30);
+    for (const char* stale : {"options.txt.Ab12Cd", "OPTIONS.TXT.zzzzzz", "Table_Of_Records.txt.000000"}) {
+        MakeFile(std::string("Data/") + stale, "");
+        Age(std::string("Data/") + stale, 61);
+    }
+    EXPECT_EQ(files::RemoveStaleTemporaries("data\\Options.txt", {"options.txt", "table_of_records.txt"}), 3);
+    std::vector<std::string> expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Entries("Data"), expected);
+    // No folder, nothing to do.
+    EXPECT_EQ(files::RemoveStaleTemporaries("Nowhere/options.txt", {"options.txt"}), 0);
+}
+
+// A saving process killed at random moments: each kill leaves the file whole (the old or the new
+// text) and at most one temporary; once they are a minute old, the clean-up removes them all.
+TEST_F(FilesTest, KillsDuringSavesLeaveAtMostOneTemporaryEachAndTheCleanUpTakesThem) {
+    MakeFolder("Data");
+    const std::string texts[2] = {std::string(200000, 'a'), std::string(100000, 'b')};
+    std::string error;
+    ASSERT_TRUE(files::WriteFileAtomic("Data/options.txt", texts[0], error)) << error;
+    unsigned seed = 12345;
+    std::size_t previous = 1;
+    for (int kill = 0; kill < 60; ++kill) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                std::string ignored;
+                files::WriteFileAtomic("Data/options.txt", texts[i % 2], ignored);
+            }
+        }
+        usleep(200 + rand_r(&seed) % 3000);
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        const std::size_t now = Entries("Data").size();
+        EXPECT_LE(now, previous + 1) << "after kill " << kill;
+        previous = now;
+        const std::string text = Slurp("Data/options.txt");
+        EXPECT_TRUE(text == texts[0] || text == texts[1]) << "after kill " << kill << ": " << text.size();
+    }
+    EXPECT_EQ(files::RemoveStaleTemporaries("Data/options.txt", {"options.txt"}), 0);  // all fresh
+    for (const std::string& name : Entries("Data")) {
+        Age("Data/" + name, 61);
+    }
+    EXPECT_EQ(files::RemoveStaleTemporaries("Data/options.txt", {"options.txt"}), int(previous) - 1);
+    EXPECT_EQ(Entries("Data"), std::vector<std::string>{"options.txt"});
 }
