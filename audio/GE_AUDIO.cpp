@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "audio/WaveFile.h"
+#include "util/GE_UTILS.h"
 #include "util/Log.h"
 
 static_assert(WaveFormatMono8 == AL_FORMAT_MONO8 && WaveFormatMono16 == AL_FORMAT_MONO16 &&
@@ -85,7 +86,8 @@ bool TAudio::LoadSound(const std::string& name, const std::string& fileName) {
         return false;
     }
     if (wave.Samples.size() > size_t(INT_MAX)) {
-        logging::Write("audio", "sound \"" + name + "\" stays silent: " + fileName + " is too large");
+        logging::Write("audio", "sound \"" + name + "\" stays silent: " + QuotePathForMessage(fileName) +
+                                    " is too large");
         return false;
     }
     if (HasDevice()) {

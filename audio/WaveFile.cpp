@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "util/Files.h"
+#include "util/GE_UTILS.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ bool ParseWave(std::string_view bytes, TWaveData& wave, std::string& error) {
         const uint32_t size = ReadU32(bytes, at + 4);
         at += 8;
         if (size > bytes.size() - at) {
-            error = "chunk \"" + std::string(id) + "\" at byte " + std::to_string(at - 8) + " claims " +
+            error = "chunk " + QuoteForMessage(id) + " at byte " + std::to_string(at - 8) + " claims " +
                     std::to_string(size) + " bytes, only " + std::to_string(bytes.size() - at) + " follow";
             return false;
         }
@@ -138,7 +139,7 @@ bool LoadWaveFile(std::string_view gamePath, TWaveData& wave, std::string& error
         return false;
     }
     if (!ParseWave(bytes, wave, error)) {
-        error = std::string(gamePath) + ": " + error;
+        error = QuotePathForMessage(gamePath) + ": " + error;
         return false;
     }
     return true;

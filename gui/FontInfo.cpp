@@ -8,7 +8,7 @@
 namespace {
 
 std::string Where(std::string_view sourceName, const TInfoReader& reader) {
-    return std::string(sourceName) + ", line " + std::to_string(reader.Line()) + ": ";
+    return QuotePathForMessage(sourceName) + ", line " + std::to_string(reader.Line()) + ": ";
 }
 
 // Skips `count` - 1 tokens and returns the last one in `token`; false at the end of the bytes.
@@ -25,11 +25,11 @@ bool ReadHeaderValue(TInfoReader& reader, int tokens, const char* what, std::str
                      int32_t& value, std::string& error) {
     std::string_view token;
     if (!NthToken(reader, tokens, token)) {
-        error = std::string(sourceName) + ": the file ends before " + what;
+        error = QuotePathForMessage(sourceName) + ": the file ends before " + what;
         return false;
     }
     if (!ParseInteger(token, value)) {
-        error = Where(sourceName, reader) + what + " is \"" + std::string(token) + "\", not a whole number";
+        error = Where(sourceName, reader) + what + " is " + QuoteForMessage(token) + ", not a whole number";
         return false;
     }
     return true;
@@ -53,12 +53,12 @@ bool ParseFontInfo(std::string_view bytes, std::string_view sourceName, TFontInf
         return false;
     }
     if (!FitsInt16(value1) || !FitsInt16(value2)) {
-        error = std::string(sourceName) + ": a header value is outside -32768..32767";
+        error = QuotePathForMessage(sourceName) + ": a header value is outside -32768..32767";
         return false;
     }
     if (count < 0) {
-        error =
-            std::string(sourceName) + ": the number of glyphs is negative (" + std::to_string(count) + ")";
+        error = QuotePathForMessage(sourceName) + ": the number of glyphs is negative (" +
+                std::to_string(count) + ")";
         return false;
     }
     result.InfoValue1 = static_cast<int16_t>(value1);
@@ -68,7 +68,7 @@ bool ParseFontInfo(std::string_view bytes, std::string_view sourceName, TFontInf
 
     static const char* const kFieldNames[4] = {"U", "V", "Width", "Height"};
     for (int32_t entry = 0; entry < count; ++entry) {
-        const std::string stop = std::string(sourceName) + ": the file ends inside glyph " +
+        const std::string stop = QuotePathForMessage(sourceName) + ": the file ends inside glyph " +
                                  std::to_string(entry + 1) + " of " + std::to_string(count) + "; " +
                                  std::to_string(entry) + " glyphs read";
         TGlyph glyph;
@@ -92,7 +92,7 @@ bool ParseFontInfo(std::string_view bytes, std::string_view sourceName, TFontInf
             }
             if (!ParseInfoDecimal(token, *fields[field])) {
                 error = Where(sourceName, reader) + "the " + kFieldNames[field] + " of glyph " +
-                        std::to_string(entry + 1) + " is \"" + std::string(token) + "\", not a number";
+                        std::to_string(entry + 1) + " is " + QuoteForMessage(token) + ", not a number";
                 return false;
             }
         }
@@ -104,12 +104,12 @@ bool ParseFontInfo(std::string_view bytes, std::string_view sourceName, TFontInf
     }
 
     if (result.Glyphs.empty()) {
-        error = std::string(sourceName) + ": the font has no glyphs";
+        error = QuotePathForMessage(sourceName) + ": the font has no glyphs";
         return false;
     }
     if (!(result.Glyphs[0].Height > 0)) {
-        error =
-            std::string(sourceName) + ": the first glyph's Height must be above 0 (it is the line height)";
+        error = QuotePathForMessage(sourceName) +
+                ": the first glyph's Height must be above 0 (it is the line height)";
         return false;
     }
     info = std::move(result);

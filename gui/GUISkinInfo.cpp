@@ -7,7 +7,7 @@
 namespace {
 
 std::string Where(std::string_view sourceName, const TInfoReader& reader) {
-    return std::string(sourceName) + ", line " + std::to_string(reader.Line()) + ": ";
+    return QuotePathForMessage(sourceName) + ", line " + std::to_string(reader.Line()) + ": ";
 }
 
 }  // namespace
@@ -26,27 +26,27 @@ bool TGUISkinInfo::LoadFromBytes(std::string_view bytes, std::string_view source
                                  int textureHeight, std::string& error) {
     Items.clear();
     if (textureWidth <= 0 || textureHeight <= 0) {
-        error = std::string(sourceName) + ": the skin texture size must be positive";
+        error = QuotePathForMessage(sourceName) + ": the skin texture size must be positive";
         return false;
     }
     TInfoReader reader(bytes);
     std::string_view token;
     int32_t count = 0;
     if (!reader.NextToken(token)) {
-        error = std::string(sourceName) + ": the file is empty, the number of entries is missing";
+        error = QuotePathForMessage(sourceName) + ": the file is empty, the number of entries is missing";
         return false;
     }
     if (!ParseInteger(token, count) || count < 0) {
-        error = Where(sourceName, reader) + "the number of entries \"" + std::string(token) +
-                "\" is not a whole number of 0 or more";
+        error = Where(sourceName, reader) + "the number of entries " + QuoteForMessage(token) +
+                " is not a whole number of 0 or more";
         return false;
     }
     std::vector<TSkinTexCoord> items;
     for (int32_t entry = 0; entry < count; ++entry) {
         TSkinTexCoord item;
         if (!reader.NextToken(token)) {
-            error = std::string(sourceName) + ": the file ends after " + std::to_string(entry) + " of " +
-                    std::to_string(count) + " entries";
+            error = QuotePathForMessage(sourceName) + ": the file ends after " + std::to_string(entry) +
+                    " of " + std::to_string(count) + " entries";
             return false;
         }
         item.Name = std::string(token);
@@ -54,13 +54,13 @@ bool TGUISkinInfo::LoadFromBytes(std::string_view bytes, std::string_view source
         static const char* const kFieldNames[4] = {"left", "top", "right", "bottom"};
         for (int field = 0; field < 4; ++field) {
             if (!reader.NextToken(token)) {
-                error = std::string(sourceName) + ": the file ends inside the entry \"" + item.Name +
-                        "\" (its " + kFieldNames[field] + " is missing)";
+                error = QuotePathForMessage(sourceName) + ": the file ends inside the entry " +
+                        QuoteForMessage(item.Name) + " (its " + kFieldNames[field] + " is missing)";
                 return false;
             }
             if (!ParseInteger(token, pixels[field])) {
-                error = Where(sourceName, reader) + "the " + kFieldNames[field] + " of the entry \"" +
-                        item.Name + "\" is \"" + std::string(token) + "\", not a whole number";
+                error = Where(sourceName, reader) + "the " + kFieldNames[field] + " of the entry " +
+                        QuoteForMessage(item.Name) + " is " + QuoteForMessage(token) + ", not a whole number";
                 return false;
             }
         }

@@ -1,6 +1,7 @@
 #include "models/MeshDraw.h"
 
 #include "models/GE_ResourceManager.h"
+#include "util/GE_UTILS.h"
 #include "util/Log.h"
 
 using platform::D3DLOCK_DISCARD;
@@ -61,7 +62,8 @@ void TMeshDraw::FillVertexBuffer(int partIndex) {
         return;
     }
     if (!buffer.CreateBuffer(size, Usage, Pool) || buffer.Lock(0, size, D3DLOCK_DISCARD) == nullptr) {
-        logging::Write("models", FileName + ": no vertex buffer for part \"" + part.Name + "\"");
+        logging::Write("models", QuotePathForMessage(FileName) + ": no vertex buffer for part " +
+                                     QuoteForMessage(part.Name));
         return;
     }
     const TVertexDeclaration& layout = *gpu->Declaration;
@@ -110,8 +112,8 @@ void TMeshDraw::FillIndexBuffer(int partIndex, int subsetIndex) {
         return;
     }
     if (!buffer->CreateBuffer(size, Usage, Pool) || buffer->Lock(0, size, D3DLOCK_DISCARD) == nullptr) {
-        logging::Write("models",
-                       FileName + ": no index buffer for part \"" + MeshParts[partIndex].Name + "\"");
+        logging::Write("models", QuotePathForMessage(FileName) + ": no index buffer for part " +
+                                     QuoteForMessage(MeshParts[partIndex].Name));
         return;
     }
     buffer->Write(subset.Indices.data(), 0, size);

@@ -4,6 +4,7 @@
 
 #include "platform/Png.h"
 #include "util/Files.h"
+#include "util/GE_UTILS.h"
 #include "util/Log.h"
 
 using namespace platform;
@@ -11,7 +12,7 @@ using namespace platform;
 namespace {
 
 platform::TextureHandle Fail(std::string_view name, const std::string& reason, std::string* error) {
-    std::string text = std::string(name) + ": " + reason;
+    std::string text = QuotePathForMessage(name) + ": " + reason;
     logging::Write("render", text);
     if (error != nullptr)
         *error = text;

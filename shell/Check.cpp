@@ -84,7 +84,7 @@ private:
         }
         for (const char* key : kLanguageKeys) {
             if (languages.GetText(key, kLanguageEnglish).empty()) {
-                Problem(std::string(kEnglishFile) + ": no line \"" + key +
+                Problem(QuotePathForMessage(kEnglishFile) + ": no line \"" + key +
                         "\" among the lines all three language files have");
             }
         }
@@ -131,14 +131,14 @@ private:
         platform::Image image;
         std::string error;
         if (!platform::DecodePng(bytes, image, error)) {
-            Problem(path + ": " + error);
+            Problem(QuotePathForMessage(path) + ": " + error);
         }
     }
 
     void CheckText(const char* path) {
         std::string bytes;
         if (Read(path, bytes) && bytes.find_first_not_of(" \t\r\n") == std::string::npos) {
-            Problem(std::string(path) + ": the file is empty");
+            Problem(QuotePathForMessage(path) + ": the file is empty");
         }
     }
 
@@ -153,7 +153,8 @@ private:
         }
         TMesh mesh;
         if (!mesh.LoadFromMemory(bytes, path)) {
-            Problem(mesh.LoadError().empty() ? path + ": not a readable model" : mesh.LoadError());
+            Problem(mesh.LoadError().empty() ? QuotePathForMessage(path) + ": not a readable model"
+                                             : mesh.LoadError());
             return;
         }
         std::string directory = ExtractDirPart(path);
@@ -166,7 +167,8 @@ private:
                 }
                 std::string texturePath = directory + texture;
                 if (files::Resolve(texturePath).empty()) {
-                    Problem(path + ": its texture \"" + texture + "\" is missing");
+                    Problem(QuotePathForMessage(path) + ": its texture " + QuotePathForMessage(texture) +
+                            " is missing");
                 } else {
                     CheckPicture(texturePath);
                 }
@@ -189,7 +191,7 @@ private:
         bool good = records.LoadFromBytes(bytes, kRecordsTableFile);
         logging::SetSink(previous);
         if (!good) {
-            Problem(message.empty() ? std::string(kRecordsTableFile) + ": malformed" : message);
+            Problem(message.empty() ? QuotePathForMessage(kRecordsTableFile) + ": malformed" : message);
         }
     }
 
@@ -201,7 +203,7 @@ private:
             return;
         }
         if (levels.Count() == 0) {
-            Problem(std::string(kLevelListFile) + ": the list holds no level");
+            Problem(QuotePathForMessage(kLevelListFile) + ": the list holds no level");
         }
         for (const TLevelEntry& entry : levels.Entries()) {
             TLevelDescription level;
@@ -210,17 +212,19 @@ private:
                 continue;
             }
             if (!level.HasPlayerStart) {
-                Problem(entry.path + ": the level has no player start");
+                Problem(QuotePathForMessage(entry.path) + ": the level has no player start");
             }
             if (!level.HasBase) {
-                Problem(entry.path + ": the level has no base");
+                Problem(QuotePathForMessage(entry.path) + ": the level has no base");
             }
             int quota = entry.enemies[0] + entry.enemies[1] + entry.enemies[2] + entry.enemies[3];
             if (quota == 0) {
-                Problem(entry.path + ": the level list gives it no enemy, so it can never be won");
+                Problem(QuotePathForMessage(entry.path) +
+                        ": the level list gives it no enemy, so it can never be won");
             }
             if (quota > 0 && level.SpawnPoints.empty()) {
-                Problem(entry.path + ": the level has enemies to spawn but no spawn point");
+                Problem(QuotePathForMessage(entry.path) +
+                        ": the level has enemies to spawn but no spawn point");
             }
             for (const TLevelDecoration& decoration : level.Decorations) {
                 CheckMesh(decoration.path);

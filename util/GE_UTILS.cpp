@@ -202,9 +202,7 @@ uint32_t Cp1251Letter(unsigned char c) {
     }
 }
 
-}  // namespace
-
-std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes) {
+std::string Quote(std::string_view bytes, std::size_t maxBytes, bool escapeBackslash) {
     static const char kHex[] = "0123456789ABCDEF";
     // Text that is UTF-8 throughout is read as UTF-8; anything else as Windows-1251, so a Cyrillic word
     // whose first two bytes happen to form a UTF-8 letter is not half misread.
@@ -225,7 +223,7 @@ std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         std::size_t length = c >= 0x80 && utf8 ? Utf8SequenceLength(bytes.substr(i)) : 0;
         uint32_t letter = c >= 0x80 && !utf8 ? Cp1251Letter(c) : 0;
-        if (c == '"' || c == '\\') {
+        if (c == '"' || (c == '\\' && escapeBackslash)) {
             out += '\\';
             out += static_cast<char>(c);
             ++i;
@@ -254,4 +252,14 @@ std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes) {
         out += "...";
     }
     return out;
+}
+
+}  // namespace
+
+std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes) {
+    return Quote(bytes, maxBytes, true);
+}
+
+std::string QuotePathForMessage(std::string_view path, std::size_t maxBytes) {
+    return Quote(path, maxBytes, false);
 }

@@ -56,6 +56,10 @@ bool ParseInteger(std::string_view token, int32_t& value);
 // encoding), whose Cyrillic letters are shown in UTF-8; every other byte is written \xNN. More than
 // `maxBytes` bytes are cut (never inside a character) and the quote ends in "...".
 std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes = 48);
+// The same for a file's name as a message gives it (the game's paths are written the Windows way, and
+// a name may come from another file: a level in the level list, a texture in a model): a backslash
+// stands as it is, so "Data\maps\level1.txt" reads as written.
+std::string QuotePathForMessage(std::string_view path, std::size_t maxBytes = 160);
 
 // The part after the last "\" or "/" (the whole path when there is none; empty when it ends with one).
 std::string ExtractFileNamePart(std::string_view path);

@@ -31,7 +31,7 @@ bool TTokenReader::Integer(const std::string& what, int32_t& value) {
         return false;
     }
     if (!ParseInteger(token, value)) {
-        return Fail(what + " \"" + token + "\" is not an integer");
+        return Fail(what + " " + QuoteForMessage(token) + " is not an integer");
     }
     return true;
 }
@@ -61,7 +61,7 @@ bool TTokenReader::Real(const std::string& what, float& value) {
     const auto [stop, status] = std::from_chars(begin, end, parsed, std::chars_format::general);
     if (begin == end || status != std::errc() || stop != end || !std::isfinite(parsed) ||
         std::fabs(parsed) > std::numeric_limits<float>::max()) {
-        return Fail(what + " \"" + token + "\" is not a number");
+        return Fail(what + " " + QuoteForMessage(token) + " is not a number");
     }
     value = static_cast<float>(parsed);
     return true;
@@ -73,5 +73,5 @@ bool TTokenReader::Fail(const std::string& message) {
 }
 
 std::string TTokenReader::Place() const {
-    return "\"" + std::string(fileName_) + "\", line " + std::to_string(source_.Line());
+    return QuotePathForMessage(fileName_) + ", line " + std::to_string(source_.Line());
 }

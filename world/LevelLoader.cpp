@@ -3,6 +3,7 @@
 #include "models/GE_ResourceManager.h"
 #include "platform/GraphicsDevice.h"
 #include "scene/GE_GAMEOBJECT.h"
+#include "util/GE_UTILS.h"
 #include "world/Base.h"
 #include "world/GameState.h"
 #include "world/LevelFile.h"
@@ -14,7 +15,7 @@ bool LoadLevel(const std::string& fileName, std::string& error) {
     if (!ReadLevelFile(fileName, level, error))
         return false;
     if (!BuildLevel(level, error)) {
-        error = fileName + ": " + error;
+        error = QuotePathForMessage(fileName) + ": " + error;
         return false;
     }
     return true;

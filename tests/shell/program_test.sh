@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the built program as a player would start it and checks what it leaves behind.
 #   program_test.sh CASE PROGRAM SOURCE_DIR
-# CASE: screenshot | missing_config | bad_options | close | check
+# CASE: screenshot | missing_config | bad_options | close | check | binary_level
 # ImageMagick's identify reads the screenshot; the game's Data comes from SOURCE_DIR/Data.
 set -u
 case_name=$1
@@ -18,9 +18,19 @@ fail() {
 
 case $case_name in
 screenshot)
+    # Temporaries of saves killed before their rename: the start removes those older than a minute.
+    for stale in options.txt.Ab12Cd table_of_records.txt.000000; do
+        : >"$work/Data/$stale"
+        touch -d '2 minutes ago' "$work/Data/$stale"
+    done
+    : >"$work/Data/options.txt.Fresh1"
+    : >"$work/Data/levels.txt.Ab12Cd"
+    touch -d '2 minutes ago' "$work/Data/levels.txt.Ab12Cd"
     "$program" --data "$work" --frames 5 --screenshot "$work/shot.png" 2>"$work/stderr"
     code=$?
     [ $code -eq 0 ] || fail "exit code $code: $(cat "$work/stderr")"
+    left=$(cd "$work/Data" && echo *.txt.??????)
+    [ "$left" = "levels.txt.Ab12Cd options.txt.Fresh1" ] || fail "temporaries left after the start: $left"
     [ -f "$work/shot.png" ] || fail "no screenshot written"
     size=$(identify -format '%w %h' "$work/shot.png") || fail "identify cannot read the screenshot"
     [ "$size" = "800 600" ] || fail "screenshot is $size, not 800 600"
@@ -69,6 +79,17 @@ check)
         grep -q "$name" "$work/stdout" || fail "--check does not name $name: $(cat "$work/stdout")"
     done
     [ "$(wc -l <"$work/stdout")" -eq 3 ] || fail "not one line per problem: $(cat "$work/stdout")"
+    ;;
+binary_level)
+    # Binary bytes in place of a level: the message names the file and quotes no raw control byte.
+    printf 'Width \033[2J\007\001\377\200 Height 4\000\r\n' >"$work/Data/maps/level2.txt"
+    head -c 3000 "$program" >>"$work/Data/maps/level2.txt"
+    "$program" --data "$work" --check >"$work/stdout" 2>"$work/stderr"
+    code=$?
+    [ $code -ne 0 ] || fail "--check exits 0 with a binary level"
+    grep -q 'level2.txt", line 1: the width "\\x1B\[2J\\x07\\x01' "$work/stdout" ||
+        fail "the message does not name the file and quote the width: $(cat "$work/stdout")"
+    LC_ALL=C grep -q '[[:cntrl:]]' "$work/stdout" "$work/stderr" && fail "a raw control byte in: $(cat -v "$work/stdout")"
     ;;
 *)
     fail "unknown case $case_name"

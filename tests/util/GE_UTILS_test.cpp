@@ -222,3 +222,8 @@ TEST(QuoteForMessage, CutsLongQuotesWithoutSplittingACharacter) {
     EXPECT_EQ(QuoteForMessage("abc", 3), "\"abc\"");
     EXPECT_EQ(QuoteForMessage("ab\xd0\xa0", 3), "\"ab\"...");
 }
+
+TEST(QuoteForMessage, PathsKeepTheirBackslashes) {
+    EXPECT_EQ(QuotePathForMessage("Data\\maps\\level1.txt"), "\"Data\\maps\\level1.txt\"");
+    EXPECT_EQ(QuotePathForMessage("Data/\x07\"x"), "\"Data/\\x07\\\"x\"");
+}

@@ -1,5 +1,6 @@
 // xinfo FILE.x: prints what the game's .x reader reads from a model file.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -7,16 +8,22 @@
 
 #include "models/GE_MATERIAL.h"
 #include "models/Mesh.h"
+#include "util/GE_UTILS.h"
 #include "util/Log.h"
 
 namespace {
+
+// A name from the file, safe to print on a terminal.
+std::string Quote(const std::string& name) {
+    return QuoteForMessage(name, 200);
+}
 
 void PrintFrames(const TFrame* frame, int depth) {
     // Siblings iteratively, children one level deeper (models nest only a few levels).
     for (; frame != nullptr; frame = frame->NextSibling.get()) {
         const TMatrix& m = frame->TransformMatrix;
-        std::printf("  %*s%s  (translation %g %g %g)\n", depth * 2, "", frame->Name.c_str(), m._41, m._42,
-                    m._43);
+        std::printf("  %*s%s  (translation %g %g %g)\n", depth * 2, "", Quote(frame->Name).c_str(), m._41,
+                    m._42, m._43);
         PrintFrames(frame->FirstChild.get(), depth + 1);
     }
 }
@@ -34,21 +41,20 @@ void PrintParts(const TMesh& mesh) {
             triangles += subset.IndexCount() / 3;
         }
         std::printf(
-            "  [%zu] \"%s\" in frame %s: %u vertices, %u triangles, normals %s, texture coordinates %s, "
+            "  [%zu] %s in frame %s: %u vertices, %u triangles, normals %s, texture coordinates %s, "
             "skinned %s, radius %g\n",
-            p, part.Name.c_str(), part.Frame != nullptr ? ("\"" + part.Frame->Name + "\"").c_str() : "(none)",
+            p, Quote(part.Name).c_str(), part.Frame != nullptr ? Quote(part.Frame->Name).c_str() : "(none)",
             part.VertexCount, triangles, YesNo(!part.Normals.empty()), YesNo(!part.TexCoords.empty()),
             YesNo(part.IsSkinned()), part.Radius);
         for (size_t s = 0; s < part.Subsets.size(); ++s) {
             const TMaterialRecord& material = part.Subsets[s].Material;
             const TMaterial drawn = BuildMaterial(material);
             std::printf(
-                "      subset %zu: %u triangles, material \"%s\", colour %g %g %g alpha %g, texture %s, "
+                "      subset %zu: %u triangles, material %s, colour %g %g %g alpha %g, texture %s, "
                 "transparent %s\n",
-                s, part.Subsets[s].IndexCount() / 3, material.Name.c_str(), material.FaceColor[0],
+                s, part.Subsets[s].IndexCount() / 3, Quote(material.Name).c_str(), material.FaceColor[0],
                 material.FaceColor[1], material.FaceColor[2], material.FaceColor[3],
-                material.TextureFilename.empty() ? "(none)"
-                                                 : ("\"" + material.TextureFilename + "\"").c_str(),
+                material.TextureFilename.empty() ? "(none)" : Quote(material.TextureFilename).c_str(),
                 YesNo(drawn.Transparent));
         }
     }
@@ -57,15 +63,15 @@ void PrintParts(const TMesh& mesh) {
 void PrintBonesAndAnimations(const TMesh& mesh) {
     std::printf("Bones: %u\n", mesh.GetBoneCount());
     for (size_t b = 0; b < mesh.Bones.size(); ++b) {
-        std::printf("  [%zu] \"%s\"%s\n", b, mesh.Bones[b].Name.c_str(),
+        std::printf("  [%zu] %s%s\n", b, Quote(mesh.Bones[b].Name).c_str(),
                     mesh.Bones[b].Frame != nullptr ? "" : "  (no frame of that name)");
     }
     std::printf("Animation sets: %u\n", mesh.GetAnimationSetCount());
     for (const TAnimation& set : mesh.AnimationSets) {
-        std::printf("  \"%s\": length %u ticks, %zu tracks\n", set.Name.c_str(), set.Length,
+        std::printf("  %s: length %u ticks, %zu tracks\n", Quote(set.Name).c_str(), set.Length,
                     set.Tracks.size());
         for (const TFrameAnimation& track : set.Tracks) {
-            std::printf("    \"%s\": %zu matrix keys%s\n", track.FrameName.c_str(), track.Keys.size(),
+            std::printf("    %s: %zu matrix keys%s\n", Quote(track.FrameName).c_str(), track.Keys.size(),
                         track.Frame != nullptr ? "" : "  (no frame of that name)");
         }
     }
@@ -74,8 +80,17 @@ void PrintBonesAndAnimations(const TMesh& mesh) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    static const char* const kUsage =
+        "Usage: xinfo FILE.x\n"
+        "Prints a model's frames, parts, subsets, materials, bones and animation sets, and the reader's\n"
+        "message when the file is not a readable model (exit code 1).\n"
+        "  --help   show this text\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: xinfo FILE.x\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string path = argv[1];
