@@ -18,12 +18,23 @@
 
 int main(int argc, char** argv) {
     using namespace contentgen;
+    static const char* const kUsage =
+        "Usage: contentgen OUTDIR | --manifest OUTDIR | --preview DIR [LEVELDIR]\n"
+        "  OUTDIR                     write every generated file of Data under OUTDIR/Data, and\n"
+        "                             OUTDIR/contentgen_manifest.txt\n"
+        "  --manifest OUTDIR          write only the manifest (vertex and triangle counts of every model)\n"
+        "  --preview DIR [LEVELDIR]   draw the models, the text and the levels into PNGs in DIR\n"
+        "  --help                     show this text\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--preview") == 0) {
         return WritePreviews(argv[2], argc == 4 ? argv[3] : "") ? 0 : 1;
     }
     bool manifestOnly = argc == 3 && std::strcmp(argv[1], "--manifest") == 0;
     if (argc != 2 && !manifestOnly) {
-        std::fprintf(stderr, "usage: contentgen OUTDIR | --manifest OUTDIR | --preview DIR [LEVELDIR]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     Output out(argv[manifestOnly ? 2 : 1]);

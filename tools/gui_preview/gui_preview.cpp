@@ -136,11 +136,21 @@ void BuildForm(TMyForm& form) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    static const char* const kUsage =
+        "Usage: gui_preview [options]\n"
+        "Draws every widget with Latin and Cyrillic text into a PNG.\n"
+        "  --data DIR    the folder that holds Data (default: the current folder)\n"
+        "  --out FILE    the PNG to write (default: gui_preview.png)\n"
+        "  --size WxH    the window size (default: 800x600)\n"
+        "  --help        show this text\n";
     std::string dataRoot = ".";
     std::string outFile = "gui_preview.png";
     int width = 800, height = 600;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc) {
             dataRoot = argv[++i];
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             outFile = argv[++i];
@@ -148,7 +158,7 @@ int main(int argc, char** argv) {
                    std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2 && width > 0 && height > 0) {
             ++i;
         } else {
-            std::fprintf(stderr, "usage: gui_preview [--data DIR] [--out FILE] [--size WxH]\n");
+            std::fputs(kUsage, stderr);
             return 2;
         }
     }

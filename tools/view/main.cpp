@@ -47,7 +47,25 @@ struct Options {
     float Zoom = 1.0f;
 };
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+constexpr const char* kUsage =
+    "Usage: view [options]\n"
+    "Shows the models of Data/Meshes under the game's camera. Left, Right or Space: next model;\n"
+    "Up, Down: nearer, farther; Escape quits.\n"
+    "  --data DIR          the folder that holds Data (default: the current folder)\n"
+    "  --model NAME        start with this model (file name in Data/Meshes)\n"
+    "  --wall              show the level's wall box\n"
+    "  --grid N            N x N copies one unit apart, drawn in instanced batches (N up to 100)\n"
+    "  --static            draw every copy of the grid on its own\n"
+    "  --size WxH          window size (default 800x600)\n"
+    "  --zoom F            camera distance, 1 is the game's (0.05 to 10)\n"
+    "  --effects           smoke and an explosion every 1.5 seconds beside the model\n"
+    "  --frames N          run N frames of 16 ms and quit\n"
+    "  --screenshot FILE   write the last frame as PNG\n"
+    "  --compare-static    draw one frame instanced and copy by copy; exit code 1 unless they match\n"
+    "  --help              show this text\n";
+
+// False on a bad command line (the message is written) or after --help (`exitNow`).
+bool ParseOptions(int argc, char** argv, Options& options, bool& exitNow) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
@@ -59,7 +77,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             return true;
         };
         std::string text;
-        if (arg == "--data") {
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            exitNow = true;
+            return false;
+        } else if (arg == "--data") {
             if (!value(options.DataRoot))
                 return false;
         } else if (arg == "--model") {
@@ -95,7 +117,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--compare-static") {
             options.CompareStatic = true;
         } else {
-            std::fprintf(stderr, "view: unknown option %s\n", arg.c_str());
+            std::fprintf(stderr, "view: unknown option %s\n%s", arg.c_str(), kUsage);
             return false;
         }
     }
@@ -441,8 +463,9 @@ private:
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        return 2;
+    bool exitNow = false;
+    if (!ParseOptions(argc, argv, options, exitNow)) {
+        return exitNow ? 0 : 2;
     }
     Viewer viewer(options);
     return viewer.Run();
