@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -21,6 +22,8 @@
 #include "platform/Window.h"
 #include "shell/GameFlow.h"
 #include "shell/GameServices.h"
+#include "shell/ScreenshotWriter.h"
+#include "shell/UserFiles.h"
 
 class TForm1 {
 public:
@@ -31,6 +34,13 @@ public:
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
+
+    // Before FormCreate: where the options and the records are read and written, and where F12 puts
+    // screenshots (default: the design's files in Data, no screenshot folder).
+    void SetUserFiles(const TUserFiles& files) { Services_.UserFiles = files; }
+    // Before FormCreate: full screen or a window for this run, whatever the options file says. Not
+    // saved unless the player saves the Options screen.
+    void OverrideWindowed(bool windowed) { WindowedOverride_ = windowed; }
 
     // InitGame, then the frame loop is enabled. False with `error` (naming the file and what is wrong)
     // when start-up failed part-way: the loop stays off and no frame runs.
@@ -71,6 +81,8 @@ public:
     void RequestScreenshot(const std::string& path);
     bool ScreenshotPending() const { return !ScreenshotPath_.empty(); }
     const std::string& ScreenshotError() const { return ScreenshotError_; }
+    // Returns when every F12 screenshot taken so far is written.
+    void FlushScreenshots() { ScreenshotWriter_.Flush(); }
 
 private:
     bool InitGame(std::string& error);
@@ -80,6 +92,7 @@ private:
     void MoveCursor();
     void SetQuadShaders();
     void TakeScreenshot();
+    void QueueF12Screenshot();
 
     platform::Window& Window_;
     platform::Desktop& Desktop_;
@@ -105,4 +118,7 @@ private:
     uint64_t FramesDrawn_ = 0;
     std::string ScreenshotPath_;
     std::string ScreenshotError_;
+    std::optional<bool> WindowedOverride_;
+    bool F12Pressed_ = false;
+    TScreenshotWriter ScreenshotWriter_;
 };
