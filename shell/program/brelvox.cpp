@@ -54,7 +54,7 @@ struct Option {
 };
 
 const Option kOptions[] = {
-    {"--data", "DIR", "the folder that holds Data (see FILES)",
+    {"--data", "DIR", "the folder that holds Data (see Files below)",
      [](CommandLine& line, const std::string& value, std::string&) {
          line.DataFolder = value;
          return true;
@@ -114,13 +114,15 @@ constexpr const char* kFilesHelp =
     "  installed Data (share/brelvox) or one it cannot write they are kept in the per-user folder\n"
     "  $XDG_DATA_HOME/brelvox (by default ~/.local/share/brelvox); the shipped options.txt is the\n"
     "  default until the player saves the Options screen.\n"
-    "  F12 saves the frame as <per-user folder>/screenshots/brelvox-YYYYMMDD-HHMMSS.png.\n"
+    "  F12 saves the frame as <per-user folder>/screenshots/brelvox-YYYYMMDD-HHMMSS.png.\n";
+
+constexpr const char* kKeysHelp =
     "Keys: W, A, S, D drive, the mouse aims, the left button fires, Escape pauses,\n"
     "  Alt+Enter switches between a window and full screen, F12 takes a screenshot.\n"
     "See brelvox(6) for more.\n";
 
 std::string Usage() {
-    std::string text = "Usage: brelvox [options]\n";
+    std::string text = "Usage: brelvox [options]\nOptions:\n";
     for (const Option& option : kOptions) {
         std::string left =
             std::string("  ") + option.Name + (option.Value ? std::string(" ") + option.Value : "");
@@ -131,7 +133,13 @@ std::string Usage() {
         }
         text += left + help + "\n";
     }
-    return text + kFilesHelp;
+    std::string error;
+    const std::string userFolder = platform::UserDataFolder("brelvox", error);
+    text += kFilesHelp;
+    if (!userFolder.empty()) {
+        text += "  Your per-user folder is " + userFolder + ".\n";
+    }
+    return text + kKeysHelp;
 }
 
 // False with a message on a bad command line.
