@@ -1,5 +1,6 @@
 // The main window TForm1: start-up (InitGame), the idle-driven frame loop (UpdateFrame, DrawFrame), the
-// display-mode switch, deactivation and shutdown (FreeGame).
+// display-mode switch, deactivation and shutdown (FreeGame). F12 (acting when let go, as the game's
+// keys do) saves the frame into the per-user screenshots folder (shell/ScreenshotWriter.h).
 //
 // The form speaks only to the platform interfaces it is given (window, desktop, graphics system,
 // clock, keyboard and mouse), so the same code runs on SDL and OpenGL for play and on the headless
