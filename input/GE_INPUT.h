@@ -26,6 +26,7 @@ enum : int {
     KEY_LEFT_SHIFT = 41,
     KEY_RIGHT_SHIFT = 53,
     KEY_LEFT_ALT = 55,
+    KEY_F12 = 84,
     KEY_RIGHT_ALT = 97,
 };
 

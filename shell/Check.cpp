@@ -23,6 +23,8 @@ namespace {
 
 class TDataCheck {
 public:
+    explicit TDataCheck(const TUserFiles& userFiles) : UserFiles(userFiles) {}
+
     std::vector<std::string> Run() {
         CheckSettings();
         CheckLanguages();
@@ -70,7 +72,7 @@ private:
         if (!LoadConfig(state, error)) {
             Problem(error);
         }
-        if (!LoadOptions(kOptionsFile, state, error)) {
+        if (!LoadOptions(UserFiles.OptionsRead, state, error)) {
             Problem(error);
         }
     }
@@ -177,21 +179,22 @@ private:
     }
 
     void CheckRecords() {
-        if (files::Resolve(kRecordsTableFile).empty()) {
+        const std::string& path = UserFiles.RecordsRead;
+        if (files::Resolve(path).empty()) {
             return;  // a missing table is fine
         }
         std::string bytes;
-        if (!Read(kRecordsTableFile, bytes)) {
+        if (!Read(path, bytes)) {
             return;
         }
         TTable_of_records records;
         std::string message;
         logging::Sink previous =
             logging::SetSink([&](std::string_view, std::string_view text) { message = std::string(text); });
-        bool good = records.LoadFromBytes(bytes, kRecordsTableFile);
+        bool good = records.LoadFromBytes(bytes, path);
         logging::SetSink(previous);
         if (!good) {
-            Problem(message.empty() ? QuotePathForMessage(kRecordsTableFile) + ": malformed" : message);
+            Problem(message.empty() ? QuotePathForMessage(path) + ": malformed" : message);
         }
     }
 
@@ -232,16 +235,17 @@ private:
         }
     }
 
+    const TUserFiles& UserFiles;
     std::vector<std::string> Problems;
     std::set<std::string> Checked;
 };
 
 }  // namespace
 
-std::vector<std::string> CheckGameData() {
+std::vector<std::string> CheckGameData(const TUserFiles& userFiles) {
     // The loaders log what they find as well; the check reports it once, in its own lines.
     logging::Sink previous = logging::SetSink([](std::string_view, std::string_view) {});
-    std::vector<std::string> problems = TDataCheck().Run();
+    std::vector<std::string> problems = TDataCheck(userFiles).Run();
     logging::SetSink(previous);
     return problems;
 }

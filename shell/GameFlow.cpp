@@ -368,7 +368,8 @@ void TGameFlow::ApplyOptions() {
         Hooks.ApplyDisplayMode();
     }
     std::string error;
-    if (!SaveOptions(kOptionsSaveFile, state, error)) {
+    if (!PrepareUserFolder(Services.UserFiles, error) ||
+        !SaveOptions(Services.UserFiles.OptionsWrite, state, error)) {
         Log(error);
     }
 }
@@ -496,7 +497,8 @@ void TGameFlow::OnEnterNameClick(TMyButton& button) {
     if (Services.Records) {
         Services.Records->AddRecord(name, GameState().Score);
         std::string error;
-        if (!Services.Records->SaveToFile(kRecordsFile, error)) {
+        if (!PrepareUserFolder(Services.UserFiles, error) ||
+            !Services.Records->SaveToFile(Services.UserFiles.RecordsWrite, error)) {
             Log(error);
         }
     }

@@ -15,10 +15,6 @@
 #include "shell/GameServices.h"
 #include "shell/Menus.h"
 
-// Where the shell reads and writes its files.
-inline constexpr const char* kRecordsFile = "Data\\table_of_records.txt";
-inline constexpr const char* kOptionsSaveFile = "Data\\Options.txt";
-
 class TGameFlow {
 public:
     struct THooks {

@@ -14,6 +14,7 @@
 #include "shell/Languages.h"
 #include "shell/Levels.h"
 #include "shell/TableOfRecords.h"
+#include "shell/UserFiles.h"
 
 struct TGameServices {
     std::unique_ptr<TRenderD3D9> Render;
@@ -29,6 +30,7 @@ struct TGameServices {
     std::unique_ptr<TMYFont> Font;  // the GUI reaches it through this slot
     std::unique_ptr<TTable_of_records> Records;
     std::unique_ptr<TLevels> Levels;
+    TUserFiles UserFiles;  // where the options and the records are read and written
 };
 
 // Points the world's context (world/WorldContext.h) at the services: the scene root, the caches, the

@@ -8,6 +8,7 @@
 #include "shell/Menus.h"
 #include "shell/StartupFiles.h"
 #include "util/GE_UTILS.h"
+#include "util/Log.h"
 #include "util/Random.h"
 #include "world/GameState.h"
 #include "world/WorldContext.h"
@@ -62,8 +63,11 @@ bool TForm1::InitGame(std::string& error) {
     if (!LoadConfig(state, error)) {
         return false;
     }
-    if (!LoadOptions(kOptionsFile, state, error)) {
+    if (!LoadOptions(Services_.UserFiles.OptionsRead, state, error)) {
         return false;
+    }
+    if (WindowedOverride_) {
+        state.Windowed = *WindowedOverride_;
     }
 
     // 3: the software cursor starts where the system cursor is.
@@ -161,7 +165,7 @@ bool TForm1::InitGame(std::string& error) {
 
     // 21: the table of records (a missing file is fine) and the level list.
     Services_.Records = std::make_unique<TTable_of_records>();
-    Services_.Records->LoadFromFile(kRecordsTableFile);
+    Services_.Records->LoadFromFile(Services_.UserFiles.RecordsRead);
     Services_.Levels = std::make_unique<TLevels>();
     if (!Services_.Levels->LoadFromFile(kLevelListFile, error)) {
         return false;
@@ -282,6 +286,9 @@ void TForm1::UpdateFrame() {
     TInput& input = *Services_.Input;
     input.Poll();
     TGameState& state = GameState();
+    if (input.KeyReleased(KEY_F12)) {
+        F12Pressed_ = true;  // the picture is taken when this frame is drawn
+    }
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
@@ -422,6 +429,9 @@ void TForm1::DrawFrame() {
     if (!ScreenshotPath_.empty()) {
         TakeScreenshot();
     }
+    if (F12Pressed_) {
+        QueueF12Screenshot();
+    }
     render.Present();
     ++FramesDrawn_;
 }
@@ -442,5 +452,19 @@ void TForm1::TakeScreenshot() {
     }
     if (!platform::WritePngFile(path, image, ScreenshotError_) && ScreenshotError_.empty()) {
         ScreenshotError_ = path + ": cannot be written";
+    }
+}
+
+void TForm1::QueueF12Screenshot() {
+    F12Pressed_ = false;
+    const std::string folder = Services_.UserFiles.ScreenshotFolder();
+    platform::GraphicsDevice* device = DeviceOf(Services_.Render->Device());
+    platform::Image image;
+    if (folder.empty()) {
+        logging::Write("shell", "screenshot not taken: there is no per-user folder to put it in");
+    } else if (!device || !device->ReadBackBuffer(image)) {
+        logging::Write("shell", "screenshot not taken: the back buffer cannot be read");
+    } else {
+        ScreenshotWriter_.Queue(std::move(image), folder);
     }
 }

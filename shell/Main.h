@@ -1,5 +1,6 @@
 // The main window TForm1: start-up (InitGame), the idle-driven frame loop (UpdateFrame, DrawFrame), the
-// display-mode switch, deactivation and shutdown (FreeGame).
+// display-mode switch, deactivation and shutdown (FreeGame). F12 (acting when let go, as the game's
+// keys do) saves the frame into the per-user screenshots folder (shell/ScreenshotWriter.h).
 //
 // The form speaks only to the platform interfaces it is given (window, desktop, graphics system,
 // clock, keyboard and mouse), so the same code runs on SDL and OpenGL for play and on the headless
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -21,6 +23,8 @@
 #include "platform/Window.h"
 #include "shell/GameFlow.h"
 #include "shell/GameServices.h"
+#include "shell/ScreenshotWriter.h"
+#include "shell/UserFiles.h"
 
 class TForm1 {
 public:
@@ -31,6 +35,13 @@ public:
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
+
+    // Before FormCreate: where the options and the records are read and written, and where F12 puts
+    // screenshots (default: the design's files in Data, no screenshot folder).
+    void SetUserFiles(const TUserFiles& files) { Services_.UserFiles = files; }
+    // Before FormCreate: full screen or a window for this run, whatever the options file says. Not
+    // saved unless the player saves the Options screen.
+    void OverrideWindowed(bool windowed) { WindowedOverride_ = windowed; }
 
     // InitGame, then the frame loop is enabled. False with `error` (naming the file and what is wrong)
     // when start-up failed part-way: the loop stays off and no frame runs.
@@ -71,6 +82,8 @@ public:
     void RequestScreenshot(const std::string& path);
     bool ScreenshotPending() const { return !ScreenshotPath_.empty(); }
     const std::string& ScreenshotError() const { return ScreenshotError_; }
+    // Returns when every F12 screenshot taken so far is written.
+    void FlushScreenshots() { ScreenshotWriter_.Flush(); }
 
 private:
     bool InitGame(std::string& error);
@@ -80,6 +93,7 @@ private:
     void MoveCursor();
     void SetQuadShaders();
     void TakeScreenshot();
+    void QueueF12Screenshot();
 
     platform::Window& Window_;
     platform::Desktop& Desktop_;
@@ -105,4 +119,7 @@ private:
     uint64_t FramesDrawn_ = 0;
     std::string ScreenshotPath_;
     std::string ScreenshotError_;
+    std::optional<bool> WindowedOverride_;
+    bool F12Pressed_ = false;
+    TScreenshotWriter ScreenshotWriter_;
 };

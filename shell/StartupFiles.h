@@ -18,6 +18,7 @@ struct TMeshFile {
 
 inline constexpr const char* kConfigFile = "Data/Config.txt";
 inline constexpr const char* kOptionsFile = "Data\\options.txt";
+inline constexpr const char* kOptionsSaveFile = "Data\\Options.txt";  // the same file where case matters
 inline constexpr const char* kUkrainianFile = "Data\\Ukrainian.txt";
 inline constexpr const char* kRussianFile = "Data\\Russian.txt";
 inline constexpr const char* kEnglishFile = "Data\\English.txt";

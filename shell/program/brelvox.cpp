@@ -1,6 +1,6 @@
 // The program: the main window over SDL2 and OpenGL, run by the idle loop until it is closed.
 //
-//   brelvox [--data DIR] [--frames N [--screenshot FILE]]
+//   brelvox [--data DIR] [--fullscreen | --windowed] [--frames N [--screenshot FILE]]
 //   brelvox [--data DIR] --check
 //
 // Exit codes: 0 closed normally (or N frames run, or the data check found nothing wrong), 1 start-up
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,9 +21,12 @@
 #include "platform/SdlDesktop.h"
 #include "platform/SdlInputDevice.h"
 #include "platform/SdlWindow.h"
+#include "platform/UserFolder.h"
 #include "shell/Check.h"
 #include "shell/Main.h"
+#include "shell/UserFiles.h"
 #include "util/Files.h"
+#include "util/Log.h"
 
 #ifndef BRELVOX_VERSION
 #define BRELVOX_VERSION "0"
@@ -30,71 +34,140 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: brelvox [options]\n"
-    "  --data DIR         the folder that holds Data (default: the program's folder if it holds Data,\n"
-    "                     else the current folder)\n"
-    "  --frames N         run N frames, then exit with code 0; start-up errors only go to stderr\n"
-    "  --screenshot FILE  with --frames: write the last frame as a PNG\n"
-    "  --check            read every file the game loads and every level, print one line per\n"
-    "                     problem, exit 0 only when there is none (no window is opened)\n"
-    "  --help             show this text\n"
-    "  --version          show the version\n";
-
 struct CommandLine {
     std::string DataFolder;
     long long Frames = 0;  // 0: run until closed
     std::string Screenshot;
     bool Check = false;
+    std::optional<bool> Windowed;  // from --fullscreen or --windowed
+    bool Help = false;
+    bool Version = false;
 };
 
-// False with a message on a bad command line; `exitNow` for --help and --version.
-bool ParseCommandLine(int argc, char** argv, CommandLine& line, bool& exitNow, std::string& error) {
-    exitNow = false;
+// One option: its name, the name of its value (nullptr when it takes none), its help (lines after the
+// first start with a line break) and what it does to the command line (false with an error).
+struct Option {
+    const char* Name;
+    const char* Value;
+    const char* Help;
+    bool (*Apply)(CommandLine& line, const std::string& value, std::string& error);
+};
+
+const Option kOptions[] = {
+    {"--data", "DIR", "the folder that holds Data (see Files below)",
+     [](CommandLine& line, const std::string& value, std::string&) {
+         line.DataFolder = value;
+         return true;
+     }},
+    {"--fullscreen", nullptr, "full screen for this run, whatever the options file says (not saved)",
+     [](CommandLine& line, const std::string&, std::string&) {
+         line.Windowed = false;
+         return true;
+     }},
+    {"--windowed", nullptr, "a window for this run, whatever the options file says (not saved)",
+     [](CommandLine& line, const std::string&, std::string&) {
+         line.Windowed = true;
+         return true;
+     }},
+    {"--frames", "N", "run N frames, then exit with code 0; start-up errors only go to stderr",
+     [](CommandLine& line, const std::string& value, std::string& error) {
+         char* end = nullptr;
+         long long frames = std::strtoll(value.c_str(), &end, 10);
+         if (value.empty() || *end != '\0' || frames < 1 || frames > 1000000000LL) {
+             error = "--frames needs a whole number from 1 to 1000000000, not \"" + value + "\"";
+             return false;
+         }
+         line.Frames = frames;
+         return true;
+     }},
+    {"--screenshot", "FILE", "with --frames: write the last frame as a PNG",
+     [](CommandLine& line, const std::string& value, std::string&) {
+         line.Screenshot = value;
+         return true;
+     }},
+    {"--check", nullptr,
+     "read every file the game loads and every level, print one line per\n"
+     "problem, exit 0 only when there is none (no window is opened)",
+     [](CommandLine& line, const std::string&, std::string&) {
+         line.Check = true;
+         return true;
+     }},
+    {"--help", nullptr, "show this text",
+     [](CommandLine& line, const std::string&, std::string&) {
+         line.Help = true;
+         return true;
+     }},
+    {"--version", nullptr, "show the version",
+     [](CommandLine& line, const std::string&, std::string&) {
+         line.Version = true;
+         return true;
+     }},
+};
+
+constexpr const char* kFilesHelp =
+    "Files:\n"
+    "  The game reads Data from the --data folder; else from the program's own folder when it\n"
+    "  holds Data; else from <program folder>/../share/brelvox (an installed game); else from the\n"
+    "  current folder.\n"
+    "  The options (options.txt) and the table of records (table_of_records.txt) are kept in Data\n"
+    "  when the game runs from a folder it can write (the source tree, --data DIR). With an\n"
+    "  installed Data (share/brelvox) or one it cannot write they are kept in the per-user folder\n"
+    "  $XDG_DATA_HOME/brelvox (by default ~/.local/share/brelvox); the shipped options.txt is the\n"
+    "  default until the player saves the Options screen.\n"
+    "  F12 saves the frame as <per-user folder>/screenshots/brelvox-YYYYMMDD-HHMMSS.png.\n";
+
+constexpr const char* kKeysHelp =
+    "Keys: W, A, S, D drive, the mouse aims, the left button fires, Escape pauses,\n"
+    "  Alt+Enter switches between a window and full screen, F12 takes a screenshot.\n"
+    "See brelvox(6) for more.\n";
+
+std::string Usage() {
+    std::string text = "Usage: brelvox [options]\nOptions:\n";
+    for (const Option& option : kOptions) {
+        std::string left =
+            std::string("  ") + option.Name + (option.Value ? std::string(" ") + option.Value : "");
+        left.resize(21, ' ');
+        std::string help = option.Help;
+        for (std::size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 22)) {
+            help.insert(at + 1, std::string(21, ' '));
+        }
+        text += left + help + "\n";
+    }
+    std::string error;
+    const std::string userFolder = platform::UserDataFolder("brelvox", error);
+    text += kFilesHelp;
+    if (!userFolder.empty()) {
+        text += "  Your per-user folder is " + userFolder + ".\n";
+    }
+    return text + kKeysHelp;
+}
+
+// False with a message on a bad command line.
+bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
-        auto value = [&](std::string& out) {
+        if (argument == "-h") {
+            argument = "--help";
+        }
+        const Option* found = nullptr;
+        for (const Option& option : kOptions) {
+            if (argument == option.Name) {
+                found = &option;
+            }
+        }
+        if (found == nullptr) {
+            error = "unknown option \"" + argument + "\"";
+            return false;
+        }
+        std::string value;
+        if (found->Value != nullptr) {
             if (i + 1 >= argc) {
                 error = argument + " needs a value";
                 return false;
             }
-            out = argv[++i];
-            return true;
-        };
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(kUsage, stdout);
-            exitNow = true;
-            return true;
+            value = argv[++i];
         }
-        if (argument == "--version") {
-            std::printf("Brelvox %s\n", BRELVOX_VERSION);
-            exitNow = true;
-            return true;
-        }
-        if (argument == "--data") {
-            if (!value(line.DataFolder)) {
-                return false;
-            }
-        } else if (argument == "--frames") {
-            std::string text;
-            if (!value(text)) {
-                return false;
-            }
-            char* end = nullptr;
-            long long frames = std::strtoll(text.c_str(), &end, 10);
-            if (text.empty() || *end != '\0' || frames < 1 || frames > 1000000000LL) {
-                error = "--frames needs a whole number from 1 to 1000000000, not \"" + text + "\"";
-                return false;
-            }
-            line.Frames = frames;
-        } else if (argument == "--check") {
-            line.Check = true;
-        } else if (argument == "--screenshot") {
-            if (!value(line.Screenshot)) {
-                return false;
-            }
-        } else {
-            error = "unknown option \"" + argument + "\"";
+        if (!found->Apply(line, value, error)) {
             return false;
         }
     }
@@ -105,52 +178,59 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, bool& exitNow, s
     return true;
 }
 
-// Whether `folder` holds a folder named "Data" in any letter case.
-bool HoldsData(const std::filesystem::path& folder) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string name = entry.path().filename().string();
-        if (name.size() == 4 && (name[0] | 0x20) == 'd' && (name[1] | 0x20) == 'a' &&
-            (name[2] | 0x20) == 't' && (name[3] | 0x20) == 'a' && entry.is_directory(error)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string DefaultDataFolder() {
+std::string ProgramFolder() {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error && HoldsData(program.parent_path())) {
-        return program.parent_path().string();
-    }
-    return ".";
+    return error ? std::string() : program.parent_path().string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CommandLine line;
-    bool exitNow = false;
     std::string error;
-    if (!ParseCommandLine(argc, argv, line, exitNow, error)) {
-        std::fprintf(stderr, "brelvox: %s\n%s", error.c_str(), kUsage);
+    if (!ParseCommandLine(argc, argv, line, error)) {
+        std::fprintf(stderr, "brelvox: %s\n%s", error.c_str(), Usage().c_str());
         return 2;
     }
-    if (exitNow) {
+    if (line.Help) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    if (line.Version) {
+        std::printf("Brelvox %s\n", BRELVOX_VERSION);
         return 0;
     }
     bool unattended = line.Frames > 0;
-    if (line.DataFolder.empty()) {
-        line.DataFolder = DefaultDataFolder();
-    } else if (!std::filesystem::is_directory(line.DataFolder)) {
+    if (!line.DataFolder.empty() && !std::filesystem::is_directory(line.DataFolder)) {
         std::fprintf(stderr, "brelvox: --data \"%s\" is not a folder\n", line.DataFolder.c_str());
         return 2;
     }
-    files::SetDataRoot(line.DataFolder);
+    std::string dataRoot;
+    if (!FindDataRoot(line.DataFolder, ProgramFolder(), dataRoot, error)) {
+        if (unattended || line.Check) {
+            std::fprintf(stderr, "brelvox: %s\n", error.c_str());
+        } else {
+            platform::SdlDesktop().ShowMessageBox("Brelvox", error);
+        }
+        return 1;
+    }
+    files::SetDataRoot(dataRoot);
+    line.DataFolder = dataRoot;
+    const bool shared = IsSharedData(dataRoot);
+    std::string folderError;
+    const std::string userFolder = platform::UserDataFolder("brelvox", folderError);
+    if (shared && userFolder.empty()) {
+        std::fprintf(stderr, "brelvox: %s; the options and records will not be saved\n", folderError.c_str());
+    }
+    const TUserFiles userFiles = ChooseUserFiles(shared, userFolder);
+    if (!userFiles.InData && !line.Check) {
+        logging::Write("shell", "Data in " + dataRoot + " is shared: options and records are kept in " +
+                                    userFiles.Folder);
+    }
 
     if (line.Check) {
-        std::vector<std::string> problems = CheckGameData();
+        std::vector<std::string> problems = CheckGameData(userFiles);
         for (const std::string& problem : problems) {
             std::printf("%s\n", problem.c_str());
         }
@@ -177,6 +257,10 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::SdlInputDevice input(window.get(), &desktop);
     TForm1 form(*window, desktop, graphics, clock, &input);
+    form.SetUserFiles(userFiles);
+    if (line.Windowed) {
+        form.OverrideWindowed(*line.Windowed);
+    }
     if (!form.FormCreate(error)) {
         report(error);
         return 1;

@@ -40,6 +40,18 @@ TEST(Regenerate, GeneratedFilesMatchTheCommittedDataByteForByte) {
         EXPECT_TRUE(ReadAll(committed) == ReadAll(generated + "/" + f))
             << f << " differs from the generator's output";
     }
+    // The desktop icons, drawn from the same models.
+    const std::set<std::string> icons = FilesUnder(temp.Path() + "/desktop");
+    EXPECT_EQ(icons.size(), 4u);
+    for (const std::string& f : icons) {
+        const std::string committed = SourceDir() + "/desktop/" + f;
+        ASSERT_TRUE(fs::exists(committed)) << f << " is generated but not committed";
+        EXPECT_TRUE(ReadAll(committed) == ReadAll(temp.Path() + "/desktop/" + f))
+            << f << " differs from the generator's output";
+    }
+    for (const std::string& f : FilesUnder(SourceDir() + "/desktop/icons")) {
+        EXPECT_TRUE(icons.count("icons/" + f)) << "desktop/icons/" << f << " is committed but not generated";
+    }
     // Folders that hold only generated files must not keep stale ones.
     for (const char* folder : {"Meshes", "Textures", "Font", "GUI", "Sound", "Music"}) {
         for (const std::string& f : FilesUnder(DataDir() + "/" + folder)) {

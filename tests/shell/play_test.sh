@@ -29,67 +29,14 @@ fail() {
 }
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 
-"$program" --data "$work" 2>"$work/stderr" &
-pid=$!
-window=$(timeout 30 xdotool search --sync --name '^Brelvox$' | head -1)
-[ -n "$window" ] || fail "no window named Brelvox"
-sleep 2
-xdotool windowfocus "$window"
-sleep 1
+. "$(dirname "$0")/drive_window.sh"
+start_game "$program" --data "$work"
 
-# The client area's origin and size on the screen.
-client() {
-    xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-        /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
-}
-
-# Moves the game's cursor to a point given in 800 x 600 menu pixels. The game moves its own cursor by
-# the mouse's motion and puts the system pointer there, so relative motion is what it sees.
-point_at() {
-    set -- "$1" "$2" $(client)
-    tx=$(( $3 + $1 * $5 / 800 ))
-    ty=$(( $4 + $2 * $6 / 600 ))
-    # A motion that arrives while the game puts the pointer back where its cursor was can be lost (a
-    # real mouse moves again at once); try again until the pointer is where it was sent.
-    for try in 1 2 3 4 5; do
-        eval "$(xdotool getmouselocation --shell)"
-        [ "$X" -eq "$tx" ] && [ "$Y" -eq "$ty" ] && break
-        xdotool mousemove_relative -- $(( tx - X )) $(( ty - Y ))
-        sleep 0.5
-    done
-}
-
-# A click the frame loop cannot miss: the button stays down for a few frames.
-click_at() {
-    xdotool windowfocus "$window"
-    point_at "$1" "$2"
-    xdotool mousedown 1
-    sleep 0.3
-    xdotool mouseup 1
-    sleep 1
-}
-
-press() {
-    xdotool windowfocus "$window"
-    xdotool keydown "$1"
-    sleep 0.3
-    xdotool keyup "$1"
-    sleep 1
-}
-
-shot() {
-    import -window root "$out/play_$1.png" || fail "no screenshot $1"
-}
-
-alive() {
-    kill -0 "$pid" 2>/dev/null || fail "the program ended during: $1"
-}
-
-shot 01_main_menu
+shot play_01_main_menu
 click_at 400 170  # Play
 sleep 2
 alive "Play"
-shot 02_level
+shot play_02_level
 xdotool windowfocus "$window"
 xdotool keydown w
 sleep 2
@@ -102,27 +49,27 @@ sleep 1
 xdotool mouseup 1
 sleep 0.5
 alive "driving and firing"
-shot 03_driving_and_firing
+shot play_03_driving_and_firing
 press Escape
-shot 04_paused
+shot play_04_paused
 press Escape
-shot 05_resumed
+shot play_05_resumed
 press Escape
 click_at 400 270  # the pause menu's Main menu
-shot 06_exit_from_pause
+shot play_06_exit_from_pause
 click_at 510 420  # Yes: the level stops
-shot 07_main_menu_again
+shot play_07_main_menu_again
 alive "leaving the level"
 
 click_at 400 320  # Options
-shot 08_options
+shot play_08_options
 click_at 510 320  # Russian
 click_at 290 270  # 1024x768
-shot 09_options_chosen
+shot play_09_options_chosen
 click_at 510 420  # OK
 sleep 2
 alive "applying the options"
-shot 10_main_menu_russian_1024
+shot play_10_main_menu_russian_1024
 
 grep -q 'ScreenWidth = 1024' "$work/Data/options.txt" || fail "options not saved: $(cat "$work/Data/options.txt")"
 grep -q 'ScreenHeight = 768' "$work/Data/options.txt" || fail "height not saved: $(cat "$work/Data/options.txt")"
@@ -131,15 +78,7 @@ set -- $(client)
 [ "$3" = 1024 ] && [ "$4" = 768 ] || fail "the window is $3 x $4, not 1024 x 768"
 
 click_at 400 420  # Exit
-shot 11_exit_from_main_menu
+shot play_11_exit_from_main_menu
 click_at 510 420  # Yes
-for i in 1 2 3 4 5 6 7 8 9 10; do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program goes on after Exit"
-wait "$pid"
-code=$?
-pid=
-[ $code -eq 0 ] || fail "exit code $code"
+ends_cleanly "Exit"
 echo "ok: played"

@@ -10,7 +10,11 @@
 namespace contentgen {
 
 void Output::Write(const std::string& dataPath, std::string_view bytes) {
-    std::filesystem::path path = std::filesystem::path(root_) / "Data" / dataPath;
+    WriteBeside("Data/" + dataPath, bytes);
+}
+
+void Output::WriteBeside(const std::string& relativePath, std::string_view bytes) {
+    std::filesystem::path path = std::filesystem::path(root_) / relativePath;
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -22,13 +26,17 @@ void Output::Write(const std::string& dataPath, std::string_view bytes) {
 }
 
 void Output::WritePng(const std::string& dataPath, const platform::Image& image) {
+    WritePngBeside("Data/" + dataPath, image);
+}
+
+void Output::WritePngBeside(const std::string& path, const platform::Image& image) {
     std::string bytes, error;
     if (!platform::EncodePng(image, bytes, error)) {
-        std::fprintf(stderr, "contentgen: cannot encode %s: %s\n", dataPath.c_str(), error.c_str());
+        std::fprintf(stderr, "contentgen: cannot encode %s: %s\n", path.c_str(), error.c_str());
         ok_ = false;
         return;
     }
-    Write(dataPath, bytes);
+    WriteBeside(path, bytes);
 }
 
 void Output::Finish() {

@@ -1,4 +1,5 @@
-// Where the generator's files go: everything under OUTDIR/Data, plus a manifest of what was meant
+// Where the generator's files go: everything under OUTDIR/Data, the desktop icons under
+// OUTDIR/desktop, plus a manifest of what was meant
 // (vertex and triangle counts of each model) beside it for the content tests.
 #pragma once
 
@@ -17,6 +18,9 @@ public:
     // Failures are remembered; Ok() tells whether every write succeeded.
     void Write(const std::string& dataPath, std::string_view bytes);
     void WritePng(const std::string& dataPath, const platform::Image& image);
+    // Files outside Data (the desktop icons): `path` is relative to OUTDIR.
+    void WriteBeside(const std::string& path, std::string_view bytes);
+    void WritePngBeside(const std::string& path, const platform::Image& image);
     void AddManifestLine(const std::string& line) { manifest_ += line + "\n"; }
     void Finish();
 

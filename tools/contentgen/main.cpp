@@ -1,4 +1,5 @@
-// contentgen OUTDIR: writes every generated file of the game's Data folder under OUTDIR/Data, and
+// contentgen OUTDIR: writes every generated file of the game's Data folder under OUTDIR/Data, the
+// desktop icons under OUTDIR/desktop/icons, and
 // OUTDIR/contentgen_manifest.txt with the vertex and triangle counts of every model.
 // contentgen --manifest OUTDIR: only the manifest (quick; the content tests use it).
 // contentgen --preview DIR [LEVELDIR]: draws every model from the game's camera into DIR/models.png and the
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "Font.h"
+#include "Icons.h"
 #include "Models.h"
 #include "Output.h"
 #include "Preview.h"
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
     WriteSkin(out);
     WriteSounds(out);
     WriteMusic(out);
+    WriteIcons(out);
     out.Finish();
     if (!out.Ok()) {
         std::fprintf(stderr, "contentgen: some files were not written\n");

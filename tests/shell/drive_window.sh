@@ -1,0 +1,75 @@
+# Driving the game's window with real X input events (xdotool), sourced by the tests that play the
+# real program. The caller sets $out (where screenshots go) and $work (a scratch folder) and defines
+# fail(); start_game sets $pid and $window.
+
+# Starts the program with the given arguments (stderr to $work/stderr) and waits for its window.
+start_game() {
+    "$@" 2>"$work/stderr" &
+    pid=$!
+    window=$(timeout 30 xdotool search --sync --name '^Brelvox$' | head -1)
+    [ -n "$window" ] || fail "no window named Brelvox ($*)"
+    sleep 2
+    xdotool windowfocus "$window"
+    sleep 1
+}
+
+# The client area's origin and size on the screen.
+client() {
+    xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# Moves the game's cursor to a point given in 800 x 600 menu pixels. The game moves its own cursor by
+# the mouse's motion and puts the system pointer there, so relative motion is what it sees.
+point_at() {
+    set -- "$1" "$2" $(client)
+    tx=$(( $3 + $1 * $5 / 800 ))
+    ty=$(( $4 + $2 * $6 / 600 ))
+    # A motion that arrives while the game puts the pointer back where its cursor was can be lost (a
+    # real mouse moves again at once); try again until the pointer is where it was sent.
+    for try in 1 2 3 4 5; do
+        eval "$(xdotool getmouselocation --shell)"
+        [ "$X" -eq "$tx" ] && [ "$Y" -eq "$ty" ] && break
+        xdotool mousemove_relative -- $(( tx - X )) $(( ty - Y ))
+        sleep 0.5
+    done
+}
+
+# A click the frame loop cannot miss: the button stays down for a few frames.
+click_at() {
+    xdotool windowfocus "$window"
+    point_at "$1" "$2"
+    xdotool mousedown 1
+    sleep 0.3
+    xdotool mouseup 1
+    sleep 1
+}
+
+press() {
+    xdotool windowfocus "$window"
+    xdotool keydown "$1"
+    sleep 0.3
+    xdotool keyup "$1"
+    sleep 1
+}
+
+shot() {
+    import -window root "$out/$1.png" || fail "no screenshot $1"
+}
+
+alive() {
+    kill -0 "$pid" 2>/dev/null || fail "the program ended during: $1"
+}
+
+# Waits up to ten seconds for the program to end; fails unless it ended with status 0.
+ends_cleanly() {
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the program goes on after $1"
+    wait "$pid"
+    code=$?
+    pid=
+    [ $code -eq 0 ] || fail "exit code $code after $1"
+}
