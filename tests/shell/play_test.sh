@@ -22,11 +22,7 @@ trap cleanup EXIT
 cp -r "$source_dir/Data" "$work/Data"
 printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
 
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/stderr" ] && grep -v '^ALSA\|^AL lib' "$work/stderr" >&2
-    exit 1
-}
+. "$(dirname "$0")/program_helpers.sh"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 
 "$program" --data "$work" 2>"$work/stderr" &
@@ -36,12 +32,6 @@ window=$(timeout 30 xdotool search --sync --name '^Brelvox$' | head -1)
 sleep 2
 xdotool windowfocus "$window"
 sleep 1
-
-# The client area's origin and size on the screen.
-client() {
-    xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-        /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
-}
 
 # Moves the game's cursor to a point given in 800 x 600 menu pixels. The game moves its own cursor by
 # the mouse's motion and puts the system pointer there, so relative motion is what it sees.
@@ -79,10 +69,6 @@ press() {
 
 shot() {
     import -window root "$out/play_$1.png" || fail "no screenshot $1"
-}
-
-alive() {
-    kill -0 "$pid" 2>/dev/null || fail "the program ended during: $1"
 }
 
 shot 01_main_menu
@@ -133,13 +119,5 @@ set -- $(client)
 click_at 400 420  # Exit
 shot 11_exit_from_main_menu
 click_at 510 420  # Yes
-for i in 1 2 3 4 5 6 7 8 9 10; do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program goes on after Exit"
-wait "$pid"
-code=$?
-pid=
-[ $code -eq 0 ] || fail "exit code $code"
+expect_clean_exit
 echo "ok: played"
