@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "input/Gamepad.h"
 #include "platform/Png.h"
 #include "shell/Config.h"
 #include "shell/Menus.h"
@@ -285,8 +286,9 @@ void TForm1::UpdateFrame() {
     }
 
     TInput& input = *Services_.Input;
-    input.Poll();
     TGameState& state = GameState();
+    input.GamepadDrives = state.InGame && !state.Paused;
+    input.Poll();
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
@@ -297,7 +299,7 @@ void TForm1::UpdateFrame() {
         return;
     }
 
-    MoveCursor();
+    MoveCursor(dt);
 
     TVector2 mouse =
         Vector2(static_cast<float>(CursorClientX_) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
@@ -319,11 +321,14 @@ void TForm1::UpdateFrame() {
     Flow_->UpdateFlow(dt, CursorClientX_, CursorClientY_, state.ScreenWidth, state.ScreenHeight);
 }
 
-void TForm1::MoveCursor() {
+void TForm1::MoveCursor(int32_t dt) {
     const TGameState& state = GameState();
     TInput& input = *Services_.Input;
-    CursorX_ += input.MouseDeltaX();
-    CursorY_ += input.MouseDeltaY();
+    float padX = 0.0f;
+    float padY = 0.0f;
+    GamepadCursorMotion(input.Gamepad(), !input.GamepadDrives, dt, state.ScreenWidth, padX, padY);
+    CursorX_ += input.MouseDeltaX() + padX;
+    CursorY_ += input.MouseDeltaY() + padY;
     CursorX_ = std::max(CursorX_, 0.0f);
     CursorY_ = std::max(CursorY_, 0.0f);
     int limitX = state.Windowed ? Desktop_.ScreenWidth() : state.ScreenWidth;

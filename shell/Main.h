@@ -82,7 +82,8 @@ private:
     void LoadSounds();
     void LoadGameMeshes();
     void FreeGame();
-    void MoveCursor();
+    // The mouse's motion and the controller's sticks over `dt` milliseconds.
+    void MoveCursor(int32_t dt);
     void SetQuadShaders();
     void TakeScreenshot();
 

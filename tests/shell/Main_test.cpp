@@ -92,6 +92,15 @@ protected:
         clock_.Advance(ms);
         form.ApplicationEvents1Idle();
     }
+    // The controller in state `pad`, with `button` down for one frame and up for the next.
+    void TapPadButton(TForm1& form, GamepadSnapshot& pad, GamepadButton button) {
+        pad.Buttons[button] = 0x80;
+        input_.SetGamepad(pad);
+        Idle(form);
+        pad.Buttons[button] = 0;
+        input_.SetGamepad(pad);
+        Idle(form);
+    }
     void TapKey(TForm1& form, int keyIndex) {
         input_.SetKey(TInput::KeyCode(keyIndex), true);
         Idle(form);
@@ -397,6 +406,60 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
     EXPECT_EQ(window_.ClientWidth(), 1280);
     EXPECT_NEAR(form.CursorClientX(), x * 1024 / 800, 2);
     EXPECT_NEAR(form.CursorClientY(), y * 768 / 600, 2);
+}
+
+// Every step with the controller alone: the left stick brings the cursor to "Play" and A clicks it; in
+// the level the left stick drives, the right stick aims, Start pauses.
+TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    Idle(form);
+    GamepadSnapshot pad;
+    pad.Connected = true;
+    auto toward = [](int from, int to) -> int16_t {
+        return to - from > 8 ? 32767 : to - from < -8 ? -32767 : 0;
+    };
+    for (int frame = 0; frame < 300; ++frame) {
+        pad.Axes[GamepadLeftX] = toward(form.CursorClientX(), 400);
+        pad.Axes[GamepadLeftY] = toward(form.CursorClientY(), 170);
+        if (pad.Axes[GamepadLeftX] == 0 && pad.Axes[GamepadLeftY] == 0) {
+            break;
+        }
+        input_.SetGamepad(pad);
+        Idle(form);
+    }
+    pad.Axes = {};
+    TapPadButton(form, pad, GamepadA);
+    ASSERT_EQ(ActiveForm(form), "Game");
+    for (int i = 0; i < 150; ++i) {
+        Idle(form);
+    }
+    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    ASSERT_NE(player, nullptr);
+
+    // A full right stick for 100 ms: 80 pixels to the right on an 800-pixel screen.
+    int x = form.CursorClientX();
+    pad.Axes[GamepadRightX] = 32767;
+    input_.SetGamepad(pad);
+    for (int i = 0; i < 10; ++i) {
+        Idle(form);
+    }
+    EXPECT_EQ(form.CursorClientX(), x + 80);
+    pad.Axes[GamepadRightX] = 0;
+    ASSERT_NE(player->Facing, 90);
+    pad.Axes[GamepadLeftX] = 32767;  // the stick to the right: the tank turns east (heading 90)
+    pad.Axes[GamepadLeftY] = -9000;
+    input_.SetGamepad(pad);
+    for (int i = 0; i < 100; ++i) {
+        Idle(form);
+    }
+    EXPECT_EQ(player->Facing, 90);
+
+    pad.Axes = {};
+    TapPadButton(form, pad, GamepadStart);
+    EXPECT_TRUE(GameState().Paused);
+    EXPECT_EQ(ActiveForm(form), "PauseMenu");
 }
 
 TEST_F(MainForm, Close_EndsTheLoop) {
