@@ -225,6 +225,29 @@ TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels
               1023 - window_.FrameTop() - (window_.FrameHeight() - window_.ClientHeight() - border));
 }
 
+// A window manager that gave the window another size than asked: the back buffer follows the client
+// area, so the cursor's client pixels are scaled to the 800 x 600 the GUI and the picking ray count in.
+TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    window_.SetClientSize(400, 300);
+    Idle(form);
+    int border = (window_.FrameWidth() - window_.ClientWidth()) / 2;
+    int clientLeft = window_.FrameLeft() + border;
+    int clientTop = window_.FrameTop() + window_.FrameHeight() - window_.ClientHeight() - border;
+    input_.MoveMouse(clientLeft + 200 - static_cast<int>(form.CursorX()),
+                     clientTop + 85 - static_cast<int>(form.CursorY()));
+    Idle(form);
+    EXPECT_EQ(form.CursorClientX(), 400);
+    EXPECT_EQ(form.CursorClientY(), 170);
+    input_.SetButton(0, true);  // "Play" at (300, 150) 200 x 40 of 800 x 600
+    Idle(form);
+    input_.SetButton(0, false);
+    Idle(form);
+    EXPECT_EQ(ActiveForm(form), "Game");
+}
+
 TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
     TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     std::string error;
