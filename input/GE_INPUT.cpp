@@ -1,5 +1,6 @@
 #include "input/GE_INPUT.h"
 
+#include "input/Gamepad.h"
 #include "platform/DirectInputKeys.h"
 
 namespace {
@@ -129,6 +130,26 @@ void TInput::Poll() {
         platform::MouseSnapshot read = mouse_;
         if (device_->ReadMouse(read)) {
             mouse_ = read;
+        }
+    }
+
+    pad_ = {};
+    if (device_ != nullptr) {
+        platform::GamepadSnapshot read;
+        if (device_->ReadGamepad(read)) {
+            pad_ = read;
+        }
+    }
+    if (pad_.Connected) {
+        if (pad_.Buttons[platform::GamepadStart] & 0x80) {
+            keys_.Keys[KeyCode(KEY_ESCAPE)] |= 0x80;
+        }
+        int drive = GamepadDrives ? GamepadDriveKey(pad_) : -1;
+        if (drive >= 0) {
+            keys_.Keys[KeyCode(drive)] |= 0x80;
+        }
+        if (GamepadFires(pad_)) {
+            mouse_.Buttons[0] |= 0x80;
         }
     }
 

@@ -1,4 +1,4 @@
-// Keyboard and mouse state once per frame, over the platform's whole-device snapshots.
+// Keyboard, mouse and game controller state once per frame, over the platform's whole-device snapshots.
 //
 // The shell calls Poll at the start of every frame; everyone else asks questions about that poll.
 // The previous poll is kept, so a key that went up between the two polls can be told from a key that
@@ -54,9 +54,12 @@ public:
     // Forgets the device; the states stay as they are.
     void Release();
 
-    // Reads both devices once. A keyboard that cannot be read counts as no key down. A mouse that
+    // Reads the three devices once. A keyboard that cannot be read counts as no key down. A mouse that
     // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
-    // drift on the last motion while the window is out of focus.
+    // drift on the last motion while the window is out of focus. A controller that cannot be read
+    // counts as none connected. The controller then joins the keys and buttons (input/Gamepad.h):
+    // Start is Escape, A or the right trigger the left button, and, while GamepadDrives, the left
+    // stick or the D-pad one of W, A, S, D.
     void Poll();
 
     // Out-of-range key indices and buttons are never down and never released.
@@ -72,7 +75,13 @@ public:
     // Shift is down now; 0 when no key was released or that first key carries no character.
     uint8_t TypedChar() const;
 
+    // The controller as read by the last poll (the shell moves the cursor with its sticks).
+    const platform::GamepadSnapshot& Gamepad() const { return pad_; }
+
     uint8_t KeyboardLayout = LayoutEnglish;
+    // Set by the shell before each poll: a level is being played, so the left stick drives the tank
+    // (in the menus it moves the cursor instead).
+    bool GamepadDrives = false;
 
 private:
     platform::InputDevice* device_ = nullptr;
@@ -80,4 +89,5 @@ private:
     platform::KeyboardSnapshot previousKeys_;
     platform::MouseSnapshot mouse_;
     platform::MouseSnapshot previousMouse_;
+    platform::GamepadSnapshot pad_;
 };

@@ -23,10 +23,10 @@ public:
         width_ = width;
         height_ = height;
     }
-    int ClientWidth() const override { return width_; }
-    int ClientHeight() const override { return height_; }
-    int FrameLeft() const override { return left_; }
-    int FrameTop() const override { return top_; }
+    int ClientWidth() const override { return Covering() ? coverWidth_ : width_; }
+    int ClientHeight() const override { return Covering() ? coverHeight_ : height_; }
+    int FrameLeft() const override { return Covering() ? 0 : left_; }
+    int FrameTop() const override { return Covering() ? 0 : top_; }
     int FrameWidth() const override { return width_ + (windowed_ ? 2 * kBorder : 0); }
     int FrameHeight() const override { return height_ + (windowed_ ? kCaption + kBorder : 0); }
     void SetFramePosition(int left, int top) override {
@@ -52,14 +52,24 @@ public:
 
     // For the test.
     void PushEvent(WindowEventType type) { events_.push_back({type}); }
+    // In full screen the window lies at (0, 0) with a client area of width x height, whatever size was
+    // asked (desktop full screen); 0 x 0: the asked size where it was put.
+    void CoverInFullScreen(int width, int height) {
+        coverWidth_ = width;
+        coverHeight_ = height;
+    }
     bool IsWindowed() const { return windowed_; }
     bool IsShown() const { return shown_; }
     bool IsMinimized() const { return minimized_; }
     const std::string& Title() const { return title_; }
 
 private:
+    bool Covering() const { return !windowed_ && coverWidth_ > 0; }
+
     int width_;
     int height_;
+    int coverWidth_ = 0;
+    int coverHeight_ = 0;
     int left_ = 0;
     int top_ = 0;
     bool windowed_ = true;

@@ -1,6 +1,8 @@
 // Raw keyboard and mouse snapshots, as DirectInput 8 gives them: 256 key bytes indexed by DirectInput
 // key code (DIK_*; bit 7 set while the key is down), and the mouse's relative motion since the last
-// read with four button bytes (bit 7 set while down). TInput builds on these.
+// read with four button bytes (bit 7 set while down). Beside them the state of one game controller in
+// the standard layout (an Xbox-style pad). TInput builds on these; together with the frame's
+// milliseconds they are everything the game reads from the player.
 #pragma once
 
 #include <array>
@@ -19,12 +21,54 @@ struct MouseSnapshot {
     std::array<uint8_t, 4> Buttons{};  // 0 left, 1 right, 2 middle
 };
 
+// Axes of a game controller: sticks -32768..32767 (x to the right, y downwards), triggers 0..32767.
+enum GamepadAxis : uint8_t {
+    GamepadLeftX,
+    GamepadLeftY,
+    GamepadRightX,
+    GamepadRightY,
+    GamepadTriggerLeft,
+    GamepadTriggerRight,
+    GamepadAxisCount
+};
+
+enum GamepadButton : uint8_t {
+    GamepadA,
+    GamepadB,
+    GamepadX,
+    GamepadY,
+    GamepadBack,
+    GamepadGuide,
+    GamepadStart,
+    GamepadLeftStick,
+    GamepadRightStick,
+    GamepadLeftShoulder,
+    GamepadRightShoulder,
+    GamepadDpadUp,
+    GamepadDpadDown,
+    GamepadDpadLeft,
+    GamepadDpadRight,
+    GamepadButtonCount
+};
+
+// Nothing connected: Connected false, everything zero.
+struct GamepadSnapshot {
+    bool Connected = false;
+    std::array<int16_t, GamepadAxisCount> Axes{};
+    std::array<uint8_t, GamepadButtonCount> Buttons{};  // bit 7 set while down
+};
+
 class InputDevice {
 public:
     virtual ~InputDevice() = default;
     // False when the device cannot be read now (focus lost); the snapshot is then left as it was.
     virtual bool ReadKeyboard(KeyboardSnapshot& snapshot) = 0;
     virtual bool ReadMouse(MouseSnapshot& snapshot) = 0;
+    // The game controller in use, if any. A device without controllers reads as none connected.
+    virtual bool ReadGamepad(GamepadSnapshot& snapshot) {
+        snapshot = GamepadSnapshot{};
+        return true;
+    }
 };
 
 // A device fed by the test or by a replay: whatever was set is read until changed; mouse motion is
@@ -33,10 +77,20 @@ class ScriptedInputDevice final : public InputDevice {
 public:
     void SetKey(uint8_t dik, bool down) { keys_.Keys[dik] = down ? 0x80 : 0; }
     void SetButton(int button, bool down) { buttons_[button] = down ? 0x80 : 0; }
-    void MoveMouse(int32_t dx, int32_t dy) { dx_ += dx; dy_ += dy; }
-    void ReleaseAll() { keys_ = {}; buttons_ = {}; }
+    void MoveMouse(int32_t dx, int32_t dy) {
+        dx_ += dx;
+        dy_ += dy;
+    }
+    void ReleaseAll() {
+        keys_ = {};
+        buttons_ = {};
+    }
+    void SetGamepad(const GamepadSnapshot& pad) { pad_ = pad; }
 
-    bool ReadKeyboard(KeyboardSnapshot& snapshot) override { snapshot = keys_; return true; }
+    bool ReadKeyboard(KeyboardSnapshot& snapshot) override {
+        snapshot = keys_;
+        return true;
+    }
     bool ReadMouse(MouseSnapshot& snapshot) override {
         snapshot.DeltaX = dx_;
         snapshot.DeltaY = dy_;
@@ -45,9 +99,14 @@ public:
         dx_ = dy_ = 0;
         return true;
     }
+    bool ReadGamepad(GamepadSnapshot& snapshot) override {
+        snapshot = pad_;
+        return true;
+    }
 
 private:
     KeyboardSnapshot keys_;
+    GamepadSnapshot pad_;
     std::array<uint8_t, 4> buttons_{};
     int32_t dx_ = 0;
     int32_t dy_ = 0;

@@ -64,6 +64,10 @@ RecordingDevice::RecordingDevice(RecordingGraphicsSystem* system, Window* window
                                  const PresentParameters& parameters)
     : system_(system), window_(window), parameters_(parameters) {
     ResetState();
+    // As the OpenGL device does: the device puts its window into the mode it was made for.
+    if (window_ != nullptr) {
+        window_->SetWindowed(parameters.Windowed);
+    }
 }
 
 RecordingDevice::~RecordingDevice() {
@@ -232,6 +236,9 @@ int32_t RecordingDevice::Reset(const PresentParameters& parameters) {
         return D3DERR_INVALIDCALL;
     parameters_ = parameters;
     ResetState();
+    if (window_ != nullptr) {
+        window_->SetWindowed(parameters.Windowed);
+    }
     if (cooperativeLevel_ == D3DERR_DEVICENOTRESET)
         cooperativeLevel_ = D3D_OK;
     return D3D_OK;

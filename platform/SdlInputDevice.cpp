@@ -7,10 +7,21 @@
 #include "platform/DirectInputKeys.h"
 #include "platform/SdlDesktop.h"
 #include "platform/SdlWindow.h"
+#include "util/Log.h"
 
 namespace platform {
 
 namespace {
+
+// The controller snapshot is indexed as SDL numbers its standard axes and buttons.
+constexpr bool Same(int ours, int sdl) {
+    return ours == sdl;
+}
+static_assert(Same(GamepadLeftX, SDL_CONTROLLER_AXIS_LEFTX) &&
+              Same(GamepadRightY, SDL_CONTROLLER_AXIS_RIGHTY) &&
+              Same(GamepadTriggerRight, SDL_CONTROLLER_AXIS_TRIGGERRIGHT));
+static_assert(Same(GamepadA, SDL_CONTROLLER_BUTTON_A) && Same(GamepadStart, SDL_CONTROLLER_BUTTON_START) &&
+              Same(GamepadDpadRight, SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
 
 struct ScancodeKey {
     SDL_Scancode Scancode;
@@ -171,10 +182,21 @@ uint8_t DirectInputCodeOfScancode(int scancode) {
 
 SdlInputDevice::SdlInputDevice(SdlWindow* window, SdlDesktop* desktop) : window_(window), desktop_(desktop) {
     SDL_AddEventWatch(&SdlInputDevice::LatchPress, this);
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+        controllersStarted_ = true;
+    } else {
+        logging::Write("input", std::string("no game controllers: ") + SDL_GetError());
+    }
 }
 
 SdlInputDevice::~SdlInputDevice() {
     SDL_DelEventWatch(&SdlInputDevice::LatchPress, this);
+    if (controller_) {
+        SDL_GameControllerClose(controller_);
+    }
+    if (controllersStarted_) {
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
 }
 
 int SdlInputDevice::LatchPress(void* self, SDL_Event* event) {
@@ -183,6 +205,10 @@ int SdlInputDevice::LatchPress(void* self, SDL_Event* event) {
         uint8_t code = DirectInputCodeOfScancode(event->key.keysym.scancode);
         if (code != 0)
             device->latchedKeys_.Keys[code] = 0x80;
+    } else if (event->type == SDL_CONTROLLERBUTTONDOWN) {
+        if (event->cbutton.which == device->controllerId_ && event->cbutton.button < GamepadButtonCount) {
+            device->latchedPadButtons_ |= 1u << event->cbutton.button;
+        }
     } else if (event->type == SDL_MOUSEBUTTONDOWN) {
         switch (event->button.button) {
             case SDL_BUTTON_LEFT:
@@ -257,6 +283,58 @@ bool SdlInputDevice::ReadMouse(MouseSnapshot& snapshot) {
             snapshot.Buttons[static_cast<size_t>(button)] = 0x80;
     }
     latchedButtons_ = 0;
+    return true;
+}
+
+void SdlInputDevice::FollowControllers() {
+    if (!controllersStarted_) {
+        return;
+    }
+    if (controller_ && !SDL_GameControllerGetAttached(controller_)) {
+        logging::Write("input", "game controller disconnected");
+        SDL_GameControllerClose(controller_);
+        controller_ = nullptr;
+        controllerId_ = -1;
+        latchedPadButtons_ = 0;
+    }
+    if (controller_) {
+        return;
+    }
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (!SDL_IsGameController(index)) {
+            continue;
+        }
+        controller_ = SDL_GameControllerOpen(index);
+        if (controller_) {
+            controllerId_ = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller_));
+            const char* name = SDL_GameControllerName(controller_);
+            logging::Write("input", std::string("game controller connected: ") + (name ? name : "unnamed"));
+            return;
+        }
+    }
+}
+
+bool SdlInputDevice::ReadGamepad(GamepadSnapshot& snapshot) {
+    FollowControllers();
+    if (!HasFocus()) {
+        latchedPadButtons_ = 0;
+        return false;
+    }
+    snapshot = GamepadSnapshot{};
+    if (!controller_) {
+        return true;
+    }
+    snapshot.Connected = true;
+    for (int axis = 0; axis < GamepadAxisCount; ++axis) {
+        snapshot.Axes[static_cast<size_t>(axis)] =
+            SDL_GameControllerGetAxis(controller_, static_cast<SDL_GameControllerAxis>(axis));
+    }
+    for (int button = 0; button < GamepadButtonCount; ++button) {
+        bool down = SDL_GameControllerGetButton(controller_, static_cast<SDL_GameControllerButton>(button)) ||
+                    (latchedPadButtons_ & (1u << button));
+        snapshot.Buttons[static_cast<size_t>(button)] = down ? 0x80 : 0;
+    }
+    latchedPadButtons_ = 0;
     return true;
 }
 

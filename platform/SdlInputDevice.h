@@ -11,7 +11,12 @@
 // synthetic click) still reads as down once: presses are latched from SDL's events as they arrive and
 // added to the next snapshot, so the game always sees the press and, one read later, the release.
 //
-// Both devices are read only while the window has the keyboard focus (DirectInput's foreground
+// Game controllers go through SDL's game controller API, so any pad SDL knows reads in the standard
+// layout. They are hot-plugged: each read opens the first controller attached when none is open, and
+// lets go of one that was unplugged (SDL notices both while the window's events are pumped). A press
+// of a controller button between two reads is latched as keys are.
+//
+// All devices are read only while the window has the keyboard focus (DirectInput's foreground
 // co-operation); otherwise the reads fail and the snapshots stay as they were.
 #pragma once
 
@@ -20,6 +25,7 @@
 #include "platform/InputDevice.h"
 
 union SDL_Event;
+struct _SDL_GameController;
 
 namespace platform {
 
@@ -39,9 +45,12 @@ public:
 
     bool ReadKeyboard(KeyboardSnapshot& snapshot) override;
     bool ReadMouse(MouseSnapshot& snapshot) override;
+    bool ReadGamepad(GamepadSnapshot& snapshot) override;
 
 private:
     bool HasFocus() const;
+    // Lets go of an unplugged controller; opens the first one attached when none is open.
+    void FollowControllers();
     // SDL event watch: remembers presses until the next read.
     static int LatchPress(void* self, ::SDL_Event* event);
 
@@ -53,6 +62,10 @@ private:
     uint32_t seenWarps_ = 0;
     KeyboardSnapshot latchedKeys_;
     uint8_t latchedButtons_ = 0;  // bit n: button n went down since the last read
+    bool controllersStarted_ = false;
+    _SDL_GameController* controller_ = nullptr;
+    int32_t controllerId_ = -1;       // its joystick instance id
+    uint32_t latchedPadButtons_ = 0;  // bit n: controller button n went down since the last read
 };
 
 }  // namespace platform

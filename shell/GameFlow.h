@@ -42,8 +42,8 @@ public:
     void TogglePause();
 
     // One frame of the running level, after the scene update: score label, respawn or game over,
-    // bonus and enemy timers, freeze clock, aiming at the ground point under the cursor (client
-    // pixels of a clientWidth x clientHeight area), the camera after the tank, the level's end. The
+    // bonus and enemy timers, freeze clock, aiming at the ground point under the cursor (pixels
+    // of the back buffer, clientWidth x clientHeight), the camera after the tank, the level's end. The
     // frame in which the game ends does nothing more.
     void UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                     int32_t clientHeight);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "input/Gamepad.h"
 #include "platform/Png.h"
 #include "shell/Config.h"
 #include "shell/Menus.h"
@@ -226,6 +227,13 @@ void TForm1::ApplicationEvents1Idle() {
             case platform::WindowEventType::Restore:
                 ApplicationEvents1Restore();
                 break;
+            case platform::WindowEventType::Activate:
+                // A window manager may ignore the minimise, or give the focus back without a restore:
+                // the focus coming back is enough to resume the frames.
+                if (!FrameLoopEnabled_) {
+                    ApplicationEvents1Restore();
+                }
+                break;
             default:
                 break;
         }
@@ -284,11 +292,15 @@ void TForm1::UpdateFrame() {
     }
 
     TInput& input = *Services_.Input;
-    input.Poll();
     TGameState& state = GameState();
+<<<<<<< HEAD
     if (input.KeyReleased(KEY_F12)) {
         F12Pressed_ = true;  // the picture is taken when this frame is drawn
     }
+=======
+    input.GamepadDrives = state.InGame && !state.Paused;
+    input.Poll();
+>>>>>>> fullscreen
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
@@ -299,7 +311,7 @@ void TForm1::UpdateFrame() {
         return;
     }
 
-    MoveCursor();
+    MoveCursor(dt);
 
     TVector2 mouse =
         Vector2(static_cast<float>(CursorClientX_) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
@@ -316,14 +328,19 @@ void TForm1::UpdateFrame() {
         return;
     }
     Services_.SceneManager->Update(dt);
-    Flow_->UpdateFlow(dt, CursorClientX_, CursorClientY_, Window_.ClientWidth(), Window_.ClientHeight());
+    // The cursor is in back-buffer pixels, whatever size the window's client area has (a full-screen
+    // window covers the desktop and shows the back buffer stretched).
+    Flow_->UpdateFlow(dt, CursorClientX_, CursorClientY_, state.ScreenWidth, state.ScreenHeight);
 }
 
-void TForm1::MoveCursor() {
+void TForm1::MoveCursor(int32_t dt) {
     const TGameState& state = GameState();
     TInput& input = *Services_.Input;
-    CursorX_ += input.MouseDeltaX();
-    CursorY_ += input.MouseDeltaY();
+    float padX = 0.0f;
+    float padY = 0.0f;
+    GamepadCursorMotion(input.Gamepad(), !input.GamepadDrives, dt, state.ScreenWidth, padX, padY);
+    CursorX_ += input.MouseDeltaX() + padX;
+    CursorY_ += input.MouseDeltaY() + padY;
     CursorX_ = std::max(CursorX_, 0.0f);
     CursorY_ = std::max(CursorY_, 0.0f);
     int limitX = state.Windowed ? Desktop_.ScreenWidth() : state.ScreenWidth;
@@ -332,19 +349,36 @@ void TForm1::MoveCursor() {
     CursorY_ = std::min(CursorY_, static_cast<float>(limitY - 1));
     int32_t x = RoundHalfEven(CursorX_);
     int32_t y = RoundHalfEven(CursorY_);
+    const int clientWidth = std::max(Window_.ClientWidth(), 1);
+    const int clientHeight = std::max(Window_.ClientHeight(), 1);
+    // In full screen the cursor is in back-buffer pixels and the back buffer is stretched over the
+    // client area, which covers the desktop: the system pointer goes to the desktop point the cursor
+    // is drawn at, so it can reach every back-buffer pixel whatever the desktop's size.
+    int32_t pointerX = x;
+    int32_t pointerY = y;
+    if (!state.Windowed) {
+        pointerX = Window_.FrameLeft() + x * clientWidth / std::max(state.ScreenWidth, 1);
+        pointerY = Window_.FrameTop() + y * clientHeight / std::max(state.ScreenHeight, 1);
+    }
     // The system pointer follows the game's cursor. Putting it where it already is would only race
     // with the pointer's own motion (a move that arrives between the read and the put would be lost).
-    if (!CursorPlaced_ || x != PlacedX_ || y != PlacedY_) {
-        Desktop_.SetCursorPosition(x, y);
+    if (!CursorPlaced_ || pointerX != PlacedX_ || pointerY != PlacedY_) {
+        Desktop_.SetCursorPosition(pointerX, pointerY);
         CursorPlaced_ = true;
-        PlacedX_ = x;
-        PlacedY_ = y;
+        PlacedX_ = pointerX;
+        PlacedY_ = pointerY;
     }
 
     if (state.Windowed) {
         int border = (Window_.FrameWidth() - Window_.ClientWidth()) / 2;
         CursorClientX_ = x - Window_.FrameLeft() - border;
         CursorClientY_ = y - Window_.FrameTop() - (Window_.FrameHeight() - Window_.ClientHeight() - border);
+        // A window manager may have given the window another size than asked: the back buffer follows
+        // the client area, and client pixels become back-buffer pixels.
+        if (clientWidth != state.ScreenWidth || clientHeight != state.ScreenHeight) {
+            CursorClientX_ = CursorClientX_ * state.ScreenWidth / clientWidth;
+            CursorClientY_ = CursorClientY_ * state.ScreenHeight / clientHeight;
+        }
     } else {
         CursorClientX_ = x;
         CursorClientY_ = y;
@@ -377,6 +411,15 @@ void TForm1::ApplyDisplayMode() {
     // Centred on the screen; the division truncates toward zero.
     Window_.SetFramePosition((Desktop_.ScreenWidth() - state.ScreenWidth) / 2,
                              (Desktop_.ScreenHeight() - state.ScreenHeight) / 2);
+
+    // In full screen the cursor counts back-buffer pixels: it goes to the point of the (stretched) back
+    // buffer under the system pointer, so a change of size keeps it where the player sees it.
+    if (!state.Windowed) {
+        CursorX_ = static_cast<float>((x - Window_.FrameLeft()) * state.ScreenWidth /
+                                      std::max(Window_.ClientWidth(), 1));
+        CursorY_ = static_cast<float>((y - Window_.FrameTop()) * state.ScreenHeight /
+                                      std::max(Window_.ClientHeight(), 1));
+    }
 }
 
 void TForm1::SetQuadShaders() {

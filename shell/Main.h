@@ -52,7 +52,8 @@ public:
     // One idle call: the window's events, then (while the loop is enabled) UpdateFrame and DrawFrame.
     void ApplicationEvents1Idle();
     // The application lost the focus: a running level pauses; in full screen the window is also
-    // minimised and frames stop until ApplicationEvents1Restore.
+    // minimised and frames stop until ApplicationEvents1Restore, which the window's restore or the
+    // focus coming back (a window manager may ignore the minimise) runs.
     void ApplicationEvents1Deactivate();
     void ApplicationEvents1Restore();
 
@@ -71,7 +72,11 @@ public:
     TGameServices& Services() { return Services_; }
     TGameFlow* Flow() { return Flow_.get(); }
 
-    // The software cursor in screen pixels and in client pixels.
+    // The software cursor: in desktop pixels in a window, in back-buffer pixels in full screen; and the
+    // same point in back-buffer pixels (ScreenWidth x ScreenHeight), the frame the GUI, the HUD and the
+    // picking ray use. In a window of the asked size those are its client pixels; a full-screen window
+    // covering a larger desktop shows the back buffer stretched, and the system pointer is kept over
+    // the point where the cursor is drawn.
     float CursorX() const { return CursorX_; }
     float CursorY() const { return CursorY_; }
     int32_t CursorClientX() const { return CursorClientX_; }
@@ -90,7 +95,8 @@ private:
     void LoadSounds();
     void LoadGameMeshes();
     void FreeGame();
-    void MoveCursor();
+    // The mouse's motion and the controller's sticks over `dt` milliseconds.
+    void MoveCursor(int32_t dt);
     void SetQuadShaders();
     void TakeScreenshot();
     void QueueF12Screenshot();
@@ -109,9 +115,9 @@ private:
     bool Created_ = false;
     bool Initialized_ = false;  // InitGame went through: frames may run
     uint32_t LastTick_ = 0;
-    float CursorX_ = 0.0f;  // the software cursor in screen pixels
+    float CursorX_ = 0.0f;  // the software cursor (desktop or back-buffer pixels)
     float CursorY_ = 0.0f;
-    int32_t CursorClientX_ = 0;  // the same point in client pixels
+    int32_t CursorClientX_ = 0;  // the same point in back-buffer pixels
     int32_t CursorClientY_ = 0;
     bool CursorPlaced_ = false;  // the system pointer was put at (PlacedX_, PlacedY_)
     int32_t PlacedX_ = 0;

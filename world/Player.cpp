@@ -4,6 +4,7 @@
 
 #include "input/GE_INPUT.h"
 #include "scene/GE_GAMEOBJECT.h"
+#include "util/Log.h"
 #include "world/Bonus.h"
 #include "world/Bullet.h"
 #include "world/Effects.h"
@@ -113,6 +114,8 @@ void TPlayer::Update(int32_t deltaMs) {
 void TPlayer::Fire() {
     uint8_t grade = GameState().UpgradeLevel;
     PlaySound(grade == 3 ? "shoot" : "laser");
+    // Where the shot went, for checking the aim against the crosshair from outside the game.
+    logging::Write("player", "fires at heading " + std::to_string(RoundHalfEven(TowerAngle)));
     double angle = TowerAngle * kPi / 180.0;
     float c = static_cast<float>(std::cos(angle));
     float s = static_cast<float>(std::sin(angle));

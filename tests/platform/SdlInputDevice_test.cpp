@@ -170,4 +170,76 @@ TEST(SdlInputDevice, TapsBetweenTwoReadsAreNotLost) {
     EXPECT_EQ(mouse.Buttons[0], 0);
 }
 
+// A virtual controller goes through the same SDL path as a real one (the joystick layer, SDL's game
+// controller mapping, its events): plugged in while the device runs, read, latched, unplugged, and
+// plugged in again.
+TEST(SdlInputDevice, ReadsAHotPluggedController) {
+    SdlInputDevice input(nullptr, nullptr);
+    GamepadSnapshot pad;
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    if (pad.Connected) {
+        GTEST_SKIP() << "a controller is already attached";
+    }
+
+    SDL_VirtualJoystickDesc desc;
+    SDL_zero(desc);
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Brelvox test pad";
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_Joystick* joystick = SDL_JoystickOpen(index);
+    ASSERT_NE(joystick, nullptr) << SDL_GetError();
+    // Plugged in at rest (a trigger's rest is the bottom of its axis), then handled.
+    SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    ASSERT_TRUE(pad.Connected);
+    EXPECT_EQ(pad.Axes[GamepadTriggerRight], 0);
+    SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_RIGHTY, 20000);
+    SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_UP, 1);
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    ASSERT_TRUE(pad.Connected);
+    EXPECT_EQ(pad.Axes[GamepadLeftX], -30000);
+    EXPECT_EQ(pad.Axes[GamepadRightY], 20000);
+    EXPECT_EQ(pad.Axes[GamepadTriggerRight], 32767);
+    EXPECT_EQ(pad.Axes[GamepadLeftY], 0);
+    EXPECT_EQ(pad.Buttons[GamepadA], 0x80);
+    EXPECT_EQ(pad.Buttons[GamepadDpadUp], 0x80);
+    EXPECT_EQ(pad.Buttons[GamepadB], 0);
+    EXPECT_EQ(pad.Buttons[GamepadStart], 0);
+
+    // Start pressed and let go between two reads: read down once, then up.
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 1);
+    SDL_PumpEvents();
+    SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 0);
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    EXPECT_EQ(pad.Buttons[GamepadStart], 0x80);
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    EXPECT_EQ(pad.Buttons[GamepadStart], 0);
+
+    SDL_JoystickClose(joystick);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    EXPECT_FALSE(pad.Connected);
+    EXPECT_EQ(pad.Buttons[GamepadA], 0);
+
+    index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(pad));
+    EXPECT_TRUE(pad.Connected);
+    EXPECT_EQ(pad.Buttons[GamepadA], 0);
+    SDL_JoystickDetachVirtual(index);
+}
+
 }  // namespace

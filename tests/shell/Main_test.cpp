@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "ShellTestSupport.h"
@@ -11,6 +12,7 @@
 #include "platform/RecordingDevice.h"
 #include "util/Files.h"
 #include "world/GameState.h"
+#include "world/Player.h"
 
 using namespace platform;
 
@@ -89,6 +91,15 @@ protected:
     void Idle(TForm1& form, uint32_t ms = 10) {
         clock_.Advance(ms);
         form.ApplicationEvents1Idle();
+    }
+    // The controller in state `pad`, with `button` down for one frame and up for the next.
+    void TapPadButton(TForm1& form, GamepadSnapshot& pad, GamepadButton button) {
+        pad.Buttons[button] = 0x80;
+        input_.SetGamepad(pad);
+        Idle(form);
+        pad.Buttons[button] = 0;
+        input_.SetGamepad(pad);
+        Idle(form);
     }
     void TapKey(TForm1& form, int keyIndex) {
         input_.SetKey(TInput::KeyCode(keyIndex), true);
@@ -214,6 +225,29 @@ TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels
               1023 - window_.FrameTop() - (window_.FrameHeight() - window_.ClientHeight() - border));
 }
 
+// A window manager that gave the window another size than asked: the back buffer follows the client
+// area, so the cursor's client pixels are scaled to the 800 x 600 the GUI and the picking ray count in.
+TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    window_.SetClientSize(400, 300);
+    Idle(form);
+    int border = (window_.FrameWidth() - window_.ClientWidth()) / 2;
+    int clientLeft = window_.FrameLeft() + border;
+    int clientTop = window_.FrameTop() + window_.FrameHeight() - window_.ClientHeight() - border;
+    input_.MoveMouse(clientLeft + 200 - static_cast<int>(form.CursorX()),
+                     clientTop + 85 - static_cast<int>(form.CursorY()));
+    Idle(form);
+    EXPECT_EQ(form.CursorClientX(), 400);
+    EXPECT_EQ(form.CursorClientY(), 170);
+    input_.SetButton(0, true);  // "Play" at (300, 150) 200 x 40 of 800 x 600
+    Idle(form);
+    input_.SetButton(0, false);
+    Idle(form);
+    EXPECT_EQ(ActiveForm(form), "Game");
+}
+
 TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
     TForm1 form(window_, desktop_, graphics_, clock_, &input_);
     std::string error;
@@ -327,6 +361,128 @@ TEST_F(MainForm, FullScreenDeactivation_MinimisesAndStopsFramesUntilRestore) {
     Idle(form);
     EXPECT_TRUE(form.FrameLoopEnabled());
     EXPECT_EQ(form.FramesDrawn(), frames + 1);
+
+    // The focus comes back with no restore (a window manager that ignored the minimise, or one that
+    // only gives the focus back): frames resume all the same.
+    window_.PushEvent(WindowEventType::Deactivate);
+    Idle(form);
+    ASSERT_FALSE(form.FrameLoopEnabled());
+    frames = form.FramesDrawn();
+    window_.PushEvent(WindowEventType::Activate);
+    Idle(form);
+    EXPECT_TRUE(form.FrameLoopEnabled());
+    EXPECT_FALSE(window_.IsMinimized());
+    EXPECT_EQ(form.FramesDrawn(), frames + 1);
+}
+
+// Desktop full screen under a window manager: the 800 x 600 back buffer is stretched over a client area
+// of the desktop's size. The turret must still turn to the ground point drawn under the crosshair, found
+// here by projecting world points with the camera (the forward transform, not the picking ray).
+TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair) {
+    Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
+    window_.CoverInFullScreen(1280, 1024);
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    ASSERT_EQ(window_.ClientWidth(), 1280);
+    ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40, in back-buffer pixels
+    ASSERT_TRUE(GameState().InGame);
+    for (int i = 0; i < 150; ++i) {
+        Idle(form);
+    }
+    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    ASSERT_NE(player, nullptr);
+    TVector3 tank = player->GetPosition();
+    const float offsets[][2] = {{6.0f, 0.0f}, {-6.0f, 0.0f}, {0.0f, 7.0f}, {0.0f, -4.0f}, {5.0f, 5.0f}};
+    for (const auto& offset : offsets) {
+        float x = tank.X + offset[0];
+        float z = tank.Z + offset[1];
+        TCamera& camera = *form.Services().SceneManager->GetCamera();
+        TVector4 clip = Vector4Transform(Vector4(x, 0.0f, z, 1.0f),
+                                         MatrixMultiply(camera.GetView(), camera.GetProjection()));
+        int px = RoundHalfEven((clip.X / clip.W + 1.0f) / 2.0f * 800.0f);
+        int py = RoundHalfEven((1.0f - clip.Y / clip.W) / 2.0f * 600.0f);
+        ASSERT_TRUE(px >= 0 && px < 800 && py >= 0 && py < 600) << px << ", " << py;
+        MoveTo(form, px, py);
+        ASSERT_EQ(form.CursorClientX(), px);
+        ASSERT_EQ(form.CursorClientY(), py);
+        // The hidden system pointer sits on the desktop point where the crosshair is drawn.
+        int pointerX = 0, pointerY = 0;
+        desktop_.GetCursorPosition(pointerX, pointerY);
+        EXPECT_EQ(pointerX, px * 1280 / 800);
+        EXPECT_EQ(pointerY, py * 1024 / 600);
+        float expected = Angle2D(Vector2(tank.X, tank.Z), Vector2(x, z));
+        // A pixel is a fraction of a degree at these distances; 0 and 360 are the same heading.
+        float off = std::fmod(player->TowerAngle - expected + 540.0f, 360.0f) - 180.0f;
+        EXPECT_NEAR(off, 0.0f, 1.5f) << "aiming at offset " << offset[0] << ", " << offset[1]
+                                     << ": turret at " << player->TowerAngle << ", the point at " << expected;
+    }
+
+    // A display change in full screen (Options: 800x600 to 1024x768) keeps the cursor on the same
+    // point of the picture.
+    int x = form.CursorClientX();
+    int y = form.CursorClientY();
+    GameState().ScreenWidth = 1024;
+    GameState().ScreenHeight = 768;
+    form.ApplyDisplayMode();
+    Idle(form);
+    EXPECT_EQ(window_.ClientWidth(), 1280);
+    EXPECT_NEAR(form.CursorClientX(), x * 1024 / 800, 2);
+    EXPECT_NEAR(form.CursorClientY(), y * 768 / 600, 2);
+}
+
+// Every step with the controller alone: the left stick brings the cursor to "Play" and A clicks it; in
+// the level the left stick drives, the right stick aims, Start pauses.
+TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
+    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    Idle(form);
+    GamepadSnapshot pad;
+    pad.Connected = true;
+    auto toward = [](int from, int to) -> int16_t {
+        return to - from > 8 ? 32767 : to - from < -8 ? -32767 : 0;
+    };
+    for (int frame = 0; frame < 300; ++frame) {
+        pad.Axes[GamepadLeftX] = toward(form.CursorClientX(), 400);
+        pad.Axes[GamepadLeftY] = toward(form.CursorClientY(), 170);
+        if (pad.Axes[GamepadLeftX] == 0 && pad.Axes[GamepadLeftY] == 0) {
+            break;
+        }
+        input_.SetGamepad(pad);
+        Idle(form);
+    }
+    pad.Axes = {};
+    TapPadButton(form, pad, GamepadA);
+    ASSERT_EQ(ActiveForm(form), "Game");
+    for (int i = 0; i < 150; ++i) {
+        Idle(form);
+    }
+    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    ASSERT_NE(player, nullptr);
+
+    // A full right stick for 100 ms: 80 pixels to the right on an 800-pixel screen.
+    int x = form.CursorClientX();
+    pad.Axes[GamepadRightX] = 32767;
+    input_.SetGamepad(pad);
+    for (int i = 0; i < 10; ++i) {
+        Idle(form);
+    }
+    EXPECT_EQ(form.CursorClientX(), x + 80);
+    pad.Axes[GamepadRightX] = 0;
+    ASSERT_NE(player->Facing, 90);
+    pad.Axes[GamepadLeftX] = 32767;  // the stick to the right: the tank turns east (heading 90)
+    pad.Axes[GamepadLeftY] = -9000;
+    input_.SetGamepad(pad);
+    for (int i = 0; i < 100; ++i) {
+        Idle(form);
+    }
+    EXPECT_EQ(player->Facing, 90);
+
+    pad.Axes = {};
+    TapPadButton(form, pad, GamepadStart);
+    EXPECT_TRUE(GameState().Paused);
+    EXPECT_EQ(ActiveForm(form), "PauseMenu");
 }
 
 TEST_F(MainForm, Close_EndsTheLoop) {

@@ -1,6 +1,12 @@
 # Driving the game's window with real X input events (xdotool), sourced by the tests that play the
-# real program. The caller sets $out (where screenshots go) and $work (a scratch folder) and defines
-# fail(); start_game sets $pid and $window.
+# real program. The caller sets $out (where screenshots go) and $work (a scratch folder, the program's
+# stderr in $work/stderr); start_game sets $pid and $window.
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/stderr" ] && grep -v '^ALSA\|^AL lib' "$work/stderr" >&2
+    exit 1
+}
 
 # Starts the program with the given arguments (stderr to $work/stderr) and waits for its window.
 start_game() {

@@ -22,14 +22,8 @@ trap cleanup EXIT
 cp -r "$source_dir/Data" "$work/Data"
 printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
 
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/stderr" ] && grep -v '^ALSA\|^AL lib' "$work/stderr" >&2
-    exit 1
-}
-[ -n "${DISPLAY:-}" ] || fail "no X display"
-
 . "$(dirname "$0")/drive_window.sh"
+[ -n "${DISPLAY:-}" ] || fail "no X display"
 start_game "$program" --data "$work"
 
 shot play_01_main_menu
