@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,37 +38,34 @@ struct CommandLine {
     long long Frames = 0;  // 0: run until closed
     std::string Screenshot;
     bool Check = false;
-    std::optional<bool> Windowed;  // from --fullscreen or --windowed
+    bool Fullscreen = false;  // for this run, whatever the options file says
+    bool Windowed = false;
     bool Help = false;
     bool Version = false;
 };
 
 // One option: its name, the name of its value (nullptr when it takes none), its help (lines after the
-// first start with a line break) and what it does to the command line (false with an error).
+// first start with a line break), and either the flag it sets or what its value does to the command
+// line (false with an error).
 struct Option {
     const char* Name;
     const char* Value;
     const char* Help;
+    bool CommandLine::*Flag;
     bool (*Apply)(CommandLine& line, const std::string& value, std::string& error);
 };
 
 const Option kOptions[] = {
-    {"--data", "DIR", "the folder that holds Data (see Files below)",
+    {"--data", "DIR", "the folder that holds Data (see Files below)", nullptr,
      [](CommandLine& line, const std::string& value, std::string&) {
          line.DataFolder = value;
          return true;
      }},
     {"--fullscreen", nullptr, "full screen for this run, whatever the options file says (not saved)",
-     [](CommandLine& line, const std::string&, std::string&) {
-         line.Windowed = false;
-         return true;
-     }},
+     &CommandLine::Fullscreen, nullptr},
     {"--windowed", nullptr, "a window for this run, whatever the options file says (not saved)",
-     [](CommandLine& line, const std::string&, std::string&) {
-         line.Windowed = true;
-         return true;
-     }},
-    {"--frames", "N", "run N frames, then exit with code 0; start-up errors only go to stderr",
+     &CommandLine::Windowed, nullptr},
+    {"--frames", "N", "run N frames, then exit with code 0; start-up errors only go to stderr", nullptr,
      [](CommandLine& line, const std::string& value, std::string& error) {
          char* end = nullptr;
          long long frames = std::strtoll(value.c_str(), &end, 10);
@@ -80,7 +76,7 @@ const Option kOptions[] = {
          line.Frames = frames;
          return true;
      }},
-    {"--screenshot", "FILE", "with --frames: write the last frame as a PNG",
+    {"--screenshot", "FILE", "with --frames: write the last frame as a PNG", nullptr,
      [](CommandLine& line, const std::string& value, std::string&) {
          line.Screenshot = value;
          return true;
@@ -88,20 +84,9 @@ const Option kOptions[] = {
     {"--check", nullptr,
      "read every file the game loads and every level, print one line per\n"
      "problem, exit 0 only when there is none (no window is opened)",
-     [](CommandLine& line, const std::string&, std::string&) {
-         line.Check = true;
-         return true;
-     }},
-    {"--help", nullptr, "show this text",
-     [](CommandLine& line, const std::string&, std::string&) {
-         line.Help = true;
-         return true;
-     }},
-    {"--version", nullptr, "show the version",
-     [](CommandLine& line, const std::string&, std::string&) {
-         line.Version = true;
-         return true;
-     }},
+     &CommandLine::Check, nullptr},
+    {"--help", nullptr, "show this text", &CommandLine::Help, nullptr},
+    {"--version", nullptr, "show the version", &CommandLine::Version, nullptr},
 };
 
 constexpr const char* kFilesHelp =
@@ -159,20 +144,24 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, std::string& err
             error = "unknown option \"" + argument + "\"";
             return false;
         }
-        std::string value;
-        if (found->Value != nullptr) {
-            if (i + 1 >= argc) {
-                error = argument + " needs a value";
-                return false;
-            }
-            value = argv[++i];
+        if (found->Flag != nullptr) {
+            line.*found->Flag = true;
+            continue;
         }
-        if (!found->Apply(line, value, error)) {
+        if (i + 1 >= argc) {
+            error = argument + " needs a value";
+            return false;
+        }
+        if (!found->Apply(line, argv[++i], error)) {
             return false;
         }
     }
     if (!line.Screenshot.empty() && line.Frames == 0) {
         error = "--screenshot needs --frames";
+        return false;
+    }
+    if (line.Fullscreen && line.Windowed) {
+        error = "--fullscreen and --windowed cannot go together";
         return false;
     }
     return true;
@@ -190,7 +179,7 @@ int main(int argc, char** argv) {
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) {
-        std::fprintf(stderr, "brelvox: %s\n%s", error.c_str(), Usage().c_str());
+        std::fprintf(stderr, "brelvox: %s\nTry \"brelvox --help\" for the options.\n", error.c_str());
         return 2;
     }
     if (line.Help) {
@@ -258,8 +247,8 @@ int main(int argc, char** argv) {
     platform::SdlInputDevice input(window.get(), &desktop);
     TForm1 form(*window, desktop, graphics, clock, &input);
     form.SetUserFiles(userFiles);
-    if (line.Windowed) {
-        form.OverrideWindowed(*line.Windowed);
+    if (line.Fullscreen || line.Windowed) {
+        form.OverrideWindowed(line.Windowed);
     }
     if (!form.FormCreate(error)) {
         report(error);
