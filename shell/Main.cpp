@@ -293,14 +293,11 @@ void TForm1::UpdateFrame() {
 
     TInput& input = *Services_.Input;
     TGameState& state = GameState();
-<<<<<<< HEAD
+    input.GamepadDrives = state.InGame && !state.Paused;
+    input.Poll();
     if (input.KeyReleased(KEY_F12)) {
         F12Pressed_ = true;  // the picture is taken when this frame is drawn
     }
-=======
-    input.GamepadDrives = state.InGame && !state.Paused;
-    input.Poll();
->>>>>>> fullscreen
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
