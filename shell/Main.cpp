@@ -59,8 +59,8 @@ void TForm1::FormDestroy() {
 bool TForm1::InitGame(std::string& error) {
     TGameState& state = GameState();
     // 1-2: tuning and options; first the leftovers of saves killed before their rename.
-    RemoveStaleSaveTemporaries(kOptionsFile);
-    RemoveStaleSaveTemporaries(kRecordsTableFile);
+    RemoveStaleSaveTemporaries(Services_.UserFiles.OptionsWrite);
+    RemoveStaleSaveTemporaries(Services_.UserFiles.RecordsWrite);
     if (!LoadConfig(state, error)) {
         return false;
     }
