@@ -144,10 +144,6 @@ void TInput::Poll() {
         if (pad_.Buttons[platform::GamepadStart] & 0x80) {
             keys_.Keys[KeyCode(KEY_ESCAPE)] |= 0x80;
         }
-        int drive = GamepadDrives ? GamepadDriveKey(pad_) : -1;
-        if (drive >= 0) {
-            keys_.Keys[KeyCode(drive)] |= 0x80;
-        }
         if (GamepadFires(pad_)) {
             mouse_.Buttons[0] |= 0x80;
         }
@@ -173,6 +169,10 @@ bool TInput::KeyReleased(int keyIndex) const {
     }
     const uint8_t code = kKeyCodes[keyIndex];
     return !IsDown(keys_.Keys[code]) && IsDown(previousKeys_.Keys[code]);
+}
+
+bool TInput::DriveKeyDown(int keyIndex) const {
+    return KeyDown(keyIndex) || (keyIndex >= 0 && GamepadDriveKey(pad_) == keyIndex);
 }
 
 bool TInput::MouseButtonDown(int button) const {

@@ -58,13 +58,15 @@ public:
     // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
     // drift on the last motion while the window is out of focus. A controller that cannot be read
     // counts as none connected. The controller then joins the keys and buttons (input/Gamepad.h):
-    // Start is Escape, A or the right trigger the left button, and, while GamepadDrives, the left
-    // stick or the D-pad one of W, A, S, D.
+    // Start is Escape, A or the right trigger the left button.
     void Poll();
 
     // Out-of-range key indices and buttons are never down and never released.
     bool KeyDown(int keyIndex) const;
-    bool KeyReleased(int keyIndex) const;    // up in this poll, down in the previous one
+    bool KeyReleased(int keyIndex) const;  // up in this poll, down in the previous one
+    // The key is down, or the controller's left stick or D-pad drives that way (for W, A, S, D). The
+    // controller never types: its drive direction is not a key press of KeyDown or TypedChar.
+    bool DriveKeyDown(int keyIndex) const;
     bool MouseButtonDown(int button) const;  // 0 left, 1 right, 2 middle
     bool MouseButtonReleased(int button) const;
     // Relative motion in mickeys since the previous poll.
@@ -79,9 +81,6 @@ public:
     const platform::GamepadSnapshot& Gamepad() const { return pad_; }
 
     uint8_t KeyboardLayout = LayoutEnglish;
-    // Set by the shell before each poll: a level is being played, so the left stick drives the tank
-    // (in the menus it moves the cursor instead).
-    bool GamepadDrives = false;
 
 private:
     platform::InputDevice* device_ = nullptr;

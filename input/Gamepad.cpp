@@ -37,12 +37,10 @@ int GamepadDriveKey(const platform::GamepadSnapshot& pad) {
     if (!pad.Connected) {
         return -1;
     }
-    float x = 0.0f;
-    float y = 0.0f;
-    x = (Down(pad, platform::GamepadDpadRight) ? 1.0f : 0.0f) -
-        (Down(pad, platform::GamepadDpadLeft) ? 1.0f : 0.0f);
-    y = (Down(pad, platform::GamepadDpadDown) ? 1.0f : 0.0f) -
-        (Down(pad, platform::GamepadDpadUp) ? 1.0f : 0.0f);
+    float x = (Down(pad, platform::GamepadDpadRight) ? 1.0f : 0.0f) -
+              (Down(pad, platform::GamepadDpadLeft) ? 1.0f : 0.0f);
+    float y = (Down(pad, platform::GamepadDpadDown) ? 1.0f : 0.0f) -
+              (Down(pad, platform::GamepadDpadUp) ? 1.0f : 0.0f);
     if (x == 0.0f && y == 0.0f) {
         GamepadStick(pad.Axes[platform::GamepadLeftX], pad.Axes[platform::GamepadLeftY], x, y);
     }

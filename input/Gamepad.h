@@ -1,7 +1,7 @@
 // What a game controller does in the game, worked out from its raw state (platform/InputDevice.h) and
 // the frame's milliseconds only, so a recorded frame plays back the same way:
-// - the left stick or the D-pad drives as W, A, S, D (the D-pad first; the stronger axis of the stick
-//   wins, a level D-pad diagonal goes up or down);
+// - the left stick or the D-pad drives as W, A, S, D (the D-pad first; the stronger axis wins, a D-pad
+//   diagonal goes up or down);
 // - the right stick moves the software cursor; in the menus the left stick does too;
 // - A or the right trigger is the left mouse button, Start is Escape.
 // A stick counts only outside a round dead zone; beyond it the deflection is rescaled to 0..1 and

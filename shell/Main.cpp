@@ -292,12 +292,11 @@ void TForm1::UpdateFrame() {
     }
 
     TInput& input = *Services_.Input;
-    TGameState& state = GameState();
-    input.GamepadDrives = state.InGame && !state.Paused;
     input.Poll();
     if (input.KeyReleased(KEY_F12)) {
         F12Pressed_ = true;  // the picture is taken when this frame is drawn
     }
+    TGameState& state = GameState();
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
@@ -333,11 +332,27 @@ void TForm1::UpdateFrame() {
 void TForm1::MoveCursor(int32_t dt) {
     const TGameState& state = GameState();
     TInput& input = *Services_.Input;
+    const int clientWidth = std::max(Window_.ClientWidth(), 1);
+    const int clientHeight = std::max(Window_.ClientHeight(), 1);
+    const int border = (Window_.FrameWidth() - Window_.ClientWidth()) / 2;
+    const int clientLeft = Window_.FrameLeft() + border;
+    const int clientTop = Window_.FrameTop() + (Window_.FrameHeight() - Window_.ClientHeight() - border);
+
+    // The controller's sticks: the left one drives while a level runs and points in the menus.
     float padX = 0.0f;
     float padY = 0.0f;
-    GamepadCursorMotion(input.Gamepad(), !input.GamepadDrives, dt, state.ScreenWidth, padX, padY);
+    const bool playing = state.InGame && !state.Paused;
+    GamepadCursorMotion(input.Gamepad(), !playing, dt, state.ScreenWidth, padX, padY);
     CursorX_ += input.MouseDeltaX() + padX;
     CursorY_ += input.MouseDeltaY() + padY;
+    if (state.Windowed && (padX != 0.0f || padY != 0.0f)) {
+        // The sticks keep the cursor over the window: the pointer going elsewhere could take the focus
+        // away (focus follows the mouse), and a player without a mouse could not bring it back.
+        CursorX_ = std::clamp(CursorX_, static_cast<float>(clientLeft),
+                              static_cast<float>(clientLeft + clientWidth - 1));
+        CursorY_ = std::clamp(CursorY_, static_cast<float>(clientTop),
+                              static_cast<float>(clientTop + clientHeight - 1));
+    }
     CursorX_ = std::max(CursorX_, 0.0f);
     CursorY_ = std::max(CursorY_, 0.0f);
     int limitX = state.Windowed ? Desktop_.ScreenWidth() : state.ScreenWidth;
@@ -346,8 +361,6 @@ void TForm1::MoveCursor(int32_t dt) {
     CursorY_ = std::min(CursorY_, static_cast<float>(limitY - 1));
     int32_t x = RoundHalfEven(CursorX_);
     int32_t y = RoundHalfEven(CursorY_);
-    const int clientWidth = std::max(Window_.ClientWidth(), 1);
-    const int clientHeight = std::max(Window_.ClientHeight(), 1);
     // In full screen the cursor is in back-buffer pixels and the back buffer is stretched over the
     // client area, which covers the desktop: the system pointer goes to the desktop point the cursor
     // is drawn at, so it can reach every back-buffer pixel whatever the desktop's size.
@@ -367,9 +380,8 @@ void TForm1::MoveCursor(int32_t dt) {
     }
 
     if (state.Windowed) {
-        int border = (Window_.FrameWidth() - Window_.ClientWidth()) / 2;
-        CursorClientX_ = x - Window_.FrameLeft() - border;
-        CursorClientY_ = y - Window_.FrameTop() - (Window_.FrameHeight() - Window_.ClientHeight() - border);
+        CursorClientX_ = x - clientLeft;
+        CursorClientY_ = y - clientTop;
         // A window manager may have given the window another size than asked: the back buffer follows
         // the client area, and client pixels become back-buffer pixels.
         if (clientWidth != state.ScreenWidth || clientHeight != state.ScreenHeight) {

@@ -142,13 +142,14 @@ void TPlayer::Step(int32_t deltaMs) {
 }
 
 void TPlayer::DecideIdle() {
-    // D, A, S, W in that order; the last held one counts, and only when it is the only one.
+    // D, A, S, W in that order (keys or the controller); the last held one counts, and only when it
+    // is the only one.
     static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
     static const uint16_t headings[4] = {90, 270, 180, 0};
     int held = 0;
     uint16_t wanted = 0;
     for (int k = 0; k < 4; ++k) {
-        if (Input != nullptr && Input->KeyDown(keys[k])) {
+        if (Input != nullptr && Input->DriveKeyDown(keys[k])) {
             ++held;
             wanted = headings[k];
         }

@@ -87,7 +87,7 @@ TEST(GamepadCursorMotion, AFullStickCrossesTheScreenInASecondInAnyDirection) {
     EXPECT_NEAR(dx, -80.0f, 0.01f);
 }
 
-TEST(GamepadInput, StartIsEscapeAOrTheTriggerFiresTheStickDrivesOnlyInALevel) {
+TEST(GamepadInput, StartIsEscapeAOrTheTriggerFiresTheStickDrivesButNeverTypes) {
     ScriptedInputDevice device;
     TInput input;
     input.Init(&device);
@@ -97,13 +97,17 @@ TEST(GamepadInput, StartIsEscapeAOrTheTriggerFiresTheStickDrivesOnlyInALevel) {
     device.SetGamepad(pad);
     input.Poll();
     EXPECT_TRUE(input.KeyDown(KEY_ESCAPE));
-    EXPECT_FALSE(input.KeyDown(KEY_W));  // in the menus the stick is the cursor's
-    input.GamepadDrives = true;
+    EXPECT_TRUE(input.DriveKeyDown(KEY_W));
+    EXPECT_FALSE(input.DriveKeyDown(KEY_S));
+    EXPECT_FALSE(input.KeyDown(KEY_W));
     pad.Buttons[GamepadStart] = 0;
+    pad.Axes[GamepadLeftY] = 0;
     device.SetGamepad(pad);
     input.Poll();
     EXPECT_TRUE(input.KeyReleased(KEY_ESCAPE));
-    EXPECT_TRUE(input.KeyDown(KEY_W));
+    // Letting go of the stick (say as a level ends on the name entry) types nothing.
+    EXPECT_FALSE(input.KeyReleased(KEY_W));
+    EXPECT_EQ(input.TypedChar(), 0);
     EXPECT_FALSE(input.MouseButtonDown(0));
 
     pad.Axes[GamepadTriggerRight] = 10000;  // a light touch does not fire
@@ -124,7 +128,7 @@ TEST(GamepadInput, StartIsEscapeAOrTheTriggerFiresTheStickDrivesOnlyInALevel) {
     device.SetGamepad(GamepadSnapshot{});  // unplugged: nothing held
     input.Poll();
     EXPECT_TRUE(input.MouseButtonReleased(0));
-    EXPECT_FALSE(input.KeyDown(KEY_W));
+    EXPECT_TRUE(input.MouseButtonDown(1));
 }
 
 }  // namespace

@@ -440,6 +440,17 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     Idle(form);
     GamepadSnapshot pad;
     pad.Connected = true;
+    // Far to the left and up: the sticks keep the cursor over the window, whose left edge is far
+    // from the desktop's.
+    pad.Axes[GamepadLeftX] = -32768;
+    pad.Axes[GamepadRightY] = -32768;
+    input_.SetGamepad(pad);
+    for (int i = 0; i < 30; ++i) {
+        Idle(form, 100);
+    }
+    EXPECT_EQ(form.CursorClientX(), 0);
+    EXPECT_EQ(form.CursorClientY(), 0);
+    pad.Axes = {};
     auto toward = [](int from, int to) -> int16_t {
         return to - from > 8 ? 32767 : to - from < -8 ? -32767 : 0;
     };

@@ -49,6 +49,7 @@ pid=$!
 window=$(timeout 30 xdotool search --sync --name '^Brelvox$' | head -1)
 [ -n "$window" ] || fail "no window named Brelvox"
 sleep 1.5
+xdotool windowactivate "$window" 2>/dev/null
 
 covers_screen() {
     sleep 0.3
@@ -91,10 +92,15 @@ shot() {
 aim() {
     shots=$(grep -c 'fires at heading' "$work/stderr")
     point_at "$1" "$2"
-    xdotool mousedown 1
-    sleep 0.1
-    xdotool mouseup 1
-    sleep 0.2
+    # The tank may still be coming in, or the gun reloading (a slow machine runs few frames a second).
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool mousedown 1
+        sleep 0.1
+        xdotool mouseup 1
+        sleep 0.2
+        [ "$(grep -c 'fires at heading' "$work/stderr")" -gt "$shots" ] && break
+        sleep 0.5
+    done
     [ "$(grep -c 'fires at heading' "$work/stderr")" -gt "$shots" ] || fail "$4: no shot fired"
     heading=$(grep 'fires at heading' "$work/stderr" | tail -1 | awk '{print $NF}')
     off=$(( (heading - $3 + 540) % 360 - 180 ))
