@@ -1,9 +1,12 @@
-// One libFuzzer entry for every reader of the game's files: the first byte picks the reader, the rest
-// is the file. A reader may refuse anything, but must not crash, hang, read out of bounds or throw,
-// and a refusal must name the file.
+// libFuzzer entry for the readers of the game's files, one reader per run: the environment variable
+// BRELVOX_FUZZ_READER names it (BRELVOX_FUZZ_READER=list prints the names), so mutation never switches
+// reader. The input is the whole file. A reader may refuse anything, but must not crash, hang, read out
+// of bounds or throw; a refusal must name the file, and no message may carry a raw control byte.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,90 +26,145 @@ namespace {
 
 constexpr std::string_view kName = "fuzzed.txt";
 
+// Stops the run (a finding) when a message carries a byte a terminal would act on.
+void ExpectPrintable(std::string_view message) {
+    for (char c : message) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) {
+            std::fprintf(stderr, "a message carries the raw byte 0x%02X\n", static_cast<unsigned char>(c));
+            std::abort();
+        }
+    }
+}
+
 void ExpectNamed(bool ok, const std::string& message) {
+    ExpectPrintable(message);
     if (!ok && message.find(kName) == std::string::npos) {
+        std::fprintf(stderr, "a refusal does not name the file\n");
         std::abort();
     }
 }
 
+void FuzzConfig(std::string_view bytes) {
+    TGameState state;
+    std::string error;
+    ExpectNamed(ParseConfig(bytes, kName, state, error), error);
+}
+
+void FuzzOptions(std::string_view bytes) {
+    TGameState state;
+    std::string error;
+    ExpectNamed(ParseOptions(bytes, kName, state, error), error);
+}
+
+// The three language files: the input's halves and the whole of it.
+void FuzzLanguages(std::string_view bytes) {
+    TLanguages languages;
+    languages.LoadFromBytes(bytes, bytes.substr(bytes.size() / 2), bytes);
+    languages.GetText(bytes.substr(0, bytes.find('\n')), kLanguageRussian);
+}
+
+void FuzzRecords(std::string_view bytes) {
+    TTable_of_records table;
+    table.LoadFromBytes(bytes, kName);
+    table.AddRecord(bytes.substr(0, 64), 1000);
+    table.Format();
+}
+
+void FuzzLevels(std::string_view bytes) {
+    TLevels levels;
+    std::string error;
+    ExpectNamed(levels.LoadFromBytes(bytes, kName, error), error);
+}
+
+void FuzzLevel(std::string_view bytes) {
+    TLevelDescription level;
+    std::string error;
+    const bool ok = ParseLevel(bytes, kName, level, error);
+    ExpectNamed(ok, error);
+    if (ok) {
+        BuildMap(level);
+    }
+}
+
+void FuzzXFile(std::string_view bytes) {
+    TMesh mesh;
+    const bool ok = mesh.LoadFromMemory(bytes, std::string(kName));
+    ExpectNamed(ok, mesh.LoadError());
+    mesh.MarkFrames();
+    for (int set = 0; set < mesh.GetAnimationSetCount(); ++set) {
+        mesh.SampleAnimationSet(set, 100, 1.0f);
+    }
+    mesh.UpdateCombinedMatrices();
+    mesh.BuildBonePalette();
+}
+
+void FuzzFontInfo(std::string_view bytes) {
+    TFontInfo info;
+    std::string error, warning;
+    ExpectNamed(ParseFontInfo(bytes, kName, info, error, warning), error);
+    ExpectPrintable(warning);
+}
+
+void FuzzGuiSkin(std::string_view bytes) {
+    TGUISkinInfo skin;
+    std::string error;
+    ExpectNamed(skin.LoadFromBytes(bytes, kName, 512, 256, error), error);
+}
+
+// The wave and PNG parsers do not know the file's name; their callers put it in front.
+void FuzzWave(std::string_view bytes) {
+    TWaveData wave;
+    std::string error;
+    ParseWave(bytes, wave, error);
+    ExpectPrintable(error);
+}
+
+void FuzzPng(std::string_view bytes) {
+    platform::Image image;
+    std::string error;
+    platform::DecodePng(bytes, image, error);
+    ExpectPrintable(error);
+}
+
+struct Reader {
+    const char* Name;
+    void (*Fuzz)(std::string_view bytes);
+};
+
+constexpr Reader kReaders[] = {
+    {"config", FuzzConfig},   {"options", FuzzOptions},   {"languages", FuzzLanguages},
+    {"records", FuzzRecords}, {"levels", FuzzLevels},     {"level", FuzzLevel},
+    {"xfile", FuzzXFile},     {"fontinfo", FuzzFontInfo}, {"guiskin", FuzzGuiSkin},
+    {"wave", FuzzWave},       {"png", FuzzPng},
+};
+
+const Reader* chosen = nullptr;
+
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    logging::SetSink([](std::string_view, std::string_view) {});
+    const char* name = std::getenv("BRELVOX_FUZZ_READER");
+    for (const Reader& reader : kReaders) {
+        if (name != nullptr && std::strcmp(name, reader.Name) == 0) {
+            chosen = &reader;
+            return 0;
+        }
+    }
+    const bool list = name != nullptr && std::strcmp(name, "list") == 0;
+    if (!list) {
+        std::fprintf(stderr, "fuzz_readers: set BRELVOX_FUZZ_READER to one of:");
+    }
+    for (const Reader& reader : kReaders) {
+        std::fprintf(list ? stdout : stderr, list ? "%s\n" : " %s", reader.Name);
+    }
+    if (!list) {
+        std::fprintf(stderr, "\n");
+    }
+    std::exit(list ? 0 : 2);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool quiet = [] {
-        logging::SetSink([](std::string_view, std::string_view) {});
-        return true;
-    }();
-    (void)quiet;
-    if (size == 0) {
-        return 0;
-    }
-    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    std::string error;
-    switch (data[0] % 10) {
-        case 0: {
-            TGameState state;
-            ExpectNamed(ParseConfig(bytes, kName, state, error), error);
-            break;
-        }
-        case 1: {
-            TGameState state;
-            ExpectNamed(ParseOptions(bytes, kName, state, error), error);
-            break;
-        }
-        case 2: {
-            TLanguages languages;
-            languages.LoadFromBytes(bytes, bytes.substr(bytes.size() / 2), bytes);
-            break;
-        }
-        case 3: {
-            TTable_of_records table;
-            table.LoadFromBytes(bytes, kName);
-            break;
-        }
-        case 4: {
-            TLevels levels;
-            ExpectNamed(levels.LoadFromBytes(bytes, kName, error), error);
-            break;
-        }
-        case 5: {
-            TLevelDescription level;
-            const bool ok = ParseLevel(bytes, kName, level, error);
-            ExpectNamed(ok, error);
-            if (ok) {
-                BuildMap(level);
-            }
-            break;
-        }
-        case 6: {
-            TMesh mesh;
-            const bool ok = mesh.LoadFromMemory(bytes, std::string(kName));
-            ExpectNamed(ok, mesh.LoadError());
-            mesh.MarkFrames();
-            for (int set = 0; set < mesh.GetAnimationSetCount(); ++set) {
-                mesh.SampleAnimationSet(set, 100, 1.0f);
-            }
-            mesh.UpdateCombinedMatrices();
-            mesh.BuildBonePalette();
-            break;
-        }
-        case 7: {
-            TFontInfo info;
-            std::string warning;
-            ExpectNamed(ParseFontInfo(bytes, kName, info, error, warning), error);
-            break;
-        }
-        case 8: {
-            TGUISkinInfo skin;
-            ExpectNamed(skin.LoadFromBytes(bytes, kName, 512, 256, error), error);
-            break;
-        }
-        default: {
-            TWaveData wave;
-            ParseWave(bytes, wave, error);
-            platform::Image image;
-            platform::DecodePng(bytes, image, error);
-            break;
-        }
-    }
+    chosen->Fuzz(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }
