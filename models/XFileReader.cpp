@@ -194,7 +194,10 @@ public:
     // The floats of the current binary float list, up to `most`, copied into `out` and checked; 0 when
     // the next token is not one of them.
     size_t FloatRun(float* out, size_t most) {
-        if (!binary_ || listLeft_ == 0 || !listFloats_) {
+        if (!binary_) {
+            return TextFloatRun(out, most);
+        }
+        if (listLeft_ == 0 || !listFloats_) {
             return 0;
         }
         const size_t run = std::min<size_t>(listLeft_, most);
@@ -227,6 +230,49 @@ public:
         listLeft_ -= static_cast<uint32_t>(run);
         start_ = pos_ - size;
         return run;
+    }
+
+    // Plain whole numbers (text: up to 9 digits; binary: the current integer list), up to `most`, into
+    // `out`; stops before the first that is not one.
+    size_t IntegerRun(uint32_t* out, size_t most) {
+        if (binary_) {
+            if (listLeft_ == 0 || listFloats_) {
+                return 0;
+            }
+            const size_t run = std::min<size_t>(listLeft_, most);
+            for (size_t i = 0; i < run; ++i) {
+                out[i] = ReadU32(text_.data() + pos_ + 4 * i);
+            }
+            pos_ += 4 * run;
+            listLeft_ -= static_cast<uint32_t>(run);
+            start_ = pos_ - 4;
+            return run;
+        }
+        const char* base = text_.data();
+        const char* p = base + pos_;
+        const char* end = base + text_.size();
+        const char* last = base + start_;
+        size_t n = 0;
+        for (; n < most; ++n) {
+            while (p != end && IsSeparator(*p)) {
+                ++p;
+            }
+            const char* start = p;
+            uint32_t value = 0;
+            unsigned d;
+            for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10 && p - start < 9; ++p) {
+                value = value * 10 + d;
+            }
+            if (p == start || (p != end && !IsSeparator(*p))) {
+                p = start;
+                break;
+            }
+            out[n] = value;
+            last = start;
+        }
+        pos_ = static_cast<size_t>(p - base);
+        start_ = static_cast<size_t>(last - base);
+        return n;
     }
 
     bool FastCount(uint32_t& value) {
@@ -263,6 +309,56 @@ public:
     }
 
 private:
+    // The plain numbers of a text body (as FastNumber reads them), up to `most`, into `out`; stops
+    // before the first that is not one. A loop of its own, so the place lives in a register.
+    size_t TextFloatRun(float* out, size_t most) {
+        const char* base = text_.data();
+        const char* p = base + pos_;
+        const char* end = base + text_.size();
+        const char* last = base + start_;
+        size_t n = 0;
+        for (; n < most; ++n) {
+            while (p != end && IsSeparator(*p)) {
+                ++p;
+            }
+            const char* start = p;
+            const bool negative = p != end && *p == '-';
+            p += negative ? 1 : 0;
+            uint64_t mantissa = 0;
+            int digits = 0;
+            unsigned d;
+            for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
+                mantissa = mantissa * 10 + d;
+                ++digits;
+            }
+            int fraction = 0;
+            if (p != end && *p == '.') {
+                ++p;
+                if (end - p >= 8) {
+                    uint64_t chunk;
+                    fraction = LeadingDigits(p, chunk);
+                    mantissa = mantissa * kIntegerPowersOfTen[fraction] + chunk;
+                    p += fraction;
+                }
+                for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
+                    mantissa = mantissa * 10 + d;
+                    ++fraction;
+                }
+                digits += fraction;
+            }
+            if (digits == 0 || digits > 15 || (p != end && !IsSeparator(*p))) {
+                p = start;
+                break;
+            }
+            const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+            out[n] = static_cast<float>(negative ? -value : value);
+            last = start;
+        }
+        pos_ = static_cast<size_t>(p - base);
+        start_ = static_cast<size_t>(last - base);
+        return n;
+    }
+
     // Skips separators; false at the end of the body or at a comment (left to Next).
     bool SkipToToken() {
         const size_t size = text_.size();
@@ -688,13 +784,28 @@ private:
              " " + limitName + ")");
     }
 
-    void ReadMatrix(TMatrix& m, const char* what) {
-        for (int i = 0; i < 4; ++i) {
-            for (int j = 0; j < 4; ++j) {
-                m.m[i][j] = Number(what);
+    // Whole numbers read ahead in runs. `due` is how many numbers the caller is sure to read from here
+    // on (this one included), so that a run never reaches past the list being read.
+    uint32_t NextInteger(uint64_t due, const char* what) {
+        if (runAt_ == runSize_) {
+            runAt_ = 0;
+            runSize_ = tokens_.IntegerRun(run_, static_cast<size_t>(std::min<uint64_t>(due, kRunLength)));
+            if (runSize_ == 0) {
+                return Count(what);
             }
         }
+        return run_[runAt_++];
     }
+
+    uint32_t NextBelow(uint32_t limit, uint64_t due, const char* what, const char* limitName) {
+        const uint32_t value = NextInteger(due, what);
+        if (value >= limit) {
+            FailRange(value, limit, what, limitName);
+        }
+        return value;
+    }
+
+    void ReadMatrix(TMatrix& m, const char* what) { ReadFloats(&m.m[0][0], 16, what); }
 
     // The opening brace of a data object after its template name, with the optional name of the object
     // before it (FrameTransformMatrix relative { ... }). The name is returned; empty when there is none.
@@ -901,13 +1012,16 @@ private:
         faceIndices_.reserve(tokens_.Plausible(faceCount) * 4);
         faceStarts_.push_back(0);
         for (uint32_t f = 0; f < faceCount; ++f) {
-            const uint32_t indexCount = Count("index count of a face");
+            const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             for (uint32_t i = 0; i < indexCount; ++i) {
-                faceIndices_.push_back(static_cast<uint16_t>(Below(vertexCount, "vertex index", "vertices")));
+                const uint64_t due = uint64_t{indexCount} - i + (faceCount - f - 1);
+                faceIndices_.push_back(
+                    static_cast<uint16_t>(NextBelow(vertexCount, due, "vertex index", "vertices")));
             }
             faceStarts_.push_back(static_cast<uint32_t>(faceIndices_.size()));
             faceMaterials_.push_back(0);
         }
+        EndRun();
     }
 
     void ReadNormals() {
@@ -925,10 +1039,14 @@ private:
         Skip("the count of face normals");
         part.Normals.assign(part.VertexCount, TVector3{0, 0, 0});
         // A vertex shared by several faces sums the normals they give it.
-        for (uint32_t f = 0; f < FaceCount(); ++f) {
-            Skip("the index count of a face normal");
-            for (uint32_t i = faceStarts_[f]; i < faceStarts_[f + 1]; ++i) {
-                const TVector3& normal = normals[Below(normalCount, "normal index", "normals")];
+        const uint32_t faces = FaceCount();
+        for (uint32_t f = 0; f < faces; ++f) {
+            const uint32_t begin = faceStarts_[f];
+            const uint32_t end = faceStarts_[f + 1];
+            NextInteger(uint64_t{end - begin} + 1 + (faces - f - 1), "the index count of a face normal");
+            for (uint32_t i = begin; i < end; ++i) {
+                const uint64_t due = uint64_t{end} - i + (faces - f - 1);
+                const TVector3& normal = normals[NextBelow(normalCount, due, "normal index", "normals")];
                 const uint16_t vertex = faceIndices_[i];
                 if (vertex >= part.Normals.size()) {
                     Fail("MeshNormals does not follow the faces of its Mesh");
@@ -939,6 +1057,7 @@ private:
                 sum.Z += normal.Z;
             }
         }
+        EndRun();
         Required("\"}\"");
     }
 
@@ -1120,6 +1239,17 @@ private:
         part.Subsets = std::move(subsets);
     }
 
+    // Every number of a run is read before anything else: a run never reaches past its list.
+    void EndRun() {
+        if (runAt_ != runSize_) {
+            Fail("a list holds more numbers than its counts give");
+        }
+    }
+
+    static constexpr size_t kRunLength = 256;
+    uint32_t run_[kRunLength];
+    size_t runAt_ = 0;
+    size_t runSize_ = 0;
     std::string_view bytes_;
     std::string inflated_;  // the body of a compressed file
     TokenStream tokens_;
