@@ -1,86 +1,626 @@
 #include "models/XFileReader.h"
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 
 #include "models/Mesh.h"
+#include "util/GE_UTILS.h"
 
 namespace {
 
 // Frames nested deeper than this end the load: every level of nesting is one level of recursion.
 constexpr int kMaxFrameDepth = 256;
-// Vectors are never reserved larger than this from a count in the file; they grow as data arrives.
-constexpr uint32_t kMaxReserve = 4096;
+// The bytes before the body of a binary or compressed file: "xof ", version, kind, float size.
+constexpr size_t kHeaderSize = 16;
+// A compressed block's data may refer back this far into the output before it.
+constexpr size_t kDeflateWindow = 32768;
 
 struct XFileError {
     std::string message;
 };
 
-bool IsSeparator(char c) {
-    switch (c) {
-        case ',':
-        case ';':
-        case ' ':
-        case '"':
-        case '\t':
-        case '\n':
-        case '\r':
-            return true;
-        default:
-            return false;
+constexpr std::array<bool, 256> SeparatorTable() {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {',', ';', ' ', '"', '\t', '\n', '\r'}) {
+        table[c] = true;
     }
+    return table;
+}
+constexpr std::array<bool, 256> kSeparator = SeparatorTable();
+
+bool IsSeparator(char c) {
+    return kSeparator[static_cast<unsigned char>(c)];
 }
 
-class Tokenizer {
-public:
-    explicit Tokenizer(std::string_view text) : text_(text) {}
+// One token of either kind of body. A text body gives only words. A binary body gives words for names,
+// strings, braces and keywords, and one number token for each element of its integer and float lists.
+struct Token {
+    enum class Kind : uint8_t { End, Word, Integer, Float };
+    Kind kind = Kind::End;
+    std::string_view text;  // a word
+    uint32_t integer = 0;   // an Integer
+    double number = 0;      // an Integer or a Float
 
-    // The next token; empty at the end of the text.
-    std::string_view Next() {
-        for (;;) {
-            while (pos_ < text_.size() && IsSeparator(text_[pos_])) {
-                if (text_[pos_] == '\n') {
-                    ++line_;
+    bool operator==(std::string_view word) const { return kind == Kind::Word && text == word; }
+    bool operator!=(std::string_view word) const { return !(*this == word); }
+    bool IsEnd() const { return kind == Kind::End; }
+};
+
+// The token for a message: a word quoted safely, a number as a number.
+std::string Describe(const Token& token) {
+    switch (token.kind) {
+        case Token::Kind::Word:
+            return QuoteForMessage(token.text);
+        case Token::Kind::Integer:
+            return "the integer " + std::to_string(token.integer);
+        case Token::Kind::Float: {
+            char buffer[48];
+            std::snprintf(buffer, sizeof buffer, "the float %g", token.number);
+            return buffer;
+        }
+        case Token::Kind::End:
+            break;
+    }
+    return "the end of the file";
+}
+
+// Decimal text to a double (an optional plus sign before the digits is allowed).
+bool ParseDecimal(std::string_view text, double& value) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') {
+        text.remove_prefix(1);
+    }
+    const auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && stop == text.data() + text.size();
+}
+
+bool ParseCount(std::string_view text, uint32_t& value) {
+    if (text.size() > 1 && text[0] == '+') {
+        text.remove_prefix(1);
+    }
+    const auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && stop == text.data() + text.size();
+}
+
+uint16_t ReadU16(const char* p) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1]) << 8);
+}
+
+uint32_t ReadU32(const char* p) {
+    return static_cast<uint32_t>(ReadU16(p)) | static_cast<uint32_t>(ReadU16(p + 2)) << 16;
+}
+
+// The leading decimal digits of the 8 bytes at `p` (at most 8) and their value: eight digits are
+// converted at once instead of one multiplication each.
+inline int LeadingDigits(const char* p, uint64_t& value) {
+    uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    const uint64_t t = bytes ^ 0x3030303030303030ULL;  // digits become 0..9
+    // A byte above 9 has bit 7 set in (its low 7 bits + 0x76) or in itself; no carry crosses bytes.
+    const uint64_t nonDigits =
+        (((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | t) & 0x8080808080808080ULL;
+    const int count = nonDigits == 0 ? 8 : __builtin_ctzll(nonDigits) / 8;
+    if (count == 0) {
+        value = 0;
+        return 0;
+    }
+    uint64_t v = t << (8 * (8 - count));  // the digits, led by zeros
+    v = (v * 10) + (v >> 8);
+    v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+        32;
+    value = v;
+    return count;
+}
+
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// The tokens of a body, text or binary, and the place of the last one for messages.
+class TokenStream {
+public:
+    enum class Body { Text, Binary };
+
+    TokenStream(std::string_view fileName) : fileName_(fileName) {}
+
+    // `offset`: where the body starts in the data it is part of (binary places count from there);
+    // `inflated`: the body was inflated from a compressed file.
+    void Start(std::string_view body, Body kind, size_t offset, bool inflated, int floatSize) {
+        text_ = body;
+        pos_ = 0;
+        start_ = 0;
+        binary_ = kind == Body::Binary;
+        offset_ = offset;
+        inflated_ = inflated;
+        floatSize_ = floatSize;
+        listLeft_ = 0;
+    }
+
+    Token Next() { return binary_ ? NextBinary() : NextText(); }
+
+    // The next token read in place when it is a plain number: in text "-12.5" (15 digits at most, no
+    // exponent), in binary an element of a float list (FastNumber) or of an integer list (FastCount).
+    // False, with nothing consumed, for anything else: the caller then reads it as a token. The value
+    // is the one std::from_chars gives for the same text (see ParseDecimal).
+    bool FastNumber(double& value) {
+        if (binary_) {
+            if (listLeft_ == 0 || !listFloats_) {
+                return false;
+            }
+            value = ListElement().number;
+            return true;
+        }
+        if (!SkipToToken()) {
+            return false;
+        }
+        const char* begin = text_.data() + pos_;
+        const char* end = text_.data() + text_.size();
+        const char* p = begin;
+        const bool negative = *p == '-';
+        p += negative ? 1 : 0;
+        uint64_t mantissa = 0;
+        int digits = 0;
+        if (!Digits(p, end, mantissa, digits)) {
+            return false;
+        }
+        int fraction = 0;
+        if (p != end && *p == '.') {
+            ++p;
+            const int before = digits;
+            if (!Digits(p, end, mantissa, digits)) {
+                return false;
+            }
+            fraction = digits - before;
+        }
+        if (digits == 0 || digits > 15 || (p != end && !IsSeparator(*p))) {
+            return false;
+        }
+        value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+        value = negative ? -value : value;
+        start_ = pos_;
+        pos_ = static_cast<size_t>(p - text_.data());
+        return true;
+    }
+
+    // The floats of the current binary float list, up to `most`, copied into `out` and checked; 0 when
+    // the next token is not one of them.
+    size_t FloatRun(float* out, size_t most) {
+        if (!binary_) {
+            return TextFloatRun(out, most);
+        }
+        if (listLeft_ == 0 || !listFloats_) {
+            return 0;
+        }
+        const size_t run = std::min<size_t>(listLeft_, most);
+        const char* p = text_.data() + pos_;
+        const size_t size = floatSize_ / 8;
+        bool bad = false;
+        for (size_t i = 0; i < run; ++i) {
+            double value;
+            if (size == 8) {
+                std::memcpy(&value, p + 8 * i, 8);
+            } else {
+                float single;
+                std::memcpy(&single, p + 4 * i, 4);
+                value = single;
+            }
+            bad |= !(std::fabs(value) <= std::numeric_limits<float>::max());
+            out[i] = static_cast<float>(value);
+        }
+        if (bad) {
+            // Stop at the faulty element: the caller's Number names it and its place.
+            size_t good = 0;
+            while (std::fabs(out[good]) <= std::numeric_limits<float>::max()) {
+                ++good;
+            }
+            pos_ += good * size;
+            listLeft_ -= static_cast<uint32_t>(good);
+            return good;
+        }
+        pos_ += run * size;
+        listLeft_ -= static_cast<uint32_t>(run);
+        start_ = pos_ - size;
+        return run;
+    }
+
+    // Plain whole numbers (text: up to 9 digits; binary: the current integer list), up to `most`, into
+    // `out`; stops before the first that is not one.
+    size_t IntegerRun(uint32_t* out, size_t most) {
+        if (binary_) {
+            if (listLeft_ == 0 || listFloats_) {
+                return 0;
+            }
+            const size_t run = std::min<size_t>(listLeft_, most);
+            for (size_t i = 0; i < run; ++i) {
+                out[i] = ReadU32(text_.data() + pos_ + 4 * i);
+            }
+            pos_ += 4 * run;
+            listLeft_ -= static_cast<uint32_t>(run);
+            start_ = pos_ - 4;
+            return run;
+        }
+        const char* base = text_.data();
+        const char* p = base + pos_;
+        const char* end = base + text_.size();
+        const char* last = base + start_;
+        size_t n = 0;
+        for (; n < most; ++n) {
+            while (p != end && IsSeparator(*p)) {
+                ++p;
+            }
+            const char* start = p;
+            uint32_t value = 0;
+            unsigned d;
+            for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10 && p - start < 9; ++p) {
+                value = value * 10 + d;
+            }
+            if (p == start || (p != end && !IsSeparator(*p))) {
+                p = start;
+                break;
+            }
+            out[n] = value;
+            last = start;
+        }
+        pos_ = static_cast<size_t>(p - base);
+        start_ = static_cast<size_t>(last - base);
+        return n;
+    }
+
+    bool FastCount(uint32_t& value) {
+        if (binary_) {
+            if (listLeft_ == 0 || listFloats_) {
+                return false;
+            }
+            value = ListElement().integer;
+            return true;
+        }
+        if (!SkipToToken()) {
+            return false;
+        }
+        const char* p = text_.data() + pos_;
+        const char* end = text_.data() + text_.size();
+        uint64_t number = 0;
+        int digits = 0;
+        if (!Digits(p, end, number, digits) || digits == 0 || digits > 9 || (p != end && !IsSeparator(*p))) {
+            return false;
+        }
+        value = static_cast<uint32_t>(number);
+        start_ = pos_;
+        pos_ = static_cast<size_t>(p - text_.data());
+        return true;
+    }
+
+    // An upper bound for a count read from the file: every element takes at least one byte.
+    uint32_t Plausible(uint32_t count) const {
+        return static_cast<uint32_t>(std::min<size_t>(count, text_.size() - pos_));
+    }
+
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw XFileError{fileName_ + ", " + Place() + ": " + what};
+    }
+
+private:
+    // The plain numbers of a text body (as FastNumber reads them), up to `most`, into `out`; stops
+    // before the first that is not one. A loop of its own, so the place lives in a register.
+    size_t TextFloatRun(float* out, size_t most) {
+        const char* base = text_.data();
+        const char* p = base + pos_;
+        const char* end = base + text_.size();
+        const char* last = base + start_;
+        size_t n = 0;
+        for (; n < most; ++n) {
+            while (p != end && IsSeparator(*p)) {
+                ++p;
+            }
+            const char* start = p;
+            const bool negative = p != end && *p == '-';
+            p += negative ? 1 : 0;
+            uint64_t mantissa = 0;
+            int digits = 0;
+            unsigned d;
+            for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
+                mantissa = mantissa * 10 + d;
+                ++digits;
+            }
+            int fraction = 0;
+            if (p != end && *p == '.') {
+                ++p;
+                if (end - p >= 8) {
+                    uint64_t chunk;
+                    fraction = LeadingDigits(p, chunk);
+                    mantissa = mantissa * kIntegerPowersOfTen[fraction] + chunk;
+                    p += fraction;
                 }
+                for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
+                    mantissa = mantissa * 10 + d;
+                    ++fraction;
+                }
+                digits += fraction;
+            }
+            if (digits == 0 || digits > 15 || (p != end && !IsSeparator(*p))) {
+                p = start;
+                break;
+            }
+            const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+            out[n] = static_cast<float>(negative ? -value : value);
+            last = start;
+        }
+        pos_ = static_cast<size_t>(p - base);
+        start_ = static_cast<size_t>(last - base);
+        return n;
+    }
+
+    // Skips separators; false at the end of the body or at a comment (left to Next).
+    bool SkipToToken() {
+        const size_t size = text_.size();
+        while (pos_ < size && IsSeparator(text_[pos_])) {
+            ++pos_;
+        }
+        return pos_ < size && text_[pos_] != '/' && text_[pos_] != '#';
+    }
+
+    // Appends the decimal digits at `p` to `mantissa`, eight at a time while eight bytes remain; false
+    // when there are too many for the short path.
+    static bool Digits(const char*& p, const char* end, uint64_t& mantissa, int& digits) {
+        for (;;) {
+            if (end - p >= 8) {
+                uint64_t chunk;
+                const int count = LeadingDigits(p, chunk);
+                if (digits + count > 15) {
+                    return false;
+                }
+                mantissa = mantissa * kIntegerPowersOfTen[count] + chunk;
+                digits += count;
+                p += count;
+                if (count < 8) {
+                    return true;
+                }
+            } else {
+                for (; p != end && static_cast<unsigned>(*p - '0') < 10; ++p) {
+                    if (++digits > 15) {
+                        return false;
+                    }
+                    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+                }
+                return true;
+            }
+        }
+    }
+
+    std::string Place() const {
+        if (binary_) {
+            return "byte " + std::to_string(offset_ + start_) + (inflated_ ? " of the inflated data" : "");
+        }
+        // Lines are counted only for a message: the tokenizer itself never looks at them.
+        const size_t line = 1 + std::count(text_.begin(), text_.begin() + start_, '\n');
+        return "line " + std::to_string(line) + (inflated_ ? " of the inflated text" : "");
+    }
+
+    Token NextText() {
+        const size_t size = text_.size();
+        for (;;) {
+            while (pos_ < size && IsSeparator(text_[pos_])) {
                 ++pos_;
             }
+            if (pos_ >= size) {
+                start_ = size;
+                return {};
+            }
+            if (text_[pos_] != '/' && text_[pos_] != '#') {
+                break;
+            }
+            // A slash or a hash that begins a token comments out the rest of the line.
+            const void* lineEnd = std::memchr(text_.data() + pos_, '\n', size - pos_);
+            pos_ = lineEnd != nullptr ? static_cast<size_t>(static_cast<const char*>(lineEnd) - text_.data())
+                                      : size;
+        }
+        start_ = pos_;
+        while (pos_ < size && !IsSeparator(text_[pos_])) {
+            ++pos_;
+        }
+        Token token;
+        token.kind = Token::Kind::Word;
+        token.text = text_.substr(start_, pos_ - start_);
+        return token;
+    }
+
+    const char* Take(size_t bytes, const char* what) {
+        if (text_.size() - pos_ < bytes) {
+            Fail(std::string(what) + " runs past the end of the file");
+        }
+        const char* p = text_.data() + pos_;
+        pos_ += bytes;
+        return p;
+    }
+
+    Token ListElement() {
+        --listLeft_;
+        start_ = pos_;
+        Token token;
+        const char* p = text_.data() + pos_;
+        if (!listFloats_) {
+            token.kind = Token::Kind::Integer;
+            token.integer = ReadU32(p);
+            token.number = token.integer;
+            pos_ += 4;
+        } else if (floatSize_ == 64) {
+            token.kind = Token::Kind::Float;
+            std::memcpy(&token.number, p, 8);
+            pos_ += 8;
+        } else {
+            float value;
+            std::memcpy(&value, p, 4);
+            token.kind = Token::Kind::Float;
+            token.number = value;
+            pos_ += 4;
+        }
+        return token;
+    }
+
+    static Token Word(std::string_view text) {
+        Token token;
+        token.kind = Token::Kind::Word;
+        token.text = text;
+        return token;
+    }
+
+    Token NextBinary() {
+        if (listLeft_ > 0) {
+            return ListElement();
+        }
+        for (;;) {
+            start_ = pos_;
             if (pos_ >= text_.size()) {
                 return {};
             }
-            if (text_[pos_] != '/') {
-                break;
-            }
-            // A slash that begins a token comments out the rest of the line.
-            while (pos_ < text_.size() && text_[pos_] != '\n') {
-                ++pos_;
+            const uint16_t type = ReadU16(Take(2, "a token"));
+            switch (type) {
+                case 1:    // name
+                case 2: {  // string, then the separator token that ends it
+                    const uint32_t length = ReadU32(Take(4, "the length of a name"));
+                    const std::string_view text(Take(length, type == 1 ? "a name" : "a string"), length);
+                    if (type == 2) {
+                        Take(2, "the end of a string");
+                    }
+                    return Word(text);
+                }
+                case 3: {
+                    listFloats_ = false;
+                    listLeft_ = 1;
+                    Take(4, "an integer");
+                    pos_ -= 4;
+                    return ListElement();
+                }
+                case 5:
+                    Take(16, "a GUID");
+                    return Word("<guid>");
+                case 6:
+                case 7: {
+                    const uint32_t count = ReadU32(Take(4, "the length of a list"));
+                    listFloats_ = type == 7;
+                    const size_t element = listFloats_ ? static_cast<size_t>(floatSize_ / 8) : 4;
+                    Take(count * element, type == 6 ? "an integer list" : "a float list");
+                    pos_ -= count * element;
+                    if (count == 0) {
+                        continue;
+                    }
+                    listLeft_ = count;
+                    return ListElement();
+                }
+                case 10:
+                    return Word("{");
+                case 11:
+                    return Word("}");
+                case 19:  // comma
+                case 20:  // semicolon
+                    continue;
+                default: {
+                    static constexpr const char* kWords[] = {
+                        "(",     ")",     "[",     "]",     "<",     ">",       ".",     nullptr,
+                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,   nullptr, nullptr,
+                        nullptr, nullptr, nullptr, nullptr, nullptr, "template"};
+                    static constexpr const char* kTypes[] = {
+                        "WORD",   "DWORD", "FLOAT",  "DOUBLE",  "CHAR",    "UCHAR", "SWORD",
+                        "SDWORD", "void",  "string", "unicode", "cstring", "array"};
+                    if (type >= 12 && type <= 31 && kWords[type - 12] != nullptr) {
+                        return Word(kWords[type - 12]);
+                    }
+                    if (type >= 40 && type <= 52) {
+                        return Word(kTypes[type - 40]);
+                    }
+                    Fail("unknown binary token type " + std::to_string(type));
+                }
             }
         }
-        const size_t start = pos_;
-        while (pos_ < text_.size() && !IsSeparator(text_[pos_])) {
-            ++pos_;
-        }
-        return text_.substr(start, pos_ - start);
     }
 
-    int Line() const { return line_; }
-
-private:
+    std::string fileName_;
     std::string_view text_;
     size_t pos_ = 0;
-    int line_ = 1;
+    size_t start_ = 0;  // where the last token began
+    bool binary_ = false;
+    size_t offset_ = 0;
+    bool inflated_ = false;
+    int floatSize_ = 32;
+    uint32_t listLeft_ = 0;  // elements of the current binary list still to give
+    bool listFloats_ = false;
 };
+
+// The body of a compressed file inflated into `out`. After the 16-byte header: the size of the whole file
+// once inflated (header included), then blocks of (uint16 inflated size, uint16 compressed size counting
+// the "CK" that starts the data, "CK", raw deflate data). Each block is deflated on its own with the
+// output before it as its dictionary.
+void InflateBody(std::string_view file, std::string_view fileName, std::string& out) {
+    size_t pos = kHeaderSize;
+    auto fail = [&](const std::string& what) {
+        throw XFileError{std::string(fileName) + ", byte " + std::to_string(pos) + ": " + what};
+    };
+    if (file.size() - pos < 4) {
+        fail("the file ends before the size of its compressed content");
+    }
+    const uint32_t total = ReadU32(file.data() + pos);
+    pos += 4;
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
+        fail("the inflater could not start");
+    }
+    struct End {
+        z_stream& stream;
+        ~End() { inflateEnd(&stream); }
+    } end{stream};
+    for (int block = 0; pos < file.size(); ++block) {
+        if (file.size() - pos < 6) {
+            fail("compressed block " + std::to_string(block) + " is cut short");
+        }
+        const uint16_t size = ReadU16(file.data() + pos);
+        const uint16_t packed = ReadU16(file.data() + pos + 2);
+        if (packed < 2 || file.size() - pos - 4 < packed || file.compare(pos + 4, 2, "CK") != 0) {
+            fail("compressed block " + std::to_string(block) +
+                 (packed < 2 || file.size() - pos - 4 < packed ? " runs past the end of the file"
+                                                               : " does not start with \"CK\""));
+        }
+        if (out.size() + size > total) {
+            fail("compressed block " + std::to_string(block) + " inflates past the size the file gives (" +
+                 std::to_string(total) + " bytes)");
+        }
+        inflateReset(&stream);
+        const size_t dictionary = std::min(out.size(), kDeflateWindow);
+        if (dictionary > 0) {
+            inflateSetDictionary(&stream,
+                                 reinterpret_cast<const Bytef*>(out.data() + out.size() - dictionary),
+                                 static_cast<uInt>(dictionary));
+        }
+        const size_t before = out.size();
+        out.resize(before + size);
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(file.data() + pos + 6));
+        stream.avail_in = packed - 2u;
+        stream.next_out = reinterpret_cast<Bytef*>(out.data() + before);
+        stream.avail_out = size;
+        const int result = size > 0 ? inflate(&stream, Z_FINISH) : Z_STREAM_END;
+        if ((result != Z_STREAM_END && result != Z_OK && result != Z_BUF_ERROR) || stream.avail_out != 0) {
+            fail("compressed block " + std::to_string(block) + " is damaged (it does not inflate to its " +
+                 std::to_string(size) + " bytes)");
+        }
+        pos += 4u + packed;
+    }
+    // Some writers give the size without the header.
+    if (out.size() + kHeaderSize != total && out.size() != total) {
+        fail("the compressed blocks inflate to " + std::to_string(out.size()) +
+             " bytes, but the file gives " + std::to_string(total) + " with its header");
+    }
+}
 
 // The templates that need an action when their closing brace arrives.
 enum class OpenTemplate { Frame, Mesh, MeshMaterialList, AnimationSet, Animation };
-
-struct TPolygon {
-    std::vector<uint16_t> Indices;
-    uint16_t MaterialIndex = 0;  // into the material map; 0 until a MeshMaterialList sets it
-};
 
 const char* TemplateKindName(OpenTemplate kind) {
     switch (kind) {
@@ -105,64 +645,126 @@ std::string Cut(std::string_view text, size_t length) {
 class XParser {
 public:
     XParser(std::string_view bytes, std::string_view fileName, TMesh& mesh)
-        : tokens_(bytes), fileName_(fileName), mesh_(mesh) {
+        : bytes_(bytes), tokens_(fileName), fileName_(fileName), mesh_(mesh) {
         materials_.push_back(DefaultMaterialRecord());
     }
 
     void Run() {
-        if (Token() != "xof") {
-            Fail("not a .x file (it does not start with \"xof\")");
+        // Binary and compressed files have a fixed header ("xof 0303bin 0032", "xof 0303bzip0032"):
+        // their body follows its 16 bytes.
+        const std::string_view kind = bytes_.size() >= kHeaderSize ? bytes_.substr(8, 4) : std::string_view();
+        if (bytes_.substr(0, 4) != "xof " || (kind != "bin " && kind != "tzip" && kind != "bzip")) {
+            tokens_.Start(bytes_, TokenStream::Body::Text, 0, false, 32);
+            if (Token() != "xof") {
+                tokens_.Fail("not a .x file (it does not start with \"xof\")");
+            }
+            const std::string_view format = Token().text;
+            if (format.find("bin") != std::string_view::npos ||
+                format.find("zip") != std::string_view::npos) {
+                tokens_.Fail(QuoteForMessage(format) + " is not a kind of .x file this reader knows");
+            }
+            Token();  // the float size: a text file's numbers are text
+            ParseLevel(&mesh_.RootFrame, 0);
+            return;
         }
-        const std::string_view format = Token();
-        if (format.find("bin") != std::string_view::npos || format.find("zip") != std::string_view::npos) {
-            Fail("\"" + std::string(format) +
-                 "\" is a binary or compressed .x file; only text files are read");
+        const bool binaryBody = kind != "tzip";
+        const std::string_view floatSize = bytes_.substr(12, 4);
+        if (binaryBody && floatSize != "0032" && floatSize != "0064") {
+            throw XFileError{fileName_ + ", byte 12: the float size " + QuoteForMessage(floatSize) +
+                             " is neither 0032 nor 0064"};
         }
-        Token();  // float size
+        std::string_view body = bytes_.substr(kHeaderSize);
+        const bool compressed = kind != "bin ";
+        if (compressed) {
+            InflateBody(bytes_, fileName_, inflated_);
+            body = inflated_;
+        }
+        tokens_.Start(body, binaryBody ? TokenStream::Body::Binary : TokenStream::Body::Text, kHeaderSize,
+                      compressed, floatSize == "0064" ? 64 : 32);
         ParseLevel(&mesh_.RootFrame, 0);
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw XFileError{fileName_ + ", line " + std::to_string(tokens_.Line()) + ": " + what};
+    [[noreturn]] void Fail(const std::string& what) const { tokens_.Fail(what); }
+
+    ::Token Token() { return tokens_.Next(); }
+
+    // A token whose value is not used (a count the reader does not need).
+    void Skip(const char* what) {
+        uint32_t unused;
+        if (!tokens_.FastCount(unused)) {
+            Required(what);
+        }
     }
 
-    std::string_view Token() { return tokens_.Next(); }
-
     // A token that must be there: the end of the text here means the file was cut short.
-    std::string_view Required(const char* what) {
-        const std::string_view token = Token();
-        if (token.empty()) {
+    ::Token Required(const char* what) {
+        const ::Token token = Token();
+        if (token.IsEnd()) {
             Fail(std::string("the file ends where ") + what + " was expected");
         }
         return token;
     }
 
     float Number(const char* what) {
-        const std::string_view token = Required(what);
-        std::string_view digits = token;
-        if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-') {
-            digits.remove_prefix(1);
+        double value;
+        if (!tokens_.FastNumber(value)) {
+            return SlowNumber(what);
         }
-        double value = 0;
-        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value) ||
-            std::fabs(value) > std::numeric_limits<float>::max()) {
-            Fail("\"" + std::string(token) + "\" is not a number (" + what + ")");
+        // A binary float may be infinite or not a number at all.
+        if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
+            FailFloat(value, what);
         }
         return static_cast<float>(value);
     }
 
-    uint32_t Count(const char* what) {
-        const std::string_view token = Required(what);
-        std::string_view digits = token;
-        if (digits.size() > 1 && digits[0] == '+') {
-            digits.remove_prefix(1);
+    // A number that is not a plain one, or that a float cannot hold (a failure unless it converts).
+    [[noreturn]] __attribute__((noinline)) void FailFloat(double value, const char* what) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%g", value);
+        Fail(std::string("the float ") + text + " is not a number a model can hold (" + what + ")");
+    }
+
+    __attribute__((noinline)) float SlowNumber(const char* what) {
+        const ::Token token = Required(what);
+        double value = token.number;
+        if (token.kind == Token::Kind::Word && !ParseDecimal(token.text, value)) {
+            Fail(Describe(token) + " is not a number (" + what + ")");
         }
-        uint32_t value = 0;
-        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (ec != std::errc() || end != digits.data() + digits.size()) {
-            Fail("\"" + std::string(token) + "\" is not a whole number from 0 to 4294967295 (" + what + ")");
+        if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+            Fail(Describe(token) + " is not a number a model can hold (" + what + ")");
+        }
+        return static_cast<float>(value);
+    }
+
+    // `count` numbers into `out`; a run of a binary float list is copied as a whole.
+    void ReadFloats(float* out, size_t count, const char* what) {
+        for (size_t i = 0; i < count;) {
+            const size_t run = tokens_.FloatRun(out + i, count - i);
+            if (run > 0) {
+                i += run;
+            } else {
+                out[i++] = Number(what);
+            }
+        }
+    }
+
+    uint32_t Count(const char* what) {
+        uint32_t value;
+        if (tokens_.FastCount(value)) {
+            return value;
+        }
+        return SlowCount(what);
+    }
+
+    __attribute__((noinline)) uint32_t SlowCount(const char* what) {
+        const ::Token token = Required(what);
+        uint32_t value = token.integer;
+        if (token.kind == Token::Kind::Integer) {
+            return value;
+        }
+        if (token.kind != Token::Kind::Word || !ParseCount(token.text, value)) {
+            Fail(Describe(token) + " is not a whole number from 0 to 4294967295 (" + what + ")");
         }
         return value;
     }
@@ -171,28 +773,57 @@ private:
     uint32_t Below(uint32_t limit, const char* what, const char* limitName) {
         const uint32_t value = Count(what);
         if (value >= limit) {
-            Fail(std::string(what) + " " + std::to_string(value) + " is out of range (" +
-                 std::to_string(limit) + " " + limitName + ")");
+            FailRange(value, limit, what, limitName);
         }
         return value;
     }
 
-    void ReadMatrix(TMatrix& m, const char* what) {
-        for (int i = 0; i < 4; ++i) {
-            for (int j = 0; j < 4; ++j) {
-                m.m[i][j] = Number(what);
+    [[noreturn]] __attribute__((noinline)) void FailRange(uint32_t value, uint32_t limit, const char* what,
+                                                          const char* limitName) {
+        Fail(std::string(what) + " " + std::to_string(value) + " is out of range (" + std::to_string(limit) +
+             " " + limitName + ")");
+    }
+
+    // Whole numbers read ahead in runs. `due` is how many numbers the caller is sure to read from here
+    // on (this one included), so that a run never reaches past the list being read.
+    uint32_t NextInteger(uint64_t due, const char* what) {
+        if (runAt_ == runSize_) {
+            runAt_ = 0;
+            runSize_ = tokens_.IntegerRun(run_, static_cast<size_t>(std::min<uint64_t>(due, kRunLength)));
+            if (runSize_ == 0) {
+                return Count(what);
             }
         }
+        return run_[runAt_++];
+    }
+
+    uint32_t NextBelow(uint32_t limit, uint64_t due, const char* what, const char* limitName) {
+        const uint32_t value = NextInteger(due, what);
+        if (value >= limit) {
+            FailRange(value, limit, what, limitName);
+        }
+        return value;
+    }
+
+    void ReadMatrix(TMatrix& m, const char* what) { ReadFloats(&m.m[0][0], 16, what); }
+
+    // The opening brace of a data object after its template name, with the optional name of the object
+    // before it (FrameTransformMatrix relative { ... }). The name is returned; empty when there is none.
+    std::string_view OpenBrace(const char* templateName) {
+        const ::Token token = Required("\"{\"");
+        if (token == "{") {
+            return {};
+        }
+        if (Required("\"{\"") != "{") {
+            Fail(std::string("\"{\" is missing after ") + templateName + " " + Describe(token));
+        }
+        return token.text;
     }
 
     // The optional name of a template and its opening brace; `unnamed` when the brace comes first.
-    std::string TemplateName(const char* what, const char* unnamed) {
-        const std::string_view token = Required(what);
-        if (token == "{") {
-            return unnamed;
-        }
-        Required("\"{\"");
-        return Cut(token, kModelNameLength);
+    std::string TemplateName(const char* templateName, const char* unnamed) {
+        const std::string_view name = OpenBrace(templateName);
+        return name.empty() ? unnamed : Cut(name, kModelNameLength);
     }
 
     bool IsOpen(OpenTemplate kind) const {
@@ -211,8 +842,8 @@ private:
     // a frame inside the open current frame becomes its first child, parsed one level deeper.
     void ParseLevel(std::unique_ptr<TFrame>* slot, int depth) {
         for (;;) {
-            const std::string_view token = Token();
-            if (token.empty()) {
+            const ::Token token = Token();
+            if (token.IsEnd()) {
                 // A file cut inside a frame, mesh or animation is not a whole model, even though
                 // every block before the cut was read.
                 if (!open_.empty()) {
@@ -232,14 +863,14 @@ private:
                 }
             } else if (token == "Frame") {
                 auto frame = std::make_unique<TFrame>();
-                frame->Name = TemplateName("a frame name", "unnamed");
+                frame->Name = TemplateName("Frame", "unnamed");
                 open_.push_back(OpenTemplate::Frame);
                 if (current == nullptr) {
                     *slot = std::move(frame);
                     frameClosed_ = false;
                 } else if (frameClosed_) {
                     if (current->NextSibling) {
-                        Fail("frame \"" + current->Name + "\" already has a sibling");
+                        Fail("frame " + QuoteForMessage(current->Name) + " already has a sibling");
                     }
                     frameClosed_ = false;
                     current->NextSibling = std::move(frame);
@@ -249,14 +880,14 @@ private:
                         Fail("frames are nested deeper than " + std::to_string(kMaxFrameDepth) + " levels");
                     }
                     if (current->FirstChild) {
-                        Fail("frame \"" + current->Name + "\" already has a child");
+                        Fail("frame " + QuoteForMessage(current->Name) + " already has a child");
                     }
                     current->FirstChild = std::move(frame);
                     ParseLevel(&current->FirstChild, depth + 1);
                 }
             } else if (token == "FrameTransformMatrix") {
                 TMatrix unused;
-                Required("\"{\"");
+                OpenBrace("FrameTransformMatrix");
                 ReadMatrix(current != nullptr ? current->TransformMatrix : unused, "a frame transform");
                 Required("\"}\"");
             } else if (token == "Mesh") {
@@ -303,21 +934,17 @@ private:
     }
 
     void SkipTemplate() {
-        for (;;) {
-            const std::string_view token = Required("the end of a template declaration");
-            if (token == "}") {
-                return;
-            }
+        while (Required("the end of a template declaration") != "}") {
         }
     }
 
     // A template the reader does not know, with everything nested in it.
-    void SkipBlock(std::string_view name) {
+    void SkipBlock(const ::Token& name) {
         int depth = 0;
         for (;;) {
-            const std::string_view token = Token();
-            if (token.empty()) {
-                Fail("the file ends inside \"" + Cut(name, kModelNameLength) + "\"");
+            const ::Token token = Token();
+            if (token.IsEnd()) {
+                Fail("the file ends inside " + Describe(name));
             }
             if (token == "{") {
                 ++depth;
@@ -333,7 +960,7 @@ private:
     // { name } inside a MeshMaterialList (a material read earlier) or an Animation (its frame).
     void ReadReference() {
         if (IsOpen(OpenTemplate::MeshMaterialList)) {
-            const std::string name = Cut(Required("a material name"), kModelNameLength);
+            const std::string name = Cut(Required("a material name").text, kModelNameLength);
             uint16_t index = 0;
             for (size_t i = 0; i < materials_.size(); ++i) {
                 if (materials_[i].Name == name) {
@@ -344,7 +971,7 @@ private:
             AddToMaterialMap(index);
             Required("\"}\"");
         } else if (IsOpen(OpenTemplate::Animation)) {
-            const std::string name = Cut(Required("a frame name"), kModelNameLength);
+            const std::string name = Cut(Required("a frame name").text, kModelNameLength);
             if (mesh_.AnimationSets.empty() || mesh_.AnimationSets.back().Tracks.empty()) {
                 Fail("a frame reference outside an Animation");
             }
@@ -360,11 +987,13 @@ private:
         materialMap_.push_back(index);
     }
 
+    uint32_t FaceCount() const { return static_cast<uint32_t>(faceMaterials_.size()); }
+
     void ReadMesh(TFrame* frame) {
         open_.push_back(OpenTemplate::Mesh);
         mesh_.MeshParts.emplace_back();
         TMeshPart& part = mesh_.MeshParts.back();
-        part.Name = TemplateName("a mesh name", "unnamed");
+        part.Name = TemplateName("Mesh", "unnamed");
         part.Frame = frame;
         const uint32_t vertexCount = Count("vertex count");
         if (vertexCount > std::numeric_limits<uint16_t>::max()) {
@@ -372,81 +1001,89 @@ private:
         }
         part.VertexCount = static_cast<uint16_t>(vertexCount);
         part.Positions.assign(vertexCount, TVector3{0, 0, 0});
-        for (TVector3& p : part.Positions) {
-            p.X = Number("a vertex position");
-            p.Y = Number("a vertex position");
-            p.Z = Number("a vertex position");
-        }
+        static_assert(sizeof(TVector3) == 3 * sizeof(float) && sizeof(TVector2) == 2 * sizeof(float));
+        ReadFloats(&part.Positions.data()->X, 3u * vertexCount, "a vertex position");
         const uint32_t faceCount = Count("face count");
-        faces_.clear();
-        faces_.reserve(std::min(faceCount, kMaxReserve));
+        faceStarts_.clear();
+        faceIndices_.clear();
+        faceMaterials_.clear();
+        faceStarts_.reserve(tokens_.Plausible(faceCount) + 1);
+        faceMaterials_.reserve(tokens_.Plausible(faceCount));
+        faceIndices_.reserve(tokens_.Plausible(faceCount) * 4);
+        faceStarts_.push_back(0);
         for (uint32_t f = 0; f < faceCount; ++f) {
-            const uint32_t indexCount = Count("index count of a face");
-            TPolygon face;
-            face.Indices.reserve(std::min(indexCount, kMaxReserve));
+            const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             for (uint32_t i = 0; i < indexCount; ++i) {
-                face.Indices.push_back(static_cast<uint16_t>(Below(vertexCount, "vertex index", "vertices")));
+                const uint64_t due = uint64_t{indexCount} - i + (faceCount - f - 1);
+                faceIndices_.push_back(
+                    static_cast<uint16_t>(NextBelow(vertexCount, due, "vertex index", "vertices")));
             }
-            faces_.push_back(std::move(face));
+            faceStarts_.push_back(static_cast<uint32_t>(faceIndices_.size()));
+            faceMaterials_.push_back(0);
         }
+        EndRun();
     }
 
     void ReadNormals() {
         TMeshPart& part = LastPart("MeshNormals");
-        Required("\"{\"");
+        OpenBrace("MeshNormals");
         const uint32_t normalCount = Count("normal count");
+        // Read in pieces, so that a count past the end of the file allocates no more than the file holds.
         std::vector<TVector3> normals;
-        normals.reserve(std::min(normalCount, kMaxReserve));
-        for (uint32_t i = 0; i < normalCount; ++i) {
-            TVector3 n;
-            n.X = Number("a normal");
-            n.Y = Number("a normal");
-            n.Z = Number("a normal");
-            normals.push_back(n);
+        for (uint32_t done = 0; done < normalCount;) {
+            const uint32_t piece = std::max<uint32_t>(1, tokens_.Plausible(normalCount - done) / 3);
+            normals.resize(done + piece);
+            ReadFloats(&normals[done].X, 3u * piece, "a normal");
+            done += piece;
         }
-        Required("the count of face normals");
+        Skip("the count of face normals");
         part.Normals.assign(part.VertexCount, TVector3{0, 0, 0});
         // A vertex shared by several faces sums the normals they give it.
-        for (const TPolygon& face : faces_) {
-            Required("the index count of a face normal");
-            for (uint16_t vertex : face.Indices) {
-                const uint32_t n = Below(normalCount, "normal index", "normals");
+        const uint32_t faces = FaceCount();
+        for (uint32_t f = 0; f < faces; ++f) {
+            const uint32_t begin = faceStarts_[f];
+            const uint32_t end = faceStarts_[f + 1];
+            NextInteger(uint64_t{end - begin} + 1 + (faces - f - 1), "the index count of a face normal");
+            for (uint32_t i = begin; i < end; ++i) {
+                const uint64_t due = uint64_t{end} - i + (faces - f - 1);
+                const TVector3& normal = normals[NextBelow(normalCount, due, "normal index", "normals")];
+                const uint16_t vertex = faceIndices_[i];
                 if (vertex >= part.Normals.size()) {
                     Fail("MeshNormals does not follow the faces of its Mesh");
                 }
                 TVector3& sum = part.Normals[vertex];
-                sum = VectorAdd(sum, normals[n]);
+                sum.X += normal.X;
+                sum.Y += normal.Y;
+                sum.Z += normal.Z;
             }
         }
+        EndRun();
         Required("\"}\"");
     }
 
     void ReadTexCoords() {
         TMeshPart& part = LastPart("MeshTextureCoords");
-        Required("\"{\"");
+        OpenBrace("MeshTextureCoords");
         Required("the texture coordinate count");
         part.TexCoords.assign(part.VertexCount, TVector2{0, 0});
-        for (TVector2& uv : part.TexCoords) {
-            uv.X = Number("a texture coordinate");
-            uv.Y = Number("a texture coordinate");
-        }
+        ReadFloats(&part.TexCoords.data()->X, 2u * part.VertexCount, "a texture coordinate");
         Required("\"}\"");
     }
 
     void ReadSkinWeights() {
         TMeshPart& part = LastPart("SkinWeights");
-        Required("\"{\"");
+        OpenBrace("SkinWeights");
         if (mesh_.Bones.size() >= std::numeric_limits<uint16_t>::max()) {
             Fail("more than 65535 bones");
         }
         mesh_.Bones.emplace_back();
         TBone& bone = mesh_.Bones.back();
-        bone.Name = Cut(Required("a bone name"), kModelNameLength);
+        bone.Name = Cut(Required("a bone name").text, kModelNameLength);
         const float boneNumber = static_cast<float>(mesh_.Bones.size() - 1);
 
         const uint32_t weightCount = Count("weight count");
         std::vector<uint16_t> vertices;
-        vertices.reserve(std::min(weightCount, kMaxReserve));
+        vertices.reserve(tokens_.Plausible(weightCount));
         for (uint32_t i = 0; i < weightCount; ++i) {
             vertices.push_back(
                 static_cast<uint16_t>(Below(part.VertexCount, "skin vertex index", "vertices")));
@@ -481,11 +1118,11 @@ private:
         materialMap_.clear();
         open_.push_back(OpenTemplate::MeshMaterialList);
         LastPart("MeshMaterialList");
-        Required("\"{\"");
+        OpenBrace("MeshMaterialList");
         Required("the material count");
         Required("the count of face materials");
-        for (TPolygon& face : faces_) {
-            face.MaterialIndex = static_cast<uint16_t>(
+        for (uint16_t& material : faceMaterials_) {
+            material = static_cast<uint16_t>(
                 Below(std::numeric_limits<uint16_t>::max(), "material index", "at most"));
         }
     }
@@ -495,7 +1132,7 @@ private:
             Fail("more than 65536 materials");
         }
         TMaterialRecord material;
-        material.Name = TemplateName("a material name", "");
+        material.Name = TemplateName("Material", "");
         for (float& c : material.FaceColor) {
             c = Number("a face colour");
         }
@@ -506,11 +1143,15 @@ private:
         for (int i = 0; i < 3; ++i) {
             material.Emissive[i] = Number("an emissive colour");
         }
-        if (Required("\"}\"") == "TextureFilename") {
-            Required("\"{\"");
-            material.TextureFilename = Cut(Required("a texture file name"), kTextureNameLength);
-            Required("\"}\"");
-            Required("\"}\"");
+        // The texture file name, and whatever else an exporter puts into a material (skipped).
+        for (::Token token = Required("\"}\""); token != "}"; token = Required("\"}\"")) {
+            if (token == "TextureFilename" || token == "TextureFileName") {
+                OpenBrace("TextureFilename");
+                material.TextureFilename = Cut(Required("a texture file name").text, kTextureNameLength);
+                Required("\"}\"");
+            } else {
+                SkipBlock(token);
+            }
         }
         materials_.push_back(std::move(material));
         if (IsOpen(OpenTemplate::Mesh)) {
@@ -521,13 +1162,11 @@ private:
     void ReadAnimationSet() {
         open_.push_back(OpenTemplate::AnimationSet);
         mesh_.AnimationSets.emplace_back();
-        mesh_.AnimationSets.back().Name = TemplateName("an animation set name", "");
+        mesh_.AnimationSets.back().Name = TemplateName("AnimationSet", "");
     }
 
     void ReadAnimation() {
-        if (Required("an animation name") != "{") {
-            Required("\"{\"");
-        }
+        OpenBrace("Animation");
         if (mesh_.AnimationSets.empty()) {
             Fail("Animation outside an AnimationSet");
         }
@@ -536,8 +1175,9 @@ private:
     }
 
     void ReadAnimationKey() {
-        Required("\"{\"");
-        if (Required("a key type") != "4") {
+        OpenBrace("AnimationKey");
+        const ::Token type = Required("a key type");
+        if (type != "4" && !(type.kind == Token::Kind::Integer && type.integer == 4)) {
             // Rotation, scale and position keys are not used: only matrix keys animate frames.
             while (Required("\"}\"") != "}") {
             }
@@ -548,7 +1188,7 @@ private:
         }
         std::vector<TAnimationKey>& keys = mesh_.AnimationSets.back().Tracks.back().Keys;
         const uint32_t keyCount = Count("key count");
-        keys.reserve(keys.size() + std::min(keyCount, kMaxReserve));
+        keys.reserve(keys.size() + tokens_.Plausible(keyCount) / 16);
         for (uint32_t k = 0; k < keyCount; ++k) {
             TAnimationKey key;
             key.Time = Count("key time");
@@ -574,31 +1214,56 @@ private:
             subsets[i].Material = materials_[materialMap_[i]];
         }
         materialMap_.clear();
-        for (size_t f = 0; f < faces_.size(); ++f) {
-            const TPolygon& face = faces_[f];
-            if (face.MaterialIndex >= subsets.size()) {
-                Fail("face " + std::to_string(f) + " of mesh \"" + part.Name + "\" uses material " +
-                     std::to_string(face.MaterialIndex) + ", but the mesh has " +
+        std::vector<size_t> triangles(subsets.size(), 0);
+        for (uint32_t f = 0; f < FaceCount(); ++f) {
+            const uint16_t material = faceMaterials_[f];
+            if (material >= subsets.size()) {
+                Fail("face " + std::to_string(f) + " of mesh " + QuoteForMessage(part.Name) +
+                     " uses material " + std::to_string(material) + ", but the mesh has " +
                      std::to_string(subsets.size()));
             }
-            std::vector<uint16_t>& indices = subsets[face.MaterialIndex].Indices;
-            for (size_t i = 1; i + 1 < face.Indices.size(); ++i) {
-                indices.push_back(face.Indices[0]);
-                indices.push_back(face.Indices[i]);
-                indices.push_back(face.Indices[i + 1]);
+            const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
+            triangles[material] += corners >= 3 ? corners - 2 : 0;
+        }
+        for (size_t s = 0; s < subsets.size(); ++s) {
+            subsets[s].Indices.reserve(triangles[s] * 3);
+        }
+        for (uint32_t f = 0; f < FaceCount(); ++f) {
+            std::vector<uint16_t>& indices = subsets[faceMaterials_[f]].Indices;
+            const uint16_t* face = faceIndices_.data() + faceStarts_[f];
+            const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
+            for (uint32_t i = 1; i + 1 < corners; ++i) {
+                indices.insert(indices.end(), {face[0], face[i], face[i + 1]});
             }
         }
         part.Subsets = std::move(subsets);
     }
 
-    Tokenizer tokens_;
+    // Every number of a run is read before anything else: a run never reaches past its list.
+    void EndRun() {
+        if (runAt_ != runSize_) {
+            Fail("a list holds more numbers than its counts give");
+        }
+    }
+
+    static constexpr size_t kRunLength = 256;
+    uint32_t run_[kRunLength];
+    size_t runAt_ = 0;
+    size_t runSize_ = 0;
+    std::string_view bytes_;
+    std::string inflated_;  // the body of a compressed file
+    TokenStream tokens_;
     std::string fileName_;
     TMesh& mesh_;
     std::vector<TMaterialRecord> materials_;  // every Material read so far; 0 is "Default"
     std::vector<uint16_t> materialMap_;       // the materials of the mesh being read
     std::vector<OpenTemplate> open_;
-    std::vector<TPolygon> faces_;  // the faces of the last mesh read
-    bool frameClosed_ = false;     // shared by all levels: the current frame has been closed
+    // The faces of the last mesh read: the corners of face f are faceIndices_[faceStarts_[f]] up to
+    // faceIndices_[faceStarts_[f + 1]], its material faceMaterials_[f].
+    std::vector<uint32_t> faceStarts_;
+    std::vector<uint16_t> faceIndices_;
+    std::vector<uint16_t> faceMaterials_;
+    bool frameClosed_ = false;  // shared by all levels: the current frame has been closed
 };
 
 }  // namespace

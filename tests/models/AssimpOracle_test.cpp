@@ -12,7 +12,10 @@
 //   exactly one material and has a position of its own, our VertexCount equals that number summed;
 // - animation: one aiAnimation per set, one channel per track, as many keys as our matrix keys;
 // - frames: every named frame is a node with as many children as the frame has child frames;
-// - bones: the names of the bones that carry weights.
+// - bones: the names of the bones that carry weights;
+// - positions: the set of positions the faces use, over the whole model;
+// - frame transforms: Assimp keeps a frame's matrix transposed (column vectors) and in its right-handed
+//   space (S M S with S flipping z); we compare the frames below the top level element by element.
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 #include <assimp/Importer.hpp>
@@ -29,6 +32,7 @@
 #include <vector>
 
 #include "ModelTestSupport.h"
+#include "XFileWriter.h"
 #include "models/Mesh.h"
 
 namespace {
@@ -46,7 +50,17 @@ struct Counts {
     std::map<std::string, std::pair<size_t, size_t>> animations;  // "set/frame" -> (tracks, keys)
     std::map<std::string, size_t> frameChildren;
     std::set<std::string> bones;
+    std::set<Position> positions;
+    std::map<std::string, std::vector<long>> transforms;  // frame below the top level -> 16 elements
 };
+
+std::vector<long> Elements(const float* m) {
+    std::vector<long> out;
+    for (int i = 0; i < 16; ++i) {
+        out.push_back(std::lround(m[i] * 1000.0f));
+    }
+    return out;
+}
 
 Counts OurCounts(const TMesh& mesh, bool& vertexCountsComparable, uint64_t& vertexTotal) {
     Counts c;
@@ -71,6 +85,7 @@ Counts OurCounts(const TMesh& mesh, bool& vertexCountsComparable, uint64_t& vert
                 used.insert(Key(part.Positions[i].X, part.Positions[i].Y, -part.Positions[i].Z));
                 vertices.insert(i);
             }
+            c.positions.insert(used.begin(), used.end());
             for (uint16_t v : vertices) {
                 ++usedBy[v];
             }
@@ -109,6 +124,16 @@ Counts OurCounts(const TMesh& mesh, bool& vertexCountsComparable, uint64_t& vert
         if (frame.Name != "unnamed") {
             c.frameChildren[frame.Name] = children;
         }
+        for (const TFrame* child = frame.FirstChild.get(); child != nullptr;
+             child = child->NextSibling.get()) {
+            TMatrix flipped = child->TransformMatrix;
+            for (int i = 0; i < 4; ++i) {
+                for (int j = 0; j < 4; ++j) {
+                    flipped.m[i][j] *= (i == 2) != (j == 2) ? -1.0f : 1.0f;
+                }
+            }
+            c.transforms[child->Name] = Elements(&flipped.m[0][0]);
+        }
     });
     return c;
 }
@@ -129,6 +154,7 @@ Counts AssimpCounts(const aiScene& scene, const std::set<std::string>& frameName
                 const aiVector3D& p = mesh.mVertices[face.mIndices[i]];
                 used.insert(Key(p.x, p.y, p.z));
             }
+            c.positions.insert(used.begin(), used.end());
         }
         if (triangles > 0) {
             c.perMaterial.emplace_back(triangles, used.size());
@@ -161,6 +187,10 @@ Counts AssimpCounts(const aiScene& scene, const std::set<std::string>& frameName
         pending.pop_back();
         if (frameNames.count(node->mName.C_Str()) != 0) {
             c.frameChildren[node->mName.C_Str()] = node->mNumChildren;
+            for (unsigned i = 0; i < node->mNumChildren; ++i) {
+                const aiMatrix4x4 m = aiMatrix4x4(node->mChildren[i]->mTransformation).Transpose();
+                c.transforms[node->mChildren[i]->mName.C_Str()] = Elements(&m.a1);
+            }
         }
         for (unsigned i = 0; i < node->mNumChildren; ++i) {
             pending.push_back(node->mChildren[i]);
@@ -213,6 +243,8 @@ Counts CompareWithAssimp(const std::string& text, const std::string& name) {
     EXPECT_EQ(ours.animations, theirs.animations);
     EXPECT_EQ(ours.frameChildren, theirs.frameChildren);
     EXPECT_EQ(ours.bones, theirs.bones);
+    EXPECT_EQ(ours.positions, theirs.positions);
+    EXPECT_EQ(ours.transforms, theirs.transforms);
     return ours;
 }
 
@@ -334,6 +366,144 @@ TEST(AssimpOracle, SkinAndMatrixKeyAnimation) {
     EXPECT_EQ(c.bones.size(), 2u);
     ASSERT_EQ(c.animations.size(), 2u);
     EXPECT_EQ(c.animations.at("Wave/Arm").second, 5u);
+}
+
+// ---- files as exporters write them ----
+
+// The shape of a 3ds Max export through kW X-port: the standard templates declared in the file, a
+// header, "//" and "#" comments, every data object named (the frame transforms "relative", the mesh's
+// parts after their mesh), quoted names with the semicolons and commas exporters place.
+std::string ExporterFile() {
+    return kHeader +
+           "// exported with kW X-port\n"
+           "template Header {\n <3D82AB43-62DA-11cf-AB39-0020AF71E433>\n WORD major;\n WORD minor;\n"
+           " DWORD flags;\n}\n"
+           "template Frame {\n <3D82AB46-62DA-11cf-AB39-0020AF71E433>\n [...]\n}\n"
+           "template FrameTransformMatrix {\n <F6F23F41-7686-11cf-8F52-0040333594A3>\n Matrix4x4 "
+           "frameMatrix;\n}\n"
+           "Header {\n 1;\n 0;\n 1;\n}\n"
+           "# trueSpace writes hash comments\n"
+           "Frame Scene_Root {\n"
+           " FrameTransformMatrix relative {\n  1.000000,0.000000,0.000000,0.000000,\n"
+           "  0.000000,1.000000,0.000000,0.000000,\n  0.000000,0.000000,1.000000,0.000000,\n"
+           "  0.000000,0.000000,0.000000,1.000000;;\n }\n"
+           " Frame Hull {\n"
+           "  FrameTransformMatrix relative {\n   0.000000,0.000000,-1.000000,0.000000,\n"
+           "   0.000000,1.000000,0.000000,0.000000,\n   1.000000,0.000000,0.000000,0.000000,\n"
+           "   2.500000,0.750000,-4.000000,1.000000;;\n  }\n"
+           "  Mesh Hull_mesh {\n   8;\n"
+           "   -1.000000;-1.000000;-1.000000;,\n   1.000000;-1.000000;-1.000000;,\n"
+           "   1.000000;1.000000;-1.000000;,\n   -1.000000;1.000000;-1.000000;,\n"
+           "   -1.000000;-1.000000;1.000000;,\n   1.000000;-1.000000;1.000000;,\n"
+           "   1.000000;1.000000;1.000000;,\n   -1.000000;1.000000;1.250000;;\n"
+           "   6;\n   4;0,3,2,1;,\n   4;4,5,6,7;,\n   4;0,1,5,4;,\n   4;2,3,7,6;,\n   4;1,2,6,5;,\n"
+           "   4;0,4,7,3;;\n"
+           "   MeshNormals normals {\n    6;\n    0.000000;0.000000;-1.000000;,\n"
+           "    0.000000;0.000000;1.000000;,\n    0.000000;-1.000000;0.000000;,\n"
+           "    0.000000;1.000000;0.000000;,\n    1.000000;0.000000;0.000000;,\n"
+           "    -1.000000;0.000000;0.000000;;\n"
+           "    6;\n    4;0,0,0,0;,\n    4;1,1,1,1;,\n    4;2,2,2,2;,\n    4;3,3,3,3;,\n    4;4,4,4,4;,\n"
+           "    4;5,5,5,5;;\n   }\n"
+           "   MeshTextureCoords tc0 {\n    8;\n    0.000000;1.000000;,\n    1.000000;1.000000;,\n"
+           "    1.000000;0.000000;,\n    0.000000;0.000000;,\n    0.000000;1.000000;,\n"
+           "    1.000000;1.000000;,\n    1.000000;0.000000;,\n    0.000000;0.000000;;\n   }\n"
+           "   MeshMaterialList mtls {\n    2;\n    6;\n    0,\n    0,\n    1,\n    1,\n    0,\n    1;\n"
+           "    Material Paint {\n     0.588000;0.588000;0.588000;1.000000;;\n     9.999999;\n"
+           "     0.900000;0.900000;0.900000;;\n     0.000000;0.000000;0.000000;;\n"
+           "     TextureFilename Diffuse {\n      \"hull.png\";\n     }\n    }\n"
+           "    Material Glass {\n     0.200000;0.300000;0.900000;0.500000;;\n     32.000000;\n"
+           "     1.000000;1.000000;1.000000;;\n     0.000000;0.000000;0.000000;;\n    }\n"
+           "   }\n"
+           "   XSkinMeshHeader skinHeader {\n    1;\n    2;\n    1;\n   }\n"
+           "   SkinWeights weights0 {\n    \"Hull\";\n    4;\n    0,\n    1,\n    2,\n    3;\n"
+           "    1.000000,\n    1.000000,\n    1.000000,\n    1.000000;\n"
+           "    1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,\n"
+           "    0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,0.000000,1.000000;;\n   }\n"
+           "  }\n"
+           "  Frame Turret {\n   FrameTransformMatrix relative {\n    1.000000,0.000000,0.000000,0.000000,\n"
+           "    0.000000,1.000000,0.000000,0.000000,\n    0.000000,0.000000,1.000000,0.000000,\n"
+           "    0.000000,1.500000,0.250000,1.000000;;\n   }\n  }\n"
+           " }\n"
+           "}\n"
+           "AnimTicksPerSecond ticks {\n 4800;\n}\n"
+           "AnimationSet Idle {\n Animation Anim-Turret {\n  { Turret }\n"
+           "  AnimationKey matrix {\n   4;\n   2;\n"
+           "   0;16;1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,"
+           "0.000000,1.000000,0.000000,0.000000,1.500000,0.250000,1.000000;;,\n"
+           "   4800;16;1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,"
+           "0.000000,1.000000,0.000000,0.000000,2.000000,0.250000,1.000000;;;\n"
+           "  }\n"
+           "  AnimationKey rot {\n   0;\n   1;\n   0;4;1.000000,0.000000,0.000000,0.000000;;;\n  }\n"
+           " }\n"
+           "}\n";
+}
+
+TEST(AssimpOracle, ExporterFilesWithNamedDataObjectsTemplatesAndComments) {
+    const Counts c = CompareWithAssimp(ExporterFile(), "exported.x");
+    EXPECT_EQ(c.triangles, 12u);
+    EXPECT_EQ(c.perMaterial.size(), 2u);
+    EXPECT_EQ(c.positions.size(), 8u);
+    ASSERT_EQ(c.transforms.count("Hull"), 1u);
+    EXPECT_EQ(c.transforms.at("Hull")[12], 2500);  // the named transform was read, not refused
+    EXPECT_EQ(c.animations.at("Idle/Turret").second, 2u);
+    EXPECT_EQ(c.bones.size(), 1u);
+}
+
+// The same models written as text, binary with 32- and 64-bit floats and compressed: Assimp reads
+// each as we do, and ours read every kind exactly as the text.
+TEST(AssimpOracle, BinaryAndCompressedFilesReadAsAssimpReadsThem) {
+    using xfile_writer::Kind;
+    std::vector<std::pair<std::string, std::string>> sources = {{"exported", ExporterFile()}};
+    const std::filesystem::path player = std::filesystem::path(BRELVOX_SOURCE_DIR) / "Data/Meshes/player.x";
+    if (std::filesystem::exists(player)) {
+        std::ifstream in(player, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        sources.emplace_back("player", bytes.str());
+    }
+    for (const auto& [name, text] : sources) {
+        TMesh original;
+        model_test::LogCapture quiet;
+        ASSERT_TRUE(original.LoadFromMemory(text, name)) << original.LoadError();
+        const xfile_writer::Model model = xfile_writer::ModelOf(original);
+        const std::string rewritten = xfile_writer::Write(model, Kind::Text);
+        TMesh reference;
+        ASSERT_TRUE(reference.LoadFromMemory(rewritten, name));
+        const Counts expected = CompareWithAssimp(rewritten, name + " (text)");
+        EXPECT_EQ(expected.triangles, CompareWithAssimp(text, name).triangles);
+        for (Kind kind : {Kind::Binary32, Kind::Binary64, Kind::CompressedText, Kind::CompressedBinary32,
+                          Kind::CompressedBinary64}) {
+            const std::string label = name + " (" + xfile_writer::KindName(kind) + ")";
+            const std::string bytes = xfile_writer::Write(model, kind);
+            const Counts c = CompareWithAssimp(bytes, label);
+            EXPECT_EQ(c.triangles, expected.triangles) << label;
+            EXPECT_EQ(c.positions, expected.positions) << label;
+            EXPECT_EQ(c.transforms, expected.transforms) << label;
+            TMesh mesh;
+            ASSERT_TRUE(mesh.LoadFromMemory(bytes, label)) << mesh.LoadError();
+            ASSERT_EQ(mesh.MeshParts.size(), reference.MeshParts.size());
+            for (size_t p = 0; p < mesh.MeshParts.size(); ++p) {
+                const TMeshPart& a = mesh.MeshParts[p];
+                const TMeshPart& b = reference.MeshParts[p];
+                ASSERT_EQ(a.Positions.size(), b.Positions.size()) << label;
+                for (size_t v = 0; v < a.Positions.size(); ++v) {
+                    EXPECT_NEAR(a.Positions[v].X, b.Positions[v].X, 1e-6f) << label;
+                    EXPECT_NEAR(a.Positions[v].Z, b.Positions[v].Z, 1e-6f) << label;
+                }
+                EXPECT_EQ(a.TexCoords.size(), b.TexCoords.size()) << label;
+                EXPECT_EQ(a.BlendIndices.size(), b.BlendIndices.size()) << label;
+                ASSERT_EQ(a.Subsets.size(), b.Subsets.size()) << label;
+                for (size_t s = 0; s < a.Subsets.size(); ++s) {
+                    EXPECT_EQ(a.Subsets[s].Indices, b.Subsets[s].Indices) << label;
+                    EXPECT_EQ(a.Subsets[s].Material.TextureFilename, b.Subsets[s].Material.TextureFilename);
+                }
+            }
+            ASSERT_EQ(mesh.AnimationSets.size(), reference.AnimationSets.size()) << label;
+            for (size_t a = 0; a < mesh.AnimationSets.size(); ++a) {
+                EXPECT_EQ(mesh.AnimationSets[a].Length, reference.AnimationSets[a].Length) << label;
+            }
+        }
+    }
 }
 
 // ---- the game's models ----

@@ -6,9 +6,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "ModelTestSupport.h"
+#include "XFileWriter.h"
 #include "models/Mesh.h"
 
 using model_test::kHeader;
@@ -418,11 +420,13 @@ TEST(XFileReader_Skipping, UnknownBlocksTemplatesAndCommentsAreSkipped) {
     EXPECT_EQ(l->mesh.GetTriangleCount(0, 0), 1u);
 }
 
-TEST(XFileReader_Skipping, HashIsNotACommentMarker) {
-    // "#" starts an unknown block, which swallows the next braces.
-    auto l = Load("# Frame Hidden { }\nFrame Seen { }\n");
+TEST(XFileReader_Skipping, HashStartsACommentLikeSlashes) {
+    // Were "#" a token, it would start an unknown block reaching past the frame's closing brace.
+    auto l = Load("Frame Seen { # a note {\n  // another {\n}\n");
+    ASSERT_TRUE(l->ok) << l->mesh.LoadError();
     ASSERT_NE(l->mesh.RootFrame, nullptr);
     EXPECT_EQ(l->mesh.RootFrame->Name, "Seen");
+    EXPECT_EQ(l->mesh.RootFrame->FirstChild, nullptr);
 }
 
 // ---- bad files ----
@@ -436,12 +440,6 @@ TEST(XFileReader_BadFiles, NotAnXFileLeavesTheMeshEmpty) {
     EXPECT_NE(mesh.LoadError().find("Data/Meshes/wrong.x"), std::string::npos);
     ASSERT_FALSE(log.Lines().empty());
     EXPECT_NE(log.Lines().back().find("[models]"), std::string::npos);
-}
-
-TEST(XFileReader_BadFiles, BinaryFilesAreRefusedWithAMessage) {
-    auto l = Load("xof 0303bin 0032\x01\x02\x03", false);
-    EXPECT_FALSE(l->ok);
-    EXPECT_NE(l->mesh.LoadError().find("binary"), std::string::npos);
 }
 
 TEST(XFileReader_BadFiles, MissingFileLeavesTheMeshAsItWas) {
@@ -575,6 +573,159 @@ TEST(XFileReader_BadFiles, MutatedFilesAreSafe) {
         ExpectConsistent(mesh);
         if (::testing::Test::HasFatalFailure()) {
             FAIL() << "round " << round << ":\n" << text;
+        }
+    }
+}
+
+// RichFile with a name on every data object that can carry one, as exporters write them.
+std::string NamedRichFile() {
+    std::string text = RichFile();
+    for (const char* kind : {"FrameTransformMatrix", "MeshNormals", "MeshTextureCoords", "MeshMaterialList",
+                             "TextureFilename", "SkinWeights", "AnimationKey"}) {
+        const std::string plain = std::string(kind) + " {";
+        for (size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at + 1)) {
+            text.insert(at + std::strlen(kind), " named_" + std::string(kind).substr(0, 4));
+        }
+    }
+    return text;
+}
+
+TEST(XFileReader_Named, NamedDataObjectsReadAsTheirUnnamedForms) {
+    const std::string named = NamedRichFile();
+    ASSERT_NE(named.find("FrameTransformMatrix named_Fram {"), std::string::npos);
+    ASSERT_NE(named.find("AnimationKey named_Anim {"), std::string::npos);
+    auto a = Load(named);
+    auto b = Load(RichFile());
+    ASSERT_TRUE(a->ok) << a->mesh.LoadError();
+    ASSERT_TRUE(b->ok);
+    ASSERT_EQ(a->mesh.MeshParts.size(), 1u);
+    const TMeshPart& x = a->mesh.MeshParts[0];
+    const TMeshPart& y = b->mesh.MeshParts[0];
+    EXPECT_EQ(x.Normals.size(), 4u);
+    EXPECT_FLOAT_EQ(x.Normals[0].Y, y.Normals[0].Y);
+    EXPECT_FLOAT_EQ(x.TexCoords[2].X, y.TexCoords[2].X);
+    ASSERT_EQ(x.Subsets.size(), 2u);
+    EXPECT_EQ(x.Subsets[1].Material.TextureFilename, "a.png");
+    EXPECT_EQ(x.Subsets[1].Indices, y.Subsets[1].Indices);
+    EXPECT_FLOAT_EQ(x.BlendWeights[1].Y, y.BlendWeights[1].Y);
+    EXPECT_EQ(a->mesh.Bones.size(), 2u);
+    EXPECT_FLOAT_EQ(a->mesh.RootFrame->TransformMatrix._41, b->mesh.RootFrame->TransformMatrix._41);
+    ASSERT_EQ(a->mesh.AnimationSets.size(), 1u);
+    EXPECT_EQ(a->mesh.AnimationSets[0].Tracks[0].Keys.size(), 2u);
+    EXPECT_EQ(a->mesh.AnimationSets[0].Length, b->mesh.AnimationSets[0].Length);
+}
+
+TEST(XFileReader_Named, ANameWithoutItsBraceIsRefusedWithTheName) {
+    auto l = Load(
+        "Frame A {\n FrameTransformMatrix relative 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, "
+        "0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }\n}\n");
+    EXPECT_FALSE(l->ok);
+    EXPECT_NE(l->mesh.LoadError().find("test.x, line 3"), std::string::npos) << l->mesh.LoadError();
+    EXPECT_NE(l->mesh.LoadError().find("\"relative\""), std::string::npos) << l->mesh.LoadError();
+}
+
+// ---- binary and compressed files ----
+
+xfile_writer::Model RichModel() {
+    auto l = Load(RichFile());
+    return xfile_writer::ModelOf(l->mesh);
+}
+
+std::string ErrorOf(const std::string& bytes) {
+    auto l = Load(bytes, false);
+    EXPECT_FALSE(l->ok);
+    return l->mesh.LoadError();
+}
+
+TEST(XFileReader_Binary, DamagedBinaryAndCompressedFilesNameTheFileAndTheByte) {
+    using xfile_writer::Kind;
+    xfile_writer::Model model;
+    model.Frames.resize(1);
+    model.Frames[0].Name = "F";
+    xfile_writer::MeshData mesh;
+    mesh.Name = "M";
+    mesh.Positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    mesh.Faces = {{0, 1, 2}};
+    mesh.Skins.push_back({"F", {7}, {1.0f}, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}});
+    model.Frames[0].Meshes.push_back(mesh);
+    // A skin weight for a vertex the mesh does not have.
+    std::string error = ErrorOf(xfile_writer::Write(model, Kind::Binary32));
+    EXPECT_NE(error.find("Data/Meshes/test.x, byte "), std::string::npos) << error;
+    EXPECT_NE(error.find("skin vertex index 7 is out of range"), std::string::npos) << error;
+    error = ErrorOf(xfile_writer::Write(model, Kind::CompressedBinary32));
+    EXPECT_NE(error.find("of the inflated data: skin vertex index 7"), std::string::npos) << error;
+
+    model.Frames[0].Meshes[0].Skins.clear();
+    const std::string good = xfile_writer::Write(model, Kind::Binary32);
+    ASSERT_TRUE(Load(good, false)->ok);
+    // A float list whose count reaches past the end of the file.
+    const size_t list = good.find(std::string("\x07\x00\x09\x00\x00\x00", 6));
+    ASSERT_NE(list, std::string::npos);
+    std::string cut = good;
+    cut[list + 2] = '\x7F';
+    error = ErrorOf(cut);
+    EXPECT_NE(error.find("byte " + std::to_string(list) + ": a float list runs past the end"),
+              std::string::npos)
+        << error;
+    // A position that is not a number.
+    std::string nan = good;
+    const float notANumber = std::nanf("");
+    std::memcpy(&nan[list + 6 + 4], &notANumber, 4);
+    error = ErrorOf(nan);
+    EXPECT_NE(error.find("is not a number a model can hold (a vertex position)"), std::string::npos) << error;
+
+    // Compressed data that does not inflate, and blocks that give more than the file's size.
+    std::string packed = xfile_writer::Write(model, Kind::CompressedBinary32);
+    std::string damaged = packed;
+    damaged[26] = static_cast<char>(0xFF);
+    damaged[27] = static_cast<char>(0xFF);
+    error = ErrorOf(damaged);
+    EXPECT_NE(error.find("byte 20: compressed block 0 is damaged"), std::string::npos) << error;
+    std::string small = packed;
+    small[16] = 20;
+    small[17] = small[18] = small[19] = 0;
+    EXPECT_NE(ErrorOf(small).find("inflates past the size the file gives (20 bytes)"), std::string::npos);
+}
+
+TEST(XFileReader_Binary, EveryCutAndMutationOfBinaryAndCompressedFilesIsSafe) {
+    using xfile_writer::Kind;
+    const xfile_writer::Model model = RichModel();
+    model_test::LogCapture quiet;
+    uint32_t seed = 777;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 134775813u + 1u;
+        return static_cast<uint32_t>((static_cast<uint64_t>(seed) * n) >> 32);
+    };
+    for (Kind kind : {Kind::Binary32, Kind::Binary64, Kind::CompressedText, Kind::CompressedBinary32}) {
+        const std::string full = xfile_writer::Write(model, kind);
+        {
+            TMesh mesh;
+            ASSERT_TRUE(mesh.LoadFromMemory(full, "whole.x")) << mesh.LoadError();
+            ASSERT_EQ(mesh.GetSubsetCount(0), 2);
+            ASSERT_EQ(mesh.Bones.size(), 2u);
+        }
+        for (size_t length = 0; length < full.size(); ++length) {
+            TMesh mesh;
+            const bool ok = mesh.LoadFromMemory(std::string_view(full).substr(0, length), "cut.x");
+            ExpectConsistent(mesh);
+            if (::testing::Test::HasFatalFailure() ||
+                (!ok && mesh.LoadError().find("cut.x") == std::string::npos)) {
+                FAIL() << xfile_writer::KindName(kind) << " at length " << length << ": " << mesh.LoadError();
+            }
+        }
+        for (int round = 0; round < 1500; ++round) {
+            std::string bytes = full;
+            for (int e = 1 + static_cast<int>(next(3)); e > 0; --e) {
+                bytes[kind >= Kind::CompressedText ? 16 + next(static_cast<uint32_t>(bytes.size() - 16))
+                                                   : next(static_cast<uint32_t>(bytes.size()))] =
+                    static_cast<char>(next(256));
+            }
+            TMesh mesh;
+            mesh.LoadFromMemory(bytes, "mutated.x");
+            ExpectConsistent(mesh);
+            if (::testing::Test::HasFatalFailure()) {
+                FAIL() << xfile_writer::KindName(kind) << " round " << round;
+            }
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "models/GE_MATERIAL.h"
 #include "models/Mesh.h"
@@ -26,6 +27,20 @@ void PrintFrames(const TFrame* frame, int depth) {
                     m._42, m._43);
         PrintFrames(frame->FirstChild.get(), depth + 1);
     }
+}
+
+// The kind of .x file its fixed header names: text, binary or compressed (MSZIP).
+std::string FileKind(std::string_view bytes) {
+    const bool fixed = bytes.size() >= 16 && bytes.substr(0, 4) == "xof ";
+    const std::string_view kind = fixed ? bytes.substr(8, 4) : std::string_view();
+    const std::string floats = fixed && bytes.substr(12, 4) == "0064" ? "64-bit floats" : "32-bit floats";
+    if (kind == "bin ") {
+        return "binary, " + floats;
+    }
+    if (kind == "bzip") {
+        return "compressed binary, " + floats;
+    }
+    return kind == "tzip" ? "compressed text" : "text";
 }
 
 const char* YesNo(bool value) {
@@ -106,6 +121,7 @@ int main(int argc, char** argv) {
     TMesh mesh;
     const bool ok = mesh.LoadFromMemory(bytes.str(), path);
     std::printf("File: %s\n", path.c_str());
+    std::printf("Kind: %s\n", FileKind(bytes.str()).c_str());
     std::printf("Frames:\n");
     if (mesh.RootFrame == nullptr) {
         std::printf("  (none)\n");
