@@ -104,6 +104,8 @@ constexpr const char* kFilesHelp =
 constexpr const char* kKeysHelp =
     "Keys: W, A, S, D drive, the mouse aims, the left button fires, Escape pauses,\n"
     "  Alt+Enter switches between a window and full screen, F12 takes a screenshot.\n"
+    "Gamepad: the left stick or the D-pad drives, the right stick aims, A or the right trigger\n"
+    "  fires, Start pauses; in the menus a stick moves the cursor and A clicks.\n"
     "See brelvox(6) for more.\n";
 
 std::string Usage() {
