@@ -233,4 +233,37 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     Put("Data/maps/level2.txt", level);
 }
 
+// The demos in Data/demos replay to the digests beside them. A change to the game that changes play
+// fails here: when it is meant, regenerate the demos (scripts/make-demos) and commit them.
+TEST(ShippedDemos, ReplayToTheirStoredDigests) {
+    const std::string folder = std::string(BRELVOX_SOURCE_DIR) + "/Data/demos";
+    const std::string previous = files::DataRoot();
+    files::SetDataRoot(BRELVOX_SOURCE_DIR);
+    logging::Sink sink = logging::SetSink([](std::string_view, std::string_view) {});
+    int demos = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".dem") {
+            continue;
+        }
+        ++demos;
+        const std::string path = entry.path().string();
+        std::ifstream stored(path + ".digest");
+        std::string expected;
+        std::getline(stored, expected);
+        TDemo demo;
+        std::string error;
+        std::string digest;
+        ASSERT_TRUE(ReadDemoFile(path, demo, error)) << error;
+        ASSERT_TRUE(THeadlessGame::ReplayDigest(demo, digest, error)) << error;
+        EXPECT_EQ(digest, expected)
+            << "Data/demos/" << entry.path().filename().string()
+            << " no longer replays to its stored digest: the game plays differently. "
+               "If that change is meant, regenerate the demos with scripts/make-demos "
+               "and commit them.";
+    }
+    EXPECT_GE(demos, 2);
+    logging::SetSink(sink);
+    files::SetDataRoot(previous);
+}
+
 }  // namespace
