@@ -60,6 +60,10 @@ public:
     // counts as none connected. The controller then joins the keys and buttons (input/Gamepad.h):
     // Start is Escape, A or the right trigger the left button.
     void Poll();
+    // Poll in two halves, so a demo can record what was read and replay it: Read asks the devices
+    // (with the rules above) without changing this object; Apply makes the snapshot the current poll.
+    void Read(platform::InputSnapshot& snapshot) const;
+    void Apply(const platform::InputSnapshot& snapshot);
 
     // Out-of-range key indices and buttons are never down and never released.
     bool KeyDown(int keyIndex) const;

@@ -183,6 +183,7 @@ bool GlDevice::PrepareDraw() {
 void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex,
                                     uint32_t /*minVertexIndex*/, uint32_t /*numVertices*/,
                                     uint32_t startIndex, uint32_t primitiveCount) {
+    CountDraw(primitiveCount);
     bool& reported = reportedBadDraw_;
     GLenum mode;
     GLsizei indexCount;
@@ -229,6 +230,7 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
 void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex, uint32_t numVertices,
                                       uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
                                       const void* vertexData, uint32_t vertexStride) {
+    CountDraw(primitiveCount);
     bool& reported = reportedBadUserDraw_;
     GLenum mode;
     GLsizei indexCount;

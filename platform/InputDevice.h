@@ -6,7 +6,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -57,6 +60,23 @@ struct GamepadSnapshot {
     std::array<int16_t, GamepadAxisCount> Axes{};
     std::array<uint8_t, GamepadButtonCount> Buttons{};  // bit 7 set while down
 };
+
+// Everything the game reads from the input devices in one frame: what a demo records per frame.
+struct InputSnapshot {
+    KeyboardSnapshot Keyboard;
+    MouseSnapshot Mouse;
+    GamepadSnapshot Gamepad;
+};
+
+// The one serializer of InputSnapshot, field by field, little-endian. Only bit 7 of a key or button
+// byte is kept (the only bit the game reads), so a key reads back as 0x80 or 0. A field added to the
+// snapshot is added here with a new version; older versions read on with the new field at its default.
+inline constexpr uint32_t kInputSnapshotVersion = 2;
+void WriteInputSnapshot(const InputSnapshot& snapshot, std::string& out);
+// Reads one snapshot written in `version` at `offset`, which moves past it. False (offset unchanged)
+// when the bytes end inside it or the version is unknown.
+bool ReadInputSnapshot(std::string_view bytes, std::size_t& offset, uint32_t version,
+                       InputSnapshot& snapshot);
 
 class InputDevice {
 public:

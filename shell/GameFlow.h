@@ -14,6 +14,7 @@
 
 #include "shell/GameServices.h"
 #include "shell/Menus.h"
+#include "world/World.h"
 
 class TGameFlow {
 public:
@@ -23,7 +24,9 @@ public:
     };
 
     // Everything given must outlive the flow; services may be filled in later (before the first call).
-    TGameFlow(TGameServices& services, THooks hooks);
+    // The flow keeps the game-wide values in `world`; the world's objects it makes reach the active
+    // world, which the caller binds to the same one (world/World.h).
+    TGameFlow(TWorld& world, TGameServices& services, THooks hooks);
 
     // The button callbacks for BuildMenus.
     TMenuCallbacks MenuCallbacks();
@@ -61,6 +64,10 @@ public:
     // top-left (x, y) and size in clip space. The caller sets the shaders and states.
     void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
 
+    // Off for a replay: the options and the table of records change in memory only, so watching a
+    // demo never changes the player's files.
+    void SetSaveFiles(bool save) { SaveFiles_ = save; }
+
     // The callbacks, by screen.
     void OnMainMenuClick(TMyButton& button);
     void OnOptionsClick(TMyButton& button);
@@ -82,6 +89,8 @@ private:
     void AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                       int32_t clientHeight);
 
+    TWorld& World;
     TGameServices& Services;
     THooks Hooks;
+    bool SaveFiles_ = true;
 };

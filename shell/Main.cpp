@@ -27,8 +27,13 @@ constexpr int32_t kCursorSize = 40;
 }  // namespace
 
 TForm1::TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-               platform::Clock& clock, platform::InputDevice* input)
-    : Window_(window), Desktop_(desktop), Graphics_(graphics), Clock_(clock), InputDevice_(input) {
+               platform::Clock& clock, platform::InputDevice* input, TWorld* world)
+    : Window_(window),
+      Desktop_(desktop),
+      Graphics_(graphics),
+      Clock_(clock),
+      InputDevice_(input),
+      World_(world != nullptr ? *world : ActiveWorld()) {
     Window_.SetTitle(kCaption);
     Window_.SetWindowed(true);
     Window_.SetClientSize(kDesignWidth, kDesignHeight);
@@ -39,6 +44,7 @@ TForm1::~TForm1() {
 }
 
 bool TForm1::FormCreate(std::string& error) {
+    TWorldScope bound(World_);
     Created_ = true;
     if (!InitGame(error)) {
         return false;
@@ -49,6 +55,7 @@ bool TForm1::FormCreate(std::string& error) {
 }
 
 void TForm1::FormDestroy() {
+    TWorldScope bound(World_);
     if (!Created_) {
         return;
     }
@@ -57,7 +64,9 @@ void TForm1::FormDestroy() {
 }
 
 bool TForm1::InitGame(std::string& error) {
-    TGameState& state = GameState();
+    // A fresh game: nothing of an earlier one in this world carries over.
+    World_.State = TGameState();
+    TGameState& state = World_.State;
     // 1-2: tuning and options; first the leftovers of saves killed before their rename.
     RemoveStaleSaveTemporaries(Services_.UserFiles.OptionsWrite);
     RemoveStaleSaveTemporaries(Services_.UserFiles.RecordsWrite);
@@ -66,6 +75,15 @@ bool TForm1::InitGame(std::string& error) {
     }
     if (!LoadOptions(Services_.UserFiles.OptionsRead, state, error)) {
         return false;
+    }
+    if (HasSessionOptions_) {
+        state.Windowed = SessionOptions_.Windowed;
+        state.ScreenWidth = SessionOptions_.ScreenWidth;
+        state.ScreenHeight = SessionOptions_.ScreenHeight;
+        state.Language = SessionOptions_.Language;
+        state.FirstLevel = SessionOptions_.FirstLevel;
+    } else {
+        state.FirstLevel = FirstLevel_;
     }
     if (WindowedOverride_) {
         state.Windowed = *WindowedOverride_;
@@ -80,7 +98,7 @@ bool TForm1::InitGame(std::string& error) {
 
     // 4: the window, sized as a window first; the device makes it full screen if asked.
     Window_.SetWindowed(true);
-    Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);
+    Window_.SetClientSize(RenderWidth(), RenderHeight());
     Window_.SetFramePosition((Desktop_.ScreenWidth() - Window_.FrameWidth()) / 2,
                              (Desktop_.ScreenHeight() - Window_.FrameHeight()) / 2);
     Window_.Show();
@@ -89,8 +107,8 @@ bool TForm1::InitGame(std::string& error) {
     // 5: the renderer.
     Services_.Render = std::make_unique<TRenderD3D9>(Graphics_);
     TRenderD3D9& render = *Services_.Render;
-    if (!render.Initialize(&Window_, state.Windowed, static_cast<uint16_t>(state.ScreenWidth),
-                           static_cast<uint16_t>(state.ScreenHeight), 1, error)) {
+    if (!render.Initialize(&Window_, state.Windowed, static_cast<uint16_t>(RenderWidth()),
+                           static_cast<uint16_t>(RenderHeight()), Vsync_ ? 1 : 0, error)) {
         return false;
     }
     render.SetTextureFilter(0, 1, 0);
@@ -139,7 +157,7 @@ bool TForm1::InitGame(std::string& error) {
         return false;
     }
     Flow_ = std::make_unique<TGameFlow>(
-        Services_, TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }});
+        World_, Services_, TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }});
     BuildMenus(*Services_.GUI, render.Device(), Flow_->MenuCallbacks());
     Services_.GUI->SetActiveForm("MainMenu");
 
@@ -173,9 +191,17 @@ bool TForm1::InitGame(std::string& error) {
     }
 
     // The world's objects reach the services through their context; random decisions reseed from
-    // the game's clock.
-    ConnectWorld(Services_);
-    SetRandomizeSource([this]() { return Clock_.TickCount(); });
+    // the game's clock, which starts at the seed and moves on by each frame's milliseconds.
+    ConnectWorld(World_, Services_);
+    if (!SeedGiven_) {
+        Seed_ = LastTick_;
+    }
+    GameTicks_ = Seed_;
+    SetRandomSeed(Seed_);
+    SetRandomizeSource([this]() { return GameTicks_; });
+    if (Replay_ != nullptr) {
+        Flow_->SetSaveFiles(false);
+    }
     return true;
 }
 
@@ -201,6 +227,9 @@ void TForm1::LoadGameMeshes() {
 }
 
 void TForm1::FreeGame() {
+    if (Initialized_) {
+        FinalDigest_ = Digest();
+    }
     FrameLoopEnabled_ = false;
     Initialized_ = false;
     Services_.Levels.reset();
@@ -214,6 +243,7 @@ void TForm1::FreeGame() {
 }
 
 void TForm1::ApplicationEvents1Idle() {
+    TWorldScope bound(World_);
     std::vector<platform::WindowEvent> events;
     Window_.PollEvents(events);
     for (const platform::WindowEvent& event : events) {
@@ -252,12 +282,14 @@ void TForm1::ApplicationEvents1Idle() {
 }
 
 void TForm1::ApplicationEvents1Deactivate() {
+    TWorldScope bound(World_);
     if (!Initialized_) {
         return;
     }
-    TGameState& state = GameState();
-    if (state.InGame && !state.Paused) {
-        Flow_->Pause();
+    TGameState& state = World_.State;
+    // The level pauses at the next frame, which records the loss (a replay takes it from the demo).
+    if (Replay_ == nullptr) {
+        PendingEvents_ |= kDemoFocusLost;
     }
     // A full-screen game steps aside: minimised, no frames until it is restored.
     if (!state.Windowed && FrameLoopEnabled_) {
@@ -267,36 +299,76 @@ void TForm1::ApplicationEvents1Deactivate() {
 }
 
 void TForm1::ApplicationEvents1Restore() {
+    TWorldScope bound(World_);
     if (!Initialized_) {
         return;
     }
     FrameLoopEnabled_ = true;
-    if (!GameState().Windowed) {
+    if (!World_.State.Windowed) {
         Window_.Maximize();
     }
 }
 
 void TForm1::UpdateFrame() {
-    uint32_t now = Clock_.TickCount();
-    // Whole milliseconds; the difference wraps with the tick count.
-    int32_t dt = static_cast<int32_t>(now - LastTick_);
-    LastTick_ = now;
+    TWorldScope bound(World_);
+    TDemoFrame frame;
+    if (!TakeFrame(frame)) {
+        return;
+    }
+    PlayFrame(frame);
+    if (Recorder_ != nullptr) {
+        Recorder_->Write(frame);
+    }
+    if (Recorder_ != nullptr || Replay_ != nullptr) {
+        History_ = FoldHistory(History_, Digest().Hash);
+        ++HistoryFrames_;
+    }
+}
 
+bool TForm1::TakeFrame(TDemoFrame& frame) {
+    if (Replay_ != nullptr) {
+        if (ReplayNext_ >= Replay_->size()) {
+            return false;
+        }
+        frame = (*Replay_)[ReplayNext_++];
+        return true;
+    }
+    uint32_t now = Clock_.TickCount();
+    // Whole milliseconds; the difference wraps with the tick count. A frame longer than a demo can
+    // hold (the machine slept) counts as that long, in play as in the demo.
+    frame.Ms = std::min(now - LastTick_, kDemoMostFrameMs);
+    LastTick_ = now;
     TRenderD3D9& render = *Services_.Render;
     if (render.IsDeviceLost()) {
-        return;
+        return false;
     }
     if (render.IsDeviceNotReset()) {
         ApplyDisplayMode();
-        return;
+        return false;
     }
+    Services_.Input->Read(frame.Input);
+    frame.Events = PendingEvents_;
+    PendingEvents_ = 0;
+    return true;
+}
 
+void TForm1::PlayFrame(TDemoFrame& frame) {
+    const auto dt = static_cast<int32_t>(frame.Ms);
+    GameTicks_ += frame.Ms;
     TInput& input = *Services_.Input;
-    input.Poll();
-    if (input.KeyReleased(KEY_F12)) {
+    input.Apply(frame.Input);
+    // F12 is the player's own: a replayed session takes no pictures.
+    if (Replay_ == nullptr && input.KeyReleased(KEY_F12)) {
         F12Pressed_ = true;  // the picture is taken when this frame is drawn
     }
-    TGameState& state = GameState();
+    TGameState& state = World_.State;
+    if ((frame.Events & kDemoFocusLost) != 0 && state.InGame && !state.Paused) {
+        Flow_->Pause();
+    }
+    if (Replay_ == nullptr) {
+        frame.CursorX = CursorClientX_;
+        frame.CursorY = CursorClientY_;
+    }
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
@@ -307,7 +379,14 @@ void TForm1::UpdateFrame() {
         return;
     }
 
-    MoveCursor(dt);
+    if (Replay_ == nullptr) {
+        MoveCursor(dt);
+        frame.CursorX = CursorClientX_;
+        frame.CursorY = CursorClientY_;
+    } else {
+        CursorClientX_ = frame.CursorX;
+        CursorClientY_ = frame.CursorY;
+    }
 
     TVector2 mouse =
         Vector2(static_cast<float>(CursorClientX_) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
@@ -330,7 +409,7 @@ void TForm1::UpdateFrame() {
 }
 
 void TForm1::MoveCursor(int32_t dt) {
-    const TGameState& state = GameState();
+    const TGameState& state = World_.State;
     TInput& input = *Services_.Input;
     const int clientWidth = std::max(Window_.ClientWidth(), 1);
     const int clientHeight = std::max(Window_.ClientHeight(), 1);
@@ -395,7 +474,8 @@ void TForm1::MoveCursor(int32_t dt) {
 }
 
 void TForm1::ApplyDisplayMode() {
-    const TGameState& state = GameState();
+    TWorldScope bound(World_);
+    const TGameState& state = World_.State;
     int x = 0;
     int y = 0;
     Desktop_.GetCursorPosition(x, y);
@@ -404,22 +484,22 @@ void TForm1::ApplyDisplayMode() {
     CursorPlaced_ = false;
 
     Window_.SetWindowed(state.Windowed);
-    Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);
+    Window_.SetClientSize(RenderWidth(), RenderHeight());
     Window_.Show();
 
     Services_.Meshes->OnLostDevice();
     Services_.SceneManager->ReleaseDeviceObjects();
     TRenderD3D9& render = *Services_.Render;
-    render.ResetDevice(state.Windowed, &Window_, static_cast<uint16_t>(state.ScreenWidth),
-                       static_cast<uint16_t>(state.ScreenHeight), 1);
+    render.ResetDevice(state.Windowed, &Window_, static_cast<uint16_t>(RenderWidth()),
+                       static_cast<uint16_t>(RenderHeight()), Vsync_ ? 1 : 0);
     render.SetDepthTest(true);
     render.SetTextureFilter(0, 1, 0);
     Services_.Meshes->OnResetDevice();
     Services_.SceneManager->RestoreDeviceObjects();
 
     // Centred on the screen; the division truncates toward zero.
-    Window_.SetFramePosition((Desktop_.ScreenWidth() - state.ScreenWidth) / 2,
-                             (Desktop_.ScreenHeight() - state.ScreenHeight) / 2);
+    Window_.SetFramePosition((Desktop_.ScreenWidth() - RenderWidth()) / 2,
+                             (Desktop_.ScreenHeight() - RenderHeight()) / 2);
 
     // In full screen the cursor counts back-buffer pixels: it goes to the point of the (stretched) back
     // buffer under the system pointer, so a change of size keeps it where the player sees it.
@@ -431,14 +511,63 @@ void TForm1::ApplyDisplayMode() {
     }
 }
 
+int TForm1::RenderWidth() const {
+    return RenderWidth_ > 0 ? RenderWidth_ : World_.State.ScreenWidth;
+}
+
+int TForm1::RenderHeight() const {
+    return RenderHeight_ > 0 ? RenderHeight_ : World_.State.ScreenHeight;
+}
+
+void TForm1::SetSessionOptions(const TDemoOptions& options) {
+    SessionOptions_ = options;
+    HasSessionOptions_ = true;
+}
+
+void TForm1::SetSeed(uint32_t seed) {
+    Seed_ = seed;
+    SeedGiven_ = true;
+}
+
+void TForm1::SetRenderSize(int width, int height) {
+    RenderWidth_ = width;
+    RenderHeight_ = height;
+}
+
+void TForm1::SetReplay(const std::vector<TDemoFrame>* frames) {
+    Replay_ = frames;
+    ReplayNext_ = 0;
+}
+
+TDemoOptions TForm1::SessionOptions() const {
+    TWorldScope bound(World_);
+    const TGameState& state = World_.State;
+    TDemoOptions options;
+    options.Windowed = state.Windowed;
+    options.ScreenWidth = state.ScreenWidth;
+    options.ScreenHeight = state.ScreenHeight;
+    options.Language = state.Language;
+    options.FirstLevel = state.FirstLevel;
+    return options;
+}
+
+TWorldDigest TForm1::Digest() {
+    TWorldScope bound(World_);  // objects answer through their world
+    TWorldDigest digest = DigestWorld(World_);
+    digest.History = History_;
+    digest.Frames = HistoryFrames_;
+    return digest;
+}
+
 void TForm1::SetQuadShaders() {
     Services_.Render->SetVertexShader(Services_.QuadVertexShader.get());
     Services_.Render->SetPixelShader(Services_.QuadPixelShader.get());
 }
 
 void TForm1::DrawFrame() {
+    TWorldScope bound(World_);
     TRenderD3D9& render = *Services_.Render;
-    const TGameState& state = GameState();
+    const TGameState& state = World_.State;
     const std::string form = Services_.GUI->GetActiveFormName();
     const bool inGameScreen = form == "Game";
 
@@ -486,6 +615,20 @@ void TForm1::DrawFrame() {
     }
     render.Present();
     ++FramesDrawn_;
+}
+
+void TForm1::DrawFloorFrame() {
+    TWorldScope bound(World_);
+    TRenderD3D9& render = *Services_.Render;
+    render.ClearTarget(128, 128, 128);
+    render.ClearDepth();
+    render.BeginScene();
+    SetQuadShaders();
+    render.SetDepthTest(false);
+    Flow_->DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
+    render.SetDepthTest(true);
+    render.EndScene();
+    render.Present();
 }
 
 void TForm1::RequestScreenshot(const std::string& path) {

@@ -2,9 +2,9 @@
 // the game flow's values that the shell and the world objects share (score, lives, weapon grade, the
 // respawn, freeze, armour and game-over flags, the enemy counters and quotas).
 //
-// One instance, owned here and reached through GameState(). The shell writes the settings and drives
-// the flow; the world objects read and write the shared values. Tests call ResetGameState() between
-// cases. Times are whole milliseconds.
+// Part of the world (world/World.h), reached through GameState() in the active world. The shell writes
+// the settings and drives the flow; the world objects read and write the shared values. Times are
+// whole milliseconds.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,7 @@ struct TGameState {
     int32_t ScreenWidth = 800;
     int32_t ScreenHeight = 600;
     uint8_t Language = kLanguageUkrainian;
+    uint8_t FirstLevel = 0;  // the level index a new game starts at (a command-line choice)
 
     // Tuning ("Data/Config.txt").
     int32_t PlayerMaxHealth = 10;     // the player tank's full health
@@ -53,7 +54,7 @@ struct TGameState {
     std::unique_ptr<TMap> Map;
 };
 
-// The one instance.
+// The active world's (world/World.h).
 TGameState& GameState();
 
 // Back to the values above (for tests and a fresh start).
