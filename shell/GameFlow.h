@@ -2,10 +2,10 @@
 // follow one another, the player's respawns and their cost, the timers that release bonuses and
 // enemies, the freeze clock, the score, the head-up display and the table of records.
 //
-// The flow works on the services of TGameServices and on the game state (world/GameState.h); it needs no
-// window, so it runs on the recording device with scripted input. The main window gives it two hooks:
-// the display-mode switch (after the Options screen changed the mode) and the close of the main window
-// (the Exit confirmation from the main menu). Times are whole milliseconds.
+// The flow works on the services of TGameServices and on the game state of its world (world/World.h);
+// it needs no window, so it runs on the recording device with scripted input. The main window gives it
+// two hooks: the display-mode switch (after the Options screen changed the mode) and the close of the
+// main window (the Exit confirmation from the main menu). Times are whole milliseconds.
 #pragma once
 
 #include <cstdint>

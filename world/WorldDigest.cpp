@@ -99,7 +99,7 @@ TWorldDigest DigestWorld(const TWorld& world) {
         state.BonusTimer,    state.EnemySpawnTimer, state.EnemiesAlive,         state.AllEnemiesSpawned,
         state.EnemyQuota[0], state.EnemyQuota[1],   state.EnemyQuota[2],        state.EnemyQuota[3],
         state.FreezeActive,  state.FreezeTimeLeft,  state.ArmourActive,         state.GameOver,
-        RandomSeed()};
+        world.Random.Seed};
     for (int64_t value : values) {
         hasher.Int(value);
     }

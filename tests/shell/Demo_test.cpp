@@ -183,6 +183,9 @@ TEST_F(Demos, TwoWorldsSideBySide_EachPlaysAsItDoesAlone) {
     EXPECT_EQ(DigestText(a.Form().Digest()), firstAlone);
     EXPECT_EQ(DigestText(b.Form().Digest()), secondAlone);
     EXPECT_NE(&a.World(), &ActiveWorld()) << "a world stayed bound after its game's call";
+    // The digest is a walk over the world alone: unbound it reads the same.
+    EXPECT_EQ(DigestWorld(a.World()).Hash, a.Form().Digest().Hash);
+    EXPECT_EQ(DigestWorld(b.World()).Hash, b.Form().Digest().Hash);
 }
 
 TEST_F(Demos, CutAfterAWholeFrame_ReplaysTheWholeFramesAndSaysItWasCut) {
