@@ -579,7 +579,7 @@ void InflateBody(std::string_view file, std::string_view fileName, std::string& 
     } end{stream};
     // The inflated size from the blocks' own sizes, so the output grows once.
     size_t inflated = 0;
-    for (size_t at = pos; file.size() - at >= 4 && inflated <= total;
+    for (size_t at = pos; at + 4 <= file.size() && inflated <= total;
          at += 4u + ReadU16(file.data() + at + 2)) {
         inflated += ReadU16(file.data() + at);
     }
