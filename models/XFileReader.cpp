@@ -1009,7 +1009,7 @@ private:
         part.VertexCount = static_cast<uint16_t>(vertexCount);
         part.Positions.assign(vertexCount, TVector3{0, 0, 0});
         static_assert(sizeof(TVector3) == 3 * sizeof(float) && sizeof(TVector2) == 2 * sizeof(float));
-        ReadFloats(&part.Positions.data()->X, 3u * vertexCount, "a vertex position");
+        ReadFloats(reinterpret_cast<float*>(part.Positions.data()), 3u * vertexCount, "a vertex position");
         const uint32_t faceCount = Count("face count");
         faceStarts_.clear();
         faceIndices_.clear();
@@ -1082,7 +1082,8 @@ private:
         OpenBrace("MeshTextureCoords");
         Required("the texture coordinate count");
         part.TexCoords.assign(part.VertexCount, TVector2{0, 0});
-        ReadFloats(&part.TexCoords.data()->X, 2u * part.VertexCount, "a texture coordinate");
+        ReadFloats(reinterpret_cast<float*>(part.TexCoords.data()), 2u * part.VertexCount,
+                   "a texture coordinate");
         Required("\"}\"");
     }
 
