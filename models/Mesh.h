@@ -1,4 +1,4 @@
-// TMesh: everything read from one text .x model file. A frame hierarchy with file, current and
+// TMesh: everything read from one .x model file (text, binary or compressed). A frame hierarchy with file, current and
 // combined transforms; mesh parts with their vertex arrays and per-material triangle lists (subsets);
 // bones; animation sets of matrix keys; and the bone palette for skinning.
 //
@@ -7,7 +7,7 @@
 // texture file names to 255. The mesh owns its frames; bones, tracks and parts point into the tree.
 //
 // Bad input: LoadFromFile never throws and never leaves an index that points outside its arrays.
-// A malformed file ends the load with a message naming the file and the line; the mesh keeps what
+// A malformed file ends the load with a message naming the file and the place (line or byte); the mesh keeps what
 // was read up to there (a part whose faces could not be read completely has no subsets).
 #pragma once
 
@@ -93,7 +93,7 @@ public:
     TMesh(const TMesh&) = delete;
     TMesh& operator=(const TMesh&) = delete;
 
-    // Reads a text .x file (found through the case-insensitive data look-up). A missing file leaves
+    // Reads a .x file, text, binary or compressed (found through the case-insensitive data look-up). A missing file leaves
     // the mesh as it was; a file not starting with "xof" leaves it empty; a malformed one keeps what was
     // read before the fault. Returns false in those cases, with the message in LoadError() (also
     // logged under "models").
