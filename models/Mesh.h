@@ -94,10 +94,10 @@ public:
     TMesh(const TMesh&) = delete;
     TMesh& operator=(const TMesh&) = delete;
 
-    // Reads a .x file, text, binary or compressed (found through the case-insensitive data look-up). A missing file leaves
-    // the mesh as it was; a file not starting with "xof" leaves it empty; a malformed one keeps what was
-    // read before the fault. Returns false in those cases, with the message in LoadError() (also
-    // logged under "models").
+    // Reads a .x file, text, binary or compressed (found through the case-insensitive data look-up). A
+    // missing file leaves the mesh as it was; a file not starting with "xof" leaves it empty; a malformed
+    // one keeps what was read before the fault. Returns false in those cases, with the message in
+    // LoadError() (also logged under "models").
     bool LoadFromFile(const std::string& fileName);
     // The same on bytes in memory; `fileName` is stored and named in messages.
     bool LoadFromMemory(std::string_view bytes, const std::string& fileName);
