@@ -1,14 +1,15 @@
-// TMesh: everything read from one text .x model file. A frame hierarchy with file, current and
-// combined transforms; mesh parts with their vertex arrays and per-material triangle lists (subsets);
-// bones; animation sets of matrix keys; and the bone palette for skinning.
+// TMesh: everything read from one .x model file (text, binary or compressed). A frame hierarchy with
+// file, current and combined transforms; mesh parts with their vertex arrays and per-material triangle
+// lists (subsets); bones; animation sets of matrix keys; and the bone palette for skinning.
 //
 // Conventions: row vectors (a frame's combined matrix is its current matrix times its parent's
 // combined matrix); animation times are key ticks of the file; names are cut to 50 characters and
 // texture file names to 255. The mesh owns its frames; bones, tracks and parts point into the tree.
 //
 // Bad input: LoadFromFile never throws and never leaves an index that points outside its arrays.
-// A malformed file ends the load with a message naming the file and the line; the mesh keeps what
-// was read up to there (a part whose faces could not be read completely has no subsets).
+// A malformed file ends the load with a message naming the file and the place (line or byte); the
+// mesh keeps what was read up to there (a part whose faces could not be read completely has no
+// subsets).
 #pragma once
 
 #include <cstdint>
@@ -93,10 +94,10 @@ public:
     TMesh(const TMesh&) = delete;
     TMesh& operator=(const TMesh&) = delete;
 
-    // Reads a text .x file (found through the case-insensitive data look-up). A missing file leaves
-    // the mesh as it was; a file not starting with "xof" leaves it empty; a malformed one keeps what was
-    // read before the fault. Returns false in those cases, with the message in LoadError() (also
-    // logged under "models").
+    // Reads a .x file, text, binary or compressed (found through the case-insensitive data look-up). A
+    // missing file leaves the mesh as it was; a file not starting with "xof" leaves it empty; a malformed
+    // one keeps what was read before the fault. Returns false in those cases, with the message in
+    // LoadError() (also logged under "models").
     bool LoadFromFile(const std::string& fileName);
     // The same on bytes in memory; `fileName` is stored and named in messages.
     bool LoadFromMemory(std::string_view bytes, const std::string& fileName);

@@ -204,17 +204,23 @@ public:
         const char* p = text_.data() + pos_;
         const size_t size = floatSize_ / 8;
         bool bad = false;
-        for (size_t i = 0; i < run; ++i) {
-            double value;
-            if (size == 8) {
-                std::memcpy(&value, p + 8 * i, 8);
-            } else {
-                float single;
-                std::memcpy(&single, p + 4 * i, 4);
-                value = single;
+        if (size == 4) {
+            // A float is infinite or not a number when its exponent bits are all set.
+            std::memcpy(out, p, 4 * run);
+            uint32_t special = 0;
+            for (size_t i = 0; i < run; ++i) {
+                uint32_t bits;
+                std::memcpy(&bits, out + i, 4);
+                special |= static_cast<uint32_t>((bits & 0x7F800000u) == 0x7F800000u);
             }
-            bad |= !(std::fabs(value) <= std::numeric_limits<float>::max());
-            out[i] = static_cast<float>(value);
+            bad = special != 0;
+        } else {
+            for (size_t i = 0; i < run; ++i) {
+                double value;
+                std::memcpy(&value, p + 8 * i, 8);
+                bad |= !(std::fabs(value) <= std::numeric_limits<float>::max());
+                out[i] = static_cast<float>(value);
+            }
         }
         if (bad) {
             // Stop at the faulty element: the caller's Number names it and its place.
@@ -334,12 +340,6 @@ private:
             int fraction = 0;
             if (p != end && *p == '.') {
                 ++p;
-                if (end - p >= 8) {
-                    uint64_t chunk;
-                    fraction = LeadingDigits(p, chunk);
-                    mantissa = mantissa * kIntegerPowersOfTen[fraction] + chunk;
-                    p += fraction;
-                }
                 for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
                     mantissa = mantissa * 10 + d;
                     ++fraction;
@@ -577,6 +577,13 @@ void InflateBody(std::string_view file, std::string_view fileName, std::string& 
         z_stream& stream;
         ~End() { inflateEnd(&stream); }
     } end{stream};
+    // The inflated size from the blocks' own sizes, so the output grows once.
+    size_t inflated = 0;
+    for (size_t at = pos; at + 4 <= file.size() && inflated <= total;
+         at += 4u + ReadU16(file.data() + at + 2)) {
+        inflated += ReadU16(file.data() + at);
+    }
+    out.reserve(std::min<size_t>(inflated, total));
     for (int block = 0; pos < file.size(); ++block) {
         if (file.size() - pos < 6) {
             fail("compressed block " + std::to_string(block) + " is cut short");
@@ -1002,7 +1009,7 @@ private:
         part.VertexCount = static_cast<uint16_t>(vertexCount);
         part.Positions.assign(vertexCount, TVector3{0, 0, 0});
         static_assert(sizeof(TVector3) == 3 * sizeof(float) && sizeof(TVector2) == 2 * sizeof(float));
-        ReadFloats(&part.Positions.data()->X, 3u * vertexCount, "a vertex position");
+        ReadFloats(reinterpret_cast<float*>(part.Positions.data()), 3u * vertexCount, "a vertex position");
         const uint32_t faceCount = Count("face count");
         faceStarts_.clear();
         faceIndices_.clear();
@@ -1013,10 +1020,17 @@ private:
         faceStarts_.push_back(0);
         for (uint32_t f = 0; f < faceCount; ++f) {
             const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
+            const size_t at = faceIndices_.size();
+            faceIndices_.resize(at + std::min(indexCount, tokens_.Plausible(indexCount)));
             for (uint32_t i = 0; i < indexCount; ++i) {
                 const uint64_t due = uint64_t{indexCount} - i + (faceCount - f - 1);
-                faceIndices_.push_back(
-                    static_cast<uint16_t>(NextBelow(vertexCount, due, "vertex index", "vertices")));
+                const uint16_t index =
+                    static_cast<uint16_t>(NextBelow(vertexCount, due, "vertex index", "vertices"));
+                if (at + i < faceIndices_.size()) {
+                    faceIndices_[at + i] = index;
+                } else {
+                    faceIndices_.push_back(index);
+                }
             }
             faceStarts_.push_back(static_cast<uint32_t>(faceIndices_.size()));
             faceMaterials_.push_back(0);
@@ -1031,7 +1045,9 @@ private:
         // Read in pieces, so that a count past the end of the file allocates no more than the file holds.
         std::vector<TVector3> normals;
         for (uint32_t done = 0; done < normalCount;) {
-            const uint32_t piece = std::max<uint32_t>(1, tokens_.Plausible(normalCount - done) / 3);
+            // Three numbers take at least three bytes.
+            const uint32_t piece = std::max<uint32_t>(
+                1, std::min<uint32_t>(normalCount - done, tokens_.Plausible(UINT32_MAX) / 3));
             normals.resize(done + piece);
             ReadFloats(&normals[done].X, 3u * piece, "a normal");
             done += piece;
@@ -1066,7 +1082,8 @@ private:
         OpenBrace("MeshTextureCoords");
         Required("the texture coordinate count");
         part.TexCoords.assign(part.VertexCount, TVector2{0, 0});
-        ReadFloats(&part.TexCoords.data()->X, 2u * part.VertexCount, "a texture coordinate");
+        ReadFloats(reinterpret_cast<float*>(part.TexCoords.data()), 2u * part.VertexCount,
+                   "a texture coordinate");
         Required("\"}\"");
     }
 
@@ -1225,15 +1242,20 @@ private:
             const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
             triangles[material] += corners >= 3 ? corners - 2 : 0;
         }
+        std::vector<uint16_t*> ends(subsets.size());
         for (size_t s = 0; s < subsets.size(); ++s) {
-            subsets[s].Indices.reserve(triangles[s] * 3);
+            subsets[s].Indices.resize(triangles[s] * 3);
+            ends[s] = subsets[s].Indices.data();
         }
         for (uint32_t f = 0; f < FaceCount(); ++f) {
-            std::vector<uint16_t>& indices = subsets[faceMaterials_[f]].Indices;
+            uint16_t*& out = ends[faceMaterials_[f]];
             const uint16_t* face = faceIndices_.data() + faceStarts_[f];
             const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
             for (uint32_t i = 1; i + 1 < corners; ++i) {
-                indices.insert(indices.end(), {face[0], face[i], face[i + 1]});
+                out[0] = face[0];
+                out[1] = face[i];
+                out[2] = face[i + 1];
+                out += 3;
             }
         }
         part.Subsets = std::move(subsets);

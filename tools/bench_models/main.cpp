@@ -153,13 +153,15 @@ void LoadAssimp(benchmark::State& state, const Model* model) {
 }
 
 // Keeps every run's CPU time per iteration while printing as usual. CPU time, not wall time: the
-// machines this runs on are often shared, and waiting for a core is not the reader's cost.
+// machines this runs on are often shared, and waiting for a core is not the reader's cost. With
+// --benchmark_repetitions=N the summary takes each benchmark's median.
 class CollectingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (!run.error_occurred) {
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (!run.error_occurred && (run.run_type == Run::RT_Iteration || median)) {
+                times[run.run_name.str()] = run.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
