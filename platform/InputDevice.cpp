@@ -24,8 +24,8 @@ void PutInt16(std::string& out, int16_t value) {
 }
 
 int16_t GetInt16(std::string_view bytes, std::size_t at) {
-    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
-                                                      (static_cast<uint8_t>(bytes[at + 1]) << 8)));
+    return static_cast<int16_t>(
+        static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | (static_cast<uint8_t>(bytes[at + 1]) << 8)));
 }
 
 int32_t GetInt32(std::string_view bytes, std::size_t at) {

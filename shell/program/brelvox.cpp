@@ -28,8 +28,8 @@
 #include "shell/Check.h"
 #include "shell/Demo.h"
 #include "shell/Main.h"
-#include "shell/UserFiles.h"
 #include "shell/Timedemo.h"
+#include "shell/UserFiles.h"
 #include "util/Files.h"
 #include "util/Log.h"
 

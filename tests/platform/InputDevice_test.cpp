@@ -16,6 +16,11 @@ TEST(InputSnapshotRecord, RoundTrip_KeepsKeysButtonsAndMotion_AndRefusesShortByt
     snapshot.Mouse.DeltaY = 3;
     snapshot.Mouse.DeltaWheel = -120;
     snapshot.Mouse.Buttons = {0x80, 0, 0x80, 0};
+    snapshot.Gamepad.Connected = true;
+    snapshot.Gamepad.Axes[GamepadLeftX] = -32768;
+    snapshot.Gamepad.Axes[GamepadTriggerRight] = 32767;
+    snapshot.Gamepad.Buttons[GamepadA] = 0x80;
+    snapshot.Gamepad.Buttons[GamepadDpadRight] = 0x81;
     std::string bytes = "ab";
     WriteInputSnapshot(snapshot, bytes);
     WriteInputSnapshot(InputSnapshot{}, bytes);
@@ -30,13 +35,39 @@ TEST(InputSnapshotRecord, RoundTrip_KeepsKeysButtonsAndMotion_AndRefusesShortByt
     EXPECT_EQ(read.Mouse.DeltaY, 3);
     EXPECT_EQ(read.Mouse.DeltaWheel, -120);
     EXPECT_EQ(read.Mouse.Buttons, snapshot.Mouse.Buttons);
+    EXPECT_TRUE(read.Gamepad.Connected);
+    EXPECT_EQ(read.Gamepad.Axes, snapshot.Gamepad.Axes);
+    for (int button = 0; button < GamepadButtonCount; ++button) {
+        EXPECT_EQ(read.Gamepad.Buttons[button], (snapshot.Gamepad.Buttons[button] & 0x80) ? 0x80 : 0)
+            << button;
+    }
     const std::size_t second = offset;
     ASSERT_TRUE(ReadInputSnapshot(bytes, offset, kInputSnapshotVersion, read));
     EXPECT_EQ(offset, bytes.size());
     EXPECT_EQ(read.Keyboard.Keys[0x01], 0);
 
     std::size_t at = second;
-    EXPECT_FALSE(ReadInputSnapshot(std::string_view(bytes).substr(0, bytes.size() - 1), at, 1, read));
+    EXPECT_FALSE(ReadInputSnapshot(std::string_view(bytes).substr(0, bytes.size() - 1), at,
+                                   kInputSnapshotVersion, read));
     EXPECT_EQ(at, second);
     EXPECT_FALSE(ReadInputSnapshot(bytes, at, kInputSnapshotVersion + 1, read));
+}
+
+TEST(InputSnapshotRecord, VersionOneRecordsReadOnWithNoGamepad) {
+    InputSnapshot snapshot;
+    snapshot.Keyboard.Keys[0x11] = 0x80;
+    snapshot.Mouse.DeltaX = 5;
+    std::string bytes;
+    WriteInputSnapshot(snapshot, bytes);
+    // Version 1 wrote everything before the gamepad: the same bytes without the gamepad's tail.
+    const std::string versionOne = bytes.substr(0, bytes.size() - 15) + bytes.substr(0, bytes.size() - 15);
+    std::size_t offset = 0;
+    InputSnapshot read;
+    read.Gamepad.Connected = true;
+    ASSERT_TRUE(ReadInputSnapshot(versionOne, offset, 1, read));
+    EXPECT_EQ(read.Keyboard.Keys[0x11], 0x80);
+    EXPECT_EQ(read.Mouse.DeltaX, 5);
+    EXPECT_FALSE(read.Gamepad.Connected);
+    ASSERT_TRUE(ReadInputSnapshot(versionOne, offset, 1, read));
+    EXPECT_EQ(offset, versionOne.size());
 }
