@@ -10,6 +10,7 @@
 // screenshot could not be written, 4 the demo cannot be replayed (or recorded), or it was cut off.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -178,14 +179,21 @@ constexpr const char* kKeysHelp =
     "See brelvox(6) for more.\n";
 
 std::string Usage() {
+    auto name = [](const Option& option) {
+        return std::string("  ") + option.Name + (option.Value ? std::string(" ") + option.Value : "");
+    };
+    std::size_t column = 0;
+    for (const Option& option : kOptions) {
+        column = std::max(column, name(option).size() + 2);
+    }
     std::string text = "Usage: brelvox [options]\nOptions:\n";
     for (const Option& option : kOptions) {
-        std::string left =
-            std::string("  ") + option.Name + (option.Value ? std::string(" ") + option.Value : "");
-        left.resize(21, ' ');
+        std::string left = name(option);
+        left.resize(column, ' ');
         std::string help = option.Help;
-        for (std::size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 22)) {
-            help.insert(at + 1, std::string(21, ' '));
+        for (std::size_t at = help.find('\n'); at != std::string::npos;
+             at = help.find('\n', at + column + 1)) {
+            help.insert(at + 1, std::string(column, ' '));
         }
         text += left + help + "\n";
     }
