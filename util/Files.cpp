@@ -1,7 +1,5 @@
 #include "util/Files.h"
 
-#include "util/GE_UTILS.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <ctime>
 #include <vector>
+
+#include "util/GE_UTILS.h"
 
 namespace files {
 
