@@ -34,6 +34,7 @@ public:
     void BeginScene() override;
     void EndScene() override;
     void Present() override;
+    FrameCounts LastFrameCounts() const override { return lastFrame_; }
 
     void SetRenderState(uint32_t state, uint32_t value) override;
     void SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) override;
@@ -130,6 +131,8 @@ private:
     // Back buffer.
     void ResizeBackBuffer(int width, int height);
     void FollowWindowSize();
+    bool WindowIsBackBuffer() const;
+    void ChooseTarget();
 
     // Shaders and programs (GlShaders.cpp).
     GLuint CompileStage(GLenum type, const std::string& source, std::string& log);
@@ -154,15 +157,24 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    void CountDraw(GLenum mode, GLsizei indexCount);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;
 
     SdlWindow& window_;
+    FrameCounts frame_;      // counted since the last Present
+    FrameCounts lastFrame_;  // the last presented frame
     bool clipControl_;
     PresentParameters parameters_;
     int backWidth_ = 0;
     int backHeight_ = 0;
     uint32_t format_ = 0;
+    // Frames are drawn into target_: the window's own buffer (0) when it matches the back buffer,
+    // else framebuffer_, which Present copies (and scales) to the window.
+    GLuint target_ = 0;
+    bool windowHasDepth_ = false;
+    bool windowHasAlpha_ = false;
+    bool framebufferFits_ = false;  // framebuffer_'s storage has the back buffer's size and format
     GLuint framebuffer_ = 0;
     GLuint colorBuffer_ = 0;
     GLuint depthBuffer_ = 0;

@@ -85,6 +85,15 @@ void ReportOnce(bool& reported, const std::string& text) {
 
 }  // namespace
 
+void GlDevice::CountDraw(GLenum mode, GLsizei indexCount) {
+    ++frame_.DrawCalls;
+    if (mode == GL_TRIANGLES) {
+        frame_.Triangles += static_cast<uint32_t>(indexCount / 3);
+    } else if (mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN) {
+        frame_.Triangles += static_cast<uint32_t>(std::max(indexCount - 2, 0));
+    }
+}
+
 bool GlDevice::PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                              GLsizei& indexCount) const {
     if (primitiveCount == 0 || primitiveCount > (1u << 24)) {
@@ -174,7 +183,6 @@ bool GlDevice::PrepareDraw() {
     if (!program || !program->Name) {
         return false;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glUseProgram(program->Name);
     UploadConstants(*program);
     return true;
@@ -221,6 +229,7 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
         return;
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.Name);
+    CountDraw(mode, indexCount);
     glDrawElementsBaseVertex(mode, indexCount, GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2),
                              baseVertexIndex);
@@ -258,6 +267,7 @@ void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertex
                 glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
                 glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * (wide ? 4 : 2),
                              indexData, GL_STREAM_DRAW);
+                CountDraw(mode, indexCount);
                 glDrawElements(mode, indexCount, wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
             }
         }

@@ -170,6 +170,12 @@ struct Image {
     std::vector<uint8_t> Rgba;
 };
 
+// What the device was asked to draw between two presents.
+struct FrameCounts {
+    uint32_t DrawCalls = 0;
+    uint32_t Triangles = 0;
+};
+
 // IDirect3DDevice9, as far as the engine uses it.
 class GraphicsDevice {
 public:
@@ -231,6 +237,9 @@ public:
 
     // The back buffer as it is now (before Present), top row first.
     virtual bool ReadBackBuffer(Image& image) = 0;
+
+    // The draw calls and triangles of the last presented frame (zero on a device that does not count).
+    virtual FrameCounts LastFrameCounts() const { return {}; }
 };
 
 // IDirect3D9: makes the device for a window.
