@@ -185,7 +185,19 @@ void TSceneManager::CollectVisible() {
 
     if (OpaqueItems.size() > 1) {
         SortItems(OpaqueItems, SortScratch);
+        DrawFloorLast();
     }
+}
+
+void TSceneManager::DrawFloorLast() {
+    // The ground and the water lie under everything that stands on them. Drawn after the other opaque
+    // items, the depth test skips the pixels those cover instead of shading them twice; the higher
+    // first, so the water under the ground comes last. Every opaque pixel still shows its nearest
+    // surface, so the picture is the same; each group keeps the order of the sort.
+    const auto floor = std::stable_partition(OpaqueItems.begin(), OpaqueItems.end(),
+                                             [](const TRenderItem& item) { return !item.Floor; });
+    std::stable_sort(floor, OpaqueItems.end(),
+                     [](const TRenderItem& a, const TRenderItem& b) { return a.Height > b.Height; });
 }
 
 void TSceneManager::CollectGameObject(TGameObject* object, const TVector3& cameraPosition) {
@@ -223,6 +235,8 @@ void TSceneManager::CollectGameObject(TGameObject* object, const TVector3& camer
                 continue;
             }
             item.Distance = VectorDistance(cameraPosition, centre);
+            item.Floor = mesh->GetTop(part) <= 0.0f;
+            item.Height = centre.Y;
             if (item.Material != nullptr && item.Material->Transparent) {
                 TransparentItems.push_back(item);
             } else {

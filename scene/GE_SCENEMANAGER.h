@@ -39,6 +39,8 @@ struct TRenderItem {
     uintptr_t VertexKey = 0;  // first sort key: the vertex buffer's address
     uintptr_t IndexKey = 0;   // second sort key: the index buffer's address
     float Distance = 0.0f;    // from the camera position to the item's centre
+    bool Floor = false;       // its part has no vertex above its origin: ground or water
+    float Height = 0.0f;      // world y of the item's centre
 };
 
 class TSceneManager {
@@ -92,6 +94,7 @@ public:
 
 private:
     void CollectVisible();
+    void DrawFloorLast();
     void CollectGameObject(TGameObject* object, const TVector3& cameraPosition);
     // Fills `item` from one subset of the object's mesh; false when the mesh has no such subset.
     bool FillRenderItem(TGameObject* object, int part, int subset, TRenderItem& item) const;

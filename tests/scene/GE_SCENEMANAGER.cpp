@@ -546,4 +546,28 @@ TEST_F(SceneManagerTest, OpaqueItemsOfARunGoNearToFar) {
     EXPECT_FLOAT_EQ(items[0].Distance, 20.0f);
 }
 
+// A flat square of `triangles` triangles at y = 0 (nothing above its origin, as the ground and the water).
+std::string FlatMeshText(int triangles) {
+    std::string text = scene_test::BoxMeshText(triangles);
+    for (size_t at = text.find(";0.5;"); at != std::string::npos; at = text.find(";0.5;", at)) {
+        text.replace(at, 5, ";0;");
+    }
+    return text;
+}
+
+TEST_F(SceneManagerTest, GroundAndWaterComeAfterWhatStandsOnThemHigherFirst) {
+    meshes_.push_back(scene_test::MakeMesh(render_->Device(), FlatMeshText(7), "ground"));
+    TMeshResource* ground = meshes_.back().get();
+    meshes_.push_back(scene_test::MakeMesh(render_->Device(), FlatMeshText(5), "water"));
+    TMeshResource* water = meshes_.back().get();
+    AddObject(water, 0, -0.5f, 0);
+    AddObject(ground, 0, 0, 0);
+    AddObject(Mesh(12), 0, 0.5f, 0);
+    const auto draws = Frame();
+    ASSERT_EQ(draws.size(), 3u);
+    EXPECT_EQ(draws[0].PrimitiveCount, 12u);
+    EXPECT_EQ(draws[1].PrimitiveCount, 7u);
+    EXPECT_EQ(draws[2].PrimitiveCount, 5u);
+}
+
 }  // namespace
