@@ -107,8 +107,13 @@ private:
     void Draw(const TRenderOperation& op);
     // item matrix * view * projection into c0-c3.
     void SetItemMatrix(const TMatrix& matrix);
-    // Builds the replicated geometry of a run; false when the source cannot be read.
-    bool BuildInstanceGeometry(const TRenderItem& source, int32_t copies);
+    // The replicated geometry of a subset, `copies` copies of it: kept from the frame before while its
+    // source is unchanged, else (re)built. nullptr when the source cannot be read.
+    struct TInstanceGeometry;
+    TInstanceGeometry* InstanceGeometryFor(const TRenderItem& source, int32_t copies);
+    bool BuildInstanceGeometry(const TRenderItem& source, int32_t copies, TInstanceGeometry& geometry);
+    // Gives back the replicated geometry of subsets this pass did not draw.
+    void DropUnusedInstanceGeometry();
 
     TRenderD3D9& Device;
     std::unique_ptr<TMoveableObject> Root;
@@ -119,9 +124,21 @@ private:
     std::unique_ptr<TVertexShader> SkinnedShader;
     std::unique_ptr<TVertexShader> InstanceShader;
     std::unique_ptr<TPixelShader> TexturePixelShader;
-    std::unique_ptr<TVertexBuffer> InstanceVertexBuffer;
-    std::unique_ptr<TIndexBuffer> InstanceIndexBuffer;
-    std::unique_ptr<TVertexDeclaration> InstanceDeclaration;
+    // Replicated geometry, one entry per instanced subset on screen. It only changes when the subset's
+    // buffers do, so it stays from frame to frame instead of being built and uploaded for every run.
+    struct TInstanceGeometry {
+        platform::BufferHandle SourceVertices = 0;
+        platform::BufferHandle SourceIndices = 0;
+        uint32_t SourceVertexVersion = 0;
+        uint32_t SourceIndexVersion = 0;
+        platform::DeclarationHandle SourceDeclaration = 0;
+        int32_t Copies = 0;
+        bool Drawn = false;  // in this pass
+        std::unique_ptr<TVertexBuffer> Vertices;
+        std::unique_ptr<TIndexBuffer> Indices;
+        std::unique_ptr<TVertexDeclaration> Declaration;
+    };
+    std::vector<TInstanceGeometry> InstanceGeometry;
     uint16_t InstancesLeft = 0;
     TRenderOperation Batch;
     std::vector<TGameObject*> SkinnedObjects;

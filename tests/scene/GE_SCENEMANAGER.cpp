@@ -173,10 +173,41 @@ TEST_F(SceneManagerTest, InstanceDeclarationAddsCopyNumberAsBlendIndices1) {
     EXPECT_TRUE(platform::IsDeclarationEnd(elements[4]));
 }
 
-TEST_F(SceneManagerTest, InstanceBuffersAreGivenBackAfterTheRun) {
-    AddWalls(Mesh(12), 10);
+TEST_F(SceneManagerTest, ReplicatedGeometryStaysWhileItsSubsetIsDrawnAndGoesWithIt) {
+    TMeshResource* mesh = Mesh(12);
+    AddWalls(mesh, 10);
     const size_t before = device_->LiveBuffers();
     Frame();
+    EXPECT_EQ(device_->LiveBuffers(), before + 2);  // the replicated vertices and indices
+    const auto writes = [&]() {
+        return std::count_if(device_->Calls().begin(), device_->Calls().end(), [](const auto& call) {
+            return call.Name == "CreateVertexBuffer" || call.Name == "CreateIndexBuffer" ||
+                   call.Name == "LockBuffer";
+        });
+    };
+    // Fewer copies in view: the same geometry, nothing built or uploaded again.
+    level_->GetChild(0)->Remove();
+    auto draws = Frame();
+    EXPECT_EQ(writes(), 0);
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].PrimitiveCount, 9u * 12u);
+
+    // A subset whose buffers were written again is replicated again.
+    TVertexBuffer* source = mesh->Mesh->GetPart(0)->VertexBuffer.get();
+    ASSERT_NE(source->Lock(0, 0, 0), nullptr);
+    source->Unlock();
+    Frame();
+    EXPECT_GT(writes(), 0);
+
+    // Off the screen, then on a device reset, the replicated geometry is given back.
+    for (int i = 0; i < 9; ++i) {
+        level_->GetChild(0)->Remove();
+    }
+    Frame();
+    EXPECT_EQ(device_->LiveBuffers(), before);
+    AddWalls(mesh, 10);
+    Frame();
+    scene_->ReleaseDeviceObjects();
     EXPECT_EQ(device_->LiveBuffers(), before);
 }
 
