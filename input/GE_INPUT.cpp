@@ -112,25 +112,35 @@ void TInput::Release() {
 }
 
 void TInput::Poll() {
+    platform::InputSnapshot snapshot;
+    Read(snapshot);
+    Apply(snapshot);
+}
+
+void TInput::Read(platform::InputSnapshot& snapshot) const {
+    snapshot = platform::InputSnapshot{};
+    if (device_ == nullptr) {
+        return;
+    }
+    platform::KeyboardSnapshot keys;
+    if (device_->ReadKeyboard(keys)) {
+        snapshot.Keyboard = keys;
+    }
+    // Motion is per poll: a read that fails moves nothing and keeps the buttons.
+    platform::MouseSnapshot mouse = mouse_;
+    mouse.DeltaX = mouse.DeltaY = mouse.DeltaWheel = 0;
+    if (device_->ReadMouse(mouse)) {
+        snapshot.Mouse = mouse;
+    } else {
+        snapshot.Mouse.Buttons = mouse_.Buttons;
+    }
+}
+
+void TInput::Apply(const platform::InputSnapshot& snapshot) {
     previousKeys_ = keys_;
     previousMouse_ = mouse_;
-
-    keys_ = {};
-    if (device_ != nullptr) {
-        platform::KeyboardSnapshot read;
-        if (device_->ReadKeyboard(read)) {
-            keys_ = read;
-        }
-    }
-
-    // Motion is per poll: a read that fails moves nothing.
-    mouse_.DeltaX = mouse_.DeltaY = mouse_.DeltaWheel = 0;
-    if (device_ != nullptr) {
-        platform::MouseSnapshot read = mouse_;
-        if (device_->ReadMouse(read)) {
-            mouse_ = read;
-        }
-    }
+    keys_ = snapshot.Keyboard;
+    mouse_ = snapshot.Mouse;
 
     // Left Ctrl + left Shift, acting when the second of the two is let go.
     if ((KeyReleased(KEY_LEFT_SHIFT) && KeyDown(KEY_LEFT_CTRL)) ||

@@ -57,6 +57,10 @@ public:
     // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
     // drift on the last motion while the window is out of focus.
     void Poll();
+    // Poll in two halves, so a demo can record what was read and replay it: Read asks the devices
+    // (with the rules above) without changing this object; Apply makes the snapshot the current poll.
+    void Read(platform::InputSnapshot& snapshot) const;
+    void Apply(const platform::InputSnapshot& snapshot);
 
     // Out-of-range key indices and buttons are never down and never released.
     bool KeyDown(int keyIndex) const;

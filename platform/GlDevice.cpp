@@ -329,8 +329,6 @@ void GlDevice::Present() {
         }
         window_.SwapBuffers();
     }
-    lastFrame_ = frame_;
-    frame_ = FrameCounts{};
     glBindFramebuffer(GL_FRAMEBUFFER, target_);
 }
 

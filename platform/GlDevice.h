@@ -34,7 +34,6 @@ public:
     void BeginScene() override;
     void EndScene() override;
     void Present() override;
-    FrameCounts LastFrameCounts() const override { return lastFrame_; }
 
     void SetRenderState(uint32_t state, uint32_t value) override;
     void SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value) override;
@@ -157,13 +156,10 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
-    void CountDraw(GLenum mode, GLsizei indexCount);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;
 
     SdlWindow& window_;
-    FrameCounts frame_;      // counted since the last Present
-    FrameCounts lastFrame_;  // the last presented frame
     bool clipControl_;
     PresentParameters parameters_;
     int backWidth_ = 0;

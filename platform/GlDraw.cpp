@@ -85,15 +85,6 @@ void ReportOnce(bool& reported, const std::string& text) {
 
 }  // namespace
 
-void GlDevice::CountDraw(GLenum mode, GLsizei indexCount) {
-    ++frame_.DrawCalls;
-    if (mode == GL_TRIANGLES) {
-        frame_.Triangles += static_cast<uint32_t>(indexCount / 3);
-    } else if (mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN) {
-        frame_.Triangles += static_cast<uint32_t>(std::max(indexCount - 2, 0));
-    }
-}
-
 bool GlDevice::PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                              GLsizei& indexCount) const {
     if (primitiveCount == 0 || primitiveCount > (1u << 24)) {
@@ -191,6 +182,7 @@ bool GlDevice::PrepareDraw() {
 void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex,
                                     uint32_t /*minVertexIndex*/, uint32_t /*numVertices*/,
                                     uint32_t startIndex, uint32_t primitiveCount) {
+    CountDraw(primitiveCount);
     bool& reported = reportedBadDraw_;
     GLenum mode;
     GLsizei indexCount;
@@ -229,7 +221,6 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
         return;
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.Name);
-    CountDraw(mode, indexCount);
     glDrawElementsBaseVertex(mode, indexCount, GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2),
                              baseVertexIndex);
@@ -238,6 +229,7 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
 void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex, uint32_t numVertices,
                                       uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
                                       const void* vertexData, uint32_t vertexStride) {
+    CountDraw(primitiveCount);
     bool& reported = reportedBadUserDraw_;
     GLenum mode;
     GLsizei indexCount;
@@ -267,7 +259,6 @@ void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertex
                 glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
                 glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * (wide ? 4 : 2),
                              indexData, GL_STREAM_DRAW);
-                CountDraw(mode, indexCount);
                 glDrawElements(mode, indexCount, wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
             }
         }

@@ -126,7 +126,9 @@ static_assert(sizeof(VertexElement) == 8, "D3DVERTEXELEMENT9 is 8 bytes");
 // The end marker of a declaration (D3DDECL_END).
 constexpr VertexElement D3DDECL_END = {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0};
 
-inline bool IsDeclarationEnd(const VertexElement& e) { return e.Stream == 0xFF; }
+inline bool IsDeclarationEnd(const VertexElement& e) {
+    return e.Stream == 0xFF;
+}
 
 // The attribute location a GLSL shader declares for a declaration usage and usage index:
 // position 0, normal 1, texcoord 0 and 1 at 2 and 3, blend weights 4, blend indices 0 and 1 at
@@ -135,7 +137,7 @@ int AttributeLocation(uint8_t usage, uint8_t usageIndex);
 
 // D3DPRESENT_PARAMETERS, as far as the engine fills it.
 struct PresentParameters {
-    uint32_t BackBufferWidth = 0;   // 0 in a window: the client size is used
+    uint32_t BackBufferWidth = 0;  // 0 in a window: the client size is used
     uint32_t BackBufferHeight = 0;
     uint32_t BackBufferFormat = 0;
     uint32_t SwapEffect = 0;
@@ -170,16 +172,18 @@ struct Image {
     std::vector<uint8_t> Rgba;
 };
 
-// What the device was asked to draw between two presents.
-struct FrameCounts {
-    uint32_t DrawCalls = 0;
-    uint32_t Triangles = 0;
+// Draw calls and the primitives (triangles) they drew, counted by every device since it was made.
+struct DrawCounts {
+    uint64_t DrawCalls = 0;
+    uint64_t Primitives = 0;
 };
 
 // IDirect3DDevice9, as far as the engine uses it.
 class GraphicsDevice {
 public:
     virtual ~GraphicsDevice() = default;
+
+    const DrawCounts& Counts() const { return counts_; }
 
     // D3D_OK, D3DERR_DEVICELOST or D3DERR_DEVICENOTRESET.
     virtual int32_t TestCooperativeLevel() = 0;
@@ -209,7 +213,8 @@ public:
     virtual void SetVertexDeclaration(DeclarationHandle declaration) = 0;
 
     virtual BufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) = 0;
-    virtual BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) = 0;
+    virtual BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                           uint32_t pool) = 0;
     // Vertex and index buffers share one handle space. Lock returns nullptr when the range is outside
     // the buffer (size 0 means "to the end"). D3DLOCK_DISCARD gives undefined contents; D3DLOCK_READONLY
     // gives the current contents and Unlock uploads nothing.
@@ -224,13 +229,15 @@ public:
                                         uint32_t format, uint32_t pool) = 0;
     virtual uint32_t TextureLevelCount(TextureHandle texture) = 0;
     // Replaces one level's texels: rows top first, each texel B, G, R, A bytes (A8R8G8B8 in memory).
-    virtual void WriteTextureLevel(TextureHandle texture, uint32_t level, const uint8_t* bgra, uint32_t pitch) = 0;
+    virtual void WriteTextureLevel(TextureHandle texture, uint32_t level, const uint8_t* bgra,
+                                   uint32_t pitch) = 0;
     virtual void ReleaseTexture(TextureHandle texture) = 0;
     virtual void SetTexture(uint32_t stage, TextureHandle texture) = 0;
 
     virtual void SetFVF(uint32_t fvf) = 0;
-    virtual void DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex, uint32_t minVertexIndex,
-                                      uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) = 0;
+    virtual void DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex,
+                                      uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex,
+                                      uint32_t primitiveCount) = 0;
     virtual void DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex, uint32_t numVertices,
                                         uint32_t primitiveCount, const void* indexData, uint32_t indexFormat,
                                         const void* vertexData, uint32_t vertexStride) = 0;
@@ -238,8 +245,15 @@ public:
     // The back buffer as it is now (before Present), top row first.
     virtual bool ReadBackBuffer(Image& image) = 0;
 
-    // The draw calls and triangles of the last presented frame (zero on a device that does not count).
-    virtual FrameCounts LastFrameCounts() const { return {}; }
+protected:
+    // Each implementation counts its draw calls here.
+    void CountDraw(uint32_t primitives) {
+        ++counts_.DrawCalls;
+        counts_.Primitives += primitives;
+    }
+
+private:
+    DrawCounts counts_;
 };
 
 // IDirect3D9: makes the device for a window.

@@ -502,6 +502,7 @@ void RecordingDevice::SetFVF(uint32_t fvf) {
 void RecordingDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex,
                                            uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex,
                                            uint32_t primitiveCount) {
+    CountDraw(primitiveCount);
     Record("DrawIndexedPrimitive")
         .Int(primitiveType)
         .Int(baseVertexIndex)
@@ -543,6 +544,7 @@ void RecordingDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t mi
                                              uint32_t numVertices, uint32_t primitiveCount,
                                              const void* indexData, uint32_t indexFormat,
                                              const void* vertexData, uint32_t vertexStride) {
+    CountDraw(primitiveCount);
     auto call = Record("DrawIndexedPrimitiveUP");
     call.Int(primitiveType)
         .Int(minVertexIndex)

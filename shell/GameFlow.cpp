@@ -368,7 +368,7 @@ void TGameFlow::ApplyOptions() {
         Hooks.ApplyDisplayMode();
     }
     std::string error;
-    if (!SaveOptions(kOptionsSaveFile, state, error)) {
+    if (SaveFiles_ && !SaveOptions(kOptionsSaveFile, state, error)) {
         Log(error);
     }
 }
@@ -391,7 +391,7 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
     const std::string& name = button.Name;
     if (name == "Play") {
         ShowForm("Game");
-        state.LevelIndex = 0;
+        state.LevelIndex = state.FirstLevel;
         state.Score = 0;
         if (!StartLevel(false)) {
             ShowForm("MainMenu");  // no level to play: stay in the menus
@@ -496,7 +496,7 @@ void TGameFlow::OnEnterNameClick(TMyButton& button) {
     if (Services.Records) {
         Services.Records->AddRecord(name, GameState().Score);
         std::string error;
-        if (!Services.Records->SaveToFile(kRecordsFile, error)) {
+        if (SaveFiles_ && !Services.Records->SaveToFile(kRecordsFile, error)) {
             Log(error);
         }
     }

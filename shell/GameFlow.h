@@ -65,6 +65,10 @@ public:
     // top-left (x, y) and size in clip space. The caller sets the shaders and states.
     void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
 
+    // Off for a replay: the options and the table of records change in memory only, so watching a
+    // demo never changes the player's files.
+    void SetSaveFiles(bool save) { SaveFiles_ = save; }
+
     // The callbacks, by screen.
     void OnMainMenuClick(TMyButton& button);
     void OnOptionsClick(TMyButton& button);
@@ -88,4 +92,5 @@ private:
 
     TGameServices& Services;
     THooks Hooks;
+    bool SaveFiles_ = true;
 };

@@ -55,6 +55,8 @@ void TForm1::FormDestroy() {
 }
 
 bool TForm1::InitGame(std::string& error) {
+    // A fresh game: nothing of an earlier one in this process carries over.
+    ResetGameState();
     TGameState& state = GameState();
     // 1-2: tuning and options.
     if (!LoadConfig(state, error)) {
@@ -62,6 +64,15 @@ bool TForm1::InitGame(std::string& error) {
     }
     if (!LoadOptions(kOptionsFile, state, error)) {
         return false;
+    }
+    if (HasSessionOptions_) {
+        state.Windowed = SessionOptions_.Windowed;
+        state.ScreenWidth = SessionOptions_.ScreenWidth;
+        state.ScreenHeight = SessionOptions_.ScreenHeight;
+        state.Language = SessionOptions_.Language;
+        state.FirstLevel = SessionOptions_.FirstLevel;
+    } else {
+        state.FirstLevel = FirstLevel_;
     }
 
     // 3: the software cursor starts where the system cursor is.
@@ -73,7 +84,7 @@ bool TForm1::InitGame(std::string& error) {
 
     // 4: the window, sized as a window first; the device makes it full screen if asked.
     Window_.SetWindowed(true);
-    Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);
+    Window_.SetClientSize(RenderWidth(), RenderHeight());
     Window_.SetFramePosition((Desktop_.ScreenWidth() - Window_.FrameWidth()) / 2,
                              (Desktop_.ScreenHeight() - Window_.FrameHeight()) / 2);
     Window_.Show();
@@ -82,8 +93,8 @@ bool TForm1::InitGame(std::string& error) {
     // 5: the renderer.
     Services_.Render = std::make_unique<TRenderD3D9>(Graphics_);
     TRenderD3D9& render = *Services_.Render;
-    if (!render.Initialize(&Window_, state.Windowed, static_cast<uint16_t>(state.ScreenWidth),
-                           static_cast<uint16_t>(state.ScreenHeight), 1, error)) {
+    if (!render.Initialize(&Window_, state.Windowed, static_cast<uint16_t>(RenderWidth()),
+                           static_cast<uint16_t>(RenderHeight()), Vsync_ ? 1 : 0, error)) {
         return false;
     }
     render.SetTextureFilter(0, 1, 0);
@@ -166,9 +177,17 @@ bool TForm1::InitGame(std::string& error) {
     }
 
     // The world's objects reach the services through their context; random decisions reseed from
-    // the game's clock.
+    // the game's clock, which starts at the seed and moves on by each frame's milliseconds.
     ConnectWorld(Services_);
-    SetRandomizeSource([this]() { return Clock_.TickCount(); });
+    if (!SeedGiven_) {
+        Seed_ = LastTick_;
+    }
+    GameTicks_ = Seed_;
+    SetRandomSeed(Seed_);
+    SetRandomizeSource([this]() { return GameTicks_; });
+    if (Replay_ != nullptr) {
+        Flow_->SetSaveFiles(false);
+    }
     return true;
 }
 
@@ -194,6 +213,9 @@ void TForm1::LoadGameMeshes() {
 }
 
 void TForm1::FreeGame() {
+    if (Initialized_) {
+        FinalDigest_ = Digest();
+    }
     FrameLoopEnabled_ = false;
     Initialized_ = false;
     Services_.Levels.reset();
@@ -242,8 +264,9 @@ void TForm1::ApplicationEvents1Deactivate() {
         return;
     }
     TGameState& state = GameState();
-    if (state.InGame && !state.Paused) {
-        Flow_->Pause();
+    // The level pauses at the next frame, which records the loss (a replay takes it from the demo).
+    if (Replay_ == nullptr) {
+        PendingEvents_ |= kDemoFocusLost;
     }
     // A full-screen game steps aside: minimised, no frames until it is restored.
     if (!state.Windowed && FrameLoopEnabled_) {
@@ -263,23 +286,62 @@ void TForm1::ApplicationEvents1Restore() {
 }
 
 void TForm1::UpdateFrame() {
-    uint32_t now = Clock_.TickCount();
-    // Whole milliseconds; the difference wraps with the tick count.
-    int32_t dt = static_cast<int32_t>(now - LastTick_);
-    LastTick_ = now;
+    TDemoFrame frame;
+    if (!TakeFrame(frame)) {
+        return;
+    }
+    PlayFrame(frame);
+    if (Recorder_ != nullptr) {
+        Recorder_->Write(frame);
+    }
+    if (Recorder_ != nullptr || Replay_ != nullptr) {
+        History_ = FoldHistory(History_, Digest().Hash);
+        ++HistoryFrames_;
+    }
+}
 
+bool TForm1::TakeFrame(TDemoFrame& frame) {
+    if (Replay_ != nullptr) {
+        if (ReplayNext_ >= Replay_->size()) {
+            return false;
+        }
+        frame = (*Replay_)[ReplayNext_++];
+        return true;
+    }
+    uint32_t now = Clock_.TickCount();
+    // Whole milliseconds; the difference wraps with the tick count. A frame longer than a demo can
+    // hold (the machine slept) counts as that long, in play as in the demo.
+    frame.Ms = std::min(now - LastTick_, kDemoMostFrameMs);
+    LastTick_ = now;
     TRenderD3D9& render = *Services_.Render;
     if (render.IsDeviceLost()) {
-        return;
+        return false;
     }
     if (render.IsDeviceNotReset()) {
         ApplyDisplayMode();
-        return;
+        return false;
     }
+    Services_.Input->Read(frame.Input);
+    frame.Events = PendingEvents_;
+    PendingEvents_ = 0;
+    return true;
+}
 
+void TForm1::PlayFrame(TDemoFrame& frame) {
+    const auto dt = static_cast<int32_t>(frame.Ms);
+    GameTicks_ += frame.Ms;
     TInput& input = *Services_.Input;
-    input.Poll();
+    input.Apply(frame.Input);
     TGameState& state = GameState();
+    if ((frame.Events & kDemoFocusLost) != 0 && state.InGame && !state.Paused) {
+        Flow_->Pause();
+    }
+    if (Replay_ == nullptr) {
+        frame.CursorX = CursorClientX_;
+        frame.CursorY = CursorClientY_;
+        frame.ClientWidth = Window_.ClientWidth();
+        frame.ClientHeight = Window_.ClientHeight();
+    }
 
     if ((input.KeyDown(KEY_LEFT_ALT) || input.KeyDown(KEY_RIGHT_ALT)) && input.KeyReleased(KEY_ENTER)) {
         if (state.InGame && !state.Paused) {
@@ -290,7 +352,14 @@ void TForm1::UpdateFrame() {
         return;
     }
 
-    MoveCursor();
+    if (Replay_ == nullptr) {
+        MoveCursor();
+        frame.CursorX = CursorClientX_;
+        frame.CursorY = CursorClientY_;
+    } else {
+        CursorClientX_ = frame.CursorX;
+        CursorClientY_ = frame.CursorY;
+    }
 
     TVector2 mouse =
         Vector2(static_cast<float>(CursorClientX_) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
@@ -307,7 +376,7 @@ void TForm1::UpdateFrame() {
         return;
     }
     Services_.SceneManager->Update(dt);
-    Flow_->UpdateFlow(dt, CursorClientX_, CursorClientY_, Window_.ClientWidth(), Window_.ClientHeight());
+    Flow_->UpdateFlow(dt, CursorClientX_, CursorClientY_, frame.ClientWidth, frame.ClientHeight);
 }
 
 void TForm1::MoveCursor() {
@@ -352,22 +421,69 @@ void TForm1::ApplyDisplayMode() {
     CursorPlaced_ = false;
 
     Window_.SetWindowed(state.Windowed);
-    Window_.SetClientSize(state.ScreenWidth, state.ScreenHeight);
+    Window_.SetClientSize(RenderWidth(), RenderHeight());
     Window_.Show();
 
     Services_.Meshes->OnLostDevice();
     Services_.SceneManager->ReleaseDeviceObjects();
     TRenderD3D9& render = *Services_.Render;
-    render.ResetDevice(state.Windowed, &Window_, static_cast<uint16_t>(state.ScreenWidth),
-                       static_cast<uint16_t>(state.ScreenHeight), 1);
+    render.ResetDevice(state.Windowed, &Window_, static_cast<uint16_t>(RenderWidth()),
+                       static_cast<uint16_t>(RenderHeight()), Vsync_ ? 1 : 0);
     render.SetDepthTest(true);
     render.SetTextureFilter(0, 1, 0);
     Services_.Meshes->OnResetDevice();
     Services_.SceneManager->RestoreDeviceObjects();
 
     // Centred on the screen; the division truncates toward zero.
-    Window_.SetFramePosition((Desktop_.ScreenWidth() - state.ScreenWidth) / 2,
-                             (Desktop_.ScreenHeight() - state.ScreenHeight) / 2);
+    Window_.SetFramePosition((Desktop_.ScreenWidth() - RenderWidth()) / 2,
+                             (Desktop_.ScreenHeight() - RenderHeight()) / 2);
+}
+
+int TForm1::RenderWidth() const {
+    return RenderWidth_ > 0 ? RenderWidth_ : GameState().ScreenWidth;
+}
+
+int TForm1::RenderHeight() const {
+    return RenderHeight_ > 0 ? RenderHeight_ : GameState().ScreenHeight;
+}
+
+void TForm1::SetSessionOptions(const TDemoOptions& options) {
+    SessionOptions_ = options;
+    HasSessionOptions_ = true;
+}
+
+void TForm1::SetSeed(uint32_t seed) {
+    Seed_ = seed;
+    SeedGiven_ = true;
+}
+
+void TForm1::SetRenderSize(int width, int height) {
+    RenderWidth_ = width;
+    RenderHeight_ = height;
+}
+
+void TForm1::SetReplay(const std::vector<TDemoFrame>* frames) {
+    Replay_ = frames;
+    ReplayNext_ = 0;
+}
+
+TDemoOptions TForm1::SessionOptions() const {
+    const TGameState& state = GameState();
+    TDemoOptions options;
+    options.Windowed = state.Windowed;
+    options.ScreenWidth = state.ScreenWidth;
+    options.ScreenHeight = state.ScreenHeight;
+    options.Language = state.Language;
+    options.FirstLevel = state.FirstLevel;
+    return options;
+}
+
+TWorldDigest TForm1::Digest() {
+    TWorldDigest digest =
+        DigestWorld(GameState(), Services_.SceneManager ? Services_.SceneManager->GetRoot() : nullptr);
+    digest.History = History_;
+    digest.Frames = HistoryFrames_;
+    return digest;
 }
 
 void TForm1::SetQuadShaders() {
@@ -422,6 +538,19 @@ void TForm1::DrawFrame() {
     }
     render.Present();
     ++FramesDrawn_;
+}
+
+void TForm1::DrawFloorFrame() {
+    TRenderD3D9& render = *Services_.Render;
+    render.ClearTarget(128, 128, 128);
+    render.ClearDepth();
+    render.BeginScene();
+    SetQuadShaders();
+    render.SetDepthTest(false);
+    Flow_->DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
+    render.SetDepthTest(true);
+    render.EndScene();
+    render.Present();
 }
 
 void TForm1::RequestScreenshot(const std::string& path) {

@@ -19,8 +19,10 @@
 #include "platform/GraphicsDevice.h"
 #include "platform/InputDevice.h"
 #include "platform/Window.h"
+#include "shell/Demo.h"
 #include "shell/GameFlow.h"
 #include "shell/GameServices.h"
+#include "world/WorldDigest.h"
 
 class TForm1 {
 public:
@@ -45,6 +47,8 @@ public:
     void ApplicationEvents1Deactivate();
     void ApplicationEvents1Restore();
 
+    // One frame of the game: its milliseconds and input (from the clock and the devices, or from the
+    // replayed demo), the cursor, the menus and the running level.
     void UpdateFrame();
     void DrawFrame();
     // Window style, size, device reset (device resources released and re-created around it) and
@@ -59,6 +63,36 @@ public:
     TRenderD3D9* Render() { return Services_.Render.get(); }
     TGameServices& Services() { return Services_; }
     TGameFlow* Flow() { return Flow_.get(); }
+
+    // ---- demos (shell/Demo.h); the setters act before FormCreate ----
+    // Replaces the options file's display and language settings and the first level of a new game.
+    void SetSessionOptions(const TDemoOptions& options);
+    // Play starts a new game at this level index (when no session options are given).
+    void SetFirstLevel(uint8_t level) { FirstLevel_ = level; }
+    // The random seed and the game clock's first tick (by default the clock's tick at start-up).
+    void SetSeed(uint32_t seed);
+    // The window and back buffer are `width` x `height` whatever the options say; the game itself (the
+    // cursor, the menus, aiming) keeps the options' resolution, so a replay plays the same at any size.
+    void SetRenderSize(int width, int height);
+    void SetVsync(bool vsync) { Vsync_ = vsync; }
+    // Each frame the game runs is written to `writer` (owned by the caller; null stops recording).
+    void SetRecorder(TDemoWriter* writer) { Recorder_ = writer; }
+    // Frames come from `frames` (owned by the caller) instead of the clock, the input device, the
+    // desktop pointer and the window's focus; no file is written. After the last frame the game stands
+    // still and ReplayFinished() is true.
+    void SetReplay(const std::vector<TDemoFrame>* frames);
+    bool ReplayFinished() const { return Replay_ != nullptr && ReplayNext_ >= Replay_->size(); }
+    size_t ReplayedFrames() const { return ReplayNext_; }
+    // What is in force after FormCreate: the options and the seed a recording's header holds.
+    TDemoOptions SessionOptions() const;
+    uint32_t Seed() const { return Seed_; }
+    // The world as it stands (world/WorldDigest.h), with the history of every frame recorded or
+    // replayed so far; FinalDigest is the one taken as FormDestroy began
+    // (a session closed from its own menus ends there).
+    TWorldDigest Digest();
+    const TWorldDigest& FinalDigest() const { return FinalDigest_; }
+    // The least a frame can cost in this window: clear, one full-screen textured quad, present.
+    void DrawFloorFrame();
 
     // The software cursor in screen pixels and in client pixels.
     float CursorX() const { return CursorX_; }
@@ -77,7 +111,12 @@ private:
     void LoadSounds();
     void LoadGameMeshes();
     void FreeGame();
+    // The next frame's time and input; false when there is none (the replay is over).
+    bool TakeFrame(TDemoFrame& frame);
+    void PlayFrame(TDemoFrame& frame);
     void MoveCursor();
+    int RenderWidth() const;
+    int RenderHeight() const;
     void SetQuadShaders();
     void TakeScreenshot();
 
@@ -95,6 +134,22 @@ private:
     bool Created_ = false;
     bool Initialized_ = false;  // InitGame went through: frames may run
     uint32_t LastTick_ = 0;
+    uint32_t GameTicks_ = 0;  // the game's clock: the seed plus every frame's milliseconds
+    uint32_t Seed_ = 0;
+    bool SeedGiven_ = false;
+    bool HasSessionOptions_ = false;
+    uint8_t FirstLevel_ = 0;
+    TDemoOptions SessionOptions_;
+    int RenderWidth_ = 0;  // 0: the options' resolution
+    int RenderHeight_ = 0;
+    bool Vsync_ = true;
+    uint8_t PendingEvents_ = 0;
+    TWorldDigest FinalDigest_;
+    uint64_t History_ = 0;        // every recorded or replayed frame's world digest, folded
+    uint64_t HistoryFrames_ = 0;  // TDemoEvent bits for the next frame
+    TDemoWriter* Recorder_ = nullptr;
+    const std::vector<TDemoFrame>* Replay_ = nullptr;
+    size_t ReplayNext_ = 0;
     float CursorX_ = 0.0f;  // the software cursor in screen pixels
     float CursorY_ = 0.0f;
     int32_t CursorClientX_ = 0;  // the same point in client pixels

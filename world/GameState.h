@@ -21,6 +21,7 @@ struct TGameState {
     int32_t ScreenWidth = 800;
     int32_t ScreenHeight = 600;
     uint8_t Language = kLanguageUkrainian;
+    uint8_t FirstLevel = 0;  // the level index a new game starts at (a command-line choice)
 
     // Tuning ("Data/Config.txt").
     int32_t PlayerMaxHealth = 10;     // the player tank's full health

@@ -1,10 +1,12 @@
 // The program: the main window over SDL2 and OpenGL, run by the idle loop until it is closed.
 //
-//   brelvox [--data DIR] [--frames N [--screenshot FILE]]
+//   brelvox [--data DIR] [--level N] [--record FILE] [--frames N [--screenshot FILE]]
+//   brelvox [--data DIR] (--play FILE | --timedemo FILE [--timedemo-json FILE]) [--size WxH]
 //   brelvox [--data DIR] --check
 //
-// Exit codes: 0 closed normally (or N frames run, or the data check found nothing wrong), 1 start-up
-// failed (or the data check found problems), 2 bad command line, 3 the screenshot could not be written.
+// Exit codes: 0 closed normally (or N frames run, or the data check found nothing wrong, or the demo
+// replayed to its end), 1 start-up failed (or the data check found problems), 2 bad command line, 3 the
+// screenshot could not be written, 4 the demo cannot be replayed (or recorded), or it was cut off.
 #include <unistd.h>
 
 #include <chrono>
@@ -16,12 +18,15 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DirectInputKeys.h"
 #include "platform/GlGraphicsSystem.h"
 #include "platform/SdlDesktop.h"
 #include "platform/SdlInputDevice.h"
 #include "platform/SdlWindow.h"
 #include "shell/Check.h"
+#include "shell/Demo.h"
 #include "shell/Main.h"
+#include "shell/Timedemo.h"
 #include "util/Files.h"
 
 #ifndef BRELVOX_VERSION
@@ -38,6 +43,14 @@ constexpr const char* kUsage =
     "  --screenshot FILE  with --frames: write the last frame as a PNG\n"
     "  --check            read every file the game loads and every level, print one line per\n"
     "                     problem, exit 0 only when there is none (no window is opened)\n"
+    "  --level N          Play starts a new game at level N (default 1)\n"
+    "  --record FILE      play, and record the session as a demo in FILE\n"
+    "  --play FILE        replay a demo at its recorded pace (Escape stops it), print the world's\n"
+    "                     digest at the end; no options or records are saved\n"
+    "  --timedemo FILE    replay a demo as fast as possible (no vsync), then as many floor frames\n"
+    "                     (clear, one full-screen picture); print frame times, draw calls, triangles\n"
+    "  --timedemo-json FILE  with --timedemo: also write the figures as JSON\n"
+    "  --size WxH         with --play or --timedemo: the window's size for the run\n"
     "  --help             show this text\n"
     "  --version          show the version\n";
 
@@ -46,7 +59,21 @@ struct CommandLine {
     long long Frames = 0;  // 0: run until closed
     std::string Screenshot;
     bool Check = false;
+    int Level = 1;
+    std::string Record;
+    std::string Play;
+    std::string Timedemo;
+    std::string TimedemoJson;
+    int Width = 0;  // --size; 0: the demo's own
+    int Height = 0;
 };
+
+// A whole number in [low, high] from `text`.
+bool ParseWhole(const std::string& text, long long low, long long high, long long& value) {
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= low && value <= high;
+}
 
 // False with a message on a bad command line; `exitNow` for --help and --version.
 bool ParseCommandLine(int argc, char** argv, CommandLine& line, bool& exitNow, std::string& error) {
@@ -80,13 +107,47 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, bool& exitNow, s
             if (!value(text)) {
                 return false;
             }
-            char* end = nullptr;
-            long long frames = std::strtoll(text.c_str(), &end, 10);
-            if (text.empty() || *end != '\0' || frames < 1 || frames > 1000000000LL) {
+            long long frames = 0;
+            if (!ParseWhole(text, 1, 1000000000LL, frames)) {
                 error = "--frames needs a whole number from 1 to 1000000000, not \"" + text + "\"";
                 return false;
             }
             line.Frames = frames;
+        } else if (argument == "--level") {
+            std::string text;
+            long long level = 0;
+            if (!value(text)) {
+                return false;
+            }
+            if (!ParseWhole(text, 1, 255, level)) {
+                error = "--level needs a level number from 1 to 255, not \"" + text + "\"";
+                return false;
+            }
+            line.Level = static_cast<int>(level);
+        } else if (argument == "--size") {
+            std::string text;
+            if (!value(text)) {
+                return false;
+            }
+            std::size_t x = text.find('x');
+            long long width = 0;
+            long long height = 0;
+            if (x == std::string::npos || !ParseWhole(text.substr(0, x), 320, 8192, width) ||
+                !ParseWhole(text.substr(x + 1), 240, 8192, height)) {
+                error = "--size needs WIDTHxHEIGHT (320x240 to 8192x8192), not \"" + text + "\"";
+                return false;
+            }
+            line.Width = static_cast<int>(width);
+            line.Height = static_cast<int>(height);
+        } else if (argument == "--record" || argument == "--play" || argument == "--timedemo" ||
+                   argument == "--timedemo-json") {
+            std::string& target = argument == "--record"     ? line.Record
+                                  : argument == "--play"     ? line.Play
+                                  : argument == "--timedemo" ? line.Timedemo
+                                                             : line.TimedemoJson;
+            if (!value(target)) {
+                return false;
+            }
         } else if (argument == "--check") {
             line.Check = true;
         } else if (argument == "--screenshot") {
@@ -100,6 +161,24 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line, bool& exitNow, s
     }
     if (!line.Screenshot.empty() && line.Frames == 0) {
         error = "--screenshot needs --frames";
+        return false;
+    }
+    const int demoModes = !line.Record.empty() + !line.Play.empty() + !line.Timedemo.empty();
+    if (demoModes > 1) {
+        error = "--record, --play and --timedemo exclude each other";
+        return false;
+    }
+    const bool replaying = !line.Play.empty() || !line.Timedemo.empty();
+    if (replaying && (line.Frames > 0 || line.Level != 1 || line.Check)) {
+        error = "--play and --timedemo take no --frames, --level or --check: the demo holds the session";
+        return false;
+    }
+    if (!line.TimedemoJson.empty() && line.Timedemo.empty()) {
+        error = "--timedemo-json needs --timedemo";
+        return false;
+    }
+    if (line.Width > 0 && !replaying) {
+        error = "--size needs --play or --timedemo";
         return false;
     }
     return true;
@@ -127,6 +206,48 @@ std::string DefaultDataFolder() {
     return ".";
 }
 
+// The replay loop of --play (paced by the demo's milliseconds, Escape stops) and --timedemo (as fast
+// as possible, each frame timed and its draws counted). Returns false when the player stopped it.
+bool Replay(TForm1& form, const TDemo& demo, bool paced, platform::InputDevice& keyboard,
+            std::vector<TFrameSample>& samples) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    double dueMs = 0.0;
+    while (!form.Closed() && !form.ReplayFinished()) {
+        if (paced) {
+            dueMs += demo.Frames[form.ReplayedFrames()].Ms;
+            std::this_thread::sleep_until(start + std::chrono::duration<double, std::milli>(dueMs));
+            platform::KeyboardSnapshot keys;
+            if (keyboard.ReadKeyboard(keys) && (keys.Keys[platform::DIK_ESCAPE] & 0x80) != 0) {
+                return false;
+            }
+        }
+        platform::GraphicsDevice* device = form.Render() ? DeviceOf(form.Render()->Device()) : nullptr;
+        const platform::DrawCounts before = device ? device->Counts() : platform::DrawCounts{};
+        const Clock::time_point frameStart = Clock::now();
+        form.ApplicationEvents1Idle();
+        TFrameSample sample;
+        sample.Ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart).count();
+        if (device != nullptr && !form.Closed()) {
+            sample.DrawCalls = device->Counts().DrawCalls - before.DrawCalls;
+            sample.Triangles = device->Counts().Primitives - before.Primitives;
+        }
+        samples.push_back(sample);
+    }
+    return true;
+}
+
+std::vector<double> FloorFrames(TForm1& form, std::size_t count) {
+    std::vector<double> ms;
+    for (std::size_t i = 0; i < count && !form.Closed() && form.Render() != nullptr; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        form.DrawFloorFrame();
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    return ms;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,7 +261,9 @@ int main(int argc, char** argv) {
     if (exitNow) {
         return 0;
     }
-    bool unattended = line.Frames > 0;
+    const std::string demoPath = !line.Play.empty() ? line.Play : line.Timedemo;
+    const bool replaying = !demoPath.empty();
+    bool unattended = line.Frames > 0 || replaying;
     if (line.DataFolder.empty()) {
         line.DataFolder = DefaultDataFolder();
     } else if (!std::filesystem::is_directory(line.DataFolder)) {
@@ -160,6 +283,19 @@ int main(int argc, char** argv) {
         return problems.empty() ? 0 : 1;
     }
 
+    TDemo demo;
+    if (replaying) {
+        std::string problem;
+        if (!ReadDemoFile(demoPath, demo, error)) {
+            std::fprintf(stderr, "brelvox: %s\n", error.c_str());
+            return 4;
+        }
+        if (!MatchesPlayData(demo.Header, problem)) {
+            std::fprintf(stderr, "brelvox: demo %s: %s\n", demoPath.c_str(), problem.c_str());
+            return 4;
+        }
+    }
+
     platform::SdlDesktop desktop;
     auto report = [&](const std::string& text) {
         if (unattended) {
@@ -177,9 +313,71 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::SdlInputDevice input(window.get(), &desktop);
     TForm1 form(*window, desktop, graphics, clock, &input);
+    if (replaying) {
+        form.SetSessionOptions(demo.Header.Options);
+        form.SetSeed(demo.Header.Seed);
+        form.SetReplay(&demo.Frames);
+        form.SetVsync(line.Timedemo.empty());
+        if (line.Width > 0) {
+            form.SetRenderSize(line.Width, line.Height);
+        }
+    } else {
+        form.SetFirstLevel(static_cast<uint8_t>(line.Level - 1));
+    }
     if (!form.FormCreate(error)) {
         report(error);
         return 1;
+    }
+
+    if (replaying) {
+        std::vector<TFrameSample> samples;
+        const bool whole = Replay(form, demo, line.Timedemo.empty(), input, samples);
+        const TWorldDigest digest = form.Closed() ? form.FinalDigest() : form.Digest();
+        if (!line.Timedemo.empty()) {
+            TTimedemoReport result = SummarizeTimedemo(samples, FloorFrames(form, samples.size()));
+            result.Demo = demoPath;
+            result.Width = window->ClientWidth();
+            result.Height = window->ClientHeight();
+            result.Digest = DigestText(digest);
+            std::fputs(TimedemoText(result).c_str(), stdout);
+            if (result.FloorMedianMs == 0.0) {
+                std::printf("  (no floor frame: the demo closed the game)\n");
+            }
+            if (!line.TimedemoJson.empty()) {
+                std::FILE* json = std::fopen(line.TimedemoJson.c_str(), "wb");
+                const std::string text = TimedemoJson(result);
+                if (json == nullptr || std::fwrite(text.data(), 1, text.size(), json) != text.size() ||
+                    std::fclose(json) != 0) {
+                    std::fprintf(stderr, "brelvox: %s: cannot be written\n", line.TimedemoJson.c_str());
+                    return 4;
+                }
+            }
+        } else {
+            std::printf("%s: %s after %zu of %zu frames\n", demoPath.c_str(), whole ? "ended" : "stopped",
+                        form.ReplayedFrames(), demo.Frames.size());
+            std::printf("%s\n", DigestText(digest).c_str());
+        }
+        form.FormDestroy();
+        if (demo.Cut) {
+            std::fprintf(stderr,
+                         "brelvox: demo %s: cut off inside frame %zu; the %zu whole frames were replayed\n",
+                         demoPath.c_str(), demo.Frames.size() + 1, demo.Frames.size());
+            return 4;
+        }
+        return 0;
+    }
+
+    TDemoWriter recorder;
+    if (!line.Record.empty()) {
+        TDemoHeader header;
+        header.GameVersion = BRELVOX_VERSION;
+        header.Seed = form.Seed();
+        header.Options = form.SessionOptions();
+        if (!DigestPlayData(header.Data, error) || !recorder.Open(line.Record, header, error)) {
+            std::fprintf(stderr, "brelvox: %s\n", error.c_str());
+            return 4;
+        }
+        form.SetRecorder(&recorder);
     }
 
     while (!form.Closed()) {
@@ -198,6 +396,16 @@ int main(int argc, char** argv) {
         }
     }
     form.FormDestroy();
+    if (!line.Record.empty()) {
+        recorder.Close();
+        std::printf("%s: recorded %llu frames\n%s\n", line.Record.c_str(),
+                    static_cast<unsigned long long>(recorder.Frames()),
+                    DigestText(form.FinalDigest()).c_str());
+        if (!recorder.Error().empty()) {
+            std::fprintf(stderr, "brelvox: %s\n", recorder.Error().c_str());
+            return 4;
+        }
+    }
     if (!form.ScreenshotError().empty()) {
         std::fprintf(stderr, "brelvox: %s\n", form.ScreenshotError().c_str());
         return 3;

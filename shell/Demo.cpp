@@ -1,0 +1,331 @@
+#include "shell/Demo.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "shell/Levels.h"
+#include "shell/StartupFiles.h"
+#include "util/Files.h"
+
+namespace {
+
+void PutU8(std::string& out, uint32_t value) {
+    out.push_back(static_cast<char>(value & 0xFF));
+}
+void PutU16(std::string& out, uint32_t value) {
+    PutU8(out, value);
+    PutU8(out, value >> 8);
+}
+void PutU32(std::string& out, uint32_t value) {
+    PutU16(out, value);
+    PutU16(out, value >> 16);
+}
+void PutU64(std::string& out, uint64_t value) {
+    PutU32(out, static_cast<uint32_t>(value));
+    PutU32(out, static_cast<uint32_t>(value >> 32));
+}
+void PutText(std::string& out, std::string_view text) {
+    const std::size_t size = text.size() < 0xFFFF ? text.size() : 0xFFFF;
+    PutU16(out, static_cast<uint32_t>(size));
+    out.append(text.substr(0, size));
+}
+
+// Reads little-endian fields; once a read runs past the end every later read fails too.
+class TReader {
+public:
+    explicit TReader(std::string_view bytes) : bytes_(bytes) {}
+    bool Has(std::size_t count) const { return ok_ && bytes_.size() - at_ >= count; }
+    uint64_t Unsigned(int size) {
+        if (!Has(static_cast<std::size_t>(size))) {
+            ok_ = false;
+            return 0;
+        }
+        uint64_t value = 0;
+        for (int i = size - 1; i >= 0; --i) {
+            value = (value << 8) | static_cast<uint8_t>(bytes_[at_ + static_cast<std::size_t>(i)]);
+        }
+        at_ += static_cast<std::size_t>(size);
+        return value;
+    }
+    std::string Text() {
+        const auto size = static_cast<std::size_t>(Unsigned(2));
+        if (!Has(size)) {
+            ok_ = false;
+            return std::string();
+        }
+        std::string text(bytes_.substr(at_, size));
+        at_ += size;
+        return text;
+    }
+    bool Ok() const { return ok_; }
+    bool AtEnd() const { return at_ == bytes_.size(); }
+    std::size_t& Offset() { return at_; }
+    std::string_view Bytes() const { return bytes_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+    bool ok_ = true;
+};
+
+constexpr std::size_t kLongestGameVersion = 64;
+constexpr std::size_t kMostDataFiles = 1000;
+
+}  // namespace
+
+uint64_t DigestBytes(std::string_view bytes) {
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : bytes) {
+        hash = (hash ^ static_cast<uint8_t>(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+void EncodeDemoHeader(const TDemoHeader& header, std::string& out) {
+    out.append(kDemoMagic, sizeof kDemoMagic);
+    PutU32(out, header.Version);
+    PutText(out, header.GameVersion);
+    PutU32(out, header.Seed);
+    PutU8(out, header.Options.Windowed ? 1 : 0);
+    PutU16(out, static_cast<uint32_t>(header.Options.ScreenWidth));
+    PutU16(out, static_cast<uint32_t>(header.Options.ScreenHeight));
+    PutU8(out, header.Options.Language);
+    PutU8(out, header.Options.FirstLevel);
+    PutU32(out, header.InputVersion);
+    PutU16(out, static_cast<uint32_t>(header.Data.size()));
+    for (const TDemoDataFile& file : header.Data) {
+        PutText(out, file.Path);
+        PutU64(out, file.Digest);
+    }
+}
+
+void EncodeDemoFrame(const TDemoFrame& frame, std::string& out) {
+    PutU8(out, 'F');
+    PutU16(out, frame.Ms < kDemoMostFrameMs ? frame.Ms : kDemoMostFrameMs);
+    PutU8(out, frame.Events);
+    PutU16(out, static_cast<uint32_t>(static_cast<int16_t>(frame.CursorX)));
+    PutU16(out, static_cast<uint32_t>(static_cast<int16_t>(frame.CursorY)));
+    PutU16(out, static_cast<uint32_t>(frame.ClientWidth));
+    PutU16(out, static_cast<uint32_t>(frame.ClientHeight));
+    platform::WriteInputSnapshot(frame.Input, out);
+}
+
+bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
+    demo = TDemo{};
+    TReader reader(bytes);
+    if (bytes.size() < sizeof kDemoMagic) {
+        problem = "too short to be a demo (" + std::to_string(bytes.size()) + " bytes)";
+        return false;
+    }
+    if (std::memcmp(bytes.data(), kDemoMagic, sizeof kDemoMagic) != 0) {
+        problem = "not a Brelvox demo (it does not begin with \"BRLVXDEM\")";
+        return false;
+    }
+    reader.Offset() = sizeof kDemoMagic;
+    TDemoHeader& header = demo.Header;
+    header.Version = static_cast<uint32_t>(reader.Unsigned(4));
+    if (reader.Ok() && header.Version != kDemoVersion) {
+        problem = "demo format version " + std::to_string(header.Version) + ", this game reads version " +
+                  std::to_string(kDemoVersion) +
+                  (header.Version > kDemoVersion ? " (a newer game made it)" : "");
+        return false;
+    }
+    header.GameVersion = reader.Text();
+    if (header.GameVersion.size() > kLongestGameVersion) {
+        problem = "the header's game version is " + std::to_string(header.GameVersion.size()) + " bytes long";
+        return false;
+    }
+    header.Seed = static_cast<uint32_t>(reader.Unsigned(4));
+    const uint64_t windowed = reader.Unsigned(1);
+    header.Options.Windowed = windowed != 0;
+    header.Options.ScreenWidth = static_cast<int32_t>(reader.Unsigned(2));
+    header.Options.ScreenHeight = static_cast<int32_t>(reader.Unsigned(2));
+    header.Options.Language = static_cast<uint8_t>(reader.Unsigned(1));
+    header.Options.FirstLevel = static_cast<uint8_t>(reader.Unsigned(1));
+    header.InputVersion = static_cast<uint32_t>(reader.Unsigned(4));
+    const auto count = static_cast<std::size_t>(reader.Unsigned(2));
+    if (reader.Ok() && (windowed > 1 || header.Options.ScreenWidth < 1 || header.Options.ScreenHeight < 1 ||
+                        header.Options.Language > 2)) {
+        problem = "the header's options are damaged";
+        return false;
+    }
+    if (reader.Ok() && header.InputVersion != platform::kInputSnapshotVersion) {
+        problem = "input record version " + std::to_string(header.InputVersion) +
+                  ", this game reads version " + std::to_string(platform::kInputSnapshotVersion);
+        return false;
+    }
+    if (count > kMostDataFiles) {
+        problem = "the header names " + std::to_string(count) + " data files";
+        return false;
+    }
+    for (std::size_t i = 0; i < count && reader.Ok(); ++i) {
+        TDemoDataFile file;
+        file.Path = reader.Text();
+        file.Digest = reader.Unsigned(8);
+        header.Data.push_back(file);
+    }
+    if (!reader.Ok()) {
+        problem = "the header is cut off (the file has " + std::to_string(bytes.size()) + " bytes)";
+        return false;
+    }
+
+    while (!reader.AtEnd()) {
+        const std::size_t start = reader.Offset();
+        const std::size_t number = demo.Frames.size() + 1;
+        if (reader.Unsigned(1) != 'F') {
+            problem = "frame " + std::to_string(number) + " at byte " + std::to_string(start) +
+                      " does not begin with \"F\"";
+            return false;
+        }
+        TDemoFrame frame;
+        frame.Ms = static_cast<uint32_t>(reader.Unsigned(2));
+        frame.Events = static_cast<uint8_t>(reader.Unsigned(1));
+        frame.CursorX = static_cast<int16_t>(reader.Unsigned(2));
+        frame.CursorY = static_cast<int16_t>(reader.Unsigned(2));
+        frame.ClientWidth = static_cast<int32_t>(reader.Unsigned(2));
+        frame.ClientHeight = static_cast<int32_t>(reader.Unsigned(2));
+        if (!reader.Ok() ||
+            !platform::ReadInputSnapshot(reader.Bytes(), reader.Offset(), header.InputVersion, frame.Input)) {
+            demo.Cut = true;
+            return true;
+        }
+        if (frame.Ms > kDemoMostFrameMs) {
+            problem = "frame " + std::to_string(number) + " lasts " + std::to_string(frame.Ms) +
+                      " ms (at most " + std::to_string(kDemoMostFrameMs) + ")";
+            return false;
+        }
+        if ((frame.Events & ~kDemoFocusLost) != 0 || frame.ClientWidth < 1 || frame.ClientHeight < 1) {
+            problem = "frame " + std::to_string(number) + " at byte " + std::to_string(start) + " is damaged";
+            return false;
+        }
+        demo.Frames.push_back(frame);
+    }
+    return true;
+}
+
+bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error) {
+    std::string bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "demo " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    char chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.append(chunk, got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        error = "demo " + path + ": cannot be read";
+        return false;
+    }
+    std::string problem;
+    if (!ParseDemo(bytes, demo, problem)) {
+        error = "demo " + path + ": " + problem;
+        return false;
+    }
+    return true;
+}
+
+bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error) {
+    files.clear();
+    auto add = [&](const std::string& path) {
+        std::string bytes;
+        if (!files::ReadFile(path, bytes, error)) {
+            return false;
+        }
+        files.push_back({path, DigestBytes(bytes)});
+        return true;
+    };
+    if (!add(kConfigFile) || !add(kLevelListFile)) {
+        return false;
+    }
+    TLevels levels;
+    if (!levels.LoadFromFile(kLevelListFile, error)) {
+        return false;
+    }
+    for (const TLevelEntry& entry : levels.Entries()) {
+        if (!add(entry.path)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MatchesPlayData(const TDemoHeader& header, std::string& problem) {
+    std::vector<TDemoDataFile> installed;
+    if (!DigestPlayData(installed, problem)) {
+        return false;
+    }
+    for (const TDemoDataFile& recorded : header.Data) {
+        bool found = false;
+        for (const TDemoDataFile& file : installed) {
+            if (file.Path == recorded.Path) {
+                found = true;
+                if (file.Digest != recorded.Digest) {
+                    problem =
+                        "recorded on other play data: " + recorded.Path + " differs from the installed one";
+                    return false;
+                }
+            }
+        }
+        if (!found) {
+            problem = "recorded on other play data: " + recorded.Path + " is not among the installed levels";
+            return false;
+        }
+    }
+    if (installed.size() != header.Data.size()) {
+        problem = "recorded on other play data: the level list names other levels";
+        return false;
+    }
+    return true;
+}
+
+TDemoWriter::~TDemoWriter() {
+    Close();
+}
+
+bool TDemoWriter::Open(const std::string& path, const TDemoHeader& header, std::string& error) {
+    Close();
+    path_ = path;
+    error_.clear();
+    frames_ = 0;
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) {
+        error = "demo " + path + ": cannot be created (" + std::strerror(errno) + ")";
+        return false;
+    }
+    buffer_.clear();
+    EncodeDemoHeader(header, buffer_);
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
+        error = "demo " + path + ": cannot be written (" + std::strerror(errno) + ")";
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool TDemoWriter::Write(const TDemoFrame& frame) {
+    if (file_ == nullptr) {
+        return false;
+    }
+    buffer_.clear();
+    EncodeDemoFrame(frame, buffer_);
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
+        error_ = "demo " + path_ + ": cannot be written (" + std::strerror(errno) + "); recording stopped";
+        std::fclose(file_);
+        file_ = nullptr;
+        return false;
+    }
+    ++frames_;
+    return true;
+}
+
+void TDemoWriter::Close() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}

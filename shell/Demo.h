@@ -1,0 +1,118 @@
+// Demos: one play session recorded frame by frame, replayed to exactly the same game.
+//
+// A demo file is little-endian binary:
+//   header  "BRLVXDEM" (8 bytes), format version (u32), the game's version (u16 length + bytes), the
+//           random seed (u32, also the game clock's first tick), the options in force (windowed u8,
+//           screen width u16, screen height u16, language u8, first level u8), the input snapshot's
+//           version (u32), the play data (u16 count, then per file its game path (u16 length + bytes)
+//           and the FNV-1a 64 digest of its bytes (u64)): "Data/Config.txt", the level list and every
+//           level it names.
+//   frames  one record per frame the game ran: "F", the frame's milliseconds (u16, at most
+//           kDemoMostFrameMs), the window events that reach the world (u8, TDemoEvent bits), the
+//           cursor in client pixels (i16, i16) over a client area of (u16, u16), then the input
+//           snapshot (platform/InputDevice.h).
+// The recorder writes the header at once and each frame as it ends, flushed, so a session cut short by
+// a crash still replays up to its last whole frame.
+//
+// Everything that decides play comes from the header and the frames: the seed, the options, the clock
+// (the header's tick plus the frames' milliseconds), the keys, the mouse, the cursor and the focus loss
+// that pauses a level. A demo recorded on other play data refuses to replay.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/InputDevice.h"
+
+inline constexpr char kDemoMagic[8] = {'B', 'R', 'L', 'V', 'X', 'D', 'E', 'M'};
+inline constexpr uint32_t kDemoVersion = 1;
+// Longer frames are recorded as this long; a demo holding a longer frame is damaged.
+inline constexpr uint32_t kDemoMostFrameMs = 10000;
+
+enum TDemoEvent : uint8_t {
+    kDemoFocusLost = 1,  // the window lost the focus before this frame: a running level pauses
+};
+
+struct TDemoOptions {
+    bool Windowed = true;
+    int32_t ScreenWidth = 800;
+    int32_t ScreenHeight = 600;
+    uint8_t Language = 0;
+    uint8_t FirstLevel = 0;  // the level index Play starts a new game at
+};
+
+struct TDemoDataFile {
+    std::string Path;  // a game path, as the game names it
+    uint64_t Digest = 0;
+};
+
+struct TDemoHeader {
+    uint32_t Version = kDemoVersion;
+    std::string GameVersion;
+    uint32_t Seed = 0;
+    TDemoOptions Options;
+    uint32_t InputVersion = platform::kInputSnapshotVersion;
+    std::vector<TDemoDataFile> Data;
+};
+
+struct TDemoFrame {
+    uint32_t Ms = 0;
+    uint8_t Events = 0;
+    int32_t CursorX = 0;  // client pixels
+    int32_t CursorY = 0;
+    int32_t ClientWidth = 0;
+    int32_t ClientHeight = 0;
+    platform::InputSnapshot Input;
+};
+
+struct TDemo {
+    TDemoHeader Header;
+    std::vector<TDemoFrame> Frames;
+    // The bytes end inside a frame record: Frames holds the whole ones before it.
+    bool Cut = false;
+};
+
+uint64_t DigestBytes(std::string_view bytes);
+
+void EncodeDemoHeader(const TDemoHeader& header, std::string& out);
+void EncodeDemoFrame(const TDemoFrame& frame, std::string& out);
+
+// Reads a whole demo. False with `problem` (without the file's name) for a short or wrong header, a
+// version this game cannot read, a damaged frame record or an absurd frame time. A file that ends
+// inside a frame record is read (Cut set) with its whole frames.
+bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem);
+// ParseDemo of a file by its real path; `error` is one line, "demo FILE: problem".
+bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error);
+
+// The digests of the play data under the data root: "Data/Config.txt", the level list, every level
+// it names (in list order). False with `error` when one cannot be read.
+bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error);
+// False with a `problem` naming the first file that differs from the installed Data.
+bool MatchesPlayData(const TDemoHeader& header, std::string& problem);
+
+// Writes a demo as the session goes. Each Write appends one frame and flushes it.
+class TDemoWriter {
+public:
+    TDemoWriter() = default;
+    ~TDemoWriter();
+    TDemoWriter(const TDemoWriter&) = delete;
+    TDemoWriter& operator=(const TDemoWriter&) = delete;
+
+    // Creates (or replaces) the file at the real `path` and writes the header. False with `error`.
+    bool Open(const std::string& path, const TDemoHeader& header, std::string& error);
+    // False once a write failed (the disk is full): the error is in Error(), later frames are dropped.
+    bool Write(const TDemoFrame& frame);
+    void Close();
+    const std::string& Error() const { return error_; }
+    uint64_t Frames() const { return frames_; }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string error_;
+    std::string buffer_;
+    uint64_t frames_ = 0;
+};

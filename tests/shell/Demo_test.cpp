@@ -1,0 +1,269 @@
+// Demos: a scripted session recorded on the headless game replays to the same world; the shipped demos
+// replay to the digests stored beside them; damaged demo files and demos of other Data are refused.
+#include "shell/Demo.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ShellTestSupport.h"
+#include "shell/HeadlessGame.h"
+#include "world/Bullet.h"
+
+namespace {
+
+class Demos : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Root = CopyShippedData("brelvox_demo"); }
+    static void TearDownTestSuite() { RemoveFolder(Root); }
+
+    void SetUp() override {
+        ASSERT_FALSE(Root.empty());
+        previousRoot_ = files::DataRoot();
+        files::SetDataRoot(Root);
+        previousSink_ = logging::SetSink([](std::string_view, std::string_view) {});
+        Put("Data/options.txt",
+            "Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
+        Path = Root + "/session.dem";
+    }
+    void TearDown() override {
+        logging::SetSink(previousSink_);
+        files::SetDataRoot(previousRoot_);
+    }
+    void Put(const std::string& relative, const std::string& text) {
+        std::ofstream(Root + "/" + relative, std::ios::binary) << text;
+    }
+
+    // The main menu, Play, driving with W then D while aiming and firing, a pause with Escape and a
+    // resume, a focus loss (the level pauses) and "Continue"; the demo goes to Path. The world's digest
+    // at the end.
+    std::string RecordScriptedSession() {
+        THeadlessGame game;
+        std::string error;
+        EXPECT_TRUE(game.Start(error)) << error;
+        TDemoHeader header;
+        header.Seed = game.Form().Seed();
+        header.Options = game.Form().SessionOptions();
+        EXPECT_TRUE(DigestPlayData(header.Data, error)) << error;
+        TDemoWriter writer;
+        EXPECT_TRUE(writer.Open(Path, header, error)) << error;
+        game.Form().SetRecorder(&writer);
+        auto& input = game.Input();
+        auto frames = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                game.Frame(16 + static_cast<uint32_t>(i % 3 == 0));
+                ShellsSeen = std::max(ShellsSeen, CountShells());
+            }
+        };
+        auto pointAt = [&](int x, int y) {
+            input.MoveMouse(x - game.Form().CursorClientX(), y - game.Form().CursorClientY());
+            frames(2);
+        };
+        auto click = [&](int x, int y) {
+            pointAt(x, y);
+            input.SetButton(0, true);
+            frames(2);
+            input.SetButton(0, false);
+            frames(2);
+        };
+        auto tap = [&](int key) {
+            input.SetKey(TInput::KeyCode(key), true);
+            frames(2);
+            input.SetKey(TInput::KeyCode(key), false);
+            frames(2);
+        };
+        frames(10);
+        click(400, 170);  // Play
+        EXPECT_TRUE(GameState().InGame);
+        input.SetKey(TInput::KeyCode(KEY_W), true);
+        pointAt(520, 200);
+        input.SetButton(0, true);
+        frames(120);
+        input.SetKey(TInput::KeyCode(KEY_W), false);
+        input.SetKey(TInput::KeyCode(KEY_D), true);
+        pointAt(300, 250);
+        frames(90);
+        input.ReleaseAll();
+        tap(KEY_ESCAPE);
+        EXPECT_TRUE(GameState().Paused);
+        frames(30);
+        tap(KEY_ESCAPE);
+        EXPECT_FALSE(GameState().Paused);
+        frames(60);
+        game.Window().PushEvent(platform::WindowEventType::Deactivate);
+        frames(5);
+        EXPECT_TRUE(GameState().Paused);
+        click(400, 220);  // Continue
+        EXPECT_FALSE(GameState().Paused);
+        input.SetButton(0, true);
+        pointAt(200, 400);
+        frames(200);
+        return DigestText(game.Form().Digest());
+    }
+
+    static int CountShells() {
+        TMoveableObject* level = LevelNode();
+        std::vector<TMoveableObject*> all;
+        if (level != nullptr) {
+            level->CollectObjects(all);
+        }
+        int count = 0;
+        for (TMoveableObject* node : all) {
+            count += dynamic_cast<TBullet*>(node) != nullptr ? 1 : 0;
+        }
+        return count;
+    }
+
+    std::string Replayed(const TDemo& demo) {
+        std::string digest;
+        std::string error;
+        EXPECT_TRUE(THeadlessGame::ReplayDigest(demo, digest, error)) << error;
+        return digest;
+    }
+
+    static inline std::string Root;
+    std::string Path;
+    int ShellsSeen = 0;
+
+private:
+    std::string previousRoot_;
+    logging::Sink previousSink_;
+};
+
+TEST_F(Demos, ScriptedSession_ReplaysToTheSameWorld_AndAnyOtherInputToAnother) {
+    const std::string live = RecordScriptedSession();
+    EXPECT_GT(ShellsSeen, 0) << "the session fired no shell";
+    TDemo demo;
+    std::string error;
+    ASSERT_TRUE(ReadDemoFile(Path, demo, error)) << error;
+    EXPECT_FALSE(demo.Cut);
+    EXPECT_GT(demo.Frames.size(), 500u);
+    EXPECT_EQ(Replayed(demo), live);
+    EXPECT_EQ(Replayed(demo), live) << "a second replay in the same process differs";
+
+    // Other input (no shell fired) or another seed plays another game.
+    TDemo changed = demo;
+    for (std::size_t i = 40; i < 200; ++i) {  // in the level, before the pause
+        changed.Frames[i].Input.Mouse.Buttons[0] = 0;
+    }
+    TDemo otherSeed = demo;
+    otherSeed.Header.Seed += 1;
+    EXPECT_NE(Replayed(changed), live);
+    EXPECT_NE(Replayed(otherSeed), live);
+}
+
+TEST_F(Demos, CutAfterAWholeFrame_ReplaysTheWholeFramesAndSaysItWasCut) {
+    RecordScriptedSession();
+    TDemo whole;
+    std::string error;
+    ASSERT_TRUE(ReadDemoFile(Path, whole, error)) << error;
+    std::string bytes;
+    ASSERT_TRUE(files::ReadFile(Path, bytes, error));
+    std::string header;
+    EncodeDemoHeader(whole.Header, header);
+    std::string frame;
+    EncodeDemoFrame(whole.Frames[0], frame);
+    // Frames 1..300 and a third of frame 301.
+    std::string cut = bytes.substr(0, header.size() + 300 * frame.size() + frame.size() / 3);
+    TDemo demo;
+    ASSERT_TRUE(ParseDemo(cut, demo, error)) << error;
+    EXPECT_TRUE(demo.Cut);
+    EXPECT_EQ(demo.Frames.size(), 300u);
+}
+
+TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
+    TDemoHeader header;
+    header.GameVersion = "1.0";
+    header.Seed = 42;
+    std::string error;
+    ASSERT_TRUE(DigestPlayData(header.Data, error)) << error;
+    std::string good;
+    EncodeDemoHeader(header, good);
+    TDemoFrame frame;
+    frame.Ms = 16;
+    frame.ClientWidth = 800;
+    frame.ClientHeight = 600;
+    EncodeDemoFrame(frame, good);
+
+    TDemo demo;
+    std::string problem;
+    ASSERT_TRUE(ParseDemo(good, demo, problem)) << problem;
+    EXPECT_EQ(demo.Frames.size(), 1u);
+    EXPECT_EQ(demo.Header.Data.size(), 8u);  // Config.txt, the level list, six levels
+
+    struct TCase {
+        std::string Bytes;
+        const char* Says;
+    };
+    std::string magic = good;
+    magic[0] = 'X';
+    std::string newer = good;
+    newer[8] = 2;
+    std::string absurd = good;
+    std::string frameBytes;
+    EncodeDemoFrame(frame, frameBytes);
+    const std::size_t at = good.size() - frameBytes.size();
+    absurd[at + 1] = static_cast<char>(0x60);  // 60000 ms = 0xEA60
+    absurd[at + 2] = static_cast<char>(0xEA);
+    std::string tag = good;
+    tag[at] = 'G';
+    const TCase cases[] = {
+        {good.substr(0, 5), "too short"},
+        {good.substr(0, 30), "header is cut off"},
+        {good.substr(0, at - 3), "header is cut off"},
+        {magic, "not a Brelvox demo"},
+        {newer, "version 2"},
+        {absurd, "lasts 60000 ms"},
+        {tag, "frame 1 at byte"},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_FALSE(ParseDemo(c.Bytes, demo, problem)) << c.Says;
+        EXPECT_NE(problem.find(c.Says), std::string::npos) << problem;
+        EXPECT_EQ(problem.find('\n'), std::string::npos) << problem;
+    }
+
+    // Data other than the installed: one level differs.
+    ASSERT_TRUE(MatchesPlayData(header, problem)) << problem;
+    std::string level;
+    ASSERT_TRUE(files::ReadFile("data/maps/level2.txt", level, error));
+    Put("Data/maps/level2.txt", level + " ");
+    EXPECT_FALSE(MatchesPlayData(header, problem));
+    EXPECT_NE(problem.find("level2.txt"), std::string::npos) << problem;
+    Put("Data/maps/level2.txt", level);
+}
+
+// The demos in Data/demos replay to the digests beside them. A change to the game that changes play
+// fails here: when it is meant, regenerate the demos (scripts/make-demos) and commit them.
+TEST(ShippedDemos, ReplayToTheirStoredDigests) {
+    const std::string folder = std::string(BRELVOX_SOURCE_DIR) + "/Data/demos";
+    const std::string previous = files::DataRoot();
+    files::SetDataRoot(BRELVOX_SOURCE_DIR);
+    logging::Sink sink = logging::SetSink([](std::string_view, std::string_view) {});
+    int demos = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".dem") {
+            continue;
+        }
+        ++demos;
+        const std::string path = entry.path().string();
+        std::ifstream stored(path + ".digest");
+        std::string expected;
+        std::getline(stored, expected);
+        TDemo demo;
+        std::string error;
+        std::string digest;
+        ASSERT_TRUE(ReadDemoFile(path, demo, error)) << error;
+        ASSERT_TRUE(THeadlessGame::ReplayDigest(demo, digest, error)) << error;
+        EXPECT_EQ(digest, expected)
+            << "Data/demos/" << entry.path().filename().string()
+            << " no longer replays to its stored digest: the game plays differently. "
+               "If that change is meant, regenerate the demos with scripts/make-demos "
+               "and commit them.";
+    }
+    EXPECT_GE(demos, 2);
+    logging::SetSink(sink);
+    files::SetDataRoot(previous);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#!/bin/sh
+# Demos through the real program on the X server the test command runs under.
+#   demo_test.sh CASE PROGRAM SOURCE_DIR
+# files:  damaged demo files and a demo of other Data each give one line on stderr naming the file and
+#         the problem, and exit code 4; a demo cut inside a frame replays its whole frames first.
+# hand:   a session recorded with real X input (xdotool: Play, driving, aiming, firing, a pause), then
+#         replayed by --play and by --timedemo in two more processes: all three end in the same world.
+set -u
+case=$1
+program=$2
+source_dir=$3
+work=$(mktemp -d "${TMPDIR:-/tmp}/brelvox-demo-XXXXXX")
+pid=
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cp -r "$source_dir/Data" "$work/Data"
+printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Runs the program on a demo; fails unless it exits 4 with one line on stderr naming the demo and
+# saying $2.
+refused() {
+    demo=$1
+    says=$2
+    shift 2
+    "$program" --data "$work" "$@" "$demo" >"$work/stdout" 2>"$work/stderr.all"
+    code=$?
+    grep -v '^ALSA\|^AL lib\|^\[audio\]' "$work/stderr.all" >"$work/stderr"
+    [ $code -eq 4 ] || fail "$demo: exit code $code, not 4: $(cat "$work/stderr")"
+    [ "$(wc -l <"$work/stderr")" -eq 1 ] || fail "$demo: not one line: $(cat "$work/stderr")"
+    grep -q "$demo" "$work/stderr" || fail "$demo: the file is not named: $(cat "$work/stderr")"
+    grep -q "$says" "$work/stderr" || fail "$demo: does not say \"$says\": $(cat "$work/stderr")"
+}
+
+digest_of() {
+    grep -o 'digest [0-9a-f]* .*' "$1" | head -1
+}
+
+case $case in
+files)
+    good="$work/Data/demos/first-level.dem"
+    head -c 40 "$good" >"$work/short.dem"
+    refused "$work/short.dem" "header is cut off" --play
+    { printf 'NOTADEMO'; tail -c +9 "$good"; } >"$work/magic.dem"
+    refused "$work/magic.dem" "not a Brelvox demo" --timedemo
+    { head -c 8 "$good"; printf '\011\000\000\000'; tail -c +13 "$good"; } >"$work/newer.dem"
+    refused "$work/newer.dem" "version 9" --play
+    refused "$work/missing.dem" "No such file" --play
+    printf ' ' >>"$work/Data/maps/level4.txt"
+    refused "$good" "level4.txt differs" --play
+    cp "$source_dir/Data/maps/level4.txt" "$work/Data/maps/level4.txt"
+    # Cut inside frame 301 (a frame record is 57 bytes): the 300 whole frames replay (the digest is
+    # printed), then the complaint.
+    header=$(( $(wc -c <"$good") - 3273 * 57 ))
+    head -c $((header + 300 * 57 + 20)) "$good" >"$work/cut.dem"
+    refused "$work/cut.dem" "cut off inside frame 301" --timedemo
+    digest_of "$work/stdout" | grep -q "frames 300 " || fail "the cut demo did not replay its whole frames"
+    ;;
+hand)
+    [ -n "${DISPLAY:-}" ] || fail "no X display"
+    "$program" --data "$work" --record "$work/hand.dem" >"$work/record.out" 2>"$work/record.err" &
+    pid=$!
+    window=$(timeout 30 xdotool search --sync --name '^Brelvox$' | head -1)
+    [ -n "$window" ] || fail "no window named Brelvox"
+    . "$(dirname "$0")/x_input.sh"
+    sleep 2
+    xdotool windowfocus "$window"
+    sleep 1
+    click_at 400 170  # Play
+    sleep 1
+    xdotool keydown w
+    sleep 1.5
+    xdotool keyup w keydown d
+    point_at 520 200
+    xdotool mousedown 1
+    sleep 1
+    xdotool mouseup 1 keyup d
+    press Escape
+    press Escape
+    point_at 300 400
+    xdotool mousedown 1
+    sleep 1
+    xdotool mouseup 1
+    kill -TERM "$pid"
+    wait "$pid"
+    code=$?
+    pid=
+    [ $code -eq 0 ] || fail "recording exit code $code: $(cat "$work/record.err")"
+    recorded=$(digest_of "$work/record.out")
+    [ -n "$recorded" ] || fail "the recording printed no digest: $(cat "$work/record.out")"
+    case $recorded in
+    *"level 1 "*) ;;
+    *) fail "the recorded session did not reach the level: $recorded" ;;
+    esac
+    "$program" --data "$work" --play "$work/hand.dem" >"$work/play.out" 2>"$work/play.err" ||
+        fail "--play failed: $(cat "$work/play.err")"
+    "$program" --data "$work" --timedemo "$work/hand.dem" --size 640x480 >"$work/timedemo.out" 2>"$work/timedemo.err" ||
+        fail "--timedemo failed: $(cat "$work/timedemo.err")"
+    played=$(digest_of "$work/play.out")
+    timed=$(digest_of "$work/timedemo.out")
+    [ "$played" = "$recorded" ] || fail "--play ends elsewhere: $played, recorded $recorded"
+    [ "$timed" = "$recorded" ] || fail "--timedemo ends elsewhere: $timed, recorded $recorded"
+    grep -q 'ratio to floor' "$work/timedemo.out" || fail "no ratio to the floor: $(cat "$work/timedemo.out")"
+    [ ! -e "$work/Data/table_of_records.txt" ] || fail "a replay wrote the table of records"
+    echo "ok: $recorded"
+    ;;
+*)
+    fail "unknown case $case"
+    ;;
+esac

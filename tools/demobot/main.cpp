@@ -1,0 +1,447 @@
+// demobot: plays the game headless and records a demo of it. From the main menu it starts a game at
+// the chosen level and plays: it drives towards the nearest bonus or enemy along the grid, aims the
+// turret at the nearest enemy and fires whenever the gun is loaded; once it pauses for a moment. When
+// the game's own flow ends the session (victory or game over) it types a name into the table of
+// records, or leaves on the next-level screen. Everything it does goes through the game's input, so
+// the demo replays it; the same options give the same bytes.
+//
+//   demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B] --out FILE
+//
+// With --tries the seeds S, S+1, ... are tried until a session ends in the game's flow within A..B
+// seconds of game time; the demo of that seed is kept and its digest written to FILE.digest.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/Demo.h"
+#include "shell/HeadlessGame.h"
+#include "util/Files.h"
+#include "util/GE_MATH.h"
+#include "world/Bonus.h"
+#include "world/Bullet.h"
+#include "world/Enemy.h"
+#include "world/GameState.h"
+#include "world/Player.h"
+#include "world/WorldContext.h"
+
+#ifndef BRELVOX_VERSION
+#define BRELVOX_VERSION "0"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]\n"
+    "               --out FILE\n"
+    "  Plays the game headless from the main menu at level N and records the session as a demo in\n"
+    "  FILE, its world digest in FILE.digest. Seeds S, S+1, ... (K tries, default 1) are tried until a\n"
+    "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n";
+
+// Frame times of a 60 Hz display.
+constexpr uint32_t kFrameMs[3] = {16, 17, 17};
+
+struct TStats {
+    double Seconds = 0.0;
+    bool Ended = false;  // victory or game over reached
+    std::string Ending;
+    int MostEnemies = 0;
+    int MostShells = 0;
+    int Kills = 0;
+    int Bonuses = 0;
+    bool Smoke = false;
+};
+
+class TBot {
+public:
+    explicit TBot(THeadlessGame& game) : game_(game), input_(game.Input()) {}
+
+    // One frame: decide, then let the game run it.
+    void Frame() {
+        const uint32_t ms = kFrameMs[frame_ % 3];
+        ++frame_;
+        Decide();
+        game_.Frame(ms);
+        elapsedMs_ += ms;
+    }
+    uint64_t ElapsedMs() const { return elapsedMs_; }
+    TStats Stats;
+
+    void Wait(int frames) {
+        for (int i = 0; i < frames; ++i) {
+            Frame();
+        }
+    }
+
+    // Moves the cursor onto (x, y) of the 800 x 600 client area over a few frames.
+    void PointAt(int x, int y) {
+        for (int i = 0; i < 8; ++i) {
+            input_.MoveMouse(x - game_.Form().CursorClientX(), y - game_.Form().CursorClientY());
+            Frame();
+        }
+    }
+    void Click(int x, int y) {
+        PointAt(x, y);
+        input_.SetButton(0, true);
+        Wait(3);
+        input_.SetButton(0, false);
+        Wait(20);
+    }
+    void Tap(int keyIndex) {
+        input_.SetKey(TInput::KeyCode(keyIndex), true);
+        Wait(3);
+        input_.SetKey(TInput::KeyCode(keyIndex), false);
+        Wait(10);
+    }
+    void Type(const char* text) {
+        for (const char* c = text; *c != '\0'; ++c) {
+            for (int key = 0; key < TInput::KeyCount; ++key) {
+                if (TInput::CharOf(TInput::LayoutEnglish, false, key) == static_cast<uint8_t>(*c)) {
+                    Tap(key);
+                    break;
+                }
+            }
+        }
+    }
+
+    bool Playing() const { return GameState().InGame; }
+    std::string Screen() { return game_.Form().Services().GUI->GetActiveFormName(); }
+
+    bool driving = false;  // the bot plays the level in Decide
+
+private:
+    struct TTarget {
+        bool Found = false;
+        TGridPoint Cell;
+        TVector3 Position{0.0f, 0.0f, 0.0f};
+    };
+
+    void Decide() {
+        if (!driving) {
+            return;  // the menus: Click, Tap and Type hold what they press
+        }
+        input_.ReleaseAll();
+        if (!Playing() || GameState().Paused) {
+            return;
+        }
+        TMoveableObject* level = LevelNode();
+        TMap* map = CurrentMap();
+        if (level == nullptr || map == nullptr) {
+            return;
+        }
+        std::vector<TMoveableObject*> objects;
+        level->CollectObjects(objects);
+        TPlayer* player = nullptr;
+        std::vector<TEnemy*> enemies;
+        std::vector<TBonus*> bonuses;
+        int shells = 0;
+        for (TMoveableObject* node : objects) {
+            if (auto* p = dynamic_cast<TPlayer*>(node)) {
+                player = p;
+            } else if (auto* e = dynamic_cast<TEnemy*>(node)) {
+                enemies.push_back(e);
+                Stats.Smoke = Stats.Smoke || e->Smoking;
+            } else if (auto* b = dynamic_cast<TBonus*>(node)) {
+                bonuses.push_back(b);
+            } else if (dynamic_cast<TBullet*>(node) != nullptr) {
+                ++shells;
+            }
+        }
+        Stats.MostEnemies = std::max(Stats.MostEnemies, static_cast<int>(enemies.size()));
+        Stats.MostShells = std::max(Stats.MostShells, shells);
+        Stats.Bonuses = std::max(Stats.Bonuses, static_cast<int>(bonuses.size()));
+        if (player == nullptr) {
+            return;
+        }
+        Stats.Smoke = Stats.Smoke || player->Smoking;
+        const TGridPoint me{player->CellX, player->CellY};
+
+        // Aim at the nearest enemy and fire.
+        TEnemy* nearest = nullptr;
+        int best = 1 << 30;
+        for (TEnemy* enemy : enemies) {
+            int d = std::abs(enemy->CellX - me.X) + std::abs(enemy->CellY - me.Y);
+            if (d < best) {
+                best = d;
+                nearest = enemy;
+            }
+        }
+        if (nearest != nullptr) {
+            AimAt(nearest->GetPosition());
+            input_.SetButton(0, best < 16);
+        }
+
+        // Drive to the nearest bonus, else near the nearest enemy.
+        TGridPoint goal = me;
+        bool haveGoal = false;
+        int bestBonus = 1 << 30;
+        for (TBonus* bonus : bonuses) {
+            TVector3 p = bonus->GetPosition();
+            TGridPoint cell = CellOf(*map, p);
+            int d = std::abs(cell.X - me.X) + std::abs(cell.Y - me.Y);
+            if (d < bestBonus) {
+                bestBonus = d;
+                goal = cell;
+                haveGoal = true;
+            }
+        }
+        if (!haveGoal && nearest != nullptr && best > 5) {
+            goal = TGridPoint{nearest->CellX, nearest->CellY};
+            haveGoal = true;
+        }
+        if (haveGoal && player->MoveState == TTankMotion::Idle) {
+            int key = StepTowards(*map, me, goal);
+            if (key >= 0) {
+                input_.SetKey(TInput::KeyCode(key), true);
+            }
+        } else if (haveGoal && lastKey_ >= 0) {
+            input_.SetKey(TInput::KeyCode(lastKey_), true);
+        }
+    }
+
+    static TGridPoint CellOf(const TMap& map, const TVector3& p) {
+        // The footprint whose centre is nearest: centre x = X + 1 - W/2, z = H/2 - Y - 1.
+        int x = static_cast<int>(std::lround(p.X - 1.0f + map.Width() / 2.0f));
+        int y = static_cast<int>(std::lround(map.Height() / 2.0f - 1.0f - p.Z));
+        return TGridPoint{std::clamp(x, 0, map.Width() - 2), std::clamp(y, 0, map.Height() - 2)};
+    }
+
+    // Whether the tank can stand on footprint (x, y): its cells are free or the tank's own.
+    static bool Open(const TMap& map, TGridPoint me, int x, int y) {
+        if (!map.IsFootprint(x, y)) {
+            return false;
+        }
+        for (int dx = 0; dx < 2; ++dx) {
+            for (int dy = 0; dy < 2; ++dy) {
+                int cx = x + dx;
+                int cy = y + dy;
+                bool own = cx >= me.X && cx <= me.X + 1 && cy >= me.Y && cy <= me.Y + 1;
+                if (!own && map.Cell(cx, cy) != 0) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    // The key (W up a row, D right, S down, A left) of the first step of a shortest way to the goal, or
+    // to the reachable footprint nearest to it; -1 when the tank is there.
+    int StepTowards(const TMap& map, TGridPoint me, TGridPoint goal) {
+        const int w = map.Width() - 1;
+        const int h = map.Height() - 1;
+        std::vector<int> from(static_cast<size_t>(w * h), -1);
+        std::deque<TGridPoint> queue{me};
+        from[static_cast<size_t>(me.X * h + me.Y)] = me.X * h + me.Y;
+        const int dxs[4] = {0, 1, 0, -1};
+        const int dys[4] = {-1, 0, 1, 0};
+        TGridPoint bestPoint = me;
+        int bestDistance = std::abs(goal.X - me.X) + std::abs(goal.Y - me.Y);
+        while (!queue.empty()) {
+            TGridPoint p = queue.front();
+            queue.pop_front();
+            int d = std::abs(goal.X - p.X) + std::abs(goal.Y - p.Y);
+            if (d < bestDistance) {
+                bestDistance = d;
+                bestPoint = p;
+            }
+            for (int k = 0; k < 4; ++k) {
+                int nx = p.X + dxs[k];
+                int ny = p.Y + dys[k];
+                if (nx < 0 || ny < 0 || nx >= w || ny >= h || from[static_cast<size_t>(nx * h + ny)] >= 0 ||
+                    !Open(map, me, nx, ny)) {
+                    continue;
+                }
+                from[static_cast<size_t>(nx * h + ny)] = p.X * h + p.Y;
+                queue.push_back(TGridPoint{nx, ny});
+            }
+        }
+        if (bestPoint == me) {
+            // Nothing nearer can be reached: shoot the way free (walls break) by facing the goal.
+            lastKey_ = -1;
+            return -1;
+        }
+        TGridPoint step = bestPoint;
+        while (true) {
+            int back = from[static_cast<size_t>(step.X * h + step.Y)];
+            TGridPoint prev{back / h, back % h};
+            if (prev == me) {
+                break;
+            }
+            step = prev;
+        }
+        int key = step.Y < me.Y ? KEY_W : step.X > me.X ? KEY_D : step.Y > me.Y ? KEY_S : KEY_A;
+        lastKey_ = key;
+        return key;
+    }
+
+    void AimAt(const TVector3& target) {
+        TCamera& camera = *game_.Form().Services().SceneManager->GetCamera();
+        TMatrix viewProjection = MatrixMultiply(camera.GetView(), camera.GetProjection());
+        TVector4 clip = Vector4Transform(Vector4(target.X, 0.0f, target.Z, 1.0f), viewProjection);
+        if (clip.W <= 0.0f) {
+            return;
+        }
+        const TGameState& state = GameState();
+        int x = static_cast<int>((clip.X / clip.W + 1.0f) * 0.5f * static_cast<float>(state.ScreenWidth));
+        int y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
+        x = std::clamp(x, 1, state.ScreenWidth - 2);
+        y = std::clamp(y, 1, state.ScreenHeight - 2);
+        input_.MoveMouse(x - game_.Form().CursorClientX(), y - game_.Form().CursorClientY());
+    }
+
+    THeadlessGame& game_;
+    platform::ScriptedInputDevice& input_;
+    uint64_t frame_ = 0;
+    uint64_t elapsedMs_ = 0;
+    int lastKey_ = -1;
+};
+
+// One session with `seed`, recorded to `path`. False with `error` when the game cannot start.
+bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string& path, TStats& stats,
+                 std::string& digest, std::string& error) {
+    {
+        THeadlessGame game;
+        game.Form().SetFirstLevel(static_cast<uint8_t>(level - 1));
+        game.Form().SetSeed(seed);
+        if (!game.Start(error)) {
+            return false;
+        }
+        TDemoHeader header;
+        header.GameVersion = BRELVOX_VERSION;
+        header.Seed = game.Form().Seed();
+        header.Options = game.Form().SessionOptions();
+        TDemoWriter writer;
+        if (!DigestPlayData(header.Data, error) || !writer.Open(path, header, error)) {
+            return false;
+        }
+        game.Form().SetRecorder(&writer);
+
+        TBot bot(game);
+        bot.Wait(60);
+        bot.Click(400, 170);  // Play
+        bot.driving = true;
+        bool paused = false;
+        int scoreBefore = GameState().Score;
+        while (bot.Playing() && bot.ElapsedMs() < static_cast<uint64_t>(maxSeconds * 1000.0)) {
+            bot.Frame();
+            if (GameState().Score > scoreBefore) {
+                ++bot.Stats.Kills;  // an enemy or a bonus scored
+                scoreBefore = GameState().Score;
+            }
+            if (!paused && bot.ElapsedMs() > 20000) {
+                paused = true;
+                bot.driving = false;
+                bot.Tap(KEY_ESCAPE);
+                bot.Wait(90);
+                bot.Tap(KEY_ESCAPE);
+                bot.driving = true;
+            }
+        }
+        bot.driving = false;
+        stats = bot.Stats;
+        stats.Ended = !bot.Playing();
+        stats.Ending = bot.Screen();
+        if (stats.Ended) {
+            bot.Wait(90);
+            if (bot.Screen() == "EnterName") {
+                bot.Type("bot");
+                bot.Click(400, 370);  // OK
+                bot.Wait(60);
+            }
+        }
+        stats.Seconds = static_cast<double>(bot.ElapsedMs()) / 1000.0;
+        digest = DigestText(game.Form().Digest());
+        writer.Close();
+    }
+    // The stored digest is the replay's; a replay that ends elsewhere than the session is a fault.
+    TDemo demo;
+    std::string replayed;
+    if (!ReadDemoFile(path, demo, error) || !THeadlessGame::ReplayDigest(demo, replayed, error)) {
+        return false;
+    }
+    if (replayed != digest) {
+        error = path + ": the replay ends in another world than the session (" + replayed + " against " +
+                digest + ")";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string data = ".";
+    std::string out;
+    int level = 1;
+    uint32_t seed = 1;
+    int tries = 1;
+    double minSeconds = 45.0;
+    double maxSeconds = 90.0;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "demobot: %s needs a value\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+        std::string value = argv[++i];
+        if (arg == "--data") {
+            data = value;
+        } else if (arg == "--out") {
+            out = value;
+        } else if (arg == "--level") {
+            level = std::atoi(value.c_str());
+        } else if (arg == "--seed") {
+            seed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        } else if (arg == "--tries") {
+            tries = std::atoi(value.c_str());
+        } else if (arg == "--min-seconds") {
+            minSeconds = std::atof(value.c_str());
+        } else if (arg == "--max-seconds") {
+            maxSeconds = std::atof(value.c_str());
+        } else {
+            std::fprintf(stderr, "demobot: unknown option \"%s\"\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+    }
+    if (out.empty() || level < 1 || level > 255 || tries < 1) {
+        std::fprintf(stderr, "demobot: --out FILE, a --level from 1 and --tries from 1 are needed\n%s",
+                     kUsage);
+        return 2;
+    }
+    files::SetDataRoot(data);
+    for (int t = 0; t < tries; ++t) {
+        TStats stats;
+        std::string digest;
+        std::string error;
+        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, out, stats, digest, error)) {
+            std::fprintf(stderr, "demobot: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf(
+            "seed %u: %.1f s, %s (%s), most enemies %d, most shells %d, scores %d, bonuses %d, smoke %s\n",
+            seed + static_cast<uint32_t>(t), stats.Seconds, stats.Ended ? "ended" : "cut",
+            stats.Ending.c_str(), stats.MostEnemies, stats.MostShells, stats.Kills, stats.Bonuses,
+            stats.Smoke ? "yes" : "no");
+        if (stats.Ended && stats.Seconds >= minSeconds && stats.Seconds <= maxSeconds) {
+            std::FILE* file = std::fopen((out + ".digest").c_str(), "wb");
+            if (file == nullptr) {
+                std::fprintf(stderr, "demobot: %s.digest cannot be written\n", out.c_str());
+                return 1;
+            }
+            std::fprintf(file, "%s\n", digest.c_str());
+            std::fclose(file);
+            std::printf("%s\n", digest.c_str());
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "demobot: no seed gave a session that ends within %.0f..%.0f s\n", minSeconds,
+                 maxSeconds);
+    return 1;
+}
