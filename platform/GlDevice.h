@@ -97,7 +97,9 @@ private:
         GLuint Name = 0;
         bool IsIndexBuffer = false;
         uint32_t Pool = 0;
-        std::vector<uint8_t> Shadow;
+        uint32_t Size = 0;
+        bool KeepsCopy = true;        // else Shadow is empty while the buffer is not locked
+        std::vector<uint8_t> Shadow;  // the CPU copy locks hand out
         int LockDepth = 0;
         bool Dirty = false;
         bool Discarded = false;
@@ -156,6 +158,7 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    BufferHandle CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;
 

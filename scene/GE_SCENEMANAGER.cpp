@@ -408,7 +408,8 @@ TSceneManager::TInstanceGeometry* TSceneManager::InstanceGeometryFor(const TRend
     }
     TInstanceGeometry& geometry = *found;
     geometry.Drawn = true;
-    const bool current = geometry.Copies == copies && geometry.SourceVertices == op.VertexBuffer->Handle() &&
+    // Fewer copies than it holds draw from the front of it.
+    const bool current = geometry.Copies >= copies && geometry.SourceVertices == op.VertexBuffer->Handle() &&
                          geometry.SourceVertexVersion == op.VertexBuffer->Version() &&
                          geometry.SourceIndexVersion == op.IndexBuffer->Version() &&
                          geometry.SourceDeclaration == op.Declaration->Handle();
@@ -492,9 +493,8 @@ bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t cop
 }
 
 void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesPerCall) {
-    // The geometry holds as many copies as one call may take, whatever this run's length, so it stays
-    // current while copies come into and leave the view.
-    TInstanceGeometry* geometry = InstanceGeometryFor(OpaqueItems[first], copiesPerCall);
+    TInstanceGeometry* geometry = InstanceGeometryFor(
+        OpaqueItems[first], std::min<int32_t>(static_cast<int32_t>(count), copiesPerCall));
     if (geometry == nullptr) {
         // The source could not be read back: draw the copies one by one instead.
         DrawStaticRun(first, count);

@@ -107,8 +107,9 @@ private:
     void Draw(const TRenderOperation& op);
     // item matrix * view * projection into c0-c3.
     void SetItemMatrix(const TMatrix& matrix);
-    // The replicated geometry of a subset, `copies` copies of it: kept from the frame before while its
-    // source is unchanged, else (re)built. nullptr when the source cannot be read.
+    // The replicated geometry of a subset, at least `copies` copies of it: kept from the frame before
+    // while its source is unchanged and it holds enough copies, else (re)built. nullptr when the source
+    // cannot be read.
     struct TInstanceGeometry;
     TInstanceGeometry* InstanceGeometryFor(const TRenderItem& source, int32_t copies);
     bool BuildInstanceGeometry(const TRenderItem& source, int32_t copies, TInstanceGeometry& geometry);
