@@ -292,16 +292,18 @@ bool TDemoWriter::Open(const std::string& path, const TDemoHeader& header, std::
     path_ = path;
     error_.clear();
     frames_ = 0;
-    file_ = std::fopen(path.c_str(), "wb");
+    const std::string part = path + ".part";
+    file_ = std::fopen(part.c_str(), "wb");
     if (file_ == nullptr) {
-        error = "demo " + path + ": cannot be created (" + std::strerror(errno) + ")";
+        error = "demo " + part + ": cannot be created (" + std::strerror(errno) + ")";
         return false;
     }
     buffer_.clear();
     EncodeDemoHeader(header, buffer_);
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
-        error = "demo " + path + ": cannot be written (" + std::strerror(errno) + ")";
-        Close();
+        error = "demo " + part + ": cannot be written (" + std::strerror(errno) + ")";
+        std::fclose(file_);
+        file_ = nullptr;
         return false;
     }
     return true;
@@ -314,7 +316,8 @@ bool TDemoWriter::Write(const TDemoFrame& frame) {
     buffer_.clear();
     EncodeDemoFrame(frame, buffer_);
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
-        error_ = "demo " + path_ + ": cannot be written (" + std::strerror(errno) + "); recording stopped";
+        error_ = "demo " + path_ + ".part: cannot be written (" + std::strerror(errno) +
+                 "); recording stopped, the whole frames before stay there";
         std::fclose(file_);
         file_ = nullptr;
         return false;
@@ -324,8 +327,13 @@ bool TDemoWriter::Write(const TDemoFrame& frame) {
 }
 
 void TDemoWriter::Close() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (file_ == nullptr) {
+        return;
+    }
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed || std::rename((path_ + ".part").c_str(), path_.c_str()) != 0) {
+        error_ = "demo " + path_ + ": cannot be finished (" + std::strerror(errno) + "); the frames are in " +
+                 path_ + ".part";
     }
 }

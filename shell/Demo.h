@@ -11,8 +11,9 @@
 //           kDemoMostFrameMs), the window events that reach the world (u8, TDemoEvent bits), the
 //           cursor in client pixels (i16, i16) over a client area of (u16, u16), then the input
 //           snapshot (platform/InputDevice.h).
-// The recorder writes the header at once and each frame as it ends, flushed, so a session cut short by
-// a crash still replays up to its last whole frame.
+// The recorder writes the header at once and each frame as it ends, flushed, into FILE.part, and
+// renames it to FILE when the session ends (an older FILE stays until then). A session cut short by a
+// crash leaves FILE.part, which replays up to its last whole frame.
 //
 // Everything that decides play comes from the header and the frames: the seed, the options, the clock
 // (the header's tick plus the frames' milliseconds), the keys, the mouse, the cursor and the focus loss
@@ -93,7 +94,8 @@ bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error);
 // False with a `problem` naming the first file that differs from the installed Data.
 bool MatchesPlayData(const TDemoHeader& header, std::string& problem);
 
-// Writes a demo as the session goes. Each Write appends one frame and flushes it.
+// Writes a demo as the session goes, into PATH.part: each Write appends one frame and flushes it; Close
+// renames the file to PATH.
 class TDemoWriter {
 public:
     TDemoWriter() = default;
@@ -101,9 +103,10 @@ public:
     TDemoWriter(const TDemoWriter&) = delete;
     TDemoWriter& operator=(const TDemoWriter&) = delete;
 
-    // Creates (or replaces) the file at the real `path` and writes the header. False with `error`.
+    // Creates `path`.part (a real path) and writes the header. False with `error`.
     bool Open(const std::string& path, const TDemoHeader& header, std::string& error);
-    // False once a write failed (the disk is full): the error is in Error(), later frames are dropped.
+    // False once a write failed (the disk is full): the error is in Error(), later frames are dropped
+    // and the file stays PATH.part.
     bool Write(const TDemoFrame& frame);
     void Close();
     const std::string& Error() const { return error_; }

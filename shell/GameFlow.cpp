@@ -71,8 +71,8 @@ void SetTicked(TGUI& gui, const char* form, const char* widget, bool ticked) {
 
 }  // namespace
 
-void ConnectWorld(TGameServices& services) {
-    TWorldContext& world = World();
+void ConnectWorld(TWorld& target, TGameServices& services) {
+    TWorldContext& world = target.Context;
     world.SceneRoot = services.SceneManager ? services.SceneManager->GetRoot() : nullptr;
     world.Meshes = services.Meshes.get();
     world.Shaders = services.Shaders.get();
@@ -87,7 +87,8 @@ void ConnectWorld(TGameServices& services) {
     };
 }
 
-TGameFlow::TGameFlow(TGameServices& services, THooks hooks) : Services(services), Hooks(std::move(hooks)) {}
+TGameFlow::TGameFlow(TWorld& world, TGameServices& services, THooks hooks)
+    : World(world), Services(services), Hooks(std::move(hooks)) {}
 
 TMenuCallbacks TGameFlow::MenuCallbacks() {
     TMenuCallbacks callbacks;
@@ -108,11 +109,11 @@ void TGameFlow::ShowForm(const char* name) {
 }
 
 std::string TGameFlow::LanguageText(const char* key) const {
-    return Services.Languages ? Services.Languages->GetText(key, GameState().Language) : std::string();
+    return Services.Languages ? Services.Languages->GetText(key, World.State.Language) : std::string();
 }
 
 bool TGameFlow::StartLevel(bool continuing) {
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.FreezeActive = false;
     state.ArmourActive = false;
     state.GameOver = false;
@@ -164,7 +165,7 @@ void TGameFlow::StopLevel() {
         SetWidgetText(*Services.GUI, "Game", "Clock", "");
         SetWidgetText(*Services.GUI, "Game", "Armour", "");
     }
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.FreezeActive = false;
     state.ArmourActive = false;
     state.InGame = false;
@@ -172,7 +173,7 @@ void TGameFlow::StopLevel() {
 }
 
 void TGameFlow::Pause() {
-    GameState().Paused = true;
+    World.State.Paused = true;
     if (Services.Audio) {
         Services.Audio->Pause("music");
     }
@@ -180,7 +181,7 @@ void TGameFlow::Pause() {
 }
 
 void TGameFlow::Resume() {
-    GameState().Paused = false;
+    World.State.Paused = false;
     if (Services.Audio) {
         Services.Audio->Play("music", 1);
     }
@@ -188,7 +189,7 @@ void TGameFlow::Resume() {
 }
 
 void TGameFlow::TogglePause() {
-    if (GameState().Paused) {
+    if (World.State.Paused) {
         Resume();
     } else {
         Pause();
@@ -197,7 +198,7 @@ void TGameFlow::TogglePause() {
 
 void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                            int32_t clientHeight) {
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     if (Services.GUI) {
         SetWidgetText(*Services.GUI, "Game", "Scores",
                       LanguageText("Score") + " : " + std::to_string(state.Score));
@@ -261,7 +262,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
 }
 
 void TGameFlow::RespawnPlayer() {
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     SpawnPlayer();
     TMap* map = CurrentMap();
     if (map != nullptr && Services.SceneManager) {
@@ -303,7 +304,7 @@ void TGameFlow::AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32
 void TGameFlow::ShowEnterName() {
     if (Services.GUI) {
         SetWidgetText(*Services.GUI, "EnterName", "Record",
-                      LanguageText("Your record") + " : " + std::to_string(GameState().Score));
+                      LanguageText("Your record") + " : " + std::to_string(World.State.Score));
         // The player types the name straight away, without clicking into the box first.
         if (TMyForm* form = Services.GUI->FindForm("EnterName"))
             form->Focus = "Name";
@@ -325,7 +326,7 @@ void TGameFlow::FillRecordsTable() {
 
 void TGameFlow::SetOptionsWidgets() {
     TGUI& gui = *Services.GUI;
-    const TGameState& state = GameState();
+    const TGameState& state = World.State;
     SetTicked(gui, "Options", "FullScreen", !state.Windowed);
     SetTicked(gui, "Options", "UKR", state.Language == kLanguageUkrainian);
     SetTicked(gui, "Options", "RUS", state.Language == kLanguageRussian);
@@ -336,7 +337,7 @@ void TGameFlow::SetOptionsWidgets() {
 
 void TGameFlow::ApplyOptions() {
     TGUI& gui = *Services.GUI;
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     if (Services.Languages) {
         // Tested in this order: the last selected one wins.
         if (Ticked(gui, "Options", "UKR")) {
@@ -387,7 +388,7 @@ void TGameFlow::SetExitTags(int32_t cancelTag, int32_t okTag) {
 }
 
 void TGameFlow::OnMainMenuClick(TMyButton& button) {
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     const std::string& name = button.Name;
     if (name == "Play") {
         ShowForm("Game");
@@ -467,7 +468,7 @@ void TGameFlow::OnExitClick(TMyButton& button) {
 }
 
 void TGameFlow::OnNextLevelClick(TMyButton& button) {
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     if (button.Name == "NextLevel") {
         if (!Services.Levels || state.LevelIndex + 1 >= Services.Levels->Count()) {
             ShowEnterName();  // past the last level: the game is won
@@ -494,7 +495,7 @@ void TGameFlow::OnEnterNameClick(TMyButton& button) {
         name = "Unnamed";
     }
     if (Services.Records) {
-        Services.Records->AddRecord(name, GameState().Score);
+        Services.Records->AddRecord(name, World.State.Score);
         std::string error;
         if (SaveFiles_ && !Services.Records->SaveToFile(kRecordsFile, error)) {
             Log(error);
@@ -532,7 +533,7 @@ void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t sc
         return;
     }
     TRenderD3D9& render = *Services.Render;
-    const TGameState& state = GameState();
+    const TGameState& state = World.State;
     render.SetVertexShader(Services.QuadVertexShader.get());
     render.SetPixelShader(Services.QuadPixelShader.get());
     render.SetDepthTest(false);

@@ -14,6 +14,7 @@
 
 #include "shell/GameServices.h"
 #include "shell/Menus.h"
+#include "world/World.h"
 
 // Where the shell reads and writes its files.
 inline constexpr const char* kRecordsFile = "Data\\table_of_records.txt";
@@ -27,7 +28,9 @@ public:
     };
 
     // Everything given must outlive the flow; services may be filled in later (before the first call).
-    TGameFlow(TGameServices& services, THooks hooks);
+    // The flow keeps the game-wide values in `world`; the world's objects it makes reach the active
+    // world, which the caller binds to the same one (world/World.h).
+    TGameFlow(TWorld& world, TGameServices& services, THooks hooks);
 
     // The button callbacks for BuildMenus.
     TMenuCallbacks MenuCallbacks();
@@ -90,6 +93,7 @@ private:
     void AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                       int32_t clientHeight);
 
+    TWorld& World;
     TGameServices& Services;
     THooks Hooks;
     bool SaveFiles_ = true;

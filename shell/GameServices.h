@@ -15,6 +15,8 @@
 #include "shell/Levels.h"
 #include "shell/TableOfRecords.h"
 
+struct TWorld;
+
 struct TGameServices {
     std::unique_ptr<TRenderD3D9> Render;
     std::unique_ptr<TSceneManager> SceneManager;  // owns the tree, the camera and the frustum
@@ -31,9 +33,9 @@ struct TGameServices {
     std::unique_ptr<TLevels> Levels;
 };
 
-// Points the world's context (world/WorldContext.h) at the services: the scene root, the caches, the
+// Points the world's context (world/World.h) at the services: the scene root, the caches, the
 // particle shaders, the renderer, the sound, the input, and the "Game" labels for SetGameLabel.
-void ConnectWorld(TGameServices& services);
+void ConnectWorld(TWorld& world, TGameServices& services);
 
 // Frees the services in the order of shutdown: the level list, the table of records, then audio, font,
 // language table, GUI, quad vertex shader, quad pixel shader, input, mesh cache, shader manager, scene

@@ -11,15 +11,21 @@
 #include "platform/RecordingDevice.h"
 #include "shell/Demo.h"
 #include "shell/Main.h"
+#include "world/World.h"
 
 class THeadlessGame {
 public:
-    THeadlessGame() { form_ = std::make_unique<TForm1>(window_, desktop_, graphics_, clock_, &input_); }
+    // The game plays in a world of its own: code that looks at it from outside the form's calls binds
+    // it first (TWorldScope scope(game.World())).
+    THeadlessGame() {
+        form_ = std::make_unique<TForm1>(window_, desktop_, graphics_, clock_, &input_, &world_);
+    }
     ~THeadlessGame() { form_->FormDestroy(); }
     THeadlessGame(const THeadlessGame&) = delete;
     THeadlessGame& operator=(const THeadlessGame&) = delete;
 
     TForm1& Form() { return *form_; }
+    TWorld& World() { return world_; }
     platform::ScriptedInputDevice& Input() { return input_; }
     platform::HeadlessWindow& Window() { return window_; }
 
@@ -65,6 +71,7 @@ public:
     }
 
 private:
+    TWorld world_;
     platform::HeadlessWindow window_{800, 600};
     platform::HeadlessDesktop desktop_{1280, 1024};
     platform::RecordingGraphicsSystem graphics_;

@@ -25,8 +25,13 @@ constexpr int32_t kCursorSize = 40;
 }  // namespace
 
 TForm1::TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-               platform::Clock& clock, platform::InputDevice* input)
-    : Window_(window), Desktop_(desktop), Graphics_(graphics), Clock_(clock), InputDevice_(input) {
+               platform::Clock& clock, platform::InputDevice* input, TWorld* world)
+    : Window_(window),
+      Desktop_(desktop),
+      Graphics_(graphics),
+      Clock_(clock),
+      InputDevice_(input),
+      World_(world != nullptr ? *world : ActiveWorld()) {
     Window_.SetTitle(kCaption);
     Window_.SetWindowed(true);
     Window_.SetClientSize(kDesignWidth, kDesignHeight);
@@ -37,6 +42,7 @@ TForm1::~TForm1() {
 }
 
 bool TForm1::FormCreate(std::string& error) {
+    TWorldScope bound(World_);
     Created_ = true;
     if (!InitGame(error)) {
         return false;
@@ -47,6 +53,7 @@ bool TForm1::FormCreate(std::string& error) {
 }
 
 void TForm1::FormDestroy() {
+    TWorldScope bound(World_);
     if (!Created_) {
         return;
     }
@@ -55,9 +62,9 @@ void TForm1::FormDestroy() {
 }
 
 bool TForm1::InitGame(std::string& error) {
-    // A fresh game: nothing of an earlier one in this process carries over.
-    ResetGameState();
-    TGameState& state = GameState();
+    // A fresh game: nothing of an earlier one in this world carries over.
+    World_.State = TGameState();
+    TGameState& state = World_.State;
     // 1-2: tuning and options.
     if (!LoadConfig(state, error)) {
         return false;
@@ -143,7 +150,7 @@ bool TForm1::InitGame(std::string& error) {
         return false;
     }
     Flow_ = std::make_unique<TGameFlow>(
-        Services_, TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }});
+        World_, Services_, TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }});
     BuildMenus(*Services_.GUI, render.Device(), Flow_->MenuCallbacks());
     Services_.GUI->SetActiveForm("MainMenu");
 
@@ -178,7 +185,7 @@ bool TForm1::InitGame(std::string& error) {
 
     // The world's objects reach the services through their context; random decisions reseed from
     // the game's clock, which starts at the seed and moves on by each frame's milliseconds.
-    ConnectWorld(Services_);
+    ConnectWorld(World_, Services_);
     if (!SeedGiven_) {
         Seed_ = LastTick_;
     }
@@ -229,6 +236,7 @@ void TForm1::FreeGame() {
 }
 
 void TForm1::ApplicationEvents1Idle() {
+    TWorldScope bound(World_);
     std::vector<platform::WindowEvent> events;
     Window_.PollEvents(events);
     for (const platform::WindowEvent& event : events) {
@@ -260,10 +268,11 @@ void TForm1::ApplicationEvents1Idle() {
 }
 
 void TForm1::ApplicationEvents1Deactivate() {
+    TWorldScope bound(World_);
     if (!Initialized_) {
         return;
     }
-    TGameState& state = GameState();
+    TGameState& state = World_.State;
     // The level pauses at the next frame, which records the loss (a replay takes it from the demo).
     if (Replay_ == nullptr) {
         PendingEvents_ |= kDemoFocusLost;
@@ -276,16 +285,18 @@ void TForm1::ApplicationEvents1Deactivate() {
 }
 
 void TForm1::ApplicationEvents1Restore() {
+    TWorldScope bound(World_);
     if (!Initialized_) {
         return;
     }
     FrameLoopEnabled_ = true;
-    if (!GameState().Windowed) {
+    if (!World_.State.Windowed) {
         Window_.Maximize();
     }
 }
 
 void TForm1::UpdateFrame() {
+    TWorldScope bound(World_);
     TDemoFrame frame;
     if (!TakeFrame(frame)) {
         return;
@@ -332,7 +343,7 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
     GameTicks_ += frame.Ms;
     TInput& input = *Services_.Input;
     input.Apply(frame.Input);
-    TGameState& state = GameState();
+    TGameState& state = World_.State;
     if ((frame.Events & kDemoFocusLost) != 0 && state.InGame && !state.Paused) {
         Flow_->Pause();
     }
@@ -380,7 +391,7 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
 }
 
 void TForm1::MoveCursor() {
-    const TGameState& state = GameState();
+    const TGameState& state = World_.State;
     TInput& input = *Services_.Input;
     CursorX_ += input.MouseDeltaX();
     CursorY_ += input.MouseDeltaY();
@@ -412,7 +423,8 @@ void TForm1::MoveCursor() {
 }
 
 void TForm1::ApplyDisplayMode() {
-    const TGameState& state = GameState();
+    TWorldScope bound(World_);
+    const TGameState& state = World_.State;
     int x = 0;
     int y = 0;
     Desktop_.GetCursorPosition(x, y);
@@ -440,11 +452,11 @@ void TForm1::ApplyDisplayMode() {
 }
 
 int TForm1::RenderWidth() const {
-    return RenderWidth_ > 0 ? RenderWidth_ : GameState().ScreenWidth;
+    return RenderWidth_ > 0 ? RenderWidth_ : World_.State.ScreenWidth;
 }
 
 int TForm1::RenderHeight() const {
-    return RenderHeight_ > 0 ? RenderHeight_ : GameState().ScreenHeight;
+    return RenderHeight_ > 0 ? RenderHeight_ : World_.State.ScreenHeight;
 }
 
 void TForm1::SetSessionOptions(const TDemoOptions& options) {
@@ -468,7 +480,8 @@ void TForm1::SetReplay(const std::vector<TDemoFrame>* frames) {
 }
 
 TDemoOptions TForm1::SessionOptions() const {
-    const TGameState& state = GameState();
+    TWorldScope bound(World_);
+    const TGameState& state = World_.State;
     TDemoOptions options;
     options.Windowed = state.Windowed;
     options.ScreenWidth = state.ScreenWidth;
@@ -479,8 +492,8 @@ TDemoOptions TForm1::SessionOptions() const {
 }
 
 TWorldDigest TForm1::Digest() {
-    TWorldDigest digest =
-        DigestWorld(GameState(), Services_.SceneManager ? Services_.SceneManager->GetRoot() : nullptr);
+    TWorldScope bound(World_);  // objects answer through their world
+    TWorldDigest digest = DigestWorld(World_);
     digest.History = History_;
     digest.Frames = HistoryFrames_;
     return digest;
@@ -492,8 +505,9 @@ void TForm1::SetQuadShaders() {
 }
 
 void TForm1::DrawFrame() {
+    TWorldScope bound(World_);
     TRenderD3D9& render = *Services_.Render;
-    const TGameState& state = GameState();
+    const TGameState& state = World_.State;
     const std::string form = Services_.GUI->GetActiveFormName();
     const bool inGameScreen = form == "Game";
 
@@ -541,6 +555,7 @@ void TForm1::DrawFrame() {
 }
 
 void TForm1::DrawFloorFrame() {
+    TWorldScope bound(World_);
     TRenderD3D9& render = *Services_.Render;
     render.ClearTarget(128, 128, 128);
     render.ClearDepth();

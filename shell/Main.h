@@ -27,9 +27,10 @@
 class TForm1 {
 public:
     // Everything given must outlive the form. Without an input device the game sees no key and no
-    // mouse.
+    // mouse. The game plays in `world` (world/World.h; by default the process's default world), which
+    // every entry point below binds while it runs.
     TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-           platform::Clock& clock, platform::InputDevice* input = nullptr);
+           platform::Clock& clock, platform::InputDevice* input = nullptr, TWorld* world = nullptr);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -62,6 +63,7 @@ public:
     uint64_t FramesDrawn() const { return FramesDrawn_; }
     TRenderD3D9* Render() { return Services_.Render.get(); }
     TGameServices& Services() { return Services_; }
+    TWorld& GameWorld() { return World_; }
     TGameFlow* Flow() { return Flow_.get(); }
 
     // ---- demos (shell/Demo.h); the setters act before FormCreate ----
@@ -125,6 +127,7 @@ private:
     platform::GraphicsSystem& Graphics_;
     platform::Clock& Clock_;
     platform::InputDevice* InputDevice_;
+    TWorld& World_;
 
     TGameServices Services_;
     std::unique_ptr<TGameFlow> Flow_;

@@ -4,23 +4,26 @@
 
 namespace {
 
-struct RandomState {
-    uint32_t Seed = 0;
-    RandomTickSource Ticks;
-};
+TRandomGenerator processGenerator;
+TRandomGenerator* active = nullptr;
 
-RandomState& State() {
-    static RandomState state;
-    return state;
+TRandomGenerator& State() {
+    return active != nullptr ? *active : processGenerator;
 }
 
 uint32_t Advance() {
-    RandomState& s = State();
+    TRandomGenerator& s = State();
     s.Seed = s.Seed * 134775813u + 1u;  // unsigned arithmetic wraps modulo 2^32
     return s.Seed;
 }
 
 }  // namespace
+
+TRandomGenerator* SetActiveRandom(TRandomGenerator* generator) {
+    TRandomGenerator* previous = active;
+    active = generator;
+    return previous;
+}
 
 uint32_t RandomSeed() {
     return State().Seed;
@@ -51,7 +54,7 @@ void SetRandomizeSource(RandomTickSource ticks) {
 }
 
 void Randomize() {
-    RandomState& s = State();
+    TRandomGenerator& s = State();
     if (s.Ticks) {
         s.Seed = s.Ticks();
     }

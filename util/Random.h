@@ -1,15 +1,28 @@
-// The game's one pseudo-random generator, shared by the whole process (the run time's generator in the
-// original game): a linear congruential generator over a 32-bit seed,
+// The game's pseudo-random generator (the run time's generator in the original game): a linear
+// congruential generator over a 32-bit seed,
 //     seed := seed * 134775813 + 1  (mod 2^32),
 // and every draw advances the seed once before it is used.
 //
 // Randomize reseeds from a tick source the shell installs (the injectable clock; util knows nothing of
 // the platform layer). Tests fix the seed with SetRandomSeed, or install a tick source of their own.
+// Each world holds a generator of its own (TRandomGenerator); the functions below draw from the active
+// one, which the world that runs binds (world/World.h). Without one bound they use the process's own.
 // Single-threaded like the rest of the game: no locking.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+
+// Where Randomize takes its new seed from: milliseconds from the game's clock.
+using RandomTickSource = std::function<uint32_t()>;
+
+struct TRandomGenerator {
+    uint32_t Seed = 0;
+    RandomTickSource Ticks;
+};
+
+// Makes `generator` the active one (null: the process's own); returns the one active before.
+TRandomGenerator* SetActiveRandom(TRandomGenerator* generator);
 
 // The current seed.
 uint32_t RandomSeed();
@@ -22,9 +35,7 @@ int32_t Random(int32_t n);
 // A float in [0, 1): seed / 2^32, after advancing the seed.
 float RandomFloat();
 
-// Where Randomize takes its new seed from: milliseconds from the game's clock. Without a source (or
-// with an empty function) Randomize leaves the seed as it is.
-using RandomTickSource = std::function<uint32_t()>;
+// Without a source (or with an empty function) Randomize leaves the seed as it is.
 void SetRandomizeSource(RandomTickSource ticks);
 
 // Reseeds the generator from the tick source.

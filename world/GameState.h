@@ -2,9 +2,9 @@
 // the game flow's values that the shell and the world objects share (score, lives, weapon grade, the
 // respawn, freeze, armour and game-over flags, the enemy counters and quotas).
 //
-// One instance, owned here and reached through GameState(). The shell writes the settings and drives
-// the flow; the world objects read and write the shared values. Tests call ResetGameState() between
-// cases. Times are whole milliseconds.
+// Part of the world (world/World.h), reached through GameState() in the active world. The shell writes
+// the settings and drives the flow; the world objects read and write the shared values. Times are
+// whole milliseconds.
 #pragma once
 
 #include <cstdint>
@@ -54,7 +54,7 @@ struct TGameState {
     std::unique_ptr<TMap> Map;
 };
 
-// The one instance.
+// The active world's (world/World.h).
 TGameState& GameState();
 
 // Back to the values above (for tests and a fresh start).

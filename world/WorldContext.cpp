@@ -8,19 +8,8 @@
 #include "scene/GE_MOVEABLEOBJECT.h"
 #include "world/GameState.h"
 
-namespace {
-TWorldContext context;
-}  // namespace
-
-TWorldContext& World() {
-    return context;
-}
-
-void ResetWorld() {
-    context = TWorldContext{};
-}
-
 void PlaySound(const std::string& name) {
+    const TWorldContext& context = World();
     if (context.Audio != nullptr)
         context.Audio->Play(name, 0);
     if (context.SoundPlayed)
@@ -28,14 +17,17 @@ void PlaySound(const std::string& name) {
 }
 
 TMeshResource* FindMesh(const std::string& name) {
+    const TWorldContext& context = World();
     return context.Meshes != nullptr ? context.Meshes->FindMesh(name) : nullptr;
 }
 
 TMoveableObject* LevelNode() {
+    const TWorldContext& context = World();
     return context.SceneRoot != nullptr ? context.SceneRoot->FindObject("Level") : nullptr;
 }
 
 void SetGameLabel(const std::string& label, const std::string& text) {
+    const TWorldContext& context = World();
     if (context.SetGameLabel)
         context.SetGameLabel(label, text);
 }

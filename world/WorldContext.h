@@ -1,7 +1,7 @@
 // The services the world's objects reach while they live: the scene root, the caches, the particle
 // shaders, the renderer, the sound and the input, and the one GUI text they write (the shield's
 // countdown). The shell owns every service and fills this in once at start-up; tests fill in what they
-// use. Reached through World(), the way the game-wide values are reached through GameState().
+// use. Part of the world (world/World.h), reached through World() in the active world.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +32,7 @@ struct TWorldContext {
     std::function<void(const std::string& name)> SoundPlayed;
 };
 
+// The active world's (world/World.h).
 TWorldContext& World();
 // Back to an empty context (tests).
 void ResetWorld();

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "scene/GE_MOVEABLEOBJECT.h"
-#include "util/Random.h"
 #include "world/Base.h"
 #include "world/Bonus.h"
 #include "world/Bullet.h"
@@ -90,7 +89,9 @@ void HashObject(THasher& hasher, TMoveableObject& node) {
 
 }  // namespace
 
-TWorldDigest DigestWorld(const TGameState& state, TMoveableObject* sceneRoot) {
+TWorldDigest DigestWorld(const TWorld& world) {
+    const TGameState& state = world.State;
+    TMoveableObject* sceneRoot = world.Context.SceneRoot;
     THasher hasher;
     const int64_t values[] = {
         state.InGame,        state.Paused,          state.LevelIndex,           state.Score,

@@ -344,11 +344,10 @@ int main(int argc, char** argv) {
                 std::printf("  (no floor frame: the demo closed the game)\n");
             }
             if (!line.TimedemoJson.empty()) {
-                std::FILE* json = std::fopen(line.TimedemoJson.c_str(), "wb");
-                const std::string text = TimedemoJson(result);
-                if (json == nullptr || std::fwrite(text.data(), 1, text.size(), json) != text.size() ||
-                    std::fclose(json) != 0) {
-                    std::fprintf(stderr, "brelvox: %s: cannot be written\n", line.TimedemoJson.c_str());
+                // Replaced atomically, like every file the game writes; the path is the command line's.
+                const std::string json = std::filesystem::absolute(line.TimedemoJson).string();
+                if (!files::WriteFileAtomic(json, TimedemoJson(result), error)) {
+                    std::fprintf(stderr, "brelvox: %s\n", error.c_str());
                     return 4;
                 }
             }

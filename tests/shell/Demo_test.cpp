@@ -40,6 +40,7 @@ protected:
     // at the end.
     std::string RecordScriptedSession() {
         THeadlessGame game;
+        TWorldScope scope(game.World());
         std::string error;
         EXPECT_TRUE(game.Start(error)) << error;
         TDemoHeader header;
@@ -151,6 +152,37 @@ TEST_F(Demos, ScriptedSession_ReplaysToTheSameWorld_AndAnyOtherInputToAnother) {
     otherSeed.Header.Seed += 1;
     EXPECT_NE(Replayed(changed), live);
     EXPECT_NE(Replayed(otherSeed), live);
+}
+
+// Two games, each in a world of its own, replay frame by frame in turn: each ends as it does alone.
+TEST_F(Demos, TwoWorldsSideBySide_EachPlaysAsItDoesAlone) {
+    RecordScriptedSession();
+    TDemo first;
+    std::string error;
+    ASSERT_TRUE(ReadDemoFile(Path, first, error)) << error;
+    TDemo second = first;
+    second.Header.Seed += 7;
+    const std::string firstAlone = Replayed(first);
+    const std::string secondAlone = Replayed(second);
+    ASSERT_NE(firstAlone, secondAlone);
+
+    THeadlessGame a;
+    THeadlessGame b;
+    const TDemo* demos[2] = {&first, &second};
+    THeadlessGame* games[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        games[i]->Form().SetSessionOptions(demos[i]->Header.Options);
+        games[i]->Form().SetSeed(demos[i]->Header.Seed);
+        games[i]->Form().SetReplay(&demos[i]->Frames);
+        ASSERT_TRUE(games[i]->Start(error)) << error;
+    }
+    while (!a.Form().ReplayFinished() || !b.Form().ReplayFinished()) {
+        a.Frame(0);
+        b.Frame(0);
+    }
+    EXPECT_EQ(DigestText(a.Form().Digest()), firstAlone);
+    EXPECT_EQ(DigestText(b.Form().Digest()), secondAlone);
+    EXPECT_NE(&a.World(), &ActiveWorld()) << "a world stayed bound after its game's call";
 }
 
 TEST_F(Demos, CutAfterAWholeFrame_ReplaysTheWholeFramesAndSaysItWasCut) {

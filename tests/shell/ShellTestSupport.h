@@ -24,6 +24,7 @@
 #include "util/Random.h"
 #include "world/GameState.h"
 #include "world/LevelLoader.h"
+#include "world/World.h"
 #include "world/WorldContext.h"
 
 // A copy of the repository's Data under a new temporary folder; returns the folder.
@@ -114,7 +115,8 @@ protected:
             std::make_unique<TGUI>(*Services.Render, kSkinInfoFile, &skin->Texture, kSkinWidth, kSkinHeight,
                                    kGuiVertexShader, kGuiPixelShader, &Services.Font, &Services.Input);
         Flow = std::make_unique<TGameFlow>(
-            Services, TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }});
+            ActiveWorld(), Services,
+            TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }});
         BuildMenus(*Services.GUI, Services.Render->Device(), Flow->MenuCallbacks());
         Services.GUI->SetActiveForm("MainMenu");
         Services.Languages = std::make_unique<TLanguages>();
@@ -135,7 +137,7 @@ protected:
         Services.Records->LoadFromFile(kRecordsTableFile);
         Services.Levels = std::make_unique<TLevels>();
         ASSERT_TRUE(Services.Levels->LoadFromFile(kLevelListFile, error)) << error;
-        ConnectWorld(Services);
+        ConnectWorld(ActiveWorld(), Services);
     }
 
     void Put(const std::string& relative, const std::string& text) {

@@ -304,6 +304,7 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
                  std::string& digest, std::string& error) {
     {
         THeadlessGame game;
+        TWorldScope scope(game.World());  // the bot looks at the game's world
         game.Form().SetFirstLevel(static_cast<uint8_t>(level - 1));
         game.Form().SetSeed(seed);
         if (!game.Start(error)) {
