@@ -651,31 +651,37 @@ TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
     const std::string title = "Brelvox present " + std::to_string(getpid());
     window_->SetTitle(title);
     window_->Show();
-    UsePair(kConstantColourVertex, kColourPixel);
-    SetColour(1, 0, 0);
+    // Grey with one quarter in `colour`, presented until the X server shows it (a frame presented
+    // before the server has mapped the window is lost); the two pixels as the server shows them.
+    const auto show = [&](const float(&colour)[3], float left, float top, int x, int y) {
+        std::string inside;
+        std::string outside;
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            UsePair(kConstantColourVertex, kColourPixel);
+            SetColour(colour[0], colour[1], colour[2]);
+            device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00808080, 1.0f, 0);
+            DrawRect(left, top, left + 1, top - 1, 0.5f);
+            device_->Present();
+            inside = WindowPixel(title, x, y);
+            outside = WindowPixel(title, kSize - 1 - x, kSize - 1 - y);
+            if (outside == "128,128,128") {
+                break;
+            }
+            usleep(100000);
+        }
+        return inside + " " + outside;
+    };
     // The back buffer has the window's size: drawn in the window's own buffer.
-    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00808080, 1.0f, 0);
-    DrawRect(-1, 1, 0, 0, 0.5f);  // the top-left quarter
-    EXPECT_RGB(At(Read(), 8, 8), 255, 0, 0, 0);
-    device_->Present();
-    EXPECT_EQ(WindowPixel(title, 8, 8), "255,0,0");
-    EXPECT_EQ(WindowPixel(title, kSize - 8, kSize - 8), "128,128,128");
+    EXPECT_EQ(show({1, 0, 0}, -1, 1, 8, 8), "255,0,0 128,128,128");
 
     // A back buffer of half the size: drawn aside, then scaled onto the window.
     PresentParameters half = Parameters();
     half.BackBufferWidth = kSize / 2;
     half.BackBufferHeight = kSize / 2;
     ASSERT_EQ(device_->Reset(half), D3D_OK);
-    UsePair(kConstantColourVertex, kColourPixel);
-    SetColour(0, 0, 1);
-    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00808080, 1.0f, 0);
-    DrawRect(0, 0, 1, -1, 0.5f);  // the bottom-right quarter
+    EXPECT_EQ(show({0, 0, 1}, 0, 0, kSize - 8, kSize - 8), "0,0,255 128,128,128");
     Image image = Read();
     EXPECT_EQ(image.Width, kSize / 2);
-    EXPECT_RGB(At(image, kSize / 2 - 4, kSize / 2 - 4), 0, 0, 255, 0);
-    device_->Present();
-    EXPECT_EQ(WindowPixel(title, kSize - 8, kSize - 8), "0,0,255");
-    EXPECT_EQ(WindowPixel(title, 8, 8), "128,128,128");
 }
 
 TEST_P(GlDevice, Reset_AppliesTheNewBackBufferSize) {
