@@ -648,7 +648,8 @@ std::string WindowPixel(const std::string& title, int x, int y) {
 
 TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
     // A title of its own: other tests' windows may share the X server.
-    const std::string title = "Brelvox present " + std::to_string(getpid());
+    static int windows = 0;
+    const std::string title = "Brelvox present " + std::to_string(getpid()) + "." + std::to_string(++windows);
     window_->SetTitle(title);
     window_->Show();
     // Grey with one quarter in `colour`, presented until the X server shows it (a frame presented
@@ -656,7 +657,7 @@ TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
     const auto show = [&](const float(&colour)[3], float left, float top, int x, int y) {
         std::string inside;
         std::string outside;
-        for (int attempt = 0; attempt < 50; ++attempt) {
+        for (int attempt = 0; attempt < 20; ++attempt) {
             UsePair(kConstantColourVertex, kColourPixel);
             SetColour(colour[0], colour[1], colour[2]);
             device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00808080, 1.0f, 0);
