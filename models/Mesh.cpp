@@ -90,8 +90,10 @@ void TMesh::FinishLoad() {
     UpdateCombinedMatrices();
     for (TMeshPart& part : MeshParts) {
         part.Radius = 0;
+        part.Top = part.Positions.empty() ? 0.0f : part.Positions.front().Y;
         for (const TVector3& p : part.Positions) {
             part.Radius = std::max(part.Radius, VectorLength(p));
+            part.Top = std::max(part.Top, p.Y);
         }
     }
 }
@@ -158,6 +160,10 @@ uint16_t TMesh::GetVertexCount(int part) const {
 
 float TMesh::GetRadius(int part) const {
     return PartInRange(MeshParts, part) ? MeshParts[part].Radius : 0.0f;
+}
+
+float TMesh::GetTop(int part) const {
+    return PartInRange(MeshParts, part) ? MeshParts[part].Top : 0.0f;
 }
 
 void TMesh::MarkFrames() {

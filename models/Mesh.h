@@ -59,6 +59,7 @@ struct TMeshPart {
     uint16_t VertexCount = 0;
     std::vector<TSubset> Subsets;
     float Radius = 0;  // the largest distance of a vertex position from the part's origin
+    float Top = 0;     // the largest y of a vertex position (0 for a part without vertices)
 
     bool IsSkinned() const { return !BlendWeights.empty(); }
 };
@@ -122,6 +123,7 @@ public:
     uint32_t GetTriangleCount(int part, int subset) const;
     uint16_t GetVertexCount(int part) const;
     float GetRadius(int part) const;
+    float GetTop(int part) const;
     bool HasBones() const { return !Bones.empty(); }
     uint16_t GetBoneCount() const { return static_cast<uint16_t>(Bones.size()); }
     // BoneCount transposed matrices, ready for the vertex shader; nullptr when there are no bones.

@@ -91,6 +91,16 @@ GlDevice::GlDevice(SdlWindow& window, bool clipControl) : window_(window), clipC
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // Whether the window's buffer can stand in for the back buffer (see ChooseTarget).
+    GLint depthBits = 0;
+    GLint alphaBits = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &depthBits);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE,
+                                          &alphaBits);
+    windowHasDepth_ = depthBits >= 16;
+    windowHasAlpha_ = alphaBits > 0;
 }
 
 GlDevice::~GlDevice() {
@@ -116,9 +126,11 @@ GlDevice::~GlDevice() {
     glDeleteBuffers(1, &streamVertices_);
     glDeleteBuffers(1, &streamIndices_);
     glDeleteVertexArrays(1, &vertexArray_);
-    glDeleteFramebuffers(1, &framebuffer_);
-    glDeleteRenderbuffers(1, &colorBuffer_);
-    glDeleteRenderbuffers(1, &depthBuffer_);
+    if (framebuffer_) {
+        glDeleteFramebuffers(1, &framebuffer_);
+        glDeleteRenderbuffers(1, &colorBuffer_);
+        glDeleteRenderbuffers(1, &depthBuffer_);
+    }
 }
 
 void GlDevice::Configure(const PresentParameters& parameters) {
@@ -179,8 +191,31 @@ void GlDevice::Configure(const PresentParameters& parameters) {
 void GlDevice::ResizeBackBuffer(int width, int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
-    if (framebuffer_ && width == backWidth_ && height == backHeight_ &&
-        format_ == parameters_.BackBufferFormat) {
+    if (width != backWidth_ || height != backHeight_ || format_ != parameters_.BackBufferFormat) {
+        framebufferFits_ = false;
+    }
+    backWidth_ = width;
+    backHeight_ = height;
+    format_ = parameters_.BackBufferFormat;
+    ChooseTarget();
+    glViewport(0, 0, width, height);
+}
+
+bool GlDevice::WindowIsBackBuffer() const {
+    if (!windowHasDepth_ || windowHasAlpha_ != (format_ == D3DFMT_A8R8G8B8)) {
+        return false;
+    }
+    int width = 0;
+    int height = 0;
+    window_.DrawableSize(width, height);
+    return width == backWidth_ && height == backHeight_;
+}
+
+void GlDevice::ChooseTarget() {
+    // The window's own buffer when it has the back buffer's size and format: no copy at Present.
+    if (WindowIsBackBuffer()) {
+        target_ = 0;
+        glBindFramebuffer(GL_FRAMEBUFFER, target_);
         return;
     }
     if (!framebuffer_) {
@@ -188,23 +223,24 @@ void GlDevice::ResizeBackBuffer(int width, int height) {
         glGenRenderbuffers(1, &colorBuffer_);
         glGenRenderbuffers(1, &depthBuffer_);
     }
+    target_ = framebuffer_;
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+    if (framebufferFits_) {
+        return;
+    }
     glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
     // The desktop's X8R8G8B8 has no alpha: destination alpha then reads as one, as on Direct3D.
-    bool alpha = parameters_.BackBufferFormat == D3DFMT_A8R8G8B8;
-    glRenderbufferStorage(GL_RENDERBUFFER, alpha ? GL_RGBA8 : GL_RGB8, width, height);
+    bool alpha = format_ == D3DFMT_A8R8G8B8;
+    glRenderbufferStorage(GL_RENDERBUFFER, alpha ? GL_RGBA8 : GL_RGB8, backWidth_, backHeight_);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, backWidth_, backHeight_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        logging::Write("gl", "the back buffer of " + std::to_string(width) + " x " + std::to_string(height) +
-                                 " is incomplete");
+        logging::Write("gl", "the back buffer of " + std::to_string(backWidth_) + " x " +
+                                 std::to_string(backHeight_) + " is incomplete");
     }
-    backWidth_ = width;
-    backHeight_ = height;
-    format_ = parameters_.BackBufferFormat;
-    glViewport(0, 0, width, height);
+    framebufferFits_ = true;
 }
 
 void GlDevice::FollowWindowSize() {
@@ -251,7 +287,7 @@ int32_t GlDevice::Reset(const PresentParameters& parameters) {
 
 void GlDevice::Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stencil) {
     FollowWindowSize();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    ChooseTarget();
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         glClearColor(((colorArgb >> 16) & 0xFF) / 255.0f, ((colorArgb >> 8) & 0xFF) / 255.0f,
@@ -274,7 +310,7 @@ void GlDevice::Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stenc
 
 void GlDevice::BeginScene() {
     FollowWindowSize();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    ChooseTarget();
 }
 
 void GlDevice::EndScene() {}
@@ -284,14 +320,16 @@ void GlDevice::Present() {
     int height = 0;
     window_.DrawableSize(width, height);
     if (width > 0 && height > 0) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        bool sameSize = width == backWidth_ && height == backHeight_;
-        glBlitFramebuffer(0, 0, backWidth_, backHeight_, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
-                          sameSize ? GL_NEAREST : GL_LINEAR);
+        if (target_ != 0) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            bool sameSize = width == backWidth_ && height == backHeight_;
+            glBlitFramebuffer(0, 0, backWidth_, backHeight_, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                              sameSize ? GL_NEAREST : GL_LINEAR);
+        }
         window_.SwapBuffers();
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
 }
 
 void GlDevice::SetRenderState(uint32_t state, uint32_t value) {
@@ -416,9 +454,10 @@ bool GlDevice::ReadBackBuffer(Image& image) {
     std::vector<uint8_t> bottomUp(image.Rgba.size());
     while (glGetError() != GL_NO_ERROR) {
     }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
+    glReadBuffer(target_ == 0 ? GL_BACK : GL_COLOR_ATTACHMENT0);
     glReadPixels(0, 0, backWidth_, backHeight_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
     size_t row = static_cast<size_t>(backWidth_) * 4;
     for (int y = 0; y < backHeight_; ++y) {
         std::memcpy(image.Rgba.data() + row * y, bottomUp.data() + row * (backHeight_ - 1 - y), row);

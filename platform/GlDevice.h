@@ -97,7 +97,9 @@ private:
         GLuint Name = 0;
         bool IsIndexBuffer = false;
         uint32_t Pool = 0;
-        std::vector<uint8_t> Shadow;
+        uint32_t Size = 0;
+        bool KeepsCopy = true;        // else Shadow is empty while the buffer is not locked
+        std::vector<uint8_t> Shadow;  // the CPU copy locks hand out
         int LockDepth = 0;
         bool Dirty = false;
         bool Discarded = false;
@@ -130,6 +132,8 @@ private:
     // Back buffer.
     void ResizeBackBuffer(int width, int height);
     void FollowWindowSize();
+    bool WindowIsBackBuffer() const;
+    void ChooseTarget();
 
     // Shaders and programs (GlShaders.cpp).
     GLuint CompileStage(GLenum type, const std::string& source, std::string& log);
@@ -154,6 +158,7 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    BufferHandle CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;
 
@@ -163,6 +168,12 @@ private:
     int backWidth_ = 0;
     int backHeight_ = 0;
     uint32_t format_ = 0;
+    // Frames are drawn into target_: the window's own buffer (0) when it matches the back buffer,
+    // else framebuffer_, which Present copies (and scales) to the window.
+    GLuint target_ = 0;
+    bool windowHasDepth_ = false;
+    bool windowHasAlpha_ = false;
+    bool framebufferFits_ = false;  // framebuffer_'s storage has the back buffer's size and format
     GLuint framebuffer_ = 0;
     GLuint colorBuffer_ = 0;
     GLuint depthBuffer_ = 0;

@@ -174,7 +174,6 @@ bool GlDevice::PrepareDraw() {
     if (!program || !program->Name) {
         return false;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glUseProgram(program->Name);
     UploadConstants(*program);
     return true;
@@ -211,7 +210,7 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
             uint32_t stride =
                 streams_[stream].Stride ? streams_[stream].Stride : (stream == 0 ? declaredStride : 0);
             bound[stream] =
-                BoundStream{found->second.Name, streams_[stream].Offset, stride, found->second.Shadow.size()};
+                BoundStream{found->second.Name, streams_[stream].Offset, stride, found->second.Size};
         }
     }
     if (first < 0 || last > 0xFFFFFFFFll || !BindElements(*elements, bound, static_cast<uint32_t>(last))) {

@@ -1,9 +1,11 @@
 // The graphics device over OpenGL 3.3 core (libepoxy), drawing into the OpenGL context of an SdlWindow.
 //
 // How the Direct3D 9 conventions of GraphicsDevice.h are kept:
-// - The back buffer is an offscreen framebuffer (RGBA8 colour, 24-bit depth) of the back-buffer size:
-//   the window's client size in a window (it follows the client size), BackBufferWidth x
-//   BackBufferHeight in full screen. Present scales it onto the window and swaps.
+// - The back buffer has the back-buffer size: the window's client size in a window (it follows the
+//   client size), BackBufferWidth x BackBufferHeight in full screen. While the window's own buffer has
+//   that size (and 24-bit depth, and alpha only for A8R8G8B8) the device draws straight into it and
+//   Present only swaps; otherwise it draws into an offscreen framebuffer (colour, 24-bit depth) that
+//   Present scales onto the window before the swap.
 // - Clip depth 0..1 through glClipControl; where that is missing, every vertex shader gets
 //   z' = 2z - w appended to its main().
 // - Shaders are GLSL 3.30 sources (a source without a #version line gets "#version 330 core").

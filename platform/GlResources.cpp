@@ -75,31 +75,39 @@ void GlDevice::SetFVF(uint32_t fvf) {
     fvfElements_ = FvfElements(fvf, fvfStride_);
 }
 
-BufferHandle GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t /*fvf*/, uint32_t pool) {
+BufferHandle GlDevice::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer) {
     if (length == 0 || length > kMaxBufferBytes) {
         return 0;
     }
     Buffer buffer;
     buffer.Pool = pool;
-    buffer.Shadow.assign(length, 0);
+    buffer.Size = length;
+    buffer.IsIndexBuffer = isIndexBuffer;
+    // Draws check their indices against the copy; a write-only vertex buffer is seldom read back, so
+    // its copy lives only while it is locked (see LockBuffer).
+    buffer.KeepsCopy = isIndexBuffer || (usage & D3DUSAGE_WRITEONLY) == 0;
     glGenBuffers(1, &buffer.Name);
     glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
-    glBufferData(GL_COPY_WRITE_BUFFER, length, buffer.Shadow.data(),
+    const std::vector<uint8_t> zeros(length, 0);
+    glBufferData(GL_COPY_WRITE_BUFFER, length, zeros.data(),
                  (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    if (buffer.KeepsCopy) {
+        buffer.Shadow = zeros;
+    }
     Handle handle = NextHandle();
     buffers_[handle] = std::move(buffer);
     return handle;
+}
+
+BufferHandle GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t /*fvf*/, uint32_t pool) {
+    return CreateBuffer(length, usage, pool, false);
 }
 
 BufferHandle GlDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) {
     if (format != D3DFMT_INDEX16) {
         return 0;
     }
-    BufferHandle handle = CreateVertexBuffer(length, usage, 0, pool);
-    if (handle) {
-        buffers_[handle].IsIndexBuffer = true;
-    }
-    return handle;
+    return CreateBuffer(length, usage, pool, true);
 }
 
 void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, uint32_t flags) {
@@ -108,13 +116,21 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
         return nullptr;
     }
     Buffer& buffer = found->second;
-    uint64_t length = buffer.Shadow.size();
+    uint64_t length = buffer.Size;
     if (offset >= length) {
         return nullptr;
     }
     uint64_t end = size == 0 ? length : uint64_t{offset} + size;
     if (end > length) {
         return nullptr;
+    }
+    if (buffer.Shadow.empty()) {
+        // The copy of a write-only buffer comes back from the GPU, unless the lock discards it.
+        buffer.Shadow.assign(buffer.Size, 0);
+        if (!(flags & D3DLOCK_DISCARD)) {
+            glBindBuffer(GL_COPY_READ_BUFFER, buffer.Name);
+            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Size, buffer.Shadow.data());
+        }
     }
     ++buffer.LockDepth;
     if (!(flags & D3DLOCK_READONLY)) {
@@ -137,8 +153,14 @@ void GlDevice::UnlockBuffer(BufferHandle handle) {
         return;
     }
     Buffer& buffer = found->second;
-    if (--buffer.LockDepth == 0 && buffer.Dirty) {
+    if (--buffer.LockDepth > 0) {
+        return;
+    }
+    if (buffer.Dirty) {
         Upload(buffer);
+    }
+    if (!buffer.KeepsCopy) {
+        std::vector<uint8_t>().swap(buffer.Shadow);
     }
 }
 

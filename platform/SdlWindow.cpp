@@ -24,8 +24,10 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(const std::string& title, int clien
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // The device draws into a framebuffer of its own; the window's needs no depth.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    // The device draws straight into the window's buffer when it has the back buffer's size, so that
+    // buffer carries the depth; it has no alpha, as the desktop's X8R8G8B8.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 
     window->window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

@@ -45,6 +45,9 @@ void* TBufferBase::LockBytes(uint32_t offset, uint32_t size, uint32_t flags) {
     if (device == nullptr || Handle_ == 0)
         return nullptr;
     void* data = device->LockBuffer(Handle_, offset, size, flags);
+    if (data != nullptr && (flags & D3DLOCK_READONLY) == 0) {
+        ++Version_;
+    }
     if (data != nullptr) {
         LockedData_ = static_cast<uint8_t*>(data);
         LockedSize_ = size != 0 ? size : (offset < Length_ ? Length_ - offset : 0);

@@ -30,6 +30,9 @@ public:
     uint32_t Usage() const { return Usage_; }
     uint32_t Pool() const { return Pool_; }
     platform::BufferHandle Handle() const { return Handle_; }
+    // Counts the locks that may have written the contents; with Handle(), tells whether a copy made
+    // of them is still current.
+    uint32_t Version() const { return Version_; }
     const platform::BufferHandle* HandleRef() const { return &Handle_; }
 
 protected:
@@ -48,6 +51,7 @@ protected:
     uint32_t Length_ = 0;
     uint32_t Usage_ = 0;
     uint32_t Pool_ = 0;
+    uint32_t Version_ = 0;
 };
 
 class TVertexBuffer : public TBufferBase {

@@ -61,16 +61,10 @@ TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
     InstanceShader->LoadFromFile(Device.Device(), "Data/Shaders/Instance.vs", "main");
     TexturePixelShader = std::make_unique<TPixelShader>();
     TexturePixelShader->LoadFromFile(Device.Device(), "Data/Shaders/OnlyTex.ps", "main");
-
-    InstanceVertexBuffer = std::make_unique<TVertexBuffer>(Device.Device());
-    InstanceIndexBuffer = std::make_unique<TIndexBuffer>(Device.Device());
-    InstanceDeclaration = std::make_unique<TVertexDeclaration>(Device.Device());
 }
 
 TSceneManager::~TSceneManager() {
-    InstanceVertexBuffer.reset();
-    InstanceIndexBuffer.reset();
-    InstanceDeclaration.reset();
+    InstanceGeometry.clear();
     SkinnedObjects.clear();
     OpaqueItems.clear();
     TransparentItems.clear();
@@ -125,6 +119,7 @@ void TSceneManager::Render() {
     Device.SetPixelShader(TexturePixelShader.get());
     DrawSkinned();
     DrawOpaque();
+    DropUnusedInstanceGeometry();
     Device.SetVertexShader(StaticShader.get());
     DrawTransparent();
     DrawParticles();
@@ -185,7 +180,19 @@ void TSceneManager::CollectVisible() {
 
     if (OpaqueItems.size() > 1) {
         SortItems(OpaqueItems, SortScratch);
+        DrawFloorLast();
     }
+}
+
+void TSceneManager::DrawFloorLast() {
+    // The ground and the water lie under everything that stands on them. Drawn after the other opaque
+    // items, the depth test skips the pixels those cover instead of shading them twice; the higher
+    // first, so the water under the ground comes last. Every opaque pixel still shows its nearest
+    // surface, so the picture is the same; each group keeps the order of the sort.
+    const auto floor = std::stable_partition(OpaqueItems.begin(), OpaqueItems.end(),
+                                             [](const TRenderItem& item) { return !item.Floor; });
+    std::stable_sort(floor, OpaqueItems.end(),
+                     [](const TRenderItem& a, const TRenderItem& b) { return a.Height > b.Height; });
 }
 
 void TSceneManager::CollectGameObject(TGameObject* object, const TVector3& cameraPosition) {
@@ -223,6 +230,8 @@ void TSceneManager::CollectGameObject(TGameObject* object, const TVector3& camer
                 continue;
             }
             item.Distance = VectorDistance(cameraPosition, centre);
+            item.Floor = mesh->GetTop(part) <= 0.0f;
+            item.Height = centre.Y;
             if (item.Material != nullptr && item.Material->Transparent) {
                 TransparentItems.push_back(item);
             } else {
@@ -380,11 +389,51 @@ void TSceneManager::DrawStaticRun(size_t first, size_t count) {
     }
 }
 
-bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t copies) {
+TSceneManager::TInstanceGeometry* TSceneManager::InstanceGeometryFor(const TRenderItem& source,
+                                                                     int32_t copies) {
     const TRenderOperation& op = source.Operation;
     if (op.Declaration == nullptr || op.VertexBuffer == nullptr || op.IndexBuffer == nullptr) {
-        return false;
+        return nullptr;
     }
+    // A subset's index buffer is its own: its handle names the entry.
+    auto found =
+        std::find_if(InstanceGeometry.begin(), InstanceGeometry.end(),
+                     [&](const TInstanceGeometry& g) { return g.SourceIndices == op.IndexBuffer->Handle(); });
+    if (found == InstanceGeometry.end()) {
+        InstanceGeometry.emplace_back();
+        found = std::prev(InstanceGeometry.end());
+        found->Vertices = std::make_unique<TVertexBuffer>(Device.Device());
+        found->Indices = std::make_unique<TIndexBuffer>(Device.Device());
+        found->Declaration = std::make_unique<TVertexDeclaration>(Device.Device());
+    }
+    TInstanceGeometry& geometry = *found;
+    geometry.Drawn = true;
+    // Fewer copies than it holds draw from the front of it.
+    const bool current = geometry.Copies >= copies && geometry.SourceVertices == op.VertexBuffer->Handle() &&
+                         geometry.SourceVertexVersion == op.VertexBuffer->Version() &&
+                         geometry.SourceIndexVersion == op.IndexBuffer->Version() &&
+                         geometry.SourceDeclaration == op.Declaration->Handle();
+    if (current) {
+        return &geometry;
+    }
+    geometry.SourceIndices = op.IndexBuffer->Handle();
+    geometry.Copies = 0;
+    if (!BuildInstanceGeometry(source, copies, geometry)) {
+        geometry.Vertices->ReleaseBuffer();
+        geometry.Indices->ReleaseBuffer();
+        return nullptr;
+    }
+    geometry.SourceVertices = op.VertexBuffer->Handle();
+    geometry.SourceVertexVersion = op.VertexBuffer->Version();
+    geometry.SourceIndexVersion = op.IndexBuffer->Version();
+    geometry.SourceDeclaration = op.Declaration->Handle();
+    geometry.Copies = copies;
+    return &geometry;
+}
+
+bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t copies,
+                                          TInstanceGeometry& geometry) {
+    const TRenderOperation& op = source.Operation;
     const uint32_t vertexCount = static_cast<uint32_t>(op.NumVertices);
     const uint32_t stride = op.Declaration->GetStride();
     const uint32_t sourceVertexBytes = vertexCount * stride;
@@ -395,12 +444,12 @@ bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t cop
     }
 
     // Indices: copy k addresses vertices k * vertexCount onwards.
-    if (!InstanceIndexBuffer->CreateBuffer(sourceIndexBytes * static_cast<uint32_t>(copies), kInstanceUsage,
-                                           platform::D3DPOOL_DEFAULT)) {
+    if (!geometry.Indices->CreateBuffer(sourceIndexBytes * static_cast<uint32_t>(copies), kInstanceUsage,
+                                        platform::D3DPOOL_DEFAULT)) {
         return false;
     }
     const uint16_t* sourceIndices = op.IndexBuffer->Lock(0, sourceIndexBytes, platform::D3DLOCK_READONLY);
-    uint16_t* indices = InstanceIndexBuffer->Lock(0, 0, 0);
+    uint16_t* indices = geometry.Indices->Lock(0, 0, 0);
     const bool indicesOk = sourceIndices != nullptr && indices != nullptr;
     if (indicesOk) {
         ReplicateIndices(sourceIndices, sourceIndexBytes / 2, vertexCount, copies, indices);
@@ -409,25 +458,25 @@ bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t cop
         op.IndexBuffer->Unlock();
     }
     if (indices != nullptr) {
-        InstanceIndexBuffer->Unlock();
+        geometry.Indices->Unlock();
     }
     if (!indicesOk) {
         return false;
     }
 
     // Layout: the source elements plus one float, the copy number, as blend indices.
-    InstanceDeclaration->CopyFrom(op);
-    InstanceDeclaration->AddElement(kUsageBlendIndices, kTypeFloat1);
-    InstanceDeclaration->EndDeclaration();
-    InstanceDeclaration->Build();
+    geometry.Declaration->CopyFrom(op);
+    geometry.Declaration->AddElement(kUsageBlendIndices, kTypeFloat1);
+    geometry.Declaration->EndDeclaration();
+    geometry.Declaration->Build();
 
     // Vertices: copy k's vertex j is the source vertex j followed by the float k.
-    if (!InstanceVertexBuffer->CreateBuffer(
+    if (!geometry.Vertices->CreateBuffer(
             (sourceVertexBytes + vertexCount * 4) * static_cast<uint32_t>(copies), kInstanceUsage,
             platform::D3DPOOL_DEFAULT)) {
         return false;
     }
-    auto* vertices = static_cast<uint8_t*>(InstanceVertexBuffer->Lock(0, 0, platform::D3DLOCK_DISCARD));
+    auto* vertices = static_cast<uint8_t*>(geometry.Vertices->Lock(0, 0, platform::D3DLOCK_DISCARD));
     const auto* sourceVertices =
         static_cast<const uint8_t*>(op.VertexBuffer->Lock(0, sourceVertexBytes, platform::D3DLOCK_READONLY));
     const bool verticesOk = vertices != nullptr && sourceVertices != nullptr;
@@ -438,17 +487,16 @@ bool TSceneManager::BuildInstanceGeometry(const TRenderItem& source, int32_t cop
         op.VertexBuffer->Unlock();
     }
     if (vertices != nullptr) {
-        InstanceVertexBuffer->Unlock();
+        geometry.Vertices->Unlock();
     }
     return verticesOk;
 }
 
 void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesPerCall) {
-    const int32_t copies = std::min<int32_t>(static_cast<int32_t>(count), copiesPerCall);
-    if (!BuildInstanceGeometry(OpaqueItems[first], copies)) {
+    TInstanceGeometry* geometry = InstanceGeometryFor(
+        OpaqueItems[first], std::min<int32_t>(static_cast<int32_t>(count), copiesPerCall));
+    if (geometry == nullptr) {
         // The source could not be read back: draw the copies one by one instead.
-        InstanceVertexBuffer->ReleaseBuffer();
-        InstanceIndexBuffer->ReleaseBuffer();
         DrawStaticRun(first, count);
         return;
     }
@@ -464,9 +512,9 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
                 ForShader(MatrixMultiply(OpaqueItems[next + static_cast<size_t>(k)].Matrix, ViewProjection));
         }
         Device.SetVertexShaderConstants(0, InstanceMatrices.data(), static_cast<uint32_t>(n) * 4);
-        Batch.Declaration = InstanceDeclaration.get();
-        Batch.VertexBuffer = InstanceVertexBuffer.get();
-        Batch.IndexBuffer = InstanceIndexBuffer.get();
+        Batch.Declaration = geometry->Declaration.get();
+        Batch.VertexBuffer = geometry->Vertices.get();
+        Batch.IndexBuffer = geometry->Indices.get();
         Batch.NumVertices = source.NumVertices * n;
         Batch.PrimitiveCount = source.PrimitiveCount * n;
         Batch.Texture = source.Texture;
@@ -474,8 +522,15 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
         InstancesLeft = static_cast<uint16_t>(InstancesLeft - n);
         next += static_cast<size_t>(n);
     }
-    InstanceVertexBuffer->ReleaseBuffer();
-    InstanceIndexBuffer->ReleaseBuffer();
+}
+
+void TSceneManager::DropUnusedInstanceGeometry() {
+    InstanceGeometry.erase(std::remove_if(InstanceGeometry.begin(), InstanceGeometry.end(),
+                                          [](const TInstanceGeometry& g) { return !g.Drawn; }),
+                           InstanceGeometry.end());
+    for (TInstanceGeometry& geometry : InstanceGeometry) {
+        geometry.Drawn = false;
+    }
 }
 
 void TSceneManager::DrawTransparent() {
@@ -516,8 +571,7 @@ void TSceneManager::DrawParticles() {
 // Device reset
 
 void TSceneManager::ReleaseDeviceObjects() {
-    InstanceVertexBuffer->ReleaseBuffer();
-    InstanceIndexBuffer->ReleaseBuffer();
+    InstanceGeometry.clear();
     std::vector<TMoveableObject*> nodes;
     GetRoot()->CollectObjects(nodes);
     for (TMoveableObject* node : nodes) {

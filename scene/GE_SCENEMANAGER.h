@@ -39,6 +39,8 @@ struct TRenderItem {
     uintptr_t VertexKey = 0;  // first sort key: the vertex buffer's address
     uintptr_t IndexKey = 0;   // second sort key: the index buffer's address
     float Distance = 0.0f;    // from the camera position to the item's centre
+    bool Floor = false;       // its part has no vertex above its origin: ground or water
+    float Height = 0.0f;      // world y of the item's centre
 };
 
 class TSceneManager {
@@ -92,6 +94,7 @@ public:
 
 private:
     void CollectVisible();
+    void DrawFloorLast();
     void CollectGameObject(TGameObject* object, const TVector3& cameraPosition);
     // Fills `item` from one subset of the object's mesh; false when the mesh has no such subset.
     bool FillRenderItem(TGameObject* object, int part, int subset, TRenderItem& item) const;
@@ -104,8 +107,14 @@ private:
     void Draw(const TRenderOperation& op);
     // item matrix * view * projection into c0-c3.
     void SetItemMatrix(const TMatrix& matrix);
-    // Builds the replicated geometry of a run; false when the source cannot be read.
-    bool BuildInstanceGeometry(const TRenderItem& source, int32_t copies);
+    // The replicated geometry of a subset, at least `copies` copies of it: kept from the frame before
+    // while its source is unchanged and it holds enough copies, else (re)built. nullptr when the source
+    // cannot be read.
+    struct TInstanceGeometry;
+    TInstanceGeometry* InstanceGeometryFor(const TRenderItem& source, int32_t copies);
+    bool BuildInstanceGeometry(const TRenderItem& source, int32_t copies, TInstanceGeometry& geometry);
+    // Gives back the replicated geometry of subsets this pass did not draw.
+    void DropUnusedInstanceGeometry();
 
     TRenderD3D9& Device;
     std::unique_ptr<TMoveableObject> Root;
@@ -116,9 +125,21 @@ private:
     std::unique_ptr<TVertexShader> SkinnedShader;
     std::unique_ptr<TVertexShader> InstanceShader;
     std::unique_ptr<TPixelShader> TexturePixelShader;
-    std::unique_ptr<TVertexBuffer> InstanceVertexBuffer;
-    std::unique_ptr<TIndexBuffer> InstanceIndexBuffer;
-    std::unique_ptr<TVertexDeclaration> InstanceDeclaration;
+    // Replicated geometry, one entry per instanced subset on screen. It only changes when the subset's
+    // buffers do, so it stays from frame to frame instead of being built and uploaded for every run.
+    struct TInstanceGeometry {
+        platform::BufferHandle SourceVertices = 0;
+        platform::BufferHandle SourceIndices = 0;
+        uint32_t SourceVertexVersion = 0;
+        uint32_t SourceIndexVersion = 0;
+        platform::DeclarationHandle SourceDeclaration = 0;
+        int32_t Copies = 0;
+        bool Drawn = false;  // in this pass
+        std::unique_ptr<TVertexBuffer> Vertices;
+        std::unique_ptr<TIndexBuffer> Indices;
+        std::unique_ptr<TVertexDeclaration> Declaration;
+    };
+    std::vector<TInstanceGeometry> InstanceGeometry;
     uint16_t InstancesLeft = 0;
     TRenderOperation Batch;
     std::vector<TGameObject*> SkinnedObjects;

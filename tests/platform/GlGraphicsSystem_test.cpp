@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -530,6 +531,28 @@ TEST_P(GlDevice, Texture_MipLevelsAreNotSampledWithoutAMipFilter) {
     EXPECT_RGB(At(Read(), 0, 0), 255, 0, 0, 0);
 }
 
+TEST_P(GlDevice, Buffers_WriteOnlyOnesStillReadBackWhatWasWritten) {
+    BufferHandle buffer =
+        device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT);
+    ASSERT_NE(buffer, 0u);
+    for (uint32_t offset : {0u, 8u}) {  // the second lock writes half and keeps the other half
+        auto* bytes = static_cast<uint8_t*>(device_->LockBuffer(buffer, offset, 8, 0));
+        ASSERT_NE(bytes, nullptr);
+        for (uint32_t i = 0; i < 8; ++i) {
+            bytes[i] = static_cast<uint8_t>(offset + i + 1);
+        }
+        device_->UnlockBuffer(buffer);
+    }
+    auto* all = static_cast<const uint8_t*>(device_->LockBuffer(buffer, 0, 0, D3DLOCK_READONLY));
+    ASSERT_NE(all, nullptr);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(all[i], i + 1) << i;
+    }
+    device_->UnlockBuffer(buffer);
+    EXPECT_EQ(device_->LockBuffer(buffer, 8, 9, 0), nullptr);
+    device_->ReleaseBuffer(buffer);
+}
+
 TEST_P(GlDevice, Buffers_LockRoundTripsAndRejectsRangesOutside) {
     BufferHandle buffer = device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
     ASSERT_NE(buffer, 0u);
@@ -611,6 +634,55 @@ TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {
     device_->SetVertexDeclaration(declaration);
     device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
     EXPECT_RGB(At(Read(), 32, 32), 0, 0, 0, 0);
+}
+
+// What the X server shows of the window named `title` after a Present: ImageMagick's pixel at (x, y).
+std::string WindowPixel(const std::string& title, int x, int y) {
+    const std::string path = TempPng("window");
+    const std::string command =
+        "import -window \"$(xdotool search --name '^" + title + "$' | head -1)\" '" + path + "' 2>/dev/null";
+    std::string pixel = std::system(command.c_str()) == 0 ? ImageMagickPixel(path, x, y) : "no window";
+    std::remove(path.c_str());
+    return pixel;
+}
+
+TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
+    // A title of its own: other tests' windows may share the X server.
+    static int windows = 0;
+    const std::string title = "Brelvox present " + std::to_string(getpid()) + "." + std::to_string(++windows);
+    window_->SetTitle(title);
+    window_->Show();
+    // Grey with one quarter in `colour`, presented until the X server shows it (a frame presented
+    // before the server has mapped the window is lost); the two pixels as the server shows them.
+    const auto show = [&](const float(&colour)[3], float left, float top, int x, int y) {
+        std::string inside;
+        std::string outside;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            UsePair(kConstantColourVertex, kColourPixel);
+            SetColour(colour[0], colour[1], colour[2]);
+            device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00808080, 1.0f, 0);
+            DrawRect(left, top, left + 1, top - 1, 0.5f);
+            device_->Present();
+            inside = WindowPixel(title, x, y);
+            outside = WindowPixel(title, kSize - 1 - x, kSize - 1 - y);
+            if (outside == "128,128,128") {
+                break;
+            }
+            usleep(100000);
+        }
+        return inside + " " + outside;
+    };
+    // The back buffer has the window's size: drawn in the window's own buffer.
+    EXPECT_EQ(show({1, 0, 0}, -1, 1, 8, 8), "255,0,0 128,128,128");
+
+    // A back buffer of half the size: drawn aside, then scaled onto the window.
+    PresentParameters half = Parameters();
+    half.BackBufferWidth = kSize / 2;
+    half.BackBufferHeight = kSize / 2;
+    ASSERT_EQ(device_->Reset(half), D3D_OK);
+    EXPECT_EQ(show({0, 0, 1}, 0, 0, kSize - 8, kSize - 8), "0,0,255 128,128,128");
+    Image image = Read();
+    EXPECT_EQ(image.Width, kSize / 2);
 }
 
 TEST_P(GlDevice, Reset_AppliesTheNewBackBufferSize) {

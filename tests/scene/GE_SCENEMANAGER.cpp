@@ -173,10 +173,41 @@ TEST_F(SceneManagerTest, InstanceDeclarationAddsCopyNumberAsBlendIndices1) {
     EXPECT_TRUE(platform::IsDeclarationEnd(elements[4]));
 }
 
-TEST_F(SceneManagerTest, InstanceBuffersAreGivenBackAfterTheRun) {
-    AddWalls(Mesh(12), 10);
+TEST_F(SceneManagerTest, ReplicatedGeometryStaysWhileItsSubsetIsDrawnAndGoesWithIt) {
+    TMeshResource* mesh = Mesh(12);
+    AddWalls(mesh, 10);
     const size_t before = device_->LiveBuffers();
     Frame();
+    EXPECT_EQ(device_->LiveBuffers(), before + 2);  // the replicated vertices and indices
+    const auto writes = [&]() {
+        return std::count_if(device_->Calls().begin(), device_->Calls().end(), [](const auto& call) {
+            return call.Name == "CreateVertexBuffer" || call.Name == "CreateIndexBuffer" ||
+                   call.Name == "LockBuffer";
+        });
+    };
+    // Fewer copies in view: the same geometry, nothing built or uploaded again.
+    level_->GetChild(0)->Remove();
+    auto draws = Frame();
+    EXPECT_EQ(writes(), 0);
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].PrimitiveCount, 9u * 12u);
+
+    // A subset whose buffers were written again is replicated again.
+    TVertexBuffer* source = mesh->Mesh->GetPart(0)->VertexBuffer.get();
+    ASSERT_NE(source->Lock(0, 0, 0), nullptr);
+    source->Unlock();
+    Frame();
+    EXPECT_GT(writes(), 0);
+
+    // Off the screen, then on a device reset, the replicated geometry is given back.
+    for (int i = 0; i < 9; ++i) {
+        level_->GetChild(0)->Remove();
+    }
+    Frame();
+    EXPECT_EQ(device_->LiveBuffers(), before);
+    AddWalls(mesh, 10);
+    Frame();
+    scene_->ReleaseDeviceObjects();
     EXPECT_EQ(device_->LiveBuffers(), before);
 }
 
@@ -544,6 +575,30 @@ TEST_F(SceneManagerTest, OpaqueItemsOfARunGoNearToFar) {
     EXPECT_LT(items[0].Distance, items[1].Distance);
     EXPECT_LT(items[1].Distance, items[2].Distance);
     EXPECT_FLOAT_EQ(items[0].Distance, 20.0f);
+}
+
+// A flat square of `triangles` triangles at y = 0 (nothing above its origin, as the ground and the water).
+std::string FlatMeshText(int triangles) {
+    std::string text = scene_test::BoxMeshText(triangles);
+    for (size_t at = text.find(";0.5;"); at != std::string::npos; at = text.find(";0.5;", at)) {
+        text.replace(at, 5, ";0;");
+    }
+    return text;
+}
+
+TEST_F(SceneManagerTest, GroundAndWaterComeAfterWhatStandsOnThemHigherFirst) {
+    meshes_.push_back(scene_test::MakeMesh(render_->Device(), FlatMeshText(7), "ground"));
+    TMeshResource* ground = meshes_.back().get();
+    meshes_.push_back(scene_test::MakeMesh(render_->Device(), FlatMeshText(5), "water"));
+    TMeshResource* water = meshes_.back().get();
+    AddObject(water, 0, -0.5f, 0);
+    AddObject(ground, 0, 0, 0);
+    AddObject(Mesh(12), 0, 0.5f, 0);
+    const auto draws = Frame();
+    ASSERT_EQ(draws.size(), 3u);
+    EXPECT_EQ(draws[0].PrimitiveCount, 12u);
+    EXPECT_EQ(draws[1].PrimitiveCount, 7u);
+    EXPECT_EQ(draws[2].PrimitiveCount, 5u);
 }
 
 }  // namespace
