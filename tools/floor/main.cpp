@@ -53,14 +53,23 @@ int main(int argc, char** argv) {
     int width = 800;
     int height = 600;
     int frames = 600;
+    const char* help =
+        "Usage: floor [--size WxH] [--frames N]\n"
+        "  --size WxH  the window's size (default 800x600)\n"
+        "  --frames N  how many frames to draw (default 600)\n"
+        "Prints startup_ms, frame_ms (median and 99th percentile) and peak_rss_kb.\n";
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(help, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc &&
             std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2 && width > 0 && height > 0) {
             ++i;
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
             frames = std::atoi(argv[++i]);
         } else {
-            std::fprintf(stderr, "usage: floor [--size WxH] [--frames N]\n");
+            std::fputs(help, stderr);
             return 2;
         }
     }
