@@ -197,8 +197,8 @@ bool TForm1::InitGame(std::string& error) {
         Seed_ = LastTick_;
     }
     GameTicks_ = Seed_;
-    SetRandomSeed(Seed_);
-    SetRandomizeSource([this]() { return GameTicks_; });
+    World_.Random.Seed = Seed_;
+    World_.Random.Ticks = [this]() { return GameTicks_; };
     if (Replay_ != nullptr) {
         Flow_->SetSaveFiles(false);
     }
@@ -236,8 +236,8 @@ void TForm1::FreeGame() {
     if (Flow_) {
         Flow_->StopLevel();
     }
-    ResetWorld();
-    SetRandomizeSource(nullptr);
+    World_.Context = TWorldContext{};
+    World_.Random.Ticks = nullptr;
     FreeServices(Services_);
     Flow_.reset();
 }

@@ -16,12 +16,13 @@
 class TInput;
 class TGameObject;
 class TArmour;
+struct TWorld;
 struct TMeshResource;
 
 class TPlayer : public TMoveableObject, public TTankMotion {
 public:
-    TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TInput* input,
-            TMeshResource* towerMesh, TMeshResource* bodyMesh);
+    TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot,
+            TInput* input, TMeshResource* towerMesh, TMeshResource* bodyMesh);
     ~TPlayer() override;
 
     void Update(int32_t deltaMs) override;

@@ -11,13 +11,12 @@ TWorld& ActiveWorld() {
     return bound != nullptr ? *bound : defaultWorld;
 }
 
-TWorldScope::TWorldScope(TWorld& world) : previous_(bound), previousRandom_(SetActiveRandom(&world.Random)) {
+TWorldScope::TWorldScope(TWorld& world) : previous_(bound) {
     bound = &world;
 }
 
 TWorldScope::~TWorldScope() {
     bound = previous_;
-    SetActiveRandom(previousRandom_);
 }
 
 TGameState& GameState() {

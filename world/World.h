@@ -4,10 +4,12 @@
 // flow; a digest of the world is a walk over it (world/WorldDigest.h), and two worlds can run side by
 // side in one process.
 //
-// The objects of the level still reach their world through GameState(), World() and the random
-// functions; those act on the active world, which whoever runs a world binds with TWorldScope for the
-// time it runs it (the main window does at each of its entry points). Unbound, they reach a default
-// world of the process (older tests use it).
+// Every object of the level holds the world it was made in (a constructor parameter, passed on by the
+// level loader and the spawners) and reaches state, services and the random generator through it;
+// the effects it leaves draw from the world's generator too.
+//
+// GameState() and World() reach the active world, which TWorldScope binds (the main window does at
+// each of its entry points); unbound, a default world of the process.
 #pragma once
 
 #include "util/Random.h"
@@ -23,7 +25,13 @@ struct TWorld {
 // The bound world, or the process's default one.
 TWorld& ActiveWorld();
 
-// Binds `world` (its random generator too) until the scope ends, then the one bound before.
+// The active world's state and context; Reset* give them back their first values.
+TGameState& GameState();
+void ResetGameState();
+TWorldContext& World();
+void ResetWorld();
+
+// Binds `world` until the scope ends, then the one bound before.
 class TWorldScope {
 public:
     explicit TWorldScope(TWorld& world);
@@ -33,5 +41,4 @@ public:
 
 private:
     TWorld* previous_;
-    TRandomGenerator* previousRandom_;
 };

@@ -104,7 +104,7 @@ protected:
     }
 
     static int CountShells() {
-        TMoveableObject* level = LevelNode();
+        TMoveableObject* level = LevelNode(ActiveWorld());
         std::vector<TMoveableObject*> all;
         if (level != nullptr) {
             level->CollectObjects(all);

@@ -21,8 +21,8 @@ TEST_F(GameFlow, Play_StartsTheFirstLevelWithThreeLivesAndTheMusicScreen) {
     EXPECT_EQ(state.LevelIndex, 0);
     EXPECT_EQ(state.Score, 0);
     EXPECT_EQ(state.Lives, 3);
-    ASSERT_NE(LevelNode(), nullptr);
-    TMoveableObject* water = LevelNode()->FindObject("water");
+    ASSERT_NE(LevelNode(ActiveWorld()), nullptr);
+    TMoveableObject* water = LevelNode(ActiveWorld())->FindObject("water");
     ASSERT_NE(water, nullptr);
     EXPECT_FLOAT_EQ(water->GetPosition().Y, -0.5f);
     for (int kind = 0; kind < 4; ++kind) {
@@ -50,12 +50,12 @@ TEST_F(GameFlow, NewGame_GivesFourTanksInAll) {
     Frame(10);
     EXPECT_FALSE(state.InGame);
     EXPECT_EQ(ActiveForm(), "EnterName");
-    EXPECT_EQ(LevelNode(), nullptr);
+    EXPECT_EQ(LevelNode(ActiveWorld()), nullptr);
 }
 
 TEST_F(GameFlow, Respawn_AddsTheSpawnEffectAndMovesTheCameraOverTheStart) {
     Click("Play");  // the release frame runs the level's first frame
-    TMap* map = CurrentMap();
+    TMap* map = CurrentMap(ActiveWorld());
     ASSERT_NE(map, nullptr);
     EXPECT_GE(CountInLevel<TRespaun>(), 1);
     // The camera goes to the start footprint; no tank is there yet to follow.
@@ -188,7 +188,7 @@ TEST_F(GameFlow, GameOver_EndsTheFrameSoNothingIsSpawnedIntoTheUnloadedLevel) {
     EXPECT_EQ(ActiveForm(), "EnterName");
     EXPECT_EQ(state.BonusTimer, 0);
     EXPECT_FALSE(state.InGame);
-    EXPECT_EQ(LevelNode(), nullptr);
+    EXPECT_EQ(LevelNode(ActiveWorld()), nullptr);
 }
 
 TEST_F(GameFlow, BaseDestroyed_EndsTheGame) {
@@ -234,7 +234,7 @@ TEST_F(GameFlow, ExitOk_ByTag) {
     Click("OK");  // from the pause menu: the level stops
     EXPECT_EQ(ActiveForm(), "MainMenu");
     EXPECT_FALSE(GameState().InGame);
-    EXPECT_EQ(LevelNode(), nullptr);
+    EXPECT_EQ(LevelNode(ActiveWorld()), nullptr);
     EXPECT_EQ(CloseRequests, 0);
 
     Click("Exit");
@@ -463,7 +463,7 @@ TEST_F(GameFlow, HelpIcons_SevenQuads) {
 TEST_F(GameFlow, Aiming_TurnsTheTurretAndTheCameraFollowsTheTank) {
     Click("Play");
     Frames(150, 10);  // the spawn effect brings the tank in after a second
-    TMoveableObject* player = LevelNode()->FindObject("Player");
+    TMoveableObject* player = LevelNode(ActiveWorld())->FindObject("Player");
     ASSERT_NE(player, nullptr);
     TVector3 position = player->GetPosition();
     TVector3 camera = Services.SceneManager->GetCamera()->GetPosition();

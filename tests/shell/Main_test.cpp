@@ -258,8 +258,8 @@ TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
     for (int i = 0; i < 150; ++i) {
         Idle(form);  // the spawn effect brings the tank in
     }
-    ASSERT_NE(LevelNode(), nullptr);
-    ASSERT_NE(LevelNode()->FindObject("Player"), nullptr);
+    ASSERT_NE(LevelNode(ActiveWorld()), nullptr);
+    ASSERT_NE(LevelNode(ActiveWorld())->FindObject("Player"), nullptr);
     // While playing, the scene is drawn and the HUD with three lives and the aiming cursor.
     Device()->ClearLog();
     Idle(form);
@@ -390,7 +390,8 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
     for (int i = 0; i < 150; ++i) {
         Idle(form);
     }
-    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    TPlayer* player = dynamic_cast<TPlayer*>(
+        LevelNode(ActiveWorld()) ? LevelNode(ActiveWorld())->FindObject("Player") : nullptr);
     ASSERT_NE(player, nullptr);
     TVector3 tank = player->GetPosition();
     const float offsets[][2] = {{6.0f, 0.0f}, {-6.0f, 0.0f}, {0.0f, 7.0f}, {0.0f, -4.0f}, {5.0f, 5.0f}};
@@ -469,7 +470,8 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     for (int i = 0; i < 150; ++i) {
         Idle(form);
     }
-    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    TPlayer* player = dynamic_cast<TPlayer*>(
+        LevelNode(ActiveWorld()) ? LevelNode(ActiveWorld())->FindObject("Player") : nullptr);
     ASSERT_NE(player, nullptr);
 
     // A full right stick for 100 ms: 80 pixels to the right on an 800-pixel screen.

@@ -66,8 +66,8 @@ protected:
         std::remove((Root + "/Data/table_of_records.txt").c_str());
         ResetGameState();
         ResetWorld();
-        SetRandomSeed(777);
-        SetRandomizeSource([this]() { return Ticks; });
+        ActiveWorld().Random.Seed = 777;
+        ActiveWorld().Random.Ticks = [this]() { return Ticks; };
         BuildServices();
     }
 
@@ -78,7 +78,7 @@ protected:
         FreeServices(Services);
         GameState().Map.reset();
         ResetGameState();
-        SetRandomizeSource(nullptr);
+        ActiveWorld().Random.Ticks = nullptr;
         logging::SetSink(previousSink_);
         files::SetDataRoot(previousRoot_);
     }
@@ -204,7 +204,7 @@ protected:
     // Objects of kind T under "Level".
     template <class T>
     int CountInLevel() {
-        TMoveableObject* level = LevelNode();
+        TMoveableObject* level = LevelNode(ActiveWorld());
         if (level == nullptr) {
             return 0;
         }
