@@ -341,13 +341,13 @@ void TGameFlow::ApplyOptions() {
     if (Services.Languages) {
         // Tested in this order: the last selected one wins.
         if (Ticked(gui, "Options", "UKR")) {
-            ApplyLanguage(gui, *Services.Languages, kLanguageUkrainian);
+            ApplyLanguage(state, gui, *Services.Languages, kLanguageUkrainian);
         }
         if (Ticked(gui, "Options", "RUS")) {
-            ApplyLanguage(gui, *Services.Languages, kLanguageRussian);
+            ApplyLanguage(state, gui, *Services.Languages, kLanguageRussian);
         }
         if (Ticked(gui, "Options", "ENG")) {
-            ApplyLanguage(gui, *Services.Languages, kLanguageEnglish);
+            ApplyLanguage(state, gui, *Services.Languages, kLanguageEnglish);
         }
     }
     bool displayChanges = false;
