@@ -10,10 +10,8 @@
 #include "world/Wall.h"
 #include "world/World.h"
 
-TBullet::TBullet(TWorld& world, std::string name, TMoveableObject* sceneRoot, const TWeaponInfo& weapon,
-                 uint8_t owner, float direction)
+TBullet::TBullet(TWorld& world, std::string name, const TWeaponInfo& weapon, uint8_t owner, float direction)
     : TGameObject(std::move(name), weapon.Mesh),
-      SceneRoot(sceneRoot),
       Direction(direction),
       Owner(owner),
       Weapon(weapon),
@@ -68,13 +66,14 @@ void TBullet::Update(int32_t deltaMs) {
 }
 
 bool TBullet::HitSomething() {
-    if (SceneRoot == nullptr)
+    TMoveableObject* root = World_.Context.SceneRoot;
+    if (root == nullptr)
         return false;
     // Everything a shell can hit (walls, the base, tanks, shells) is a child of "Level", and the tree's
     // post-order keeps those children in their own order, so the first hit among them is the first hit
     // of the whole tree. Nothing farther than the largest reach of a test (the base's half-size plus
     // the shell's radius) can be hit, which spares the type tests for almost every node.
-    TMoveableObject* level = SceneRoot->FindObject("Level");
+    TMoveableObject* level = root->FindObject("Level");
     if (level == nullptr)
         return false;
     const float x = Position.X;

@@ -18,15 +18,13 @@ public:
 
     // `direction` is the heading in degrees (Angle2D convention: the shell moves along (cos, sin) in
     // (x, z)). A rocket gets its smoke trail here. The firing tank places the shell and adds it to "Level".
-    TBullet(TWorld& world, std::string name, TMoveableObject* sceneRoot, const TWeaponInfo& weapon,
-            uint8_t owner, float direction);
+    TBullet(TWorld& world, std::string name, const TWeaponInfo& weapon, uint8_t owner, float direction);
 
     void Update(int32_t deltaMs) override;
     // Sparks for a shell, a rocket's explosion for a rocket, at the shell's world position.
     void SpawnHitEffect();
 
     float Health = 0.1f;
-    TMoveableObject* SceneRoot;
     float Direction;
     uint8_t Owner;
     TWeaponInfo Weapon;

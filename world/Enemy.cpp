@@ -45,12 +45,11 @@ int32_t TEnemy::KindScore(uint8_t kind) {
     return KindOf(kind).Score;
 }
 
-TEnemy::TEnemy(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot,
-               TMeshResource* mesh, uint8_t kind)
+TEnemy::TEnemy(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* mesh,
+               uint8_t kind)
     : TGameObject(std::move(name), mesh),
       TTankMotion(world, cellX, cellY),
       Kind(kind),
-      SceneRoot(sceneRoot),
       Health(FullHealth(kind)),
       StepTime(KindStepTime(kind)) {
     SetMode(static_cast<uint8_t>(Random(World_.Random, 3)));
@@ -129,7 +128,7 @@ void TEnemy::Fire() {
     float x = Position.X;
     float z = Position.Z;
     auto fire = [&](const char* name, float px, float pz) {
-        auto shell = std::make_unique<TBullet>(World_, name, SceneRoot, Weapon, TBullet::FromEnemy, heading);
+        auto shell = std::make_unique<TBullet>(World_, name, Weapon, TBullet::FromEnemy, heading);
         shell->SetPosition(px, 0.5f, pz);
         shell->SetRotation(0.0f, Facing, 0.0f);
         if (TMoveableObject* level = LevelNode(World_))
@@ -207,7 +206,8 @@ void TEnemy::PlanStep() {
     if (map == nullptr)
         return;
     map->FreeTank(CellX, CellY);
-    auto* player = SceneRoot != nullptr ? dynamic_cast<TPlayer*>(SceneRoot->FindObject("Player")) : nullptr;
+    TMoveableObject* root = World_.Context.SceneRoot;
+    auto* player = root != nullptr ? dynamic_cast<TPlayer*>(root->FindObject("Player")) : nullptr;
 
     const bool attackBase = Mode == AttackBase && map->HasBase;
     if (attackBase)

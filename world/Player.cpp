@@ -17,12 +17,10 @@ constexpr int32_t kStepTime = 200;  // ms per footprint step and per turn
 
 }  // namespace
 
-TPlayer::TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot,
-                 TInput* input, TMeshResource* towerMesh, TMeshResource* bodyMesh)
+TPlayer::TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* towerMesh,
+                 TMeshResource* bodyMesh)
     : TMoveableObject(std::move(name)),
       TTankMotion(world, cellX, cellY),
-      Input(input),
-      SceneRoot(sceneRoot),
       Health(static_cast<float>(world.State.PlayerMaxHealth)) {
     TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
@@ -99,7 +97,8 @@ void TPlayer::Update(int32_t deltaMs) {
     if (ReloadTimer < 0)
         ReloadTimer = 0;
 
-    if (Input != nullptr && Input->MouseButtonDown(0) && ReloadTimer == 0)
+    TInput* input = World_.Context.Input;
+    if (input != nullptr && input->MouseButtonDown(0) && ReloadTimer == 0)
         Fire();
 
     if (MoveState == Stepping)
@@ -121,8 +120,7 @@ void TPlayer::Fire() {
     float x = Position.X;
     float z = Position.Z;
     auto fire = [&](float px, float pz) {
-        auto shell =
-            std::make_unique<TBullet>(World_, "bullet", SceneRoot, Weapon, TBullet::FromPlayer, TowerAngle);
+        auto shell = std::make_unique<TBullet>(World_, "bullet", Weapon, TBullet::FromPlayer, TowerAngle);
         shell->SetPosition(px, 0.5f, pz);
         shell->SetRotation(0.0f, 90.0f - TowerAngle, 0.0f);
         if (TMoveableObject* level = LevelNode(World_))
@@ -146,10 +144,11 @@ void TPlayer::DecideIdle() {
     // is the only one.
     static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
     static const uint16_t headings[4] = {90, 270, 180, 0};
+    TInput* input = World_.Context.Input;
     int held = 0;
     uint16_t wanted = 0;
     for (int k = 0; k < 4; ++k) {
-        if (Input != nullptr && Input->DriveKeyDown(keys[k])) {
+        if (input != nullptr && input->DriveKeyDown(keys[k])) {
             ++held;
             wanted = headings[k];
         }

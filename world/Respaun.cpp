@@ -88,18 +88,16 @@ void TRespaun::BringInTank() {
     TMoveableObject* level = LevelNode(World_);
     if (map == nullptr || level == nullptr)
         return;
-    TWorldContext& context = World_.Context;
     if (IsEnemy != 0) {
         if (SpawnIndex < 0 || static_cast<size_t>(SpawnIndex) >= map->SpawnPoints.size())
             return;
         const TGridPoint& cell = map->SpawnPoints[static_cast<size_t>(SpawnIndex)];
-        auto enemy = std::make_unique<TEnemy>(World_, "Enemy1", cell.X, cell.Y, context.SceneRoot,
+        auto enemy = std::make_unique<TEnemy>(World_, "Enemy1", cell.X, cell.Y,
                                               FindMesh(World_, "Enemy" + std::to_string(Kind + 1)), Kind);
         enemy->SetWeapon(WeaponRow(World_, Kind));
         level->AddChild(std::move(enemy));
     } else {
         level->AddChild(std::make_unique<TPlayer>(World_, "Player", map->PlayerStartX, map->PlayerStartY,
-                                                  context.SceneRoot, context.Input,
                                                   FindMesh(World_, "Tower1"), FindMesh(World_, "Player")));
     }
 }

@@ -11,8 +11,7 @@ namespace {
 class BonusTest : public WorldTest {
 protected:
     TPlayer* AddPlayer(int x, int y) {
-        return Level()->AddChild(std::make_unique<TPlayer>(world, "Player", x, y, scene->GetRoot(), &input,
-                                                           FindMesh(world, "Tower1"),
+        return Level()->AddChild(std::make_unique<TPlayer>(world, "Player", x, y, FindMesh(world, "Tower1"),
                                                            FindMesh(world, "Player")));
     }
     TBonus* AddBonus(int x, int y, int32_t kind) {
@@ -40,7 +39,7 @@ TEST_F(BonusTest, CollectedWithinOneUnitOnly) {
 
 TEST_F(BonusTest, EnemiesNeverCollect) {
     LoadText(OpenLevel(12, 12));
-    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 4, 4, scene->GetRoot(), nullptr, 0));
+    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 4, 4, nullptr, 0));
     AddBonus(4, 4, TBonus::Life);
     Frames(3, 10);
     EXPECT_EQ(All<TBonus>().size(), 1u);
@@ -50,8 +49,8 @@ TEST_F(BonusTest, EnemiesNeverCollect) {
 TEST_F(BonusTest, BombDestroysEveryEnemyWithItsScore) {
     LoadText(OpenLevel(16, 16));
     world.State.EnemiesAlive = 2;
-    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 10, 10, scene->GetRoot(), nullptr, 0));
-    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 12, 2, scene->GetRoot(), nullptr, 1));
+    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 10, 10, nullptr, 0));
+    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 12, 2, nullptr, 1));
     AddPlayer(2, 2);
     AddBonus(2, 2, TBonus::Bomb);
     Frame(1);

@@ -11,8 +11,8 @@ namespace {
 class EnemyTest : public WorldTest {
 protected:
     TEnemy* AddEnemy(int x, int y, uint8_t kind) {
-        auto* enemy = Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", x, y, scene->GetRoot(),
-                                                                 FindMesh(world, "Enemy1"), kind));
+        auto* enemy = Level()->AddChild(
+            std::make_unique<TEnemy>(world, "Enemy1", x, y, FindMesh(world, "Enemy1"), kind));
         enemy->SetWeapon(WeaponRow(world, kind));
         return enemy;
     }
@@ -63,9 +63,8 @@ TEST_F(EnemyTest, ADestroyedEnemyFreesItsFootprintForTanksUpdatedAfterIt) {
     world.State.EnemiesAlive = 1;
     TEnemy* enemy = AddEnemy(4, 2, 0);
     world.State.FreezeActive = true;  // it holds still and holds its fire
-    auto* player =
-        Level()->AddChild(std::make_unique<TPlayer>(world, "Player", 4, 4, scene->GetRoot(), &input,
-                                                    FindMesh(world, "Tower1"), FindMesh(world, "Player")));
+    auto* player = Level()->AddChild(std::make_unique<TPlayer>(
+        world, "Player", 4, 4, FindMesh(world, "Tower1"), FindMesh(world, "Player")));
     keys.SetKey(platform::DIK_W, true);
     Frame(10);
     ASSERT_EQ(player->MoveState, TPlayer::Idle);
@@ -123,8 +122,8 @@ TEST_F(EnemyTest, AttackFollowsThePathToTheBase) {
 
 TEST_F(EnemyTest, ChaseHeadsForThePlayer) {
     LoadText(OpenLevel(12, 12));
-    Level()->AddChild(std::make_unique<TPlayer>(world, "Player", 5, 1, scene->GetRoot(), &input,
-                                                FindMesh(world, "Tower1"), FindMesh(world, "Player")));
+    Level()->AddChild(std::make_unique<TPlayer>(world, "Player", 5, 1, FindMesh(world, "Tower1"),
+                                                FindMesh(world, "Player")));
     TEnemy* enemy = AddEnemy(5, 8, 0);
     enemy->Mode = TEnemy::ChasePlayer;
     enemy->ModeTimer = 100000;

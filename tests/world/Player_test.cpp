@@ -12,8 +12,7 @@ namespace {
 class PlayerTest : public WorldTest {
 protected:
     TPlayer* AddPlayer(int x, int y) {
-        return Level()->AddChild(std::make_unique<TPlayer>(world, "Player", x, y, scene->GetRoot(), &input,
-                                                           FindMesh(world, "Tower1"),
+        return Level()->AddChild(std::make_unique<TPlayer>(world, "Player", x, y, FindMesh(world, "Tower1"),
                                                            FindMesh(world, "Player")));
     }
     bool FootprintTaken(int x, int y) {

@@ -50,12 +50,12 @@ public:
         LoadLevel(world, "data\\maps\\level6.txt", error);
         TMap& map = *world.State.Map;
         TMoveableObject* level = LevelNode(world);
-        level->AddChild(std::make_unique<TPlayer>(world, "Player", map.PlayerStartX, map.PlayerStartY,
-                                                  context.SceneRoot, &input, nullptr, nullptr));
+        level->AddChild(
+            std::make_unique<TPlayer>(world, "Player", map.PlayerStartX, map.PlayerStartY, nullptr, nullptr));
         for (int i = 0; i < 5; ++i) {
             const TGridPoint& spawn = map.SpawnPoints[static_cast<size_t>(i) % map.SpawnPoints.size()];
-            auto enemy = std::make_unique<TEnemy>(world, "Enemy1", spawn.X + (i / 3) * 3, spawn.Y,
-                                                  context.SceneRoot, nullptr, static_cast<uint8_t>(i % 4));
+            auto enemy = std::make_unique<TEnemy>(world, "Enemy1", spawn.X + (i / 3) * 3, spawn.Y, nullptr,
+                                                  static_cast<uint8_t>(i % 4));
             enemy->SetWeapon(WeaponRow(world, i % 4));
             enemy->Mode = i % 2 == 0 ? TEnemy::ChasePlayer : TEnemy::AttackBase;
             enemy->ModeTimer = 1000000;
@@ -75,9 +75,9 @@ public:
             bangs += dynamic_cast<TBang*>(object) != nullptr;
         }
         for (; shells < 20; ++shells) {
-            auto shell = std::make_unique<TBullet>(
-                world, "bullet", world.Context.SceneRoot, WeaponRow(world, shells % 8),
-                static_cast<uint8_t>(shells % 2), Random(world.Random, 360));
+            auto shell =
+                std::make_unique<TBullet>(world, "bullet", WeaponRow(world, shells % 8),
+                                          static_cast<uint8_t>(shells % 2), Random(world.Random, 360));
             shell->SetPosition(Random(world.Random, 20) - 10.0f, 0.5f, Random(world.Random, 20) - 10.0f);
             LevelNode(world)->AddChild(std::move(shell));
         }
