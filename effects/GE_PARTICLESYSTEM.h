@@ -27,6 +27,7 @@
 #include "render/GE_D3D9.h"
 #include "scene/SceneEffect.h"
 #include "util/GE_MATH.h"
+#include "util/Random.h"
 
 struct TParticleColor {
     float R, G, B, A;  // 0..255
@@ -90,6 +91,14 @@ public:
     const TVertexDeclaration& GetDeclaration() const { return *Declaration; }
     const TVertexBuffer& GetVertexBuffer() const { return *VertexBuffer; }
     const TIndexBuffer& GetIndexBuffer() const { return *IndexBuffer; }
+
+    // The generator the kinds draw from: their world's (set by whoever makes the system), or the
+    // process's own without one. Not owned.
+    TRandomGenerator* RandomSource = nullptr;
+    // A draw of 0 .. n - 1 from that generator.
+    int32_t RandomDraw(int32_t n) {
+        return Random(RandomSource != nullptr ? *RandomSource : ProcessRandom(), n);
+    }
 
 protected:
     // Removes, from the highest index down, every particle for which `expired` holds, so all of them

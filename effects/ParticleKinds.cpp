@@ -1,12 +1,11 @@
 // The six kinds of effect. Every random number is a separate draw of the shared generator, taken in
 // the order written; the arithmetic on a draw is done in double and rounded once to float.
 #include "effects/GE_PARTICLESYSTEM.h"
-#include "util/Random.h"
 
 namespace {
 
-double R(int32_t n) {
-    return static_cast<double>(Random(n));
+double R(TParticleSystem& system, int32_t n) {
+    return static_cast<double>(system.RandomDraw(n));
 }
 
 TVector3 Scaled(const TVector3& direction, double scale) {
@@ -14,8 +13,8 @@ TVector3 Scaled(const TVector3& direction, double scale) {
 }
 
 // (R(100) + 1) / 100 - 0.5: -0.49 .. 0.5.
-float Spread() {
-    return static_cast<float>((R(100) + 1) / 100 - 0.5);
+float Spread(TParticleSystem& system) {
+    return static_cast<float>((R(system, 100) + 1) / 100 - 0.5);
 }
 
 void Advance(TParticle& p, int32_t deltaMs) {
@@ -44,10 +43,10 @@ void TSmoke::Update(int32_t deltaMs) {
     if (EmitTimer < 0) {
         EmitTimer = 20;  // what went below zero is dropped
         TParticle p;
-        const float vx = static_cast<float>((R(100) / 1000 - 0.05) * 0.01);
-        const float vz = static_cast<float>((R(100) / 1000 - 0.05) * 0.01);
+        const float vx = static_cast<float>((R(*this, 100) / 1000 - 0.05) * 0.01);
+        const float vz = static_cast<float>((R(*this, 100) / 1000 - 0.05) * 0.01);
         p.Velocity = Vector3(vx, 0.003f, vz);
-        p.AngleSpeed = static_cast<float>(R(10) / 100 - 0.05);
+        p.AngleSpeed = static_cast<float>(R(*this, 10) / 100 - 0.05);
         p.Size = 0.5f;
         p.Color = SmokeColor;
         p.Life = 500;
@@ -64,10 +63,10 @@ void TRoketSmoke::Update(int32_t deltaMs) {
         EmitTimer = 10;
         TParticle p;
         p.Position = Vector3(0.0f, 0.0f, -0.2f);
-        const float dx = static_cast<float>((R(100) / 1000 - 0.05) * 0.003);
-        const float dy = static_cast<float>((R(100) / 1000 - 0.05) * 0.003);
+        const float dx = static_cast<float>((R(*this, 100) / 1000 - 0.05) * 0.003);
+        const float dy = static_cast<float>((R(*this, 100) / 1000 - 0.05) * 0.003);
         p.Velocity = Scaled(Vector3(dx, dy, -0.001f), 0.001);
-        p.AngleSpeed = static_cast<float>(R(10) / 100 - 0.05);
+        p.AngleSpeed = static_cast<float>(R(*this, 10) / 100 - 0.05);
         p.Size = 0.2f;
         p.Color = {255.0f, 255.0f, 255.0f, 255.0f};
         p.Life = 100;
@@ -96,9 +95,9 @@ void TBurstParticleSystem::Update(int32_t deltaMs) {
 void TSparks::EmitBurst() {
     for (int i = 0; i < 100; ++i) {
         TParticle p;
-        const float x = Spread();
-        const float y = Spread();
-        const float z = Spread();
+        const float x = Spread(*this);
+        const float y = Spread(*this);
+        const float z = Spread(*this);
         p.Velocity = Scaled(Vector3(x, y, z), 0.01);
         p.Size = 0.3f;
         p.Color = {21.0f, 226.0f, 234.0f, 255.0f};
@@ -115,11 +114,11 @@ void TSparks::StepParticle(TParticle& p, int32_t deltaMs) {
 void TRomb::EmitBurst() {
     for (int i = 0; i < 30; ++i) {
         TParticle p;
-        const float x = static_cast<float>(R(100) / 100 - 0.5);
-        const float y = static_cast<float>(R(100) / 100);
-        const float z = static_cast<float>(R(100) / 100 - 0.5);
+        const float x = static_cast<float>(R(*this, 100) / 100 - 0.5);
+        const float y = static_cast<float>(R(*this, 100) / 100);
+        const float z = static_cast<float>(R(*this, 100) / 100 - 0.5);
         p.Position = Vector3(x, y, z);
-        p.Velocity = Vector3(0.0f, static_cast<float>((R(5) + 1) / 1000), 0.0f);
+        p.Velocity = Vector3(0.0f, static_cast<float>((R(*this, 5) + 1) / 1000), 0.0f);
         p.AngleSpeed = 1.0f;
         p.Size = 0.3f;
         p.Color = {255.0f, 255.0f, 0.0f, 255.0f};
@@ -137,11 +136,11 @@ void TWallDestruct::EmitBurst() {
     for (int i = 0; i < 10; ++i) {
         TParticle p;
         p.Position = Vector3(0.0f, 1.0f, 0.0f);
-        const float x = static_cast<float>(((R(100) + 1) / 100 - 0.5) * 0.5);
-        const float z = static_cast<float>(((R(100) + 1) / 100 - 0.5) * 0.5);
+        const float x = static_cast<float>(((R(*this, 100) + 1) / 100 - 0.5) * 0.5);
+        const float z = static_cast<float>(((R(*this, 100) + 1) / 100 - 0.5) * 0.5);
         p.Velocity = Scaled(Vector3(x, 1.0f, z), 0.015);
         p.Size = 0.5f;
-        p.Angle = static_cast<float>(R(360));
+        p.Angle = static_cast<float>(R(*this, 360));
         p.AngleSpeed = 1.0f;
         p.Color = {255.0f, 255.0f, 255.0f, 255.0f};
         p.Life = 400;
@@ -168,23 +167,23 @@ void TBang::EmitBurst() {
     for (int i = 0; i < 50; ++i) {
         TParticle p;
         p.Position = Vector3(0.0f, 1.0f, 0.0f);
-        const float x = Spread();
-        const float y = static_cast<float>((R(100) + 1) / 100);
-        const float z = Spread();
+        const float x = Spread(*this);
+        const float y = static_cast<float>((R(*this, 100) + 1) / 100);
+        const float z = Spread(*this);
         const TVector3 d = Vector3(x, y, z);
         if (Variant == 1) {
-            p.Velocity = Scaled(d, R(10) / 2000);
-            p.Size = static_cast<float>(R(100) / 99 + 0.5);
+            p.Velocity = Scaled(d, R(*this, 10) / 2000);
+            p.Size = static_cast<float>(R(*this, 100) / 99 + 0.5);
             p.Life = 300;
         } else {
-            p.Velocity = Scaled(d, R(10) / 1500);
-            p.Size = static_cast<float>(R(100) / 99 + 1.0);
+            p.Velocity = Scaled(d, R(*this, 10) / 1500);
+            p.Size = static_cast<float>(R(*this, 100) / 99 + 1.0);
             p.Life = 400;
         }
-        p.Angle = static_cast<float>(R(360));
-        p.AngleSpeed = static_cast<float>(R(10) - 5);
-        const float g = static_cast<float>(R(100) + 140);
-        const float b = static_cast<float>(R(60));
+        p.Angle = static_cast<float>(R(*this, 360));
+        p.AngleSpeed = static_cast<float>(R(*this, 10) - 5);
+        const float g = static_cast<float>(R(*this, 100) + 140);
+        const float b = static_cast<float>(R(*this, 60));
         p.Color = {255.0f, g, b, 255.0f};
         p.Falling = false;
         AddParticle(p);
@@ -194,20 +193,20 @@ void TBang::EmitBurst() {
         TParticle p;
         p.Position = Vector3(0.0f, 1.0f, 0.0f);
         if (Variant == 1) {
-            const float x = Spread();
-            const float y = static_cast<float>((R(100) + 1) / 100);
-            const float z = Spread();
-            p.Velocity = Scaled(Vector3(x, y, z), R(10) / 400);
-            const float r = static_cast<float>(R(50) + 100);
-            const float g = static_cast<float>(R(50) + 100);
-            const float b = static_cast<float>(R(50) + 100);
+            const float x = Spread(*this);
+            const float y = static_cast<float>((R(*this, 100) + 1) / 100);
+            const float z = Spread(*this);
+            p.Velocity = Scaled(Vector3(x, y, z), R(*this, 10) / 400);
+            const float r = static_cast<float>(R(*this, 50) + 100);
+            const float g = static_cast<float>(R(*this, 50) + 100);
+            const float b = static_cast<float>(R(*this, 50) + 100);
             p.Color = {r, g, b, 0.0f};
             p.Life = 400;
             p.Falling = false;
         } else {
-            const float x = static_cast<float>(((R(100) + 1) / 100 - 0.5) * 0.3);
-            const float z = static_cast<float>(((R(100) + 1) / 100 - 0.5) * 0.3);
-            p.Velocity = Scaled(Vector3(x, 1.0f, z), R(10) / 300);
+            const float x = static_cast<float>(((R(*this, 100) + 1) / 100 - 0.5) * 0.3);
+            const float z = static_cast<float>(((R(*this, 100) + 1) / 100 - 0.5) * 0.3);
+            p.Velocity = Scaled(Vector3(x, 1.0f, z), R(*this, 10) / 300);
             p.Color = {14.0f, 243.0f, 254.0f, 0.0f};
             p.Falling = true;
             p.Life = 2000;

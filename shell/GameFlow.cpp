@@ -129,7 +129,7 @@ bool TGameFlow::StartLevel(bool continuing) {
     }
     const TLevelEntry& entry = Services.Levels->Entries()[state.LevelIndex];
     std::string error;
-    if (!LoadLevel(entry.path, error)) {
+    if (!LoadLevel(World, entry.path, error)) {
         Log(error);
         state.InGame = false;
         return false;
@@ -146,8 +146,8 @@ bool TGameFlow::StartLevel(bool continuing) {
     state.InGame = true;
     state.Paused = false;
 
-    if (TMoveableObject* level = LevelNode()) {
-        auto water = std::make_unique<TWater>("water", FindMesh("water"));
+    if (TMoveableObject* level = LevelNode(World)) {
+        auto water = std::make_unique<TWater>("water", FindMesh(World, "water"));
         water->SetPosition(0.0f, -0.5f, 0.0f);
         level->AddChild(std::move(water));
     }
@@ -169,7 +169,7 @@ void TGameFlow::StopLevel() {
     state.FreezeActive = false;
     state.ArmourActive = false;
     state.InGame = false;
-    UnloadLevel();
+    UnloadLevel(World);
 }
 
 void TGameFlow::Pause() {
@@ -219,7 +219,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
     }
 
     if (state.BonusTimer < 1) {
-        SpawnBonus();
+        SpawnBonus(World);
         state.BonusTimer = kBonusInterval;
     } else {
         state.BonusTimer -= dt;
@@ -229,7 +229,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
         if (state.EnemySpawnTimer > 0) {
             state.EnemySpawnTimer -= dt;
         } else if (state.EnemiesAlive < kMostEnemiesAlive) {
-            SpawnEnemy();
+            SpawnEnemy(World);
             state.EnemySpawnTimer = kEnemySpawnInterval;
         }
     }
@@ -263,8 +263,8 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
 
 void TGameFlow::RespawnPlayer() {
     TGameState& state = World.State;
-    SpawnPlayer();
-    TMap* map = CurrentMap();
+    SpawnPlayer(World);
+    TMap* map = CurrentMap(World);
     if (map != nullptr && Services.SceneManager) {
         float x = static_cast<float>(map->PlayerStartX) - static_cast<float>(map->Width()) / 2.0f + 1.0f;
         float z = static_cast<float>(map->Height()) / 2.0f - static_cast<float>(map->PlayerStartY) - 1.0f -
@@ -341,13 +341,13 @@ void TGameFlow::ApplyOptions() {
     if (Services.Languages) {
         // Tested in this order: the last selected one wins.
         if (Ticked(gui, "Options", "UKR")) {
-            ApplyLanguage(gui, *Services.Languages, kLanguageUkrainian);
+            ApplyLanguage(state, gui, *Services.Languages, kLanguageUkrainian);
         }
         if (Ticked(gui, "Options", "RUS")) {
-            ApplyLanguage(gui, *Services.Languages, kLanguageRussian);
+            ApplyLanguage(state, gui, *Services.Languages, kLanguageRussian);
         }
         if (Ticked(gui, "Options", "ENG")) {
-            ApplyLanguage(gui, *Services.Languages, kLanguageEnglish);
+            ApplyLanguage(state, gui, *Services.Languages, kLanguageEnglish);
         }
     }
     bool displayChanges = false;

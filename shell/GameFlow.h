@@ -24,8 +24,8 @@ public:
     };
 
     // Everything given must outlive the flow; services may be filled in later (before the first call).
-    // The flow keeps the game-wide values in `world`; the world's objects it makes reach the active
-    // world, which the caller binds to the same one (world/World.h).
+    // The flow keeps the game-wide values in `world` and loads levels and spawns into it; the objects
+    // it makes hold the same world (world/World.h).
     TGameFlow(TWorld& world, TGameServices& services, THooks hooks);
 
     // The button callbacks for BuildMenus.

@@ -15,10 +15,9 @@
 
 class THeadlessGame {
 public:
-    // The game plays in a world of its own: code that looks at it from outside the form's calls binds
-    // it first (TWorldScope scope(game.World())).
+    // The game plays in a world of its own, which World() gives to whoever looks at it.
     THeadlessGame() {
-        form_ = std::make_unique<TForm1>(window_, desktop_, graphics_, clock_, &input_, &world_);
+        form_ = std::make_unique<TForm1>(world_, window_, desktop_, graphics_, clock_, &input_);
     }
     ~THeadlessGame() { form_->FormDestroy(); }
     THeadlessGame(const THeadlessGame&) = delete;

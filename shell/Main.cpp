@@ -10,7 +10,6 @@
 #include "shell/StartupFiles.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
-#include "util/Random.h"
 #include "world/GameState.h"
 #include "world/WorldContext.h"
 
@@ -26,14 +25,14 @@ constexpr int32_t kCursorSize = 40;
 
 }  // namespace
 
-TForm1::TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-               platform::Clock& clock, platform::InputDevice* input, TWorld* world)
+TForm1::TForm1(TWorld& world, platform::Window& window, platform::Desktop& desktop,
+               platform::GraphicsSystem& graphics, platform::Clock& clock, platform::InputDevice* input)
     : Window_(window),
       Desktop_(desktop),
       Graphics_(graphics),
       Clock_(clock),
       InputDevice_(input),
-      World_(world != nullptr ? *world : ActiveWorld()) {
+      World_(world) {
     Window_.SetTitle(kCaption);
     Window_.SetWindowed(true);
     Window_.SetClientSize(kDesignWidth, kDesignHeight);
@@ -44,7 +43,6 @@ TForm1::~TForm1() {
 }
 
 bool TForm1::FormCreate(std::string& error) {
-    TWorldScope bound(World_);
     Created_ = true;
     if (!InitGame(error)) {
         return false;
@@ -55,7 +53,6 @@ bool TForm1::FormCreate(std::string& error) {
 }
 
 void TForm1::FormDestroy() {
-    TWorldScope bound(World_);
     if (!Created_) {
         return;
     }
@@ -166,7 +163,7 @@ bool TForm1::InitGame(std::string& error) {
     if (!Services_.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
         return false;
     }
-    ApplyLanguage(*Services_.GUI, *Services_.Languages, state.Language);
+    ApplyLanguage(state, *Services_.GUI, *Services_.Languages, state.Language);
 
     // 17: the font.
     Services_.Font = std::make_unique<TMYFont>(render);
@@ -197,8 +194,8 @@ bool TForm1::InitGame(std::string& error) {
         Seed_ = LastTick_;
     }
     GameTicks_ = Seed_;
-    SetRandomSeed(Seed_);
-    SetRandomizeSource([this]() { return GameTicks_; });
+    World_.Random.Seed = Seed_;
+    World_.Random.Ticks = [this]() { return GameTicks_; };
     if (Replay_ != nullptr) {
         Flow_->SetSaveFiles(false);
     }
@@ -236,14 +233,13 @@ void TForm1::FreeGame() {
     if (Flow_) {
         Flow_->StopLevel();
     }
-    ResetWorld();
-    SetRandomizeSource(nullptr);
+    World_.Context = TWorldContext{};
+    World_.Random.Ticks = nullptr;
     FreeServices(Services_);
     Flow_.reset();
 }
 
 void TForm1::ApplicationEvents1Idle() {
-    TWorldScope bound(World_);
     std::vector<platform::WindowEvent> events;
     Window_.PollEvents(events);
     for (const platform::WindowEvent& event : events) {
@@ -282,7 +278,6 @@ void TForm1::ApplicationEvents1Idle() {
 }
 
 void TForm1::ApplicationEvents1Deactivate() {
-    TWorldScope bound(World_);
     if (!Initialized_) {
         return;
     }
@@ -299,7 +294,6 @@ void TForm1::ApplicationEvents1Deactivate() {
 }
 
 void TForm1::ApplicationEvents1Restore() {
-    TWorldScope bound(World_);
     if (!Initialized_) {
         return;
     }
@@ -310,7 +304,6 @@ void TForm1::ApplicationEvents1Restore() {
 }
 
 void TForm1::UpdateFrame() {
-    TWorldScope bound(World_);
     TDemoFrame frame;
     if (!TakeFrame(frame)) {
         return;
@@ -474,7 +467,6 @@ void TForm1::MoveCursor(int32_t dt) {
 }
 
 void TForm1::ApplyDisplayMode() {
-    TWorldScope bound(World_);
     const TGameState& state = World_.State;
     int x = 0;
     int y = 0;
@@ -540,7 +532,6 @@ void TForm1::SetReplay(const std::vector<TDemoFrame>* frames) {
 }
 
 TDemoOptions TForm1::SessionOptions() const {
-    TWorldScope bound(World_);
     const TGameState& state = World_.State;
     TDemoOptions options;
     options.Windowed = state.Windowed;
@@ -552,7 +543,6 @@ TDemoOptions TForm1::SessionOptions() const {
 }
 
 TWorldDigest TForm1::Digest() {
-    TWorldScope bound(World_);  // objects answer through their world
     TWorldDigest digest = DigestWorld(World_);
     digest.History = History_;
     digest.Frames = HistoryFrames_;
@@ -565,7 +555,6 @@ void TForm1::SetQuadShaders() {
 }
 
 void TForm1::DrawFrame() {
-    TWorldScope bound(World_);
     TRenderD3D9& render = *Services_.Render;
     const TGameState& state = World_.State;
     const std::string form = Services_.GUI->GetActiveFormName();
@@ -618,7 +607,6 @@ void TForm1::DrawFrame() {
 }
 
 void TForm1::DrawFloorFrame() {
-    TWorldScope bound(World_);
     TRenderD3D9& render = *Services_.Render;
     render.ClearTarget(128, 128, 128);
     render.ClearDepth();

@@ -5,7 +5,8 @@
 // The form speaks only to the platform interfaces it is given (window, desktop, graphics system,
 // clock, keyboard and mouse), so the same code runs on SDL and OpenGL for play and on the headless
 // window, the recording device and scripted input in tests. It owns every service of the game
-// (TGameServices) and the game flow; the settings and tuning values live in GameState().
+// (TGameServices) and the game flow; the game plays in the world it is given (world/World.h), which
+// holds the settings and tuning values too.
 //
 // Start-up failures (a missing or malformed "Data/Config.txt", options file, language file, level list,
 // font description or GUI skin description, no graphics device) leave the frame loop off; FormCreate
@@ -31,10 +32,11 @@
 class TForm1 {
 public:
     // Everything given must outlive the form. Without an input device the game sees no key and no
-    // mouse. The game plays in `world` (world/World.h; by default the process's default world), which
-    // every entry point below binds while it runs.
-    TForm1(platform::Window& window, platform::Desktop& desktop, platform::GraphicsSystem& graphics,
-           platform::Clock& clock, platform::InputDevice* input = nullptr, TWorld* world = nullptr);
+    // mouse. The game plays in `world`, which the form passes to the game flow and fills with the
+    // services at start-up.
+    TForm1(TWorld& world, platform::Window& window, platform::Desktop& desktop,
+           platform::GraphicsSystem& graphics, platform::Clock& clock,
+           platform::InputDevice* input = nullptr);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;

@@ -308,8 +308,8 @@ void BuildMenus(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     BuildHelp(gui, device, callbacks);
 }
 
-void ApplyLanguage(TGUI& gui, const TLanguages& languages, uint8_t language) {
-    GameState().Language = language;
+void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, uint8_t language) {
+    state.Language = language;
     for (const TTranslation& entry : kTranslations) {
         SetWidgetText(gui, entry.Form, entry.Widget, languages.GetText(entry.Key, language));
     }

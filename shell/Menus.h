@@ -12,6 +12,7 @@
 #include "render/GE_D3D9.h"
 
 class TLanguages;
+struct TGameState;
 
 // The button callbacks of the game flow, one per group of buttons; each tells its buttons apart by name.
 struct TMenuCallbacks {
@@ -34,10 +35,10 @@ inline constexpr const char* kCreditRightsLabel = "Rights";
 // and adds its widgets in their order. Call once.
 void BuildMenus(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks);
 
-// Sets the Language of the game state to `language` (0 Ukrainian, 1 Russian, 2 English) and the menus'
+// Sets the Language of `state` to `language` (0 Ukrainian, 1 Russian, 2 English) and the menus'
 // visible texts to that language's lines. A key missing from the table empties its widget's text. The
 // HUD labels, the record and credit labels and the OK of "Help" and "Author" are left alone.
-void ApplyLanguage(TGUI& gui, const TLanguages& languages, uint8_t language);
+void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, uint8_t language);
 
 // The three credit lines of "Author" in `language` (Ukrainian and Russian lines for 0 and 1, English
 // for anything else).

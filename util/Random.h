@@ -3,10 +3,10 @@
 //     seed := seed * 134775813 + 1  (mod 2^32),
 // and every draw advances the seed once before it is used.
 //
-// Randomize reseeds from a tick source the shell installs (the injectable clock; util knows nothing of
-// the platform layer). Tests fix the seed with SetRandomSeed, or install a tick source of their own.
-// Each world holds a generator of its own (TRandomGenerator); the functions below draw from the active
-// one, which the world that runs binds (world/World.h). Without one bound they use the process's own.
+// Randomize reseeds from the generator's tick source (the main window gives its world's generator the
+// game clock; util knows nothing of the platform layer). Each world holds a generator of its own
+// (TRandomGenerator) and draws from it with the functions that take one; the ones without a generator
+// use the process's own (tools, and effects made outside a world).
 // Single-threaded like the rest of the game: no locking.
 #pragma once
 
@@ -21,22 +21,26 @@ struct TRandomGenerator {
     RandomTickSource Ticks;
 };
 
-// Makes `generator` the active one (null: the process's own); returns the one active before.
-TRandomGenerator* SetActiveRandom(TRandomGenerator* generator);
+// The process's own generator.
+TRandomGenerator& ProcessRandom();
 
-// The current seed.
+// The process generator's seed.
 uint32_t RandomSeed();
 void SetRandomSeed(uint32_t seed);
 
 // An integer in 0 .. n - 1: the high word of the 64-bit product seed * n, after advancing the seed.
 // n <= 0 advances the seed and gives 0.
+int32_t Random(TRandomGenerator& generator, int32_t n);
 int32_t Random(int32_t n);
 
 // A float in [0, 1): seed / 2^32, after advancing the seed.
+float RandomFloat(TRandomGenerator& generator);
 float RandomFloat();
 
-// Without a source (or with an empty function) Randomize leaves the seed as it is.
+// The process generator's tick source. Without a source (or with an empty function) Randomize leaves
+// the seed as it is.
 void SetRandomizeSource(RandomTickSource ticks);
 
 // Reseeds the generator from the tick source.
+void Randomize(TRandomGenerator& generator);
 void Randomize();

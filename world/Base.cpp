@@ -3,14 +3,15 @@
 #include <cmath>
 
 #include "world/Effects.h"
-#include "world/GameState.h"
 #include "world/Map.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
-TBase::TBase(std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh)
-    : TGameObject(std::move(name), bodyMesh), Health(static_cast<float>(GameState().BaseMaxHealth)) {
-    if (TMap* map = CurrentMap()) {
-        TVector3 centre = FootprintCentre(map->BaseX, map->BaseY);
+TBase::TBase(TWorld& world, std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh)
+    : TGameObject(std::move(name), bodyMesh),
+      Health(static_cast<float>(world.State.BaseMaxHealth)),
+      World_(world) {
+    if (TMap* map = CurrentMap(World_)) {
+        TVector3 centre = FootprintCentre(World_, map->BaseX, map->BaseY);
         SetPosition(centre.X, 0.0f, centre.Z);
     }
     Cube = AddChild(std::make_unique<TGameObject>("Cube", cubeMesh));
@@ -25,22 +26,22 @@ void TBase::Fall() {
     if (!Standing)
         return;
     Standing = false;
-    GameState().GameOver = true;
+    World_.State.GameOver = true;
 }
 
 void TBase::Update(int32_t deltaMs) {
     if (Health < 0.0f) {
-        AddBang(WorldPosition(*this), 0);
+        AddBang(World_, WorldPosition(*this), 0);
         Fall();
         Remove();
         return;
     }
-    float ratio = Health / static_cast<float>(GameState().BaseMaxHealth);
+    float ratio = Health / static_cast<float>(World_.State.BaseMaxHealth);
     if (ratio < 0.75f) {
         if (Smoking) {
             ShadeSmoke(this, ratio);
         } else {
-            AddSmoke(this);
+            AddSmoke(World_, this);
             Smoking = true;
         }
     }

@@ -6,10 +6,13 @@
 
 #include "scene/GE_GAMEOBJECT.h"
 
+struct TWorld;
+
 class TBase : public TGameObject {
 public:
-    // Stands at the centre of the map's base footprint with health BaseMaxHealth and a spinning "Cube".
-    TBase(std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh);
+    // Stands at the centre of the world map's base footprint with health BaseMaxHealth and a spinning
+    // "Cube".
+    TBase(TWorld& world, std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh);
     // Sets GameOver: the game flow ends the game on it (also when the level is unloaded).
     ~TBase() override;
 
@@ -22,6 +25,7 @@ public:
 private:
     // Sets GameOver, once: when the base removes itself or in its destroy.
     void Fall();
+    TWorld& World_;
     bool Standing = true;
     TGameObject* Cube;
 };

@@ -1,13 +1,11 @@
 #include "world/Bonus.h"
 
-#include "util/Random.h"
 #include "world/Effects.h"
 #include "world/Enemy.h"
-#include "world/GameState.h"
 #include "world/Map.h"
 #include "world/Player.h"
 #include "world/Wall.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
 namespace {
 
@@ -22,14 +20,15 @@ const char* TBonus::MeshName(int32_t kind) {
     return kind >= 0 && kind < KindCount ? names[kind] : names[0];
 }
 
-TBonus::TBonus(std::string name, TMeshResource* mesh, int32_t cellX, int32_t cellY, int32_t kind)
-    : TGameObject(std::move(name), mesh), Kind(kind) {
-    TVector3 centre = FootprintCentre(cellX, cellY);
+TBonus::TBonus(TWorld& world, std::string name, TMeshResource* mesh, int32_t cellX, int32_t cellY,
+               int32_t kind)
+    : TGameObject(std::move(name), mesh), Kind(kind), World_(world) {
+    TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
 }
 
 void TBonus::Update(int32_t deltaMs) {
-    TMoveableObject* root = World().SceneRoot;
+    TMoveableObject* root = World_.Context.SceneRoot;
     auto* player = root != nullptr ? dynamic_cast<TPlayer*>(root->FindObject("Player")) : nullptr;
     if (player == nullptr || VectorDistance(player->GetPosition(), Position) >= 1.0f) {
         SpinAngle += deltaMs * 0.1f;
@@ -38,15 +37,15 @@ void TBonus::Update(int32_t deltaMs) {
         SetRotation(0.0f, SpinAngle, 0.0f);
         return;
     }
-    PlaySound("bonus");
-    GameState().Score += 100;
+    PlaySound(World_, "bonus");
+    World_.State.Score += 100;
     ApplyEffect(*player);
-    AddRomb(WorldPosition(*this));
+    AddRomb(World_, WorldPosition(*this));
     Remove();
 }
 
 void TBonus::ApplyEffect(TPlayer& player) {
-    TGameState& state = GameState();
+    TGameState& state = World_.State;
     switch (Kind) {
         case Armour:
             player.SetArmour(10000);
@@ -60,7 +59,7 @@ void TBonus::ApplyEffect(TPlayer& player) {
             break;
         case Bomb: {
             std::vector<TMoveableObject*> objects;
-            World().SceneRoot->CollectObjects(objects);
+            World_.Context.SceneRoot->CollectObjects(objects);
             for (TMoveableObject* object : objects) {
                 if (auto* enemy = dynamic_cast<TEnemy*>(object))
                     enemy->Health = -1.0f;
@@ -74,17 +73,17 @@ void TBonus::ApplyEffect(TPlayer& player) {
             state.Lives += 1;
             break;
         case WallRing:
-            BuildWallsAroundBase();
+            BuildWallsAroundBase(World_);
             break;
         default:
             break;
     }
 }
 
-void BuildWallsAroundBase() {
-    TMap* map = CurrentMap();
-    TMoveableObject* root = World().SceneRoot;
-    TMoveableObject* level = LevelNode();
+void BuildWallsAroundBase(TWorld& world) {
+    TMap* map = CurrentMap(world);
+    TMoveableObject* root = world.Context.SceneRoot;
+    TMoveableObject* level = LevelNode(world);
     // Without a base there is nothing to wall in (the ring would stand around the corner footprint,
     // where the player may start).
     if (map == nullptr || root == nullptr || level == nullptr || !map->HasBase)
@@ -100,7 +99,7 @@ void BuildWallsAroundBase() {
                 wall->Health = wall->MaxHealth;
             } else if (map->Cell(x, y) == 0) {
                 // Placed in the world at once: shells later in this frame test it where it stands.
-                level->AddChild(MakeBrickWall("Wall", x, y, 5.0f))->UpdateMatrices();
+                level->AddChild(MakeBrickWall(world, "Wall", x, y, 5.0f))->UpdateMatrices();
             }
         }
     }
@@ -117,23 +116,24 @@ void TArmour::Update(int32_t deltaMs) {
     SetRotation(0.0f, SpinAngle, 0.0f);
 }
 
-void SpawnBonus() {
-    TMap* map = CurrentMap();
-    TMoveableObject* level = LevelNode();
+void SpawnBonus(TWorld& world) {
+    TMap* map = CurrentMap(world);
+    TMoveableObject* level = LevelNode(world);
     if (map == nullptr || level == nullptr)
         return;
-    Randomize();
+    Randomize(world.Random);
     int32_t x = 0;
     int32_t y = 0;
     bool found = false;
     map->UpdateBlocked();
     for (int draw = 0; draw < kMaxBonusDraws && !found; ++draw) {
-        x = Random(map->Width() - 1);
-        y = Random(map->Height() - 1);
+        x = Random(world.Random, map->Width() - 1);
+        y = Random(world.Random, map->Height() - 1);
         found = !map->Blocked(x, y);
     }
     if (!found)
         return;
-    int32_t kind = Random(TBonus::KindCount);
-    level->AddChild(std::make_unique<TBonus>("Bonus", FindMesh(TBonus::MeshName(kind)), x, y, kind));
+    int32_t kind = Random(world.Random, TBonus::KindCount);
+    level->AddChild(
+        std::make_unique<TBonus>(world, "Bonus", FindMesh(world, TBonus::MeshName(kind)), x, y, kind));
 }

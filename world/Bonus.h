@@ -7,6 +7,8 @@
 
 #include "scene/GE_GAMEOBJECT.h"
 
+struct TWorld;
+
 class TBonus : public TGameObject {
 public:
     enum : int32_t { Armour = 0, Time = 1, Remount = 2, Bomb = 3, Upgrade = 4, Life = 5, WallRing = 6 };
@@ -14,7 +16,7 @@ public:
     // The cached mesh name of a kind.
     static const char* MeshName(int32_t kind);
 
-    TBonus(std::string name, TMeshResource* mesh, int32_t cellX, int32_t cellY, int32_t kind);
+    TBonus(TWorld& world, std::string name, TMeshResource* mesh, int32_t cellX, int32_t cellY, int32_t kind);
     void Update(int32_t deltaMs) override;
 
     int32_t Kind;
@@ -22,6 +24,7 @@ public:
 
 private:
     void ApplyEffect(class TPlayer& player);
+    TWorld& World_;
 };
 
 class TArmour : public TGameObject {
@@ -35,10 +38,10 @@ public:
     bool Finished = false;
 };
 
-// Places one bonus of a random kind on a random free footprint of the map, under "Level". Gives up
+// Places one bonus of a random kind on a random free footprint of the world's map, under "Level". Gives up
 // (placing nothing) when no free footprint turns up within a bounded number of draws.
-void SpawnBonus();
+void SpawnBonus(TWorld& world);
 
 // The wall bonus: repairs the level walls on the ring of cells around the base and builds brick walls
 // on the free ones. Nothing on a level without a base.
-void BuildWallsAroundBase();
+void BuildWallsAroundBase(TWorld& world);

@@ -8,36 +8,35 @@
 #include "world/Map.h"
 #include "world/Player.h"
 #include "world/Wall.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
-TBullet::TBullet(std::string name, TMoveableObject* sceneRoot, const TWeaponInfo& weapon, uint8_t owner,
-                 float direction)
+TBullet::TBullet(TWorld& world, std::string name, const TWeaponInfo& weapon, uint8_t owner, float direction)
     : TGameObject(std::move(name), weapon.Mesh),
-      SceneRoot(sceneRoot),
       Direction(direction),
       Owner(owner),
-      Weapon(weapon) {
+      Weapon(weapon),
+      World_(world) {
     if (Weapon.IsRocket)
-        AddRocketSmoke(this);
+        AddRocketSmoke(World_, this);
 }
 
 void TBullet::SpawnHitEffect() {
     if (Weapon.IsRocket) {
-        AddBang(WorldPosition(*this), 1);
+        AddBang(World_, WorldPosition(*this), 1);
     } else {
-        AddSparks(WorldPosition(*this));
+        AddSparks(World_, WorldPosition(*this));
     }
 }
 
 void TBullet::PlayImpactSound() {
-    PlaySound(Weapon.IsRocket ? "bang" : "metal_bang");
+    PlaySound(World_, Weapon.IsRocket ? "bang" : "metal_bang");
 }
 
 void TBullet::Update(int32_t deltaMs) {
     bool playerRocket = Owner == FromPlayer && Weapon.IsRocket;
     if (Health <= 0.0f) {
         if (playerRocket)
-            PlaySound("bang");
+            PlaySound(World_, "bang");
         SpawnHitEffect();
         Remove();
         return;
@@ -47,7 +46,7 @@ void TBullet::Update(int32_t deltaMs) {
     SetPosition(Position.X + static_cast<float>(std::cos(heading) * deltaMs / 100.0), Position.Y,
                 Position.Z + static_cast<float>(std::sin(heading) * deltaMs / 100.0));
 
-    if (TMap* map = CurrentMap()) {
+    if (TMap* map = CurrentMap(World_)) {
         int32_t gx = RoundHalfEven(map->Width() / 2.0 + Position.X);
         int32_t gz = RoundHalfEven(map->Height() / 2.0 - Position.Z);
         // A shell whose heading was not a number has no place on the map: it goes as if it left it
@@ -55,7 +54,7 @@ void TBullet::Update(int32_t deltaMs) {
         bool lost = !std::isfinite(Position.X) || !std::isfinite(Position.Z);
         if (lost || gx < 0 || gz < 0 || gx > map->Width() || gz > map->Height()) {
             if (Owner == FromPlayer)
-                PlaySound(Weapon.IsRocket ? "bang" : "metal_bang");
+                PlaySound(World_, Weapon.IsRocket ? "bang" : "metal_bang");
             SpawnHitEffect();
             Remove();
             return;
@@ -67,13 +66,14 @@ void TBullet::Update(int32_t deltaMs) {
 }
 
 bool TBullet::HitSomething() {
-    if (SceneRoot == nullptr)
+    TMoveableObject* root = World_.Context.SceneRoot;
+    if (root == nullptr)
         return false;
     // Everything a shell can hit (walls, the base, tanks, shells) is a child of "Level", and the tree's
     // post-order keeps those children in their own order, so the first hit among them is the first hit
     // of the whole tree. Nothing farther than the largest reach of a test (the base's half-size plus
     // the shell's radius) can be hit, which spares the type tests for almost every node.
-    TMoveableObject* level = SceneRoot->FindObject("Level");
+    TMoveableObject* level = root->FindObject("Level");
     if (level == nullptr)
         return false;
     const float x = Position.X;
@@ -95,10 +95,10 @@ bool TBullet::HitSomething() {
                 wall->SpawnDebris();
                 if (Weapon.IsRocket) {
                     if (Owner == FromPlayer)
-                        PlaySound("bang");
+                        PlaySound(World_, "bang");
                     SpawnHitEffect();
                 } else if (Owner == FromPlayer) {
-                    PlaySound("wall_dest");
+                    PlaySound(World_, "wall_dest");
                 }
                 return true;
             }
@@ -137,7 +137,7 @@ bool TBullet::HitSomething() {
             if (VectorDistance(shell->GetPosition(), Position) < 0.2f) {
                 shell->Health -= Weapon.Damage;
                 if (Owner == FromPlayer && Weapon.IsRocket)
-                    PlaySound("bang");
+                    PlaySound(World_, "bang");
                 SpawnHitEffect();
                 return true;
             }

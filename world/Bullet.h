@@ -10,26 +10,27 @@
 #include "scene/GE_GAMEOBJECT.h"
 #include "world/WeaponInfo.h"
 
+struct TWorld;
+
 class TBullet : public TGameObject {
 public:
     enum : uint8_t { FromPlayer = 0, FromEnemy = 1 };
 
     // `direction` is the heading in degrees (Angle2D convention: the shell moves along (cos, sin) in
     // (x, z)). A rocket gets its smoke trail here. The firing tank places the shell and adds it to "Level".
-    TBullet(std::string name, TMoveableObject* sceneRoot, const TWeaponInfo& weapon, uint8_t owner,
-            float direction);
+    TBullet(TWorld& world, std::string name, const TWeaponInfo& weapon, uint8_t owner, float direction);
 
     void Update(int32_t deltaMs) override;
     // Sparks for a shell, a rocket's explosion for a rocket, at the shell's world position.
     void SpawnHitEffect();
 
     float Health = 0.1f;
-    TMoveableObject* SceneRoot;
     float Direction;
     uint8_t Owner;
     TWeaponInfo Weapon;
 
 private:
+    TWorld& World_;
     bool HitSomething();
     // The sound of a hit on a tank or the base: "bang" for a rocket, "metal_bang" for a shell.
     void PlayImpactSound();

@@ -5,14 +5,14 @@
 #include "effects/GE_PARTICLESYSTEM.h"
 #include "models/GE_ResourceManager.h"
 #include "render/GE_D3D9.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
 namespace {
 
 constexpr int32_t kEffectCapacity = 500;
 
-platform::TextureHandle EffectTexture(const char* name) {
-    TMeshManager* meshes = World().Meshes;
+platform::TextureHandle EffectTexture(TWorld& world, const char* name) {
+    TMeshManager* meshes = world.Context.Meshes;
     if (meshes == nullptr)
         return 0;
     TTextureResource* texture = meshes->GetTextureManager()->FindTexture(name);
@@ -22,18 +22,21 @@ platform::TextureHandle EffectTexture(const char* name) {
 // A particle system of kind T with the game's capacity, the "Particle" shaders and the named texture;
 // nullptr when there is no renderer (headless tests of the rules).
 template <class T>
-std::unique_ptr<T> MakeEffect(const char* texture) {
-    TWorldContext& world = World();
-    if (world.Render == nullptr)
+std::unique_ptr<T> MakeEffect(TWorld& world, const char* texture) {
+    TWorldContext& context = world.Context;
+    if (context.Render == nullptr)
         return nullptr;
-    TVertexShader* vs = world.Shaders != nullptr ? world.Shaders->GetVertexShader("Particle") : nullptr;
-    TPixelShader* ps = world.Shaders != nullptr ? world.Shaders->GetPixelShader("Particle") : nullptr;
-    return std::make_unique<T>(*world.Render, EffectTexture(texture), vs, ps, kEffectCapacity);
+    TVertexShader* vs = context.Shaders != nullptr ? context.Shaders->GetVertexShader("Particle") : nullptr;
+    TPixelShader* ps = context.Shaders != nullptr ? context.Shaders->GetPixelShader("Particle") : nullptr;
+    auto effect =
+        std::make_unique<T>(*context.Render, EffectTexture(world, texture), vs, ps, kEffectCapacity);
+    effect->RandomSource = &world.Random;
+    return effect;
 }
 
 template <class T>
-void AddToLevel(std::unique_ptr<T> effect, const TVector3& position) {
-    TMoveableObject* level = LevelNode();
+void AddToLevel(TWorld& world, std::unique_ptr<T> effect, const TVector3& position) {
+    TMoveableObject* level = LevelNode(world);
     if (effect == nullptr || level == nullptr)
         return;
     effect->SetPosition(position.X, position.Y, position.Z);
@@ -42,33 +45,33 @@ void AddToLevel(std::unique_ptr<T> effect, const TVector3& position) {
 
 }  // namespace
 
-void AddBang(const TVector3& position, int variant) {
-    auto bang = MakeEffect<TBang>("Bang");
+void AddBang(TWorld& world, const TVector3& position, int variant) {
+    auto bang = MakeEffect<TBang>(world, "Bang");
     if (bang != nullptr)
         bang->Variant = static_cast<uint8_t>(variant);
-    AddToLevel(std::move(bang), position);
+    AddToLevel(world, std::move(bang), position);
 }
 
-void AddSparks(const TVector3& position) {
-    AddToLevel(MakeEffect<TSparks>("Spark"), position);
+void AddSparks(TWorld& world, const TVector3& position) {
+    AddToLevel(world, MakeEffect<TSparks>(world, "Spark"), position);
 }
 
-void AddRomb(const TVector3& position) {
-    AddToLevel(MakeEffect<TRomb>("Romb"), position);
+void AddRomb(TWorld& world, const TVector3& position) {
+    AddToLevel(world, MakeEffect<TRomb>(world, "Romb"), position);
 }
 
-void AddWallDebris(const TVector3& position) {
-    AddToLevel(MakeEffect<TWallDestruct>("Wall"), position);
+void AddWallDebris(TWorld& world, const TVector3& position) {
+    AddToLevel(world, MakeEffect<TWallDestruct>(world, "Wall"), position);
 }
 
-void AddSmoke(TMoveableObject* carrier) {
-    auto smoke = MakeEffect<TSmoke>("Particle");
+void AddSmoke(TWorld& world, TMoveableObject* carrier) {
+    auto smoke = MakeEffect<TSmoke>(world, "Particle");
     if (smoke != nullptr && carrier != nullptr)
         carrier->AddChild(std::move(smoke));
 }
 
-void AddRocketSmoke(TMoveableObject* carrier) {
-    auto smoke = MakeEffect<TRoketSmoke>("Particle");
+void AddRocketSmoke(TWorld& world, TMoveableObject* carrier) {
+    auto smoke = MakeEffect<TRoketSmoke>(world, "Particle");
     if (smoke != nullptr && carrier != nullptr)
         carrier->AddChild(std::move(smoke));
 }

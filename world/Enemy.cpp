@@ -2,13 +2,11 @@
 
 #include <cmath>
 
-#include "util/Random.h"
 #include "world/Bullet.h"
 #include "world/Effects.h"
-#include "world/GameState.h"
 #include "world/Map.h"
 #include "world/Player.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
 namespace {
 
@@ -24,8 +22,7 @@ const KindValues& KindOf(uint8_t kind) {
     return kKinds[kind < 4 ? kind : 0];
 }
 
-int32_t ModeDuration(uint8_t mode) {
-    const TGameState& state = GameState();
+int32_t ModeDuration(const TGameState& state, uint8_t mode) {
     switch (mode) {
         case TEnemy::AttackBase:
             return state.AttackBaseTime;
@@ -48,16 +45,15 @@ int32_t TEnemy::KindScore(uint8_t kind) {
     return KindOf(kind).Score;
 }
 
-TEnemy::TEnemy(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot,
-               TMeshResource* mesh, uint8_t kind)
+TEnemy::TEnemy(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* mesh,
+               uint8_t kind)
     : TGameObject(std::move(name), mesh),
-      TTankMotion(cellX, cellY),
+      TTankMotion(world, cellX, cellY),
       Kind(kind),
-      SceneRoot(sceneRoot),
       Health(FullHealth(kind)),
       StepTime(KindStepTime(kind)) {
-    SetMode(static_cast<uint8_t>(Random(3)));
-    TVector3 centre = FootprintCentre(cellX, cellY);
+    SetMode(static_cast<uint8_t>(Random(World_.Random, 3)));
+    TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
 }
 
@@ -70,20 +66,20 @@ void TEnemy::LeaveWorld() {
         return;
     InWorld = false;
     FreeFootprints();
-    if (GameState().EnemiesAlive > 0)
-        GameState().EnemiesAlive--;
+    if (World_.State.EnemiesAlive > 0)
+        World_.State.EnemiesAlive--;
 }
 
 void TEnemy::SetMode(uint8_t mode) {
     Mode = mode;
-    ModeTimer = ModeDuration(mode);
+    ModeTimer = ModeDuration(World_.State, mode);
 }
 
 void TEnemy::Update(int32_t deltaMs) {
     if (Health < 0.0f) {
-        GameState().Score += KindScore(Kind);
-        AddBang(WorldPosition(*this), 0);
-        PlaySound("bang");
+        World_.State.Score += KindScore(Kind);
+        AddBang(World_, WorldPosition(*this), 0);
+        PlaySound(World_, "bang");
         LeaveWorld();
         Remove();
         return;
@@ -94,21 +90,21 @@ void TEnemy::Update(int32_t deltaMs) {
         if (Smoking) {
             ShadeSmoke(this, ratio);
         } else {
-            AddSmoke(this);
+            AddSmoke(World_, this);
             Smoking = true;
         }
     }
 
-    const bool frozen = GameState().FreezeActive;
+    const bool frozen = World_.State.FreezeActive;
     if (!frozen) {
         if (ModeTimer > 0)
             ModeTimer -= deltaMs;
         if (FireTimer > 0) {
             FireTimer -= deltaMs;
         } else {
-            Randomize();
+            Randomize(World_.Random);
             if (MoveState != Turning) {
-                FireTimer = Random(400) + Weapon.ReloadTime;
+                FireTimer = Random(World_.Random, 400) + Weapon.ReloadTime;
                 Fire();
             }
         }
@@ -132,10 +128,10 @@ void TEnemy::Fire() {
     float x = Position.X;
     float z = Position.Z;
     auto fire = [&](const char* name, float px, float pz) {
-        auto shell = std::make_unique<TBullet>(name, SceneRoot, Weapon, TBullet::FromEnemy, heading);
+        auto shell = std::make_unique<TBullet>(World_, name, Weapon, TBullet::FromEnemy, heading);
         shell->SetPosition(px, 0.5f, pz);
         shell->SetRotation(0.0f, Facing, 0.0f);
-        if (TMoveableObject* level = LevelNode())
+        if (TMoveableObject* level = LevelNode(World_))
             level->AddChild(std::move(shell));
     };
     if (Kind == 2) {
@@ -148,7 +144,7 @@ void TEnemy::Fire() {
 
 void TEnemy::Step(int32_t deltaMs) {
     if (AdvanceStep(*this, deltaMs)) {
-        TVector3 centre = FootprintCentre(CellX, CellY);
+        TVector3 centre = FootprintCentre(World_, CellX, CellY);
         SetPosition(centre.X, 0.0f, centre.Z);
     }
 }
@@ -177,17 +173,17 @@ void TEnemy::Decide() {
         }
     }
     if (Mode == Roam) {
-        Randomize();
+        Randomize(World_.Random);
         static const uint16_t headings[4] = {0, 180, 270, 90};
-        WantedFacing = headings[Random(4)];
-        StepsLeft = static_cast<uint8_t>(Random(10) + 5);
+        WantedFacing = headings[Random(World_.Random, 4)];
+        StepsLeft = static_cast<uint8_t>(Random(World_.Random, 10) + 5);
     } else {
         PlanStep();
     }
 }
 
 void TEnemy::StepAhead() {
-    TMap* map = CurrentMap();
+    TMap* map = CurrentMap(World_);
     if (map == nullptr)
         return;
     TGridPoint target = Ahead();
@@ -206,11 +202,12 @@ void TEnemy::StepAhead() {
 }
 
 void TEnemy::PlanStep() {
-    TMap* map = CurrentMap();
+    TMap* map = CurrentMap(World_);
     if (map == nullptr)
         return;
     map->FreeTank(CellX, CellY);
-    auto* player = SceneRoot != nullptr ? dynamic_cast<TPlayer*>(SceneRoot->FindObject("Player")) : nullptr;
+    TMoveableObject* root = World_.Context.SceneRoot;
+    auto* player = root != nullptr ? dynamic_cast<TPlayer*>(root->FindObject("Player")) : nullptr;
 
     const bool attackBase = Mode == AttackBase && map->HasBase;
     if (attackBase)

@@ -11,6 +11,8 @@
 #include "world/TankMotion.h"
 #include "world/WeaponInfo.h"
 
+struct TWorld;
+
 class TEnemy : public TGameObject, public TTankMotion {
 public:
     enum : uint8_t { Roam = 0, AttackBase = 1, ChasePlayer = 2 };
@@ -20,15 +22,13 @@ public:
     static int32_t KindStepTime(uint8_t kind);
     static int32_t KindScore(uint8_t kind);
 
-    TEnemy(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TMeshResource* mesh,
-           uint8_t kind);
+    TEnemy(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* mesh, uint8_t kind);
     ~TEnemy() override;
 
     void SetWeapon(const TWeaponInfo& weapon) { Weapon = weapon; }
     void Update(int32_t deltaMs) override;
 
     uint8_t Kind;
-    TMoveableObject* SceneRoot;
     float Health;
     TWeaponInfo Weapon;
     uint8_t Mode = Roam;

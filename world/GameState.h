@@ -2,8 +2,8 @@
 // the game flow's values that the shell and the world objects share (score, lives, weapon grade, the
 // respawn, freeze, armour and game-over flags, the enemy counters and quotas).
 //
-// Part of the world (world/World.h), reached through GameState() in the active world. The shell writes
-// the settings and drives the flow; the world objects read and write the shared values. Times are
+// Part of the world (world/World.h). The shell writes the settings and drives the flow; the world
+// objects read and write the shared values of the world they belong to. Times are
 // whole milliseconds.
 #pragma once
 
@@ -53,9 +53,3 @@ struct TGameState {
     // null before the first level.
     std::unique_ptr<TMap> Map;
 };
-
-// The active world's (world/World.h).
-TGameState& GameState();
-
-// Back to the values above (for tests and a fresh start).
-void ResetGameState();

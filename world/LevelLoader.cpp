@@ -5,25 +5,24 @@
 #include "scene/GE_GAMEOBJECT.h"
 #include "util/GE_UTILS.h"
 #include "world/Base.h"
-#include "world/GameState.h"
 #include "world/LevelFile.h"
 #include "world/Wall.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
-bool LoadLevel(const std::string& fileName, std::string& error) {
+bool LoadLevel(TWorld& world, const std::string& fileName, std::string& error) {
     TLevelDescription level;
     if (!ReadLevelFile(fileName, level, error))
         return false;
-    if (!BuildLevel(level, error)) {
+    if (!BuildLevel(world, level, error)) {
         error = QuotePathForMessage(fileName) + ": " + error;
         return false;
     }
     return true;
 }
 
-bool BuildLevel(const TLevelDescription& level, std::string& error) {
-    TWorldContext& world = World();
-    if (world.SceneRoot == nullptr) {
+bool BuildLevel(TWorld& world, const TLevelDescription& level, std::string& error) {
+    TWorldContext& context = world.Context;
+    if (context.SceneRoot == nullptr) {
         error = "no scene to load the level into";
         return false;
     }
@@ -35,37 +34,38 @@ bool BuildLevel(const TLevelDescription& level, std::string& error) {
         return false;
     }
     // A level still in the world goes first: its objects free their cells on the map they were made on.
-    if (world.SceneRoot->FindObject("Level") != nullptr)
-        UnloadLevel();
+    if (context.SceneRoot->FindObject("Level") != nullptr)
+        UnloadLevel(world);
 
-    TGameState& state = GameState();
+    TGameState& state = world.State;
     state.Map = BuildMap(level);
     TMap& map = *state.Map;
-    TMoveableObject* node = world.SceneRoot->AddChild(std::make_unique<TMoveableObject>("Level"));
+    TMoveableObject* node = context.SceneRoot->AddChild(std::make_unique<TMoveableObject>("Level"));
 
     for (int32_t y = 0; y < level.Height; ++y) {
         for (int32_t x = 0; x < level.Width; ++x) {
             int32_t code = level.Code(x, y);
             if (code == kCellBrickWall)
-                node->AddChild(MakeBrickWall(WallName(x, y), x, y, 3.0f));
+                node->AddChild(MakeBrickWall(world, WallName(x, y), x, y, 3.0f));
             if (code == kCellRockWall)
-                node->AddChild(MakeRockWall(WallName(x, y), x, y));
+                node->AddChild(MakeRockWall(world, WallName(x, y), x, y));
         }
     }
 
     if (map.HasBase) {
         map.OccupyTank(map.BaseX, map.BaseY);
-        node->AddChild(std::make_unique<TBase>("Base", FindMesh("Base_cube"), FindMesh("Base_body")));
+        node->AddChild(std::make_unique<TBase>(world, "Base", FindMesh(world, "Base_cube"),
+                                               FindMesh(world, "Base_body")));
         map.OccupyTank(map.BaseX, map.BaseY);
     }
 
     for (const TLevelDecoration& decoration : level.Decorations) {
         TMeshResource* mesh = nullptr;
-        if (world.Meshes != nullptr) {
+        if (context.Meshes != nullptr) {
             uint32_t usage =
                 decoration.meshName == "grass.x" ? platform::D3DUSAGE_DYNAMIC : platform::D3DUSAGE_WRITEONLY;
-            mesh = world.Meshes->LoadMesh(decoration.path, decoration.meshName, platform::D3DPOOL_DEFAULT,
-                                          usage);
+            mesh = context.Meshes->LoadMesh(decoration.path, decoration.meshName, platform::D3DPOOL_DEFAULT,
+                                            usage);
         }
         auto decor = std::make_unique<TGameObject>("Decor", mesh);
         decor->SetPosition(decoration.position.X, decoration.position.Y, decoration.position.Z);
@@ -76,16 +76,16 @@ bool BuildLevel(const TLevelDescription& level, std::string& error) {
     return true;
 }
 
-void UnloadLevel() {
-    TWorldContext& world = World();
-    if (world.SceneRoot != nullptr)
-        world.SceneRoot->DeleteObject("Level");
-    TMap* map = CurrentMap();
+void UnloadLevel(TWorld& world) {
+    TWorldContext& context = world.Context;
+    if (context.SceneRoot != nullptr)
+        context.SceneRoot->DeleteObject("Level");
+    TMap* map = CurrentMap(world);
     if (map == nullptr)
         return;
-    if (world.Meshes != nullptr) {
+    if (context.Meshes != nullptr) {
         for (const std::string& name : map->DecorMeshes)
-            world.Meshes->DeleteMesh(name);
+            context.Meshes->DeleteMesh(name);
     }
     map->DecorMeshes.clear();
     map->DecorCount = 0;

@@ -4,17 +4,19 @@
 
 #include <string>
 
-// Reads the level file and fills the world: a new current map, the node "Level" with the walls, the
+struct TWorld;
+
+// Reads the level file and fills `world`: a new current map, the node "Level" with the walls, the
 // base and the decorations; the player start and spawn points go to the map. The file is checked
 // completely before anything is created: on a missing or malformed file nothing changes, the reason
 // goes to `error` (naming the file and the place) and the result is false.
-bool LoadLevel(const std::string& fileName, std::string& error);
+bool LoadLevel(TWorld& world, const std::string& fileName, std::string& error);
 
 struct TLevelDescription;
 // The second half of LoadLevel: fills the world from a level already read and checked. False (nothing
 // changed) only when there is no scene root or the cell codes do not fill the grid.
-bool BuildLevel(const TLevelDescription& level, std::string& error);
+bool BuildLevel(TWorld& world, const TLevelDescription& level, std::string& error);
 
 // Frees the node "Level" (and with it every object of the level) and gives the level's decoration
 // meshes back to the mesh cache. The map stays until the next LoadLevel. Safe to call twice.
-void UnloadLevel();
+void UnloadLevel(TWorld& world);

@@ -8,9 +8,8 @@
 #include "world/Bonus.h"
 #include "world/Bullet.h"
 #include "world/Effects.h"
-#include "world/GameState.h"
 #include "world/Map.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
 namespace {
 
@@ -18,14 +17,12 @@ constexpr int32_t kStepTime = 200;  // ms per footprint step and per turn
 
 }  // namespace
 
-TPlayer::TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TInput* input,
-                 TMeshResource* towerMesh, TMeshResource* bodyMesh)
+TPlayer::TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* towerMesh,
+                 TMeshResource* bodyMesh)
     : TMoveableObject(std::move(name)),
-      TTankMotion(cellX, cellY),
-      Input(input),
-      SceneRoot(sceneRoot),
-      Health(static_cast<float>(GameState().PlayerMaxHealth)) {
-    TVector3 centre = FootprintCentre(cellX, cellY);
+      TTankMotion(world, cellX, cellY),
+      Health(static_cast<float>(world.State.PlayerMaxHealth)) {
+    TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
     Body = AddChild(std::make_unique<TGameObject>("Body", bodyMesh));
     Tower = AddChild(std::make_unique<TGameObject>("Tower", towerMesh));
@@ -39,22 +36,22 @@ TPlayer::~TPlayer() {
 }
 
 void TPlayer::Equip() {
-    uint8_t grade = GameState().UpgradeLevel;
-    Weapon = PlayerWeapon(grade);
-    Tower->SetMesh(FindMesh("Tower" + std::to_string(grade + 1)));
+    uint8_t grade = World_.State.UpgradeLevel;
+    Weapon = PlayerWeapon(World_, grade);
+    Tower->SetMesh(FindMesh(World_, "Tower" + std::to_string(grade + 1)));
 }
 
 void TPlayer::Upgrade() {
-    if (GameState().UpgradeLevel < 3)
-        GameState().UpgradeLevel++;
+    if (World_.State.UpgradeLevel < 3)
+        World_.State.UpgradeLevel++;
     Equip();
 }
 
 void TPlayer::SetArmour(int32_t milliseconds) {
-    GameState().ArmourActive = true;
+    World_.State.ArmourActive = true;
     if (!Armoured) {
         Armoured = true;
-        AddChild(std::make_unique<TArmour>("Armour", FindMesh("armour")));
+        AddChild(std::make_unique<TArmour>("Armour", FindMesh(World_, "armour")));
     }
     ArmourTimeLeft = milliseconds;
 }
@@ -71,7 +68,7 @@ void TPlayer::Update(int32_t deltaMs) {
         return;
     }
 
-    float ratio = Health / static_cast<float>(GameState().PlayerMaxHealth);
+    float ratio = Health / static_cast<float>(World_.State.PlayerMaxHealth);
     if (ratio >= 0.75f) {
         if (Smoking) {
             DeleteObject("paticlesystem");
@@ -80,16 +77,16 @@ void TPlayer::Update(int32_t deltaMs) {
     } else if (Smoking) {
         ShadeSmoke(this, ratio);
     } else {
-        AddSmoke(this);
+        AddSmoke(World_, this);
         Smoking = true;
     }
 
     if (Armoured) {
-        SetGameLabel("Armour", std::to_string(RoundHalfEven(ArmourTimeLeft / 1000.0)));
+        SetGameLabel(World_, "Armour", std::to_string(RoundHalfEven(ArmourTimeLeft / 1000.0)));
         ArmourTimeLeft -= deltaMs;
         if (ArmourTimeLeft < 1) {
-            SetGameLabel("Armour", "");
-            GameState().ArmourActive = false;
+            SetGameLabel(World_, "Armour", "");
+            World_.State.ArmourActive = false;
             Armoured = false;
             if (auto* armour = dynamic_cast<TArmour*>(FindObject("Armour")))
                 armour->Finish();
@@ -100,7 +97,8 @@ void TPlayer::Update(int32_t deltaMs) {
     if (ReloadTimer < 0)
         ReloadTimer = 0;
 
-    if (Input != nullptr && Input->MouseButtonDown(0) && ReloadTimer == 0)
+    TInput* input = World_.Context.Input;
+    if (input != nullptr && input->MouseButtonDown(0) && ReloadTimer == 0)
         Fire();
 
     if (MoveState == Stepping)
@@ -112,8 +110,8 @@ void TPlayer::Update(int32_t deltaMs) {
 }
 
 void TPlayer::Fire() {
-    uint8_t grade = GameState().UpgradeLevel;
-    PlaySound(grade == 3 ? "shoot" : "laser");
+    uint8_t grade = World_.State.UpgradeLevel;
+    PlaySound(World_, grade == 3 ? "shoot" : "laser");
     // Where the shot went, for checking the aim against the crosshair from outside the game.
     logging::Write("player", "fires at heading " + std::to_string(RoundHalfEven(TowerAngle)));
     double angle = TowerAngle * kPi / 180.0;
@@ -122,10 +120,10 @@ void TPlayer::Fire() {
     float x = Position.X;
     float z = Position.Z;
     auto fire = [&](float px, float pz) {
-        auto shell = std::make_unique<TBullet>("bullet", SceneRoot, Weapon, TBullet::FromPlayer, TowerAngle);
+        auto shell = std::make_unique<TBullet>(World_, "bullet", Weapon, TBullet::FromPlayer, TowerAngle);
         shell->SetPosition(px, 0.5f, pz);
         shell->SetRotation(0.0f, 90.0f - TowerAngle, 0.0f);
-        if (TMoveableObject* level = LevelNode())
+        if (TMoveableObject* level = LevelNode(World_))
             level->AddChild(std::move(shell));
     };
     if (grade == 2) {
@@ -146,15 +144,16 @@ void TPlayer::DecideIdle() {
     // is the only one.
     static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
     static const uint16_t headings[4] = {90, 270, 180, 0};
+    TInput* input = World_.Context.Input;
     int held = 0;
     uint16_t wanted = 0;
     for (int k = 0; k < 4; ++k) {
-        if (Input != nullptr && Input->DriveKeyDown(keys[k])) {
+        if (input != nullptr && input->DriveKeyDown(keys[k])) {
             ++held;
             wanted = headings[k];
         }
     }
-    TVector3 centre = FootprintCentre(CellX, CellY);
+    TVector3 centre = FootprintCentre(World_, CellX, CellY);
     if (held == 0) {
         SetPosition(centre.X, 0.0f, centre.Z);
         return;
@@ -163,7 +162,7 @@ void TPlayer::DecideIdle() {
         return;
 
     if (wanted == Facing) {
-        TMap* map = CurrentMap();
+        TMap* map = CurrentMap(World_);
         if (map == nullptr)
             return;
         TGridPoint target = Ahead();
@@ -195,10 +194,10 @@ void TPlayer::Turn(int32_t deltaMs) {
 }
 
 void TPlayer::Explode() {
-    PlaySound("bang");
-    GameState().PlayerRespawnPending = true;
-    GameState().UpgradeLevel = 0;
-    AddBang(WorldPosition(*this), 0);
+    PlaySound(World_, "bang");
+    World_.State.PlayerRespawnPending = true;
+    World_.State.UpgradeLevel = 0;
+    AddBang(World_, WorldPosition(*this), 0);
     FreeFootprints();
     Remove();
 }

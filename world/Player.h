@@ -13,15 +13,16 @@
 #include "world/TankMotion.h"
 #include "world/WeaponInfo.h"
 
-class TInput;
 class TGameObject;
 class TArmour;
+struct TWorld;
 struct TMeshResource;
 
 class TPlayer : public TMoveableObject, public TTankMotion {
 public:
-    TPlayer(std::string name, int32_t cellX, int32_t cellY, TMoveableObject* sceneRoot, TInput* input,
-            TMeshResource* towerMesh, TMeshResource* bodyMesh);
+    // Reads the input and finds "Level" through the world's context.
+    TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* towerMesh,
+            TMeshResource* bodyMesh);
     ~TPlayer() override;
 
     void Update(int32_t deltaMs) override;
@@ -35,8 +36,6 @@ public:
     // Aims the turret at the ground point (x, z).
     void AimAt(float x, float z);
 
-    TInput* Input;
-    TMoveableObject* SceneRoot;
     float Health;
     float TowerAngle = 0.0f;  // degrees, Angle2D convention
     int32_t ReloadTimer = 0;

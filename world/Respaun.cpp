@@ -1,48 +1,50 @@
 #include "world/Respaun.h"
 
 #include "models/GE_ResourceManager.h"
-#include "util/Random.h"
 #include "world/Enemy.h"
-#include "world/GameState.h"
 #include "world/Map.h"
 #include "world/Player.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
 namespace {
 
 // A coordinate of the spawn swirl: -1 .. 0.98 in steps of 0.02.
-float SwirlCoordinate() {
-    return Random(100) / 100.0f * 2.0f - 1.0f;
+float SwirlCoordinate(TRandomGenerator& random) {
+    return Random(random, 100) / 100.0f * 2.0f - 1.0f;
 }
 
-std::unique_ptr<TRespaun> MakeRespaun(int32_t spawnIndex, uint8_t kind, uint8_t isEnemy) {
-    TWorldContext& world = World();
-    if (world.Render == nullptr)
+std::unique_ptr<TRespaun> MakeRespaun(TWorld& world, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy) {
+    TWorldContext& context = world.Context;
+    if (context.Render == nullptr)
         return nullptr;
-    TVertexShader* vs = world.Shaders != nullptr ? world.Shaders->GetVertexShader("Particle") : nullptr;
-    TPixelShader* ps = world.Shaders != nullptr ? world.Shaders->GetPixelShader("Particle") : nullptr;
+    TVertexShader* vs = context.Shaders != nullptr ? context.Shaders->GetVertexShader("Particle") : nullptr;
+    TPixelShader* ps = context.Shaders != nullptr ? context.Shaders->GetPixelShader("Particle") : nullptr;
     platform::TextureHandle texture = 0;
-    if (world.Meshes != nullptr) {
-        if (TTextureResource* entry = world.Meshes->GetTextureManager()->FindTexture("Respaun")) {
+    if (context.Meshes != nullptr) {
+        if (TTextureResource* entry = context.Meshes->GetTextureManager()->FindTexture("Respaun")) {
             texture = entry->Texture;
         }
     }
-    return std::make_unique<TRespaun>(*world.Render, spawnIndex, kind, isEnemy, 500, vs, ps, texture);
+    return std::make_unique<TRespaun>(world, *context.Render, spawnIndex, kind, isEnemy, 500, vs, ps,
+                                      texture);
 }
 
 }  // namespace
 
-TRespaun::TRespaun(TRenderD3D9& render, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
-                   TVertexShader* vertexShader, TPixelShader* pixelShader, platform::TextureHandle texture)
+TRespaun::TRespaun(TWorld& world, TRenderD3D9& render, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy,
+                   int32_t maxCount, TVertexShader* vertexShader, TPixelShader* pixelShader,
+                   platform::TextureHandle texture)
     : TParticleSystem(render, texture, vertexShader, pixelShader, maxCount),
       IsEnemy(isEnemy),
       Kind(kind),
-      SpawnIndex(spawnIndex) {
-    if (TMap* map = CurrentMap()) {
+      SpawnIndex(spawnIndex),
+      World_(world) {
+    RandomSource = &world.Random;
+    if (TMap* map = CurrentMap(World_)) {
         TGridPoint cell{map->PlayerStartX, map->PlayerStartY};
         if (isEnemy != 0 && spawnIndex >= 0 && static_cast<size_t>(spawnIndex) < map->SpawnPoints.size())
             cell = map->SpawnPoints[static_cast<size_t>(spawnIndex)];
-        TVector3 centre = FootprintCentre(cell.X, cell.Y);
+        TVector3 centre = FootprintCentre(World_, cell.X, cell.Y);
         SetPosition(centre.X, 1.0f, centre.Z);
     }
 }
@@ -54,14 +56,14 @@ void TRespaun::Update(int32_t deltaMs) {
         if (EmitTimer < 0) {
             EmitTimer = 10;
             TParticle p;
-            float x = SwirlCoordinate();
-            float y = SwirlCoordinate();
-            float z = SwirlCoordinate();
+            float x = SwirlCoordinate(World_.Random);
+            float y = SwirlCoordinate(World_.Random);
+            float z = SwirlCoordinate(World_.Random);
             TVector3 v = Vector3(x, y, z);
             p.Position = v;
             // A direction of exactly zero has no heading: let it stand still.
             p.Velocity = VectorLength(v) > 0.0f ? VectorNormalize(v) : v;
-            p.Angle = static_cast<float>(Random(360));
+            p.Angle = static_cast<float>(Random(World_.Random, 360));
             p.AngleSpeed = 0.0f;
             p.Size = 1.0f;
             p.Color = TParticleColor{255.0f, 255.0f, 255.0f, 255.0f};
@@ -82,40 +84,38 @@ void TRespaun::Update(int32_t deltaMs) {
 }
 
 void TRespaun::BringInTank() {
-    TMap* map = CurrentMap();
-    TMoveableObject* level = LevelNode();
+    TMap* map = CurrentMap(World_);
+    TMoveableObject* level = LevelNode(World_);
     if (map == nullptr || level == nullptr)
         return;
-    TWorldContext& world = World();
     if (IsEnemy != 0) {
         if (SpawnIndex < 0 || static_cast<size_t>(SpawnIndex) >= map->SpawnPoints.size())
             return;
         const TGridPoint& cell = map->SpawnPoints[static_cast<size_t>(SpawnIndex)];
-        auto enemy = std::make_unique<TEnemy>("Enemy1", cell.X, cell.Y, world.SceneRoot,
-                                              FindMesh("Enemy" + std::to_string(Kind + 1)), Kind);
-        enemy->SetWeapon(WeaponRow(Kind));
+        auto enemy = std::make_unique<TEnemy>(World_, "Enemy1", cell.X, cell.Y,
+                                              FindMesh(World_, "Enemy" + std::to_string(Kind + 1)), Kind);
+        enemy->SetWeapon(WeaponRow(World_, Kind));
         level->AddChild(std::move(enemy));
     } else {
-        level->AddChild(std::make_unique<TPlayer>("Player", map->PlayerStartX, map->PlayerStartY,
-                                                  world.SceneRoot, world.Input, FindMesh("Tower1"),
-                                                  FindMesh("Player")));
+        level->AddChild(std::make_unique<TPlayer>(World_, "Player", map->PlayerStartX, map->PlayerStartY,
+                                                  FindMesh(World_, "Tower1"), FindMesh(World_, "Player")));
     }
 }
 
-void SpawnPlayer() {
-    TMoveableObject* level = LevelNode();
-    auto effect = MakeRespaun(0, 0, 0);
+void SpawnPlayer(TWorld& world) {
+    TMoveableObject* level = LevelNode(world);
+    auto effect = MakeRespaun(world, 0, 0, 0);
     if (level != nullptr && effect != nullptr)
         level->AddChild(std::move(effect));
 }
 
-void SpawnEnemy() {
-    TMap* map = CurrentMap();
-    TMoveableObject* level = LevelNode();
+void SpawnEnemy(TWorld& world) {
+    TMap* map = CurrentMap(world);
+    TMoveableObject* level = LevelNode(world);
     if (map == nullptr || level == nullptr || map->SpawnCount == 0)
         return;
-    Randomize();
-    TGameState& state = GameState();
+    Randomize(world.Random);
+    TGameState& state = world.State;
     // Summed wide: four large quotas must not wrap round to a small count.
     int64_t remaining =
         int64_t{state.EnemyQuota[0]} + state.EnemyQuota[1] + state.EnemyQuota[2] + state.EnemyQuota[3];
@@ -123,11 +123,11 @@ void SpawnEnemy() {
         return;
     if (remaining == 1)
         state.AllEnemiesSpawned = true;
-    int32_t kind = Random(4);
+    int32_t kind = Random(world.Random, 4);
     while (state.EnemyQuota[kind] <= 0)
-        kind = Random(4);
+        kind = Random(world.Random, 4);
     state.EnemyQuota[kind]--;
-    int32_t spawn = Random(map->SpawnCount);
+    int32_t spawn = Random(world.Random, map->SpawnCount);
     map->UpdateBlocked();
     // A spawn count that claims more points than the map holds draws a point that is not there.
     if (spawn < 0 || static_cast<size_t>(spawn) >= map->SpawnPoints.size())
@@ -135,7 +135,7 @@ void SpawnEnemy() {
     const TGridPoint& point = map->SpawnPoints[static_cast<size_t>(spawn)];
     if (map->Blocked(point.X, point.Y))
         return;
-    auto effect = MakeRespaun(spawn, static_cast<uint8_t>(kind), 1);
+    auto effect = MakeRespaun(world, spawn, static_cast<uint8_t>(kind), 1);
     if (effect == nullptr)
         return;
     state.EnemiesAlive++;

@@ -7,11 +7,15 @@
 
 #include "effects/GE_PARTICLESYSTEM.h"
 
+struct TWorld;
+
 class TRespaun : public TParticleSystem {
 public:
-    // Stands 1 unit above the centre of spawn point `spawnIndex` (enemy) or of the player's start.
-    TRespaun(TRenderD3D9& render, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy, int32_t maxCount,
-             TVertexShader* vertexShader, TPixelShader* pixelShader, platform::TextureHandle texture);
+    // Stands 1 unit above the centre of spawn point `spawnIndex` (enemy) or of the player's start on
+    // the world's map, and draws from the world's random generator.
+    TRespaun(TWorld& world, TRenderD3D9& render, int32_t spawnIndex, uint8_t kind, uint8_t isEnemy,
+             int32_t maxCount, TVertexShader* vertexShader, TPixelShader* pixelShader,
+             platform::TextureHandle texture);
 
     void Update(int32_t deltaMs) override;
 
@@ -24,9 +28,10 @@ public:
 
 private:
     void BringInTank();
+    TWorld& World_;
 };
 
-// Adds the player's spawn effect to "Level".
-void SpawnPlayer();
+// Adds the player's spawn effect to the world's "Level".
+void SpawnPlayer(TWorld& world);
 // Starts an enemy spawn effect at a random spawn point when the level's quota allows one.
-void SpawnEnemy();
+void SpawnEnemy(TWorld& world);

@@ -1,11 +1,11 @@
 #include "world/TankMotion.h"
 
 #include "scene/GE_MOVEABLEOBJECT.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
-TTankMotion::TTankMotion(int32_t cellX, int32_t cellY)
-    : CellX(cellX), CellY(cellY), PrevCellX(cellX), PrevCellY(cellY) {
-    if (TMap* map = CurrentMap())
+TTankMotion::TTankMotion(TWorld& world, int32_t cellX, int32_t cellY)
+    : CellX(cellX), CellY(cellY), PrevCellX(cellX), PrevCellY(cellY), World_(world) {
+    if (TMap* map = CurrentMap(World_))
         map->OccupyTank(cellX, cellY);
 }
 
@@ -28,7 +28,7 @@ bool TTankMotion::AdvanceStep(TMoveableObject& node, int32_t deltaMs) {
     if (MoveTimer >= 0)
         return false;
     MoveState = Idle;
-    if (TMap* map = CurrentMap()) {
+    if (TMap* map = CurrentMap(World_)) {
         map->FreeTank(PrevCellX, PrevCellY);
         map->OccupyTank(CellX, CellY);
     }
@@ -51,7 +51,7 @@ void TTankMotion::BeginTurn(uint16_t wanted, int32_t duration) {
 }
 
 void TTankMotion::MarkFootprints() {
-    if (TMap* map = CurrentMap()) {
+    if (TMap* map = CurrentMap(World_)) {
         map->OccupyTank(CellX, CellY);
         map->OccupyTank(PrevCellX, PrevCellY);
     }
@@ -61,7 +61,7 @@ void TTankMotion::FreeFootprints() {
     if (!HoldsFootprints)
         return;
     HoldsFootprints = false;
-    if (TMap* map = CurrentMap()) {
+    if (TMap* map = CurrentMap(World_)) {
         map->FreeTank(CellX, CellY);
         map->FreeTank(PrevCellX, PrevCellY);
     }

@@ -11,12 +11,13 @@
 #include "world/Map.h"
 
 class TMoveableObject;
+struct TWorld;
 
 struct TTankMotion {
     enum : uint8_t { Idle = 0, Stepping = 1, Turning = 2 };
 
-    // Stands on footprint (cellX, cellY) and marks it on the current map.
-    TTankMotion(int32_t cellX, int32_t cellY);
+    // Stands on footprint (cellX, cellY) and marks it on the world's current map.
+    TTankMotion(TWorld& world, int32_t cellX, int32_t cellY);
 
     // The footprint next to the current one in the Facing direction.
     TGridPoint Ahead() const;
@@ -42,6 +43,9 @@ struct TTankMotion {
     int32_t MoveTimer = 0;
     float VelocityX = 0.0f, VelocityZ = 0.0f;  // units per ms
     float TurnRate = 0.0f;                     // degrees per ms
+
+protected:
+    TWorld& World_;  // the tank's world, whose map it moves on
 
 private:
     bool HoldsFootprints = true;

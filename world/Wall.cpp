@@ -2,17 +2,18 @@
 
 #include "world/Effects.h"
 #include "world/Map.h"
-#include "world/WorldContext.h"
+#include "world/World.h"
 
-TWall::TWall(std::string name, int32_t cellX, int32_t cellY, TMeshResource* wreckedMesh,
+TWall::TWall(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* wreckedMesh,
              TMeshResource* damagedMesh, TMeshResource* intactMesh)
     : TGameObject(std::move(name), intactMesh),
       CellX(cellX),
       CellY(cellY),
       IntactMesh(intactMesh),
       DamagedMesh(damagedMesh),
-      WreckedMesh(wreckedMesh) {
-    if (TMap* map = CurrentMap())
+      WreckedMesh(wreckedMesh),
+      World_(world) {
+    if (TMap* map = CurrentMap(World_))
         map->SetCell(cellX, cellY, 1);
 }
 
@@ -24,7 +25,7 @@ void TWall::FreeCell() {
     if (!HoldsCell)
         return;
     HoldsCell = false;
-    if (TMap* map = CurrentMap())
+    if (TMap* map = CurrentMap(World_))
         map->SetCell(CellX, CellY, 0);
 }
 
@@ -43,7 +44,7 @@ void TWall::Update(int32_t) {
 }
 
 void TWall::SpawnDebris() {
-    AddWallDebris(WorldPosition(*this));
+    AddWallDebris(World_, WorldPosition(*this));
 }
 
 std::string WallName(int32_t x, int32_t y) {
@@ -52,10 +53,11 @@ std::string WallName(int32_t x, int32_t y) {
 
 namespace {
 
-std::unique_ptr<TWall> MakeWall(const std::string& name, int32_t x, int32_t y, const char* intact,
-                                const char* damaged, const char* wrecked, float health) {
-    auto wall = std::make_unique<TWall>(name, x, y, FindMesh(wrecked), FindMesh(damaged), FindMesh(intact));
-    TVector3 centre = CellCentre(x, y);
+std::unique_ptr<TWall> MakeWall(TWorld& world, const std::string& name, int32_t x, int32_t y,
+                                const char* intact, const char* damaged, const char* wrecked, float health) {
+    auto wall = std::make_unique<TWall>(world, name, x, y, FindMesh(world, wrecked), FindMesh(world, damaged),
+                                        FindMesh(world, intact));
+    TVector3 centre = CellCentre(world, x, y);
     wall->SetPosition(centre.X, 0.0f, centre.Z);
     wall->Health = health;
     wall->MaxHealth = health;
@@ -64,10 +66,11 @@ std::unique_ptr<TWall> MakeWall(const std::string& name, int32_t x, int32_t y, c
 
 }  // namespace
 
-std::unique_ptr<TWall> MakeBrickWall(const std::string& name, int32_t x, int32_t y, float health) {
-    return MakeWall(name, x, y, "Wall", "Wall1", "Wall2", health);
+std::unique_ptr<TWall> MakeBrickWall(TWorld& world, const std::string& name, int32_t x, int32_t y,
+                                     float health) {
+    return MakeWall(world, name, x, y, "Wall", "Wall1", "Wall2", health);
 }
 
-std::unique_ptr<TWall> MakeRockWall(const std::string& name, int32_t x, int32_t y) {
-    return MakeWall(name, x, y, "Wall_rock", "Wall_rock1", "Wall_rock2", 6.0f);
+std::unique_ptr<TWall> MakeRockWall(TWorld& world, const std::string& name, int32_t x, int32_t y) {
+    return MakeWall(world, name, x, y, "Wall_rock", "Wall_rock1", "Wall_rock2", 6.0f);
 }

@@ -8,11 +8,13 @@
 
 #include "scene/GE_GAMEOBJECT.h"
 
+struct TWorld;
+
 class TWall : public TGameObject {
 public:
-    // Starts with the intact look and health 5, and marks its cell. The creator sets the position,
-    // Health and MaxHealth.
-    TWall(std::string name, int32_t cellX, int32_t cellY, TMeshResource* wreckedMesh,
+    // Starts with the intact look and health 5, and marks its cell on the world's map. The creator sets
+    // the position, Health and MaxHealth.
+    TWall(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* wreckedMesh,
           TMeshResource* damagedMesh, TMeshResource* intactMesh);
     ~TWall() override;
 
@@ -32,12 +34,14 @@ private:
     // its update walk, and the objects updated after the wall must already find the cell free) or, for a
     // wall freed with the level, in its destroy.
     void FreeCell();
+    TWorld& World_;
     bool HoldsCell = true;
 };
 
 // The name a level wall of cell (x, y) gets: "Wall " x " " y.
 std::string WallName(int32_t x, int32_t y);
 // A brick wall (meshes "Wall", "Wall1", "Wall2") at the centre of cell (x, y) with the given health.
-std::unique_ptr<TWall> MakeBrickWall(const std::string& name, int32_t x, int32_t y, float health);
+std::unique_ptr<TWall> MakeBrickWall(TWorld& world, const std::string& name, int32_t x, int32_t y,
+                                     float health);
 // A rock wall (meshes "Wall_rock", "Wall_rock1", "Wall_rock2") at the centre of cell (x, y), health 6.
-std::unique_ptr<TWall> MakeRockWall(const std::string& name, int32_t x, int32_t y);
+std::unique_ptr<TWall> MakeRockWall(TWorld& world, const std::string& name, int32_t x, int32_t y);

@@ -24,7 +24,7 @@ constexpr WeaponRowValues kWeaponTable[kWeaponRows] = {
 
 }  // namespace
 
-TWeaponInfo WeaponRow(int row) {
+TWeaponInfo WeaponRow(TWorld& world, int row) {
     if (row < 0 || row >= kWeaponRows)
         row = 0;
     const WeaponRowValues& values = kWeaponTable[row];
@@ -33,6 +33,6 @@ TWeaponInfo WeaponRow(int row) {
     weapon.Damage = values.Damage;
     weapon.HitRadius = values.HitRadius;
     weapon.ReloadTime = values.ReloadTime;
-    weapon.Mesh = FindMesh(values.IsRocket ? "Roket" : "Bullet");
+    weapon.Mesh = FindMesh(world, values.IsRocket ? "Roket" : "Bullet");
     return weapon;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct TMeshResource;
+struct TWorld;
 
 struct TWeaponInfo {
     TMeshResource* Mesh = nullptr;  // the shell's mesh: "Roket" for rockets, "Bullet" otherwise
@@ -16,10 +17,10 @@ struct TWeaponInfo {
 
 constexpr int kWeaponRows = 8;
 
-// Row `row` of the table (0-3 enemy kinds, 4-7 player grades), its mesh set from the mesh cache:
-// "Roket" for rockets, "Bullet" otherwise. Rows outside 0..7 give row 0.
-TWeaponInfo WeaponRow(int row);
+// Row `row` of the table (0-3 enemy kinds, 4-7 player grades), its mesh set from the world's mesh
+// cache: "Roket" for rockets, "Bullet" otherwise. Rows outside 0..7 give row 0.
+TWeaponInfo WeaponRow(TWorld& world, int row);
 // The player's gun for a weapon grade 0..3.
-inline TWeaponInfo PlayerWeapon(int upgradeLevel) {
-    return WeaponRow(4 + upgradeLevel);
+inline TWeaponInfo PlayerWeapon(TWorld& world, int upgradeLevel) {
+    return WeaponRow(world, 4 + upgradeLevel);
 }

@@ -6,28 +6,28 @@
 #include "audio/GE_AUDIO.h"
 #include "models/GE_ResourceManager.h"
 #include "scene/GE_MOVEABLEOBJECT.h"
-#include "world/GameState.h"
+#include "world/World.h"
 
-void PlaySound(const std::string& name) {
-    const TWorldContext& context = World();
+void PlaySound(TWorld& world, const std::string& name) {
+    const TWorldContext& context = world.Context;
     if (context.Audio != nullptr)
         context.Audio->Play(name, 0);
     if (context.SoundPlayed)
         context.SoundPlayed(name);
 }
 
-TMeshResource* FindMesh(const std::string& name) {
-    const TWorldContext& context = World();
+TMeshResource* FindMesh(TWorld& world, const std::string& name) {
+    const TWorldContext& context = world.Context;
     return context.Meshes != nullptr ? context.Meshes->FindMesh(name) : nullptr;
 }
 
-TMoveableObject* LevelNode() {
-    const TWorldContext& context = World();
+TMoveableObject* LevelNode(TWorld& world) {
+    const TWorldContext& context = world.Context;
     return context.SceneRoot != nullptr ? context.SceneRoot->FindObject("Level") : nullptr;
 }
 
-void SetGameLabel(const std::string& label, const std::string& text) {
-    const TWorldContext& context = World();
+void SetGameLabel(TWorld& world, const std::string& label, const std::string& text) {
+    const TWorldContext& context = world.Context;
     if (context.SetGameLabel)
         context.SetGameLabel(label, text);
 }
@@ -45,17 +45,17 @@ int32_t RoundHalfEven(double value) {
     return static_cast<int32_t>(rounded);
 }
 
-TMap* CurrentMap() {
-    return GameState().Map.get();
+TMap* CurrentMap(TWorld& world) {
+    return world.State.Map.get();
 }
 
-TVector3 CellCentre(int32_t x, int32_t y) {
-    TMap* map = CurrentMap();
+TVector3 CellCentre(TWorld& world, int32_t x, int32_t y) {
+    TMap* map = CurrentMap(world);
     return map != nullptr ? map->CellCentre(x, y) : Vector3(0.0f, 0.0f, 0.0f);
 }
 
-TVector3 FootprintCentre(int32_t x, int32_t y) {
-    TMap* map = CurrentMap();
+TVector3 FootprintCentre(TWorld& world, int32_t x, int32_t y) {
+    TMap* map = CurrentMap(world);
     return map != nullptr ? map->FootprintCentre(x, y) : Vector3(0.0f, 0.0f, 0.0f);
 }
 

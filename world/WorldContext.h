@@ -1,7 +1,7 @@
 // The services the world's objects reach while they live: the scene root, the caches, the particle
 // shaders, the renderer, the sound and the input, and the one GUI text they write (the shield's
 // countdown). The shell owns every service and fills this in once at start-up; tests fill in what they
-// use. Part of the world (world/World.h), reached through World() in the active world.
+// use. Part of the world (world/World.h); the objects reach it through the world they were made in.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@ class TRenderD3D9;
 class TAudio;
 class TInput;
 struct TMeshResource;
+struct TWorld;
 
 struct TWorldContext {
     TMoveableObject* SceneRoot = nullptr;  // "Root" of the scene manager
@@ -32,23 +33,18 @@ struct TWorldContext {
     std::function<void(const std::string& name)> SoundPlayed;
 };
 
-// The active world's (world/World.h).
-TWorldContext& World();
-// Back to an empty context (tests).
-void ResetWorld();
-
-// Helpers over the context; each does nothing (or gives nullptr) when the service is missing.
-void PlaySound(const std::string& name);
-TMeshResource* FindMesh(const std::string& name);
+// Helpers over the world's context; each does nothing (or gives nullptr) when the service is missing.
+void PlaySound(TWorld& world, const std::string& name);
+TMeshResource* FindMesh(TWorld& world, const std::string& name);
 // The node "Level" under the scene root.
-TMoveableObject* LevelNode();
-void SetGameLabel(const std::string& label, const std::string& text);
+TMoveableObject* LevelNode(TWorld& world);
+void SetGameLabel(TWorld& world, const std::string& label, const std::string& text);
 
-// The current level's grid (GameState().Map), or nullptr before the first level.
-TMap* CurrentMap();
-// Ground-level centres on the current map (the origin without one).
-TVector3 CellCentre(int32_t x, int32_t y);
-TVector3 FootprintCentre(int32_t x, int32_t y);
+// The world's current level grid (its State.Map), or nullptr before the first level.
+TMap* CurrentMap(TWorld& world);
+// Ground-level centres on the world's current map (the origin without one).
+TVector3 CellCentre(TWorld& world, int32_t x, int32_t y);
+TVector3 FootprintCentre(TWorld& world, int32_t x, int32_t y);
 // The footprint next to (x, y) in a heading of 0 (row - 1), 90 (column + 1), 180 (row + 1), 270 (column - 1).
 TGridPoint NeighbourFootprint(int32_t x, int32_t y, uint16_t heading);
 

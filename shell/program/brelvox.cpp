@@ -33,6 +33,7 @@
 #include "shell/UserFiles.h"
 #include "util/Files.h"
 #include "util/Log.h"
+#include "world/World.h"
 
 #ifndef BRELVOX_VERSION
 #define BRELVOX_VERSION "0"
@@ -399,7 +400,8 @@ int main(int argc, char** argv) {
     platform::GlGraphicsSystem graphics;
     platform::SystemClock clock;
     platform::SdlInputDevice input(window.get(), &desktop);
-    TForm1 form(*window, desktop, graphics, clock, &input);
+    TWorld world;  // outlives the form, whose objects reach it
+    TForm1 form(world, *window, desktop, graphics, clock, &input);
     form.SetUserFiles(userFiles);
     if (line.Fullscreen || line.Windowed) {
         form.OverrideWindowed(line.Windowed);

@@ -41,7 +41,6 @@ protected:
         ASSERT_TRUE(render.Initialize(nullptr, true, 800, 600, 0, error)) << error;
         device = system.LastDevice();
         level.UpdateMatrices();
-        SetRandomSeed(kSeed);
     }
 
     // A system made as the game makes it, added under "Level" at a position, matrices refreshed as the
@@ -50,6 +49,7 @@ protected:
     Kind* Add(float x = 0, float y = 0, float z = 0, int32_t capacity = 500) {
         auto system = std::make_unique<Kind>(render, platform::TextureHandle(0), nullptr, nullptr, capacity);
         system->SetPosition(x, y, z);
+        system->RandomSource = &random;
         Kind* raw = level.AddChild(std::move(system));
         level.UpdateMatrices();
         return raw;
@@ -65,6 +65,7 @@ protected:
     TRenderD3D9 render{system};
     platform::RecordingDevice* device = nullptr;
     TMoveableObject level{"Level"};
+    TRandomGenerator random{kSeed, nullptr};  // the systems' generator, as a world gives them its own
 };
 
 }  // namespace
@@ -112,7 +113,7 @@ TEST_F(ParticleKindsTest, SmokeDrawsThreeRandomNumbersPerParticle) {
     for (int i = 0; i < 3; ++i) {
         seed = seed * 134775813u + 1u;
     }
-    EXPECT_EQ(RandomSeed(), seed);
+    EXPECT_EQ(random.Seed, seed);
 }
 
 TEST_F(ParticleKindsTest, SmokeParticleLivesUntilItsLifeIsBelowZero) {

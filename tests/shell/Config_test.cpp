@@ -13,7 +13,6 @@ namespace {
 
 class ConfigTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetGameState(); }
     TGameState state;
     std::string error;
 };

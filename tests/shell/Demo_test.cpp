@@ -9,6 +9,7 @@
 
 #include "ShellTestSupport.h"
 #include "shell/HeadlessGame.h"
+#include "util/Random.h"
 #include "world/Bullet.h"
 
 namespace {
@@ -40,7 +41,6 @@ protected:
     // at the end.
     std::string RecordScriptedSession() {
         THeadlessGame game;
-        TWorldScope scope(game.World());
         std::string error;
         EXPECT_TRUE(game.Start(error)) << error;
         TDemoHeader header;
@@ -54,7 +54,7 @@ protected:
         auto frames = [&](int count) {
             for (int i = 0; i < count; ++i) {
                 game.Frame(16 + static_cast<uint32_t>(i % 3 == 0));
-                ShellsSeen = std::max(ShellsSeen, CountShells());
+                ShellsSeen = std::max(ShellsSeen, CountShells(game.World()));
             }
         };
         auto pointAt = [&](int x, int y) {
@@ -76,7 +76,7 @@ protected:
         };
         frames(10);
         click(400, 170);  // Play
-        EXPECT_TRUE(GameState().InGame);
+        EXPECT_TRUE(game.World().State.InGame);
         input.SetKey(TInput::KeyCode(KEY_W), true);
         pointAt(520, 200);
         input.SetButton(0, true);
@@ -87,24 +87,24 @@ protected:
         frames(90);
         input.ReleaseAll();
         tap(KEY_ESCAPE);
-        EXPECT_TRUE(GameState().Paused);
+        EXPECT_TRUE(game.World().State.Paused);
         frames(30);
         tap(KEY_ESCAPE);
-        EXPECT_FALSE(GameState().Paused);
+        EXPECT_FALSE(game.World().State.Paused);
         frames(60);
         game.Window().PushEvent(platform::WindowEventType::Deactivate);
         frames(5);
-        EXPECT_TRUE(GameState().Paused);
+        EXPECT_TRUE(game.World().State.Paused);
         click(400, 220);  // Continue
-        EXPECT_FALSE(GameState().Paused);
+        EXPECT_FALSE(game.World().State.Paused);
         input.SetButton(0, true);
         pointAt(200, 400);
         frames(200);
         return DigestText(game.Form().Digest());
     }
 
-    static int CountShells() {
-        TMoveableObject* level = LevelNode();
+    static int CountShells(TWorld& world) {
+        TMoveableObject* level = LevelNode(world);
         std::vector<TMoveableObject*> all;
         if (level != nullptr) {
             level->CollectObjects(all);
@@ -154,8 +154,10 @@ TEST_F(Demos, ScriptedSession_ReplaysToTheSameWorld_AndAnyOtherInputToAnother) {
     EXPECT_NE(Replayed(otherSeed), live);
 }
 
-// Two games, each in a world of its own, replay frame by frame in turn: each ends as it does alone.
-TEST_F(Demos, TwoWorldsSideBySide_EachPlaysAsItDoesAlone) {
+// Three games, each in a world of its own, replay frame by frame in turn, two of them the same demo:
+// each ends as it does alone, with the same history of every frame's world, and none of them draws from
+// the process's own generator.
+TEST_F(Demos, WorldsSideBySide_EachPlaysAsItDoesAlone) {
     RecordScriptedSession();
     TDemo first;
     std::string error;
@@ -166,24 +168,28 @@ TEST_F(Demos, TwoWorldsSideBySide_EachPlaysAsItDoesAlone) {
     const std::string secondAlone = Replayed(second);
     ASSERT_NE(firstAlone, secondAlone);
 
+    const uint32_t processSeed = RandomSeed();
     THeadlessGame a;
     THeadlessGame b;
-    const TDemo* demos[2] = {&first, &second};
-    THeadlessGame* games[2] = {&a, &b};
-    for (int i = 0; i < 2; ++i) {
+    THeadlessGame again;
+    const TDemo* demos[3] = {&first, &second, &first};
+    THeadlessGame* games[3] = {&a, &b, &again};
+    for (int i = 0; i < 3; ++i) {
         games[i]->Form().SetSessionOptions(demos[i]->Header.Options);
         games[i]->Form().SetSeed(demos[i]->Header.Seed);
         games[i]->Form().SetReplay(&demos[i]->Frames);
         ASSERT_TRUE(games[i]->Start(error)) << error;
     }
-    while (!a.Form().ReplayFinished() || !b.Form().ReplayFinished()) {
+    while (!a.Form().ReplayFinished() || !b.Form().ReplayFinished() || !again.Form().ReplayFinished()) {
+        again.Frame(0);
         a.Frame(0);
         b.Frame(0);
     }
     EXPECT_EQ(DigestText(a.Form().Digest()), firstAlone);
     EXPECT_EQ(DigestText(b.Form().Digest()), secondAlone);
-    EXPECT_NE(&a.World(), &ActiveWorld()) << "a world stayed bound after its game's call";
-    // The digest is a walk over the world alone: unbound it reads the same.
+    EXPECT_EQ(DigestText(again.Form().Digest()), firstAlone);
+    EXPECT_EQ(RandomSeed(), processSeed) << "a world drew from the process's generator";
+    // The digest is a walk over the world alone.
     EXPECT_EQ(DigestWorld(a.World()).Hash, a.Form().Digest().Hash);
     EXPECT_EQ(DigestWorld(b.World()).Hash, b.Form().Digest().Hash);
 }

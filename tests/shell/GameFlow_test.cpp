@@ -12,17 +12,17 @@ namespace {
 using GameFlow = ShellTest;
 
 TEST_F(GameFlow, Play_StartsTheFirstLevelWithThreeLivesAndTheMusicScreen) {
-    GameState().Score = 1234;
+    World.State.Score = 1234;
     Click("Play");
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     EXPECT_EQ(ActiveForm(), "Game");
     EXPECT_TRUE(state.InGame);
     EXPECT_FALSE(state.Paused);
     EXPECT_EQ(state.LevelIndex, 0);
     EXPECT_EQ(state.Score, 0);
     EXPECT_EQ(state.Lives, 3);
-    ASSERT_NE(LevelNode(), nullptr);
-    TMoveableObject* water = LevelNode()->FindObject("water");
+    ASSERT_NE(LevelNode(World), nullptr);
+    TMoveableObject* water = LevelNode(World)->FindObject("water");
     ASSERT_NE(water, nullptr);
     EXPECT_FLOAT_EQ(water->GetPosition().Y, -0.5f);
     for (int kind = 0; kind < 4; ++kind) {
@@ -33,7 +33,7 @@ TEST_F(GameFlow, Play_StartsTheFirstLevelWithThreeLivesAndTheMusicScreen) {
 
 TEST_F(GameFlow, NewGame_GivesFourTanksInAll) {
     Click("Play");  // the release frame runs the level's first frame
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     // The release frame ran the first spawn: free.
     EXPECT_FALSE(state.FirstSpawn);
     EXPECT_EQ(state.Lives, 3);
@@ -50,12 +50,12 @@ TEST_F(GameFlow, NewGame_GivesFourTanksInAll) {
     Frame(10);
     EXPECT_FALSE(state.InGame);
     EXPECT_EQ(ActiveForm(), "EnterName");
-    EXPECT_EQ(LevelNode(), nullptr);
+    EXPECT_EQ(LevelNode(World), nullptr);
 }
 
 TEST_F(GameFlow, Respawn_AddsTheSpawnEffectAndMovesTheCameraOverTheStart) {
     Click("Play");  // the release frame runs the level's first frame
-    TMap* map = CurrentMap();
+    TMap* map = CurrentMap(World);
     ASSERT_NE(map, nullptr);
     EXPECT_GE(CountInLevel<TRespaun>(), 1);
     // The camera goes to the start footprint; no tank is there yet to follow.
@@ -67,7 +67,7 @@ TEST_F(GameFlow, Respawn_AddsTheSpawnEffectAndMovesTheCameraOverTheStart) {
 
 TEST_F(GameFlow, Bonus_IsPlacedEveryTenSeconds) {
     Click("Play");  // the release frame runs the level's first frame
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.FreezeActive = true;  // the enemies stand still for the whole test
     state.FreezeTimeLeft = 1000000;
     // The level began 10 ms before the release frame's flow: 9,990 ms are left.
@@ -91,7 +91,7 @@ TEST_F(GameFlow, Bonus_IsPlacedEveryTenSeconds) {
 
 TEST_F(GameFlow, Enemies_FirstSpawnFiveSecondsAfterTheStart) {
     Click("Play");  // the release frame runs the level's first frame
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.FreezeActive = true;
     state.FreezeTimeLeft = 10000000;
     int32_t elapsed = 10;
@@ -110,7 +110,7 @@ TEST_F(GameFlow, Enemies_FirstSpawnFiveSecondsAfterTheStart) {
 
 TEST_F(GameFlow, Enemies_NoSpawnWhileFiveAreAliveThenAtOnce) {
     Click("Play");
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.FreezeActive = true;
     state.FreezeTimeLeft = 10000000;
     state.EnemyQuota[0] = 10;
@@ -130,7 +130,7 @@ TEST_F(GameFlow, Enemies_NoSpawnWhileFiveAreAliveThenAtOnce) {
 
 TEST_F(GameFlow, FreezeClock_ShowsWholeSecondsHalvesToEven) {
     Click("Play");  // the release frame runs the level's first frame
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.FreezeActive = true;
     state.FreezeTimeLeft = 2510;
     Frame(10);
@@ -149,7 +149,7 @@ TEST_F(GameFlow, FreezeClock_ShowsWholeSecondsHalvesToEven) {
 
 TEST_F(GameFlow, LevelEnd_NextLevelThenEnterNameAfterTheLast) {
     Click("Play");  // the release frame runs the level's first frame
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.AllEnemiesSpawned = true;
     state.EnemiesAlive = 0;
     Frame(10);
@@ -178,7 +178,7 @@ TEST_F(GameFlow, LevelEnd_NextLevelThenEnterNameAfterTheLast) {
 
 TEST_F(GameFlow, GameOver_EndsTheFrameSoNothingIsSpawnedIntoTheUnloadedLevel) {
     Click("Play");  // the release frame runs the level's first frame
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.Lives = 0;
     state.PlayerRespawnPending = true;
     state.BonusTimer = 0;  // due in this very frame
@@ -188,13 +188,13 @@ TEST_F(GameFlow, GameOver_EndsTheFrameSoNothingIsSpawnedIntoTheUnloadedLevel) {
     EXPECT_EQ(ActiveForm(), "EnterName");
     EXPECT_EQ(state.BonusTimer, 0);
     EXPECT_FALSE(state.InGame);
-    EXPECT_EQ(LevelNode(), nullptr);
+    EXPECT_EQ(LevelNode(World), nullptr);
 }
 
 TEST_F(GameFlow, BaseDestroyed_EndsTheGame) {
     Click("Play");  // the release frame runs the level's first frame
-    GameState().GameOver = true;
-    GameState().Score = 42;
+    World.State.GameOver = true;
+    World.State.Score = 42;
     Frame(10);
     EXPECT_EQ(ActiveForm(), "EnterName");
     EXPECT_EQ(Text("EnterName", "Record"), English("Your record") + " : 42");
@@ -213,11 +213,11 @@ TEST_F(GameFlow, ExitCancel_ReturnsToTheScreenThatOpenedIt) {
     EXPECT_EQ(ActiveForm(), "Exit");
     Click("Cencel");
     EXPECT_EQ(ActiveForm(), "PauseMenu");
-    EXPECT_TRUE(GameState().InGame);
+    EXPECT_TRUE(World.State.InGame);
 
     Click("Continue");
-    GameState().AllEnemiesSpawned = true;
-    GameState().EnemiesAlive = 0;
+    World.State.AllEnemiesSpawned = true;
+    World.State.EnemiesAlive = 0;
     Frame(10);
     ASSERT_EQ(ActiveForm(), "NextLevel");
     Click("MainMenu");
@@ -233,8 +233,8 @@ TEST_F(GameFlow, ExitOk_ByTag) {
     Click("MainMenu");
     Click("OK");  // from the pause menu: the level stops
     EXPECT_EQ(ActiveForm(), "MainMenu");
-    EXPECT_FALSE(GameState().InGame);
-    EXPECT_EQ(LevelNode(), nullptr);
+    EXPECT_FALSE(World.State.InGame);
+    EXPECT_EQ(LevelNode(World), nullptr);
     EXPECT_EQ(CloseRequests, 0);
 
     Click("Exit");
@@ -244,7 +244,7 @@ TEST_F(GameFlow, ExitOk_ByTag) {
 
 TEST_F(GameFlow, Escape_PausesResumesAndClosesTheExitDialogOfThePauseMenu) {
     Click("Play");
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     Tap(KEY_ESCAPE);
     EXPECT_TRUE(state.Paused);
     EXPECT_EQ(ActiveForm(), "PauseMenu");
@@ -269,12 +269,12 @@ TEST_F(GameFlow, EscapeInTheMenus_DoesNothing) {
     Click("Help");
     Tap(KEY_ESCAPE);
     EXPECT_EQ(ActiveForm(), "Help");
-    EXPECT_FALSE(GameState().Paused);
+    EXPECT_FALSE(World.State.Paused);
 }
 
 TEST_F(GameFlow, EnterName_TakesTypingAtOnceWithoutAClick) {
     Click("Play");
-    GameState().GameOver = true;
+    World.State.GameOver = true;
     Frame(10);
     ASSERT_EQ(ActiveForm(), "EnterName");
     for (int key : {KEY_D, KEY_A}) {
@@ -285,8 +285,8 @@ TEST_F(GameFlow, EnterName_TakesTypingAtOnceWithoutAClick) {
 
 TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
     Click("Play");
-    GameState().Score = 500;
-    GameState().GameOver = true;
+    World.State.Score = 500;
+    World.State.GameOver = true;
     Frame(10);
     ASSERT_EQ(ActiveForm(), "EnterName");
     auto* edit = Services.GUI->FindForm("EnterName")->FindWidgetAs<TMyEdit>("Name");
@@ -306,8 +306,8 @@ TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
 
     Click("OK");
     Click("Play");
-    GameState().Score = 500;
-    GameState().GameOver = true;
+    World.State.Score = 500;
+    World.State.GameOver = true;
     Frame(10);
     ASSERT_EQ(ActiveForm(), "EnterName");
     EXPECT_EQ(edit->Text, "ada");
@@ -324,8 +324,8 @@ TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
 
 TEST_F(GameFlow, EnterName_EmptyNameIsUnnamed) {
     Click("Play");
-    GameState().Score = 10;
-    GameState().GameOver = true;
+    World.State.Score = 10;
+    World.State.GameOver = true;
     Frame(10);
     Services.GUI->FindForm("EnterName")->FindWidgetAs<TMyEdit>("Name")->Text.clear();
     Click("OK");
@@ -348,7 +348,7 @@ TEST_F(GameFlow, Options_ShowTheSettingsAndOkAppliesAndSavesThem) {
     std::string error;
     EXPECT_EQ(ActiveForm(), "MainMenu");
     EXPECT_EQ(DisplayModeChanges, 1);
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     EXPECT_EQ(state.Language, kLanguageRussian);
     EXPECT_EQ(state.ScreenWidth, 1024);
     EXPECT_EQ(state.ScreenHeight, 768);
@@ -370,23 +370,23 @@ TEST_F(GameFlow, Options_LanguageAloneDoesNotChangeTheDisplayAndCancelChangesNot
     Click("Options");
     Click("UKR");
     Click("Cencel");
-    EXPECT_EQ(GameState().Language, kLanguageEnglish);
+    EXPECT_EQ(World.State.Language, kLanguageEnglish);
     EXPECT_EQ(Slurp("Data/options.txt").find("UKR"), std::string::npos);
     Click("Options");
     Click("UKR");
     Click("FullScreen");
     Click("OK");
     EXPECT_EQ(DisplayModeChanges, 1);
-    EXPECT_FALSE(GameState().Windowed);
-    EXPECT_EQ(GameState().Language, kLanguageUkrainian);
-    EXPECT_EQ(GameState().ScreenWidth, 800);
+    EXPECT_FALSE(World.State.Windowed);
+    EXPECT_EQ(World.State.Language, kLanguageUkrainian);
+    EXPECT_EQ(World.State.ScreenWidth, 800);
 }
 
 TEST_F(GameFlow, Play_WithNoLevelStaysInTheMenus) {
     Services.Levels = std::make_unique<TLevels>();
     Click("Play");
     EXPECT_EQ(ActiveForm(), "MainMenu");
-    EXPECT_FALSE(GameState().InGame);
+    EXPECT_FALSE(World.State.InGame);
     Frames(3, 10);
 }
 
@@ -396,7 +396,7 @@ TEST_F(GameFlow, Play_ABrokenLevelFileStaysInTheMenusAndSaysWhy) {
         Services.Levels->LoadFromBytes("1 Level 1 data\\maps\\missing.txt K 1 K 0 K 0 K 0", "list", error));
     Click("Play");
     EXPECT_EQ(ActiveForm(), "MainMenu");
-    EXPECT_FALSE(GameState().InGame);
+    EXPECT_FALSE(World.State.InGame);
     bool named = false;
     for (const std::string& line : Logged) {
         named = named || line.find("missing.txt") != std::string::npos;
@@ -405,12 +405,12 @@ TEST_F(GameFlow, Play_ABrokenLevelFileStaysInTheMenusAndSaysWhy) {
 }
 
 TEST_F(GameFlow, NextLevel_PastTheLastLevelShowsEnterName) {
-    GameState().LevelIndex = static_cast<uint8_t>(Services.Levels->Count() - 1);
+    World.State.LevelIndex = static_cast<uint8_t>(Services.Levels->Count() - 1);
     Services.GUI->SetActiveForm("NextLevel");
     Click("NextLevel");
     EXPECT_EQ(ActiveForm(), "EnterName");
-    EXPECT_FALSE(GameState().InGame);
-    EXPECT_EQ(GameState().LevelIndex, Services.Levels->Count() - 1);
+    EXPECT_FALSE(World.State.InGame);
+    EXPECT_EQ(World.State.LevelIndex, Services.Levels->Count() - 1);
 }
 
 TEST_F(GameFlow, MenuScreens_RecordsHelpAuthorAndBack) {
@@ -431,7 +431,7 @@ TEST_F(GameFlow, MenuScreens_RecordsHelpAuthorAndBack) {
 
 TEST_F(GameFlow, Hud_LifeIconsArmourClockAndTheAimingCursor) {
     Click("Play");
-    TGameState& state = GameState();
+    TGameState& state = World.State;
     state.Lives = 2;
     state.ArmourActive = true;
     state.FreezeActive = false;
@@ -463,7 +463,7 @@ TEST_F(GameFlow, HelpIcons_SevenQuads) {
 TEST_F(GameFlow, Aiming_TurnsTheTurretAndTheCameraFollowsTheTank) {
     Click("Play");
     Frames(150, 10);  // the spawn effect brings the tank in after a second
-    TMoveableObject* player = LevelNode()->FindObject("Player");
+    TMoveableObject* player = LevelNode(World)->FindObject("Player");
     ASSERT_NE(player, nullptr);
     TVector3 position = player->GetPosition();
     TVector3 camera = Services.SceneManager->GetCamera()->GetPosition();

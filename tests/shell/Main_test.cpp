@@ -1,6 +1,7 @@
 // The main window's start-up, frame loop, cursor, display modes and shutdown on the headless window, the
 // recording device and scripted input, with a copy of the shipped Data.
 #include "shell/Main.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,6 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(Root.empty());
-        ResetGameState();
         previous_ = files::DataRoot();
         files::SetDataRoot(Root);
         previousSink_ = logging::SetSink([](std::string_view, std::string_view) {});
@@ -51,7 +51,6 @@ protected:
                         .c_str());
         logging::SetSink(previousSink_);
         files::SetDataRoot(previous_);
-        ResetGameState();
     }
     void Put(const std::string& relative, const std::string& text) {
         std::string path = files::ResolveForWriting(relative);
@@ -62,7 +61,7 @@ protected:
 
     // Start-up must fail naming `file`, with no frame.
     void ExpectStartupFailure(const std::string& file) {
-        TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+        TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
         std::string error;
         EXPECT_FALSE(form.FormCreate(error));
         EXPECT_NE(error.find(file), std::string::npos) << error;
@@ -109,6 +108,7 @@ protected:
     }
 
     static inline std::string Root;
+    TWorld world_;  // the game's, outliving the forms made in a case
     HeadlessWindow window_;
     HeadlessDesktop desktop_;
     RecordingGraphicsSystem graphics_;
@@ -119,12 +119,12 @@ protected:
 };
 
 TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     EXPECT_EQ(window_.Title(), "Brelvox");
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     EXPECT_TRUE(form.FrameLoopEnabled());
-    EXPECT_EQ(GameState().PlayerMaxHealth, 12);
+    EXPECT_EQ(world_.State.PlayerMaxHealth, 12);
     EXPECT_EQ(window_.ClientWidth(), 800);
     EXPECT_EQ(window_.ClientHeight(), 600);
     EXPECT_TRUE(window_.IsShown());
@@ -138,7 +138,7 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
     EXPECT_NE(form.Services().Meshes->FindMesh("water"), nullptr);
     EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
     EXPECT_GT(form.Services().Levels->Count(), 0);
-    EXPECT_EQ(World().SceneRoot, form.Services().SceneManager->GetRoot());
+    EXPECT_EQ(world_.Context.SceneRoot, form.Services().SceneManager->GetRoot());
     // The camera over the battlefield.
     TVector3 camera = form.Services().SceneManager->GetCamera()->GetPosition();
     EXPECT_FLOAT_EQ(camera.Y, 23.0f);
@@ -176,14 +176,14 @@ TEST_F(MainForm, FormCreate_BadLanguageLevelListFontOrSkinNamesTheFile) {
 
 TEST_F(MainForm, FormCreate_MissingTableOfRecordsIsFine) {
     std::remove(files::Resolve("Data/table_of_records.txt").c_str());
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     EXPECT_TRUE(form.FormCreate(error)) << error;
     EXPECT_EQ(form.Services().Records->GetName(0), "Unnamed");
 }
 
 TEST_F(MainForm, MenuFrame_BackgroundGuiTextThenCursor) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Device()->ClearLog();
@@ -204,7 +204,7 @@ TEST_F(MainForm, MenuFrame_BackgroundGuiTextThenCursor) {
 }
 
 TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     input_.MoveMouse(-5000, -5000);
@@ -228,7 +228,7 @@ TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels
 // A window manager that gave the window another size than asked: the back buffer follows the client
 // area, so the cursor's client pixels are scaled to the 800 x 600 the GUI and the picking ray count in.
 TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     window_.SetClientSize(400, 300);
@@ -249,33 +249,33 @@ TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
 }
 
 TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40
     EXPECT_EQ(ActiveForm(form), "Game");
-    EXPECT_TRUE(GameState().InGame);
+    EXPECT_TRUE(world_.State.InGame);
     for (int i = 0; i < 150; ++i) {
         Idle(form);  // the spawn effect brings the tank in
     }
-    ASSERT_NE(LevelNode(), nullptr);
-    ASSERT_NE(LevelNode()->FindObject("Player"), nullptr);
+    ASSERT_NE(LevelNode(world_), nullptr);
+    ASSERT_NE(LevelNode(world_)->FindObject("Player"), nullptr);
     // While playing, the scene is drawn and the HUD with three lives and the aiming cursor.
     Device()->ClearLog();
     Idle(form);
     EXPECT_GT(Device()->DrawCallCount(), 5u);
 
     TapKey(form, KEY_ESCAPE);
-    EXPECT_TRUE(GameState().Paused);
+    EXPECT_TRUE(world_.State.Paused);
     EXPECT_EQ(ActiveForm(form), "PauseMenu");
     TapKey(form, KEY_ESCAPE);
-    EXPECT_FALSE(GameState().Paused);
+    EXPECT_FALSE(world_.State.Paused);
     TapKey(form, KEY_ESCAPE);
     ClickAt(form, 400, 270);  // "MainMenu" at (300, 250)
     ASSERT_EQ(ActiveForm(form), "Exit");
     ClickAt(form, 510, 420);  // "OK" at (410, 400): the level stops
     EXPECT_EQ(ActiveForm(form), "MainMenu");
-    EXPECT_FALSE(GameState().InGame);
+    EXPECT_FALSE(world_.State.InGame);
     ClickAt(form, 400, 420);  // "Exit" at (300, 400)
     ASSERT_EQ(ActiveForm(form), "Exit");
     ClickAt(form, 510, 420);  // "OK": the program ends
@@ -284,11 +284,11 @@ TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
 }
 
 TEST_F(MainForm, AltEnter_PausesTheGameAndSwitchesTheDisplayMode) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);
-    ASSERT_TRUE(GameState().InGame);
+    ASSERT_TRUE(world_.State.InGame);
     input_.SetKey(TInput::KeyCode(KEY_LEFT_ALT), true);
     input_.SetKey(TInput::KeyCode(KEY_ENTER), true);
     Idle(form);
@@ -296,30 +296,30 @@ TEST_F(MainForm, AltEnter_PausesTheGameAndSwitchesTheDisplayMode) {
     Idle(form);
     input_.SetKey(TInput::KeyCode(KEY_LEFT_ALT), false);
     Idle(form);
-    EXPECT_FALSE(GameState().Windowed);
+    EXPECT_FALSE(world_.State.Windowed);
     EXPECT_FALSE(window_.IsWindowed());
-    EXPECT_TRUE(GameState().Paused);
+    EXPECT_TRUE(world_.State.Paused);
     EXPECT_EQ(ActiveForm(form), "PauseMenu");
     EXPECT_EQ(Device()->CountCalls("Reset"), 1u);
     EXPECT_FALSE(Device()->Parameters().Windowed);
 }
 
 TEST_F(MainForm, DeviceLost_ChangesNothingAndConsumesTheTime) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);
-    int32_t bonusTimer = GameState().BonusTimer;
+    int32_t bonusTimer = world_.State.BonusTimer;
     Device()->SetCooperativeLevel(D3DERR_DEVICELOST);
     Idle(form, 3000);
-    EXPECT_EQ(GameState().BonusTimer, bonusTimer);
+    EXPECT_EQ(world_.State.BonusTimer, bonusTimer);
     Device()->SetCooperativeLevel(D3D_OK);
     Idle(form, 10);
-    EXPECT_EQ(GameState().BonusTimer, bonusTimer - 10);
+    EXPECT_EQ(world_.State.BonusTimer, bonusTimer - 10);
 }
 
 TEST_F(MainForm, DeviceNotReset_ResetsWithTheConfiguredMode) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Device()->SetCooperativeLevel(D3DERR_DEVICENOTRESET);
@@ -331,13 +331,13 @@ TEST_F(MainForm, DeviceNotReset_ResetsWithTheConfiguredMode) {
 }
 
 TEST_F(MainForm, WindowedDeactivation_PausesTheLevelAndFramesGoOn) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);
     window_.PushEvent(WindowEventType::Deactivate);
     Idle(form);
-    EXPECT_TRUE(GameState().Paused);
+    EXPECT_TRUE(world_.State.Paused);
     EXPECT_EQ(ActiveForm(form), "PauseMenu");
     EXPECT_TRUE(form.FrameLoopEnabled());
     EXPECT_FALSE(window_.IsMinimized());
@@ -345,7 +345,7 @@ TEST_F(MainForm, WindowedDeactivation_PausesTheLevelAndFramesGoOn) {
 
 TEST_F(MainForm, FullScreenDeactivation_MinimisesAndStopsFramesUntilRestore) {
     Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     EXPECT_FALSE(Device()->Parameters().Windowed);
@@ -381,16 +381,17 @@ TEST_F(MainForm, FullScreenDeactivation_MinimisesAndStopsFramesUntilRestore) {
 TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair) {
     Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
     window_.CoverInFullScreen(1280, 1024);
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ASSERT_EQ(window_.ClientWidth(), 1280);
     ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40, in back-buffer pixels
-    ASSERT_TRUE(GameState().InGame);
+    ASSERT_TRUE(world_.State.InGame);
     for (int i = 0; i < 150; ++i) {
         Idle(form);
     }
-    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    TPlayer* player =
+        dynamic_cast<TPlayer*>(LevelNode(world_) ? LevelNode(world_)->FindObject("Player") : nullptr);
     ASSERT_NE(player, nullptr);
     TVector3 tank = player->GetPosition();
     const float offsets[][2] = {{6.0f, 0.0f}, {-6.0f, 0.0f}, {0.0f, 7.0f}, {0.0f, -4.0f}, {5.0f, 5.0f}};
@@ -422,8 +423,8 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
     // point of the picture.
     int x = form.CursorClientX();
     int y = form.CursorClientY();
-    GameState().ScreenWidth = 1024;
-    GameState().ScreenHeight = 768;
+    world_.State.ScreenWidth = 1024;
+    world_.State.ScreenHeight = 768;
     form.ApplyDisplayMode();
     Idle(form);
     EXPECT_EQ(window_.ClientWidth(), 1280);
@@ -434,7 +435,7 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
 // Every step with the controller alone: the left stick brings the cursor to "Play" and A clicks it; in
 // the level the left stick drives, the right stick aims, Start pauses.
 TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Idle(form);
@@ -469,7 +470,8 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     for (int i = 0; i < 150; ++i) {
         Idle(form);
     }
-    TPlayer* player = dynamic_cast<TPlayer*>(LevelNode() ? LevelNode()->FindObject("Player") : nullptr);
+    TPlayer* player =
+        dynamic_cast<TPlayer*>(LevelNode(world_) ? LevelNode(world_)->FindObject("Player") : nullptr);
     ASSERT_NE(player, nullptr);
 
     // A full right stick for 100 ms: 80 pixels to the right on an 800-pixel screen.
@@ -492,12 +494,12 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
 
     pad.Axes = {};
     TapPadButton(form, pad, GamepadStart);
-    EXPECT_TRUE(GameState().Paused);
+    EXPECT_TRUE(world_.State.Paused);
     EXPECT_EQ(ActiveForm(form), "PauseMenu");
 }
 
 TEST_F(MainForm, Close_EndsTheLoop) {
-    TForm1 form(window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Idle(form);

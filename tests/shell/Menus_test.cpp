@@ -16,7 +16,6 @@ namespace {
 class Menus : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetGameState();
         previous_ = files::DataRoot();
         files::SetDataRoot(BRELVOX_SOURCE_DIR);
         std::string error;
@@ -41,7 +40,6 @@ protected:
     void TearDown() override {
         gui_.reset();
         files::SetDataRoot(previous_);
-        ResetGameState();
     }
     TBaseWidget* Widget(const char* form, const char* name) {
         TMyForm* owner = gui_->FindForm(form);
@@ -60,6 +58,7 @@ protected:
     platform::RecordingGraphicsSystem graphics_;
     TRenderD3D9 render_{graphics_};
     std::unique_ptr<TGUI> gui_;
+    TGameState state_;
     std::vector<std::string> clicks_;
     std::string previous_;
 };
@@ -143,10 +142,10 @@ TEST_F(Menus, ApplyLanguage_SetsTheLanguageAndTheTextsOfItsKeys) {
     TLanguages languages;
     languages.LoadFromBytes("Grajte\nNalashtuvannja\nVyhid\n", "Igrat\nNastrojki\nVyhod\n",
                             "Play\nSettings\nExit\n");
-    ApplyLanguage(*gui_, languages, kLanguageEnglish);
-    EXPECT_EQ(GameState().Language, kLanguageEnglish);
+    ApplyLanguage(state_, *gui_, languages, kLanguageEnglish);
+    EXPECT_EQ(state_.Language, kLanguageEnglish);
     EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Options"), "Settings");
-    ApplyLanguage(*gui_, languages, kLanguageRussian);
+    ApplyLanguage(state_, *gui_, languages, kLanguageRussian);
     EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Options"), "Nastrojki");
     EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Play"), "Igrat");
     // Keys the table lacks empty their widgets; the widgets it never touches keep their texts.
@@ -161,7 +160,7 @@ TEST_F(Menus, ApplyLanguage_ShippedFilesFillEveryTranslatedWidget) {
     std::string error;
     ASSERT_TRUE(languages.LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) << error;
     for (uint8_t language = 0; language < 3; ++language) {
-        ApplyLanguage(*gui_, languages, language);
+        ApplyLanguage(state_, *gui_, languages, language);
         for (const char* form : {"MainMenu", "PauseMenu", "Options", "Exit", "NextLevel", "Help"}) {
             for (const std::string& name : Names(form)) {
                 if (std::string(form) == "Help" && name == "OK") {
@@ -171,7 +170,7 @@ TEST_F(Menus, ApplyLanguage_ShippedFilesFillEveryTranslatedWidget) {
             }
         }
     }
-    ApplyLanguage(*gui_, languages, kLanguageUkrainian);
+    ApplyLanguage(state_, *gui_, languages, kLanguageUkrainian);
     EXPECT_EQ(GetWidgetText(*gui_, "Options", "UKR"), std::string(kKeyUkrainianName));
 }
 

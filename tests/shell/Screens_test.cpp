@@ -13,6 +13,7 @@
 #include "platform/SdlDesktop.h"
 #include "platform/SdlWindow.h"
 #include "shell/Main.h"
+#include "world/World.h"
 
 namespace {
 
@@ -26,7 +27,6 @@ protected:
             GTEST_SKIP() << "no X display";
         }
         ASSERT_FALSE(Root.empty());
-        ResetGameState();
         previous_ = files::DataRoot();
         files::SetDataRoot(Root);
         out_ = std::string(BRELVOX_BINARY_DIR) + "/screens";
@@ -34,14 +34,13 @@ protected:
         std::string error;
         window_ = platform::SdlWindow::Create("Brelvox", 640, 480, error);
         ASSERT_NE(window_, nullptr) << error;
-        form_ = std::make_unique<TForm1>(*window_, desktop_, graphics_, clock_, &input_);
+        form_ = std::make_unique<TForm1>(world_, *window_, desktop_, graphics_, clock_, &input_);
         ASSERT_TRUE(form_->FormCreate(error)) << error;
     }
     void TearDown() override {
         form_.reset();
         window_.reset();
         files::SetDataRoot(previous_);
-        ResetGameState();
     }
     // Frames without the window's events: other tests' windows on the same X server may take the
     // focus, and a deactivation would pause the level.
@@ -72,6 +71,7 @@ protected:
     TGUI& Gui() { return *form_->Services().GUI; }
 
     static inline std::string Root;
+    TWorld world_;  // the game's, outliving the form
     platform::SdlDesktop desktop_;
     platform::GlGraphicsSystem graphics_;
     platform::VirtualClock clock_{1000};
@@ -82,11 +82,11 @@ protected:
 };
 
 TEST_F(Screens, HudWithEveryIconAndTheVictoryScreen) {
-    GameState().LevelIndex = 0;
+    world_.State.LevelIndex = 0;
     ASSERT_TRUE(Flow().StartLevel(false));
     Gui().SetActiveForm("Game");
     Idle(90);  // the tank arrives
-    TGameState& state = GameState();
+    TGameState& state = world_.State;
     state.Lives = 5;
     state.Score = 1500;
     state.ArmourActive = true;
@@ -104,12 +104,12 @@ TEST_F(Screens, HudWithEveryIconAndTheVictoryScreen) {
 }
 
 TEST_F(Screens, RecordEntryAndTheTable) {
-    GameState().LevelIndex = 0;
+    world_.State.LevelIndex = 0;
     ASSERT_TRUE(Flow().StartLevel(false));
     Gui().SetActiveForm("Game");
     Idle(3);
-    GameState().Score = 2300;
-    GameState().GameOver = true;
+    world_.State.Score = 2300;
+    world_.State.GameOver = true;
     Idle();
     ASSERT_EQ(Gui().GetActiveFormName(), "EnterName");
     SetWidgetText(Gui(), "EnterName", "Name", "Tankist");

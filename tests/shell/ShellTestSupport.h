@@ -64,28 +64,22 @@ protected:
             "Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
         std::remove((Root + "/Data/Options.txt").c_str());
         std::remove((Root + "/Data/table_of_records.txt").c_str());
-        ResetGameState();
-        ResetWorld();
-        SetRandomSeed(777);
-        SetRandomizeSource([this]() { return Ticks; });
+        World.Random.Seed = 777;
+        World.Random.Ticks = [this]() { return Ticks; };
         BuildServices();
     }
 
     void TearDown() override {
         Flow->StopLevel();
-        ResetWorld();
         Flow.reset();
         FreeServices(Services);
-        GameState().Map.reset();
-        ResetGameState();
-        SetRandomizeSource(nullptr);
         logging::SetSink(previousSink_);
         files::SetDataRoot(previousRoot_);
     }
 
     // The start-up order of the game, with no sound device.
     void BuildServices() {
-        TGameState& state = GameState();
+        TGameState& state = World.State;
         std::string error;
         ASSERT_TRUE(LoadConfig(state, error)) << error;
         ASSERT_TRUE(LoadOptions(kOptionsFile, state, error)) << error;
@@ -115,14 +109,14 @@ protected:
             std::make_unique<TGUI>(*Services.Render, kSkinInfoFile, &skin->Texture, kSkinWidth, kSkinHeight,
                                    kGuiVertexShader, kGuiPixelShader, &Services.Font, &Services.Input);
         Flow = std::make_unique<TGameFlow>(
-            ActiveWorld(), Services,
+            World, Services,
             TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }});
         BuildMenus(*Services.GUI, Services.Render->Device(), Flow->MenuCallbacks());
         Services.GUI->SetActiveForm("MainMenu");
         Services.Languages = std::make_unique<TLanguages>();
         ASSERT_TRUE(Services.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error))
             << error;
-        ApplyLanguage(*Services.GUI, *Services.Languages, state.Language);
+        ApplyLanguage(state, *Services.GUI, *Services.Languages, state.Language);
         Services.Font = std::make_unique<TMYFont>(*Services.Render);
         ASSERT_TRUE(Services.Font->LoadFromFile(kFontTexture, kFontInfoFile, kFontPixelShader,
                                                 kFontVertexShader, error))
@@ -137,7 +131,7 @@ protected:
         Services.Records->LoadFromFile(kRecordsTableFile);
         Services.Levels = std::make_unique<TLevels>();
         ASSERT_TRUE(Services.Levels->LoadFromFile(kLevelListFile, error)) << error;
-        ConnectWorld(ActiveWorld(), Services);
+        ConnectWorld(World, Services);
     }
 
     void Put(const std::string& relative, const std::string& text) {
@@ -154,7 +148,7 @@ protected:
         Ticks += static_cast<uint32_t>(dt);
         Services.Input->Poll();
         Services.GUI->ProcessInput(dt, CursorScreen);
-        TGameState& state = GameState();
+        TGameState& state = World.State;
         if (!state.InGame) {
             return;
         }
@@ -204,7 +198,7 @@ protected:
     // Objects of kind T under "Level".
     template <class T>
     int CountInLevel() {
-        TMoveableObject* level = LevelNode();
+        TMoveableObject* level = LevelNode(World);
         if (level == nullptr) {
             return 0;
         }
@@ -221,6 +215,7 @@ protected:
     platform::HeadlessWindow Window{800, 600};
     platform::RecordingGraphicsSystem Graphics;
     platform::ScriptedInputDevice Keys;
+    TWorld World;  // the test's own, declared before the services whose scene holds its objects
     TGameServices Services;
     std::unique_ptr<TGameFlow> Flow;
     TVector2 CursorScreen = Vector2(0.0f, 0.0f);

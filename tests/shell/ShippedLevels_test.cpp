@@ -15,7 +15,7 @@ TEST_F(ShippedLevelsTest, ShippedLevelsLoadAndEveryEnemyCanReachTheBase) {
     ASSERT_GE(levels.Count(), 6);
     for (const TLevelEntry& entry : levels.Entries()) {
         SCOPED_TRACE(entry.path);
-        ASSERT_TRUE(LoadLevel(entry.path, error)) << error;
+        ASSERT_TRUE(LoadLevel(world, entry.path, error)) << error;
         TMap& map = Map();
         ASSERT_TRUE(map.HasBase);
         ASSERT_GE(map.SpawnCount, 1);
@@ -30,7 +30,7 @@ TEST_F(ShippedLevelsTest, ShippedLevelsLoadAndEveryEnemyCanReachTheBase) {
             map.FindPath(spawn, TGridPoint{map.BaseX, map.BaseY});
             EXPECT_FALSE(map.Path().empty()) << "spawn " << spawn.X << "," << spawn.Y;
         }
-        UnloadLevel();
+        UnloadLevel(world);
     }
 }
 

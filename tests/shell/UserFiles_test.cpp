@@ -93,8 +93,8 @@ TEST_F(SharedData, OptionsAndRecordGoToThePerUserFolderAndDataStaysAsItWas) {
     Click("OK");
     ASSERT_EQ(ActiveForm(), "MainMenu");
     Click("Play");
-    GameState().Score = 700;
-    GameState().GameOver = true;
+    World.State.Score = 700;
+    World.State.GameOver = true;
     Frame(10);
     ASSERT_EQ(ActiveForm(), "EnterName");
     Click("OK");

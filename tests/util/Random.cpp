@@ -76,4 +76,31 @@ TEST_F(RandomTest, SameSeed_GivesSameDraws) {
     EXPECT_EQ(Random(1000000), b);
 }
 
+// Two generators (two worlds) draw the same sequence from the same seed however their draws
+// interleave, each reseeds from its own tick source, and neither moves the process's generator.
+TEST_F(RandomTest, Generators_DrawAndReseedOnTheirOwn) {
+    SetRandomSeed(5);
+    uint32_t ticks = 31;
+    TRandomGenerator a{12345, nullptr};
+    TRandomGenerator b{12345, [&ticks] { return ticks; }};
+    std::vector<int32_t> fromA;
+    std::vector<int32_t> fromB;
+    for (int i = 0; i < 6; ++i) {
+        fromA.push_back(Random(a, 1000));
+        if (i % 2 == 0) {
+            fromB.push_back(Random(b, 1000));
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        fromB.push_back(Random(b, 1000));
+    }
+    EXPECT_EQ(fromA, (std::vector<int32_t>{385, 289, 79, 553, 633, 341}));
+    EXPECT_EQ(fromB, fromA);
+    Randomize(a);
+    Randomize(b);
+    EXPECT_EQ(a.Seed, 1467157059u);
+    EXPECT_EQ(b.Seed, 31u);
+    EXPECT_EQ(RandomSeed(), 5u);
+}
+
 }  // namespace

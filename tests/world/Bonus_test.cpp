@@ -11,12 +11,12 @@ namespace {
 class BonusTest : public WorldTest {
 protected:
     TPlayer* AddPlayer(int x, int y) {
-        return Level()->AddChild(std::make_unique<TPlayer>("Player", x, y, scene->GetRoot(), &input,
-                                                           FindMesh("Tower1"), FindMesh("Player")));
+        return Level()->AddChild(std::make_unique<TPlayer>(world, "Player", x, y, FindMesh(world, "Tower1"),
+                                                           FindMesh(world, "Player")));
     }
     TBonus* AddBonus(int x, int y, int32_t kind) {
         return Level()->AddChild(
-            std::make_unique<TBonus>("Bonus", FindMesh(TBonus::MeshName(kind)), x, y, kind));
+            std::make_unique<TBonus>(world, "Bonus", FindMesh(world, TBonus::MeshName(kind)), x, y, kind));
     }
 };
 
@@ -27,11 +27,11 @@ TEST_F(BonusTest, CollectedWithinOneUnitOnly) {
     TVector3 p = player->GetPosition();
     bonus->SetPosition(p.X + 1.0f, 0.0f, p.Z);
     Frame(1);
-    EXPECT_EQ(GameState().Lives, 3);
+    EXPECT_EQ(world.State.Lives, 3);
     bonus->SetPosition(p.X + 0.99f, 0.0f, p.Z);
     Frame(1);
-    EXPECT_EQ(GameState().Lives, 4);
-    EXPECT_EQ(GameState().Score, 100);
+    EXPECT_EQ(world.State.Lives, 4);
+    EXPECT_EQ(world.State.Score, 100);
     EXPECT_EQ(CountSound("bonus"), 1);
     EXPECT_EQ(All<TBonus>().size(), 0u);
     EXPECT_EQ(All<TRomb>().size(), 1u);
@@ -39,48 +39,48 @@ TEST_F(BonusTest, CollectedWithinOneUnitOnly) {
 
 TEST_F(BonusTest, EnemiesNeverCollect) {
     LoadText(OpenLevel(12, 12));
-    Level()->AddChild(std::make_unique<TEnemy>("Enemy1", 4, 4, scene->GetRoot(), nullptr, 0));
+    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 4, 4, nullptr, 0));
     AddBonus(4, 4, TBonus::Life);
     Frames(3, 10);
     EXPECT_EQ(All<TBonus>().size(), 1u);
-    EXPECT_EQ(GameState().Lives, 3);
+    EXPECT_EQ(world.State.Lives, 3);
 }
 
 TEST_F(BonusTest, BombDestroysEveryEnemyWithItsScore) {
     LoadText(OpenLevel(16, 16));
-    GameState().EnemiesAlive = 2;
-    Level()->AddChild(std::make_unique<TEnemy>("Enemy1", 10, 10, scene->GetRoot(), nullptr, 0));
-    Level()->AddChild(std::make_unique<TEnemy>("Enemy1", 12, 2, scene->GetRoot(), nullptr, 1));
+    world.State.EnemiesAlive = 2;
+    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 10, 10, nullptr, 0));
+    Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 12, 2, nullptr, 1));
     AddPlayer(2, 2);
     AddBonus(2, 2, TBonus::Bomb);
     Frame(1);
     Frame(1);
     EXPECT_EQ(All<TEnemy>().size(), 0u);
-    EXPECT_EQ(GameState().Score, 100 + 100 + 200);
-    EXPECT_EQ(GameState().EnemiesAlive, 0);
+    EXPECT_EQ(world.State.Score, 100 + 100 + 200);
+    EXPECT_EQ(world.State.EnemiesAlive, 0);
 }
 
 TEST_F(BonusTest, RemountRepairsToTenAndTimeFreezes) {
     LoadText(OpenLevel(12, 12));
-    GameState().PlayerMaxHealth = 20;
+    world.State.PlayerMaxHealth = 20;
     TPlayer* player = AddPlayer(4, 4);
     player->Health = 3.0f;
     AddBonus(4, 4, TBonus::Remount);
     AddBonus(4, 4, TBonus::Time);
     Frame(1);
     EXPECT_FLOAT_EQ(player->Health, 10.0f);
-    EXPECT_TRUE(GameState().FreezeActive);
-    EXPECT_EQ(GameState().FreezeTimeLeft, 10000);
+    EXPECT_TRUE(world.State.FreezeActive);
+    EXPECT_EQ(world.State.FreezeTimeLeft, 10000);
 }
 
 TEST_F(BonusTest, UpgradeStopsAtTheLastGradeButStillScores) {
     LoadText(OpenLevel(12, 12));
-    GameState().UpgradeLevel = 3;
+    world.State.UpgradeLevel = 3;
     AddPlayer(4, 4);
     AddBonus(4, 4, TBonus::Upgrade);
     Frame(1);
-    EXPECT_EQ(GameState().UpgradeLevel, 3);
-    EXPECT_EQ(GameState().Score, 100);
+    EXPECT_EQ(world.State.UpgradeLevel, 3);
+    EXPECT_EQ(world.State.Score, 100);
 }
 
 TEST_F(BonusTest, WallRingRepairsBuildsAndLeavesWaterAtTheGridEdge) {
@@ -151,7 +151,7 @@ TEST_F(BonusTest, ShieldBonusRenewsTheTime) {
 TEST_F(BonusTest, SpawnBonusPicksAFreeFootprint) {
     LoadText(OpenLevel(6, 6, {"111111", "100001", "100001", "100001", "100001", "111111"}));
     for (int i = 0; i < 20; ++i)
-        SpawnBonus();
+        SpawnBonus(world);
     auto bonuses = All<TBonus>();
     ASSERT_EQ(bonuses.size(), 20u);
     for (TBonus* bonus : bonuses) {
@@ -166,7 +166,7 @@ TEST_F(BonusTest, SpawnBonusPicksAFreeFootprint) {
 
 TEST_F(BonusTest, SpawnBonusGivesUpOnAFullMap) {
     LoadText(OpenLevel(4, 4, {"1111", "1111", "1111", "1111"}));
-    SpawnBonus();
+    SpawnBonus(world);
     EXPECT_EQ(All<TBonus>().size(), 0u);
 }
 
@@ -175,7 +175,7 @@ TEST_F(BonusTest, WallRingNeedsABase) {
     AddPlayer(4, 4);
     AddBonus(4, 4, TBonus::WallRing);
     Frame(1);
-    EXPECT_EQ(GameState().Score, 100);
+    EXPECT_EQ(world.State.Score, 100);
     EXPECT_EQ(All<TWall>().size(), 0u);
     EXPECT_EQ(Map().Cell(0, 0), 0);
 }

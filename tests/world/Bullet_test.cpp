@@ -15,7 +15,7 @@ class BulletTest : public WorldTest {
 protected:
     // A shell of weapon row `row` at (x, z), flying along `direction` degrees.
     TBullet* Shoot(int row, uint8_t owner, float x, float z, float direction) {
-        auto shell = std::make_unique<TBullet>("bullet", scene->GetRoot(), WeaponRow(row), owner, direction);
+        auto shell = std::make_unique<TBullet>(world, "bullet", WeaponRow(world, row), owner, direction);
         shell->SetPosition(x, 0.5f, z);
         return Level()->AddChild(std::move(shell));
     }
@@ -68,9 +68,9 @@ TEST_F(BulletTest, RocketExplodesOnTheBaseWithABang) {
 
 TEST_F(BulletTest, SidesOnlyHitTheOtherSidesTanks) {
     LoadText(OpenLevel(12, 12));
-    auto* enemy = Level()->AddChild(std::make_unique<TEnemy>("Enemy1", 6, 4, scene->GetRoot(), nullptr, 0));
-    enemy->SetWeapon(WeaponRow(0));
-    GameState().FreezeActive = true;  // it stands and holds its fire
+    auto* enemy = Level()->AddChild(std::make_unique<TEnemy>(world, "Enemy1", 6, 4, nullptr, 0));
+    enemy->SetWeapon(WeaponRow(world, 0));
+    world.State.FreezeActive = true;  // it stands and holds its fire
     Frame(1);
     float ex = enemy->GetPosition().X;
     float ez = enemy->GetPosition().Z;
@@ -88,8 +88,8 @@ TEST_F(BulletTest, SidesOnlyHitTheOtherSidesTanks) {
 
 TEST_F(BulletTest, ArmouredPlayerLosesNoHealthButTheShellStillHits) {
     LoadText(OpenLevel(12, 12));
-    auto* player = Level()->AddChild(std::make_unique<TPlayer>("Player", 4, 4, scene->GetRoot(), &input,
-                                                               FindMesh("Tower1"), FindMesh("Player")));
+    auto* player = Level()->AddChild(std::make_unique<TPlayer>(
+        world, "Player", 4, 4, FindMesh(world, "Tower1"), FindMesh(world, "Player")));
     Frame(1);
     ASSERT_TRUE(player->Armoured);
     TVector3 p = player->GetPosition();

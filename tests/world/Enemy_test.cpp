@@ -12,8 +12,8 @@ class EnemyTest : public WorldTest {
 protected:
     TEnemy* AddEnemy(int x, int y, uint8_t kind) {
         auto* enemy = Level()->AddChild(
-            std::make_unique<TEnemy>("Enemy1", x, y, scene->GetRoot(), FindMesh("Enemy1"), kind));
-        enemy->SetWeapon(WeaponRow(kind));
+            std::make_unique<TEnemy>(world, "Enemy1", x, y, FindMesh(world, "Enemy1"), kind));
+        enemy->SetWeapon(WeaponRow(world, kind));
         return enemy;
     }
 };
@@ -42,7 +42,7 @@ TEST_F(EnemyTest, TwinGunKindFiresTwoShells) {
 
 TEST_F(EnemyTest, ZeroHealthStandsAndBelowZeroScoresAndGoes) {
     LoadText(OpenLevel(12, 12));
-    GameState().EnemiesAlive = 1;
+    world.State.EnemiesAlive = 1;
     TEnemy* enemy = AddEnemy(5, 5, 3);
     enemy->Health = 0.0f;
     Frame(1);
@@ -50,8 +50,8 @@ TEST_F(EnemyTest, ZeroHealthStandsAndBelowZeroScoresAndGoes) {
     enemy->Health = -1.0f;
     Frame(1);
     EXPECT_EQ(All<TEnemy>().size(), 0u);
-    EXPECT_EQ(GameState().Score, 400);
-    EXPECT_EQ(GameState().EnemiesAlive, 0);
+    EXPECT_EQ(world.State.Score, 400);
+    EXPECT_EQ(world.State.EnemiesAlive, 0);
     EXPECT_EQ(CountSound("bang"), 1);
     EXPECT_EQ(Map().Cell(5, 5), 0);
 }
@@ -60,11 +60,11 @@ TEST_F(EnemyTest, ADestroyedEnemyFreesItsFootprintForTanksUpdatedAfterIt) {
     // The enemy at footprint (4, 2) covers row 3, which the player's step from (4, 4) needs. The enemy
     // is updated first; once it is gone the player steps in the same frame.
     LoadText(OpenLevel(10, 10));
-    GameState().EnemiesAlive = 1;
+    world.State.EnemiesAlive = 1;
     TEnemy* enemy = AddEnemy(4, 2, 0);
-    GameState().FreezeActive = true;  // it holds still and holds its fire
-    auto* player = Level()->AddChild(std::make_unique<TPlayer>("Player", 4, 4, scene->GetRoot(), &input,
-                                                               FindMesh("Tower1"), FindMesh("Player")));
+    world.State.FreezeActive = true;  // it holds still and holds its fire
+    auto* player = Level()->AddChild(std::make_unique<TPlayer>(
+        world, "Player", 4, 4, FindMesh(world, "Tower1"), FindMesh(world, "Player")));
     keys.SetKey(platform::DIK_W, true);
     Frame(10);
     ASSERT_EQ(player->MoveState, TPlayer::Idle);
@@ -75,7 +75,7 @@ TEST_F(EnemyTest, ADestroyedEnemyFreesItsFootprintForTanksUpdatedAfterIt) {
     EXPECT_EQ(player->CellY, 3);
     EXPECT_EQ(Map().Cell(4, 2), 0);
     EXPECT_EQ(Map().Cell(4, 3), 1);  // the player's now: the enemy's destroy must not free it again
-    EXPECT_EQ(GameState().EnemiesAlive, 0);
+    EXPECT_EQ(world.State.EnemiesAlive, 0);
 }
 
 TEST_F(EnemyTest, KindsStepAtTheirOwnPace) {
@@ -101,7 +101,7 @@ TEST_F(EnemyTest, WithoutABaseAttackTurnsIntoAChase) {
     enemy->StepsLeft = 0;
     Frame(1);
     EXPECT_EQ(enemy->Mode, TEnemy::ChasePlayer);
-    EXPECT_EQ(enemy->ModeTimer, GameState().ChasePlayerTime);
+    EXPECT_EQ(enemy->ModeTimer, world.State.ChasePlayerTime);
 }
 
 TEST_F(EnemyTest, AttackFollowsThePathToTheBase) {
@@ -122,8 +122,8 @@ TEST_F(EnemyTest, AttackFollowsThePathToTheBase) {
 
 TEST_F(EnemyTest, ChaseHeadsForThePlayer) {
     LoadText(OpenLevel(12, 12));
-    Level()->AddChild(std::make_unique<TPlayer>("Player", 5, 1, scene->GetRoot(), &input, FindMesh("Tower1"),
-                                                FindMesh("Player")));
+    Level()->AddChild(std::make_unique<TPlayer>(world, "Player", 5, 1, FindMesh(world, "Tower1"),
+                                                FindMesh(world, "Player")));
     TEnemy* enemy = AddEnemy(5, 8, 0);
     enemy->Mode = TEnemy::ChasePlayer;
     enemy->ModeTimer = 100000;
@@ -143,7 +143,7 @@ TEST_F(EnemyTest, FreezeLetsAStepFinishAndThenStands) {
     enemy->WantedFacing = 0;
     Frame(1);
     ASSERT_EQ(enemy->MoveState, TEnemy::Stepping);
-    GameState().FreezeActive = true;
+    world.State.FreezeActive = true;
     int32_t fireTimer = enemy->FireTimer;
     int32_t modeTimer = enemy->ModeTimer;
     Frames(20, 20);
@@ -152,7 +152,7 @@ TEST_F(EnemyTest, FreezeLetsAStepFinishAndThenStands) {
     EXPECT_EQ(enemy->StepsLeft, 4);
     EXPECT_EQ(enemy->FireTimer, fireTimer);  // neither fires nor counts its mode down while frozen
     EXPECT_EQ(enemy->ModeTimer, modeTimer);
-    GameState().FreezeActive = false;
+    world.State.FreezeActive = false;
     Frame(1);
     EXPECT_EQ(enemy->MoveState, TEnemy::Stepping);
 }
@@ -166,7 +166,7 @@ TEST_F(EnemyTest, BlockedStepFallsBackToRoaming) {
     enemy->WantedFacing = 0;
     Frame(1);
     EXPECT_EQ(enemy->Mode, TEnemy::Roam);
-    EXPECT_EQ(enemy->ModeTimer, GameState().WanderTime);
+    EXPECT_EQ(enemy->ModeTimer, world.State.WanderTime);
     EXPECT_EQ(enemy->StepsLeft, 0);
 }
 

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 TEST(GameState, StartsWithTheDocumentedDefaults) {
-    ResetGameState();
-    const TGameState& s = GameState();
+    const TGameState s;
     EXPECT_TRUE(s.Windowed);
     EXPECT_EQ(s.ScreenWidth, 800);
     EXPECT_EQ(s.ScreenHeight, 600);
@@ -21,17 +20,17 @@ TEST(GameState, StartsWithTheDocumentedDefaults) {
     EXPECT_EQ(s.EnemyQuota[3], 0);
 }
 
-TEST(GameState, OneInstanceAndResetRestoresEverything) {
-    TGameState& s = GameState();
+TEST(GameState, AFreshValueRestoresEverything) {
+    TGameState s;
     s.Score = 1234;
     s.Windowed = false;
     s.EnemyQuota[2] = 7;
     s.GameOver = true;
-    EXPECT_EQ(&GameState(), &s);
-    EXPECT_EQ(GameState().Score, 1234);
-    ResetGameState();
+    s.Map = std::make_unique<TMap>(4, 4);
+    s = TGameState();
     EXPECT_EQ(s.Score, 0);
     EXPECT_TRUE(s.Windowed);
     EXPECT_EQ(s.EnemyQuota[2], 0);
     EXPECT_FALSE(s.GameOver);
+    EXPECT_EQ(s.Map, nullptr);
 }

@@ -17,8 +17,8 @@ class HeadlessGameTest : public WorldTest {
 protected:
     void StartLevelOne() {
         std::string error;
-        ASSERT_TRUE(LoadLevel("data\\maps\\level1.txt", error)) << error;
-        SpawnPlayer();
+        ASSERT_TRUE(LoadLevel(world, "data\\maps\\level1.txt", error)) << error;
+        SpawnPlayer(world);
         Frames(70, kFrame);  // the spawn effect brings the tank in after a second
         ASSERT_NE(Player(), nullptr);
     }
@@ -50,9 +50,9 @@ TEST_F(HeadlessGameTest, ShootingThroughTheOwnWallsBringsTheBaseDown) {
     // Fire along +x: the two bricks of the base's west wall fall, then the base itself.
     keys.SetButton(0, true);
     TVector3 p = player->GetPosition();
-    for (int i = 0; i < 3000 && !GameState().GameOver; ++i)
+    for (int i = 0; i < 3000 && !world.State.GameOver; ++i)
         AimedFrame(p.X + 10.0f, p.Z);
-    EXPECT_TRUE(GameState().GameOver);
+    EXPECT_TRUE(world.State.GameOver);
     EXPECT_EQ(scene->GetRoot()->FindObject("Base"), nullptr);
     EXPECT_EQ(scene->GetRoot()->FindObject("Wall 11 22"), nullptr);
     EXPECT_EQ(scene->GetRoot()->FindObject("Wall 11 23"), nullptr);
@@ -65,30 +65,30 @@ TEST_F(HeadlessGameTest, ShootingThroughTheOwnWallsBringsTheBaseDown) {
 
 TEST_F(HeadlessGameTest, HuntingTheEnemiesScoresAndKeepsTheCountsStraight) {
     StartLevelOne();
-    GameState().EnemyQuota[0] = 4;
+    world.State.EnemyQuota[0] = 4;
     int32_t spawnTimer = 5000;
     int32_t bonusTimer = 10000;
     keys.SetButton(0, true);
     int killed = 0;
-    for (int frame = 0; frame < 4000 && !GameState().GameOver; ++frame) {
+    for (int frame = 0; frame < 4000 && !world.State.GameOver; ++frame) {
         // The enemy and bonus timers and the respawn, as the game flow runs them.
-        if (!GameState().AllEnemiesSpawned) {
+        if (!world.State.AllEnemiesSpawned) {
             if (spawnTimer > 0) {
                 spawnTimer -= kFrame;
-            } else if (GameState().EnemiesAlive < 5) {
-                SpawnEnemy();
+            } else if (world.State.EnemiesAlive < 5) {
+                SpawnEnemy(world);
                 spawnTimer = 5000;
             }
         }
         if (bonusTimer < 1) {
-            SpawnBonus();
+            SpawnBonus(world);
             bonusTimer = 10000;
         } else {
             bonusTimer -= kFrame;
         }
-        if (GameState().PlayerRespawnPending) {
-            GameState().PlayerRespawnPending = false;
-            SpawnPlayer();
+        if (world.State.PlayerRespawnPending) {
+            world.State.PlayerRespawnPending = false;
+            SpawnPlayer(world);
         }
         // Aim at the nearest enemy.
         TVector3 target = Vector3(0.0f, 0.0f, 13.0f);
@@ -105,18 +105,18 @@ TEST_F(HeadlessGameTest, HuntingTheEnemiesScoresAndKeepsTheCountsStraight) {
         AimedFrame(target.X, target.Z);
         if (All<TEnemy>().size() < enemiesBefore)
             ++killed;
-        if (GameState().AllEnemiesSpawned && GameState().EnemiesAlive == 0)
+        if (world.State.AllEnemiesSpawned && world.State.EnemiesAlive == 0)
             break;
     }
-    EXPECT_GE(GameState().Score, 100);
+    EXPECT_GE(world.State.Score, 100);
     EXPECT_GE(killed, 1);
     // Kind 0 enemies score 100 each, and so does every bonus picked up on the way.
-    EXPECT_EQ(GameState().Score, 100 * killed + 100 * CountSound("bonus"));
+    EXPECT_EQ(world.State.Score, 100 * killed + 100 * CountSound("bonus"));
     // Every living or spawning enemy is counted once.
     size_t spawning = 0;
     for (TRespaun* effect : All<TRespaun>())
         spawning += effect->IsEnemy;
-    EXPECT_EQ(GameState().EnemiesAlive, All<TEnemy>().size() + spawning);
+    EXPECT_EQ(world.State.EnemiesAlive, All<TEnemy>().size() + spawning);
 }
 
 }  // namespace

@@ -65,36 +65,36 @@ TEST_F(LevelLoaderTest, UnloadFreesTheWorldAndTheDecorMeshesOnce) {
                  "Rot z 0\nScale x 1\nScale y 1\nScale z 1\n");
     LoadText(text);
     ASSERT_NE(meshes->FindMesh("tree.x"), nullptr);
-    UnloadLevel();
+    UnloadLevel(world);
     EXPECT_EQ(Level(), nullptr);
     EXPECT_EQ(meshes->FindMesh("tree.x"), nullptr);
     EXPECT_EQ(Map().Cell(0, 0), 0);     // the wall gave its cell back
-    EXPECT_TRUE(GameState().GameOver);  // the base's destroy ran
-    UnloadLevel();                      // a second call is harmless
+    EXPECT_TRUE(world.State.GameOver);  // the base's destroy ran
+    UnloadLevel(world);                 // a second call is harmless
     EXPECT_NE(meshes->FindMesh("Wall"), nullptr);
 }
 
 TEST_F(LevelLoaderTest, BrokenOrMissingFilesChangeNothing) {
     LoadText(OpenLevel(6, 6));
-    TMap* before = GameState().Map.get();
+    TMap* before = world.State.Map.get();
     std::string error;
-    EXPECT_FALSE(LoadLevel("Data/maps/no-such-level.txt", error));
+    EXPECT_FALSE(LoadLevel(world, "Data/maps/no-such-level.txt", error));
     EXPECT_NE(error.find("no-such-level.txt"), std::string::npos) << error;
-    EXPECT_EQ(GameState().Map.get(), before);
+    EXPECT_EQ(world.State.Map.get(), before);
     EXPECT_NE(Level(), nullptr);
 }
 
 TEST_F(LevelLoaderTest, ADescriptionShortOfCellCodesIsRefused) {
     LoadText(OpenLevel(6, 6));
-    TMap* before = GameState().Map.get();
+    TMap* before = world.State.Map.get();
     TLevelDescription level;
     level.Width = 40;
     level.Height = 40;
     level.Codes.assign(10, kCellBrickWall);
     std::string error;
-    EXPECT_FALSE(BuildLevel(level, error));
+    EXPECT_FALSE(BuildLevel(world, level, error));
     EXPECT_NE(error.find("40 x 40"), std::string::npos) << error;
-    EXPECT_EQ(GameState().Map.get(), before);
+    EXPECT_EQ(world.State.Map.get(), before);
     EXPECT_NE(Level(), nullptr);
 }
 

@@ -12,8 +12,8 @@ namespace {
 class PlayerTest : public WorldTest {
 protected:
     TPlayer* AddPlayer(int x, int y) {
-        return Level()->AddChild(std::make_unique<TPlayer>("Player", x, y, scene->GetRoot(), &input,
-                                                           FindMesh("Tower1"), FindMesh("Player")));
+        return Level()->AddChild(std::make_unique<TPlayer>(world, "Player", x, y, FindMesh(world, "Tower1"),
+                                                           FindMesh(world, "Player")));
     }
     bool FootprintTaken(int x, int y) {
         return Map().Cell(x, y) && Map().Cell(x + 1, y) && Map().Cell(x, y + 1) && Map().Cell(x + 1, y + 1);
@@ -134,17 +134,17 @@ TEST_F(PlayerTest, FiresOneShellAheadOfTheTurretThenReloads) {
 
 TEST_F(PlayerTest, TwinGunFiresTwoShellsAndRocketsSoundDifferent) {
     LoadText(OpenLevel(10, 10));
-    GameState().UpgradeLevel = 2;
+    world.State.UpgradeLevel = 2;
     TPlayer* player = AddPlayer(4, 4);
     keys.SetButton(0, true);
     Frame(1);
     EXPECT_EQ(All<TBullet>().size(), 2u);
     player->Upgrade();
-    EXPECT_EQ(GameState().UpgradeLevel, 3);
+    EXPECT_EQ(world.State.UpgradeLevel, 3);
     EXPECT_TRUE(player->Weapon.IsRocket);
     EXPECT_EQ(player->FindObject("Tower") ? static_cast<TGameObject*>(player->FindObject("Tower"))->GetMesh()
                                           : nullptr,
-              FindMesh("Tower4"));
+              FindMesh(world, "Tower4"));
     Frame(600);
     EXPECT_EQ(CountSound("shoot"), 1);
 }
@@ -152,14 +152,14 @@ TEST_F(PlayerTest, TwinGunFiresTwoShellsAndRocketsSoundDifferent) {
 TEST_F(PlayerTest, ShieldCountsDownOnTheArmourLabelAndGoes) {
     LoadText(OpenLevel(10, 10));
     TPlayer* player = AddPlayer(4, 4);
-    EXPECT_TRUE(GameState().ArmourActive);
+    EXPECT_TRUE(world.State.ArmourActive);
     Frame(500);  // 3000 ms shown as 3 before the decrement
     EXPECT_EQ(labels["Armour"], "3");
     Frame(1000);  // 2500 ms: halves go to the even neighbour
     EXPECT_EQ(labels["Armour"], "2");
     Frames(2, 1000);
     EXPECT_EQ(labels["Armour"], "");
-    EXPECT_FALSE(GameState().ArmourActive);
+    EXPECT_FALSE(world.State.ArmourActive);
     EXPECT_FALSE(player->Armoured);
     Frame(10);  // the shield mesh removes itself in its next update
     EXPECT_EQ(player->FindObject("Armour"), nullptr);
@@ -167,14 +167,14 @@ TEST_F(PlayerTest, ShieldCountsDownOnTheArmourLabelAndGoes) {
 
 TEST_F(PlayerTest, DestructionAtZeroHealthExplodesAndAsksForARespawn) {
     LoadText(OpenLevel(10, 10));
-    GameState().UpgradeLevel = 2;
+    world.State.UpgradeLevel = 2;
     TPlayer* player = AddPlayer(4, 4);
     Frame(1);
     player->Health = 0.0f;
     Frame(1);
     EXPECT_EQ(scene->GetRoot()->FindObject("Player"), nullptr);
-    EXPECT_TRUE(GameState().PlayerRespawnPending);
-    EXPECT_EQ(GameState().UpgradeLevel, 0);
+    EXPECT_TRUE(world.State.PlayerRespawnPending);
+    EXPECT_EQ(world.State.UpgradeLevel, 0);
     EXPECT_EQ(CountSound("bang"), 1);
     EXPECT_EQ(All<TBang>().size(), 1u);
     EXPECT_EQ(Map().Cell(4, 4), 0);

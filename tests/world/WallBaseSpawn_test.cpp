@@ -15,20 +15,20 @@ using WallTest = WorldTest;
 
 TEST_F(WallTest, LooksFollowTheHealthRatio) {
     LoadText(OpenLevel(8, 8));
-    TWall* wall = Level()->AddChild(MakeBrickWall("Wall", 2, 2, 5.0f));
+    TWall* wall = Level()->AddChild(MakeBrickWall(world, "Wall", 2, 2, 5.0f));
     EXPECT_EQ(Map().Cell(2, 2), 1);
     wall->Health = 3.0f;  // 0.6: damaged
     Frame(1);
-    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall1"));
+    EXPECT_EQ(wall->GetMesh(), FindMesh(world, "Wall1"));
     wall->Health = 2.0f;  // 0.4: wrecked
     Frame(1);
-    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall2"));
+    EXPECT_EQ(wall->GetMesh(), FindMesh(world, "Wall2"));
     wall->Health = 1.0f;  // 0.2: keeps the wrecked look
     Frame(1);
-    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall2"));
+    EXPECT_EQ(wall->GetMesh(), FindMesh(world, "Wall2"));
     wall->Health = 5.0f;
     Frame(1);
-    EXPECT_EQ(wall->GetMesh(), FindMesh("Wall"));
+    EXPECT_EQ(wall->GetMesh(), FindMesh(world, "Wall"));
     wall->Health = 0.0f;
     Frame(1);
     EXPECT_EQ(All<TWall>().size(), 0u);
@@ -42,10 +42,10 @@ TEST_F(WallTest, RockWallsTakeSixHits) {
     EXPECT_FLOAT_EQ(rock->MaxHealth, 6.0f);
     rock->Health = 4.0f;
     Frame(1);
-    EXPECT_EQ(rock->GetMesh(), FindMesh("Wall_rock1"));
+    EXPECT_EQ(rock->GetMesh(), FindMesh(world, "Wall_rock1"));
     rock->Health = 3.0f;
     Frame(1);
-    EXPECT_EQ(rock->GetMesh(), FindMesh("Wall_rock2"));
+    EXPECT_EQ(rock->GetMesh(), FindMesh(world, "Wall_rock2"));
 }
 
 using BaseTest = WorldTest;
@@ -57,12 +57,12 @@ TEST_F(BaseTest, StandsAtZeroAndFallsBelowItEndingTheGame) {
     EXPECT_FLOAT_EQ(base->Health, 20.0f);
     base->Health = 0.0f;
     Frame(1);
-    EXPECT_FALSE(GameState().GameOver);
+    EXPECT_FALSE(world.State.GameOver);
     EXPECT_TRUE(base->Smoking);
     base->Health = -1.0f;
     Frame(1);
     EXPECT_EQ(scene->GetRoot()->FindObject("Base"), nullptr);
-    EXPECT_TRUE(GameState().GameOver);
+    EXPECT_TRUE(world.State.GameOver);
     EXPECT_EQ(All<TBang>().size(), 1u);
     EXPECT_TRUE(sounds.empty());
 }
@@ -70,16 +70,19 @@ TEST_F(BaseTest, StandsAtZeroAndFallsBelowItEndingTheGame) {
 // A node updated after everything added before it; it notes the game-over flag as it sees it.
 class GameOverProbe : public TMoveableObject {
 public:
-    GameOverProbe() : TMoveableObject("Probe") {}
-    void Update(int32_t) override { Seen = GameState().GameOver; }
+    explicit GameOverProbe(TWorld& world) : TMoveableObject("Probe"), World_(world) {}
+    void Update(int32_t) override { Seen = World_.State.GameOver; }
     bool Seen = false;
+
+private:
+    TWorld& World_;
 };
 
 TEST_F(BaseTest, TheFallIsSeenAtOnceByObjectsUpdatedAfterTheBase) {
     LoadText(OpenLevel(8, 8, {}, 3, 3));
     auto* base = dynamic_cast<TBase*>(scene->GetRoot()->FindObject("Base"));
     ASSERT_NE(base, nullptr);
-    auto* probe = Level()->AddChild(std::make_unique<GameOverProbe>());
+    auto* probe = Level()->AddChild(std::make_unique<GameOverProbe>(world));
     base->Health = -1.0f;
     Frame(1);
     EXPECT_TRUE(probe->Seen);
@@ -98,11 +101,11 @@ using SpawnTest = WorldTest;
 
 TEST_F(SpawnTest, EnemyArrivesAfterOneSecond) {
     LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
-    GameState().EnemyQuota[2] = 1;
-    SpawnEnemy();
-    EXPECT_TRUE(GameState().AllEnemiesSpawned);
-    EXPECT_EQ(GameState().EnemiesAlive, 1);
-    EXPECT_EQ(GameState().EnemyQuota[2], 0);
+    world.State.EnemyQuota[2] = 1;
+    SpawnEnemy(world);
+    EXPECT_TRUE(world.State.AllEnemiesSpawned);
+    EXPECT_EQ(world.State.EnemiesAlive, 1);
+    EXPECT_EQ(world.State.EnemyQuota[2], 0);
     auto effects = All<TRespaun>();
     ASSERT_EQ(effects.size(), 1u);
     EXPECT_FLOAT_EQ(effects[0]->GetPosition().Y, 1.0f);
@@ -114,14 +117,14 @@ TEST_F(SpawnTest, EnemyArrivesAfterOneSecond) {
     ASSERT_EQ(enemies.size(), 1u);
     EXPECT_EQ(enemies[0]->Kind, 2);
     EXPECT_EQ(enemies[0]->GetName(), "Enemy1");
-    EXPECT_EQ(enemies[0]->GetMesh(), FindMesh("Enemy3"));
+    EXPECT_EQ(enemies[0]->GetMesh(), FindMesh(world, "Enemy3"));
     EXPECT_EQ(enemies[0]->Weapon.ReloadTime, 300);
     EXPECT_EQ(All<TRespaun>().size(), 0u);
 }
 
 TEST_F(SpawnTest, PlayerArrivesAtTheStart) {
     LoadText(OpenLevel(12, 12));
-    SpawnPlayer();
+    SpawnPlayer(world);
     Frames(11, 100);
     auto* player = dynamic_cast<TPlayer*>(scene->GetRoot()->FindObject("Player"));
     ASSERT_NE(player, nullptr);
@@ -132,34 +135,34 @@ TEST_F(SpawnTest, PlayerArrivesAtTheStart) {
 TEST_F(SpawnTest, ACoveredSpawnPointCostsTheLevelAnEnemy) {
     LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
     Map().OccupyTank(4, 4);
-    GameState().EnemyQuota[0] = 2;
-    SpawnEnemy();
-    EXPECT_EQ(GameState().EnemyQuota[0], 1);
-    EXPECT_EQ(GameState().EnemiesAlive, 0);
-    EXPECT_FALSE(GameState().AllEnemiesSpawned);
+    world.State.EnemyQuota[0] = 2;
+    SpawnEnemy(world);
+    EXPECT_EQ(world.State.EnemyQuota[0], 1);
+    EXPECT_EQ(world.State.EnemiesAlive, 0);
+    EXPECT_FALSE(world.State.AllEnemiesSpawned);
     EXPECT_EQ(All<TRespaun>().size(), 0u);
 }
 
 TEST_F(SpawnTest, TheLastEnemyIsCountedBeforeItsPointIsTested) {
     LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
     Map().OccupyTank(4, 4);
-    GameState().EnemyQuota[1] = 1;
-    SpawnEnemy();
-    EXPECT_TRUE(GameState().AllEnemiesSpawned);
-    EXPECT_EQ(GameState().EnemiesAlive, 0);
+    world.State.EnemyQuota[1] = 1;
+    SpawnEnemy(world);
+    EXPECT_TRUE(world.State.AllEnemiesSpawned);
+    EXPECT_EQ(world.State.EnemiesAlive, 0);
 }
 
 TEST_F(SpawnTest, NoSpawnPointsOrNoQuotaSpawnNothing) {
     LoadText(OpenLevel(12, 12));
-    GameState().EnemyQuota[0] = 3;
-    SpawnEnemy();
-    EXPECT_EQ(GameState().EnemyQuota[0], 3);
-    UnloadLevel();
+    world.State.EnemyQuota[0] = 3;
+    SpawnEnemy(world);
+    EXPECT_EQ(world.State.EnemyQuota[0], 3);
+    UnloadLevel(world);
     LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
-    GameState().EnemyQuota[0] = 0;
-    SpawnEnemy();
+    world.State.EnemyQuota[0] = 0;
+    SpawnEnemy(world);
     EXPECT_EQ(All<TRespaun>().size(), 0u);
-    EXPECT_FALSE(GameState().AllEnemiesSpawned);
+    EXPECT_FALSE(world.State.AllEnemiesSpawned);
 }
 
 TEST_F(SpawnTest, ASpawnPointPastIndex255IsTheOneTheEnemyComesFrom) {
@@ -170,8 +173,8 @@ TEST_F(SpawnTest, ASpawnPointPastIndex255IsTheOneTheEnemyComesFrom) {
     LoadText(OpenLevel(20, 20, {}, -1, -1, spawns));
     Map().OccupyTank(0, 0);
     for (int i = 0; i < 200 && All<TRespaun>().empty(); ++i) {
-        GameState().EnemyQuota[0] = 5;
-        SpawnEnemy();
+        world.State.EnemyQuota[0] = 5;
+        SpawnEnemy(world);
     }
     auto effects = All<TRespaun>();
     ASSERT_EQ(effects.size(), 1u);
@@ -190,8 +193,8 @@ TEST_F(SpawnTest, ASpawnCountBeyondThePointsDrawsNoPointThatIsNotThere) {
     LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
     Map().SpawnCount = 1000;
     for (int i = 0; i < 50; ++i) {
-        GameState().EnemyQuota[0] = 5;
-        SpawnEnemy();
+        world.State.EnemyQuota[0] = 5;
+        SpawnEnemy(world);
     }
     TVector3 only = Map().FootprintCentre(4, 4);
     for (TRespaun* effect : All<TRespaun>()) {
@@ -204,17 +207,17 @@ TEST_F(SpawnTest, ASpawnCountBeyondThePointsDrawsNoPointThatIsNotThere) {
 TEST_F(SpawnTest, LargeQuotasAreNotMistakenForTheLastEnemy) {
     // Summed in 32 bits these would wrap round to 1, the count that marks the last enemy.
     LoadText(OpenLevel(12, 12, {}, -1, -1, {{4, 4}}));
-    GameState().EnemyQuota[0] = std::numeric_limits<int32_t>::max();
-    GameState().EnemyQuota[1] = std::numeric_limits<int32_t>::max();
-    GameState().EnemyQuota[2] = 3;
-    SpawnEnemy();
-    EXPECT_FALSE(GameState().AllEnemiesSpawned);
-    EXPECT_EQ(GameState().EnemiesAlive, 1);
+    world.State.EnemyQuota[0] = std::numeric_limits<int32_t>::max();
+    world.State.EnemyQuota[1] = std::numeric_limits<int32_t>::max();
+    world.State.EnemyQuota[2] = 3;
+    SpawnEnemy(world);
+    EXPECT_FALSE(world.State.AllEnemiesSpawned);
+    EXPECT_EQ(world.State.EnemiesAlive, 1);
 }
 
 TEST_F(SpawnTest, WaterBreathesFlatInY) {
     LoadText(OpenLevel(8, 8));
-    TWater* water = Level()->AddChild(std::make_unique<TWater>("water", FindMesh("water")));
+    TWater* water = Level()->AddChild(std::make_unique<TWater>("water", FindMesh(world, "water")));
     Frame(900);  // 90 degrees
     EXPECT_NEAR(water->GetScale().X, 1.03f, 1e-5);
     EXPECT_NEAR(water->GetScale().Z, 1.06f, 1e-5);

@@ -1,5 +1,5 @@
-// A small world for the rules of the game objects: the recording device behind a renderer, the scene
-// manager, the caches with empty meshes under the game's names, scripted input, and a log of the sounds
+// A small world of its own for the rules of the game objects: the recording device behind a renderer, the
+// scene manager, the caches with empty meshes under the game's names, scripted input, and a log of the sounds
 // played. Levels are given as text.
 #pragma once
 
@@ -20,9 +20,9 @@
 #include "util/Files.h"
 #include "util/Log.h"
 #include "util/Random.h"
-#include "world/GameState.h"
 #include "world/LevelFile.h"
 #include "world/LevelLoader.h"
+#include "world/World.h"
 #include "world/WorldContext.h"
 
 class WorldTest : public ::testing::Test {
@@ -30,10 +30,7 @@ protected:
     void SetUp() override {
         files::SetDataRoot(BRELVOX_SOURCE_DIR);
         previousSink = logging::SetSink([](std::string_view, std::string_view) {});
-        ResetGameState();
-        ResetWorld();
-        SetRandomizeSource(nullptr);
-        SetRandomSeed(12345);
+        world.Random.Seed = 12345;
         render = std::make_unique<TRenderD3D9>(system);
         std::string error;
         ASSERT_TRUE(render->Initialize(&window, true, 800, 600, 1, error)) << error;
@@ -47,24 +44,21 @@ protected:
             meshes->LoadMesh(std::string("test-meshes/") + name + ".x", name, 0, 8);
         }
         input.Init(&keys);
-        TWorldContext& world = World();
-        world.SceneRoot = scene->GetRoot();
-        world.Meshes = meshes.get();
-        world.Shaders = shaders.get();
-        world.Render = render.get();
-        world.Input = &input;
-        world.SoundPlayed = [this](const std::string& name) { sounds.push_back(name); };
-        world.SetGameLabel = [this](const std::string& label, const std::string& text) {
+        TWorldContext& context = world.Context;
+        context.SceneRoot = scene->GetRoot();
+        context.Meshes = meshes.get();
+        context.Shaders = shaders.get();
+        context.Render = render.get();
+        context.Input = &input;
+        context.SoundPlayed = [this](const std::string& name) { sounds.push_back(name); };
+        context.SetGameLabel = [this](const std::string& label, const std::string& text) {
             labels[label] = text;
         };
     }
 
     void TearDown() override {
-        UnloadLevel();
+        UnloadLevel(world);
         scene.reset();
-        GameState().Map.reset();
-        ResetWorld();
-        ResetGameState();
         logging::SetSink(previousSink);
     }
 
@@ -73,7 +67,7 @@ protected:
         TLevelDescription level;
         std::string error;
         ASSERT_TRUE(ParseLevel(text, "test level", level, error)) << error;
-        ASSERT_TRUE(BuildLevel(level, error)) << error;
+        ASSERT_TRUE(BuildLevel(world, level, error)) << error;
     }
 
     // An open level of w x h cells, with an optional base footprint, no player start, no spawn points.
@@ -113,8 +107,8 @@ protected:
             Frame(dt);
     }
 
-    TMoveableObject* Level() { return LevelNode(); }
-    TMap& Map() { return *GameState().Map; }
+    TMoveableObject* Level() { return LevelNode(world); }
+    TMap& Map() { return *world.State.Map; }
 
     // Every node of the level of class T.
     template <class T>
@@ -146,6 +140,7 @@ protected:
         "bomb_bonus", "upgrade",    "life_bonus",   "wall_bonus", "water"};
 
     logging::Sink previousSink;
+    TWorld world;  // declared first: it outlives the scene whose objects reach it
     platform::RecordingGraphicsSystem system;
     platform::HeadlessWindow window{800, 600};
     std::unique_ptr<TRenderD3D9> render;

@@ -22,6 +22,7 @@
 #include "world/GameState.h"
 #include "world/LevelLoader.h"
 #include "world/Player.h"
+#include "world/World.h"
 #include "world/WorldContext.h"
 
 namespace {
@@ -31,9 +32,7 @@ public:
     FrameScene() {
         files::SetDataRoot(BRELVOX_SOURCE_DIR);
         logging::SetSink([](std::string_view, std::string_view) {});
-        ResetGameState();
-        ResetWorld();
-        SetRandomSeed(7);
+        world.Random.Seed = 7;
         std::string error;
         render.Initialize(&window, true, 800, 600, 1, error);
         scene = std::make_unique<TSceneManager>(render);
@@ -42,22 +41,22 @@ public:
         shaders->AddVertexShader("Particle", "Data\\Shaders\\particle.vs", "main");
         meshes = std::make_unique<TMeshManager>(render.Device());
         input.Init(&keys);
-        TWorldContext& world = World();
-        world.SceneRoot = scene->GetRoot();
-        world.Meshes = meshes.get();
-        world.Shaders = shaders.get();
-        world.Render = &render;
-        world.Input = &input;
-        LoadLevel("data\\maps\\level6.txt", error);
-        TMap& map = *GameState().Map;
-        TMoveableObject* level = LevelNode();
-        level->AddChild(std::make_unique<TPlayer>("Player", map.PlayerStartX, map.PlayerStartY,
-                                                  world.SceneRoot, &input, nullptr, nullptr));
+        TWorldContext& context = world.Context;
+        context.SceneRoot = scene->GetRoot();
+        context.Meshes = meshes.get();
+        context.Shaders = shaders.get();
+        context.Render = &render;
+        context.Input = &input;
+        LoadLevel(world, "data\\maps\\level6.txt", error);
+        TMap& map = *world.State.Map;
+        TMoveableObject* level = LevelNode(world);
+        level->AddChild(
+            std::make_unique<TPlayer>(world, "Player", map.PlayerStartX, map.PlayerStartY, nullptr, nullptr));
         for (int i = 0; i < 5; ++i) {
             const TGridPoint& spawn = map.SpawnPoints[static_cast<size_t>(i) % map.SpawnPoints.size()];
-            auto enemy = std::make_unique<TEnemy>("Enemy1", spawn.X + (i / 3) * 3, spawn.Y, world.SceneRoot,
-                                                  nullptr, static_cast<uint8_t>(i % 4));
-            enemy->SetWeapon(WeaponRow(i % 4));
+            auto enemy = std::make_unique<TEnemy>(world, "Enemy1", spawn.X + (i / 3) * 3, spawn.Y, nullptr,
+                                                  static_cast<uint8_t>(i % 4));
+            enemy->SetWeapon(WeaponRow(world, i % 4));
             enemy->Mode = i % 2 == 0 ? TEnemy::ChasePlayer : TEnemy::AttackBase;
             enemy->ModeTimer = 1000000;
             level->AddChild(std::move(enemy));
@@ -68,7 +67,7 @@ public:
     // Tops the shells up to 20 and the explosions up to 10.
     void Replenish() {
         std::vector<TMoveableObject*> objects;
-        LevelNode()->CollectObjects(objects);
+        LevelNode(world)->CollectObjects(objects);
         int shells = 0;
         int bangs = 0;
         for (TMoveableObject* object : objects) {
@@ -76,15 +75,18 @@ public:
             bangs += dynamic_cast<TBang*>(object) != nullptr;
         }
         for (; shells < 20; ++shells) {
-            auto shell = std::make_unique<TBullet>("bullet", World().SceneRoot, WeaponRow(shells % 8),
-                                                   static_cast<uint8_t>(shells % 2), Random(360));
-            shell->SetPosition(Random(20) - 10.0f, 0.5f, Random(20) - 10.0f);
-            LevelNode()->AddChild(std::move(shell));
+            auto shell =
+                std::make_unique<TBullet>(world, "bullet", WeaponRow(world, shells % 8),
+                                          static_cast<uint8_t>(shells % 2), Random(world.Random, 360));
+            shell->SetPosition(Random(world.Random, 20) - 10.0f, 0.5f, Random(world.Random, 20) - 10.0f);
+            LevelNode(world)->AddChild(std::move(shell));
         }
         for (; bangs < 10; ++bangs)
-            AddBang(Vector3(Random(20) - 10.0f, 0.0f, Random(20) - 10.0f), bangs % 2);
+            AddBang(world, Vector3(Random(world.Random, 20) - 10.0f, 0.0f, Random(world.Random, 20) - 10.0f),
+                    bangs % 2);
     }
 
+    TWorld world;  // first: it outlives the scene whose objects reach it
     platform::RecordingGraphicsSystem system;
     platform::HeadlessWindow window{800, 600};
     TRenderD3D9 render{system};

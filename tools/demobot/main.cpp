@@ -107,7 +107,7 @@ public:
         }
     }
 
-    bool Playing() const { return GameState().InGame; }
+    bool Playing() const { return game_.World().State.InGame; }
     std::string Screen() { return game_.Form().Services().GUI->GetActiveFormName(); }
 
     bool driving = false;  // the bot plays the level in Decide
@@ -124,11 +124,11 @@ private:
             return;  // the menus: Click, Tap and Type hold what they press
         }
         input_.ReleaseAll();
-        if (!Playing() || GameState().Paused) {
+        if (!Playing() || game_.World().State.Paused) {
             return;
         }
-        TMoveableObject* level = LevelNode();
-        TMap* map = CurrentMap();
+        TMoveableObject* level = LevelNode(game_.World());
+        TMap* map = CurrentMap(game_.World());
         if (level == nullptr || map == nullptr) {
             return;
         }
@@ -284,7 +284,7 @@ private:
         if (clip.W <= 0.0f) {
             return;
         }
-        const TGameState& state = GameState();
+        const TGameState& state = game_.World().State;
         int x = static_cast<int>((clip.X / clip.W + 1.0f) * 0.5f * static_cast<float>(state.ScreenWidth));
         int y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
         x = std::clamp(x, 1, state.ScreenWidth - 2);
@@ -304,7 +304,6 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
                  std::string& digest, std::string& error) {
     {
         THeadlessGame game;
-        TWorldScope scope(game.World());  // the bot looks at the game's world
         game.Form().SetFirstLevel(static_cast<uint8_t>(level - 1));
         game.Form().SetSeed(seed);
         if (!game.Start(error)) {
@@ -325,12 +324,12 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
         bot.Click(400, 170);  // Play
         bot.driving = true;
         bool paused = false;
-        int scoreBefore = GameState().Score;
+        int scoreBefore = game.World().State.Score;
         while (bot.Playing() && bot.ElapsedMs() < static_cast<uint64_t>(maxSeconds * 1000.0)) {
             bot.Frame();
-            if (GameState().Score > scoreBefore) {
+            if (game.World().State.Score > scoreBefore) {
                 ++bot.Stats.Kills;  // an enemy or a bonus scored
-                scoreBefore = GameState().Score;
+                scoreBefore = game.World().State.Score;
             }
             if (!paused && bot.ElapsedMs() > 20000) {
                 paused = true;
