@@ -98,27 +98,54 @@ uint32_t ReadU32(const char* p) {
     return static_cast<uint32_t>(ReadU16(p)) | static_cast<uint32_t>(ReadU16(p + 2)) << 16;
 }
 
+// Bit 7 of each byte of `t` (bytes xor '0') that was not a decimal digit.
+inline uint64_t NonDigits(uint64_t t) {
+    // A byte above 9 has bit 7 set in (its low 7 bits + 0x76) or in itself; no carry crosses bytes.
+    return (((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | t) & 0x8080808080808080ULL;
+}
+
+// The value of 8 digits 0..9, one a byte, the first in the lowest byte.
+inline uint64_t EightDigits(uint64_t v) {
+    v = (v * 10) + (v >> 8);
+    return (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+            (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
 // The leading decimal digits of the 8 bytes at `p` (at most 8) and their value: eight digits are
 // converted at once instead of one multiplication each.
 inline int LeadingDigits(const char* p, uint64_t& value) {
     uint64_t bytes;
     std::memcpy(&bytes, p, 8);
     const uint64_t t = bytes ^ 0x3030303030303030ULL;  // digits become 0..9
-    // A byte above 9 has bit 7 set in (its low 7 bits + 0x76) or in itself; no carry crosses bytes.
-    const uint64_t nonDigits =
-        (((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | t) & 0x8080808080808080ULL;
+    const uint64_t nonDigits = NonDigits(t);
     const int count = nonDigits == 0 ? 8 : __builtin_ctzll(nonDigits) / 8;
     if (count == 0) {
         value = 0;
         return 0;
     }
-    uint64_t v = t << (8 * (8 - count));  // the digits, led by zeros
-    v = (v * 10) + (v >> 8);
-    v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-        32;
-    value = v;
+    value = EightDigits(t << (8 * (8 - count)));  // the digits, led by zeros
     return count;
+}
+
+// The 8 bytes at `p` when they are digits around one decimal point ("0.950000", "12.5000"): the digits'
+// value and how many follow the point; -1 for anything else.
+inline int EightByteDecimal(const char* p, uint64_t& value) {
+    uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    const uint64_t t = bytes ^ 0x3030303030303030ULL;
+    const uint64_t nonDigits = NonDigits(t);
+    if (nonDigits == 0 || (nonDigits & (nonDigits - 1)) != 0) {
+        return -1;
+    }
+    const int point = __builtin_ctzll(nonDigits) / 8;
+    if (static_cast<char>(bytes >> (8 * point)) != '.') {
+        return -1;
+    }
+    // The digits before the point move up one byte over it, behind a leading zero.
+    const uint64_t upToPoint = (nonDigits << 1) - 1;
+    value = EightDigits(((t << 8) & upToPoint) | (t & ~upToPoint));
+    return 7 - point;
 }
 
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -349,6 +376,18 @@ private:
             const bool negative = p != end && *p == '-';
             p += negative ? 1 : 0;
             uint64_t mantissa = 0;
+            if (end - p >= 8) {
+                // The usual shape of an exporter's number, "0.950000", at once.
+                const int fraction = EightByteDecimal(p, mantissa);
+                if (fraction >= 0 && (end - p == 8 || IsSeparator(p[8]))) {
+                    const float value = DecimalToFloat(mantissa, fraction);
+                    out[n] = negative ? -value : value;
+                    last = start;
+                    p += 8;
+                    continue;
+                }
+                mantissa = 0;
+            }
             int digits = 0;
             unsigned d;
             for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
