@@ -376,20 +376,30 @@ private:
             const bool negative = p != end && *p == '-';
             p += negative ? 1 : 0;
             uint64_t mantissa = 0;
+            unsigned d;
             if (end - p >= 8) {
-                // The usual shape of an exporter's number, "0.950000", at once.
-                const int fraction = EightByteDecimal(p, mantissa);
-                if (fraction >= 0 && (end - p == 8 || IsSeparator(p[8]))) {
-                    const float value = DecimalToFloat(mantissa, fraction);
-                    out[n] = negative ? -value : value;
-                    last = start;
-                    p += 8;
-                    continue;
+                // The usual shape of an exporter's number, "0.950000" or "12.500000": its first 8 bytes at
+                // once, then the digits after them.
+                int fraction = EightByteDecimal(p, mantissa);
+                if (fraction >= 0) {
+                    const char* q = p + 8;
+                    for (int digits = 7;
+                         q != end && (d = static_cast<unsigned>(*q - '0')) < 10 && digits < 15;
+                         ++q, ++digits) {
+                        mantissa = mantissa * 10 + d;
+                        ++fraction;
+                    }
+                    if (q == end || IsSeparator(*q)) {
+                        const float value = DecimalToFloat(mantissa, fraction);
+                        out[n] = negative ? -value : value;
+                        last = start;
+                        p = q;
+                        continue;
+                    }
                 }
                 mantissa = 0;
             }
             int digits = 0;
-            unsigned d;
             for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
                 mantissa = mantissa * 10 + d;
                 ++digits;
