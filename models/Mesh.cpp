@@ -1,6 +1,7 @@
 #include "models/Mesh.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "models/XFileReader.h"
@@ -89,12 +90,14 @@ void TMesh::FinishLoad() {
     ForEachFrame(RootFrame.get(), [](TFrame& frame) { frame.CurrentMatrix = frame.TransformMatrix; });
     UpdateCombinedMatrices();
     for (TMeshPart& part : MeshParts) {
-        part.Radius = 0;
+        // The longest of the lengths is the root of the largest square: one root per part.
+        float square = 0;
         part.Top = part.Positions.empty() ? 0.0f : part.Positions.front().Y;
         for (const TVector3& p : part.Positions) {
-            part.Radius = std::max(part.Radius, VectorLength(p));
+            square = std::max(square, p.X * p.X + p.Y * p.Y + p.Z * p.Z);
             part.Top = std::max(part.Top, p.Y);
         }
+        part.Radius = std::sqrt(square);
     }
 }
 

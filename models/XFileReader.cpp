@@ -98,31 +98,76 @@ uint32_t ReadU32(const char* p) {
     return static_cast<uint32_t>(ReadU16(p)) | static_cast<uint32_t>(ReadU16(p + 2)) << 16;
 }
 
+// Bit 7 of each byte of `t` (bytes xor '0') that was not a decimal digit.
+inline uint64_t NonDigits(uint64_t t) {
+    // A byte above 9 has bit 7 set in (its low 7 bits + 0x76) or in itself; no carry crosses bytes.
+    return (((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | t) & 0x8080808080808080ULL;
+}
+
+// The value of 8 digits 0..9, one a byte, the first in the lowest byte.
+inline uint64_t EightDigits(uint64_t v) {
+    v = (v * 10) + (v >> 8);
+    return (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+            (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
 // The leading decimal digits of the 8 bytes at `p` (at most 8) and their value: eight digits are
 // converted at once instead of one multiplication each.
 inline int LeadingDigits(const char* p, uint64_t& value) {
     uint64_t bytes;
     std::memcpy(&bytes, p, 8);
     const uint64_t t = bytes ^ 0x3030303030303030ULL;  // digits become 0..9
-    // A byte above 9 has bit 7 set in (its low 7 bits + 0x76) or in itself; no carry crosses bytes.
-    const uint64_t nonDigits =
-        (((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7676767676767676ULL) | t) & 0x8080808080808080ULL;
+    const uint64_t nonDigits = NonDigits(t);
     const int count = nonDigits == 0 ? 8 : __builtin_ctzll(nonDigits) / 8;
     if (count == 0) {
         value = 0;
         return 0;
     }
-    uint64_t v = t << (8 * (8 - count));  // the digits, led by zeros
-    v = (v * 10) + (v >> 8);
-    v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-        32;
-    value = v;
+    value = EightDigits(t << (8 * (8 - count)));  // the digits, led by zeros
     return count;
+}
+
+// The 8 bytes at `p` when they are digits around one decimal point ("0.950000", "12.5000"): the digits'
+// value and how many follow the point; -1 for anything else.
+inline int EightByteDecimal(const char* p, uint64_t& value) {
+    uint64_t bytes;
+    std::memcpy(&bytes, p, 8);
+    const uint64_t t = bytes ^ 0x3030303030303030ULL;
+    const uint64_t nonDigits = NonDigits(t);
+    if (nonDigits == 0 || (nonDigits & (nonDigits - 1)) != 0) {
+        return -1;
+    }
+    const int point = __builtin_ctzll(nonDigits) / 8;
+    if (static_cast<char>(bytes >> (8 * point)) != '.') {
+        return -1;
+    }
+    // The digits before the point move up one byte over it, behind a leading zero.
+    const uint64_t upToPoint = (nonDigits << 1) - 1;
+    value = EightDigits(((t << 8) & upToPoint) | (t & ~upToPoint));
+    return 7 - point;
 }
 
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr double kInversePowersOfTen[] = {1e-0, 1e-1, 1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                          1e-8, 1e-9, 1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15};
+
+// The float of mantissa / 10^fraction (at most 15 digits in all), bit for bit the float of the double
+// quotient, mostly without a division: the product with 10^-fraction is within 3 units of the last place
+// of that quotient, so both round to the same float unless the product lies that close to halfway between
+// two floats (the 29 bits a float drops near 0x10000000); there the quotient itself decides.
+inline float DecimalToFloat(uint64_t mantissa, int fraction) {
+    const double whole = static_cast<double>(mantissa);
+    const double product = whole * kInversePowersOfTen[fraction];
+    uint64_t bits;
+    std::memcpy(&bits, &product, sizeof bits);
+    if (fraction != 0 && (bits & 0x1FFFFFFFu) - (0x10000000u - 8) <= 16) {
+        return static_cast<float>(whole / kPowersOfTen[fraction]);
+    }
+    return static_cast<float>(product);
+}
+
 constexpr uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
 // The tokens of a body, text or binary, and the place of the last one for messages.
@@ -331,8 +376,30 @@ private:
             const bool negative = p != end && *p == '-';
             p += negative ? 1 : 0;
             uint64_t mantissa = 0;
-            int digits = 0;
             unsigned d;
+            if (end - p >= 8) {
+                // The usual shape of an exporter's number, "0.950000" or "12.500000": its first 8 bytes at
+                // once, then the digits after them.
+                int fraction = EightByteDecimal(p, mantissa);
+                if (fraction >= 0) {
+                    const char* q = p + 8;
+                    for (int digits = 7;
+                         q != end && (d = static_cast<unsigned>(*q - '0')) < 10 && digits < 15;
+                         ++q, ++digits) {
+                        mantissa = mantissa * 10 + d;
+                        ++fraction;
+                    }
+                    if (q == end || IsSeparator(*q)) {
+                        const float value = DecimalToFloat(mantissa, fraction);
+                        out[n] = negative ? -value : value;
+                        last = start;
+                        p = q;
+                        continue;
+                    }
+                }
+                mantissa = 0;
+            }
+            int digits = 0;
             for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
                 mantissa = mantissa * 10 + d;
                 ++digits;
@@ -350,8 +417,8 @@ private:
                 p = start;
                 break;
             }
-            const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
-            out[n] = static_cast<float>(negative ? -value : value);
+            const float value = DecimalToFloat(mantissa, fraction);
+            out[n] = negative ? -value : value;
             last = start;
         }
         pos_ = static_cast<size_t>(p - base);
@@ -804,6 +871,22 @@ private:
         return run_[runAt_++];
     }
 
+    // `count` whole numbers read ahead, each below `limit`; the first that is not fails as NextBelow does.
+    void CheckBelow(const uint32_t* values, uint32_t count, uint32_t limit, const char* what,
+                    const char* limitName) {
+        uint32_t largest = 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            largest = std::max(largest, values[i]);
+        }
+        if (largest >= limit) {
+            for (uint32_t i = 0; i < count; ++i) {
+                if (values[i] >= limit) {
+                    FailRange(values[i], limit, what, limitName);
+                }
+            }
+        }
+    }
+
     uint32_t NextBelow(uint32_t limit, uint64_t due, const char* what, const char* limitName) {
         const uint32_t value = NextInteger(due, what);
         if (value >= limit) {
@@ -1021,6 +1104,15 @@ private:
         for (uint32_t f = 0; f < faceCount; ++f) {
             const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             const size_t at = faceIndices_.size();
+            if (runSize_ - runAt_ >= indexCount) {
+                // The whole face is read ahead already.
+                const uint32_t* in = run_ + runAt_;
+                CheckBelow(in, indexCount, vertexCount, "vertex index", "vertices");
+                faceIndices_.insert(faceIndices_.end(), in, in + indexCount);
+                runAt_ += indexCount;
+                faceStarts_.push_back(static_cast<uint32_t>(faceIndices_.size()));
+                continue;
+            }
             faceIndices_.resize(at + std::min(indexCount, tokens_.Plausible(indexCount)));
             for (uint32_t i = 0; i < indexCount; ++i) {
                 const uint64_t due = uint64_t{indexCount} - i + (faceCount - f - 1);
@@ -1033,8 +1125,8 @@ private:
                 }
             }
             faceStarts_.push_back(static_cast<uint32_t>(faceIndices_.size()));
-            faceMaterials_.push_back(0);
         }
+        faceMaterials_.assign(faceCount, 0);
         EndRun();
     }
 
@@ -1055,22 +1147,34 @@ private:
         Skip("the count of face normals");
         part.Normals.assign(part.VertexCount, TVector3{0, 0, 0});
         // A vertex shared by several faces sums the normals they give it.
+        auto addNormal = [&](uint32_t corner, const TVector3& normal) {
+            const uint16_t vertex = faceIndices_[corner];
+            if (vertex >= part.Normals.size()) {
+                Fail("MeshNormals does not follow the faces of its Mesh");
+            }
+            TVector3& sum = part.Normals[vertex];
+            sum.X += normal.X;
+            sum.Y += normal.Y;
+            sum.Z += normal.Z;
+        };
         const uint32_t faces = FaceCount();
         for (uint32_t f = 0; f < faces; ++f) {
             const uint32_t begin = faceStarts_[f];
             const uint32_t end = faceStarts_[f + 1];
             NextInteger(uint64_t{end - begin} + 1 + (faces - f - 1), "the index count of a face normal");
+            if (runSize_ - runAt_ >= end - begin) {
+                // The whole face is read ahead already.
+                const uint32_t* in = run_ + runAt_;
+                CheckBelow(in, end - begin, normalCount, "normal index", "normals");
+                for (uint32_t i = begin; i < end; ++i) {
+                    addNormal(i, normals[*in++]);
+                }
+                runAt_ += end - begin;
+                continue;
+            }
             for (uint32_t i = begin; i < end; ++i) {
                 const uint64_t due = uint64_t{end} - i + (faces - f - 1);
-                const TVector3& normal = normals[NextBelow(normalCount, due, "normal index", "normals")];
-                const uint16_t vertex = faceIndices_[i];
-                if (vertex >= part.Normals.size()) {
-                    Fail("MeshNormals does not follow the faces of its Mesh");
-                }
-                TVector3& sum = part.Normals[vertex];
-                sum.X += normal.X;
-                sum.Y += normal.Y;
-                sum.Z += normal.Z;
+                addNormal(i, normals[NextBelow(normalCount, due, "normal index", "normals")]);
             }
         }
         EndRun();
