@@ -652,9 +652,11 @@ TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
     const std::string title = "Brelvox present " + std::to_string(getpid()) + "." + std::to_string(++windows);
     window_->SetTitle(title);
     window_->Show();
-    // Grey with one quarter in `colour`, presented until the X server shows it (a frame presented
-    // before the server has mapped the window is lost); the two pixels as the server shows them.
-    const auto show = [&](const float(&colour)[3], float left, float top, int x, int y) {
+    // Grey with one quarter in `colour`, presented until the X server shows `expected` (a frame
+    // presented before the server has mapped or resized the window is lost); the two pixels as the
+    // server last showed them.
+    const auto show = [&](const float(&colour)[3], float left, float top, int x, int y,
+                          const std::string& expected) {
         std::string inside;
         std::string outside;
         for (int attempt = 0; attempt < 20; ++attempt) {
@@ -665,7 +667,7 @@ TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
             device_->Present();
             inside = WindowPixel(title, x, y);
             outside = WindowPixel(title, kSize - 1 - x, kSize - 1 - y);
-            if (outside == "128,128,128") {
+            if (inside + " " + outside == expected) {
                 break;
             }
             usleep(100000);
@@ -673,14 +675,14 @@ TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
         return inside + " " + outside;
     };
     // The back buffer has the window's size: drawn in the window's own buffer.
-    EXPECT_EQ(show({1, 0, 0}, -1, 1, 8, 8), "255,0,0 128,128,128");
+    EXPECT_EQ(show({1, 0, 0}, -1, 1, 8, 8, "255,0,0 128,128,128"), "255,0,0 128,128,128");
 
     // A back buffer of half the size: drawn aside, then scaled onto the window.
     PresentParameters half = Parameters();
     half.BackBufferWidth = kSize / 2;
     half.BackBufferHeight = kSize / 2;
     ASSERT_EQ(device_->Reset(half), D3D_OK);
-    EXPECT_EQ(show({0, 0, 1}, 0, 0, kSize - 8, kSize - 8), "0,0,255 128,128,128");
+    EXPECT_EQ(show({0, 0, 1}, 0, 0, kSize - 8, kSize - 8, "0,0,255 128,128,128"), "0,0,255 128,128,128");
     Image image = Read();
     EXPECT_EQ(image.Width, kSize / 2);
 }
