@@ -85,43 +85,50 @@ void TParticleSystem::RemoveParticle(int32_t index) {
 }
 
 void TParticleSystem::Draw() {
+    DrawWithFollowing({}, 0);
+}
+
+size_t TParticleSystem::DrawWithFollowing(const std::vector<TSceneEffect*>& effects, size_t next) {
     // Never more than the buffers hold, whatever happened to them.
     const uint32_t capacity = std::min(VertexBuffer->GetLength() / kVertexBytesPerParticle,
                                        IndexBuffer->GetLength() / kIndexBytesPerParticle);
-    const uint32_t count = std::min(static_cast<uint32_t>(Count()), capacity);
+    const uint32_t own = std::min(static_cast<uint32_t>(Count()), capacity);
+    uint32_t count = own;
+    size_t taken = 0;
+    for (size_t i = next; i < effects.size(); ++i) {
+        const auto* other = dynamic_cast<const TParticleSystem*>(effects[i]);
+        if (other == nullptr) {
+            break;
+        }
+        const auto more = static_cast<uint32_t>(other->Count());
+        const bool same = other->Texture == Texture && other->VertexShader == VertexShader &&
+                          other->PixelShader == PixelShader;
+        if (more != 0 && (!same || more > capacity - count)) {
+            break;
+        }
+        count += more;
+        ++taken;
+    }
     if (count == 0) {
-        return;
+        return taken;
     }
 
     void* vertexData = VertexBuffer->Lock(0, count * kVertexBytesPerParticle, platform::D3DLOCK_DISCARD);
     if (vertexData == nullptr) {
-        return;
+        return taken;
     }
     uint16_t* indices = IndexBuffer->Lock(0, count * kIndexBytesPerParticle, platform::D3DLOCK_DISCARD);
     if (indices == nullptr) {
         VertexBuffer->Unlock();
-        return;
+        return taken;
     }
-
     auto* vertices = static_cast<uint8_t*>(vertexData);
-    for (uint32_t k = 0; k < count; ++k) {
-        const TParticle& p = Particles[k];
-        const uint32_t color = PackParticleColor(p.Color);
-        const float radians = static_cast<float>(p.Angle * kPiDouble / 180.0);
-        for (int j = 0; j < 4; ++j) {
-            const TParticleVertex v{p.Position.X,          p.Position.Y, p.Position.Z,
-                                    static_cast<float>(j), color,        kCornerU[j],
-                                    kCornerV[j],           radians,      p.Size};
-            std::memcpy(vertices + (k * 4 + j) * sizeof(TParticleVertex), &v, sizeof v);
-        }
-        const uint16_t first = static_cast<uint16_t>(k * 4);
-        uint16_t* quad = indices + k * 6;
-        quad[0] = first;
-        quad[1] = static_cast<uint16_t>(first + 1);
-        quad[2] = static_cast<uint16_t>(first + 2);
-        quad[3] = static_cast<uint16_t>(first + 2);
-        quad[4] = static_cast<uint16_t>(first + 3);
-        quad[5] = first;
+    WriteQuads(vertices, indices, 0, own);
+    uint32_t first = own;
+    for (size_t i = next; i < next + taken; ++i) {
+        const auto& other = static_cast<const TParticleSystem&>(*effects[i]);
+        other.WriteQuads(vertices, indices, first, static_cast<uint32_t>(other.Count()));
+        first += static_cast<uint32_t>(other.Count());
     }
     VertexBuffer->Unlock();
     IndexBuffer->Unlock();
@@ -136,6 +143,30 @@ void TParticleSystem::Draw() {
     op.PrimitiveCount = static_cast<int32_t>(count * 2);
     op.Texture = Texture;
     Render.DrawRenderOperation(op);
+    return taken;
+}
+
+void TParticleSystem::WriteQuads(uint8_t* vertices, uint16_t* indices, uint32_t first, uint32_t count) const {
+    for (uint32_t n = 0; n < count; ++n) {
+        const TParticle& p = Particles[n];
+        const uint32_t k = first + n;
+        const uint32_t color = PackParticleColor(p.Color);
+        const float radians = static_cast<float>(p.Angle * kPiDouble / 180.0);
+        for (int j = 0; j < 4; ++j) {
+            const TParticleVertex v{p.Position.X,          p.Position.Y, p.Position.Z,
+                                    static_cast<float>(j), color,        kCornerU[j],
+                                    kCornerV[j],           radians,      p.Size};
+            std::memcpy(vertices + (k * 4 + j) * sizeof(TParticleVertex), &v, sizeof v);
+        }
+        const uint16_t corner = static_cast<uint16_t>(k * 4);
+        uint16_t* quad = indices + k * 6;
+        quad[0] = corner;
+        quad[1] = static_cast<uint16_t>(corner + 1);
+        quad[2] = static_cast<uint16_t>(corner + 2);
+        quad[3] = static_cast<uint16_t>(corner + 2);
+        quad[4] = static_cast<uint16_t>(corner + 3);
+        quad[5] = corner;
+    }
 }
 
 void TParticleSystem::OnLostDevice() {

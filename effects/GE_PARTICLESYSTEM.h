@@ -1,5 +1,6 @@
 // Billboard particle effects: TParticleSystem, the scene node that owns a list of particles and draws
-// them as camera-facing textured quads with one indexed draw call, and the game's six kinds of effect.
+// them as camera-facing textured quads with one indexed draw call (shared with the systems that follow
+// it in the draw pass with the same texture and shaders), and the game's six kinds of effect.
 //
 // Conventions:
 // - Time in whole milliseconds; velocities in world units per millisecond; angles in degrees (the
@@ -82,6 +83,9 @@ public:
     void RemoveParticle(int32_t index);
 
     void Draw() override;
+    // Takes the particle systems that follow with the same texture and shaders (and empty ones) while
+    // their particles fit this system's buffers.
+    size_t DrawWithFollowing(const std::vector<TSceneEffect*>& effects, size_t next) override;
     void OnLostDevice() override;
     void OnResetDevice() override;
 
@@ -101,6 +105,9 @@ public:
     }
 
 protected:
+    // Writes the quads of the first `count` particles from quad `first` on.
+    void WriteQuads(uint8_t* vertices, uint16_t* indices, uint32_t first, uint32_t count) const;
+
     // Removes, from the highest index down, every particle for which `expired` holds, so all of them
     // leave in the same update despite the swap-with-last removal.
     template <class Expired>

@@ -559,9 +559,10 @@ void TSceneManager::DrawParticles() {
     Device.SetAlphaBlend(true);
     Device.SetDepthWrite(false);
     const TMatrix viewProjection = ForShader(ViewProjection);
-    for (TSceneEffect* effect : ParticleSystems) {
+    // Effects that draw alike and follow each other share one call: the same quads in the same order.
+    for (size_t i = 0; i < ParticleSystems.size(); ++i) {
         Device.SetVertexShaderConstants(0, &viewProjection, 4);
-        effect->Draw();
+        i += ParticleSystems[i]->DrawWithFollowing(ParticleSystems, i + 1);
         ++DrawCalls;
     }
     Device.SetDepthWrite(true);

@@ -7,7 +7,8 @@
 // Render: culls game objects against the view frustum, sorts what is visible and draws it: skinned
 //   objects, opaque subsets (repeated small subsets in instanced batches of up to 60 copies per draw
 //   call, the rest one by one), transparent subsets back to front (back faces, then front faces), then
-//   every particle effect of the tree (never culled) with depth writes off.
+//   every particle effect of the tree (never culled) with depth writes off, effects next to each other
+//   in tree order that draw alike (same texture and shaders) in one call.
 //
 // Vertex-shader constants (each matrix transposed, 4 registers per matrix):
 //   c0-c3      item world * view * projection (static and transparent draws, skinned objects)
@@ -83,7 +84,8 @@ public:
     // to check that both paths give the same picture.
     void SetInstancing(bool enabled) { Instancing = enabled; }
     bool GetInstancing() const { return Instancing; }
-    // Draw calls of the last Render: the manager's own, plus one per particle effect drawn.
+    // Draw calls of the last Render: the manager's own, plus one per run of particle effects drawn
+    // together.
     int32_t GetDrawCallCount() const { return DrawCalls; }
 
     // What the last Render collected, in drawing order (for tests and tools).

@@ -302,3 +302,37 @@ TEST_F(ParticleSystemTest, CapacityIsKeptWithinSixteenBitIndices) {
     EXPECT_EQ(ps->GetMaxCount(), TParticleSystem::kMaxCapacity);
     EXPECT_LE(ps->GetMaxCount() * 4, 65536);
 }
+
+TEST_F(ParticleSystemTest, SystemsThatDrawAlikeShareOneCallInOrderUntilOneDiffers) {
+    auto a = MakeSystem(4);
+    auto b = MakeSystem();
+    auto empty = std::make_unique<TParticleSystem>(render, 0, nullptr, nullptr, 10);
+    auto c = MakeSystem();
+    auto otherTexture = std::make_unique<TParticleSystem>(render, 0, &vertexShader, &pixelShader, 10);
+    for (TParticleSystem* s : {a.get(), b.get(), c.get(), otherTexture.get()}) {
+        s->UpdateMatrices();
+    }
+    a->AddParticle(Particle(1, 0, 0));
+    b->AddParticle(Particle(2, 0, 0));
+    b->AddParticle(Particle(3, 0, 0));
+    c->AddParticle(Particle(4, 0, 0));
+    otherTexture->AddParticle(Particle(5, 0, 0));
+    const std::vector<TSceneEffect*> effects = {a.get(), b.get(), empty.get(), c.get(), otherTexture.get()};
+
+    // a's buffers hold four: b, the empty one and c come along; the other texture stops the run.
+    EXPECT_EQ(a->DrawWithFollowing(effects, 1), 3u);
+    const auto draws = device->FindCalls("DrawIndexedPrimitive");
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].Ints[3], 16);
+    EXPECT_EQ(draws[0].Ints[5], 8);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_FLOAT_EQ(VertexAt(*a, k * 4).X, static_cast<float>(k + 1));
+        EXPECT_EQ(IndexAt(*a, k * 6), k * 4);
+    }
+
+    // Past a's capacity the run ends before the system that does not fit.
+    c->AddParticle(Particle(6, 0, 0));
+    EXPECT_EQ(a->DrawWithFollowing(effects, 1), 2u);
+    EXPECT_EQ(otherTexture->DrawWithFollowing(effects, 5), 0u);
+    EXPECT_EQ(device->FindCalls("DrawIndexedPrimitive").size(), 3u);
+}

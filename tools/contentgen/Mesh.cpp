@@ -174,7 +174,11 @@ void MeshBuilder::PolygonUv(std::vector<Vec3> corners, std::vector<float> uvs, i
     faces_.push_back(std::move(f));
 }
 
-void MeshBuilder::Box(Vec3 lo, Vec3 hi, int material, float bevel, int topMaterial) {
+void MeshBuilder::Box(Vec3 lo, Vec3 hi, int material, float bevel, int topMaterial, int leaveOut) {
+    // Whether a face or bevel whose outward direction has this sign on y is left out.
+    auto dropped = [&](int ySign) {
+        return (ySign < 0 && (leaveOut & kBoxBottom)) || (ySign > 0 && (leaveOut & kBoxTop));
+    };
     Vec3 c = (lo + hi) * 0.5f;
     float h[3] = {(hi.x - lo.x) / 2, (hi.y - lo.y) / 2, (hi.z - lo.z) / 2};
     bevel = std::min({bevel, h[0] * 0.9f, h[1] * 0.9f, h[2] * 0.9f});
@@ -190,6 +194,9 @@ void MeshBuilder::Box(Vec3 lo, Vec3 hi, int material, float bevel, int topMateri
     for (int axis = 0; axis < 3; ++axis) {
         int a2 = (axis + 1) % 3, a3 = (axis + 2) % 3;
         for (int s = -1; s <= 1; s += 2) {
+            if (axis == 1 && dropped(s)) {
+                continue;
+            }
             float e2 = h[a2] - bevel, e3 = h[a3] - bevel;
             std::vector<Vec3> q = {
                 at(axis, s * h[axis], a2, -e2, a3, -e3), at(axis, s * h[axis], a2, e2, a3, -e3),
@@ -208,6 +215,9 @@ void MeshBuilder::Box(Vec3 lo, Vec3 hi, int material, float bevel, int topMateri
         int b = (a + 1) % 3, d = (a + 2) % 3;
         for (int sa = -1; sa <= 1; sa += 2) {
             for (int sb = -1; sb <= 1; sb += 2) {
+                if ((a == 1 && dropped(sa)) || (b == 1 && dropped(sb))) {
+                    continue;
+                }
                 float ed = h[d] - bevel;
                 extra.push_back({at(a, sa * h[a], b, sb * (h[b] - bevel), d, -ed),
                                  at(a, sa * h[a], b, sb * (h[b] - bevel), d, ed),
@@ -218,6 +228,9 @@ void MeshBuilder::Box(Vec3 lo, Vec3 hi, int material, float bevel, int topMateri
     }
     for (int sx = -1; sx <= 1; sx += 2) {
         for (int sy = -1; sy <= 1; sy += 2) {
+            if (dropped(sy)) {
+                continue;
+            }
             for (int sz = -1; sz <= 1; sz += 2) {
                 extra.push_back({point(sx * h[0], sy * (h[1] - bevel), sz * (h[2] - bevel)),
                                  point(sx * (h[0] - bevel), sy * h[1], sz * (h[2] - bevel)),

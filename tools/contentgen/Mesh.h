@@ -83,8 +83,10 @@ public:
     void PolygonUv(std::vector<Vec3> corners, std::vector<float> uvs, int material);
 
     // An axis-aligned box (in the current transform) with its edges cut by `bevel`; the top face
-    // can have its own material (-1: the same).
-    void Box(Vec3 lo, Vec3 hi, int material, float bevel = 0.0f, int topMaterial = -1);
+    // can have its own material (-1: the same). `leaveOut` (kBoxBottom, kBoxTop) drops the faces on
+    // that side, bevels included, where the box stands on something or something stands on it.
+    static constexpr int kBoxBottom = 1, kBoxTop = 2;
+    void Box(Vec3 lo, Vec3 hi, int material, float bevel = 0.0f, int topMaterial = -1, int leaveOut = 0);
     // A frustum of a cone along +y from (0, y0, 0) with radius r0 to y1 with radius r1.
     void Frustum(float y0, float r0, float y1, float r1, int segments, int material, bool capBottom = true,
                  bool capTop = true, int capMaterial = -1);

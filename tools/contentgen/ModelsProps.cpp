@@ -48,22 +48,25 @@ NamedMesh BrickWall(int look) {
     int cap = b.AddMaterial({Rgb(196, 98, 66), Pattern::Brick});  // the camera mostly sees the top
     int rubble = b.AddMaterial({Rgb(150, 72, 52), Pattern::Rock});
     const float H = 0.9f;
+    // No bevels (a few hundredths of a unit are under a pixel at the game's distance) and no faces
+    // where a block stands on the ground or on another block.
+    const int bottom = MeshBuilder::kBoxBottom, both = MeshBuilder::kBoxBottom | MeshBuilder::kBoxTop;
     if (look == 0) {
-        b.Box({-0.48f, 0, -0.48f}, {0.48f, H - 0.06f, 0.48f}, brick, 0.02f);
-        b.Box({-0.5f, H - 0.06f, -0.5f}, {0.5f, H, 0.5f}, cap, 0.015f);
+        b.Box({-0.48f, 0, -0.48f}, {0.48f, H - 0.06f, 0.48f}, brick, 0, -1, both);
+        b.Box({-0.5f, H - 0.06f, -0.5f}, {0.5f, H, 0.5f}, cap, 0, -1, bottom);
     } else if (look == 1) {
-        b.Box({-0.48f, 0, -0.48f}, {0.48f, 0.55f, 0.48f}, brick, 0.02f);
-        b.Box({-0.48f, 0.55f, -0.48f}, {0.1f, 0.78f, 0.48f}, brick, 0.02f);
-        b.Box({0.1f, 0.55f, 0.05f}, {0.48f, 0.7f, 0.48f}, brick, 0.02f);
-        b.Box({-0.48f, 0.78f, -0.1f}, {-0.1f, 0.9f, 0.48f}, brick, 0.02f);
+        b.Box({-0.48f, 0, -0.48f}, {0.48f, 0.55f, 0.48f}, brick, 0, -1, bottom);
+        b.Box({-0.48f, 0.55f, -0.48f}, {0.1f, 0.78f, 0.48f}, brick, 0, -1, bottom);
+        b.Box({0.1f, 0.55f, 0.05f}, {0.48f, 0.7f, 0.48f}, brick, 0, -1, bottom);
+        b.Box({-0.48f, 0.78f, -0.1f}, {-0.1f, 0.9f, 0.48f}, brick, 0, -1, bottom);
         b.Push();
         b.Translate({0.3f, 0.62f, -0.25f});
         b.RotateY(25);
         b.RotateZ(12);
-        b.Box({-0.12f, -0.05f, -0.07f}, {0.12f, 0.05f, 0.07f}, rubble, 0.01f);
+        b.Box({-0.12f, -0.05f, -0.07f}, {0.12f, 0.05f, 0.07f}, rubble);
         b.Pop();
     } else {
-        b.Box({-0.46f, 0, -0.46f}, {0.46f, 0.22f, 0.46f}, brick, 0.03f);
+        b.Box({-0.46f, 0, -0.46f}, {0.46f, 0.22f, 0.46f}, brick, 0, -1, bottom);
         Rng rng(77);
         for (int i = 0; i < 6; ++i) {
             b.Push();

@@ -99,21 +99,21 @@ NamedMesh Tree() {
     int bark = b.AddMaterial({Rgb(110, 78, 50), Pattern::Wood});
     int leaves = b.AddMaterial({Rgb(60, 130, 50), Pattern::Leaves});
     int leaves2 = b.AddMaterial({Rgb(85, 150, 55), Pattern::Leaves});
-    b.Frustum(0, 0.14f, 1.0f, 0.09f, 6, bark, false, false);
-    b.Blob({0, 1.45f, 0}, {0.75f, 0.7f, 0.75f}, 5, 8, 0.18f, 21, leaves);
-    b.Blob({0.25f, 1.95f, -0.1f}, {0.42f, 0.38f, 0.42f}, 4, 6, 0.18f, 22, leaves2);
+    b.Frustum(0, 0.14f, 1.0f, 0.09f, 5, bark, false, false);
+    b.Blob({0, 1.45f, 0}, {0.75f, 0.7f, 0.75f}, 4, 8, 0.18f, 21, leaves);
+    b.Blob({0.25f, 1.95f, -0.1f}, {0.42f, 0.38f, 0.42f}, 3, 6, 0.18f, 22, leaves2);
     return {"tree.x", b.Bake("tree.png", 20)};
 }
 
-// A fir of three stacked cones.
+// A fir of three stacked cones, open underneath (the camera is always above them).
 NamedMesh Pine() {
     MeshBuilder b;
     int bark = b.AddMaterial({Rgb(95, 68, 45), Pattern::Wood});
     int needles = b.AddMaterial({Rgb(40, 100, 60), Pattern::Leaves});
-    b.Frustum(0, 0.12f, 0.6f, 0.09f, 6, bark, false, false);
-    b.Frustum(0.45f, 0.8f, 1.3f, 0.0f, 9, needles, true, false);
-    b.Frustum(1.0f, 0.62f, 1.9f, 0.0f, 9, needles, true, false);
-    b.Frustum(1.5f, 0.42f, 2.5f, 0.0f, 9, needles, true, false);
+    b.Frustum(0, 0.12f, 0.6f, 0.09f, 5, bark, false, false);
+    b.Frustum(0.45f, 0.8f, 1.3f, 0.0f, 9, needles, false, false);
+    b.Frustum(1.0f, 0.62f, 1.9f, 0.0f, 9, needles, false, false);
+    b.Frustum(1.5f, 0.42f, 2.5f, 0.0f, 9, needles, false, false);
     return {"pine.x", b.Bake("pine.png", 23)};
 }
 
@@ -122,7 +122,7 @@ NamedMesh Rock() {
     MeshBuilder b;
     int stone = b.AddMaterial({Rgb(132, 128, 122), Pattern::Rock});
     int moss = b.AddMaterial({Rgb(100, 125, 75), Pattern::Rock});
-    b.Blob({0, 0.15f, 0}, {0.6f, 0.45f, 0.5f}, 5, 8, 0.22f, 31, stone);
+    b.Blob({0, 0.15f, 0}, {0.6f, 0.45f, 0.5f}, 4, 8, 0.22f, 31, stone);
     b.Blob({0.3f, 0.5f, 0.05f}, {0.25f, 0.15f, 0.25f}, 3, 6, 0.2f, 32, moss);
     return {"rock.x", b.Bake("rock.png", 24)};
 }
