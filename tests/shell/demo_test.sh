@@ -9,22 +9,8 @@ set -u
 case=$1
 program=$2
 source_dir=$3
-work=$(mktemp -d "${TMPDIR:-/tmp}/brelvox-demo-XXXXXX")
-pid=
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cp -r "$source_dir/Data" "$work/Data"
-printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/drive_window.sh"
+make_work_folder "$source_dir" demo
 
 # Runs the program on a demo; fails unless it exits 4 with one line on stderr naming the demo and
 # saying $2.
@@ -72,7 +58,6 @@ hand)
     pid=$!
     window=$(timeout 30 xdotool search --sync --name '^Brelvox$' | head -1)
     [ -n "$window" ] || fail "no window named Brelvox"
-    . "$(dirname "$0")/drive_window.sh"
     sleep 2
     xdotool windowfocus "$window"
     sleep 1

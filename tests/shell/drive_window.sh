@@ -8,6 +8,16 @@ fail() {
     exit 1
 }
 
+# A scratch folder $work with a copy of the game's Data (from $1) set to an 800x600 window in
+# English, removed on exit together with the program if it still runs; $2 names the folder.
+make_work_folder() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/brelvox-$2-XXXXXX")
+    pid=
+    trap 'if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi; rm -rf "$work"' EXIT
+    cp -r "$1/Data" "$work/Data"
+    printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
+}
+
 # Starts the program with the given arguments (stderr to $work/stderr) and waits for its window.
 start_game() {
     "$@" 2>"$work/stderr" &

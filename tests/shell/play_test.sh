@@ -10,19 +10,8 @@ program=$1
 source_dir=$2
 out=$3
 mkdir -p "$out"
-work=$(mktemp -d "${TMPDIR:-/tmp}/brelvox-play-XXXXXX")
-pid=
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cp -r "$source_dir/Data" "$work/Data"
-printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
-
 . "$(dirname "$0")/drive_window.sh"
+make_work_folder "$source_dir" play
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 start_game "$program" --data "$work"
 
