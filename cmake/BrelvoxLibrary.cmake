@@ -15,6 +15,11 @@ function(brelvox_library name)
     endif()
 endfunction()
 
+# The environment of every test: Mesa's shader cache off, so that each run compiles every shader and a
+# shader the compiler warns about is refused on every run (a cached shader is not compiled again and
+# reports nothing).
+set(BRELVOX_TEST_ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true")
+
 # brelvox_test(FOLDER [DEPS lib...] [LABELS label] [ENVIRONMENT var=value] [SERIAL pattern])
 # One GoogleTest executable per test folder (tests/FOLDER/*.cpp), its cases discovered by ctest. Cases
 # matching the gtest pattern SERIAL run alone (RUN_SERIAL): they drive the X server with input events,
@@ -39,8 +44,11 @@ function(brelvox_test folder)
         set(label ${folder})
     endif()
     set(props LABELS ${label})
+    # Every case compiles its shaders afresh (see BRELVOX_TEST_ENVIRONMENT); a case's own setting wins.
     if(ARG_ENVIRONMENT)
         list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
+    else()
+        list(APPEND props ENVIRONMENT "${BRELVOX_TEST_ENVIRONMENT}")
     endif()
     if(ARG_SERIAL)
         gtest_discover_tests(${target}
