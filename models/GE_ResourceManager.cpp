@@ -24,7 +24,9 @@ TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_vie
     }
     auto entry = std::make_unique<TTextureResource>();
     entry->DeviceRef = device;
-    entry->Texture = CreateTextureFromFile(device, fileName);
+    // One level: the game never sets a mip filter, so only the top level is ever sampled, and a chain
+    // below it would cost start-up time and a third more texture memory for nothing on screen.
+    entry->Texture = CreateTextureFromFileOneLevel(device, fileName);
     entry->Name = CutName(name);
     entry->FileName = key;
     entry->RefCount = 1;

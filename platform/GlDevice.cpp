@@ -82,6 +82,7 @@ GlDevice::GlDevice(SdlWindow& window, bool clipControl) : window_(window), clipC
     for (int stage = 0; stage < kStages; ++stage) {
         glBindSampler(stage, samplers_[stage]);
     }
+    textureStorage_ = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_texture_storage");
     anisotropy_ = epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
                   epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
     if (anisotropy_) {

@@ -182,6 +182,7 @@ private:
     GLuint streamIndices_ = 0;
     std::array<GLuint, kStages> samplers_{};
     bool anisotropy_ = false;
+    bool textureStorage_ = false;  // glTexStorage2D: every level in one allocation, made once
     float maxAnisotropy_ = 1.0f;
     bool sawMinimized_ = false;
     bool reportedBadDraw_ = false;  // each fault is logged once

@@ -227,9 +227,15 @@ TextureHandle GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
     glBindTexture(GL_TEXTURE_2D, texture.Name);
     // X8R8G8B8 samples with alpha one.
     GLint internalFormat = format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
-    for (uint32_t level = 0; level < texture.Levels; ++level) {
-        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), internalFormat, std::max(width >> level, 1u),
-                     std::max(height >> level, 1u), 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    if (textureStorage_) {
+        glTexStorage2D(GL_TEXTURE_2D, static_cast<GLsizei>(texture.Levels), internalFormat,
+                       static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    } else {
+        for (uint32_t level = 0; level < texture.Levels; ++level) {
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), internalFormat,
+                         std::max(width >> level, 1u), std::max(height >> level, 1u), 0, GL_BGRA,
+                         GL_UNSIGNED_BYTE, nullptr);
+        }
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(texture.Levels - 1));

@@ -1,8 +1,9 @@
 // Textures from PNG game files: A8R8G8B8, managed pool, usage 0, texel (0, 0) at the top-left.
 //
-// Mesh, HUD and GUI textures get the full mip chain down to 1 x 1, each level a 2 x 2 box filter of the
-// one above (a level of odd size drops the last row or column of the level above). The font's atlas
-// gets one level. The size is the file's own; sizes that are not powers of two are kept.
+// A full mip chain goes down to 1 x 1, each level a 2 x 2 box filter of the one above (a level of odd
+// size drops the last row or column of the level above). The game's textures (the texture cache's and
+// the font's atlas) get one level: the game never sets a mip filter, so only the top level is sampled.
+// The size is the file's own; sizes that are not powers of two are kept.
 //
 // On failure (file missing, not a PNG, no device) the result is 0, "no texture", and a message naming
 // the file is logged and, when asked for, returned in `error`. The caller owns the handle and gives it
@@ -16,10 +17,10 @@
 #include "platform/GraphicsDevice.h"
 #include "render/RenderDevice.h"
 
-// Full mip chain (what the texture cache loads).
+// Full mip chain.
 platform::TextureHandle CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath,
                                               std::string* error = nullptr);
-// One level (the font's atlas).
+// One level (the texture cache's entries, the font's atlas).
 platform::TextureHandle CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
                                                       std::string* error = nullptr);
 
