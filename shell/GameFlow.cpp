@@ -128,6 +128,9 @@ bool TGameFlow::StartLevel(bool continuing) {
         return false;
     }
     const TLevelEntry& entry = Services.Levels->Entries()[state.LevelIndex];
+    if (Hooks.LoadLevelResources) {
+        Hooks.LoadLevelResources();
+    }
     std::string error;
     if (!LoadLevel(World, entry.path, error)) {
         Log(error);

@@ -21,6 +21,8 @@ public:
     struct THooks {
         std::function<void()> ApplyDisplayMode;
         std::function<void()> CloseMainWindow;
+        // Called before each level is built: loads what only levels use, once (may be empty).
+        std::function<void()> LoadLevelResources;
     };
 
     // Everything given must outlive the flow; services may be filled in later (before the first call).

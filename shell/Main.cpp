@@ -125,6 +125,7 @@ bool TForm1::InitGame(std::string& error) {
     Services_.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
     Services_.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
     Services_.Meshes = std::make_unique<TMeshManager>(render.Device());
+    GameMeshesLoaded_ = false;
     Services_.Input = std::make_unique<TInput>();
     Services_.Input->Init(InputDevice_);
 
@@ -154,7 +155,9 @@ bool TForm1::InitGame(std::string& error) {
         return false;
     }
     Flow_ = std::make_unique<TGameFlow>(
-        World_, Services_, TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }});
+        World_, Services_,
+        TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; },
+                          [this]() { LoadGameMeshes(); }});
     BuildMenus(*Services_.GUI, render.Device(), Flow_->MenuCallbacks());
     Services_.GUI->SetActiveForm("MainMenu");
 
@@ -172,8 +175,8 @@ bool TForm1::InitGame(std::string& error) {
         return false;
     }
 
-    // 18-20: the meshes, the clock, the game's textures.
-    LoadGameMeshes();
+    // 18-20: the clock, the game's textures. The game's meshes wait for the first level (LoadGameMeshes):
+    // the menus draw none, and the first menu frame comes sooner.
     LastTick_ = Clock_.TickCount();
     for (const TNamedFile& texture : kGameTextures) {
         textures->AddTexture(render.Device(), texture.Name, texture.File);
@@ -218,6 +221,10 @@ void TForm1::LoadSounds() {
 }
 
 void TForm1::LoadGameMeshes() {
+    if (GameMeshesLoaded_) {
+        return;
+    }
+    GameMeshesLoaded_ = true;
     for (const TMeshFile& mesh : kGameMeshes) {
         Services_.Meshes->LoadMesh(mesh.File, mesh.Name, 0, mesh.Usage);
     }

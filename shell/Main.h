@@ -131,6 +131,7 @@ public:
 private:
     bool InitGame(std::string& error);
     void LoadSounds();
+    // The meshes of kGameMeshes, on the first call only.
     void LoadGameMeshes();
     void FreeGame();
     // The mouse's motion and the controller's sticks over `dt` milliseconds.
@@ -157,7 +158,8 @@ private:
     bool FrameLoopEnabled_ = false;
     bool Closed_ = false;
     bool Created_ = false;
-    bool Initialized_ = false;  // InitGame went through: frames may run
+    bool Initialized_ = false;       // InitGame went through: frames may run
+    bool GameMeshesLoaded_ = false;  // LoadGameMeshes ran on this mesh cache
     uint32_t LastTick_ = 0;
     uint32_t GameTicks_ = 0;  // the game's clock: the seed plus every frame's milliseconds
     uint32_t Seed_ = 0;

@@ -135,7 +135,8 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
     EXPECT_EQ(Device()->RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(ActiveForm(form), "MainMenu");
     EXPECT_EQ(form.Services().GUI->FormCount(), 10u);
-    EXPECT_NE(form.Services().Meshes->FindMesh("water"), nullptr);
+    // The game's meshes wait for the first level; its textures (the HUD's, the cursor) are there.
+    EXPECT_EQ(form.Services().Meshes->FindMesh("water"), nullptr);
     EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
     EXPECT_GT(form.Services().Levels->Count(), 0);
     EXPECT_EQ(world_.Context.SceneRoot, form.Services().SceneManager->GetRoot());
@@ -255,6 +256,8 @@ TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
     ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40
     EXPECT_EQ(ActiveForm(form), "Game");
     EXPECT_TRUE(world_.State.InGame);
+    EXPECT_NE(form.Services().Meshes->FindMesh("water"), nullptr);
+    EXPECT_NE(form.Services().Meshes->FindMesh("Tower4"), nullptr);
     for (int i = 0; i < 150; ++i) {
         Idle(form);  // the spawn effect brings the tank in
     }

@@ -110,7 +110,7 @@ protected:
                                    kGuiVertexShader, kGuiPixelShader, &Services.Font, &Services.Input);
         Flow = std::make_unique<TGameFlow>(
             World, Services,
-            TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }});
+            TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }, nullptr});
         BuildMenus(*Services.GUI, Services.Render->Device(), Flow->MenuCallbacks());
         Services.GUI->SetActiveForm("MainMenu");
         Services.Languages = std::make_unique<TLanguages>();
