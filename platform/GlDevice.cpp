@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "platform/SdlWindow.h"
@@ -109,8 +110,12 @@ GlDevice::~GlDevice() {
     for (auto& entry : programs_) {
         glDeleteProgram(entry.second.Name);
     }
+    std::set<GLuint> shaderNames;  // handles of the same source share one
     for (auto& entry : shaders_) {
-        glDeleteShader(entry.second.Name);
+        shaderNames.insert(entry.second.Name);
+    }
+    for (GLuint name : shaderNames) {
+        glDeleteShader(name);
     }
     for (GLuint shader : fallbackShaders_) {
         if (shader) {

@@ -82,6 +82,7 @@ private:
         ShaderStage Stage;
         GLuint Name = 0;
         bool WritesTexCoord0 = false;  // a vertex shader that declares `out vec2 TexCoord0`
+        std::string Source;            // as compiled; handles of the same source share `Name`
     };
     struct Program {
         GLuint Name = 0;  // 0: linking failed, nothing is drawn with this pair
@@ -141,7 +142,8 @@ private:
     GLuint FallbackShader(ShaderStage stage, bool textured);
     Program* CurrentProgram();
     Program LinkProgram(GLuint vertex, GLuint pixel, std::string& log);
-    void DropPrograms(ShaderHandle shader);
+    // Deletes the programs linked with the compiled shader `name`.
+    void DropPrograms(GLuint name);
     void UploadConstants(Program& program);
 
     // Drawing.

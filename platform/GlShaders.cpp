@@ -106,8 +106,18 @@ GLuint GlDevice::CompileStage(GLenum type, const std::string& source, std::strin
 
 ShaderHandle GlDevice::CreateShader(ShaderStage stage, std::string_view source, std::string& messages) {
     messages.clear();
+    std::string prepared = PrepareSource(stage, source);
+    // A source given again (the GUI's quad shaders are the game's own) shares the shader compiled the
+    // first time, and so every program and driver variant made with it: each costs memory in the driver.
+    for (const auto& entry : shaders_) {
+        if (entry.second.Stage == stage && entry.second.Source == prepared) {
+            Handle handle = NextHandle();
+            shaders_[handle] = entry.second;
+            return handle;
+        }
+    }
     GLenum type = stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
-    GLuint name = CompileStage(type, PrepareSource(stage, source), messages);
+    GLuint name = CompileStage(type, prepared, messages);
     if (!name) {
         return 0;
     }
@@ -115,7 +125,7 @@ ShaderHandle GlDevice::CreateShader(ShaderStage stage, std::string_view source, 
     static const std::regex texCoordOutput(R"(\bout\s+((highp|mediump|lowp)\s+)?vec2\s+TexCoord0\s*;)");
     bool writesTexCoord0 =
         stage == ShaderStage::Vertex && std::regex_search(source.begin(), source.end(), texCoordOutput);
-    shaders_[handle] = Shader{stage, name, writesTexCoord0};
+    shaders_[handle] = Shader{stage, name, writesTexCoord0, std::move(prepared)};
     return handle;
 }
 
@@ -124,9 +134,15 @@ void GlDevice::ReleaseShader(ShaderHandle shader) {
     if (found == shaders_.end()) {
         return;
     }
-    DropPrograms(shader);
-    glDeleteShader(found->second.Name);
+    GLuint name = found->second.Name;
     shaders_.erase(found);
+    for (const auto& entry : shaders_) {
+        if (entry.second.Name == name) {
+            return;  // another handle still uses it
+        }
+    }
+    DropPrograms(name);
+    glDeleteShader(name);
 }
 
 void GlDevice::SetVertexShader(ShaderHandle shader) {
@@ -240,12 +256,7 @@ GlDevice::Program* GlDevice::CurrentProgram() {
     return &programs_.emplace(key, program).first->second;
 }
 
-void GlDevice::DropPrograms(ShaderHandle shader) {
-    auto found = shaders_.find(shader);
-    if (found == shaders_.end()) {
-        return;
-    }
-    GLuint name = found->second.Name;
+void GlDevice::DropPrograms(GLuint name) {
     for (auto entry = programs_.begin(); entry != programs_.end();) {
         if (entry->first.first == name || entry->first.second == name) {
             if (entry->second.Name) {

@@ -474,6 +474,31 @@ TEST_P(GlDevice, Shaders_CompileErrorGivesMessagesAndNoShader) {
     EXPECT_EQ(messages, "");
 }
 
+TEST_P(GlDevice, Shaders_SameSourceTwiceDrawsAfterEitherIsReleased) {
+    std::string messages;
+    ShaderHandle vertex = device_->CreateShader(ShaderStage::Vertex, kConstantColourVertex, messages);
+    ShaderHandle first = device_->CreateShader(ShaderStage::Pixel, kColourPixel, messages);
+    ShaderHandle second = device_->CreateShader(ShaderStage::Pixel, kColourPixel, messages);
+    ASSERT_NE(first, 0u);
+    ASSERT_NE(second, 0u);
+    EXPECT_NE(first, second);
+    device_->SetVertexShader(vertex);
+    SetColour(1, 0, 0);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->SetPixelShader(first);
+    DrawRect(-1, 1, 0, -1, 0.5f);  // left half
+    // The first handle's release leaves the second (and the program drawn with both) working.
+    device_->ReleaseShader(first);
+    device_->SetPixelShader(second);
+    SetColour(0, 1, 0);
+    DrawRect(0, 1, 1, -1, 0.5f);  // right half
+    Image image = Read();
+    EXPECT_RGB(At(image, 10, 32), 255, 0, 0, 0);
+    EXPECT_RGB(At(image, 54, 32), 0, 255, 0, 0);
+    device_->ReleaseShader(second);
+    device_->ReleaseShader(vertex);
+}
+
 TEST_P(GlDevice, Shaders_WarningsAloneAlsoLeaveNoShader) {
     // Compiles, but the compiler says something about it.
     std::string messages;
