@@ -20,12 +20,12 @@ endfunction()
 # reports nothing).
 set(BRELVOX_TEST_ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true")
 
-# brelvox_test(FOLDER [DEPS lib...] [LABELS label] [ENVIRONMENT var=value] [SERIAL pattern])
+# brelvox_test(FOLDER [DEPS lib...] [LABELS label] [SERIAL pattern])
 # One GoogleTest executable per test folder (tests/FOLDER/*.cpp), its cases discovered by ctest. Cases
 # matching the gtest pattern SERIAL run alone (RUN_SERIAL): they drive the X server with input events,
 # and a window opened by a test running beside them could take the keyboard focus.
 function(brelvox_test folder)
-    cmake_parse_arguments(ARG "" "SERIAL" "DEPS;LABELS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "SERIAL" "DEPS;LABELS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp")
     if(NOT sources)
         return()
@@ -43,13 +43,8 @@ function(brelvox_test folder)
     else()
         set(label ${folder})
     endif()
-    set(props LABELS ${label})
-    # Every case compiles its shaders afresh (see BRELVOX_TEST_ENVIRONMENT); a case's own setting wins.
-    if(ARG_ENVIRONMENT)
-        list(APPEND props ENVIRONMENT "${ARG_ENVIRONMENT}")
-    else()
-        list(APPEND props ENVIRONMENT "${BRELVOX_TEST_ENVIRONMENT}")
-    endif()
+    # Every case compiles its shaders afresh (see BRELVOX_TEST_ENVIRONMENT).
+    set(props LABELS ${label} ENVIRONMENT "${BRELVOX_TEST_ENVIRONMENT}")
     if(ARG_SERIAL)
         gtest_discover_tests(${target}
             WORKING_DIRECTORY "${PROJECT_BINARY_DIR}"
