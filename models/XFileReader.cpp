@@ -938,13 +938,18 @@ private:
             if (runSize_ == 0) {
                 return Count(what);
             }
+            runLargest_ = *std::max_element(run_, run_ + runSize_);
         }
         return run_[runAt_++];
     }
 
-    // `count` whole numbers read ahead, each below `limit`; the first that is not fails as NextBelow does.
+    // `count` whole numbers of the current run, each below `limit`; the first that is not fails as
+    // NextBelow does. Mostly the whole run is below it.
     void CheckBelow(const uint32_t* values, uint32_t count, uint32_t limit, const char* what,
                     const char* limitName) {
+        if (runLargest_ < limit) {
+            return;
+        }
         uint32_t largest = 0;
         for (uint32_t i = 0; i < count; ++i) {
             largest = std::max(largest, values[i]);
@@ -1168,6 +1173,7 @@ private:
         faceStarts_.clear();
         faceIndices_.clear();
         faceMaterials_.clear();
+        faceVertexCount_ = vertexCount;
         faceStarts_.reserve(tokens_.Plausible(faceCount) + 1);
         faceMaterials_.reserve(tokens_.Plausible(faceCount));
         faceIndices_.reserve(tokens_.Plausible(faceCount) * 4);
@@ -1206,7 +1212,8 @@ private:
         OpenBrace("MeshNormals");
         const uint32_t normalCount = Count("normal count");
         // Read in pieces, so that a count past the end of the file allocates no more than the file holds.
-        std::vector<TVector3> normals;
+        std::vector<TVector3>& normals = normals_;
+        normals.clear();
         for (uint32_t done = 0; done < normalCount;) {
             // Three numbers take at least three bytes.
             const uint32_t piece = std::max<uint32_t>(
@@ -1217,13 +1224,15 @@ private:
         }
         Skip("the count of face normals");
         part.Normals.assign(part.VertexCount, TVector3{0, 0, 0});
+        // The faces' corners were checked against the vertex count of their mesh when they were read.
+        if (faceVertexCount_ != part.VertexCount) {
+            Fail("MeshNormals does not follow the faces of its Mesh");
+        }
+        TVector3* sums = part.Normals.data();
+        const uint16_t* corners = faceIndices_.data();
         // A vertex shared by several faces sums the normals they give it.
-        auto addNormal = [&](uint32_t corner, const TVector3& normal) {
-            const uint16_t vertex = faceIndices_[corner];
-            if (vertex >= part.Normals.size()) {
-                Fail("MeshNormals does not follow the faces of its Mesh");
-            }
-            TVector3& sum = part.Normals[vertex];
+        auto addNormal = [sums, corners](uint32_t corner, const TVector3& normal) {
+            TVector3& sum = sums[corners[corner]];
             sum.X += normal.X;
             sum.Y += normal.Y;
             sum.Z += normal.Z;
@@ -1447,6 +1456,7 @@ private:
     uint32_t run_[kRunLength];
     size_t runAt_ = 0;
     size_t runSize_ = 0;
+    uint32_t runLargest_ = 0;  // the largest number of the run
     std::string_view bytes_;
     std::string inflated_;  // the body of a compressed file
     TokenStream tokens_;
@@ -1460,7 +1470,9 @@ private:
     std::vector<uint32_t> faceStarts_;
     std::vector<uint16_t> faceIndices_;
     std::vector<uint16_t> faceMaterials_;
-    bool frameClosed_ = false;  // shared by all levels: the current frame has been closed
+    uint32_t faceVertexCount_ = 0;   // the vertex count of that mesh: every corner is below it
+    std::vector<TVector3> normals_;  // the normals of a MeshNormals, kept for the next
+    bool frameClosed_ = false;       // shared by all levels: the current frame has been closed
 };
 
 }  // namespace
