@@ -931,6 +931,13 @@ private:
 
     // Whole numbers read ahead in runs. `due` is how many numbers the caller is sure to read from here
     // on (this one included), so that a run never reaches past the list being read.
+    // The limit of the indices of the list about to be read (see CheckBelow); runs read from now on
+    // are checked against it as a whole.
+    void SetRunLimit(uint32_t limit) {
+        runLimit_ = limit;
+        runBelow_ = false;
+    }
+
     uint32_t NextInteger(uint64_t due, const char* what) {
         if (runAt_ == runSize_) {
             runAt_ = 0;
@@ -938,16 +945,20 @@ private:
             if (runSize_ == 0) {
                 return Count(what);
             }
-            runLargest_ = *std::max_element(run_, run_ + runSize_);
+            uint32_t over = 0;
+            for (size_t i = 0; i < runSize_; ++i) {
+                over |= static_cast<uint32_t>(run_[i] >= runLimit_);
+            }
+            runBelow_ = over == 0;
         }
         return run_[runAt_++];
     }
 
     // `count` whole numbers of the current run, each below `limit`; the first that is not fails as
-    // NextBelow does. Mostly the whole run is below it.
+    // NextBelow does. Mostly the whole run is below the limit set for it (SetRunLimit).
     void CheckBelow(const uint32_t* values, uint32_t count, uint32_t limit, const char* what,
                     const char* limitName) {
-        if (runLargest_ < limit) {
+        if (limit == runLimit_ && runBelow_) {
             return;
         }
         uint32_t largest = 0;
@@ -1178,6 +1189,7 @@ private:
         faceMaterials_.reserve(tokens_.Plausible(faceCount));
         faceIndices_.reserve(tokens_.Plausible(faceCount) * 4);
         faceStarts_.push_back(0);
+        SetRunLimit(vertexCount);
         for (uint32_t f = 0; f < faceCount; ++f) {
             const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             const size_t at = faceIndices_.size();
@@ -1238,6 +1250,7 @@ private:
             sum.Z += normal.Z;
         };
         const uint32_t faces = FaceCount();
+        SetRunLimit(normalCount);
         for (uint32_t f = 0; f < faces; ++f) {
             const uint32_t begin = faceStarts_[f];
             const uint32_t end = faceStarts_[f + 1];
@@ -1334,16 +1347,10 @@ private:
         }
         TMaterialRecord material;
         material.Name = TemplateName("Material", "");
-        for (float& c : material.FaceColor) {
-            c = Number("a face colour");
-        }
+        ReadFloats(material.FaceColor, 4, "a face colour");
         material.Power = Number("a specular power");
-        for (int i = 0; i < 3; ++i) {
-            material.Specular[i] = Number("a specular colour");
-        }
-        for (int i = 0; i < 3; ++i) {
-            material.Emissive[i] = Number("an emissive colour");
-        }
+        ReadFloats(material.Specular, 3, "a specular colour");
+        ReadFloats(material.Emissive, 3, "an emissive colour");
         // The texture file name, and whatever else an exporter puts into a material (skipped).
         for (::Token token = Required("\"}\""); token != "}"; token = Required("\"}\"")) {
             if (token == "TextureFilename" || token == "TextureFileName") {
@@ -1456,7 +1463,8 @@ private:
     uint32_t run_[kRunLength];
     size_t runAt_ = 0;
     size_t runSize_ = 0;
-    uint32_t runLargest_ = 0;  // the largest number of the run
+    uint32_t runLimit_ = 0;  // set by the reader of a list of indices: the limit of them
+    bool runBelow_ = false;  // every number of the run is below runLimit_
     std::string_view bytes_;
     std::string inflated_;  // the body of a compressed file
     TokenStream tokens_;
