@@ -1250,6 +1250,8 @@ private:
         }
         TVector3* sums = part.Normals.data();
         const uint16_t* corners = faceIndices_.data();
+        const uint32_t* starts = faceStarts_.data();
+        const TVector3* given = normals.data();
         // A vertex shared by several faces sums the normals they give it.
         auto addNormal = [sums, corners](uint32_t corner, const TVector3& normal) {
             TVector3& sum = sums[corners[corner]];
@@ -1260,22 +1262,22 @@ private:
         const uint32_t faces = FaceCount();
         SetRunLimit(normalCount);
         for (uint32_t f = 0; f < faces; ++f) {
-            const uint32_t begin = faceStarts_[f];
-            const uint32_t end = faceStarts_[f + 1];
+            const uint32_t begin = starts[f];
+            const uint32_t end = starts[f + 1];
             NextInteger(uint64_t{end - begin} + 1 + (faces - f - 1), "the index count of a face normal");
             if (runSize_ - runAt_ >= end - begin) {
                 // The whole face is read ahead already.
                 const uint32_t* in = run_ + runAt_;
                 CheckBelow(in, end - begin, normalCount, "normal index", "normals");
                 for (uint32_t i = begin; i < end; ++i) {
-                    addNormal(i, normals[*in++]);
+                    addNormal(i, given[*in++]);
                 }
                 runAt_ += end - begin;
                 continue;
             }
             for (uint32_t i = begin; i < end; ++i) {
                 const uint64_t due = uint64_t{end} - i + (faces - f - 1);
-                addNormal(i, normals[NextBelow(normalCount, due, "normal index", "normals")]);
+                addNormal(i, given[NextBelow(normalCount, due, "normal index", "normals")]);
             }
         }
         EndRun();
