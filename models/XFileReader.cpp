@@ -1262,6 +1262,19 @@ private:
         const uint32_t faces = FaceCount();
         SetRunLimit(normalCount);
         for (uint32_t f = 0; f < faces; ++f) {
+            // The faces whose count and indices are in the run already, which is below the normal count
+            // as a whole.
+            while (runBelow_ && f < faces && runSize_ - runAt_ > starts[f + 1] - starts[f]) {
+                const uint32_t* in = run_ + runAt_ + 1;
+                for (uint32_t i = starts[f]; i < starts[f + 1]; ++i) {
+                    addNormal(i, given[*in++]);
+                }
+                runAt_ += 1 + starts[f + 1] - starts[f];
+                ++f;
+            }
+            if (f == faces) {
+                break;
+            }
             const uint32_t begin = starts[f];
             const uint32_t end = starts[f + 1];
             NextInteger(uint64_t{end - begin} + 1 + (faces - f - 1), "the index count of a face normal");
@@ -1345,10 +1358,13 @@ private:
         OpenBrace("MeshMaterialList");
         Required("the material count");
         Required("the count of face materials");
-        for (uint16_t& material : faceMaterials_) {
-            material = static_cast<uint16_t>(
-                Below(std::numeric_limits<uint16_t>::max(), "material index", "at most"));
+        const uint32_t limit = std::numeric_limits<uint16_t>::max();
+        const size_t faces = faceMaterials_.size();
+        for (size_t f = 0; f < faces; ++f) {
+            faceMaterials_[f] =
+                static_cast<uint16_t>(NextBelow(limit, faces - f, "material index", "at most"));
         }
+        EndRun();
     }
 
     void ReadMaterial() {
