@@ -69,7 +69,9 @@ void TMesh::FinishLoad() {
     // Frames by name, the first in FindFrame's order winning: one walk of the tree instead of one per
     // bone and track, which a file with many of each would turn into minutes.
     std::unordered_map<std::string_view, TFrame*> frames;
-    ForEachFrame(RootFrame.get(), [&frames](TFrame& frame) { frames.emplace(frame.Name, &frame); });
+    if (!Bones.empty() || !AnimationSets.empty()) {
+        ForEachFrame(RootFrame.get(), [&frames](TFrame& frame) { frames.emplace(frame.Name, &frame); });
+    }
     auto frameNamed = [&frames](const std::string& name) -> TFrame* {
         const auto found = frames.find(name);
         return found != frames.end() ? found->second : nullptr;

@@ -41,6 +41,10 @@ bool IsSeparator(char c) {
     return kSeparator[static_cast<unsigned char>(c)];
 }
 
+bool IsNumberOrSeparator(char c) {
+    return IsSeparator(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
+}
+
 // One token of either kind of body. A text body gives only words. A binary body gives words for names,
 // strings, braces and keywords, and one number token for each element of its integer and float lists.
 struct Token {
@@ -128,6 +132,8 @@ inline int LeadingDigits(const char* p, uint64_t& value) {
     return count;
 }
 
+constexpr uint64_t kDigitZeros = 0x3030303030303030ULL;
+
 // The 8 bytes at `p` when they are digits around one decimal point ("0.950000", "12.5000"): the digits'
 // value and how many follow the point; -1 for anything else.
 inline int EightByteDecimal(const char* p, uint64_t& value) {
@@ -168,6 +174,35 @@ inline float DecimalToFloat(uint64_t mantissa, int fraction) {
     return static_cast<float>(product);
 }
 
+// `value` (not negative) negated when `negative`, without a branch: signs in a list of coordinates
+// follow no pattern a branch predictor could learn.
+inline float WithSign(float value, bool negative) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits |= static_cast<uint32_t>(negative) << 31;
+    std::memcpy(&value, &bits, sizeof bits);
+    return value;
+}
+
+constexpr float kFloatPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f};
+
+// The float of mantissa / 10^fraction for a mantissa below 2^24 and a fraction of at most 8, bit for bit
+// what DecimalToFloat gives, in one float division: both operands are exact floats, so the quotient is
+// rounded once. The double quotient rounded to a float is the same float: a halfway point between two
+// floats lies at least 2^-24 / 10^8 of the value away from m / 10^fraction (or exactly on it), more than
+// the 2^-53 a double can round by.
+inline float SmallDecimalToFloat(uint32_t mantissa, int fraction) {
+    return static_cast<float>(mantissa) / kFloatPowersOfTen[fraction];
+}
+
+// mantissa / 10^fraction as DecimalToFloat gives it, by the shorter way where it applies.
+inline float ToFloat(uint64_t mantissa, int fraction) {
+    if (mantissa < (1u << 24) && fraction <= 8) {
+        return SmallDecimalToFloat(static_cast<uint32_t>(mantissa), fraction);
+    }
+    return DecimalToFloat(mantissa, fraction);
+}
+
 constexpr uint64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
 // The tokens of a body, text or binary, and the place of the last one for messages.
@@ -188,6 +223,13 @@ public:
         inflated_ = inflated;
         floatSize_ = floatSize;
         listLeft_ = 0;
+        // Every run of separators, digits, periods and minus signs that starts before the guard ends at
+        // or before it: the loops over them need not look for the end of the body.
+        guard_ = body.size();
+        while (guard_ > 0 && IsNumberOrSeparator(body[guard_ - 1])) {
+            --guard_;
+        }
+        guard_ = guard_ > 0 ? guard_ - 1 : 0;
     }
 
     Token Next() { return binary_ ? NextBinary() : NextText(); }
@@ -299,31 +341,30 @@ public:
             start_ = pos_ - 4;
             return run;
         }
-        const char* base = text_.data();
-        const char* p = base + pos_;
-        const char* end = base + text_.size();
-        const char* last = base + start_;
-        size_t n = 0;
-        for (; n < most; ++n) {
-            while (p != end && IsSeparator(*p)) {
-                ++p;
-            }
-            const char* start = p;
-            uint32_t value = 0;
-            unsigned d;
-            for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10 && p - start < 9; ++p) {
-                value = value * 10 + d;
-            }
-            if (p == start || (p != end && !IsSeparator(*p))) {
-                p = start;
-                break;
-            }
-            out[n] = value;
-            last = start;
+        return TextRun(out, most, [](bool checked, auto&&... args) {
+            return checked ? PlainInteger<true>(args...) : PlainInteger<false>(args...);
+        });
+    }
+
+    // One whole number of up to 9 digits at p after the separators before it, as PlainFloat.
+    template <bool kChecked>
+    static bool PlainInteger(const char*& p, const char* end, uint32_t& out, const char*& start) {
+        auto more = [end](const char* at) { return !kChecked || at != end; };
+        while (more(p) && IsSeparator(*p)) {
+            ++p;
         }
-        pos_ = static_cast<size_t>(p - base);
-        start_ = static_cast<size_t>(last - base);
-        return n;
+        start = p;
+        uint32_t value = 0;
+        unsigned d;
+        for (; more(p) && (d = static_cast<unsigned>(*p - '0')) < 10 && p - start < 9; ++p) {
+            value = value * 10 + d;
+        }
+        if (p == start || (more(p) && !IsSeparator(*p))) {
+            p = start;
+            return false;
+        }
+        out = value;
+        return true;
     }
 
     bool FastCount(uint32_t& value) {
@@ -361,69 +402,106 @@ public:
 
 private:
     // The plain numbers of a text body (as FastNumber reads them), up to `most`, into `out`; stops
-    // before the first that is not one. A loop of its own, so the place lives in a register.
+    // before the first that is not one.
     size_t TextFloatRun(float* out, size_t most) {
+        return TextRun(out, most, [](bool checked, auto&&... args) {
+            return checked ? PlainFloat<true>(args...) : PlainFloat<false>(args...);
+        });
+    }
+
+    // Up to `most` numbers of a text body into `out`, each read by `read` (a PlainFloat or PlainInteger,
+    // checked unless it starts before the guard); stops before the first that is not plain. A loop of
+    // its own, so the place lives in a register.
+    template <typename Value, typename Read>
+    size_t TextRun(Value* out, size_t most, Read read) {
         const char* base = text_.data();
         const char* p = base + pos_;
         const char* end = base + text_.size();
+        const char* guard = base + guard_;
         const char* last = base + start_;
         size_t n = 0;
         for (; n < most; ++n) {
-            while (p != end && IsSeparator(*p)) {
-                ++p;
-            }
-            const char* start = p;
-            const bool negative = p != end && *p == '-';
-            p += negative ? 1 : 0;
-            uint64_t mantissa = 0;
-            unsigned d;
-            if (end - p >= 8) {
-                // The usual shape of an exporter's number, "0.950000" or "12.500000": its first 8 bytes at
-                // once, then the digits after them.
-                int fraction = EightByteDecimal(p, mantissa);
-                if (fraction >= 0) {
-                    const char* q = p + 8;
-                    for (int digits = 7;
-                         q != end && (d = static_cast<unsigned>(*q - '0')) < 10 && digits < 15;
-                         ++q, ++digits) {
-                        mantissa = mantissa * 10 + d;
-                        ++fraction;
-                    }
-                    if (q == end || IsSeparator(*q)) {
-                        const float value = DecimalToFloat(mantissa, fraction);
-                        out[n] = negative ? -value : value;
-                        last = start;
-                        p = q;
-                        continue;
-                    }
-                }
-                mantissa = 0;
-            }
-            int digits = 0;
-            for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
-                mantissa = mantissa * 10 + d;
-                ++digits;
-            }
-            int fraction = 0;
-            if (p != end && *p == '.') {
-                ++p;
-                for (; p != end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
-                    mantissa = mantissa * 10 + d;
-                    ++fraction;
-                }
-                digits += fraction;
-            }
-            if (digits == 0 || digits > 15 || (p != end && !IsSeparator(*p))) {
-                p = start;
+            const char* start;
+            if (!read(p >= guard, p, end, out[n], start)) {
                 break;
             }
-            const float value = DecimalToFloat(mantissa, fraction);
-            out[n] = negative ? -value : value;
             last = start;
         }
         pos_ = static_cast<size_t>(p - base);
         start_ = static_cast<size_t>(last - base);
         return n;
+    }
+
+    // One plain number at p after the separators before it: `start` is where it begins and p moves
+    // past it. False, with p at its start, when there is none. Unchecked (kChecked false), the loops over
+    // separators and digits do not look for the end of the body: p must be before the guard byte.
+    template <bool kChecked>
+    static bool PlainFloat(const char*& p, const char* end, float& out, const char*& start) {
+        auto more = [end](const char* at) { return !kChecked || at != end; };
+        while (more(p) && IsSeparator(*p)) {
+            ++p;
+        }
+        start = p;
+        const bool negative = more(p) && *p == '-';
+        p += negative ? 1 : 0;
+        uint64_t mantissa = 0;
+        unsigned d;
+        if (!kChecked && end - p >= 8) {
+            // The most usual shape of all, "0.436416": one digit, the period, six digits.
+            uint64_t bytes;
+            std::memcpy(&bytes, p, 8);
+            const uint64_t t = bytes ^ kDigitZeros;
+            if (NonDigits(t) == 0x8000 && (t & 0xFF00) == ('.' ^ '0') << 8 && IsSeparator(p[8])) {
+                const uint64_t digits = EightDigits(((t << 8) & 0xFFFF) | (t & ~0xFFFFULL));
+                out = WithSign(SmallDecimalToFloat(static_cast<uint32_t>(digits), 6), negative);
+                p += 8;
+                return true;
+            }
+        }
+        if (end - p >= 8) {
+            // The usual shape of an exporter's number, "0.950000" or "12.500000": its first 8 bytes at
+            // once, then the digits after them.
+            int fraction = EightByteDecimal(p, mantissa);
+            if (fraction >= 0) {
+                const char* q = p + 8;
+                if (!more(q) || IsSeparator(*q)) {
+                    out = WithSign(SmallDecimalToFloat(static_cast<uint32_t>(mantissa), fraction), negative);
+                    p = q;
+                    return true;
+                }
+                for (int digits = 7; more(q) && (d = static_cast<unsigned>(*q - '0')) < 10 && digits < 15;
+                     ++q, ++digits) {
+                    mantissa = mantissa * 10 + d;
+                    ++fraction;
+                }
+                if (!more(q) || IsSeparator(*q)) {
+                    out = WithSign(ToFloat(mantissa, fraction), negative);
+                    p = q;
+                    return true;
+                }
+            }
+            mantissa = 0;
+        }
+        int digits = 0;
+        for (; more(p) && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
+            mantissa = mantissa * 10 + d;
+            ++digits;
+        }
+        int fraction = 0;
+        if (more(p) && *p == '.') {
+            ++p;
+            for (; more(p) && (d = static_cast<unsigned>(*p - '0')) < 10; ++p) {
+                mantissa = mantissa * 10 + d;
+                ++fraction;
+            }
+            digits += fraction;
+        }
+        if (digits == 0 || digits > 15 || (more(p) && !IsSeparator(*p))) {
+            p = start;
+            return false;
+        }
+        out = WithSign(ToFloat(mantissa, fraction), negative);
+        return true;
     }
 
     // Skips separators; false at the end of the body or at a comment (left to Next).
@@ -619,6 +697,7 @@ private:
     bool inflated_ = false;
     int floatSize_ = 32;
     uint32_t listLeft_ = 0;  // elements of the current binary list still to give
+    size_t guard_ = 0;       // the last byte of a text body that is none of IsNumberOrSeparator's (or 0)
     bool listFloats_ = false;
 };
 
@@ -860,6 +939,13 @@ private:
 
     // Whole numbers read ahead in runs. `due` is how many numbers the caller is sure to read from here
     // on (this one included), so that a run never reaches past the list being read.
+    // The limit of the indices of the list about to be read (see CheckBelow); runs read from now on
+    // are checked against it as a whole.
+    void SetRunLimit(uint32_t limit) {
+        runLimit_ = limit;
+        runBelow_ = false;
+    }
+
     uint32_t NextInteger(uint64_t due, const char* what) {
         if (runAt_ == runSize_) {
             runAt_ = 0;
@@ -867,13 +953,22 @@ private:
             if (runSize_ == 0) {
                 return Count(what);
             }
+            uint32_t over = 0;
+            for (size_t i = 0; i < runSize_; ++i) {
+                over |= static_cast<uint32_t>(run_[i] >= runLimit_);
+            }
+            runBelow_ = over == 0;
         }
         return run_[runAt_++];
     }
 
-    // `count` whole numbers read ahead, each below `limit`; the first that is not fails as NextBelow does.
+    // `count` whole numbers of the current run, each below `limit`; the first that is not fails as
+    // NextBelow does. Mostly the whole run is below the limit set for it (SetRunLimit).
     void CheckBelow(const uint32_t* values, uint32_t count, uint32_t limit, const char* what,
                     const char* limitName) {
+        if (limit == runLimit_ && runBelow_) {
+            return;
+        }
         uint32_t largest = 0;
         for (uint32_t i = 0; i < count; ++i) {
             largest = std::max(largest, values[i]);
@@ -1097,10 +1192,12 @@ private:
         faceStarts_.clear();
         faceIndices_.clear();
         faceMaterials_.clear();
+        faceVertexCount_ = vertexCount;
         faceStarts_.reserve(tokens_.Plausible(faceCount) + 1);
         faceMaterials_.reserve(tokens_.Plausible(faceCount));
         faceIndices_.reserve(tokens_.Plausible(faceCount) * 4);
         faceStarts_.push_back(0);
+        SetRunLimit(vertexCount);
         for (uint32_t f = 0; f < faceCount; ++f) {
             const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             const size_t at = faceIndices_.size();
@@ -1135,7 +1232,8 @@ private:
         OpenBrace("MeshNormals");
         const uint32_t normalCount = Count("normal count");
         // Read in pieces, so that a count past the end of the file allocates no more than the file holds.
-        std::vector<TVector3> normals;
+        std::vector<TVector3>& normals = normals_;
+        normals.clear();
         for (uint32_t done = 0; done < normalCount;) {
             // Three numbers take at least three bytes.
             const uint32_t piece = std::max<uint32_t>(
@@ -1146,35 +1244,53 @@ private:
         }
         Skip("the count of face normals");
         part.Normals.assign(part.VertexCount, TVector3{0, 0, 0});
+        // The faces' corners were checked against the vertex count of their mesh when they were read.
+        if (faceVertexCount_ != part.VertexCount) {
+            Fail("MeshNormals does not follow the faces of its Mesh");
+        }
+        TVector3* sums = part.Normals.data();
+        const uint16_t* corners = faceIndices_.data();
+        const uint32_t* starts = faceStarts_.data();
+        const TVector3* given = normals.data();
         // A vertex shared by several faces sums the normals they give it.
-        auto addNormal = [&](uint32_t corner, const TVector3& normal) {
-            const uint16_t vertex = faceIndices_[corner];
-            if (vertex >= part.Normals.size()) {
-                Fail("MeshNormals does not follow the faces of its Mesh");
-            }
-            TVector3& sum = part.Normals[vertex];
+        auto addNormal = [sums, corners](uint32_t corner, const TVector3& normal) {
+            TVector3& sum = sums[corners[corner]];
             sum.X += normal.X;
             sum.Y += normal.Y;
             sum.Z += normal.Z;
         };
         const uint32_t faces = FaceCount();
+        SetRunLimit(normalCount);
         for (uint32_t f = 0; f < faces; ++f) {
-            const uint32_t begin = faceStarts_[f];
-            const uint32_t end = faceStarts_[f + 1];
+            // The faces whose count and indices are in the run already, which is below the normal count
+            // as a whole.
+            while (runBelow_ && f < faces && runSize_ - runAt_ > starts[f + 1] - starts[f]) {
+                const uint32_t* in = run_ + runAt_ + 1;
+                for (uint32_t i = starts[f]; i < starts[f + 1]; ++i) {
+                    addNormal(i, given[*in++]);
+                }
+                runAt_ += 1 + starts[f + 1] - starts[f];
+                ++f;
+            }
+            if (f == faces) {
+                break;
+            }
+            const uint32_t begin = starts[f];
+            const uint32_t end = starts[f + 1];
             NextInteger(uint64_t{end - begin} + 1 + (faces - f - 1), "the index count of a face normal");
             if (runSize_ - runAt_ >= end - begin) {
                 // The whole face is read ahead already.
                 const uint32_t* in = run_ + runAt_;
                 CheckBelow(in, end - begin, normalCount, "normal index", "normals");
                 for (uint32_t i = begin; i < end; ++i) {
-                    addNormal(i, normals[*in++]);
+                    addNormal(i, given[*in++]);
                 }
                 runAt_ += end - begin;
                 continue;
             }
             for (uint32_t i = begin; i < end; ++i) {
                 const uint64_t due = uint64_t{end} - i + (faces - f - 1);
-                addNormal(i, normals[NextBelow(normalCount, due, "normal index", "normals")]);
+                addNormal(i, given[NextBelow(normalCount, due, "normal index", "normals")]);
             }
         }
         EndRun();
@@ -1242,10 +1358,13 @@ private:
         OpenBrace("MeshMaterialList");
         Required("the material count");
         Required("the count of face materials");
-        for (uint16_t& material : faceMaterials_) {
-            material = static_cast<uint16_t>(
-                Below(std::numeric_limits<uint16_t>::max(), "material index", "at most"));
+        const uint32_t limit = std::numeric_limits<uint16_t>::max();
+        const size_t faces = faceMaterials_.size();
+        for (size_t f = 0; f < faces; ++f) {
+            faceMaterials_[f] =
+                static_cast<uint16_t>(NextBelow(limit, faces - f, "material index", "at most"));
         }
+        EndRun();
     }
 
     void ReadMaterial() {
@@ -1254,16 +1373,10 @@ private:
         }
         TMaterialRecord material;
         material.Name = TemplateName("Material", "");
-        for (float& c : material.FaceColor) {
-            c = Number("a face colour");
-        }
+        ReadFloats(material.FaceColor, 4, "a face colour");
         material.Power = Number("a specular power");
-        for (int i = 0; i < 3; ++i) {
-            material.Specular[i] = Number("a specular colour");
-        }
-        for (int i = 0; i < 3; ++i) {
-            material.Emissive[i] = Number("an emissive colour");
-        }
+        ReadFloats(material.Specular, 3, "a specular colour");
+        ReadFloats(material.Emissive, 3, "an emissive colour");
         // The texture file name, and whatever else an exporter puts into a material (skipped).
         for (::Token token = Required("\"}\""); token != "}"; token = Required("\"}\"")) {
             if (token == "TextureFilename" || token == "TextureFileName") {
@@ -1376,6 +1489,8 @@ private:
     uint32_t run_[kRunLength];
     size_t runAt_ = 0;
     size_t runSize_ = 0;
+    uint32_t runLimit_ = 0;  // set by the reader of a list of indices: the limit of them
+    bool runBelow_ = false;  // every number of the run is below runLimit_
     std::string_view bytes_;
     std::string inflated_;  // the body of a compressed file
     TokenStream tokens_;
@@ -1389,7 +1504,9 @@ private:
     std::vector<uint32_t> faceStarts_;
     std::vector<uint16_t> faceIndices_;
     std::vector<uint16_t> faceMaterials_;
-    bool frameClosed_ = false;  // shared by all levels: the current frame has been closed
+    uint32_t faceVertexCount_ = 0;   // the vertex count of that mesh: every corner is below it
+    std::vector<TVector3> normals_;  // the normals of a MeshNormals, kept for the next
+    bool frameClosed_ = false;       // shared by all levels: the current frame has been closed
 };
 
 }  // namespace

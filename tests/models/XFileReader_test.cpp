@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "ModelTestSupport.h"
@@ -208,6 +210,53 @@ TEST(XFileReader_Geometry, TextureCoordinatesAndRadius) {
     EXPECT_EQ(part.TexCoords[2].Y, 1.0f);
     EXPECT_EQ(part.TexCoords[3].X, 0.0f);
     EXPECT_FLOAT_EQ(part.Radius, std::sqrt(2.0f));
+}
+
+// Every shape of decimal number, read bit for bit as the C library's strtod reads it (rounded to a float):
+// signs, a period first or last, up to 20 digits, exponents, numbers that end the file's last line.
+TEST(XFileReader_Geometry, NumbersAreReadAsStrtodReadsThem) {
+    std::mt19937 random(15);
+    auto digits = [&random](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        return text;
+    };
+    std::vector<std::string> numbers;
+    const char* separators[] = {";", ",", ";,\n    ", " ", "\t", ";\r\n"};
+    while (numbers.size() < 30000) {
+        const int whole = static_cast<int>(random() % 10);
+        const int fraction =
+            random() % 4 == 0 ? static_cast<int>(random() % 14) : static_cast<int>(random() % 8);
+        if (whole + fraction == 0) {
+            continue;
+        }
+        std::string number = std::string(random() % 3 == 0    ? "-"
+                                         : random() % 20 == 0 ? "+"
+                                                              : "") +
+                             digits(whole);
+        if (fraction > 0 || random() % 4 == 0) {
+            number += "." + digits(fraction);
+        }
+        if (random() % 15 == 0) {
+            number += (random() % 2 == 0 ? "e-" : "E") + std::to_string(random() % 20);
+        }
+        numbers.push_back(number);
+    }
+    std::string text = "Mesh Numbers { " + std::to_string(numbers.size() / 3) + ";\n";
+    for (const std::string& number : numbers) {
+        text += number + separators[random() % 6];
+    }
+    text += ";\n 0;\n}\n";
+    auto l = Load(text);
+    ASSERT_TRUE(l->ok) << l->mesh.LoadError();
+    const float* read = &l->mesh.MeshParts.at(0).Positions.at(0).X;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const float expected = static_cast<float>(std::strtod(numbers[i].c_str(), nullptr));
+        ASSERT_EQ(std::memcmp(&read[i], &expected, sizeof expected), 0)
+            << numbers[i] << " read as " << read[i] << ", strtod gives " << expected;
+    }
 }
 
 TEST(XFileReader_Geometry, PartWithoutNormalsOrCoordinatesHasEmptyArrays) {
