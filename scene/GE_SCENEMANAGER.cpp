@@ -504,14 +504,17 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
     const TRenderOperation& source = OpaqueItems[first].Operation;
     InstancesLeft = static_cast<uint16_t>(count);
     size_t next = first;
-    InstanceMatrices.resize(static_cast<size_t>(copiesPerCall));
+    // View * projection once in c0-c3, then three registers of each copy's world matrix.
+    InstanceConstants.resize(static_cast<size_t>(4 + 3 * copiesPerCall) * 4);
+    const TMatrix viewProjection = ForShader(ViewProjection);
+    std::memcpy(InstanceConstants.data(), &viewProjection, sizeof viewProjection);
     while (InstancesLeft > 0) {
         const int32_t n = std::min<int32_t>(InstancesLeft, copiesPerCall);
         for (int32_t k = 0; k < n; ++k) {
-            InstanceMatrices[static_cast<size_t>(k)] =
-                ForShader(MatrixMultiply(OpaqueItems[next + static_cast<size_t>(k)].Matrix, ViewProjection));
+            const TMatrix world = ForShader(OpaqueItems[next + static_cast<size_t>(k)].Matrix);
+            std::memcpy(InstanceConstants.data() + 16 + 12 * k, &world, 12 * sizeof(float));
         }
-        Device.SetVertexShaderConstants(0, InstanceMatrices.data(), static_cast<uint32_t>(n) * 4);
+        Device.SetVertexShaderConstants(0, InstanceConstants.data(), static_cast<uint32_t>(4 + 3 * n));
         Batch.Declaration = geometry->Declaration.get();
         Batch.VertexBuffer = geometry->Vertices.get();
         Batch.IndexBuffer = geometry->Indices.get();
