@@ -1,5 +1,7 @@
 #include "render/RenderDevice.h"
 
+#include <algorithm>
+
 #include "render/Buffers.h"
 #include "render/Shaders.h"
 #include "render/VertexDeclaration.h"
@@ -199,6 +201,32 @@ void TRenderD3D9::DrawQuad(float x, float y, float width, float height) {
     DeviceSlot->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
     DeviceSlot->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, QuadIndices_, D3DFMT_INDEX16,
                                        QuadVertices_, sizeof(TQuadVertex));
+    DeviceSlot->SetRenderState(D3DRS_ZENABLE, 1);
+}
+
+void TRenderD3D9::DrawQuadRow(float x, float y, float width, float height, int32_t count, float stepX) {
+    if (!DeviceSlot || count < 1)
+        return;
+    const size_t quads = static_cast<size_t>(std::min<int32_t>(count, 16384));
+    RowVertices_.resize(quads * 4);
+    RowIndices_.resize(quads * 6);
+    for (size_t q = 0; q < quads; ++q) {
+        const float left = x + stepX * static_cast<float>(q);
+        const float corners[4][2] = {
+            {left, y}, {left + width, y}, {left + width, y - height}, {left, y - height}};
+        for (size_t i = 0; i < 4; ++i) {
+            RowVertices_[q * 4 + i] =
+                TQuadVertex{corners[i][0], corners[i][1], 0.0f, QuadVertices_[i].U, QuadVertices_[i].V};
+        }
+        for (size_t i = 0; i < 6; ++i) {
+            RowIndices_[q * 6 + i] = static_cast<uint16_t>(q * 4 + QuadIndices_[i]);
+        }
+    }
+    DeviceSlot->SetRenderState(D3DRS_ZENABLE, 0);
+    DeviceSlot->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+    DeviceSlot->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<uint32_t>(quads * 4),
+                                       static_cast<uint32_t>(quads * 2), RowIndices_.data(), D3DFMT_INDEX16,
+                                       RowVertices_.data(), sizeof(TQuadVertex));
     DeviceSlot->SetRenderState(D3DRS_ZENABLE, 1);
 }
 

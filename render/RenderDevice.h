@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/GraphicsDevice.h"
 #include "util/GE_MATH.h"
@@ -95,6 +96,9 @@ public:
     // A textured rectangle in clip space, (x, y) its top-left corner. Draws with the depth test off and
     // turns it on afterwards, whatever it was before. The caller binds shaders and texture first.
     void DrawQuad(float x, float y, float width, float height);
+    // `count` such rectangles in one draw call, each `stepX` to the right of the one before (a row of
+    // icons with one texture); nothing for a count below 1.
+    void DrawQuadRow(float x, float y, float width, float height, int32_t count, float stepX);
     void DrawRenderOperation(const TRenderOperation& op);
 
     int32_t Width() const { return Width_; }
@@ -112,4 +116,6 @@ private:
     int32_t Height_ = 0;
     TQuadVertex QuadVertices_[4];
     uint16_t QuadIndices_[6];
+    std::vector<TQuadVertex> RowVertices_;
+    std::vector<uint16_t> RowIndices_;
 };

@@ -1,5 +1,6 @@
 #include "shell/GameFlow.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -513,8 +514,9 @@ void TGameFlow::OnReturnToMainMenuClick(TMyButton& button) {
     }
 }
 
-void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float width, float height) {
-    if (!Services.Render) {
+void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float width, float height,
+                                 int32_t count, float stepX) {
+    if (!Services.Render || count < 1) {
         return;
     }
     platform::TextureHandle handle = 0;
@@ -526,7 +528,11 @@ void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float wi
     if (platform::GraphicsDevice* device = DeviceOf(Services.Render->Device())) {
         device->SetTexture(0, handle);
     }
-    Services.Render->DrawQuad(x, y, width, height);
+    if (count == 1) {
+        Services.Render->DrawQuad(x, y, width, height);
+    } else {
+        Services.Render->DrawQuadRow(x, y, width, height, count, stepX);
+    }
 }
 
 void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth,
@@ -548,10 +554,9 @@ void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t sc
     if (state.FreezeActive) {
         DrawTexturedQuad("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
     }
-    for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
-        DrawTexturedQuad("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW,
-                         iconH);
-    }
+    // The lives in one row, one call.
+    DrawTexturedQuad("Life", PixelToNdcX(10, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH,
+                     std::min<int32_t>(state.Lives, kMostLifeIcons), SizeToNdcW(60, kHudWidth));
     DrawTexturedQuad("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
                      PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight),
                      SizeToNdcW(kAimCursor, screenWidth), SizeToNdcH(kAimCursor, screenHeight));

@@ -62,7 +62,9 @@ public:
     void DrawHelpIcons();
     // One textured quad of the texture cache entry `texture` (nothing drawn bound when it is missing),
     // top-left (x, y) and size in clip space. The caller sets the shaders and states.
-    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
+    // `count` copies side by side, each `stepX` to the right, in one draw call (none below 1).
+    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height, int32_t count = 1,
+                          float stepX = 0.0f);
 
     // Off for a replay: the options and the table of records change in memory only, so watching a
     // demo never changes the player's files.

@@ -217,3 +217,52 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     EXPECT_RGB_NEAR(Pixel(shot, kWidth / 2, kHeight / 2), expected, expected, expected, 2);
     EXPECT_RGB_NEAR(Pixel(shot, 2, 2), 0, 0, 0, 0);
 }
+
+// A row of quads in one call shows what the same quads drawn one by one show: every texel where it was.
+TEST_F(OnScreen, QuadRowMatchesItsQuadsDrawnOneByOne) {
+    TVertexShader vertexShader;
+    TPixelShader pixelShader;
+    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
+    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main"));
+    Image image;
+    image.Width = 2;
+    image.Height = 2;
+    image.Rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "icon");
+    ASSERT_NE(texture, 0u);
+    render_->SetTextureFilter(0, 0, 0);
+    auto draw = [&](bool row, Image& shot) {
+        render_->ClearTarget(0, 0, 0);
+        render_->ClearDepth();
+        render_->BeginScene();
+        render_->SetVertexShader(&vertexShader);
+        render_->SetPixelShader(&pixelShader);
+        Device().SetTexture(0, texture);
+        const uint64_t before = Device().Counts().DrawCalls;
+        if (row) {
+            render_->DrawQuadRow(-0.9f, 0.5f, 0.4f, 0.5f, 3, 0.6f);
+        } else {
+            for (int i = 0; i < 3; ++i) {
+                render_->DrawQuad(-0.9f + 0.6f * static_cast<float>(i), 0.5f, 0.4f, 0.5f);
+            }
+        }
+        const uint64_t calls = Device().Counts().DrawCalls - before;
+        render_->EndScene();
+        ASSERT_TRUE(Device().ReadBackBuffer(shot));
+        render_->Present();
+        EXPECT_EQ(calls, row ? 1u : 3u);
+    };
+    Image row, single;
+    draw(true, row);
+    draw(false, single);
+    Device().ReleaseTexture(texture);
+    ASSERT_EQ(row.Rgba.size(), single.Rgba.size());
+    EXPECT_TRUE(row.Rgba == single.Rgba);
+    // The third quad's top-left texel is red and its bottom-right one white, right of the second.
+    const int left = static_cast<int>((-0.9f + 1.2f + 1.0f) / 2.0f * kWidth);
+    const int top = static_cast<int>((1.0f - 0.5f) / 2.0f * kHeight);
+    EXPECT_RGB_NEAR(Pixel(row, left + 2, top + 2), 255, 0, 0, 1);
+    EXPECT_RGB_NEAR(Pixel(row, left + static_cast<int>(0.2f * kWidth) - 3, top + kHeight / 4 - 3), 255, 255,
+                    255, 1);
+    EXPECT_RGB_NEAR(Pixel(row, left - 4, top + 2), 0, 0, 0, 0);
+}
