@@ -77,6 +77,7 @@ void ConnectWorld(TWorld& target, TGameServices& services) {
     world.SceneRoot = services.SceneManager ? services.SceneManager->GetRoot() : nullptr;
     world.Meshes = services.Meshes.get();
     world.Shaders = services.Shaders.get();
+    world.ParticleAtlas = services.ParticleAtlas.get();
     world.Render = services.Render.get();
     world.Audio = services.Audio.get();
     world.Input = services.Input.get();
@@ -598,6 +599,7 @@ void FreeServices(TGameServices& services) {
     services.QuadVertexShader.reset();
     services.QuadPixelShader.reset();
     services.Input.reset();
+    services.ParticleAtlas.reset();
     services.Meshes.reset();
     services.Shaders.reset();
     services.SceneManager.reset();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "audio/GE_AUDIO.h"
+#include "effects/ParticleAtlas.h"
 #include "gui/GE_FONT.h"
 #include "gui/GE_GUI.h"
 #include "input/GE_INPUT.h"
@@ -20,9 +21,10 @@ struct TWorld;
 
 struct TGameServices {
     std::unique_ptr<TRenderD3D9> Render;
-    std::unique_ptr<TSceneManager> SceneManager;  // owns the tree, the camera and the frustum
-    std::unique_ptr<TShaderManager> Shaders;      // the "Particle" pair
-    std::unique_ptr<TMeshManager> Meshes;         // owns the texture cache
+    std::unique_ptr<TSceneManager> SceneManager;    // owns the tree, the camera and the frustum
+    std::unique_ptr<TShaderManager> Shaders;        // the "Particle" pair
+    std::unique_ptr<TMeshManager> Meshes;           // owns the texture cache
+    std::unique_ptr<TParticleAtlas> ParticleAtlas;  // the particle textures in one (may stay empty)
     std::unique_ptr<TInput> Input;
     std::unique_ptr<TAudio> Audio;
     std::unique_ptr<TVertexShader> QuadVertexShader;
@@ -40,6 +42,6 @@ struct TGameServices {
 void ConnectWorld(TWorld& world, TGameServices& services);
 
 // Frees the services in the order of shutdown: the level list, the table of records, then audio, font,
-// language table, GUI, quad vertex shader, quad pixel shader, input, mesh cache, shader manager, scene
-// manager, renderer. The level must be unloaded before.
+// language table, GUI, quad vertex shader, quad pixel shader, input, particle atlas, mesh cache, shader
+// manager, scene manager, renderer. The level must be unloaded before.
 void FreeServices(TGameServices& services);

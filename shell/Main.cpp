@@ -8,6 +8,7 @@
 #include "shell/Config.h"
 #include "shell/Menus.h"
 #include "shell/StartupFiles.h"
+#include "util/Files.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
 #include "world/GameState.h"
@@ -178,6 +179,7 @@ bool TForm1::InitGame(std::string& error) {
     for (const TNamedFile& texture : kGameTextures) {
         textures->AddTexture(render.Device(), texture.Name, texture.File);
     }
+    BuildParticleAtlas();
 
     // 21: the table of records (a missing file is fine) and the level list.
     Services_.Records = std::make_unique<TTable_of_records>();
@@ -221,6 +223,34 @@ void TForm1::LoadGameMeshes() {
     for (const TMeshFile& mesh : kGameMeshes) {
         Services_.Meshes->LoadMesh(mesh.File, mesh.Name, 0, mesh.Usage);
     }
+}
+
+void TForm1::BuildParticleAtlas() {
+    // The textures of the particle effects, drawn together when they share the atlas.
+    static constexpr const char* kParticleTextures[] = {"Particle", "Spark", "Bang",
+                                                        "Romb",     "Wall",  "Respaun"};
+    std::vector<std::pair<std::string, platform::Image>> pictures;
+    std::string error;
+    for (const char* name : kParticleTextures) {
+        const auto file =
+            std::find_if(std::begin(kGameTextures), std::end(kGameTextures),
+                         [&](const TNamedFile& texture) { return std::string_view(texture.Name) == name; });
+        std::string bytes;
+        platform::Image picture;
+        if (file == std::end(kGameTextures) || !files::ReadFile(file->File, bytes, error) ||
+            !platform::DecodePng(bytes, picture, error)) {
+            logging::Write("shell",
+                           std::string("the particles draw with their own textures: ") + name + ": " + error);
+            return;
+        }
+        pictures.emplace_back(name, std::move(picture));
+    }
+    auto atlas = std::make_unique<TParticleAtlas>();
+    if (!atlas->Build(Services_.Render->Device(), pictures, error)) {
+        logging::Write("shell", "the particles draw with their own textures: " + error);
+        return;
+    }
+    Services_.ParticleAtlas = std::move(atlas);
 }
 
 void TForm1::FreeGame() {

@@ -132,6 +132,7 @@ private:
     bool InitGame(std::string& error);
     void LoadSounds();
     void LoadGameMeshes();
+    void BuildParticleAtlas();
     void FreeGame();
     // The mouse's motion and the controller's sticks over `dt` milliseconds.
     void MoveCursor(int32_t dt);
