@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-#include "effects/ParticleAtlas.h"
+#include "render/TextureAtlas.h"
 #include "platform/GraphicsDevice.h"
 #include "render/GE_D3D9.h"
 #include "scene/SceneEffect.h"
@@ -90,7 +90,7 @@ public:
     void OnLostDevice() override;
     void OnResetDevice() override;
 
-    // Where the particles' picture lies in the texture (a place in a TParticleAtlas); the whole texture
+    // Where the particles' picture lies in the texture (a place in a TTextureAtlas); the whole texture
     // by default.
     void SetTextureRect(const TTextureRect& rect) { TextureRect = rect; }
     void SetTexture(platform::TextureHandle texture) { Texture = texture; }

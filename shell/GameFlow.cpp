@@ -515,9 +515,8 @@ void TGameFlow::OnReturnToMainMenuClick(TMyButton& button) {
     }
 }
 
-void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float width, float height,
-                                 int32_t count, float stepX) {
-    if (!Services.Render || count < 1) {
+void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float width, float height) {
+    if (!Services.Render) {
         return;
     }
     platform::TextureHandle handle = 0;
@@ -529,11 +528,7 @@ void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float wi
     if (platform::GraphicsDevice* device = DeviceOf(Services.Render->Device())) {
         device->SetTexture(0, handle);
     }
-    if (count == 1) {
-        Services.Render->DrawQuad(x, y, width, height);
-    } else {
-        Services.Render->DrawQuadRow(x, y, width, height, count, stepX);
-    }
+    Services.Render->DrawQuad(x, y, width, height);
 }
 
 void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth,
@@ -549,18 +544,47 @@ void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t sc
     render.SetAlphaBlend(true);
     const float iconW = SizeToNdcW(kHudIcon, kHudWidth);
     const float iconH = SizeToNdcH(kHudIcon, kHudHeight);
+    // The icons in drawing order, each with its texture's name.
+    std::vector<std::pair<const char*, TScreenQuad>> icons;
+    const auto icon = [&](const char* texture, float x, float y, float width, float height) {
+        TScreenQuad quad;
+        quad.X = x;
+        quad.Y = y;
+        quad.Width = width;
+        quad.Height = height;
+        icons.emplace_back(texture, quad);
+    };
     if (state.ArmourActive) {
-        DrawTexturedQuad("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
+        icon("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
     }
     if (state.FreezeActive) {
-        DrawTexturedQuad("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
+        icon("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
     }
-    // The lives in one row, one call.
-    DrawTexturedQuad("Life", PixelToNdcX(10, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH,
-                     std::min<int32_t>(state.Lives, kMostLifeIcons), SizeToNdcW(60, kHudWidth));
-    DrawTexturedQuad("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
-                     PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight),
-                     SizeToNdcW(kAimCursor, screenWidth), SizeToNdcH(kAimCursor, screenHeight));
+    for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
+        icon("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH);
+    }
+    icon("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
+         PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight), SizeToNdcW(kAimCursor, screenWidth),
+         SizeToNdcH(kAimCursor, screenHeight));
+    // All from the HUD's atlas in one call; without it, each icon from its own texture.
+    const TTextureAtlas* atlas = Services.HudAtlas.get();
+    HudQuads_.clear();
+    for (auto& [texture, quad] : icons) {
+        if (atlas == nullptr || !atlas->Find(texture, quad.Picture)) {
+            break;
+        }
+        HudQuads_.push_back(quad);
+    }
+    if (HudQuads_.size() == icons.size()) {
+        if (platform::GraphicsDevice* device = DeviceOf(render.Device())) {
+            device->SetTexture(0, atlas->Texture());
+        }
+        render.DrawQuads(HudQuads_);
+    } else {
+        for (const auto& [texture, quad] : icons) {
+            DrawTexturedQuad(texture, quad.X, quad.Y, quad.Width, quad.Height);
+        }
+    }
     render.SetAlphaBlend(false);
 }
 
@@ -599,6 +623,7 @@ void FreeServices(TGameServices& services) {
     services.QuadVertexShader.reset();
     services.QuadPixelShader.reset();
     services.Input.reset();
+    services.HudAtlas.reset();
     services.ParticleAtlas.reset();
     services.Meshes.reset();
     services.Shaders.reset();

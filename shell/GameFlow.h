@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "shell/GameServices.h"
 #include "shell/Menus.h"
@@ -62,9 +63,7 @@ public:
     void DrawHelpIcons();
     // One textured quad of the texture cache entry `texture` (nothing drawn bound when it is missing),
     // top-left (x, y) and size in clip space. The caller sets the shaders and states.
-    // `count` copies side by side, each `stepX` to the right, in one draw call (none below 1).
-    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height, int32_t count = 1,
-                          float stepX = 0.0f);
+    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
 
     // Off for a replay: the options and the table of records change in memory only, so watching a
     // demo never changes the player's files.
@@ -80,6 +79,7 @@ public:
     void OnReturnToMainMenuClick(TMyButton& button);
 
 private:
+    std::vector<TScreenQuad> HudQuads_;  // the HUD icons of this frame, kept to reuse its memory
     void ShowForm(const char* name);
     std::string LanguageText(const char* key) const;
     // The "Record" label of "EnterName" with the score, then that screen.

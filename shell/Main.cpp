@@ -179,7 +179,10 @@ bool TForm1::InitGame(std::string& error) {
     for (const TNamedFile& texture : kGameTextures) {
         textures->AddTexture(render.Device(), texture.Name, texture.File);
     }
-    BuildParticleAtlas();
+    // Pictures drawn one after another share a texture, so they share draw calls; without an atlas
+    // each draws from its own.
+    Services_.ParticleAtlas = BuildAtlas({"Particle", "Spark", "Bang", "Romb", "Wall", "Respaun"});
+    Services_.HudAtlas = BuildAtlas({"Armour", "Clock", "Life", "Guncur"});
 
     // 21: the table of records (a missing file is fine) and the level list.
     Services_.Records = std::make_unique<TTable_of_records>();
@@ -225,13 +228,10 @@ void TForm1::LoadGameMeshes() {
     }
 }
 
-void TForm1::BuildParticleAtlas() {
-    // The textures of the particle effects, drawn together when they share the atlas.
-    static constexpr const char* kParticleTextures[] = {"Particle", "Spark", "Bang",
-                                                        "Romb",     "Wall",  "Respaun"};
+std::unique_ptr<TTextureAtlas> TForm1::BuildAtlas(std::initializer_list<const char*> names) {
     std::vector<std::pair<std::string, platform::Image>> pictures;
     std::string error;
-    for (const char* name : kParticleTextures) {
+    for (const char* name : names) {
         const auto file =
             std::find_if(std::begin(kGameTextures), std::end(kGameTextures),
                          [&](const TNamedFile& texture) { return std::string_view(texture.Name) == name; });
@@ -239,18 +239,17 @@ void TForm1::BuildParticleAtlas() {
         platform::Image picture;
         if (file == std::end(kGameTextures) || !files::ReadFile(file->File, bytes, error) ||
             !platform::DecodePng(bytes, picture, error)) {
-            logging::Write("shell",
-                           std::string("the particles draw with their own textures: ") + name + ": " + error);
-            return;
+            logging::Write("shell", std::string("no atlas: ") + name + ": " + error);
+            return nullptr;
         }
         pictures.emplace_back(name, std::move(picture));
     }
-    auto atlas = std::make_unique<TParticleAtlas>();
+    auto atlas = std::make_unique<TTextureAtlas>();
     if (!atlas->Build(Services_.Render->Device(), pictures, error)) {
-        logging::Write("shell", "the particles draw with their own textures: " + error);
-        return;
+        logging::Write("shell", "no atlas: " + error);
+        return nullptr;
     }
-    Services_.ParticleAtlas = std::move(atlas);
+    return atlas;
 }
 
 void TForm1::FreeGame() {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -132,7 +133,8 @@ private:
     bool InitGame(std::string& error);
     void LoadSounds();
     void LoadGameMeshes();
-    void BuildParticleAtlas();
+    // The named game textures in one atlas; nullptr (and a log line) when one cannot be read.
+    std::unique_ptr<TTextureAtlas> BuildAtlas(std::initializer_list<const char*> names);
     void FreeGame();
     // The mouse's motion and the controller's sticks over `dt` milliseconds.
     void MoveCursor(int32_t dt);

@@ -39,7 +39,7 @@ void AddToLevel(TWorld& world, std::unique_ptr<T> effect, const TVector3& positi
 
 void GiveParticleTexture(TWorld& world, const char* name, TParticleSystem& system) {
     TTextureRect rect;
-    if (const TParticleAtlas* atlas = world.Context.ParticleAtlas;
+    if (const TTextureAtlas* atlas = world.Context.ParticleAtlas;
         atlas != nullptr && atlas->Find(name, rect)) {
         system.SetTexture(atlas->Texture());
         system.SetTextureRect(rect);

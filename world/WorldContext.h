@@ -13,7 +13,7 @@
 
 class TMoveableObject;
 class TMeshManager;
-class TParticleAtlas;
+class TTextureAtlas;
 class TShaderManager;
 class TRenderD3D9;
 class TAudio;
@@ -26,7 +26,7 @@ struct TWorldContext {
     TMeshManager* Meshes = nullptr;        // also holds the texture cache
     TShaderManager* Shaders = nullptr;     // the "Particle" pair
     // The particle pictures in one texture; without it each effect draws with its own texture.
-    const TParticleAtlas* ParticleAtlas = nullptr;
+    const TTextureAtlas* ParticleAtlas = nullptr;
     TRenderD3D9* Render = nullptr;  // for the particle effects
     TAudio* Audio = nullptr;
     TInput* Input = nullptr;

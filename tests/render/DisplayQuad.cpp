@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/GlGraphicsSystem.h"
 #include "platform/SdlWindow.h"
@@ -218,8 +219,9 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     EXPECT_RGB_NEAR(Pixel(shot, 2, 2), 0, 0, 0, 0);
 }
 
-// A row of quads in one call shows what the same quads drawn one by one show: every texel where it was.
-TEST_F(OnScreen, QuadRowMatchesItsQuadsDrawnOneByOne) {
+// Quads drawn in one call show what the same quads drawn one by one show: every texel where it was, and
+// a quad given part of the texture only that part (here the white bottom-right texel, stretched).
+TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
     ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
@@ -228,10 +230,23 @@ TEST_F(OnScreen, QuadRowMatchesItsQuadsDrawnOneByOne) {
     image.Width = 2;
     image.Height = 2;
     image.Rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "icon");
+    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "icons");
+    Image whiteImage;
+    whiteImage.Width = whiteImage.Height = 1;
+    whiteImage.Rgba = {255, 255, 255, 255};
+    TextureHandle white = CreateTextureFromImage(render_->Device(), whiteImage, false, "white");
     ASSERT_NE(texture, 0u);
+    ASSERT_NE(white, 0u);
     render_->SetTextureFilter(0, 0, 0);
-    auto draw = [&](bool row, Image& shot) {
+    std::vector<TScreenQuad> quads(3);
+    for (size_t i = 0; i < quads.size(); ++i) {
+        quads[i].X = -0.9f + 0.6f * static_cast<float>(i);
+        quads[i].Y = 0.5f;
+        quads[i].Width = 0.4f;
+        quads[i].Height = 0.5f;
+    }
+    quads[2].Picture = TTextureRect{0.5f, 0.5f, 1.0f, 1.0f};
+    auto draw = [&](bool together, Image& shot) {
         render_->ClearTarget(0, 0, 0);
         render_->ClearDepth();
         render_->BeginScene();
@@ -239,30 +254,32 @@ TEST_F(OnScreen, QuadRowMatchesItsQuadsDrawnOneByOne) {
         render_->SetPixelShader(&pixelShader);
         Device().SetTexture(0, texture);
         const uint64_t before = Device().Counts().DrawCalls;
-        if (row) {
-            render_->DrawQuadRow(-0.9f, 0.5f, 0.4f, 0.5f, 3, 0.6f);
+        if (together) {
+            render_->DrawQuads(quads);
         } else {
-            for (int i = 0; i < 3; ++i) {
-                render_->DrawQuad(-0.9f + 0.6f * static_cast<float>(i), 0.5f, 0.4f, 0.5f);
+            for (const TScreenQuad& quad : quads) {
+                Device().SetTexture(0, &quad == &quads[2] ? white : texture);
+                render_->DrawQuad(quad.X, quad.Y, quad.Width, quad.Height);
             }
         }
         const uint64_t calls = Device().Counts().DrawCalls - before;
         render_->EndScene();
         ASSERT_TRUE(Device().ReadBackBuffer(shot));
         render_->Present();
-        EXPECT_EQ(calls, row ? 1u : 3u);
+        EXPECT_EQ(calls, together ? 1u : 3u);
     };
-    Image row, single;
-    draw(true, row);
-    draw(false, single);
+    Image together, apart;
+    draw(true, together);
+    draw(false, apart);
     Device().ReleaseTexture(texture);
-    ASSERT_EQ(row.Rgba.size(), single.Rgba.size());
-    EXPECT_TRUE(row.Rgba == single.Rgba);
-    // The third quad's top-left texel is red and its bottom-right one white, right of the second.
-    const int left = static_cast<int>((-0.9f + 1.2f + 1.0f) / 2.0f * kWidth);
+    Device().ReleaseTexture(white);
+    ASSERT_EQ(together.Rgba.size(), apart.Rgba.size());
+    EXPECT_TRUE(together.Rgba == apart.Rgba);
+    // The second quad's top-left texel is red; the third quad is white; between them nothing.
     const int top = static_cast<int>((1.0f - 0.5f) / 2.0f * kHeight);
-    EXPECT_RGB_NEAR(Pixel(row, left + 2, top + 2), 255, 0, 0, 1);
-    EXPECT_RGB_NEAR(Pixel(row, left + static_cast<int>(0.2f * kWidth) - 3, top + kHeight / 4 - 3), 255, 255,
+    EXPECT_RGB_NEAR(Pixel(together, static_cast<int>((-0.3f + 1.0f) / 2.0f * kWidth) + 2, top + 2), 255, 0, 0,
+                    1);
+    EXPECT_RGB_NEAR(Pixel(together, static_cast<int>((0.3f + 1.0f) / 2.0f * kWidth) + 2, top + 2), 255, 255,
                     255, 1);
-    EXPECT_RGB_NEAR(Pixel(row, left - 4, top + 2), 0, 0, 0, 0);
+    EXPECT_RGB_NEAR(Pixel(together, static_cast<int>((0.2f + 1.0f) / 2.0f * kWidth), top + 2), 0, 0, 0, 0);
 }

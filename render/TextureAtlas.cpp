@@ -1,15 +1,15 @@
-#include "effects/ParticleAtlas.h"
+#include "render/TextureAtlas.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "render/TextureLoader.h"
 
-TParticleAtlas::~TParticleAtlas() {
+TTextureAtlas::~TTextureAtlas() {
     Release();
 }
 
-void TParticleAtlas::Release() {
+void TTextureAtlas::Release() {
     platform::GraphicsDevice* device = DeviceRef_ != nullptr ? DeviceOf(DeviceRef_) : nullptr;
     if (device != nullptr && Texture_ != 0) {
         device->ReleaseTexture(Texture_);
@@ -20,9 +20,9 @@ void TParticleAtlas::Release() {
     Places_.clear();
 }
 
-bool TParticleAtlas::Build(TDeviceRef device,
-                           const std::vector<std::pair<std::string, platform::Image>>& pictures,
-                           std::string& error) {
+bool TTextureAtlas::Build(TDeviceRef device,
+                          const std::vector<std::pair<std::string, platform::Image>>& pictures,
+                          std::string& error) {
     Release();
     int width = 0;
     int height = 0;
@@ -30,14 +30,14 @@ bool TParticleAtlas::Build(TDeviceRef device,
         if (picture.Width <= 0 || picture.Height <= 0 ||
             picture.Rgba.size() !=
                 static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height) * 4) {
-            error = "the particle picture \"" + name + "\" is empty";
+            error = "the picture \"" + name + "\" is empty";
             return false;
         }
         width += picture.Width + 2;
         height = std::max(height, picture.Height + 2);
     }
     if (width == 0) {
-        error = "no particle pictures for the atlas";
+        error = "no pictures for the atlas";
         return false;
     }
     platform::Image atlas;
@@ -70,8 +70,7 @@ bool TParticleAtlas::Build(TDeviceRef device,
         Places_.emplace_back(name, rect);
         left += w + 2;
     }
-    const platform::TextureHandle texture =
-        CreateTextureFromImage(device, atlas, false, "particle atlas", &error);
+    const platform::TextureHandle texture = CreateTextureFromImage(device, atlas, false, "atlas", &error);
     if (texture == 0) {
         Places_.clear();
         return false;
@@ -82,7 +81,7 @@ bool TParticleAtlas::Build(TDeviceRef device,
     return true;
 }
 
-bool TParticleAtlas::Find(std::string_view name, TTextureRect& rect) const {
+bool TTextureAtlas::Find(std::string_view name, TTextureRect& rect) const {
     for (const auto& [placeName, place] : Places_) {
         if (placeName == name) {
             rect = place;

@@ -1,8 +1,8 @@
-// Several particle pictures in one texture, so effects of different kinds that follow each other in the
-// draw pass share one texture and so one draw call (TParticleSystem::DrawWithFollowing). The pictures
-// lie side by side in a row; each has a border of one texel copied from its opposite edge, which is what
-// wrap addressing reads beyond an edge, so a particle filtered in the atlas shows the texels it showed
-// from its own texture.
+// Several pictures in one texture, so what draws them one after another (particle effects of different
+// kinds, the HUD's icons) can share one texture and so one draw call. The pictures lie side by side in
+// a row; each has a border of one texel copied from its opposite edge, which is what wrap addressing
+// reads beyond an edge, so a picture filtered in the atlas shows the texels it showed from its own
+// texture.
 #pragma once
 
 #include <string>
@@ -13,24 +13,15 @@
 #include "platform/GraphicsDevice.h"
 #include "render/RenderDevice.h"
 
-// Where a picture lies in its texture, in texture coordinates: (U0, V0) its top-left corner, (U1, V1)
-// its bottom-right one. The whole texture by default.
-struct TTextureRect {
-    float U0 = 0.0f;
-    float V0 = 0.0f;
-    float U1 = 1.0f;
-    float V1 = 1.0f;
-};
-
-class TParticleAtlas {
+class TTextureAtlas {
 public:
-    TParticleAtlas() = default;
-    ~TParticleAtlas();
-    TParticleAtlas(const TParticleAtlas&) = delete;
-    TParticleAtlas& operator=(const TParticleAtlas&) = delete;
+    TTextureAtlas() = default;
+    ~TTextureAtlas();
+    TTextureAtlas(const TTextureAtlas&) = delete;
+    TTextureAtlas& operator=(const TTextureAtlas&) = delete;
 
     // Lays out the named pictures (RGBA8, top row first) and creates the texture on the device (one
-    // level: the particles are drawn without mipmaps). False with `error` when a picture is empty or
+    // level: the pictures are drawn without mipmaps). False with `error` when a picture is empty or
     // the texture cannot be made; the atlas then holds nothing.
     bool Build(TDeviceRef device, const std::vector<std::pair<std::string, platform::Image>>& pictures,
                std::string& error);
