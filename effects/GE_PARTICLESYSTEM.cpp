@@ -153,10 +153,12 @@ void TParticleSystem::WriteQuads(uint8_t* vertices, uint16_t* indices, uint32_t 
         const uint32_t color = PackParticleColor(p.Color);
         const float radians = static_cast<float>(p.Angle * kPiDouble / 180.0);
         for (int j = 0; j < 4; ++j) {
-            const TParticleVertex v{p.Position.X,          p.Position.Y, p.Position.Z,
-                                    static_cast<float>(j), color,        kCornerU[j],
-                                    kCornerV[j],           radians,      p.Size};
-            std::memcpy(vertices + (k * 4 + j) * sizeof(TParticleVertex), &v, sizeof v);
+            const float u = kCornerU[j] == 0.0f ? TextureRect.U0 : TextureRect.U1;
+            const float v = kCornerV[j] == 0.0f ? TextureRect.V0 : TextureRect.V1;
+            const TParticleVertex vertex{
+                p.Position.X, p.Position.Y, p.Position.Z, static_cast<float>(j), color, u, v,
+                radians,      p.Size};
+            std::memcpy(vertices + (k * 4 + j) * sizeof(TParticleVertex), &vertex, sizeof vertex);
         }
         const uint16_t corner = static_cast<uint16_t>(k * 4);
         uint16_t* quad = indices + k * 6;

@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/TextureAtlas.h"
 #include "platform/GraphicsDevice.h"
 #include "render/GE_D3D9.h"
 #include "scene/SceneEffect.h"
@@ -89,6 +90,10 @@ public:
     void OnLostDevice() override;
     void OnResetDevice() override;
 
+    // Where the particles' picture lies in the texture (a place in a TTextureAtlas); the whole texture
+    // by default.
+    void SetTextureRect(const TTextureRect& rect) { TextureRect = rect; }
+    void SetTexture(platform::TextureHandle texture) { Texture = texture; }
     int32_t Count() const { return static_cast<int32_t>(Particles.size()); }
     int32_t GetMaxCount() const { return MaxCount; }
     const std::vector<TParticle>& GetParticles() const { return Particles; }
@@ -126,6 +131,7 @@ protected:
     std::unique_ptr<TIndexBuffer> IndexBuffer;
     std::unique_ptr<TVertexDeclaration> Declaration;
     platform::TextureHandle Texture;
+    TTextureRect TextureRect;
     std::vector<TParticle> Particles;
     int32_t MaxCount;
 };

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/GraphicsDevice.h"
 #include "util/GE_MATH.h"
@@ -46,6 +47,25 @@ struct TQuadVertex {
     float X, Y, Z, U, V;
 };
 static_assert(sizeof(TQuadVertex) == 20, "quad vertices are 5 packed floats");
+
+// Where a picture lies in its texture, in texture coordinates: (U0, V0) its top-left corner, (U1, V1)
+// its bottom-right one. The whole texture by default.
+struct TTextureRect {
+    float U0 = 0.0f;
+    float V0 = 0.0f;
+    float U1 = 1.0f;
+    float V1 = 1.0f;
+};
+
+// A rectangle for DrawQuads: its top-left corner and size in clip space, and the part of the texture
+// it shows.
+struct TScreenQuad {
+    float X = 0.0f;
+    float Y = 0.0f;
+    float Width = 0.0f;
+    float Height = 0.0f;
+    TTextureRect Picture;
+};
 
 class TRenderD3D9 {
 public:
@@ -95,6 +115,9 @@ public:
     // A textured rectangle in clip space, (x, y) its top-left corner. Draws with the depth test off and
     // turns it on afterwards, whatever it was before. The caller binds shaders and texture first.
     void DrawQuad(float x, float y, float width, float height);
+    // Several such rectangles in one draw call, in their order, each showing its part of the bound
+    // texture (icons of one atlas); nothing for none.
+    void DrawQuads(const std::vector<TScreenQuad>& quads);
     void DrawRenderOperation(const TRenderOperation& op);
 
     int32_t Width() const { return Width_; }
@@ -112,4 +135,6 @@ private:
     int32_t Height_ = 0;
     TQuadVertex QuadVertices_[4];
     uint16_t QuadIndices_[6];
+    std::vector<TQuadVertex> RowVertices_;
+    std::vector<uint16_t> RowIndices_;
 };

@@ -134,6 +134,14 @@ void TSceneManager::CollectVisible() {
     View = Camera->GetView();
     Projection = Camera->GetProjection();
     ViewProjection = MatrixMultiply(View, Projection);
+    // A perspective projection makes clip z from clip w alone (z = A w + B): the instanced draws rely on
+    // it. Any other projection draws every copy on its own.
+    DepthFollowsW = Projection._13 == 0.0f && Projection._23 == 0.0f && Projection._14 == 0.0f &&
+                    Projection._24 == 0.0f && Projection._34 != 0.0f;
+    if (DepthFollowsW) {
+        DepthFromW[0] = Projection._33 / Projection._34;
+        DepthFromW[1] = Projection._43 - DepthFromW[0] * Projection._44;
+    }
     Frustum->SetView(View);
     Frustum->SetProjection(Projection);
     Frustum->Update();
@@ -372,7 +380,8 @@ void TSceneManager::DrawOpaque() {
         const TRenderOperation& op = OpaqueItems[first].Operation;
         // 16-bit indices must reach every vertex of the replicated copies.
         const int32_t copiesPerCall = InstanceCopiesPerCall(op.NumVertices, kMaxInstances);
-        if (Instancing && count >= 2 && op.PrimitiveCount < kInstanceTriangleLimit && copiesPerCall >= 2) {
+        if (Instancing && DepthFollowsW && count >= 2 && op.PrimitiveCount < kInstanceTriangleLimit &&
+            copiesPerCall >= 2) {
             DrawInstancedRun(first, count, copiesPerCall);
         } else {
             DrawStaticRun(first, count);
@@ -504,14 +513,20 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
     const TRenderOperation& source = OpaqueItems[first].Operation;
     InstancesLeft = static_cast<uint16_t>(count);
     size_t next = first;
-    InstanceMatrices.resize(static_cast<size_t>(copiesPerCall));
+    // (A, B) in c0, then the clip x, y and w rows of each copy's transposed world * view * projection.
+    InstanceConstants.assign(static_cast<size_t>(1 + 3 * copiesPerCall) * 4, 0.0f);
+    InstanceConstants[0] = DepthFromW[0];
+    InstanceConstants[1] = DepthFromW[1];
     while (InstancesLeft > 0) {
         const int32_t n = std::min<int32_t>(InstancesLeft, copiesPerCall);
         for (int32_t k = 0; k < n; ++k) {
-            InstanceMatrices[static_cast<size_t>(k)] =
+            const TMatrix m =
                 ForShader(MatrixMultiply(OpaqueItems[next + static_cast<size_t>(k)].Matrix, ViewProjection));
+            float* rows = InstanceConstants.data() + 4 + 12 * k;
+            std::memcpy(rows, &m._11, 8 * sizeof(float));      // clip x and y
+            std::memcpy(rows + 8, &m._41, 4 * sizeof(float));  // clip w
         }
-        Device.SetVertexShaderConstants(0, InstanceMatrices.data(), static_cast<uint32_t>(n) * 4);
+        Device.SetVertexShaderConstants(0, InstanceConstants.data(), static_cast<uint32_t>(1 + 3 * n));
         Batch.Declaration = geometry->Declaration.get();
         Batch.VertexBuffer = geometry->Vertices.get();
         Batch.IndexBuffer = geometry->Indices.get();

@@ -5,14 +5,16 @@
 //   get their first Update next frame. A node may remove itself (or delete another) during the pass:
 //   removed nodes are skipped and freed when the pass ends.
 // Render: culls game objects against the view frustum, sorts what is visible and draws it: skinned
-//   objects, opaque subsets (repeated small subsets in instanced batches of up to 60 copies per draw
+//   objects, opaque subsets (repeated small subsets in instanced batches of up to 85 copies per draw
 //   call, the rest one by one), transparent subsets back to front (back faces, then front faces), then
 //   every particle effect of the tree (never culled) with depth writes off, effects next to each other
 //   in tree order that draw alike (same texture and shaders) in one call.
 //
 // Vertex-shader constants (each matrix transposed, 4 registers per matrix):
 //   c0-c3      item world * view * projection (static and transparent draws, skinned objects)
-//   c0..c4n-1  n instance matrices, world * view * projection of each copy (instanced draws)
+//   c0         (A, B, 0, 0) with the projection's clip z = A * clip w + B, then from c1 three rows of
+//              each copy's transposed world * view * projection (clip x, y and w): copy n in
+//              c(1 + 3n) .. c(3 + 3n) (instanced draws; only under such a perspective projection)
 //   c4..       the bone palette (skinned objects)
 //   c0-c3      view * projection, and c4-c7 the inverse of the view rotation (particle effects)
 //
@@ -46,8 +48,8 @@ struct TRenderItem {
 
 class TSceneManager {
 public:
-    // Most copies one instanced draw call takes (60 matrices fill c0-c239).
-    static constexpr int32_t kMaxInstances = 60;
+    // Most copies one instanced draw call takes (c1-c255 hold 85 copies of 3 registers).
+    static constexpr int32_t kMaxInstances = 85;
     // Subsets of this many triangles or more are never instanced.
     static constexpr int32_t kInstanceTriangleLimit = 300;
 
@@ -156,6 +158,8 @@ private:
     TMatrix View;
     TMatrix Projection;
     TMatrix ViewProjection;
+    bool DepthFollowsW = false;  // clip z = DepthFromW[0] * clip w + DepthFromW[1] under Projection
+    float DepthFromW[2] = {0.0f, 0.0f};
     std::vector<TRenderItem> SortScratch;
-    std::vector<TMatrix> InstanceMatrices;
+    std::vector<float> InstanceConstants;
 };

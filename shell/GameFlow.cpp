@@ -1,5 +1,6 @@
 #include "shell/GameFlow.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -76,6 +77,7 @@ void ConnectWorld(TWorld& target, TGameServices& services) {
     world.SceneRoot = services.SceneManager ? services.SceneManager->GetRoot() : nullptr;
     world.Meshes = services.Meshes.get();
     world.Shaders = services.Shaders.get();
+    world.ParticleAtlas = services.ParticleAtlas.get();
     world.Render = services.Render.get();
     world.Audio = services.Audio.get();
     world.Input = services.Input.get();
@@ -545,19 +547,47 @@ void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t sc
     render.SetAlphaBlend(true);
     const float iconW = SizeToNdcW(kHudIcon, kHudWidth);
     const float iconH = SizeToNdcH(kHudIcon, kHudHeight);
+    // The icons in drawing order, each with its texture's name.
+    std::vector<std::pair<const char*, TScreenQuad>> icons;
+    const auto icon = [&](const char* texture, float x, float y, float width, float height) {
+        TScreenQuad quad;
+        quad.X = x;
+        quad.Y = y;
+        quad.Width = width;
+        quad.Height = height;
+        icons.emplace_back(texture, quad);
+    };
     if (state.ArmourActive) {
-        DrawTexturedQuad("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
+        icon("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
     }
     if (state.FreezeActive) {
-        DrawTexturedQuad("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
+        icon("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
     }
     for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
-        DrawTexturedQuad("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW,
-                         iconH);
+        icon("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH);
     }
-    DrawTexturedQuad("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
-                     PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight),
-                     SizeToNdcW(kAimCursor, screenWidth), SizeToNdcH(kAimCursor, screenHeight));
+    icon("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
+         PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight), SizeToNdcW(kAimCursor, screenWidth),
+         SizeToNdcH(kAimCursor, screenHeight));
+    // All from the HUD's atlas in one call; without it, each icon from its own texture.
+    const TTextureAtlas* atlas = Services.HudAtlas.get();
+    HudQuads_.clear();
+    for (auto& [texture, quad] : icons) {
+        if (atlas == nullptr || !atlas->Find(texture, quad.Picture)) {
+            break;
+        }
+        HudQuads_.push_back(quad);
+    }
+    if (HudQuads_.size() == icons.size()) {
+        if (platform::GraphicsDevice* device = DeviceOf(render.Device())) {
+            device->SetTexture(0, atlas->Texture());
+        }
+        render.DrawQuads(HudQuads_);
+    } else {
+        for (const auto& [texture, quad] : icons) {
+            DrawTexturedQuad(texture, quad.X, quad.Y, quad.Width, quad.Height);
+        }
+    }
     render.SetAlphaBlend(false);
 }
 
@@ -596,6 +626,8 @@ void FreeServices(TGameServices& services) {
     services.QuadVertexShader.reset();
     services.QuadPixelShader.reset();
     services.Input.reset();
+    services.HudAtlas.reset();
+    services.ParticleAtlas.reset();
     services.Meshes.reset();
     services.Shaders.reset();
     services.SceneManager.reset();

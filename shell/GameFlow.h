@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "shell/GameServices.h"
 #include "shell/Menus.h"
@@ -80,6 +81,7 @@ public:
     void OnReturnToMainMenuClick(TMyButton& button);
 
 private:
+    std::vector<TScreenQuad> HudQuads_;  // the HUD icons of this frame, kept to reuse its memory
     void ShowForm(const char* name);
     std::string LanguageText(const char* key) const;
     // The "Record" label of "EnterName" with the score, then that screen.

@@ -10,6 +10,7 @@
 #include "input/GE_INPUT.h"
 #include "models/GE_ResourceManager.h"
 #include "render/GE_D3D9.h"
+#include "render/TextureAtlas.h"
 #include "scene/GE_SCENEMANAGER.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
@@ -20,9 +21,11 @@ struct TWorld;
 
 struct TGameServices {
     std::unique_ptr<TRenderD3D9> Render;
-    std::unique_ptr<TSceneManager> SceneManager;  // owns the tree, the camera and the frustum
-    std::unique_ptr<TShaderManager> Shaders;      // the "Particle" pair
-    std::unique_ptr<TMeshManager> Meshes;         // owns the texture cache
+    std::unique_ptr<TSceneManager> SceneManager;   // owns the tree, the camera and the frustum
+    std::unique_ptr<TShaderManager> Shaders;       // the "Particle" pair
+    std::unique_ptr<TMeshManager> Meshes;          // owns the texture cache
+    std::unique_ptr<TTextureAtlas> ParticleAtlas;  // the particle textures in one (may stay empty)
+    std::unique_ptr<TTextureAtlas> HudAtlas;       // the HUD's icons in one (may stay empty)
     std::unique_ptr<TInput> Input;
     std::unique_ptr<TAudio> Audio;
     std::unique_ptr<TVertexShader> QuadVertexShader;
@@ -40,6 +43,6 @@ struct TGameServices {
 void ConnectWorld(TWorld& world, TGameServices& services);
 
 // Frees the services in the order of shutdown: the level list, the table of records, then audio, font,
-// language table, GUI, quad vertex shader, quad pixel shader, input, mesh cache, shader manager, scene
-// manager, renderer. The level must be unloaded before.
+// language table, GUI, quad vertex shader, quad pixel shader, input, HUD and particle atlases, mesh cache,
+// shader manager, scene manager, renderer. The level must be unloaded before.
 void FreeServices(TGameServices& services);

@@ -50,16 +50,21 @@ public:
         }
     }
 
-    // Replays `demo` to its end (the Data must match); the digest text of the world at the end.
-    static bool ReplayDigest(const TDemo& demo, std::string& digest, std::string& error) {
+    // Starts the game replaying `demo` (the Data must match; the demo must outlive the game).
+    bool StartReplay(const TDemo& demo, std::string& error) {
         if (!MatchesPlayData(demo.Header, error)) {
             return false;
         }
+        form_->SetSessionOptions(demo.Header.Options);
+        form_->SetSeed(demo.Header.Seed);
+        form_->SetReplay(&demo.Frames);
+        return Start(error);
+    }
+
+    // Replays `demo` to its end (the Data must match); the digest text of the world at the end.
+    static bool ReplayDigest(const TDemo& demo, std::string& digest, std::string& error) {
         THeadlessGame game;
-        game.Form().SetSessionOptions(demo.Header.Options);
-        game.Form().SetSeed(demo.Header.Seed);
-        game.Form().SetReplay(&demo.Frames);
-        if (!game.Start(error)) {
+        if (!game.StartReplay(demo, error)) {
             return false;
         }
         while (!game.Form().Closed() && !game.Form().ReplayFinished()) {

@@ -8,6 +8,7 @@
 #include "shell/Config.h"
 #include "shell/Menus.h"
 #include "shell/StartupFiles.h"
+#include "util/Files.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
 #include "world/GameState.h"
@@ -181,6 +182,10 @@ bool TForm1::InitGame(std::string& error) {
     for (const TNamedFile& texture : kGameTextures) {
         textures->AddTexture(render.Device(), texture.Name, texture.File);
     }
+    // Pictures drawn one after another share a texture, so they share draw calls; without an atlas
+    // each draws from its own.
+    Services_.ParticleAtlas = BuildAtlas({"Particle", "Spark", "Bang", "Romb", "Wall", "Respaun"});
+    Services_.HudAtlas = BuildAtlas({"Armour", "Clock", "Life", "Guncur"});
 
     // 21: the table of records (a missing file is fine) and the level list.
     Services_.Records = std::make_unique<TTable_of_records>();
@@ -228,6 +233,30 @@ void TForm1::LoadGameMeshes() {
     for (const TMeshFile& mesh : kGameMeshes) {
         Services_.Meshes->LoadMesh(mesh.File, mesh.Name, 0, mesh.Usage);
     }
+}
+
+std::unique_ptr<TTextureAtlas> TForm1::BuildAtlas(std::initializer_list<const char*> names) {
+    std::vector<std::pair<std::string, platform::Image>> pictures;
+    std::string error;
+    for (const char* name : names) {
+        const auto file =
+            std::find_if(std::begin(kGameTextures), std::end(kGameTextures),
+                         [&](const TNamedFile& texture) { return std::string_view(texture.Name) == name; });
+        std::string bytes;
+        platform::Image picture;
+        if (file == std::end(kGameTextures) || !files::ReadFile(file->File, bytes, error) ||
+            !platform::DecodePng(bytes, picture, error)) {
+            logging::Write("shell", std::string("no atlas: ") + name + ": " + error);
+            return nullptr;
+        }
+        pictures.emplace_back(name, std::move(picture));
+    }
+    auto atlas = std::make_unique<TTextureAtlas>();
+    if (!atlas->Build(Services_.Render->Device(), pictures, error)) {
+        logging::Write("shell", "no atlas: " + error);
+        return nullptr;
+    }
+    return atlas;
 }
 
 void TForm1::FreeGame() {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -133,6 +134,8 @@ private:
     void LoadSounds();
     // The meshes of kGameMeshes, on the first call only.
     void LoadGameMeshes();
+    // The named game textures in one atlas; nullptr (and a log line) when one cannot be read.
+    std::unique_ptr<TTextureAtlas> BuildAtlas(std::initializer_list<const char*> names);
     void FreeGame();
     // The mouse's motion and the controller's sticks over `dt` milliseconds.
     void MoveCursor(int32_t dt);

@@ -11,14 +11,6 @@ namespace {
 
 constexpr int32_t kEffectCapacity = 500;
 
-platform::TextureHandle EffectTexture(TWorld& world, const char* name) {
-    TMeshManager* meshes = world.Context.Meshes;
-    if (meshes == nullptr)
-        return 0;
-    TTextureResource* texture = meshes->GetTextureManager()->FindTexture(name);
-    return texture != nullptr ? texture->Texture : 0;
-}
-
 // A particle system of kind T with the game's capacity, the "Particle" shaders and the named texture;
 // nullptr when there is no renderer (headless tests of the rules).
 template <class T>
@@ -28,8 +20,8 @@ std::unique_ptr<T> MakeEffect(TWorld& world, const char* texture) {
         return nullptr;
     TVertexShader* vs = context.Shaders != nullptr ? context.Shaders->GetVertexShader("Particle") : nullptr;
     TPixelShader* ps = context.Shaders != nullptr ? context.Shaders->GetPixelShader("Particle") : nullptr;
-    auto effect =
-        std::make_unique<T>(*context.Render, EffectTexture(world, texture), vs, ps, kEffectCapacity);
+    auto effect = std::make_unique<T>(*context.Render, platform::TextureHandle(0), vs, ps, kEffectCapacity);
+    GiveParticleTexture(world, texture, *effect);
     effect->RandomSource = &world.Random;
     return effect;
 }
@@ -44,6 +36,20 @@ void AddToLevel(TWorld& world, std::unique_ptr<T> effect, const TVector3& positi
 }
 
 }  // namespace
+
+void GiveParticleTexture(TWorld& world, const char* name, TParticleSystem& system) {
+    TTextureRect rect;
+    if (const TTextureAtlas* atlas = world.Context.ParticleAtlas;
+        atlas != nullptr && atlas->Find(name, rect)) {
+        system.SetTexture(atlas->Texture());
+        system.SetTextureRect(rect);
+        return;
+    }
+    TMeshManager* meshes = world.Context.Meshes;
+    TTextureResource* texture = meshes != nullptr ? meshes->GetTextureManager()->FindTexture(name) : nullptr;
+    system.SetTexture(texture != nullptr ? texture->Texture : 0);
+    system.SetTextureRect(TTextureRect{});
+}
 
 void AddBang(TWorld& world, const TVector3& position, int variant) {
     auto bang = MakeEffect<TBang>(world, "Bang");

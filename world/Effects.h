@@ -5,7 +5,12 @@
 #include "util/GE_MATH.h"
 
 class TMoveableObject;
+class TParticleSystem;
 struct TWorld;
+
+// Gives `system` the texture named `name`: its place in the world's particle atlas when the atlas holds
+// it (so effects of different kinds draw together), else the texture cache's entry.
+void GiveParticleTexture(TWorld& world, const char* name, TParticleSystem& system);
 
 // Burst effects, added to "Level" at a world position.
 void AddBang(TWorld& world, const TVector3& position, int variant);  // variant 0 tank or base, 1 rocket

@@ -1,6 +1,7 @@
 #include "world/Respaun.h"
 
 #include "models/GE_ResourceManager.h"
+#include "world/Effects.h"
 #include "world/Enemy.h"
 #include "world/Map.h"
 #include "world/Player.h"
@@ -19,14 +20,10 @@ std::unique_ptr<TRespaun> MakeRespaun(TWorld& world, int32_t spawnIndex, uint8_t
         return nullptr;
     TVertexShader* vs = context.Shaders != nullptr ? context.Shaders->GetVertexShader("Particle") : nullptr;
     TPixelShader* ps = context.Shaders != nullptr ? context.Shaders->GetPixelShader("Particle") : nullptr;
-    platform::TextureHandle texture = 0;
-    if (context.Meshes != nullptr) {
-        if (TTextureResource* entry = context.Meshes->GetTextureManager()->FindTexture("Respaun")) {
-            texture = entry->Texture;
-        }
-    }
-    return std::make_unique<TRespaun>(world, *context.Render, spawnIndex, kind, isEnemy, 500, vs, ps,
-                                      texture);
+    auto respaun = std::make_unique<TRespaun>(world, *context.Render, spawnIndex, kind, isEnemy, 500, vs, ps,
+                                              platform::TextureHandle(0));
+    GiveParticleTexture(world, "Respaun", *respaun);
+    return respaun;
 }
 
 }  // namespace

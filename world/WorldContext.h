@@ -13,6 +13,7 @@
 
 class TMoveableObject;
 class TMeshManager;
+class TTextureAtlas;
 class TShaderManager;
 class TRenderD3D9;
 class TAudio;
@@ -24,7 +25,9 @@ struct TWorldContext {
     TMoveableObject* SceneRoot = nullptr;  // "Root" of the scene manager
     TMeshManager* Meshes = nullptr;        // also holds the texture cache
     TShaderManager* Shaders = nullptr;     // the "Particle" pair
-    TRenderD3D9* Render = nullptr;         // for the particle effects
+    // The particle pictures in one texture; without it each effect draws with its own texture.
+    const TTextureAtlas* ParticleAtlas = nullptr;
+    TRenderD3D9* Render = nullptr;  // for the particle effects
     TAudio* Audio = nullptr;
     TInput* Input = nullptr;
     // Writes the text of a label of the "Game" screen ("Armour", "Clock", "Scores").

@@ -4,13 +4,19 @@
 // and is tinted by its colour with alpha blending. Skipped when no window can be opened (no X server).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "effects/GE_PARTICLESYSTEM.h"
 #include "platform/GlGraphicsSystem.h"
+#include "platform/HeadlessWindow.h"
+#include "platform/Png.h"
+#include "platform/RecordingDevice.h"
 #include "platform/SdlWindow.h"
+#include "render/TextureAtlas.h"
 #include "render/TextureLoader.h"
 #include "util/Files.h"
 
@@ -57,7 +63,10 @@ TParticle Particle(float x, float y, float z, float size, float angle, TParticle
 
 // Draws the particles as the scene manager does, for a camera at the origin with the given rotation
 // (camera to world) and a 90-degree field of view, and reads the frame back.
-platform::Image DrawFrame(TRenderD3D9& render, TParticleSystem& particles, const TMatrix& cameraRotation) {
+// The systems are drawn as the scene manager's pass does: each with those that follow and draw alike;
+// `filter` is the renderer's texture filter (0 point, 1 linear as in the game's scene).
+platform::Image DrawFrame(TRenderD3D9& render, const std::vector<TSceneEffect*>& systems,
+                          const TMatrix& cameraRotation, int filter = 0) {
     const TMatrix view = MatrixInverse(cameraRotation);
     const TMatrix projection = MatrixPerspectiveFov(static_cast<float>(kPi / 2), 1.0f, 1.0f, 100.0f);
     const TMatrix viewProjection = MatrixTranspose(MatrixMultiply(view, projection));
@@ -65,18 +74,24 @@ platform::Image DrawFrame(TRenderD3D9& render, TParticleSystem& particles, const
     render.ClearTarget(0, 0, 0);
     render.ClearDepth();
     render.BeginScene();
-    render.SetTextureFilter(0, 0, 0);
+    render.SetTextureFilter(0, filter, 0);
     render.SetVertexShaderConstants(4, &rotation, 4);
     render.SetAlphaBlend(true);
     render.SetDepthWrite(false);
     render.SetVertexShaderConstants(0, &viewProjection, 4);
-    particles.Draw();
+    for (size_t i = 0; i < systems.size(); ++i) {
+        i += systems[i]->DrawWithFollowing(systems, i + 1);
+    }
     render.SetDepthWrite(true);
     render.EndScene();
     platform::Image image;
     EXPECT_TRUE(DeviceOf(render.Device())->ReadBackBuffer(image));
     render.Present();
     return image;
+}
+
+platform::Image DrawFrame(TRenderD3D9& render, TParticleSystem& particles, const TMatrix& cameraRotation) {
+    return DrawFrame(render, std::vector<TSceneEffect*>{&particles}, cameraRotation);
 }
 
 // A window, the renderer, the particle shaders and the quadrant texture.
@@ -166,4 +181,66 @@ TEST(ParticleDisplay, QuadsStayFacingACameraThatLooksDown) {
     ExpectNear(At(image, 0.1f, -0.18f), 255, 0, 0, "bottom-right quadrant");
     ExpectNear(At(image, 0.0f, 0.23f), 0, 0, 0, "above the quad");
     ExpectNear(At(image, 0.23f, 0.0f), 0, 0, 0, "right of the quad");
+}
+
+// The game's particle pictures from one atlas look as they do from their own textures under the scene's
+// linear filter, magnified, shrunk and turned, and two kinds that follow each other take one draw call.
+TEST(ParticleDisplay, PicturesFromTheAtlasMatchTheirOwnTextures) {
+    std::string error;
+    DisplayRig rig;
+    if (!rig.Open(error)) {
+        GTEST_SKIP() << "no window: " << error;
+    }
+    std::vector<std::pair<std::string, platform::Image>> pictures;
+    std::vector<platform::TextureHandle> own;
+    for (const char* name : {"bang", "particle", "spark"}) {
+        std::string bytes;
+        platform::Image picture;
+        ASSERT_TRUE(files::ReadFile(std::string("Data/Textures/") + name + ".png", bytes, error)) << error;
+        ASSERT_TRUE(platform::DecodePng(bytes, picture, error)) << error;
+        own.push_back(CreateTextureFromImage(rig.render->Device(), picture, true, name, &error));
+        pictures.emplace_back(name, std::move(picture));
+    }
+    TTextureAtlas atlas;
+    ASSERT_TRUE(atlas.Build(rig.render->Device(), pictures, error)) << error;
+    std::vector<std::unique_ptr<TParticleSystem>> systems;
+    for (size_t kind = 0; kind < 2; ++kind) {
+        systems.push_back(std::make_unique<TParticleSystem>(*rig.render, own[kind], &rig.vertexShader,
+                                                            &rig.pixelShader, 10));
+        systems.back()->UpdateMatrices();
+        const float x = kind == 0 ? -4.0f : 4.0f;
+        systems.back()->AddParticle(Particle(x, 3, 10, 7, 0, {255, 255, 255, 255}));       // magnified
+        systems.back()->AddParticle(Particle(x, -2, 10, 1.5f, 30, {255, 200, 100, 200}));  // shrunk, turned
+        systems.back()->AddParticle(Particle(x, -5, 10, 3, 100, {120, 255, 255, 255}));
+    }
+    const std::vector<TSceneEffect*> effects = {systems[0].get(), systems[1].get()};
+    platform::GraphicsDevice& device = *DeviceOf(rig.render->Device());
+    uint64_t before = device.Counts().DrawCalls;
+    const platform::Image apart = DrawFrame(*rig.render, effects, MatrixIdentity(), 1);
+    EXPECT_EQ(device.Counts().DrawCalls - before, 2u);
+    for (size_t kind = 0; kind < 2; ++kind) {
+        TTextureRect rect;
+        ASSERT_TRUE(atlas.Find(pictures[kind].first, rect));
+        systems[kind]->SetTexture(atlas.Texture());
+        systems[kind]->SetTextureRect(rect);
+    }
+    before = device.Counts().DrawCalls;
+    const platform::Image together = DrawFrame(*rig.render, effects, MatrixIdentity(), 1);
+    EXPECT_EQ(device.Counts().DrawCalls - before, 1u);
+    for (platform::TextureHandle texture : own) {
+        device.ReleaseTexture(texture);
+    }
+    ASSERT_EQ(apart.Rgba.size(), together.Rgba.size());
+    size_t drawn = 0;
+    size_t differing = 0;
+    for (size_t at = 0; at < apart.Rgba.size(); at += 4) {
+        int largest = 0;
+        for (size_t channel = 0; channel < 3; ++channel) {
+            largest = std::max(largest, std::abs(apart.Rgba[at + channel] - together.Rgba[at + channel]));
+        }
+        drawn += apart.Rgba[at] + apart.Rgba[at + 1] + apart.Rgba[at + 2] > 0 ? 1 : 0;
+        differing += largest > 2 ? 1 : 0;
+    }
+    EXPECT_GT(drawn, 5000u);
+    EXPECT_EQ(differing, 0u) << "of " << drawn << " pixels drawn";
 }

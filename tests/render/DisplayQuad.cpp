@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/GlGraphicsSystem.h"
 #include "platform/SdlWindow.h"
@@ -216,4 +217,69 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     int expected = static_cast<int>(std::lround(255.0 * (0.45 + 0.55 * cosine)));
     EXPECT_RGB_NEAR(Pixel(shot, kWidth / 2, kHeight / 2), expected, expected, expected, 2);
     EXPECT_RGB_NEAR(Pixel(shot, 2, 2), 0, 0, 0, 0);
+}
+
+// Quads drawn in one call show what the same quads drawn one by one show: every texel where it was, and
+// a quad given part of the texture only that part (here the white bottom-right texel, stretched).
+TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
+    TVertexShader vertexShader;
+    TPixelShader pixelShader;
+    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
+    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main"));
+    Image image;
+    image.Width = 2;
+    image.Height = 2;
+    image.Rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "icons");
+    Image whiteImage;
+    whiteImage.Width = whiteImage.Height = 1;
+    whiteImage.Rgba = {255, 255, 255, 255};
+    TextureHandle white = CreateTextureFromImage(render_->Device(), whiteImage, false, "white");
+    ASSERT_NE(texture, 0u);
+    ASSERT_NE(white, 0u);
+    render_->SetTextureFilter(0, 0, 0);
+    std::vector<TScreenQuad> quads(3);
+    for (size_t i = 0; i < quads.size(); ++i) {
+        quads[i].X = -0.9f + 0.6f * static_cast<float>(i);
+        quads[i].Y = 0.5f;
+        quads[i].Width = 0.4f;
+        quads[i].Height = 0.5f;
+    }
+    quads[2].Picture = TTextureRect{0.5f, 0.5f, 1.0f, 1.0f};
+    auto draw = [&](bool together, Image& shot) {
+        render_->ClearTarget(0, 0, 0);
+        render_->ClearDepth();
+        render_->BeginScene();
+        render_->SetVertexShader(&vertexShader);
+        render_->SetPixelShader(&pixelShader);
+        Device().SetTexture(0, texture);
+        const uint64_t before = Device().Counts().DrawCalls;
+        if (together) {
+            render_->DrawQuads(quads);
+        } else {
+            for (const TScreenQuad& quad : quads) {
+                Device().SetTexture(0, &quad == &quads[2] ? white : texture);
+                render_->DrawQuad(quad.X, quad.Y, quad.Width, quad.Height);
+            }
+        }
+        const uint64_t calls = Device().Counts().DrawCalls - before;
+        render_->EndScene();
+        ASSERT_TRUE(Device().ReadBackBuffer(shot));
+        render_->Present();
+        EXPECT_EQ(calls, together ? 1u : 3u);
+    };
+    Image together, apart;
+    draw(true, together);
+    draw(false, apart);
+    Device().ReleaseTexture(texture);
+    Device().ReleaseTexture(white);
+    ASSERT_EQ(together.Rgba.size(), apart.Rgba.size());
+    EXPECT_TRUE(together.Rgba == apart.Rgba);
+    // The second quad's top-left texel is red; the third quad is white; between them nothing.
+    const int top = static_cast<int>((1.0f - 0.5f) / 2.0f * kHeight);
+    EXPECT_RGB_NEAR(Pixel(together, static_cast<int>((-0.3f + 1.0f) / 2.0f * kWidth) + 2, top + 2), 255, 0, 0,
+                    1);
+    EXPECT_RGB_NEAR(Pixel(together, static_cast<int>((0.3f + 1.0f) / 2.0f * kWidth) + 2, top + 2), 255, 255,
+                    255, 1);
+    EXPECT_RGB_NEAR(Pixel(together, static_cast<int>((0.2f + 1.0f) / 2.0f * kWidth), top + 2), 0, 0, 0, 0);
 }

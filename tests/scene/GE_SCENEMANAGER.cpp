@@ -138,21 +138,21 @@ TEST_F(SceneManagerTest, TenWallsOfOneSubsetAreOneInstancedCall) {
     EXPECT_EQ(draws[0].VertexShader, InstanceShader());
     EXPECT_EQ(draws[0].PrimitiveCount, 120u);
     EXPECT_EQ(draws[0].NumVertices, 80u);
-    EXPECT_EQ(draws[0].LastConstantCount, 40u);  // ten matrices from c0
+    EXPECT_EQ(draws[0].LastConstantCount, 31u);  // (A, B), then three rows for each of ten copies
     EXPECT_EQ(draws[0].CullMode, D3DCULL_CCW);
     EXPECT_EQ(draws[0].AlphaBlend, 0u);
     EXPECT_EQ(device_->BadDraws(), 0);
     EXPECT_EQ(device_->BadHandleUses(), 0);
 }
 
-TEST_F(SceneManagerTest, SeventyWallsAreTwoCallsOfSixtyAndTen) {
-    AddWalls(Mesh(12), 70);
+TEST_F(SceneManagerTest, NinetyWallsAreTwoCallsOfEightyFiveAndFive) {
+    AddWalls(Mesh(12), 90);
     const auto draws = Frame();
     ASSERT_EQ(draws.size(), 2u) << device_->LogText();
-    EXPECT_EQ(draws[0].PrimitiveCount, 60u * 12);
-    EXPECT_EQ(draws[0].LastConstantCount, 240u);
-    EXPECT_EQ(draws[1].PrimitiveCount, 10u * 12);
-    EXPECT_EQ(draws[1].LastConstantCount, 40u);
+    EXPECT_EQ(draws[0].PrimitiveCount, 85u * 12);
+    EXPECT_EQ(draws[0].LastConstantCount, 1u + 85 * 3);  // c0-c255 full
+    EXPECT_EQ(draws[1].PrimitiveCount, 5u * 12);
+    EXPECT_EQ(draws[1].LastConstantCount, 1u + 5 * 3);
     EXPECT_EQ(draws[1].VertexShader, InstanceShader());
     EXPECT_EQ(device_->BadDraws(), 0);
 }

@@ -4,10 +4,11 @@
 // Escape quits.
 //
 // --effects puts particle effects beside the model: smoke, and an explosion every 1.5 seconds.
-// --grid N lays out N x N copies one unit apart, as the level's walls are, so the instanced path can be
-// watched; --static draws every copy on its own instead. --frames N runs N frames of a fixed 16 ms step
-// and quits; --screenshot FILE writes the last of them as PNG. --compare-static draws the same frame
-// once instanced and once copy by copy and fails (exit code 1) unless the two pictures match.
+// --grid N lays out N x N copies one unit apart, as the level's walls are (each turned and scaled a
+// little differently), so the instanced path can be watched; --static draws every copy on its own instead.
+// --frames N runs N frames of a fixed 16 ms step and quits; --screenshot FILE writes the last of them as PNG.
+// --compare-static draws the same frame once instanced and once copy by copy and fails (exit code 1) unless
+// the two pictures match.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -267,6 +268,12 @@ private:
                     auto* copy = level_->AddChild(std::make_unique<TGameObject>("Wall", mesh));
                     copy->SetPosition(static_cast<float>(column) - half, 0.5f,
                                       centreZ + static_cast<float>(row) - half);
+                    // Turned and scaled as the level's decorations are, each copy differently, so the
+                    // instanced path must place and light every copy by its whole world matrix.
+                    const int n = row * options_.Grid + column;
+                    copy->SetRotation(0, static_cast<float>(n % 12) * 30.0f, 0);
+                    const float scale = 0.7f + 0.05f * static_cast<float>(n % 5);
+                    copy->SetScale(scale, scale, scale);
                 }
             }
         } else {

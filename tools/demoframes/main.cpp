@@ -1,0 +1,115 @@
+// demoframes: replays a demo in a real window on the OpenGL device, as fast as it can (the replay does
+// not depend on the pace), and writes the frames asked for as PNGs: FOLDER/frame-NNNNN.png. Before and
+// after a change to the renderer the same frames can be compared pixel by pixel.
+//
+//   demoframes [--data DIR] [--size WxH] --demo FILE --out FOLDER FRAME...
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/GlGraphicsSystem.h"
+#include "platform/SdlDesktop.h"
+#include "platform/SdlInputDevice.h"
+#include "platform/SdlWindow.h"
+#include "shell/Demo.h"
+#include "shell/Main.h"
+#include "util/Files.h"
+#include "world/World.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: demoframes [--data DIR] [--size WxH] --demo FILE --out FOLDER FRAME...\n"
+    "  Replays the demo in a window and writes each listed frame (counted from 1) as\n"
+    "  FOLDER/frame-NNNNN.png.\n";
+
+int Fail(const std::string& text) {
+    std::fprintf(stderr, "demoframes: %s\n", text.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string data = ".";
+    std::string demoPath;
+    std::string out;
+    int width = 800;
+    int height = 600;
+    std::set<unsigned long> wanted;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--data" && hasValue) {
+            data = argv[++i];
+        } else if (arg == "--demo" && hasValue) {
+            demoPath = argv[++i];
+        } else if (arg == "--out" && hasValue) {
+            out = argv[++i];
+        } else if (arg == "--size" && hasValue) {
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) {
+                return Fail("--size needs WxH");
+            }
+        } else {
+            char* end = nullptr;
+            const unsigned long frame = std::strtoul(arg.c_str(), &end, 10);
+            if (arg.empty() || *end != '\0' || frame == 0) {
+                return Fail("not an option or a frame number: \"" + arg + "\"\n" + kUsage);
+            }
+            wanted.insert(frame);
+        }
+    }
+    if (demoPath.empty() || out.empty() || wanted.empty()) {
+        return Fail(std::string("a demo, a folder and a frame are needed\n") + kUsage);
+    }
+    std::string error;
+    TDemo demo;
+    files::SetDataRoot(data);
+    if (!ReadDemoFile(demoPath, demo, error) || !MatchesPlayData(demo.Header, error)) {
+        return Fail(demoPath + ": " + error);
+    }
+    std::filesystem::create_directories(out);
+
+    platform::SdlDesktop desktop;
+    std::unique_ptr<platform::SdlWindow> window = platform::SdlWindow::Create("demoframes", 640, 480, error);
+    if (!window) {
+        return Fail(error);
+    }
+    platform::GlGraphicsSystem graphics;
+    platform::SystemClock clock;
+    platform::SdlInputDevice input(window.get(), &desktop);
+    TWorld world;
+    TForm1 form(world, *window, desktop, graphics, clock, &input);
+    form.SetSessionOptions(demo.Header.Options);
+    form.SetSeed(demo.Header.Seed);
+    form.SetReplay(&demo.Frames);
+    form.SetVsync(false);
+    form.SetRenderSize(width, height);
+    if (!form.FormCreate(error)) {
+        return Fail(error);
+    }
+    form.Flow()->SetSaveFiles(false);
+    int status = 0;
+    while (!form.Closed() && !form.ReplayFinished()) {
+        const unsigned long frame = form.ReplayedFrames() + 1;
+        if (wanted.count(frame) != 0) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/frame-%05lu.png", frame);
+            form.RequestScreenshot(out + name);
+        }
+        form.ApplicationEvents1Idle();
+        if (!form.ScreenshotError().empty()) {
+            std::fprintf(stderr, "demoframes: %s\n", form.ScreenshotError().c_str());
+            status = 3;
+        }
+    }
+    form.FormDestroy();
+    return status;
+}
