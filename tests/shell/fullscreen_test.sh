@@ -34,8 +34,10 @@ wm_running() {
 if ! wm_running; then
     openbox --sm-disable >/dev/null 2>&1 &
     wm=$!
-    for i in 1 2 3 4 5 6 7 8 9 10; do
+    # Up to 15 s: on a loaded machine openbox can take several seconds to claim the screen.
+    for i in $(seq 50); do
         wm_running && break
+        kill -0 "$wm" 2>/dev/null || break
         sleep 0.3
     done
     wm_running || fail "openbox did not start"
