@@ -8,6 +8,7 @@
 // Exit codes: 0 closed normally (or N frames run, or the data check found nothing wrong, or the demo
 // replayed to its end), 1 start-up failed (or the data check found problems), 2 bad command line, 3 the
 // screenshot could not be written, 4 the demo cannot be replayed (or recorded), or it was cut off.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -316,6 +317,10 @@ std::vector<double> FloorFrames(TForm1& form, std::size_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // glibc raises its mmap threshold to the size of each large block freed (a decoded picture, a file
+    // read whole), after which such blocks come from the heap and their pages stay resident after use;
+    // a fixed threshold keeps every large block in its own mapping, given back to the system when freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) {
