@@ -92,14 +92,34 @@ void TMesh::FinishLoad() {
     ForEachFrame(RootFrame.get(), [](TFrame& frame) { frame.CurrentMatrix = frame.TransformMatrix; });
     UpdateCombinedMatrices();
     for (TMeshPart& part : MeshParts) {
-        // The longest of the lengths is the root of the largest square: one root per part.
-        float square = 0;
-        part.Top = part.Positions.empty() ? 0.0f : part.Positions.front().Y;
-        for (const TVector3& p : part.Positions) {
-            square = std::max(square, p.X * p.X + p.Y * p.Y + p.Z * p.Z);
-            part.Top = std::max(part.Top, p.Y);
+        // The longest of the lengths is the root of the largest square: one root per part. Four maxima
+        // of their own, so that no maximum waits for the one before it.
+        const TVector3* p = part.Positions.data();
+        const size_t count = part.Positions.size();
+        const float first = count == 0 ? 0.0f : p[0].Y;
+        float square[4] = {0, 0, 0, 0};
+        float top[4] = {first, first, first, first};
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            for (size_t k = 0; k < 4; ++k) {
+                const TVector3& v = p[i + k];
+                square[k] = std::max(square[k], v.X * v.X + v.Y * v.Y + v.Z * v.Z);
+                top[k] = std::max(top[k], v.Y);
+            }
         }
-        part.Radius = std::sqrt(square);
+        for (; i < count; ++i) {
+            square[0] = std::max(square[0], p[i].X * p[i].X + p[i].Y * p[i].Y + p[i].Z * p[i].Z);
+            top[0] = std::max(top[0], p[i].Y);
+        }
+        part.Radius = std::sqrt(std::max(std::max(square[0], square[1]), std::max(square[2], square[3])));
+        part.Top = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+        if (part.Top == 0.0f) {
+            // A top of zero may be +0 or -0, and the first of the equal heights gives the sign.
+            part.Top = first;
+            for (size_t v = 0; v < count; ++v) {
+                part.Top = std::max(part.Top, p[v].Y);
+            }
+        }
     }
 }
 
