@@ -1450,31 +1450,53 @@ private:
         }
         materialMap_.clear();
         std::vector<size_t> triangles(subsets.size(), 0);
-        for (uint32_t f = 0; f < FaceCount(); ++f) {
-            const uint16_t material = faceMaterials_[f];
+        const uint32_t faces = FaceCount();
+        const uint16_t* materials = faceMaterials_.data();
+        const uint32_t* starts = faceStarts_.data();
+        // Counted in runs of faces of one material: a counter in a register, not one in memory that
+        // every face would wait for.
+        for (uint32_t f = 0; f < faces;) {
+            const uint16_t material = materials[f];
             if (material >= subsets.size()) {
                 Fail("face " + std::to_string(f) + " of mesh " + QuoteForMessage(part.Name) +
                      " uses material " + std::to_string(material) + ", but the mesh has " +
                      std::to_string(subsets.size()));
             }
-            const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
-            triangles[material] += corners >= 3 ? corners - 2 : 0;
+            size_t count = 0;
+            for (; f < faces && materials[f] == material; ++f) {
+                const uint32_t corners = starts[f + 1] - starts[f];
+                count += corners >= 3 ? corners - 2 : 0;
+            }
+            triangles[material] += count;
         }
         std::vector<uint16_t*> ends(subsets.size());
         for (size_t s = 0; s < subsets.size(); ++s) {
             subsets[s].Indices.resize(triangles[s] * 3);
             ends[s] = subsets[s].Indices.data();
         }
-        for (uint32_t f = 0; f < FaceCount(); ++f) {
-            uint16_t*& out = ends[faceMaterials_[f]];
-            const uint16_t* face = faceIndices_.data() + faceStarts_[f];
-            const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
-            for (uint32_t i = 1; i + 1 < corners; ++i) {
-                out[0] = face[0];
-                out[1] = face[i];
-                out[2] = face[i + 1];
-                out += 3;
+        const uint16_t* corners = faceIndices_.data();
+        for (uint32_t f = 0; f < faces;) {
+            // A run of faces of one material, its place of output in a register.
+            const uint16_t material = materials[f];
+            uint16_t* out = ends[material];
+            for (; f < faces && materials[f] == material; ++f) {
+                const uint16_t* face = corners + starts[f];
+                const uint16_t* faceEnd = corners + starts[f + 1];
+                if (faceEnd - face < 3) {
+                    continue;
+                }
+                const uint16_t first = face[0];
+                uint16_t previous = face[1];
+                for (const uint16_t* c = face + 2; c != faceEnd; ++c) {
+                    const uint16_t next = *c;
+                    out[0] = first;
+                    out[1] = previous;
+                    out[2] = next;
+                    out += 3;
+                    previous = next;
+                }
             }
+            ends[material] = out;
         }
         part.Subsets = std::move(subsets);
     }
