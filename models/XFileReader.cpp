@@ -579,13 +579,17 @@ private:
         return token;
     }
 
-    const char* Take(size_t bytes, const char* what) {
-        if (text_.size() - pos_ < bytes) {
-            Fail(std::string(what) + " runs past the end of the file");
+    __attribute__((always_inline)) const char* Take(size_t bytes, const char* what) {
+        if (__builtin_expect(text_.size() - pos_ < bytes, 0)) {
+            FailPastEnd(what);
         }
         const char* p = text_.data() + pos_;
         pos_ += bytes;
         return p;
+    }
+
+    [[noreturn]] __attribute__((noinline, cold)) void FailPastEnd(const char* what) const {
+        Fail(std::string(what) + " runs past the end of the file");
     }
 
     Token ListElement() {
