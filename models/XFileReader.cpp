@@ -1204,6 +1204,10 @@ private:
         faceStarts_.push_back(0);
         SetRunLimit(vertexCount);
         for (uint32_t f = 0; f < faceCount; ++f) {
+            f = ReadFacesInRun(f, faceCount, vertexCount);
+            if (f == faceCount) {
+                break;
+            }
             const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             const size_t at = faceIndices_.size();
             if (runSize_ - runAt_ >= indexCount) {
@@ -1230,6 +1234,41 @@ private:
         }
         faceMaterials_.assign(faceCount, 0);
         EndRun();
+    }
+
+    // The faces from `f` on whose count and indices are all in the run read ahead already (a run
+    // whose numbers are all below the vertex count needs no check of its own), appended through
+    // pointers held in registers; returns the first face not read.
+    uint32_t ReadFacesInRun(uint32_t f, uint32_t faceCount, uint32_t vertexCount) {
+        size_t at = runAt_;
+        const size_t size = runSize_;
+        if (at == size) {
+            return f;
+        }
+        // Every face takes at least one number of the run: room for all it can hold, cut back after.
+        const size_t indicesBefore = faceIndices_.size();
+        const size_t startsBefore = faceStarts_.size();
+        faceIndices_.resize(indicesBefore + (size - at));
+        faceStarts_.resize(startsBefore + (size - at));
+        uint16_t* indices = faceIndices_.data() + indicesBefore;
+        uint32_t* starts = faceStarts_.data() + startsBefore;
+        uint32_t next = static_cast<uint32_t>(indicesBefore);
+        for (; f < faceCount && size - at > run_[at]; ++f) {
+            const uint32_t indexCount = run_[at];
+            const uint32_t* in = run_ + at + 1;
+            CheckBelow(in, indexCount, vertexCount, "vertex index", "vertices");
+            for (uint32_t i = 0; i < indexCount; ++i) {
+                indices[i] = static_cast<uint16_t>(in[i]);
+            }
+            indices += indexCount;
+            next += indexCount;
+            *starts++ = next;
+            at += 1 + indexCount;
+        }
+        runAt_ = at;
+        faceIndices_.resize(next);
+        faceStarts_.resize(static_cast<size_t>(starts - faceStarts_.data()));
+        return f;
     }
 
     void ReadNormals() {
