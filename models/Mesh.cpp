@@ -97,22 +97,26 @@ void TMesh::FinishLoad() {
         const TVector3* p = part.Positions.data();
         const size_t count = part.Positions.size();
         const float first = count == 0 ? 0.0f : p[0].Y;
-        float square[4] = {0, 0, 0, 0};
-        float top[4] = {first, first, first, first};
+        auto square = [](const TVector3& v) { return v.X * v.X + v.Y * v.Y + v.Z * v.Z; };
+        float s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        float t0 = first, t1 = first, t2 = first, t3 = first;
         size_t i = 0;
         for (; i + 4 <= count; i += 4) {
-            for (size_t k = 0; k < 4; ++k) {
-                const TVector3& v = p[i + k];
-                square[k] = std::max(square[k], v.X * v.X + v.Y * v.Y + v.Z * v.Z);
-                top[k] = std::max(top[k], v.Y);
-            }
+            s0 = std::max(s0, square(p[i]));
+            s1 = std::max(s1, square(p[i + 1]));
+            s2 = std::max(s2, square(p[i + 2]));
+            s3 = std::max(s3, square(p[i + 3]));
+            t0 = std::max(t0, p[i].Y);
+            t1 = std::max(t1, p[i + 1].Y);
+            t2 = std::max(t2, p[i + 2].Y);
+            t3 = std::max(t3, p[i + 3].Y);
         }
         for (; i < count; ++i) {
-            square[0] = std::max(square[0], p[i].X * p[i].X + p[i].Y * p[i].Y + p[i].Z * p[i].Z);
-            top[0] = std::max(top[0], p[i].Y);
+            s0 = std::max(s0, square(p[i]));
+            t0 = std::max(t0, p[i].Y);
         }
-        part.Radius = std::sqrt(std::max(std::max(square[0], square[1]), std::max(square[2], square[3])));
-        part.Top = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+        part.Radius = std::sqrt(std::max(std::max(s0, s1), std::max(s2, s3)));
+        part.Top = std::max(std::max(t0, t1), std::max(t2, t3));
         if (part.Top == 0.0f) {
             // A top of zero may be +0 or -0, and the first of the equal heights gives the sign.
             part.Top = first;
