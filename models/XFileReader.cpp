@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 #include "models/Mesh.h"
 #include "util/GE_UTILS.h"
@@ -800,11 +801,48 @@ std::string Cut(std::string_view text, size_t length) {
     return std::string(text.substr(0, length));
 }
 
+// The working lists of a load, kept from one load to the next on the same thread so that a small model
+// allocates none of them again; a load's lists above kScratchKept bytes are given back after it.
+struct Scratch {
+    std::vector<uint16_t> materialMap;
+    std::vector<OpenTemplate> open;
+    std::vector<uint32_t> faceStarts;
+    std::vector<uint16_t> faceIndices;
+    std::vector<uint16_t> faceMaterials;
+    std::vector<TVector3> normals;
+    bool inUse = false;
+
+    void Clear() {
+        materialMap.clear();
+        open.clear();
+        faceStarts.clear();
+        faceIndices.clear();
+        faceMaterials.clear();
+        normals.clear();
+    }
+
+    void Trim() {
+        constexpr size_t kScratchKept = 256 * 1024;
+        auto trim = [](auto& list) {
+            if (list.capacity() * sizeof(list[0]) > kScratchKept) {
+                std::remove_reference_t<decltype(list)>().swap(list);
+            }
+        };
+        trim(materialMap);
+        trim(open);
+        trim(faceStarts);
+        trim(faceIndices);
+        trim(faceMaterials);
+        trim(normals);
+    }
+};
+
 class XParser {
 public:
-    XParser(std::string_view bytes, std::string_view fileName, TMesh& mesh)
-        : bytes_(bytes), tokens_(fileName), fileName_(fileName), mesh_(mesh) {
+    XParser(std::string_view bytes, std::string_view fileName, TMesh& mesh, Scratch& scratch)
+        : bytes_(bytes), tokens_(fileName), fileName_(fileName), mesh_(mesh), scratch_(scratch) {
         materials_.push_back(DefaultMaterialRecord());
+        scratch_.Clear();
     }
 
     void Run() {
@@ -1563,23 +1601,36 @@ private:
     std::string fileName_;
     TMesh& mesh_;
     std::vector<TMaterialRecord> materials_;  // every Material read so far; 0 is "Default"
-    std::vector<uint16_t> materialMap_;       // the materials of the mesh being read
-    std::vector<OpenTemplate> open_;
+    Scratch& scratch_;
+    std::vector<uint16_t>& materialMap_ = scratch_.materialMap;  // the materials of the mesh being read
+    std::vector<OpenTemplate>& open_ = scratch_.open;
     // The faces of the last mesh read: the corners of face f are faceIndices_[faceStarts_[f]] up to
     // faceIndices_[faceStarts_[f + 1]], its material faceMaterials_[f].
-    std::vector<uint32_t> faceStarts_;
-    std::vector<uint16_t> faceIndices_;
-    std::vector<uint16_t> faceMaterials_;
-    uint32_t faceVertexCount_ = 0;   // the vertex count of that mesh: every corner is below it
-    std::vector<TVector3> normals_;  // the normals of a MeshNormals, kept for the next
-    bool frameClosed_ = false;       // shared by all levels: the current frame has been closed
+    std::vector<uint32_t>& faceStarts_ = scratch_.faceStarts;
+    std::vector<uint16_t>& faceIndices_ = scratch_.faceIndices;
+    std::vector<uint16_t>& faceMaterials_ = scratch_.faceMaterials;
+    uint32_t faceVertexCount_ = 0;  // the vertex count of that mesh: every corner is below it
+    std::vector<TVector3>& normals_ = scratch_.normals;  // the normals of a MeshNormals, kept for the next
+    bool frameClosed_ = false;  // shared by all levels: the current frame has been closed
 };
 
 }  // namespace
 
 bool ReadXFile(std::string_view bytes, std::string_view fileName, TMesh& mesh, std::string& error) {
+    thread_local Scratch shared;
+    Scratch own;
+    // A load started while another is under way on this thread (none does today) gets lists of its own.
+    Scratch& scratch = shared.inUse ? own : shared;
+    struct Release {
+        Scratch& scratch;
+        ~Release() {
+            scratch.inUse = false;
+            scratch.Trim();
+        }
+    } release{scratch};
+    scratch.inUse = true;
     try {
-        XParser parser(bytes, fileName, mesh);
+        XParser parser(bytes, fileName, mesh, scratch);
         parser.Run();
         return true;
     } catch (const XFileError& e) {
