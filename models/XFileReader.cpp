@@ -812,28 +812,27 @@ struct Scratch {
     std::vector<TVector3> normals;
     bool inUse = false;
 
+    template <typename Action>
+    void ForEachList(Action action) {
+        action(materialMap);
+        action(open);
+        action(faceStarts);
+        action(faceIndices);
+        action(faceMaterials);
+        action(normals);
+    }
+
     void Clear() {
-        materialMap.clear();
-        open.clear();
-        faceStarts.clear();
-        faceIndices.clear();
-        faceMaterials.clear();
-        normals.clear();
+        ForEachList([](auto& list) { list.clear(); });
     }
 
     void Trim() {
         constexpr size_t kScratchKept = 256 * 1024;
-        auto trim = [](auto& list) {
+        ForEachList([](auto& list) {
             if (list.capacity() * sizeof(list[0]) > kScratchKept) {
                 std::remove_reference_t<decltype(list)>().swap(list);
             }
-        };
-        trim(materialMap);
-        trim(open);
-        trim(faceStarts);
-        trim(faceIndices);
-        trim(faceMaterials);
-        trim(normals);
+        });
     }
 };
 
