@@ -801,6 +801,9 @@ std::string Cut(std::string_view text, size_t length) {
     return std::string(text.substr(0, length));
 }
 
+// The most bytes a working list of a load keeps for the next load.
+constexpr size_t kScratchKept = 256 * 1024;
+
 // The working lists of a load, kept from one load to the next on the same thread so that a small model
 // allocates none of them again; a load's lists above kScratchKept bytes are given back after it.
 struct Scratch {
@@ -827,7 +830,6 @@ struct Scratch {
     }
 
     void Trim() {
-        constexpr size_t kScratchKept = 256 * 1024;
         ForEachList([](auto& list) {
             if (list.capacity() * sizeof(list[0]) > kScratchKept) {
                 std::remove_reference_t<decltype(list)>().swap(list);
