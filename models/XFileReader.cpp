@@ -293,15 +293,15 @@ public:
         const size_t size = floatSize_ / 8;
         bool bad = false;
         if (size == 4) {
-            // A float is infinite or not a number when its exponent bits are all set. The file's bytes
-            // are checked, not the copy: reading back what was just stored stalls on every load.
+            // A float is infinite or not a number when its exponent bits are all set. Each is checked
+            // as it is copied, in one pass: reading back what was just stored stalls on every load.
             uint32_t special = 0;
             for (size_t i = 0; i < run; ++i) {
                 uint32_t bits;
                 std::memcpy(&bits, p + 4 * i, 4);
                 special |= static_cast<uint32_t>((bits & 0x7F800000u) == 0x7F800000u);
+                std::memcpy(out + i, &bits, 4);
             }
-            std::memcpy(out, p, 4 * run);
             bad = special != 0;
         } else {
             for (size_t i = 0; i < run; ++i) {
