@@ -92,14 +92,38 @@ void TMesh::FinishLoad() {
     ForEachFrame(RootFrame.get(), [](TFrame& frame) { frame.CurrentMatrix = frame.TransformMatrix; });
     UpdateCombinedMatrices();
     for (TMeshPart& part : MeshParts) {
-        // The longest of the lengths is the root of the largest square: one root per part.
-        float square = 0;
-        part.Top = part.Positions.empty() ? 0.0f : part.Positions.front().Y;
-        for (const TVector3& p : part.Positions) {
-            square = std::max(square, p.X * p.X + p.Y * p.Y + p.Z * p.Z);
-            part.Top = std::max(part.Top, p.Y);
+        // The longest of the lengths is the root of the largest square: one root per part. Four maxima
+        // of their own, so that no maximum waits for the one before it.
+        const TVector3* p = part.Positions.data();
+        const size_t count = part.Positions.size();
+        const float first = count == 0 ? 0.0f : p[0].Y;
+        auto square = [](const TVector3& v) { return v.X * v.X + v.Y * v.Y + v.Z * v.Z; };
+        float s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        float t0 = first, t1 = first, t2 = first, t3 = first;
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            s0 = std::max(s0, square(p[i]));
+            s1 = std::max(s1, square(p[i + 1]));
+            s2 = std::max(s2, square(p[i + 2]));
+            s3 = std::max(s3, square(p[i + 3]));
+            t0 = std::max(t0, p[i].Y);
+            t1 = std::max(t1, p[i + 1].Y);
+            t2 = std::max(t2, p[i + 2].Y);
+            t3 = std::max(t3, p[i + 3].Y);
         }
-        part.Radius = std::sqrt(square);
+        for (; i < count; ++i) {
+            s0 = std::max(s0, square(p[i]));
+            t0 = std::max(t0, p[i].Y);
+        }
+        part.Radius = std::sqrt(std::max(std::max(s0, s1), std::max(s2, s3)));
+        part.Top = std::max(std::max(t0, t1), std::max(t2, t3));
+        if (part.Top == 0.0f) {
+            // A top of zero may be +0 or -0, and the first of the equal heights gives the sign.
+            part.Top = first;
+            for (size_t v = 0; v < count; ++v) {
+                part.Top = std::max(part.Top, p[v].Y);
+            }
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 #include "models/Mesh.h"
 #include "util/GE_UTILS.h"
@@ -292,13 +293,14 @@ public:
         const size_t size = floatSize_ / 8;
         bool bad = false;
         if (size == 4) {
-            // A float is infinite or not a number when its exponent bits are all set.
-            std::memcpy(out, p, 4 * run);
+            // A float is infinite or not a number when its exponent bits are all set. Each is checked
+            // as it is copied, in one pass: reading back what was just stored stalls on every load.
             uint32_t special = 0;
             for (size_t i = 0; i < run; ++i) {
                 uint32_t bits;
-                std::memcpy(&bits, out + i, 4);
+                std::memcpy(&bits, p + 4 * i, 4);
                 special |= static_cast<uint32_t>((bits & 0x7F800000u) == 0x7F800000u);
+                std::memcpy(out + i, &bits, 4);
             }
             bad = special != 0;
         } else {
@@ -578,13 +580,17 @@ private:
         return token;
     }
 
-    const char* Take(size_t bytes, const char* what) {
-        if (text_.size() - pos_ < bytes) {
-            Fail(std::string(what) + " runs past the end of the file");
+    __attribute__((always_inline)) const char* Take(size_t bytes, const char* what) {
+        if (__builtin_expect(text_.size() - pos_ < bytes, 0)) {
+            FailPastEnd(what);
         }
         const char* p = text_.data() + pos_;
         pos_ += bytes;
         return p;
+    }
+
+    [[noreturn]] __attribute__((noinline, cold)) void FailPastEnd(const char* what) const {
+        Fail(std::string(what) + " runs past the end of the file");
     }
 
     Token ListElement() {
@@ -795,11 +801,49 @@ std::string Cut(std::string_view text, size_t length) {
     return std::string(text.substr(0, length));
 }
 
+// The most bytes a working list of a load keeps for the next load.
+constexpr size_t kScratchKept = 256 * 1024;
+
+// The working lists of a load, kept from one load to the next on the same thread so that a small model
+// allocates none of them again; a load's lists above kScratchKept bytes are given back after it.
+struct Scratch {
+    std::vector<uint16_t> materialMap;
+    std::vector<OpenTemplate> open;
+    std::vector<uint32_t> faceStarts;
+    std::vector<uint16_t> faceIndices;
+    std::vector<uint16_t> faceMaterials;
+    std::vector<TVector3> normals;
+    bool inUse = false;
+
+    template <typename Action>
+    void ForEachList(Action action) {
+        action(materialMap);
+        action(open);
+        action(faceStarts);
+        action(faceIndices);
+        action(faceMaterials);
+        action(normals);
+    }
+
+    void Clear() {
+        ForEachList([](auto& list) { list.clear(); });
+    }
+
+    void Trim() {
+        ForEachList([](auto& list) {
+            if (list.capacity() * sizeof(list[0]) > kScratchKept) {
+                std::remove_reference_t<decltype(list)>().swap(list);
+            }
+        });
+    }
+};
+
 class XParser {
 public:
-    XParser(std::string_view bytes, std::string_view fileName, TMesh& mesh)
-        : bytes_(bytes), tokens_(fileName), fileName_(fileName), mesh_(mesh) {
+    XParser(std::string_view bytes, std::string_view fileName, TMesh& mesh, Scratch& scratch)
+        : bytes_(bytes), tokens_(fileName), fileName_(fileName), mesh_(mesh), scratch_(scratch) {
         materials_.push_back(DefaultMaterialRecord());
+        scratch_.Clear();
     }
 
     void Run() {
@@ -1199,6 +1243,10 @@ private:
         faceStarts_.push_back(0);
         SetRunLimit(vertexCount);
         for (uint32_t f = 0; f < faceCount; ++f) {
+            f = ReadFacesInRun(f, faceCount, vertexCount);
+            if (f == faceCount) {
+                break;
+            }
             const uint32_t indexCount = NextInteger(faceCount - f, "index count of a face");
             const size_t at = faceIndices_.size();
             if (runSize_ - runAt_ >= indexCount) {
@@ -1225,6 +1273,41 @@ private:
         }
         faceMaterials_.assign(faceCount, 0);
         EndRun();
+    }
+
+    // The faces from `f` on whose count and indices are all in the run read ahead already (a run
+    // whose numbers are all below the vertex count needs no check of its own), appended through
+    // pointers held in registers; returns the first face not read.
+    uint32_t ReadFacesInRun(uint32_t f, uint32_t faceCount, uint32_t vertexCount) {
+        size_t at = runAt_;
+        const size_t size = runSize_;
+        if (at == size) {
+            return f;
+        }
+        // Every face takes at least one number of the run: room for all it can hold, cut back after.
+        const size_t indicesBefore = faceIndices_.size();
+        const size_t startsBefore = faceStarts_.size();
+        faceIndices_.resize(indicesBefore + (size - at));
+        faceStarts_.resize(startsBefore + (size - at));
+        uint16_t* indices = faceIndices_.data() + indicesBefore;
+        uint32_t* starts = faceStarts_.data() + startsBefore;
+        uint32_t next = static_cast<uint32_t>(indicesBefore);
+        for (; f < faceCount && size - at > run_[at]; ++f) {
+            const uint32_t indexCount = run_[at];
+            const uint32_t* in = run_ + at + 1;
+            CheckBelow(in, indexCount, vertexCount, "vertex index", "vertices");
+            for (uint32_t i = 0; i < indexCount; ++i) {
+                indices[i] = static_cast<uint16_t>(in[i]);
+            }
+            indices += indexCount;
+            next += indexCount;
+            *starts++ = next;
+            at += 1 + indexCount;
+        }
+        runAt_ = at;
+        faceIndices_.resize(next);
+        faceStarts_.resize(static_cast<size_t>(starts - faceStarts_.data()));
+        return f;
     }
 
     void ReadNormals() {
@@ -1449,31 +1532,53 @@ private:
         }
         materialMap_.clear();
         std::vector<size_t> triangles(subsets.size(), 0);
-        for (uint32_t f = 0; f < FaceCount(); ++f) {
-            const uint16_t material = faceMaterials_[f];
+        const uint32_t faces = FaceCount();
+        const uint16_t* materials = faceMaterials_.data();
+        const uint32_t* starts = faceStarts_.data();
+        // Counted in runs of faces of one material: a counter in a register, not one in memory that
+        // every face would wait for.
+        for (uint32_t f = 0; f < faces;) {
+            const uint16_t material = materials[f];
             if (material >= subsets.size()) {
                 Fail("face " + std::to_string(f) + " of mesh " + QuoteForMessage(part.Name) +
                      " uses material " + std::to_string(material) + ", but the mesh has " +
                      std::to_string(subsets.size()));
             }
-            const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
-            triangles[material] += corners >= 3 ? corners - 2 : 0;
+            size_t count = 0;
+            for (; f < faces && materials[f] == material; ++f) {
+                const uint32_t corners = starts[f + 1] - starts[f];
+                count += corners >= 3 ? corners - 2 : 0;
+            }
+            triangles[material] += count;
         }
         std::vector<uint16_t*> ends(subsets.size());
         for (size_t s = 0; s < subsets.size(); ++s) {
             subsets[s].Indices.resize(triangles[s] * 3);
             ends[s] = subsets[s].Indices.data();
         }
-        for (uint32_t f = 0; f < FaceCount(); ++f) {
-            uint16_t*& out = ends[faceMaterials_[f]];
-            const uint16_t* face = faceIndices_.data() + faceStarts_[f];
-            const uint32_t corners = faceStarts_[f + 1] - faceStarts_[f];
-            for (uint32_t i = 1; i + 1 < corners; ++i) {
-                out[0] = face[0];
-                out[1] = face[i];
-                out[2] = face[i + 1];
-                out += 3;
+        const uint16_t* corners = faceIndices_.data();
+        for (uint32_t f = 0; f < faces;) {
+            // A run of faces of one material, its place of output in a register.
+            const uint16_t material = materials[f];
+            uint16_t* out = ends[material];
+            for (; f < faces && materials[f] == material; ++f) {
+                const uint16_t* face = corners + starts[f];
+                const uint16_t* faceEnd = corners + starts[f + 1];
+                if (faceEnd - face < 3) {
+                    continue;
+                }
+                const uint16_t first = face[0];
+                uint16_t previous = face[1];
+                for (const uint16_t* c = face + 2; c != faceEnd; ++c) {
+                    const uint16_t next = *c;
+                    out[0] = first;
+                    out[1] = previous;
+                    out[2] = next;
+                    out += 3;
+                    previous = next;
+                }
             }
+            ends[material] = out;
         }
         part.Subsets = std::move(subsets);
     }
@@ -1497,23 +1602,36 @@ private:
     std::string fileName_;
     TMesh& mesh_;
     std::vector<TMaterialRecord> materials_;  // every Material read so far; 0 is "Default"
-    std::vector<uint16_t> materialMap_;       // the materials of the mesh being read
-    std::vector<OpenTemplate> open_;
+    Scratch& scratch_;
+    std::vector<uint16_t>& materialMap_ = scratch_.materialMap;  // the materials of the mesh being read
+    std::vector<OpenTemplate>& open_ = scratch_.open;
     // The faces of the last mesh read: the corners of face f are faceIndices_[faceStarts_[f]] up to
     // faceIndices_[faceStarts_[f + 1]], its material faceMaterials_[f].
-    std::vector<uint32_t> faceStarts_;
-    std::vector<uint16_t> faceIndices_;
-    std::vector<uint16_t> faceMaterials_;
-    uint32_t faceVertexCount_ = 0;   // the vertex count of that mesh: every corner is below it
-    std::vector<TVector3> normals_;  // the normals of a MeshNormals, kept for the next
-    bool frameClosed_ = false;       // shared by all levels: the current frame has been closed
+    std::vector<uint32_t>& faceStarts_ = scratch_.faceStarts;
+    std::vector<uint16_t>& faceIndices_ = scratch_.faceIndices;
+    std::vector<uint16_t>& faceMaterials_ = scratch_.faceMaterials;
+    uint32_t faceVertexCount_ = 0;  // the vertex count of that mesh: every corner is below it
+    std::vector<TVector3>& normals_ = scratch_.normals;  // the normals of a MeshNormals, kept for the next
+    bool frameClosed_ = false;  // shared by all levels: the current frame has been closed
 };
 
 }  // namespace
 
 bool ReadXFile(std::string_view bytes, std::string_view fileName, TMesh& mesh, std::string& error) {
+    thread_local Scratch shared;
+    Scratch own;
+    // A load started while another is under way on this thread (none does today) gets lists of its own.
+    Scratch& scratch = shared.inUse ? own : shared;
+    struct Release {
+        Scratch& scratch;
+        ~Release() {
+            scratch.inUse = false;
+            scratch.Trim();
+        }
+    } release{scratch};
+    scratch.inUse = true;
     try {
-        XParser parser(bytes, fileName, mesh);
+        XParser parser(bytes, fileName, mesh, scratch);
         parser.Run();
         return true;
     } catch (const XFileError& e) {
