@@ -208,26 +208,26 @@ void TRenderD3D9::DrawQuads(const std::vector<TScreenQuad>& quads) {
     if (!DeviceSlot || quads.empty())
         return;
     const size_t count = std::min<size_t>(quads.size(), 16384);  // 16-bit indices
-    RowVertices_.resize(count * 4);
-    RowIndices_.resize(count * 6);
+    QuadsVertices_.resize(count * 4);
+    QuadsIndices_.resize(count * 6);
     for (size_t q = 0; q < count; ++q) {
         const TScreenQuad& quad = quads[q];
         const float right = quad.X + quad.Width;
         const float bottom = quad.Y - quad.Height;
         const TTextureRect& uv = quad.Picture;
-        RowVertices_[q * 4 + 0] = TQuadVertex{quad.X, quad.Y, 0.0f, uv.U0, uv.V0};
-        RowVertices_[q * 4 + 1] = TQuadVertex{right, quad.Y, 0.0f, uv.U1, uv.V0};
-        RowVertices_[q * 4 + 2] = TQuadVertex{right, bottom, 0.0f, uv.U1, uv.V1};
-        RowVertices_[q * 4 + 3] = TQuadVertex{quad.X, bottom, 0.0f, uv.U0, uv.V1};
+        QuadsVertices_[q * 4 + 0] = TQuadVertex{quad.X, quad.Y, 0.0f, uv.U0, uv.V0};
+        QuadsVertices_[q * 4 + 1] = TQuadVertex{right, quad.Y, 0.0f, uv.U1, uv.V0};
+        QuadsVertices_[q * 4 + 2] = TQuadVertex{right, bottom, 0.0f, uv.U1, uv.V1};
+        QuadsVertices_[q * 4 + 3] = TQuadVertex{quad.X, bottom, 0.0f, uv.U0, uv.V1};
         for (size_t i = 0; i < 6; ++i) {
-            RowIndices_[q * 6 + i] = static_cast<uint16_t>(q * 4 + QuadIndices_[i]);
+            QuadsIndices_[q * 6 + i] = static_cast<uint16_t>(q * 4 + QuadIndices_[i]);
         }
     }
     DeviceSlot->SetRenderState(D3DRS_ZENABLE, 0);
     DeviceSlot->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
     DeviceSlot->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<uint32_t>(count * 4),
-                                       static_cast<uint32_t>(count * 2), RowIndices_.data(), D3DFMT_INDEX16,
-                                       RowVertices_.data(), sizeof(TQuadVertex));
+                                       static_cast<uint32_t>(count * 2), QuadsIndices_.data(), D3DFMT_INDEX16,
+                                       QuadsVertices_.data(), sizeof(TQuadVertex));
     DeviceSlot->SetRenderState(D3DRS_ZENABLE, 1);
 }
 

@@ -135,6 +135,6 @@ private:
     int32_t Height_ = 0;
     TQuadVertex QuadVertices_[4];
     uint16_t QuadIndices_[6];
-    std::vector<TQuadVertex> RowVertices_;
-    std::vector<uint16_t> RowIndices_;
+    std::vector<TQuadVertex> QuadsVertices_;
+    std::vector<uint16_t> QuadsIndices_;
 };

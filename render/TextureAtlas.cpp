@@ -16,7 +16,6 @@ void TTextureAtlas::Release() {
     }
     DeviceRef_ = nullptr;
     Texture_ = 0;
-    Texels_ = platform::Image{};
     Places_.clear();
 }
 
@@ -77,7 +76,6 @@ bool TTextureAtlas::Build(TDeviceRef device,
     }
     DeviceRef_ = device;
     Texture_ = texture;
-    Texels_ = std::move(atlas);
     return true;
 }
 

@@ -25,8 +25,6 @@ public:
     // the texture cannot be made; the atlas then holds nothing.
     bool Build(TDeviceRef device, const std::vector<std::pair<std::string, platform::Image>>& pictures,
                std::string& error);
-    // The laid-out texels, as Build gave them to the device.
-    const platform::Image& Texels() const { return Texels_; }
     platform::TextureHandle Texture() const { return Texture_; }
     // The place of the picture `name`; false when the atlas does not hold it.
     bool Find(std::string_view name, TTextureRect& rect) const;
@@ -36,6 +34,5 @@ private:
 
     TDeviceRef DeviceRef_ = nullptr;
     platform::TextureHandle Texture_ = 0;
-    platform::Image Texels_;
     std::vector<std::pair<std::string, TTextureRect>> Places_;
 };

@@ -3,19 +3,15 @@
 
 #include <string>
 
-#include "platform/HeadlessWindow.h"
-#include "platform/RecordingDevice.h"
-#include "render/GE_D3D9.h"
+#include "RenderTestSupport.h"
 #include "render/TextureAtlas.h"
+
+using TextureAtlasLayout = render_test::RendererFixture;
 
 // The atlas lays the pictures in a row, each inside a border copied from its opposite edges, and tells
 // where each one lies.
-TEST(TextureAtlas, PicturesLieInARowInsideWrappedBorders) {
-    platform::RecordingGraphicsSystem system;
-    platform::HeadlessWindow window{64, 64};
-    TRenderD3D9 render(system);
+TEST_F(TextureAtlasLayout, PicturesLieInARowInsideWrappedBorders) {
     std::string error;
-    ASSERT_TRUE(render.Initialize(&window, true, 64, 64, 0, error)) << error;
     platform::Image a;  // 2 x 1: texels 1, 2
     a.Width = 2;
     a.Height = 1;
@@ -26,13 +22,16 @@ TEST(TextureAtlas, PicturesLieInARowInsideWrappedBorders) {
     b.Rgba = {3, 3, 3, 3, 4, 4, 4, 4};
     TTextureAtlas atlas;
     ASSERT_TRUE(atlas.Build(render.Device(), {{"a", a}, {"b", b}}, error)) << error;
-    const platform::Image& texels = atlas.Texels();
-    ASSERT_EQ(texels.Width, 4 + 3);
-    ASSERT_EQ(texels.Height, 4);
+    // What the device was given (grey texels: B, G, R and A alike).
+    const platform::RecordedTexture* texels = device->Texture(atlas.Texture());
+    ASSERT_NE(texels, nullptr);
+    ASSERT_EQ(texels->Width, 4u + 3u);
+    ASSERT_EQ(texels->Height, 4u);
+    ASSERT_EQ(texels->Levels.size(), 1u);
     std::string rows;
-    for (int y = 0; y < texels.Height; ++y) {
-        for (int x = 0; x < texels.Width; ++x) {
-            rows += static_cast<char>('0' + texels.Rgba[(static_cast<size_t>(y) * texels.Width + x) * 4]);
+    for (uint32_t y = 0; y < texels->Height; ++y) {
+        for (uint32_t x = 0; x < texels->Width; ++x) {
+            rows += static_cast<char>('0' + texels->Levels[0][(y * texels->Width + x) * 4]);
         }
         rows += '\n';
     }
