@@ -67,6 +67,15 @@ protected:
         EXPECT_NEAR(got_.B, (b), (tolerance)) << "blue";  \
     } while (false)
 
+// 2 x 2: red, green on top; blue, white below.
+Image FourColours() {
+    Image image;
+    image.Width = 2;
+    image.Height = 2;
+    image.Rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    return image;
+}
+
 }  // namespace
 
 TEST_F(OnScreen, RendererShadersCompileWithoutMessages) {
@@ -89,11 +98,7 @@ TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
     TPixelShader pixelShader;
     ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.vs", "main"));
     ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.ps", "main"));
-    // 2 x 2: red, green on top; blue, white below.
-    Image image;
-    image.Width = 2;
-    image.Height = 2;
-    image.Rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    const Image image = FourColours();
     TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "quad");
     ASSERT_NE(texture, 0u);
 
@@ -226,10 +231,7 @@ TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     TPixelShader pixelShader;
     ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
     ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main"));
-    Image image;
-    image.Width = 2;
-    image.Height = 2;
-    image.Rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    const Image image = FourColours();
     TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "icons");
     Image whiteImage;
     whiteImage.Width = whiteImage.Height = 1;
