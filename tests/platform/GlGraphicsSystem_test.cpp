@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -661,14 +662,19 @@ TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {
     EXPECT_RGB(At(Read(), 32, 32), 0, 0, 0, 0);
 }
 
-// What the X server shows of the window named `title` after a Present: ImageMagick's pixel at (x, y).
-std::string WindowPixel(const std::string& title, int x, int y) {
+// What the X server shows of the window named `title`: ImageMagick's pixels at `a` and `b`, or
+// "no window". `import` given no window waits for a click on one, so it runs only once the window
+// is found, and never for long.
+std::string WindowPixels(const std::string& title, std::array<int, 2> a, std::array<int, 2> b) {
     const std::string path = TempPng("window");
-    const std::string command =
-        "import -window \"$(xdotool search --name '^" + title + "$' | head -1)\" '" + path + "' 2>/dev/null";
-    std::string pixel = std::system(command.c_str()) == 0 ? ImageMagickPixel(path, x, y) : "no window";
+    const std::string command = "id=$(xdotool search --name '^" + title + "$' | head -1) && [ -n \"$id\" ] && " +
+                                "timeout 10 import -window \"$id\" '" + path + "' 2>/dev/null";
+    std::string pixels = "no window";
+    if (std::system(command.c_str()) == 0) {
+        pixels = ImageMagickPixel(path, a[0], a[1]) + " " + ImageMagickPixel(path, b[0], b[1]);
+    }
     std::remove(path.c_str());
-    return pixel;
+    return pixels;
 }
 
 TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
@@ -678,26 +684,21 @@ TEST_P(GlDevice, Present_ShowsTheFrameInTheWindowDrawnStraightOrScaled) {
     window_->SetTitle(title);
     window_->Show();
     // Grey with one quarter in `colour`, presented until the X server shows `expected` (a frame
-    // presented before the server has mapped or resized the window is lost); the two pixels as the
-    // server last showed them.
+    // presented before the server has mapped or resized the window is lost) or 30 s have passed;
+    // the two pixels as the server last showed them.
     const auto show = [&](const float(&colour)[3], float left, float top, int x, int y,
                           const std::string& expected) {
-        std::string inside;
-        std::string outside;
-        for (int attempt = 0; attempt < 20; ++attempt) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        std::string pixels;
+        do {
             UsePair(kConstantColourVertex, kColourPixel);
             SetColour(colour[0], colour[1], colour[2]);
             device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00808080, 1.0f, 0);
             DrawRect(left, top, left + 1, top - 1, 0.5f);
             device_->Present();
-            inside = WindowPixel(title, x, y);
-            outside = WindowPixel(title, kSize - 1 - x, kSize - 1 - y);
-            if (inside + " " + outside == expected) {
-                break;
-            }
-            usleep(100000);
-        }
-        return inside + " " + outside;
+            pixels = WindowPixels(title, {x, y}, {kSize - 1 - x, kSize - 1 - y});
+        } while (pixels != expected && std::chrono::steady_clock::now() < deadline && usleep(100000) == 0);
+        return pixels;
     };
     // The back buffer has the window's size: drawn in the window's own buffer.
     EXPECT_EQ(show({1, 0, 0}, -1, 1, 8, 8, "255,0,0 128,128,128"), "255,0,0 128,128,128");

@@ -71,7 +71,7 @@ bool HaveXdotool() {
 // Gives the keyboard focus to the test's window (another window may have taken it since), then runs
 // an xdotool command; true when both worked.
 bool Xdotool(const std::string& title, const std::string& command) {
-    std::string focus = "xdotool search --name '" + title + "' windowfocus --sync >/dev/null 2>&1";
+    std::string focus = "timeout 20 xdotool search --name '" + title + "' windowfocus --sync >/dev/null 2>&1";
     return std::system(focus.c_str()) == 0 && std::system(("xdotool " + command).c_str()) == 0;
 }
 
