@@ -667,7 +667,8 @@ TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {
 // is found, and never for long.
 std::string WindowPixels(const std::string& title, std::array<int, 2> a, std::array<int, 2> b) {
     const std::string path = TempPng("window");
-    const std::string command = "id=$(xdotool search --name '^" + title + "$' | head -1) && [ -n \"$id\" ] && " +
+    const std::string command = "id=$(xdotool search --name '^" + title +
+                                "$' | head -1) && [ -n \"$id\" ] && " +
                                 "timeout 10 import -window \"$id\" '" + path + "' 2>/dev/null";
     std::string pixels = "no window";
     if (std::system(command.c_str()) == 0) {
