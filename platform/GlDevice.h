@@ -99,13 +99,15 @@ private:
         bool IsIndexBuffer = false;
         uint32_t Pool = 0;
         uint32_t Size = 0;
-        bool KeepsCopy = true;        // else Shadow is empty while the buffer is not locked
-        std::vector<uint8_t> Shadow;  // the CPU copy locks hand out
+        std::vector<uint8_t> Shadow;  // the CPU copy locks hand out; empty while not locked
         int LockDepth = 0;
         bool Dirty = false;
-        bool Discarded = false;
         uint32_t DirtyBegin = 0;
         uint32_t DirtyEnd = 0;
+        // An index buffer's smallest and largest index, or bounds around them: a draw within them
+        // needs no look at its indices.
+        uint16_t LowestIndex = 0;
+        uint16_t HighestIndex = 0;
     };
     struct Texture {
         GLuint Name = 0;
@@ -160,6 +162,9 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    // The smallest and largest of `count` indices from `start` on, read back from the buffer.
+    void ReadIndexRange(const Buffer& indices, uint32_t start, uint32_t count, uint32_t& lowest,
+                        uint32_t& highest);
     BufferHandle CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;

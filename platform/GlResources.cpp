@@ -83,17 +83,13 @@ BufferHandle GlDevice::CreateBuffer(uint32_t length, uint32_t usage, uint32_t po
     buffer.Pool = pool;
     buffer.Size = length;
     buffer.IsIndexBuffer = isIndexBuffer;
-    // Draws check their indices against the copy; a write-only vertex buffer is seldom read back, so
-    // its copy lives only while it is locked (see LockBuffer).
-    buffer.KeepsCopy = isIndexBuffer || (usage & D3DUSAGE_WRITEONLY) == 0;
+    // No CPU copy is kept: the buffers the game locks each frame lock with D3DLOCK_DISCARD, and the
+    // others are locked once when made. A lock that keeps the contents reads them back (LockBuffer).
     glGenBuffers(1, &buffer.Name);
     glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
     const std::vector<uint8_t> zeros(length, 0);
     glBufferData(GL_COPY_WRITE_BUFFER, length, zeros.data(),
                  (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    if (buffer.KeepsCopy) {
-        buffer.Shadow = zeros;
-    }
     Handle handle = NextHandle();
     buffers_[handle] = std::move(buffer);
     return handle;
@@ -125,7 +121,7 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
         return nullptr;
     }
     if (buffer.Shadow.empty()) {
-        // The copy of a write-only buffer comes back from the GPU, unless the lock discards it.
+        // The contents come back from the GPU, unless the lock discards them.
         buffer.Shadow.assign(buffer.Size, 0);
         if (!(flags & D3DLOCK_DISCARD)) {
             glBindBuffer(GL_COPY_READ_BUFFER, buffer.Name);
@@ -142,7 +138,6 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
             buffer.DirtyEnd = std::max(buffer.DirtyEnd, static_cast<uint32_t>(end));
         }
         buffer.Dirty = true;
-        buffer.Discarded = buffer.Discarded || (flags & D3DLOCK_DISCARD) != 0;
     }
     return buffer.Shadow.data() + offset;
 }
@@ -159,25 +154,30 @@ void GlDevice::UnlockBuffer(BufferHandle handle) {
     if (buffer.Dirty) {
         Upload(buffer);
     }
-    if (!buffer.KeepsCopy) {
-        std::vector<uint8_t>().swap(buffer.Shadow);
-    }
+    std::vector<uint8_t>().swap(buffer.Shadow);
 }
 
 void GlDevice::Upload(Buffer& buffer) {
+    // Only the bytes locked for writing, into the storage the buffer has: OpenGL orders the update
+    // after the draws already made from it, and new storage for each discarding lock would cost an
+    // allocation of the whole buffer in the driver each time.
     glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
-    if (buffer.Discarded) {
-        // New storage, so a draw still reading the old contents does not stall us.
-        GLint usage = GL_DYNAMIC_DRAW;
-        glGetBufferParameteriv(GL_COPY_WRITE_BUFFER, GL_BUFFER_USAGE, &usage);
-        glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(buffer.Shadow.size()),
-                     buffer.Shadow.data(), static_cast<GLenum>(usage));
-    } else {
-        glBufferSubData(GL_COPY_WRITE_BUFFER, buffer.DirtyBegin, buffer.DirtyEnd - buffer.DirtyBegin,
-                        buffer.Shadow.data() + buffer.DirtyBegin);
+    glBufferSubData(GL_COPY_WRITE_BUFFER, buffer.DirtyBegin, buffer.DirtyEnd - buffer.DirtyBegin,
+                    buffer.Shadow.data() + buffer.DirtyBegin);
+    if (buffer.IsIndexBuffer) {
+        // The bounds only widen with a partial update: the indices outside it are still there.
+        const uint32_t wholeEnd = buffer.Size & ~1u;
+        const uint32_t dirtyEnd = std::min((buffer.DirtyEnd + 1) & ~1u, wholeEnd);
+        const auto* first = reinterpret_cast<const uint16_t*>(buffer.Shadow.data()) + buffer.DirtyBegin / 2;
+        const auto* end = reinterpret_cast<const uint16_t*>(buffer.Shadow.data()) + dirtyEnd / 2;
+        if (first < end) {
+            const auto [lowest, highest] = std::minmax_element(first, end);
+            const bool whole = buffer.DirtyBegin == 0 && dirtyEnd == wholeEnd;
+            buffer.LowestIndex = whole ? *lowest : std::min(buffer.LowestIndex, *lowest);
+            buffer.HighestIndex = whole ? *highest : std::max(buffer.HighestIndex, *highest);
+        }
     }
     buffer.Dirty = false;
-    buffer.Discarded = false;
 }
 
 void GlDevice::ReleaseBuffer(BufferHandle handle) {

@@ -434,6 +434,19 @@ TEST_P(GlDevice, Draw_IndicesOutsideTheVertexBufferDrawNothing) {
     // The first triangle alone is in range and draws.
     device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 1);
     EXPECT_RGB(At(Read(), 60, 8), 255, 255, 255, 0);
+
+    // A whole rewrite brings every index in range; a later partial write takes the draw out again.
+    const uint16_t inside[6] = {0, 1, 2, 2, 3, 0};
+    std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, D3DLOCK_DISCARD), inside, sizeof inside);
+    device_->UnlockBuffer(indexBuffer);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    EXPECT_RGB(At(Read(), 4, 60), 255, 255, 255, 0);
+    const uint16_t outside = 399;
+    std::memcpy(device_->LockBuffer(indexBuffer, 0, 2, 0), &outside, 2);
+    device_->UnlockBuffer(indexBuffer);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    EXPECT_RGB(At(Read(), 4, 60), 0, 0, 0, 0);
 }
 
 TEST_P(GlDevice, Constants_PersistAcrossShaderChanges) {
@@ -667,7 +680,8 @@ TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {
 // is found, and never for long.
 std::string WindowPixels(const std::string& title, std::array<int, 2> a, std::array<int, 2> b) {
     const std::string path = TempPng("window");
-    const std::string command = "id=$(xdotool search --name '^" + title + "$' | head -1) && [ -n \"$id\" ] && " +
+    const std::string command = "id=$(xdotool search --name '^" + title +
+                                "$' | head -1) && [ -n \"$id\" ] && " +
                                 "timeout 10 import -window \"$id\" '" + path + "' 2>/dev/null";
     std::string pixels = "no window";
     if (std::system(command.c_str()) == 0) {
