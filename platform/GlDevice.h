@@ -114,7 +114,12 @@ private:
         uint32_t Width = 0;
         uint32_t Height = 0;
         uint32_t Levels = 0;
+        uint32_t Format = 0;
         uint32_t Pool = 0;
+        // Storage is made at the first write or use. A one-level A8R8G8B8 texture written all white
+        // keeps its alpha alone (a quarter of the memory) and samples as white with that alpha.
+        bool HasStorage = false;
+        bool AlphaOnly = false;
     };
     struct Stream {
         BufferHandle Buffer = 0;
@@ -162,6 +167,8 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    // Gives the texture its storage (a new texture name when it had storage already).
+    void MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly);
     // The smallest and largest of `count` indices from `start` on, read back from the buffer.
     void ReadIndexRange(const Buffer& indices, uint32_t start, uint32_t count, uint32_t& lowest,
                         uint32_t& highest);

@@ -221,28 +221,49 @@ TextureHandle GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
     texture.Width = width;
     texture.Height = height;
     texture.Levels = levels == 0 ? fullChain : std::min(levels, fullChain);
+    texture.Format = format;
     texture.Pool = pool;
     glGenTextures(1, &texture.Name);
+    Handle handle = NextHandle();
+    textures_[handle] = texture;
+    return handle;
+}
+
+void GlDevice::MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly) {
+    if (texture.HasStorage) {
+        // Storage made with glTexStorage2D cannot change: a new name, bound where the old one was.
+        glDeleteTextures(1, &texture.Name);
+        glGenTextures(1, &texture.Name);
+    }
+    texture.HasStorage = true;
+    texture.AlphaOnly = alphaOnly;
     glActiveTexture(GL_TEXTURE0 + kStages);  // a unit no stage uses
     glBindTexture(GL_TEXTURE_2D, texture.Name);
     // X8R8G8B8 samples with alpha one.
-    GLint internalFormat = format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
+    GLint internalFormat = alphaOnly ? GL_R8 : texture.Format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
     if (textureStorage_) {
         glTexStorage2D(GL_TEXTURE_2D, static_cast<GLsizei>(texture.Levels), internalFormat,
-                       static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+                       static_cast<GLsizei>(texture.Width), static_cast<GLsizei>(texture.Height));
     } else {
         for (uint32_t level = 0; level < texture.Levels; ++level) {
             glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), internalFormat,
-                         std::max(width >> level, 1u), std::max(height >> level, 1u), 0, GL_BGRA,
-                         GL_UNSIGNED_BYTE, nullptr);
+                         std::max(texture.Width >> level, 1u), std::max(texture.Height >> level, 1u), 0,
+                         alphaOnly ? GL_RED : GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         }
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(texture.Levels - 1));
+    if (alphaOnly) {
+        const GLint swizzle[4] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
-    Handle handle = NextHandle();
-    textures_[handle] = texture;
-    return handle;
+    for (int stage = 0; stage < kStages; ++stage) {
+        if (stageTextures_[stage] == handle) {
+            glActiveTexture(GL_TEXTURE0 + stage);
+            glBindTexture(GL_TEXTURE_2D, texture.Name);
+        }
+    }
 }
 
 uint32_t GlDevice::TextureLevelCount(TextureHandle texture) {
@@ -255,11 +276,39 @@ void GlDevice::WriteTextureLevel(TextureHandle handle, uint32_t level, const uin
     if (found == textures_.end() || !bgra || level >= found->second.Levels) {
         return;
     }
-    const Texture& texture = found->second;
+    Texture& texture = found->second;
     uint32_t width = std::max(texture.Width >> level, 1u);
     uint32_t height = std::max(texture.Height >> level, 1u);
     if (pitch < width * 4) {
         return;
+    }
+    // A one-level texture written whole: all white keeps the alpha alone, anything else all four.
+    if (texture.Levels == 1 && texture.Format == D3DFMT_A8R8G8B8) {
+        bool white = true;
+        std::vector<uint8_t> alpha;
+        alpha.reserve(static_cast<size_t>(width) * height);
+        for (uint32_t y = 0; y < height && white; ++y) {
+            const uint8_t* row = bgra + static_cast<size_t>(y) * pitch;
+            for (uint32_t x = 0; x < width && white; ++x) {
+                white = row[x * 4] == 0xFF && row[x * 4 + 1] == 0xFF && row[x * 4 + 2] == 0xFF;
+                alpha.push_back(row[x * 4 + 3]);
+            }
+        }
+        if (!texture.HasStorage || texture.AlphaOnly != white) {
+            MakeTextureStorage(handle, texture, white);
+        }
+        if (white) {
+            glActiveTexture(GL_TEXTURE0 + kStages);
+            glBindTexture(GL_TEXTURE_2D, texture.Name);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+                            GL_RED, GL_UNSIGNED_BYTE, alpha.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            return;
+        }
+    } else if (!texture.HasStorage) {
+        MakeTextureStorage(handle, texture, false);
     }
     std::vector<uint8_t> packed;
     if (pitch % 4 != 0) {
@@ -301,6 +350,9 @@ void GlDevice::SetTexture(uint32_t stage, TextureHandle handle) {
         return;
     }
     auto found = textures_.find(handle);
+    if (found != textures_.end() && !found->second.HasStorage) {
+        MakeTextureStorage(handle, found->second, false);  // never written: it samples zeros
+    }
     stageTextures_[stage] = found == textures_.end() ? 0 : handle;
     glActiveTexture(GL_TEXTURE0 + stage);
     glBindTexture(GL_TEXTURE_2D, found == textures_.end() ? 0 : found->second.Name);

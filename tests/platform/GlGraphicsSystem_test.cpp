@@ -253,6 +253,43 @@ TEST_P(GlDevice, Texture_TopLeftTexelLandsTopLeftOnScreen) {
     std::remove(path.c_str());
 }
 
+// Text's atlas is white with alpha: the device may keep the alpha alone, but the texture must still
+// sample as white with that alpha, and a later write of colours must show them, where it is bound.
+TEST_P(GlDevice, Texture_WhiteWithAlphaSamplesWhiteAndLaterColoursShow) {
+    const char* const alphaAndWhitePixel = R"(#version 330 core
+in vec2 vTexCoord;
+uniform sampler2D s0;
+out vec4 FragColor;
+void main() {
+    vec4 t = texture(s0, vTexCoord);
+    FragColor = vec4(t.a, t.g * t.b, t.r, 1.0);
+}
+)";
+    TextureHandle texture = device_->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    const uint8_t white[16] = {255, 255, 255, 0x40, 255, 255, 255, 0xFF,
+                               255, 255, 255, 0,    255, 255, 255, 0x80};
+    device_->WriteTextureLevel(texture, 0, white, 8);
+    UsePair(kTexturedVertex, alphaAndWhitePixel);
+    device_->SetTexture(0, texture);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    Image image = Read();
+    EXPECT_RGB(At(image, 8, 8), 0x40, 255, 255, 0);
+    EXPECT_RGB(At(image, kSize - 8, 8), 0xFF, 255, 255, 0);
+    EXPECT_RGB(At(image, 8, kSize - 8), 0, 255, 255, 0);
+    EXPECT_RGB(At(image, kSize - 8, kSize - 8), 0x80, 255, 255, 0);
+
+    const uint8_t colours[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
+    device_->WriteTextureLevel(texture, 0, colours, 8);
+    UsePair(kTexturedVertex, kTexturedPixel);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    image = Read();
+    EXPECT_RGB(At(image, 8, 8), 255, 0, 0, 0);
+    EXPECT_RGB(At(image, kSize - 8, 8), 0, 255, 0, 0);
+    EXPECT_RGB(At(image, 8, kSize - 8), 0, 0, 255, 0);
+}
+
 TEST_P(GlDevice, Cull_ClockwiseIsFrontAndCounterClockwiseIsCulledByDefault) {
     UsePair(kConstantColourVertex, kColourPixel);
     SetColour(1, 0, 0);
