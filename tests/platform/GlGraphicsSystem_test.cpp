@@ -156,6 +156,9 @@ protected:
         return image;
     }
 
+    // The corner texture drawn over the whole back buffer, as MakeCornerTexture describes it.
+    static void ExpectCornerColours(const Image& image);
+
     static Rgb At(const Image& image, int x, int y) {
         const uint8_t* p = image.Rgba.data() + (static_cast<size_t>(y) * image.Width + x) * 4;
         return {p[0], p[1], p[2]};
@@ -173,6 +176,13 @@ protected:
         EXPECT_NEAR(actual.G, (g), (tolerance)) << "green"; \
         EXPECT_NEAR(actual.B, (b), (tolerance)) << "blue";  \
     } while (0)
+
+void GlDevice::ExpectCornerColours(const Image& image) {
+    EXPECT_RGB(At(image, 8, 8), 255, 0, 0, 0);
+    EXPECT_RGB(At(image, kSize - 8, 8), 0, 255, 0, 0);
+    EXPECT_RGB(At(image, 8, kSize - 8), 0, 0, 255, 0);
+    EXPECT_RGB(At(image, kSize - 8, kSize - 8), 255, 255, 255, 0);
+}
 
 // What ImageMagick reads at one pixel of a PNG: "r,g,b".
 std::string ImageMagickPixel(const std::string& path, int x, int y) {
@@ -196,10 +206,11 @@ std::string TempPng(const std::string& name) {
 }
 
 // A 2 x 2 texture: red top-left, green top-right, blue bottom-left, white bottom-right.
+const uint8_t kCornerTexels[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
+
 TextureHandle MakeCornerTexture(GraphicsDevice& device) {
     TextureHandle texture = device.CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
-    const uint8_t bgra[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
-    device.WriteTextureLevel(texture, 0, bgra, 8);
+    device.WriteTextureLevel(texture, 0, kCornerTexels, 8);
     return texture;
 }
 
@@ -238,10 +249,7 @@ TEST_P(GlDevice, Texture_TopLeftTexelLandsTopLeftOnScreen) {
     device_->SetTexture(0, MakeCornerTexture(*device_));
     DrawRect(-1, 1, 1, -1, 0.5f);
     Image image = Read();
-    EXPECT_RGB(At(image, 8, 8), 255, 0, 0, 0);
-    EXPECT_RGB(At(image, kSize - 8, 8), 0, 255, 0, 0);
-    EXPECT_RGB(At(image, 8, kSize - 8), 0, 0, 255, 0);
-    EXPECT_RGB(At(image, kSize - 8, kSize - 8), 255, 255, 255, 0);
+    ExpectCornerColours(image);
 
     // The same, as ImageMagick sees the PNG.
     std::string path = TempPng("corners");
@@ -279,15 +287,11 @@ void main() {
     EXPECT_RGB(At(image, 8, kSize - 8), 0, 255, 255, 0);
     EXPECT_RGB(At(image, kSize - 8, kSize - 8), 0x80, 255, 255, 0);
 
-    const uint8_t colours[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
-    device_->WriteTextureLevel(texture, 0, colours, 8);
+    device_->WriteTextureLevel(texture, 0, kCornerTexels, 8);
     UsePair(kTexturedVertex, kTexturedPixel);
     device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     DrawRect(-1, 1, 1, -1, 0.5f);
-    image = Read();
-    EXPECT_RGB(At(image, 8, 8), 255, 0, 0, 0);
-    EXPECT_RGB(At(image, kSize - 8, 8), 0, 255, 0, 0);
-    EXPECT_RGB(At(image, 8, kSize - 8), 0, 0, 255, 0);
+    ExpectCornerColours(Read());
 }
 
 TEST_P(GlDevice, Cull_ClockwiseIsFrontAndCounterClockwiseIsCulledByDefault) {
