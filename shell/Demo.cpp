@@ -212,6 +212,7 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
         return false;
     }
 
+    demo.Frames.reserve(bytes.size() - reader.Offset());  // records are as long in memory as in the file
     while (!reader.AtEnd()) {
         const std::size_t start = reader.Offset();
         const std::size_t number = demo.Frames.size() + 1;

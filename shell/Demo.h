@@ -77,6 +77,8 @@ public:
     TDemoFrame operator[](std::size_t index) const;
     void push_back(const TDemoFrame& frame);
     void Set(std::size_t index, const TDemoFrame& frame);
+    // Room for `bytes` of records, so reading a file does not grow the store step by step.
+    void reserve(std::size_t bytes) { Records_.reserve(bytes); }
 
 private:
     // Every record of the current input version has this length.

@@ -429,6 +429,7 @@ int main(int argc, char** argv) {
 
     if (replaying) {
         std::vector<TFrameSample> samples;
+        samples.reserve(demo.Frames.size());
         const bool whole = Replay(form, demo, line.Timedemo.empty(), input, samples);
         const TWorldDigest digest = form.Closed() ? form.FinalDigest() : form.Digest();
         if (!line.Timedemo.empty()) {
