@@ -99,6 +99,11 @@ private:
         bool IsIndexBuffer = false;
         uint32_t Pool = 0;
         uint32_t Size = 0;
+        // OpenGL storage is made as far as the buffer has been written or read, so a buffer made for
+        // the most it may ever hold (a particle system's) costs only what it holds; beyond the
+        // storage the buffer reads as zeros.
+        uint32_t Stored = 0;
+        GLenum Usage = GL_STATIC_DRAW;
         std::vector<uint8_t> Shadow;  // the CPU copy locks hand out; empty while not locked
         int LockDepth = 0;
         bool Dirty = false;
@@ -159,7 +164,8 @@ private:
         GLuint Name = 0;
         uint32_t Offset = 0;
         uint32_t Stride = 0;
-        size_t Size = 0;  // bytes in the buffer
+        size_t Size = 0;           // bytes in the buffer
+        Buffer* Source = nullptr;  // the device's buffer, whose storage a draw may have to grow
     };
     // Points the attributes at the streams; false when an index would read past a stream's end.
     bool BindElements(const std::vector<VertexElement>& elements, const BoundStream* streams,
@@ -167,6 +173,8 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    // Makes storage for at least the first `bytes` (at most the buffer's size), keeping what it holds.
+    void GrowStorage(Buffer& buffer, uint64_t bytes);
     // Gives the texture its storage (a new texture name when it had storage already).
     void MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly);
     // The smallest and largest of `count` indices from `start` on, read back from the buffer.

@@ -159,6 +159,9 @@ bool GlDevice::BindElements(const std::vector<VertexElement>& elements, const Bo
         if (last > stream.Size) {
             return false;
         }
+        if (stream.Source) {
+            GrowStorage(*stream.Source, last);
+        }
         glBindBuffer(GL_ARRAY_BUFFER, stream.Name);
         glVertexAttribPointer(
             static_cast<GLuint>(location), format.Size, format.Type, format.Normalised,
@@ -193,19 +196,21 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
         !PrimitiveMode(primitiveType, primitiveCount, mode, indexCount)) {
         return;
     }
-    const Buffer& indices = indexBuffer->second;
-    if (uint64_t{startIndex} + static_cast<uint64_t>(indexCount) > indices.Size / 2) {
+    Buffer& indices = indexBuffer->second;
+    const uint64_t indexEnd = uint64_t{startIndex} + static_cast<uint64_t>(indexCount);
+    if (indexEnd > indices.Size / 2) {
         ReportOnce(reported, "a draw reads indices past the end of its index buffer; skipped");
         return;
     }
+    GrowStorage(indices, indexEnd * 2);
     BoundStream bound[kStreams];
     for (int stream = 0; stream < kStreams; ++stream) {
         auto found = buffers_.find(streams_[stream].Buffer);
         if (found != buffers_.end()) {
             uint32_t stride =
                 streams_[stream].Stride ? streams_[stream].Stride : (stream == 0 ? declaredStride : 0);
-            bound[stream] =
-                BoundStream{found->second.Name, streams_[stream].Offset, stride, found->second.Size};
+            bound[stream] = BoundStream{found->second.Name, streams_[stream].Offset, stride,
+                                        found->second.Size, &found->second};
         }
     }
     // The bounds of the whole buffer's indices first; only when they reach outside the vertices are

@@ -85,11 +85,8 @@ BufferHandle GlDevice::CreateBuffer(uint32_t length, uint32_t usage, uint32_t po
     buffer.IsIndexBuffer = isIndexBuffer;
     // No CPU copy is kept: the buffers the game locks each frame lock with D3DLOCK_DISCARD, and the
     // others are locked once when made. A lock that keeps the contents reads them back (LockBuffer).
+    buffer.Usage = (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW;
     glGenBuffers(1, &buffer.Name);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
-    const std::vector<uint8_t> zeros(length, 0);
-    glBufferData(GL_COPY_WRITE_BUFFER, length, zeros.data(),
-                 (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     Handle handle = NextHandle();
     buffers_[handle] = std::move(buffer);
     return handle;
@@ -123,9 +120,9 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
     if (buffer.Shadow.empty()) {
         // The contents come back from the GPU, unless the lock discards them.
         buffer.Shadow.assign(buffer.Size, 0);
-        if (!(flags & D3DLOCK_DISCARD)) {
+        if (!(flags & D3DLOCK_DISCARD) && buffer.Stored > 0) {
             glBindBuffer(GL_COPY_READ_BUFFER, buffer.Name);
-            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Size, buffer.Shadow.data());
+            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Stored, buffer.Shadow.data());
         }
     }
     ++buffer.LockDepth;
@@ -162,8 +159,14 @@ void GlDevice::Upload(Buffer& buffer) {
     // after the draws already made from it, and new storage for each discarding lock would cost an
     // allocation of the whole buffer in the driver each time.
     glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
-    glBufferSubData(GL_COPY_WRITE_BUFFER, buffer.DirtyBegin, buffer.DirtyEnd - buffer.DirtyBegin,
-                    buffer.Shadow.data() + buffer.DirtyBegin);
+    if (buffer.DirtyEnd > buffer.Stored) {
+        // The copy holds the rest of the storage too (read back, or zeros after a discarding lock).
+        buffer.Stored = std::min(buffer.Size, std::max(buffer.DirtyEnd, buffer.Stored * 2));
+        glBufferData(GL_COPY_WRITE_BUFFER, buffer.Stored, buffer.Shadow.data(), buffer.Usage);
+    } else {
+        glBufferSubData(GL_COPY_WRITE_BUFFER, buffer.DirtyBegin, buffer.DirtyEnd - buffer.DirtyBegin,
+                        buffer.Shadow.data() + buffer.DirtyBegin);
+    }
     if (buffer.IsIndexBuffer) {
         // The bounds only widen with a partial update: the indices outside it are still there.
         const uint32_t wholeEnd = buffer.Size & ~1u;
@@ -178,6 +181,22 @@ void GlDevice::Upload(Buffer& buffer) {
         }
     }
     buffer.Dirty = false;
+}
+
+void GlDevice::GrowStorage(Buffer& buffer, uint64_t bytes) {
+    if (bytes <= buffer.Stored) {
+        return;
+    }
+    const auto size = static_cast<uint32_t>(
+        std::min<uint64_t>(buffer.Size, std::max<uint64_t>(bytes, buffer.Stored * 2ull)));
+    std::vector<uint8_t> contents(size, 0);
+    if (buffer.Stored > 0) {
+        glBindBuffer(GL_COPY_READ_BUFFER, buffer.Name);
+        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Stored, contents.data());
+    }
+    glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
+    glBufferData(GL_COPY_WRITE_BUFFER, size, contents.data(), buffer.Usage);
+    buffer.Stored = size;
 }
 
 void GlDevice::ReleaseBuffer(BufferHandle handle) {

@@ -694,6 +694,51 @@ TEST_P(GlDevice, Buffers_PartialUpdateReachesTheGpu) {
     EXPECT_RGB(At(Read(), 54, 32), 255, 255, 255, 0);
 }
 
+// A buffer written again after a draw in the same frame: the draw keeps what it was given. A buffer
+// made for much more than it holds grows as it is written, keeping what it had.
+TEST_P(GlDevice, Buffers_RewrittenAfterADrawAndGrownKeepEachDrawsVertices) {
+    const VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END};
+    device_->SetVertexDeclaration(device_->CreateVertexDeclaration(elements));
+    const float left[4][3] = {{-1, 1, 0.5f}, {0, 1, 0.5f}, {0, -1, 0.5f}, {-1, -1, 0.5f}};
+    const float right[4][3] = {{0, 1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}, {0, -1, 0.5f}};
+    const float top[4][3] = {{-1, 1, 0.5f}, {1, 1, 0.5f}, {1, 0.5f, 0.5f}, {-1, 0.5f, 0.5f}};
+    BufferHandle vertexBuffer = device_->CreateVertexBuffer(4096 * 12, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
+    BufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    const uint16_t indices[6] = {0, 1, 2, 2, 3, 0};
+    std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, 0), indices, sizeof indices);
+    device_->UnlockBuffer(indexBuffer);
+    UsePair(kConstantColourVertex, kColourPixel);
+    device_->SetStreamSource(0, vertexBuffer, 0, 12);
+    device_->SetIndices(indexBuffer);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    for (const auto* quad : {left, right}) {
+        SetColour(quad == left ? 1.0f : 0.0f, 1, 0);
+        std::memcpy(device_->LockBuffer(vertexBuffer, 0, sizeof left, D3DLOCK_DISCARD), quad, sizeof left);
+        device_->UnlockBuffer(vertexBuffer);
+        device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    }
+    Image image = Read();
+    EXPECT_RGB(At(image, 8, 32), 255, 255, 0, 0);
+    EXPECT_RGB(At(image, 56, 32), 0, 255, 0, 0);
+
+    // Far past what was written; the right half stays where it was.
+    std::memcpy(device_->LockBuffer(vertexBuffer, 4000 * 12, sizeof top, 0), top, sizeof top);
+    device_->UnlockBuffer(vertexBuffer);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    SetColour(0, 0, 1);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4000, 0, 4, 0, 2);
+    SetColour(1, 0, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    image = Read();
+    EXPECT_RGB(At(image, 8, 4), 0, 0, 255, 0);
+    EXPECT_RGB(At(image, 8, 40), 0, 0, 0, 0);
+    EXPECT_RGB(At(image, 56, 40), 255, 0, 0, 0);
+    // Vertices never written are zeros: a draw of them covers nothing.
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2000, 0, 4, 0, 2);
+    EXPECT_RGB(At(Read(), 32, 32), 0, 0, 0, 0);
+}
+
 TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {
     const VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END};
     DeclarationHandle declaration = device_->CreateVertexDeclaration(elements);
