@@ -99,20 +99,32 @@ private:
         bool IsIndexBuffer = false;
         uint32_t Pool = 0;
         uint32_t Size = 0;
-        bool KeepsCopy = true;        // else Shadow is empty while the buffer is not locked
-        std::vector<uint8_t> Shadow;  // the CPU copy locks hand out
+        // OpenGL storage is made as far as the buffer has been written or read, so a buffer made for
+        // the most it may ever hold (a particle system's) costs only what it holds; beyond the
+        // storage the buffer reads as zeros.
+        uint32_t Stored = 0;
+        GLenum Usage = GL_STATIC_DRAW;
+        std::vector<uint8_t> Shadow;  // the CPU copy locks hand out; empty while not locked
         int LockDepth = 0;
         bool Dirty = false;
-        bool Discarded = false;
         uint32_t DirtyBegin = 0;
         uint32_t DirtyEnd = 0;
+        // An index buffer's smallest and largest index, or bounds around them: a draw within them
+        // needs no look at its indices.
+        uint16_t LowestIndex = 0;
+        uint16_t HighestIndex = 0;
     };
     struct Texture {
         GLuint Name = 0;
         uint32_t Width = 0;
         uint32_t Height = 0;
         uint32_t Levels = 0;
+        uint32_t Format = 0;
         uint32_t Pool = 0;
+        // Storage is made at the first write or use. A one-level A8R8G8B8 texture written all white
+        // keeps its alpha alone (a quarter of the memory) and samples as white with that alpha.
+        bool HasStorage = false;
+        bool AlphaOnly = false;
     };
     struct Stream {
         BufferHandle Buffer = 0;
@@ -152,7 +164,8 @@ private:
         GLuint Name = 0;
         uint32_t Offset = 0;
         uint32_t Stride = 0;
-        size_t Size = 0;  // bytes in the buffer
+        size_t Size = 0;           // bytes in the buffer
+        Buffer* Source = nullptr;  // the device's buffer, whose storage a draw may have to grow
     };
     // Points the attributes at the streams; false when an index would read past a stream's end.
     bool BindElements(const std::vector<VertexElement>& elements, const BoundStream* streams,
@@ -160,6 +173,13 @@ private:
     const std::vector<VertexElement>* CurrentElements(uint32_t& stride);
     static std::vector<VertexElement> FvfElements(uint32_t fvf, uint32_t& stride);
     void Upload(Buffer& buffer);
+    // Makes storage for at least the first `bytes` (at most the buffer's size), keeping what it holds.
+    void GrowStorage(Buffer& buffer, uint64_t bytes);
+    // Gives the texture its storage (a new texture name when it had storage already).
+    void MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly);
+    // The smallest and largest of `count` indices from `start` on, read back from the buffer.
+    void ReadIndexRange(const Buffer& indices, uint32_t start, uint32_t count, uint32_t& lowest,
+                        uint32_t& highest);
     BufferHandle CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;

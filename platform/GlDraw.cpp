@@ -159,6 +159,9 @@ bool GlDevice::BindElements(const std::vector<VertexElement>& elements, const Bo
         if (last > stream.Size) {
             return false;
         }
+        if (stream.Source) {
+            GrowStorage(*stream.Source, last);
+        }
         glBindBuffer(GL_ARRAY_BUFFER, stream.Name);
         glVertexAttribPointer(
             static_cast<GLuint>(location), format.Size, format.Type, format.Normalised,
@@ -193,29 +196,38 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
         !PrimitiveMode(primitiveType, primitiveCount, mode, indexCount)) {
         return;
     }
-    const Buffer& indices = indexBuffer->second;
-    if (uint64_t{startIndex} + static_cast<uint64_t>(indexCount) > indices.Shadow.size() / 2) {
+    Buffer& indices = indexBuffer->second;
+    const uint64_t indexEnd = uint64_t{startIndex} + static_cast<uint64_t>(indexCount);
+    if (indexEnd > indices.Size / 2) {
         ReportOnce(reported, "a draw reads indices past the end of its index buffer; skipped");
         return;
     }
-    uint32_t lowest, highest;
-    IndexRange(reinterpret_cast<const uint16_t*>(indices.Shadow.data()) + startIndex, indexCount, lowest,
-               highest);
-    int64_t first = int64_t{baseVertexIndex} + lowest;
-    int64_t last = int64_t{baseVertexIndex} + highest;
+    GrowStorage(indices, indexEnd * 2);
     BoundStream bound[kStreams];
     for (int stream = 0; stream < kStreams; ++stream) {
         auto found = buffers_.find(streams_[stream].Buffer);
         if (found != buffers_.end()) {
             uint32_t stride =
                 streams_[stream].Stride ? streams_[stream].Stride : (stream == 0 ? declaredStride : 0);
-            bound[stream] =
-                BoundStream{found->second.Name, streams_[stream].Offset, stride, found->second.Size};
+            bound[stream] = BoundStream{found->second.Name, streams_[stream].Offset, stride,
+                                        found->second.Size, &found->second};
         }
     }
-    if (first < 0 || last > 0xFFFFFFFFll || !BindElements(*elements, bound, static_cast<uint32_t>(last))) {
-        ReportOnce(reported, "a draw reads vertices outside its vertex buffer; skipped");
-        return;
+    // The bounds of the whole buffer's indices first; only when they reach outside the vertices are
+    // the draw's own indices read back.
+    auto inRange = [&](uint32_t lowest, uint32_t highest) {
+        const int64_t first = int64_t{baseVertexIndex} + lowest;
+        const int64_t last = int64_t{baseVertexIndex} + highest;
+        return first >= 0 && last <= 0xFFFFFFFFll &&
+               BindElements(*elements, bound, static_cast<uint32_t>(last));
+    };
+    if (!inRange(indices.LowestIndex, indices.HighestIndex)) {
+        uint32_t lowest, highest;
+        ReadIndexRange(indices, startIndex, static_cast<uint32_t>(indexCount), lowest, highest);
+        if (!inRange(lowest, highest)) {
+            ReportOnce(reported, "a draw reads vertices outside its vertex buffer; skipped");
+            return;
+        }
     }
     if (!PrepareDraw()) {
         return;
@@ -224,6 +236,15 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
     glDrawElementsBaseVertex(mode, indexCount, GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2),
                              baseVertexIndex);
+}
+
+void GlDevice::ReadIndexRange(const Buffer& indices, uint32_t start, uint32_t count, uint32_t& lowest,
+                              uint32_t& highest) {
+    std::vector<uint16_t> read(count);
+    glBindBuffer(GL_COPY_READ_BUFFER, indices.Name);
+    glGetBufferSubData(GL_COPY_READ_BUFFER, static_cast<GLintptr>(start) * 2,
+                       static_cast<GLsizeiptr>(count) * 2, read.data());
+    IndexRange(read.data(), read.size(), lowest, highest);
 }
 
 void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertexIndex, uint32_t numVertices,

@@ -20,6 +20,9 @@
 //   whose pixel shader failed still shows its texture, and anything else shows up as plain white.
 // - A vertex/pixel pair that does not link draws nothing (said once in the log).
 // - DrawIndexedPrimitiveUP leaves stream 0 and the index buffer unset afterwards, as Direct3D 9 does.
+// - Memory: a buffer keeps no CPU copy between locks (a lock that keeps the contents reads them back)
+//   and has OpenGL storage only as far as it has been written or drawn from (beyond that it reads as
+//   zeros); a one-level A8R8G8B8 texture written all white (the text atlas) is stored as its alpha.
 #pragma once
 
 #include <memory>

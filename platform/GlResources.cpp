@@ -83,17 +83,10 @@ BufferHandle GlDevice::CreateBuffer(uint32_t length, uint32_t usage, uint32_t po
     buffer.Pool = pool;
     buffer.Size = length;
     buffer.IsIndexBuffer = isIndexBuffer;
-    // Draws check their indices against the copy; a write-only vertex buffer is seldom read back, so
-    // its copy lives only while it is locked (see LockBuffer).
-    buffer.KeepsCopy = isIndexBuffer || (usage & D3DUSAGE_WRITEONLY) == 0;
+    // No CPU copy is kept: the buffers the game locks each frame lock with D3DLOCK_DISCARD, and the
+    // others are locked once when made. A lock that keeps the contents reads them back (LockBuffer).
+    buffer.Usage = (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW;
     glGenBuffers(1, &buffer.Name);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
-    const std::vector<uint8_t> zeros(length, 0);
-    glBufferData(GL_COPY_WRITE_BUFFER, length, zeros.data(),
-                 (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    if (buffer.KeepsCopy) {
-        buffer.Shadow = zeros;
-    }
     Handle handle = NextHandle();
     buffers_[handle] = std::move(buffer);
     return handle;
@@ -125,11 +118,11 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
         return nullptr;
     }
     if (buffer.Shadow.empty()) {
-        // The copy of a write-only buffer comes back from the GPU, unless the lock discards it.
+        // The contents come back from the GPU, unless the lock discards them.
         buffer.Shadow.assign(buffer.Size, 0);
-        if (!(flags & D3DLOCK_DISCARD)) {
+        if (!(flags & D3DLOCK_DISCARD) && buffer.Stored > 0) {
             glBindBuffer(GL_COPY_READ_BUFFER, buffer.Name);
-            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Size, buffer.Shadow.data());
+            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Stored, buffer.Shadow.data());
         }
     }
     ++buffer.LockDepth;
@@ -142,7 +135,6 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
             buffer.DirtyEnd = std::max(buffer.DirtyEnd, static_cast<uint32_t>(end));
         }
         buffer.Dirty = true;
-        buffer.Discarded = buffer.Discarded || (flags & D3DLOCK_DISCARD) != 0;
     }
     return buffer.Shadow.data() + offset;
 }
@@ -159,25 +151,52 @@ void GlDevice::UnlockBuffer(BufferHandle handle) {
     if (buffer.Dirty) {
         Upload(buffer);
     }
-    if (!buffer.KeepsCopy) {
-        std::vector<uint8_t>().swap(buffer.Shadow);
-    }
+    std::vector<uint8_t>().swap(buffer.Shadow);
 }
 
 void GlDevice::Upload(Buffer& buffer) {
+    // Only the bytes locked for writing, into the storage the buffer has: OpenGL orders the update
+    // after the draws already made from it, and new storage for each discarding lock would cost an
+    // allocation of the whole buffer in the driver each time.
     glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
-    if (buffer.Discarded) {
-        // New storage, so a draw still reading the old contents does not stall us.
-        GLint usage = GL_DYNAMIC_DRAW;
-        glGetBufferParameteriv(GL_COPY_WRITE_BUFFER, GL_BUFFER_USAGE, &usage);
-        glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(buffer.Shadow.size()),
-                     buffer.Shadow.data(), static_cast<GLenum>(usage));
+    if (buffer.DirtyEnd > buffer.Stored) {
+        // The copy holds the rest of the storage too (read back, or zeros after a discarding lock).
+        buffer.Stored = std::min(buffer.Size, std::max(buffer.DirtyEnd, buffer.Stored * 2));
+        glBufferData(GL_COPY_WRITE_BUFFER, buffer.Stored, buffer.Shadow.data(), buffer.Usage);
     } else {
         glBufferSubData(GL_COPY_WRITE_BUFFER, buffer.DirtyBegin, buffer.DirtyEnd - buffer.DirtyBegin,
                         buffer.Shadow.data() + buffer.DirtyBegin);
     }
+    if (buffer.IsIndexBuffer) {
+        // The bounds only widen with a partial update: the indices outside it are still there.
+        const uint32_t wholeEnd = buffer.Size & ~1u;
+        const uint32_t dirtyEnd = std::min((buffer.DirtyEnd + 1) & ~1u, wholeEnd);
+        const auto* first = reinterpret_cast<const uint16_t*>(buffer.Shadow.data()) + buffer.DirtyBegin / 2;
+        const auto* end = reinterpret_cast<const uint16_t*>(buffer.Shadow.data()) + dirtyEnd / 2;
+        if (first < end) {
+            const auto [lowest, highest] = std::minmax_element(first, end);
+            const bool whole = buffer.DirtyBegin == 0 && dirtyEnd == wholeEnd;
+            buffer.LowestIndex = whole ? *lowest : std::min(buffer.LowestIndex, *lowest);
+            buffer.HighestIndex = whole ? *highest : std::max(buffer.HighestIndex, *highest);
+        }
+    }
     buffer.Dirty = false;
-    buffer.Discarded = false;
+}
+
+void GlDevice::GrowStorage(Buffer& buffer, uint64_t bytes) {
+    if (bytes <= buffer.Stored) {
+        return;
+    }
+    const auto size = static_cast<uint32_t>(
+        std::min<uint64_t>(buffer.Size, std::max<uint64_t>(bytes, buffer.Stored * 2ull)));
+    std::vector<uint8_t> contents(size, 0);
+    if (buffer.Stored > 0) {
+        glBindBuffer(GL_COPY_READ_BUFFER, buffer.Name);
+        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, buffer.Stored, contents.data());
+    }
+    glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.Name);
+    glBufferData(GL_COPY_WRITE_BUFFER, size, contents.data(), buffer.Usage);
+    buffer.Stored = size;
 }
 
 void GlDevice::ReleaseBuffer(BufferHandle handle) {
@@ -221,28 +240,49 @@ TextureHandle GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
     texture.Width = width;
     texture.Height = height;
     texture.Levels = levels == 0 ? fullChain : std::min(levels, fullChain);
+    texture.Format = format;
     texture.Pool = pool;
     glGenTextures(1, &texture.Name);
+    Handle handle = NextHandle();
+    textures_[handle] = texture;
+    return handle;
+}
+
+void GlDevice::MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly) {
+    if (texture.HasStorage) {
+        // Storage made with glTexStorage2D cannot change: a new name, bound where the old one was.
+        glDeleteTextures(1, &texture.Name);
+        glGenTextures(1, &texture.Name);
+    }
+    texture.HasStorage = true;
+    texture.AlphaOnly = alphaOnly;
     glActiveTexture(GL_TEXTURE0 + kStages);  // a unit no stage uses
     glBindTexture(GL_TEXTURE_2D, texture.Name);
     // X8R8G8B8 samples with alpha one.
-    GLint internalFormat = format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
+    GLint internalFormat = alphaOnly ? GL_R8 : texture.Format == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
     if (textureStorage_) {
         glTexStorage2D(GL_TEXTURE_2D, static_cast<GLsizei>(texture.Levels), internalFormat,
-                       static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+                       static_cast<GLsizei>(texture.Width), static_cast<GLsizei>(texture.Height));
     } else {
         for (uint32_t level = 0; level < texture.Levels; ++level) {
             glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), internalFormat,
-                         std::max(width >> level, 1u), std::max(height >> level, 1u), 0, GL_BGRA,
-                         GL_UNSIGNED_BYTE, nullptr);
+                         std::max(texture.Width >> level, 1u), std::max(texture.Height >> level, 1u), 0,
+                         alphaOnly ? GL_RED : GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         }
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(texture.Levels - 1));
+    if (alphaOnly) {
+        const GLint swizzle[4] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
-    Handle handle = NextHandle();
-    textures_[handle] = texture;
-    return handle;
+    for (int stage = 0; stage < kStages; ++stage) {
+        if (stageTextures_[stage] == handle) {
+            glActiveTexture(GL_TEXTURE0 + stage);
+            glBindTexture(GL_TEXTURE_2D, texture.Name);
+        }
+    }
 }
 
 uint32_t GlDevice::TextureLevelCount(TextureHandle texture) {
@@ -255,11 +295,39 @@ void GlDevice::WriteTextureLevel(TextureHandle handle, uint32_t level, const uin
     if (found == textures_.end() || !bgra || level >= found->second.Levels) {
         return;
     }
-    const Texture& texture = found->second;
+    Texture& texture = found->second;
     uint32_t width = std::max(texture.Width >> level, 1u);
     uint32_t height = std::max(texture.Height >> level, 1u);
     if (pitch < width * 4) {
         return;
+    }
+    // A one-level texture written whole: all white keeps the alpha alone, anything else all four.
+    if (texture.Levels == 1 && texture.Format == D3DFMT_A8R8G8B8) {
+        bool white = true;
+        std::vector<uint8_t> alpha;
+        alpha.reserve(static_cast<size_t>(width) * height);
+        for (uint32_t y = 0; y < height && white; ++y) {
+            const uint8_t* row = bgra + static_cast<size_t>(y) * pitch;
+            for (uint32_t x = 0; x < width && white; ++x) {
+                white = row[x * 4] == 0xFF && row[x * 4 + 1] == 0xFF && row[x * 4 + 2] == 0xFF;
+                alpha.push_back(row[x * 4 + 3]);
+            }
+        }
+        if (!texture.HasStorage || texture.AlphaOnly != white) {
+            MakeTextureStorage(handle, texture, white);
+        }
+        if (white) {
+            glActiveTexture(GL_TEXTURE0 + kStages);
+            glBindTexture(GL_TEXTURE_2D, texture.Name);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+                            GL_RED, GL_UNSIGNED_BYTE, alpha.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            return;
+        }
+    } else if (!texture.HasStorage) {
+        MakeTextureStorage(handle, texture, false);
     }
     std::vector<uint8_t> packed;
     if (pitch % 4 != 0) {
@@ -301,6 +369,9 @@ void GlDevice::SetTexture(uint32_t stage, TextureHandle handle) {
         return;
     }
     auto found = textures_.find(handle);
+    if (found != textures_.end() && !found->second.HasStorage) {
+        MakeTextureStorage(handle, found->second, false);  // never written: it samples zeros
+    }
     stageTextures_[stage] = found == textures_.end() ? 0 : handle;
     glActiveTexture(GL_TEXTURE0 + stage);
     glBindTexture(GL_TEXTURE_2D, found == textures_.end() ? 0 : found->second.Name);

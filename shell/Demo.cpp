@@ -99,6 +99,51 @@ void EncodeDemoHeader(const TDemoHeader& header, std::string& out) {
     }
 }
 
+namespace {
+
+// The fields of a frame record after its "F"; false when the bytes end inside them.
+bool ReadFrameFields(TReader& reader, uint32_t inputVersion, TDemoFrame& frame) {
+    frame.Ms = static_cast<uint32_t>(reader.Unsigned(2));
+    frame.Events = static_cast<uint8_t>(reader.Unsigned(1));
+    frame.CursorX = static_cast<int16_t>(reader.Unsigned(2));
+    frame.CursorY = static_cast<int16_t>(reader.Unsigned(2));
+    return reader.Ok() &&
+           platform::ReadInputSnapshot(reader.Bytes(), reader.Offset(), inputVersion, frame.Input);
+}
+
+}  // namespace
+
+std::size_t TDemoFrames::RecordBytes() {
+    static const std::size_t bytes = [] {
+        std::string record;
+        EncodeDemoFrame(TDemoFrame{}, record);
+        return record.size();
+    }();
+    return bytes;
+}
+
+TDemoFrame TDemoFrames::operator[](std::size_t index) const {
+    TDemoFrame frame;
+    if (index < size()) {
+        TReader reader(std::string_view(Records_).substr(index * RecordBytes(), RecordBytes()));
+        reader.Offset() = 1;  // past the "F"
+        ReadFrameFields(reader, platform::kInputSnapshotVersion, frame);
+    }
+    return frame;
+}
+
+void TDemoFrames::push_back(const TDemoFrame& frame) {
+    EncodeDemoFrame(frame, Records_);
+}
+
+void TDemoFrames::Set(std::size_t index, const TDemoFrame& frame) {
+    if (index < size()) {
+        std::string record;
+        EncodeDemoFrame(frame, record);
+        Records_.replace(index * RecordBytes(), RecordBytes(), record);
+    }
+}
+
 void EncodeDemoFrame(const TDemoFrame& frame, std::string& out) {
     PutU8(out, 'F');
     PutU16(out, frame.Ms < kDemoMostFrameMs ? frame.Ms : kDemoMostFrameMs);
@@ -167,6 +212,7 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
         return false;
     }
 
+    demo.Frames.reserve(bytes.size() - reader.Offset());  // records are as long in memory as in the file
     while (!reader.AtEnd()) {
         const std::size_t start = reader.Offset();
         const std::size_t number = demo.Frames.size() + 1;
@@ -176,12 +222,7 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
             return false;
         }
         TDemoFrame frame;
-        frame.Ms = static_cast<uint32_t>(reader.Unsigned(2));
-        frame.Events = static_cast<uint8_t>(reader.Unsigned(1));
-        frame.CursorX = static_cast<int16_t>(reader.Unsigned(2));
-        frame.CursorY = static_cast<int16_t>(reader.Unsigned(2));
-        if (!reader.Ok() ||
-            !platform::ReadInputSnapshot(reader.Bytes(), reader.Offset(), header.InputVersion, frame.Input)) {
+        if (!ReadFrameFields(reader, header.InputVersion, frame)) {
             demo.Cut = true;
             return true;
         }

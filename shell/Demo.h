@@ -67,9 +67,28 @@ struct TDemoFrame {
     platform::InputSnapshot Input;
 };
 
+// The frames of a demo, each kept as its record in the file (EncodeDemoFrame): a few dozen bytes where
+// a decoded frame, with its 256 keys, takes a few hundred, so a long demo replays from a fraction of the
+// memory. Reading one decodes its record.
+class TDemoFrames {
+public:
+    std::size_t size() const { return Records_.size() / RecordBytes(); }
+    bool empty() const { return Records_.empty(); }
+    TDemoFrame operator[](std::size_t index) const;
+    void push_back(const TDemoFrame& frame);
+    void Set(std::size_t index, const TDemoFrame& frame);
+    // Room for `bytes` of records, so reading a file does not grow the store step by step.
+    void reserve(std::size_t bytes) { Records_.reserve(bytes); }
+
+private:
+    // Every record of the current input version has this length.
+    static std::size_t RecordBytes();
+    std::string Records_;
+};
+
 struct TDemo {
     TDemoHeader Header;
-    std::vector<TDemoFrame> Frames;
+    TDemoFrames Frames;
     // The bytes end inside a frame record: Frames holds the whole ones before it.
     bool Cut = false;
 };

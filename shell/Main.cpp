@@ -562,7 +562,7 @@ void TForm1::SetRenderSize(int width, int height) {
     RenderHeight_ = height;
 }
 
-void TForm1::SetReplay(const std::vector<TDemoFrame>* frames) {
+void TForm1::SetReplay(const TDemoFrames* frames) {
     Replay_ = frames;
     ReplayNext_ = 0;
 }

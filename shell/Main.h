@@ -97,7 +97,7 @@ public:
     // Frames come from `frames` (owned by the caller) instead of the clock, the input device, the
     // desktop pointer and the window's focus; no file is written. After the last frame the game stands
     // still and ReplayFinished() is true.
-    void SetReplay(const std::vector<TDemoFrame>* frames);
+    void SetReplay(const TDemoFrames* frames);
     bool ReplayFinished() const { return Replay_ != nullptr && ReplayNext_ >= Replay_->size(); }
     size_t ReplayedFrames() const { return ReplayNext_; }
     // What is in force after FormCreate: the options and the seed a recording's header holds.
@@ -178,7 +178,7 @@ private:
     uint64_t History_ = 0;        // every recorded or replayed frame's world digest, folded
     uint64_t HistoryFrames_ = 0;  // TDemoEvent bits for the next frame
     TDemoWriter* Recorder_ = nullptr;
-    const std::vector<TDemoFrame>* Replay_ = nullptr;
+    const TDemoFrames* Replay_ = nullptr;
     size_t ReplayNext_ = 0;
     float CursorX_ = 0.0f;  // the software cursor (desktop or back-buffer pixels)
     float CursorY_ = 0.0f;

@@ -440,7 +440,9 @@ int main(int argc, char** argv) {
 
     if (replaying) {
         std::vector<TFrameSample> samples;
+        samples.reserve(demo.Frames.size());
         std::vector<double> floorMs;
+        floorMs.reserve(demo.Frames.size());
         const bool whole = Replay(form, demo, line.Timedemo.empty(), input, samples, floorMs);
         const TWorldDigest digest = form.Closed() ? form.FinalDigest() : form.Digest();
         if (!line.Timedemo.empty()) {

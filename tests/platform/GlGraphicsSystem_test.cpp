@@ -156,6 +156,9 @@ protected:
         return image;
     }
 
+    // The corner texture drawn over the whole back buffer, as MakeCornerTexture describes it.
+    static void ExpectCornerColours(const Image& image);
+
     static Rgb At(const Image& image, int x, int y) {
         const uint8_t* p = image.Rgba.data() + (static_cast<size_t>(y) * image.Width + x) * 4;
         return {p[0], p[1], p[2]};
@@ -173,6 +176,13 @@ protected:
         EXPECT_NEAR(actual.G, (g), (tolerance)) << "green"; \
         EXPECT_NEAR(actual.B, (b), (tolerance)) << "blue";  \
     } while (0)
+
+void GlDevice::ExpectCornerColours(const Image& image) {
+    EXPECT_RGB(At(image, 8, 8), 255, 0, 0, 0);
+    EXPECT_RGB(At(image, kSize - 8, 8), 0, 255, 0, 0);
+    EXPECT_RGB(At(image, 8, kSize - 8), 0, 0, 255, 0);
+    EXPECT_RGB(At(image, kSize - 8, kSize - 8), 255, 255, 255, 0);
+}
 
 // What ImageMagick reads at one pixel of a PNG: "r,g,b".
 std::string ImageMagickPixel(const std::string& path, int x, int y) {
@@ -196,10 +206,11 @@ std::string TempPng(const std::string& name) {
 }
 
 // A 2 x 2 texture: red top-left, green top-right, blue bottom-left, white bottom-right.
+const uint8_t kCornerTexels[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
+
 TextureHandle MakeCornerTexture(GraphicsDevice& device) {
     TextureHandle texture = device.CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
-    const uint8_t bgra[16] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
-    device.WriteTextureLevel(texture, 0, bgra, 8);
+    device.WriteTextureLevel(texture, 0, kCornerTexels, 8);
     return texture;
 }
 
@@ -238,10 +249,7 @@ TEST_P(GlDevice, Texture_TopLeftTexelLandsTopLeftOnScreen) {
     device_->SetTexture(0, MakeCornerTexture(*device_));
     DrawRect(-1, 1, 1, -1, 0.5f);
     Image image = Read();
-    EXPECT_RGB(At(image, 8, 8), 255, 0, 0, 0);
-    EXPECT_RGB(At(image, kSize - 8, 8), 0, 255, 0, 0);
-    EXPECT_RGB(At(image, 8, kSize - 8), 0, 0, 255, 0);
-    EXPECT_RGB(At(image, kSize - 8, kSize - 8), 255, 255, 255, 0);
+    ExpectCornerColours(image);
 
     // The same, as ImageMagick sees the PNG.
     std::string path = TempPng("corners");
@@ -251,6 +259,39 @@ TEST_P(GlDevice, Texture_TopLeftTexelLandsTopLeftOnScreen) {
     EXPECT_EQ(ImageMagickPixel(path, kSize - 8, 8), "0,255,0");
     EXPECT_EQ(ImageMagickPixel(path, 8, kSize - 8), "0,0,255");
     std::remove(path.c_str());
+}
+
+// Text's atlas is white with alpha: the device may keep the alpha alone, but the texture must still
+// sample as white with that alpha, and a later write of colours must show them, where it is bound.
+TEST_P(GlDevice, Texture_WhiteWithAlphaSamplesWhiteAndLaterColoursShow) {
+    const char* const alphaAndWhitePixel = R"(#version 330 core
+in vec2 vTexCoord;
+uniform sampler2D s0;
+out vec4 FragColor;
+void main() {
+    vec4 t = texture(s0, vTexCoord);
+    FragColor = vec4(t.a, t.g * t.b, t.r, 1.0);
+}
+)";
+    TextureHandle texture = device_->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    const uint8_t white[16] = {255, 255, 255, 0x40, 255, 255, 255, 0xFF,
+                               255, 255, 255, 0,    255, 255, 255, 0x80};
+    device_->WriteTextureLevel(texture, 0, white, 8);
+    UsePair(kTexturedVertex, alphaAndWhitePixel);
+    device_->SetTexture(0, texture);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    Image image = Read();
+    EXPECT_RGB(At(image, 8, 8), 0x40, 255, 255, 0);
+    EXPECT_RGB(At(image, kSize - 8, 8), 0xFF, 255, 255, 0);
+    EXPECT_RGB(At(image, 8, kSize - 8), 0, 255, 255, 0);
+    EXPECT_RGB(At(image, kSize - 8, kSize - 8), 0x80, 255, 255, 0);
+
+    device_->WriteTextureLevel(texture, 0, kCornerTexels, 8);
+    UsePair(kTexturedVertex, kTexturedPixel);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    ExpectCornerColours(Read());
 }
 
 TEST_P(GlDevice, Cull_ClockwiseIsFrontAndCounterClockwiseIsCulledByDefault) {
@@ -434,6 +475,19 @@ TEST_P(GlDevice, Draw_IndicesOutsideTheVertexBufferDrawNothing) {
     // The first triangle alone is in range and draws.
     device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 1);
     EXPECT_RGB(At(Read(), 60, 8), 255, 255, 255, 0);
+
+    // A whole rewrite brings every index in range; a later partial write takes the draw out again.
+    const uint16_t inside[6] = {0, 1, 2, 2, 3, 0};
+    std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, D3DLOCK_DISCARD), inside, sizeof inside);
+    device_->UnlockBuffer(indexBuffer);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    EXPECT_RGB(At(Read(), 4, 60), 255, 255, 255, 0);
+    const uint16_t outside = 399;
+    std::memcpy(device_->LockBuffer(indexBuffer, 0, 2, 0), &outside, 2);
+    device_->UnlockBuffer(indexBuffer);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    EXPECT_RGB(At(Read(), 4, 60), 0, 0, 0, 0);
 }
 
 TEST_P(GlDevice, Constants_PersistAcrossShaderChanges) {
@@ -638,6 +692,51 @@ TEST_P(GlDevice, Buffers_PartialUpdateReachesTheGpu) {
     device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
     EXPECT_RGB(At(Read(), 54, 32), 255, 255, 255, 0);
+}
+
+// A buffer written again after a draw in the same frame: the draw keeps what it was given. A buffer
+// made for much more than it holds grows as it is written, keeping what it had.
+TEST_P(GlDevice, Buffers_RewrittenAfterADrawAndGrownKeepEachDrawsVertices) {
+    const VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END};
+    device_->SetVertexDeclaration(device_->CreateVertexDeclaration(elements));
+    const float left[4][3] = {{-1, 1, 0.5f}, {0, 1, 0.5f}, {0, -1, 0.5f}, {-1, -1, 0.5f}};
+    const float right[4][3] = {{0, 1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}, {0, -1, 0.5f}};
+    const float top[4][3] = {{-1, 1, 0.5f}, {1, 1, 0.5f}, {1, 0.5f, 0.5f}, {-1, 0.5f, 0.5f}};
+    BufferHandle vertexBuffer = device_->CreateVertexBuffer(4096 * 12, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
+    BufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    const uint16_t indices[6] = {0, 1, 2, 2, 3, 0};
+    std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, 0), indices, sizeof indices);
+    device_->UnlockBuffer(indexBuffer);
+    UsePair(kConstantColourVertex, kColourPixel);
+    device_->SetStreamSource(0, vertexBuffer, 0, 12);
+    device_->SetIndices(indexBuffer);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    for (const auto* quad : {left, right}) {
+        SetColour(quad == left ? 1.0f : 0.0f, 1, 0);
+        std::memcpy(device_->LockBuffer(vertexBuffer, 0, sizeof left, D3DLOCK_DISCARD), quad, sizeof left);
+        device_->UnlockBuffer(vertexBuffer);
+        device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    }
+    Image image = Read();
+    EXPECT_RGB(At(image, 8, 32), 255, 255, 0, 0);
+    EXPECT_RGB(At(image, 56, 32), 0, 255, 0, 0);
+
+    // Far past what was written; the right half stays where it was.
+    std::memcpy(device_->LockBuffer(vertexBuffer, 4000 * 12, sizeof top, 0), top, sizeof top);
+    device_->UnlockBuffer(vertexBuffer);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    SetColour(0, 0, 1);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4000, 0, 4, 0, 2);
+    SetColour(1, 0, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    image = Read();
+    EXPECT_RGB(At(image, 8, 4), 0, 0, 255, 0);
+    EXPECT_RGB(At(image, 8, 40), 0, 0, 0, 0);
+    EXPECT_RGB(At(image, 56, 40), 255, 0, 0, 0);
+    // Vertices never written are zeros: a draw of them covers nothing.
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2000, 0, 4, 0, 2);
+    EXPECT_RGB(At(Read(), 32, 32), 0, 0, 0, 0);
 }
 
 TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {

@@ -146,7 +146,9 @@ TEST_F(Demos, ScriptedSession_ReplaysToTheSameWorld_AndAnyOtherInputToAnother) {
     // Other input (no shell fired) or another seed plays another game.
     TDemo changed = demo;
     for (std::size_t i = 40; i < 200; ++i) {  // in the level, before the pause
-        changed.Frames[i].Input.Mouse.Buttons[0] = 0;
+        TDemoFrame frame = changed.Frames[i];
+        frame.Input.Mouse.Buttons[0] = 0;
+        changed.Frames.Set(i, frame);
     }
     TDemo otherSeed = demo;
     otherSeed.Header.Seed += 1;
