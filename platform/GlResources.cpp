@@ -304,19 +304,24 @@ void GlDevice::WriteTextureLevel(TextureHandle handle, uint32_t level, const uin
     // A one-level texture written whole: all white keeps the alpha alone, anything else all four.
     if (texture.Levels == 1 && texture.Format == D3DFMT_A8R8G8B8) {
         bool white = true;
-        std::vector<uint8_t> alpha;
-        alpha.reserve(static_cast<size_t>(width) * height);
         for (uint32_t y = 0; y < height && white; ++y) {
             const uint8_t* row = bgra + static_cast<size_t>(y) * pitch;
             for (uint32_t x = 0; x < width && white; ++x) {
                 white = row[x * 4] == 0xFF && row[x * 4 + 1] == 0xFF && row[x * 4 + 2] == 0xFF;
-                alpha.push_back(row[x * 4 + 3]);
             }
         }
         if (!texture.HasStorage || texture.AlphaOnly != white) {
             MakeTextureStorage(handle, texture, white);
         }
         if (white) {
+            std::vector<uint8_t> alpha;
+            alpha.reserve(static_cast<size_t>(width) * height);
+            for (uint32_t y = 0; y < height; ++y) {
+                const uint8_t* row = bgra + static_cast<size_t>(y) * pitch;
+                for (uint32_t x = 0; x < width; ++x) {
+                    alpha.push_back(row[x * 4 + 3]);
+                }
+            }
             glActiveTexture(GL_TEXTURE0 + kStages);
             glBindTexture(GL_TEXTURE_2D, texture.Name);
             glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
