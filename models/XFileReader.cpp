@@ -1292,7 +1292,7 @@ private:
         uint16_t* indices = faceIndices_.data() + indicesBefore;
         uint32_t* starts = faceStarts_.data() + startsBefore;
         uint32_t next = static_cast<uint32_t>(indicesBefore);
-        for (; f < faceCount && size - at > run_[at]; ++f) {
+        for (; f < faceCount && at < size && size - at > run_[at]; ++f) {
             const uint32_t indexCount = run_[at];
             const uint32_t* in = run_ + at + 1;
             CheckBelow(in, indexCount, vertexCount, "vertex index", "vertices");

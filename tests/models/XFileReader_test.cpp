@@ -181,6 +181,22 @@ TEST(XFileReader_Geometry, PolygonIsAFanAndShortFacesAddNothing) {
     EXPECT_EQ(Triangles(l->mesh, 0, 0), (std::vector<uint16_t>{5, 4, 3, 5, 3, 2, 5, 2, 1, 2, 1, 0}));
 }
 
+// Whole numbers are read ahead in runs of 256; 300 triangles take 4 numbers each, so a run ends exactly
+// where a face ends, and the next face starts a new run.
+TEST(XFileReader_Geometry, FacesThatEndExactlyAtARunsEndAreReadWhole) {
+    std::string body = "Mesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;;\n 300;";
+    std::vector<uint16_t> expected;
+    for (int f = 0; f < 300; ++f) {
+        const int a = f % 3;
+        body += std::string(f == 0 ? " " : ", ") + "3;" + std::to_string(a) + "," + std::to_string((a + 1) % 3) +
+                "," + std::to_string((a + 2) % 3) + ";";
+        expected.insert(expected.end(), {uint16_t(a), uint16_t((a + 1) % 3), uint16_t((a + 2) % 3)});
+    }
+    auto l = Load(body + "; }\n");
+    ASSERT_TRUE(l->ok);
+    EXPECT_EQ(Triangles(l->mesh, 0, 0), expected);
+}
+
 TEST(XFileReader_Geometry, NormalsAreSummedPerVertexAndNotNormalised) {
     auto l = Load(
         "Mesh N { 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n"
