@@ -153,6 +153,31 @@ void EncodeDemoFrame(const TDemoFrame& frame, std::string& out) {
     platform::WriteInputSnapshot(frame.Input, out);
 }
 
+namespace {
+
+// The end record after its "E": the number of frames, then nothing more.
+bool ReadEndRecord(TReader& reader, TDemo& demo, std::string& problem) {
+    const std::size_t start = reader.Offset() - 1;
+    const uint64_t frames = reader.Unsigned(4);
+    if (!reader.Ok()) {
+        demo.Cut = true;  // every frame is whole; the end record is not
+        return true;
+    }
+    if (frames != demo.Frames.size()) {
+        problem = "the end record at byte " + std::to_string(start) + " counts " + std::to_string(frames) +
+                  " frames, the file holds " + std::to_string(demo.Frames.size());
+        return false;
+    }
+    if (!reader.AtEnd()) {
+        problem = std::to_string(reader.Bytes().size() - reader.Offset()) +
+                  " bytes follow the end record at byte " + std::to_string(start);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
     demo = TDemo{};
     TReader reader(bytes);
@@ -167,7 +192,7 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
     reader.Offset() = sizeof kDemoMagic;
     TDemoHeader& header = demo.Header;
     header.Version = static_cast<uint32_t>(reader.Unsigned(4));
-    if (reader.Ok() && header.Version != kDemoVersion) {
+    if (reader.Ok() && (header.Version < kDemoOldestVersion || header.Version > kDemoVersion)) {
         problem = "demo format version " + std::to_string(header.Version) + ", this game reads version " +
                   std::to_string(kDemoVersion) +
                   (header.Version > kDemoVersion ? " (a newer game made it)" : "");
@@ -213,10 +238,15 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
     }
 
     demo.Frames.reserve(bytes.size() - reader.Offset());  // records are as long in memory as in the file
+    const bool marksItsEnd = header.Version >= 2;
     while (!reader.AtEnd()) {
         const std::size_t start = reader.Offset();
         const std::size_t number = demo.Frames.size() + 1;
-        if (reader.Unsigned(1) != 'F') {
+        const uint64_t tag = reader.Unsigned(1);
+        if (tag == 'E' && marksItsEnd) {
+            return ReadEndRecord(reader, demo, problem);
+        }
+        if (tag != 'F') {
             problem = "frame " + std::to_string(number) + " at byte " + std::to_string(start) +
                       " does not begin with \"F\"";
             return false;
@@ -224,6 +254,7 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
         TDemoFrame frame;
         if (!ReadFrameFields(reader, header.InputVersion, frame)) {
             demo.Cut = true;
+            demo.CutInsideFrame = true;
             return true;
         }
         if (frame.Ms > kDemoMostFrameMs) {
@@ -237,29 +268,14 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
         }
         demo.Frames.push_back(frame);
     }
+    demo.Cut = marksItsEnd;
     return true;
 }
 
 bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error) {
     std::string bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = "demo " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.append(chunk, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        error = "demo " + path + ": cannot be read";
-        return false;
-    }
     std::string problem;
-    if (!ParseDemo(bytes, demo, problem)) {
+    if (!files::ReadRealFile(path, bytes, problem) || !ParseDemo(bytes, demo, problem)) {
         error = "demo " + path + ": " + problem;
         return false;
     }
@@ -367,7 +383,11 @@ void TDemoWriter::Close() {
     if (file_ == nullptr) {
         return;
     }
-    const bool closed = std::fclose(file_) == 0;
+    buffer_.clear();
+    PutU8(buffer_, 'E');
+    PutU32(buffer_, static_cast<uint32_t>(frames_));
+    const bool ended = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
+    const bool closed = std::fclose(file_) == 0 && ended;
     file_ = nullptr;
     if (!closed || std::rename((path_ + ".part").c_str(), path_.c_str()) != 0) {
         error_ = "demo " + path_ + ": cannot be finished (" + std::strerror(errno) + "); the frames are in " +

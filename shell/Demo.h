@@ -11,9 +11,11 @@
 //           kDemoMostFrameMs), the window events that reach the world (u8, TDemoEvent bits), the
 //           cursor in back-buffer pixels of the options' resolution (i16, i16), then the input
 //           snapshot (platform/InputDevice.h; version 2 holds the gamepad).
-// The recorder writes the header at once and each frame as it ends, flushed, into FILE.part, and
-// renames it to FILE when the session ends (an older FILE stays until then). A session cut short by a
-// crash leaves FILE.part, which replays up to its last whole frame.
+//   end     (format version 2 on) "E" and the number of frames (u32): the recording finished. A
+//           version 1 demo has no end record and ends with its last frame.
+// The recorder writes the header at once and each frame as it ends, flushed, into FILE.part, and the
+// end record and the rename to FILE when the session ends (an older FILE stays until then). A session
+// cut short by a crash leaves FILE.part, which replays up to its last whole frame and says it was cut.
 //
 // Everything that decides play comes from the header and the frames: the seed, the options, the clock
 // (the header's tick plus the frames' milliseconds), the keys, the mouse, the cursor and the focus loss
@@ -29,7 +31,8 @@
 #include "platform/InputDevice.h"
 
 inline constexpr char kDemoMagic[8] = {'B', 'R', 'L', 'V', 'X', 'D', 'E', 'M'};
-inline constexpr uint32_t kDemoVersion = 1;
+inline constexpr uint32_t kDemoVersion = 2;
+inline constexpr uint32_t kDemoOldestVersion = 1;  // the first format, without an end record
 // Longer frames are recorded as this long; a demo holding a longer frame is damaged.
 inline constexpr uint32_t kDemoMostFrameMs = 10000;
 
@@ -89,8 +92,10 @@ private:
 struct TDemo {
     TDemoHeader Header;
     TDemoFrames Frames;
-    // The bytes end inside a frame record: Frames holds the whole ones before it.
+    // The bytes end before the recording did: Frames holds the whole frames before the cut. Either
+    // inside a frame record, or after a whole one where a demo that marks its end has no end record.
     bool Cut = false;
+    bool CutInsideFrame = false;
 };
 
 uint64_t DigestBytes(std::string_view bytes);
@@ -99,10 +104,12 @@ void EncodeDemoHeader(const TDemoHeader& header, std::string& out);
 void EncodeDemoFrame(const TDemoFrame& frame, std::string& out);
 
 // Reads a whole demo. False with `problem` (without the file's name) for a short or wrong header, a
-// version this game cannot read, a damaged frame record or an absurd frame time. A file that ends
-// inside a frame record is read (Cut set) with its whole frames.
+// version this game cannot read, a damaged frame or end record or an absurd frame time. A file that
+// ends before its end record (inside a frame record, or after a whole one) is read with its whole
+// frames, Cut set.
 bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem);
-// ParseDemo of a file by its real path; `error` is one line, "demo FILE: problem".
+// ParseDemo of a file by its real path (a regular file of at most 512 MiB); `error` is one line,
+// "demo FILE: problem".
 bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error);
 
 // The digests of the play data under the data root: "Data/Config.txt", the level list, every level
@@ -112,7 +119,7 @@ bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error);
 bool MatchesPlayData(const TDemoHeader& header, std::string& problem);
 
 // Writes a demo as the session goes, into PATH.part: each Write appends one frame and flushes it; Close
-// renames the file to PATH.
+// appends the end record and renames the file to PATH.
 class TDemoWriter {
 public:
     TDemoWriter() = default;

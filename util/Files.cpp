@@ -190,31 +190,27 @@ std::string ResolveForWriting(std::string_view gamePath) {
     return existing.empty() ? Join(folder, parts.back()) : existing;
 }
 
-bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error) {
-    const std::string path = Resolve(gamePath);
-    if (path.empty()) {
-        error = Describe(gamePath) + ": file not found";
-        return false;
-    }
-    // Non-blocking, so that a named pipe in place of a data file is refused below instead of waiting
+bool ReadRealFile(const std::string& path, std::string& bytes, std::string& problem) {
+    // Non-blocking, so that a named pipe in place of a file is refused below instead of waiting
     // forever for a writer; reads of a regular file are not affected.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        error = Describe(gamePath) + ": cannot open: " + std::strerror(errno);
+        problem = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        error = Describe(gamePath) + ": not a regular file";
+        problem = "not a regular file";
         return false;
     }
     if (info.st_size > kMaxFileSize) {
         close(fd);
-        error = Describe(gamePath) + ": file too large";
+        problem = "file too large";
         return false;
     }
     std::string data;
+    data.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = read(fd, buffer, sizeof buffer);
@@ -222,7 +218,7 @@ bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error)
             if (errno == EINTR) {
                 continue;
             }
-            error = Describe(gamePath) + ": read error: " + std::strerror(errno);
+            problem = std::string("read error: ") + std::strerror(errno);
             close(fd);
             return false;
         }
@@ -230,7 +226,7 @@ bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error)
             break;
         }
         if (data.size() + std::size_t(got) > std::size_t(kMaxFileSize)) {
-            error = Describe(gamePath) + ": file too large";
+            problem = "file too large";
             close(fd);
             return false;
         }
@@ -238,6 +234,20 @@ bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error)
     }
     close(fd);
     bytes = std::move(data);
+    return true;
+}
+
+bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error) {
+    const std::string path = Resolve(gamePath);
+    if (path.empty()) {
+        error = Describe(gamePath) + ": file not found";
+        return false;
+    }
+    std::string problem;
+    if (!ReadRealFile(path, bytes, problem)) {
+        error = Describe(gamePath) + ": " + problem;
+        return false;
+    }
     return true;
 }
 

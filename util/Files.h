@@ -26,6 +26,10 @@ std::string ResolveForWriting(std::string_view gamePath);
 // Reads a whole file. On failure returns false and an `error` naming the file and the reason.
 bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error);
 
+// Reads a whole file by its real path: a regular file of at most 512 MiB. On failure returns false and
+// the `problem` without the file's name ("not a regular file", "file too large", "read error: ...").
+bool ReadRealFile(const std::string& path, std::string& bytes, std::string& problem);
+
 // Writes a whole file atomically: a temporary file beside it is written, flushed and renamed over the
 // old one, so a failed or interrupted write leaves the previous file as it was.
 bool WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::string& error);

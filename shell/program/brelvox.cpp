@@ -277,6 +277,19 @@ std::string ProgramFolder() {
 // has slow spells lasting seconds; taken in turns, both kinds of frame meet the same ones.
 constexpr std::size_t kTimedemoTurn = 30;
 
+// A picture of width x height made to fit inside limitWidth x limitHeight, its shape kept; false when
+// it fits already.
+bool FitInside(int& width, int& height, int limitWidth, int limitHeight) {
+    if (width <= limitWidth && height <= limitHeight) {
+        return false;
+    }
+    const double scale = std::min(static_cast<double>(limitWidth) / width,
+                                  static_cast<double>(limitHeight) / height);
+    width = std::max(1, static_cast<int>(width * scale));
+    height = std::max(1, static_cast<int>(height * scale));
+    return true;
+}
+
 // One floor frame, timed.
 double FloorFrame(TForm1& form) {
     const auto start = std::chrono::steady_clock::now();
@@ -408,6 +421,22 @@ int main(int argc, char** argv) {
             desktop.ShowMessageBox("Brelvox", text);
         }
     };
+    if (replaying && line.Width == 0) {
+        // A demo names any size up to 65535x65535; a window larger than the display is more than X
+        // and the device can take. Play does not depend on the window's size.
+        int width = demo.Header.Options.ScreenWidth;
+        int height = demo.Header.Options.ScreenHeight;
+        const int limitWidth = desktop.ScreenWidth() > 0 ? std::min(desktop.ScreenWidth(), 8192) : 8192;
+        const int limitHeight = desktop.ScreenHeight() > 0 ? std::min(desktop.ScreenHeight(), 8192) : 8192;
+        if (FitInside(width, height, limitWidth, limitHeight)) {
+            std::fprintf(stderr, "brelvox: demo %s: its %dx%d picture is larger than the %dx%d display; "
+                                 "replayed at %dx%d\n",
+                         demoPath.c_str(), demo.Header.Options.ScreenWidth, demo.Header.Options.ScreenHeight,
+                         limitWidth, limitHeight, width, height);
+            line.Width = width;
+            line.Height = height;
+        }
+    }
     std::unique_ptr<platform::SdlWindow> window = platform::SdlWindow::Create("Brelvox", 640, 480, error);
     if (!window) {
         report(error);
@@ -469,10 +498,17 @@ int main(int argc, char** argv) {
             std::printf("%s\n", DigestText(digest).c_str());
         }
         form.FormDestroy();
-        if (demo.Cut) {
+        if (demo.CutInsideFrame) {
             std::fprintf(stderr,
                          "brelvox: demo %s: cut off inside frame %zu; the %zu whole frames were replayed\n",
                          demoPath.c_str(), demo.Frames.size() + 1, demo.Frames.size());
+            return 4;
+        }
+        if (demo.Cut) {
+            std::fprintf(stderr,
+                         "brelvox: demo %s: cut off after frame %zu, before the recording ended; the %zu "
+                         "whole frames were replayed\n",
+                         demoPath.c_str(), demo.Frames.size(), demo.Frames.size());
             return 4;
         }
         return 0;

@@ -196,23 +196,33 @@ TEST_F(Demos, WorldsSideBySide_EachPlaysAsItDoesAlone) {
     EXPECT_EQ(DigestWorld(b.World()).Hash, b.Form().Digest().Hash);
 }
 
-TEST_F(Demos, CutAfterAWholeFrame_ReplaysTheWholeFramesAndSaysItWasCut) {
+TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
     RecordScriptedSession();
     TDemo whole;
     std::string error;
     ASSERT_TRUE(ReadDemoFile(Path, whole, error)) << error;
+    EXPECT_FALSE(whole.Cut);
     std::string bytes;
     ASSERT_TRUE(files::ReadFile(Path, bytes, error));
     std::string header;
     EncodeDemoHeader(whole.Header, header);
     std::string frame;
     EncodeDemoFrame(whole.Frames[0], frame);
-    // Frames 1..300 and a third of frame 301.
-    std::string cut = bytes.substr(0, header.size() + 300 * frame.size() + frame.size() / 3);
-    TDemo demo;
-    ASSERT_TRUE(ParseDemo(cut, demo, error)) << error;
-    EXPECT_TRUE(demo.Cut);
-    EXPECT_EQ(demo.Frames.size(), 300u);
+    const std::size_t frames = header.size() + 300 * frame.size();
+    struct TCase {
+        std::size_t Length;
+        bool InsideFrame;
+    };
+    // A third of frame 301; frame 300's end (a recording killed between frames); the end record's
+    // first bytes.
+    for (const TCase& c : {TCase{frames + frame.size() / 3, true}, TCase{frames, false},
+                           TCase{bytes.size() - 2, false}}) {
+        TDemo demo;
+        ASSERT_TRUE(ParseDemo(bytes.substr(0, c.Length), demo, error)) << error;
+        EXPECT_TRUE(demo.Cut) << c.Length;
+        EXPECT_EQ(demo.CutInsideFrame, c.InsideFrame) << c.Length;
+        EXPECT_EQ(demo.Frames.size(), c.Length == bytes.size() - 2 ? whole.Frames.size() : 300u);
+    }
 }
 
 TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
@@ -227,11 +237,22 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     frame.Ms = 16;
     EncodeDemoFrame(frame, good);
 
+    std::string frameBytes;
+    EncodeDemoFrame(frame, frameBytes);
+    const std::size_t at = good.size() - frameBytes.size();  // frame 1
+    std::string first = good;
+    first[8] = 1;  // the first format: no end record
+    good += "E";
+    good += std::string("\x01\x00\x00\x00", 4);
+
     TDemo demo;
     std::string problem;
-    ASSERT_TRUE(ParseDemo(good, demo, problem)) << problem;
-    EXPECT_EQ(demo.Frames.size(), 1u);
-    EXPECT_EQ(demo.Header.Data.size(), 8u);  // Config.txt, the level list, six levels
+    for (const std::string& bytes : {good, first}) {
+        ASSERT_TRUE(ParseDemo(bytes, demo, problem)) << problem;
+        EXPECT_FALSE(demo.Cut);
+        EXPECT_EQ(demo.Frames.size(), 1u);
+        EXPECT_EQ(demo.Header.Data.size(), 8u);  // Config.txt, the level list, six levels
+    }
 
     struct TCase {
         std::string Bytes;
@@ -240,11 +261,10 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string magic = good;
     magic[0] = 'X';
     std::string newer = good;
-    newer[8] = 2;
+    newer[8] = 3;
+    std::string miscounted = good;
+    miscounted[miscounted.size() - 4] = 2;
     std::string absurd = good;
-    std::string frameBytes;
-    EncodeDemoFrame(frame, frameBytes);
-    const std::size_t at = good.size() - frameBytes.size();
     absurd[at + 1] = static_cast<char>(0x60);  // 60000 ms = 0xEA60
     absurd[at + 2] = static_cast<char>(0xEA);
     std::string tag = good;
@@ -254,7 +274,10 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         {good.substr(0, 30), "header is cut off"},
         {good.substr(0, at - 3), "header is cut off"},
         {magic, "not a Brelvox demo"},
-        {newer, "version 2"},
+        {newer, "version 3"},
+        {first + "E", "frame 2 at byte"},
+        {miscounted, "counts 2 frames, the file holds 1"},
+        {good + "F", "1 bytes follow the end record"},
         {absurd, "lasts 60000 ms"},
         {tag, "frame 1 at byte"},
     };

@@ -2,7 +2,9 @@
 # Demos through the real program on the X server the test command runs under.
 #   demo_test.sh CASE PROGRAM SOURCE_DIR
 # files:  damaged demo files and a demo of other Data each give one line on stderr naming the file and
-#         the problem, and exit code 4; a demo cut inside a frame replays its whole frames first.
+#         the problem, and exit code 4; a demo cut inside a frame or before its end record replays its
+#         whole frames first; a demo whose picture is larger than the display replays in a window that
+#         fits it.
 # hand:   a session recorded with real X input (xdotool: Play, driving, aiming, firing, a pause), then
 #         replayed by --play and by --timedemo in two more processes: all three end in the same world.
 set -u
@@ -44,13 +46,32 @@ files)
     printf ' ' >>"$work/Data/maps/level4.txt"
     refused "$good" "level4.txt differs" --play
     cp "$source_dir/Data/maps/level4.txt" "$work/Data/maps/level4.txt"
-    # Cut inside frame 301 (a frame record is 68 bytes; the digest beside the demo counts its frames):
-    # the 300 whole frames replay (the digest is printed), then the complaint.
+    # Cut inside frame 301 (a frame record is 68 bytes, the end record 5; the digest beside the demo
+    # counts its frames): the 300 whole frames replay (the digest is printed), then the complaint. The
+    # same when the recording was killed between frames 300 and 301.
     frames=$(grep -o 'frames [0-9]*' "$good.digest" | cut -d' ' -f2)
-    header=$(( $(wc -c <"$good") - frames * 68 ))
+    header=$(( $(wc -c <"$good") - frames * 68 - 5 ))
     head -c $((header + 300 * 68 + 20)) "$good" >"$work/cut.dem"
     refused "$work/cut.dem" "cut off inside frame 301" --timedemo
     digest_of "$work/stdout" | grep -q "frames 300 " || fail "the cut demo did not replay its whole frames"
+    head -c $((header + 300 * 68)) "$good" >"$work/unfinished.dem"
+    refused "$work/unfinished.dem" "cut off after frame 300, before the recording ended" --timedemo
+    digest_of "$work/stdout" | grep -q "frames 300 " || fail "the unfinished demo did not replay its frames"
+    # Larger than any file of ours: refused before it is read.
+    cp "$good" "$work/huge.dem"
+    truncate -s 1G "$work/huge.dem"
+    refused "$work/huge.dem" "file too large" --play
+    # A picture of 65535x65535 (the header's width and height follow the game version and the seed):
+    # replayed in a window that fits the display, and said so.
+    version_length=$(od -An -tu2 -j12 -N2 "$good" | tr -d ' ')
+    size_at=$((14 + version_length + 4 + 1))
+    { head -c $size_at "$good"; printf '\377\377\377\377'; tail -c +$((size_at + 5)) "$good" |
+        head -c $((header - size_at - 4 + 300 * 68)); printf 'E\054\001\000\000'; } >"$work/wide.dem"
+    "$program" --data "$work" --play "$work/wide.dem" >"$work/stdout" 2>"$work/stderr" ||
+        fail "the 65535x65535 demo: exit code $?: $(cat "$work/stderr")"
+    grep -q "its 65535x65535 picture is larger than the .* display; replayed at" "$work/stderr" ||
+        fail "the 65535x65535 demo does not say it was fitted: $(cat "$work/stderr")"
+    grep -q "ended after 300 of 300 frames" "$work/stdout" || fail "the 65535x65535 demo: $(cat "$work/stdout")"
     ;;
 hand)
     [ -n "${DISPLAY:-}" ] || fail "no X display"

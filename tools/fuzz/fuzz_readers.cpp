@@ -15,6 +15,7 @@
 #include "gui/GUISkinInfo.h"
 #include "models/Mesh.h"
 #include "platform/Png.h"
+#include "shell/Demo.h"
 #include "shell/Config.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
@@ -126,6 +127,25 @@ void FuzzPng(std::string_view bytes) {
     ExpectPrintable(error);
 }
 
+// A demo that reads is replayed as far as its frames go: each record decodes.
+void FuzzDemo(std::string_view bytes) {
+    TDemo demo;
+    std::string problem;
+    const bool ok = ParseDemo(bytes, demo, problem);
+    ExpectPrintable(problem);
+    if (!ok && problem.empty()) {
+        std::fprintf(stderr, "a refusal says nothing\n");
+        std::abort();
+    }
+    for (std::size_t i = 0; ok && i < demo.Frames.size(); ++i) {
+        const TDemoFrame frame = demo.Frames[i];
+        if (frame.Ms > kDemoMostFrameMs) {
+            std::fprintf(stderr, "frame %zu lasts %u ms\n", i + 1, frame.Ms);
+            std::abort();
+        }
+    }
+}
+
 struct Reader {
     const char* Name;
     void (*Fuzz)(std::string_view bytes);
@@ -135,7 +155,7 @@ constexpr Reader kReaders[] = {
     {"config", FuzzConfig},   {"options", FuzzOptions},   {"languages", FuzzLanguages},
     {"records", FuzzRecords}, {"levels", FuzzLevels},     {"level", FuzzLevel},
     {"xfile", FuzzXFile},     {"fontinfo", FuzzFontInfo}, {"guiskin", FuzzGuiSkin},
-    {"wave", FuzzWave},       {"png", FuzzPng},
+    {"wave", FuzzWave},       {"png", FuzzPng},           {"demo", FuzzDemo},
 };
 
 const Reader* chosen = nullptr;
