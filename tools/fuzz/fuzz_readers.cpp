@@ -1,181 +1,34 @@
-// libFuzzer entry for the readers of the game's files, one reader per run: the environment variable
-// BRELVOX_FUZZ_READER names it (BRELVOX_FUZZ_READER=list prints the names), so mutation never switches
-// reader. The input is the whole file. A reader may refuse anything, but must not crash, hang, read out
-// of bounds or throw; a refusal must name the file, and no message may carry a raw control byte.
+// libFuzzer entry for the readers of the game's files (Readers.h), one reader per run: the environment
+// variable BRELVOX_FUZZ_READER names it (BRELVOX_FUZZ_READER=list prints the names), so mutation never
+// switches reader. The input is the whole file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <string_view>
 
-#include "audio/WaveFile.h"
-#include "gui/FontInfo.h"
-#include "gui/GUISkinInfo.h"
-#include "models/Mesh.h"
-#include "platform/Png.h"
-#include "shell/Demo.h"
-#include "shell/Config.h"
-#include "shell/Languages.h"
-#include "shell/Levels.h"
-#include "shell/TableOfRecords.h"
+#include "tools/fuzz/Readers.h"
 #include "util/Log.h"
-#include "world/LevelFile.h"
 
 namespace {
 
-constexpr std::string_view kName = "fuzzed.txt";
-
-// Stops the run (a finding) when a message carries a byte a terminal would act on.
-void ExpectPrintable(std::string_view message) {
-    for (char c : message) {
-        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) {
-            std::fprintf(stderr, "a message carries the raw byte 0x%02X\n", static_cast<unsigned char>(c));
-            std::abort();
-        }
-    }
-}
-
-void ExpectNamed(bool ok, const std::string& message) {
-    ExpectPrintable(message);
-    if (!ok && message.find(kName) == std::string::npos) {
-        std::fprintf(stderr, "a refusal does not name the file\n");
-        std::abort();
-    }
-}
-
-void FuzzConfig(std::string_view bytes) {
-    TGameState state;
-    std::string error;
-    ExpectNamed(ParseConfig(bytes, kName, state, error), error);
-}
-
-void FuzzOptions(std::string_view bytes) {
-    TGameState state;
-    std::string error;
-    ExpectNamed(ParseOptions(bytes, kName, state, error), error);
-}
-
-// The three language files: the input's halves and the whole of it.
-void FuzzLanguages(std::string_view bytes) {
-    TLanguages languages;
-    languages.LoadFromBytes(bytes, bytes.substr(bytes.size() / 2), bytes);
-    languages.GetText(bytes.substr(0, bytes.find('\n')), kLanguageRussian);
-}
-
-void FuzzRecords(std::string_view bytes) {
-    TTable_of_records table;
-    table.LoadFromBytes(bytes, kName);
-    table.AddRecord(bytes.substr(0, 64), 1000);
-    table.Format();
-}
-
-void FuzzLevels(std::string_view bytes) {
-    TLevels levels;
-    std::string error;
-    ExpectNamed(levels.LoadFromBytes(bytes, kName, error), error);
-}
-
-void FuzzLevel(std::string_view bytes) {
-    TLevelDescription level;
-    std::string error;
-    const bool ok = ParseLevel(bytes, kName, level, error);
-    ExpectNamed(ok, error);
-    if (ok) {
-        BuildMap(level);
-    }
-}
-
-void FuzzXFile(std::string_view bytes) {
-    TMesh mesh;
-    const bool ok = mesh.LoadFromMemory(bytes, std::string(kName));
-    ExpectNamed(ok, mesh.LoadError());
-    mesh.MarkFrames();
-    for (int set = 0; set < mesh.GetAnimationSetCount(); ++set) {
-        mesh.SampleAnimationSet(set, 100, 1.0f);
-    }
-    mesh.UpdateCombinedMatrices();
-    mesh.BuildBonePalette();
-}
-
-void FuzzFontInfo(std::string_view bytes) {
-    TFontInfo info;
-    std::string error, warning;
-    ExpectNamed(ParseFontInfo(bytes, kName, info, error, warning), error);
-    ExpectPrintable(warning);
-}
-
-void FuzzGuiSkin(std::string_view bytes) {
-    TGUISkinInfo skin;
-    std::string error;
-    ExpectNamed(skin.LoadFromBytes(bytes, kName, 512, 256, error), error);
-}
-
-// The wave and PNG parsers do not know the file's name; their callers put it in front.
-void FuzzWave(std::string_view bytes) {
-    TWaveData wave;
-    std::string error;
-    ParseWave(bytes, wave, error);
-    ExpectPrintable(error);
-}
-
-void FuzzPng(std::string_view bytes) {
-    platform::Image image;
-    std::string error;
-    platform::DecodePng(bytes, image, error);
-    ExpectPrintable(error);
-}
-
-// A demo that reads is replayed as far as its frames go: each record decodes.
-void FuzzDemo(std::string_view bytes) {
-    TDemo demo;
-    std::string problem;
-    const bool ok = ParseDemo(bytes, demo, problem);
-    ExpectPrintable(problem);
-    if (!ok && problem.empty()) {
-        std::fprintf(stderr, "a refusal says nothing\n");
-        std::abort();
-    }
-    for (std::size_t i = 0; ok && i < demo.Frames.size(); ++i) {
-        const TDemoFrame frame = demo.Frames[i];
-        if (frame.Ms > kDemoMostFrameMs) {
-            std::fprintf(stderr, "frame %zu lasts %u ms\n", i + 1, frame.Ms);
-            std::abort();
-        }
-    }
-}
-
-struct Reader {
-    const char* Name;
-    void (*Fuzz)(std::string_view bytes);
-};
-
-constexpr Reader kReaders[] = {
-    {"config", FuzzConfig},   {"options", FuzzOptions},   {"languages", FuzzLanguages},
-    {"records", FuzzRecords}, {"levels", FuzzLevels},     {"level", FuzzLevel},
-    {"xfile", FuzzXFile},     {"fontinfo", FuzzFontInfo}, {"guiskin", FuzzGuiSkin},
-    {"wave", FuzzWave},       {"png", FuzzPng},           {"demo", FuzzDemo},
-};
-
-const Reader* chosen = nullptr;
+const FileReader* chosen = nullptr;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     logging::SetSink([](std::string_view, std::string_view) {});
     const char* name = std::getenv("BRELVOX_FUZZ_READER");
-    for (const Reader& reader : kReaders) {
-        if (name != nullptr && std::strcmp(name, reader.Name) == 0) {
-            chosen = &reader;
-            return 0;
-        }
+    chosen = name != nullptr ? FindFileReader(name) : nullptr;
+    if (chosen != nullptr) {
+        return 0;
     }
     const bool list = name != nullptr && std::strcmp(name, "list") == 0;
     if (!list) {
         std::fprintf(stderr, "fuzz_readers: set BRELVOX_FUZZ_READER to one of:");
     }
-    for (const Reader& reader : kReaders) {
+    for (const FileReader& reader : FileReaders()) {
         std::fprintf(list ? stdout : stderr, list ? "%s\n" : " %s", reader.Name);
     }
     if (!list) {
@@ -185,6 +38,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    chosen->Fuzz(std::string_view(reinterpret_cast<const char*>(data), size));
+    chosen->Read(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }
