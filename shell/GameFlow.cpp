@@ -1,9 +1,12 @@
 #include "shell/GameFlow.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
 
+#include "gui/GE_FONT.h"
 #include "shell/Config.h"
 #include "util/GE_MATH.h"
 #include "util/GE_UTILS.h"
@@ -376,7 +379,7 @@ void TGameFlow::ApplyOptions() {
     std::string error;
     if (SaveFiles_ && (!PrepareUserFolder(Services.UserFiles, error) ||
                        !SaveOptions(Services.UserFiles.OptionsWrite, state, error))) {
-        Log(error);
+        ReportSaveFailure(Services.UserFiles.OptionsWrite, error);
     }
 }
 
@@ -505,7 +508,7 @@ void TGameFlow::OnEnterNameClick(TMyButton& button) {
         std::string error;
         if (SaveFiles_ && (!PrepareUserFolder(Services.UserFiles, error) ||
                            !Services.Records->SaveToFile(Services.UserFiles.RecordsWrite, error))) {
-            Log(error);
+            ReportSaveFailure(Services.UserFiles.RecordsWrite, error);
         }
     }
     FillRecordsTable();
@@ -589,6 +592,59 @@ void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t sc
         }
     }
     render.SetAlphaBlend(false);
+}
+
+void TGameFlow::ReportSaveFailure(const std::string& path, const std::string& error) {
+    Log(error);
+    // The system's reasons a player meets, each a key of the language table.
+    static const int kReasons[] = {ENOSPC, EACCES, EPERM, EROFS, EDQUOT, EIO};
+    std::string reason;
+    for (int number : kReasons) {
+        const std::string text = std::strerror(number);
+        if (error.size() >= text.size() && error.compare(error.size() - text.size(), text.size(), text) == 0) {
+            reason = LanguageText(text.c_str());
+            break;
+        }
+    }
+    if (reason.empty()) {
+        const std::size_t colon = error.rfind(": ");
+        reason = colon == std::string::npos ? error : error.substr(colon + 2);
+    }
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string prefix = LanguageText("Could not save");
+    if (prefix.empty()) {
+        prefix = "Could not save";
+    }
+    Notice_ = prefix + " " + name + ": " + reason;
+    NoticeLeftMs_ = kNoticeMs;
+}
+
+void TGameFlow::TickNotice(int32_t dt) {
+    if (Notice_.empty()) {
+        return;
+    }
+    NoticeLeftMs_ -= dt;
+    if (NoticeLeftMs_ <= 0) {
+        Notice_.clear();
+    }
+}
+
+void TGameFlow::QueueNotice() {
+    TMYFont* font = Services.Font.get();
+    if (Notice_.empty() || font == nullptr || font->GlyphTable().empty()) {
+        return;
+    }
+    // As large as a HUD line, smaller when the line would not fit the screen's width (2 units).
+    constexpr float kSize = 0.08f;
+    constexpr float kWidest = 1.9f;
+    const float width = font->TextWidth(Notice_) * kSize / font->GlyphTable()[0].Height;
+    font->FontSize = width > kWidest ? kSize * kWidest / width : kSize;
+    font->FontColor = {255, 220, 64, 255};
+    font->Italic = 0;
+    font->HAlign = 2;
+    font->VAlign = 2;
+    font->DrawTextInRect(Notice_, -1.0f, -0.82f, 2.0f, 0.12f);
 }
 
 void TGameFlow::DrawHelpIcons() {

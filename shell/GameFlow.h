@@ -71,6 +71,20 @@ public:
     // demo never changes the player's files.
     void SetSaveFiles(bool save) { SaveFiles_ = save; }
 
+    // A file the player keeps (`path`) could not be written, for `error` (a message ending in the
+    // system's reason): the error is logged, and a notice in the player's language, "Could not save
+    // options.txt: No space left on device", shows over every screen for kNoticeMs. What is in memory
+    // stays, and the next save of the file tries again.
+    void ReportSaveFailure(const std::string& path, const std::string& error);
+    // The notice shown now (Windows-1251 bytes); empty when none.
+    const std::string& Notice() const { return Notice_; }
+    // Counts the notice's time down by one frame of `dt` milliseconds.
+    void TickNotice(int32_t dt);
+    // Queues the notice's text on the font, one line along the bottom of the screen (the font's
+    // Flush draws it).
+    void QueueNotice();
+    static constexpr int32_t kNoticeMs = 8000;
+
     // The callbacks, by screen.
     void OnMainMenuClick(TMyButton& button);
     void OnOptionsClick(TMyButton& button);
@@ -97,4 +111,6 @@ private:
     TGameServices& Services;
     THooks Hooks;
     bool SaveFiles_ = true;
+    std::string Notice_;
+    int32_t NoticeLeftMs_ = 0;
 };

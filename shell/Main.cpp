@@ -384,6 +384,7 @@ bool TForm1::TakeFrame(TDemoFrame& frame) {
 void TForm1::PlayFrame(TDemoFrame& frame) {
     const auto dt = static_cast<int32_t>(frame.Ms);
     GameTicks_ += frame.Ms;
+    Flow_->TickNotice(dt);
     TInput& input = *Services_.Input;
     input.Apply(frame.Input);
     // F12 is the player's own: a replayed session takes no pictures.
@@ -613,6 +614,7 @@ void TForm1::DrawFrame() {
     render.SetDepthTest(true);
     render.SetTextureFilter(0, 0, 0);
     Services_.GUI->Draw();
+    Flow_->QueueNotice();
     Services_.Font->Flush();
     render.SetTextureFilter(0, 1, 0);
 

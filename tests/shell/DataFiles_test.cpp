@@ -50,7 +50,14 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Modernization of the tank",
                                                   "\"Freezes\" enemies",
                                                   "Score",
-                                                  "Your record"};
+                                                  "Your record",
+                                                  "Could not save",
+                                                  "No space left on device",
+                                                  "Permission denied",
+                                                  "Operation not permitted",
+                                                  "Read-only file system",
+                                                  "Disk quota exceeded",
+                                                  "Input/output error"};
     return keys;
 }
 

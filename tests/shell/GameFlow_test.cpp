@@ -322,6 +322,36 @@ TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
     EXPECT_EQ(saved.GetScore(1), 500);
 }
 
+// A record that cannot be saved stays in memory and is said on the table's screen, in the player's
+// language; once the file can be written again, the next record saves both.
+TEST_F(GameFlow, EnterName_ARecordThatCannotBeSavedIsShownAndSavedTheNextTime) {
+    ASSERT_EQ(std::system(("mkdir '" + Root + "/Data/table_of_records.txt'").c_str()), 0);
+    World.State.Language = kLanguageUkrainian;
+    auto gameWithRecord = [&](const char* name, int32_t score) {
+        Click("Play");
+        World.State.Score = score;
+        World.State.GameOver = true;
+        Frame(10);
+        Services.GUI->FindForm("EnterName")->FindWidgetAs<TMyEdit>("Name")->Text = name;
+        Click("OK");
+    };
+    gameWithRecord("ada", 300);
+    EXPECT_EQ(ActiveForm(), "Table of records");
+    EXPECT_EQ(Text("Table of records", "1"), "1. ada - 300");
+    EXPECT_EQ(Flow->Notice(), Services.Languages->GetText("Could not save", kLanguageUkrainian) +
+                                  " table_of_records.txt: Is a directory");
+    Flow->TickNotice(TGameFlow::kNoticeMs - 1);
+    EXPECT_FALSE(Flow->Notice().empty());
+    Flow->TickNotice(1);
+    EXPECT_TRUE(Flow->Notice().empty());
+
+    ASSERT_EQ(std::system(("rmdir '" + Root + "/Data/table_of_records.txt'").c_str()), 0);
+    Click("OK");
+    gameWithRecord("bob", 200);
+    EXPECT_TRUE(Flow->Notice().empty());
+    EXPECT_EQ(Slurp("Data/table_of_records.txt").substr(0, 20), "ada\r\n300\r\nbob\r\n200\r\n");
+}
+
 TEST_F(GameFlow, EnterName_EmptyNameIsUnnamed) {
     Click("Play");
     World.State.Score = 10;
