@@ -2,6 +2,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <climits>
 
@@ -22,13 +23,39 @@ ALCcontext* AsContext(void* context) {
     return static_cast<ALCcontext*>(context);
 }
 
+// Reads a sound's file; when it cannot be used, logs why and the sound stays silent.
+bool ReadSound(const TALBuffer& buffer, TWaveData& wave) {
+    std::string error;
+    if (!LoadWaveFile(buffer.FileName, wave, error)) {
+        logging::Write("audio", "sound \"" + buffer.Name + "\" stays silent: " + error);
+        return false;
+    }
+    if (wave.Samples.size() > size_t(INT_MAX)) {
+        logging::Write("audio", "sound \"" + buffer.Name + "\" stays silent: " +
+                                    QuotePathForMessage(buffer.FileName) + " is too large");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-TAudio::TAudio(const char* deviceName) {
-    ALCdevice* device = alcOpenDevice(deviceName);
+TAudio::TAudio(const char* deviceName) : DeviceName_(deviceName != nullptr ? deviceName : "") {
+    std::string why;
+    if (!OpenDevice(why)) {
+        logging::Write("audio", why + ", sound is off");
+    }
+}
+
+TAudio::~TAudio() {
+    CloseDevice();
+}
+
+bool TAudio::OpenDevice(std::string& why) {
+    ALCdevice* device = alcOpenDevice(DeviceName_.empty() ? nullptr : DeviceName_.c_str());
     if (device == nullptr) {
-        logging::Write("audio", "no OpenAL device, sound is off");
-        return;
+        why = "no OpenAL device";
+        return false;
     }
     ALCcontext* context = alcCreateContext(device, nullptr);
     if (context == nullptr || alcMakeContextCurrent(context) != ALC_TRUE) {
@@ -36,8 +63,8 @@ TAudio::TAudio(const char* deviceName) {
             alcDestroyContext(context);
         }
         alcCloseDevice(device);
-        logging::Write("audio", "no OpenAL context on the sound device, sound is off");
-        return;
+        why = "no OpenAL context on the sound device";
+        return false;
     }
     Device = device;
     Context = context;
@@ -47,24 +74,83 @@ TAudio::TAudio(const char* deviceName) {
     alListenerfv(AL_POSITION, origin);
     alListenerfv(AL_VELOCITY, origin);
     alListenerfv(AL_ORIENTATION, orientation);
+    return true;
 }
 
-TAudio::~TAudio() {
+void TAudio::CloseDevice() {
     if (Context == nullptr) {
         return;
     }
     alcMakeContextCurrent(AsContext(Context));
     // Sources first: OpenAL refuses to delete a buffer that a source still holds.
-    for (const TALSource& source : Sources) {
+    for (TALSource& source : Sources) {
         alSourceStop(source.Source);
         alDeleteSources(1, &source.Source);
+        source.Source = 0;
     }
-    for (const TALBuffer& buffer : Buffers) {
+    for (TALBuffer& buffer : Buffers) {
         alDeleteBuffers(1, &buffer.Buffer);
+        buffer.Buffer = 0;
     }
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(AsContext(Context));
     alcCloseDevice(AsDevice(Device));
+    Context = nullptr;
+    Device = nullptr;
+}
+
+bool TAudio::Connected() const {
+    ALCdevice* device = AsDevice(Device);
+    if (alcIsExtensionPresent(device, "ALC_EXT_disconnect") != ALC_TRUE) {
+        return true;  // nothing tells, so it is taken to be there
+    }
+    ALCint connected = ALC_TRUE;
+    alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
+    return connected != ALC_FALSE;
+}
+
+void TAudio::Update(uint32_t elapsedMs) {
+    if (HasDevice()) {
+        if (Connected()) {
+            return;
+        }
+        CloseDevice();
+        Lost_ = true;
+        SinceReopen_ = 0;
+        logging::Write("audio", "the sound device went away, sound is off until one is there again");
+        return;
+    }
+    SinceReopen_ += elapsedMs;
+    if (SinceReopen_ < kReopenMs) {
+        return;
+    }
+    SinceReopen_ = 0;
+    std::string why;
+    if (!OpenDevice(why)) {
+        return;  // said once already
+    }
+    Restore();
+    logging::Write("audio", Lost_ ? "a sound device is there again, sound is on"
+                                  : "a sound device is there, sound is on");
+    Lost_ = false;
+}
+
+void TAudio::Restore() {
+    for (TALBuffer& buffer : Buffers) {
+        FillBuffer(buffer);
+    }
+    for (TALSource& source : Sources) {
+        MakeSource(source);
+        if (const TALBuffer* buffer = FindBuffer(source.BufferName)) {
+            alSourcei(source.Source, AL_BUFFER, static_cast<ALint>(buffer->Buffer));
+        }
+        alSourcef(source.Source, AL_GAIN, source.Gain);
+        alSourcei(source.Source, AL_LOOPING, source.Looping ? AL_TRUE : AL_FALSE);
+        // A sound played once is over by now; a looping one goes on from its start.
+        if (source.Looping && source.Playing) {
+            alSourcePlay(source.Source);
+        }
+    }
 }
 
 bool TAudio::LoadSound(const std::string& name, const std::string& fileName) {
@@ -75,25 +161,21 @@ bool TAudio::LoadSound(const std::string& name, const std::string& fileName) {
     }
     Buffers.push_back(TALBuffer{name, fileName, 0});
     TALBuffer& buffer = Buffers.back();
-    if (HasDevice()) {
-        alGenBuffers(1, &buffer.Buffer);
+    if (!HasDevice()) {
+        TWaveData wave;
+        return ReadSound(buffer, wave);
     }
+    return FillBuffer(buffer);
+}
 
+bool TAudio::FillBuffer(TALBuffer& buffer) {
+    alGenBuffers(1, &buffer.Buffer);
     TWaveData wave;
-    std::string error;
-    if (!LoadWaveFile(fileName, wave, error)) {
-        logging::Write("audio", "sound \"" + name + "\" stays silent: " + error);
-        return false;
+    if (!ReadSound(buffer, wave)) {
+        return false;  // the buffer stays, empty
     }
-    if (wave.Samples.size() > size_t(INT_MAX)) {
-        logging::Write("audio", "sound \"" + name + "\" stays silent: " + QuotePathForMessage(fileName) +
-                                    " is too large");
-        return false;
-    }
-    if (HasDevice()) {
-        alBufferData(buffer.Buffer, wave.Format, wave.Samples.data(),
-                     static_cast<ALsizei>(wave.Samples.size()), wave.Frequency);
-    }
+    alBufferData(buffer.Buffer, wave.Format, wave.Samples.data(), static_cast<ALsizei>(wave.Samples.size()),
+                 wave.Frequency);
     return true;
 }
 
@@ -101,11 +183,14 @@ void TAudio::CreateSource(const std::string& name) {
     if (FindSource(name) != nullptr) {
         return;
     }
-    Sources.push_back(TALSource{name, 0});
-    TALSource& source = Sources.back();
-    if (!HasDevice()) {
-        return;
+    Sources.emplace_back();
+    Sources.back().Name = name;
+    if (HasDevice()) {
+        MakeSource(Sources.back());
     }
+}
+
+void TAudio::MakeSource(TALSource& source) {
     alGenSources(1, &source.Source);
     const ALfloat origin[3] = {0.0f, 0.0f, 0.0f};
     alSourcefv(source.Source, AL_POSITION, origin);
@@ -113,20 +198,29 @@ void TAudio::CreateSource(const std::string& name) {
 }
 
 void TAudio::AttachBuffer(const std::string& bufferName, const std::string& sourceName) {
-    const TALSource* source = FindSource(sourceName);
+    TALSource* source = FindSource(sourceName);
     if (source == nullptr) {
         return;
     }
     const TALBuffer* buffer = FindBuffer(bufferName);
-    if (buffer == nullptr || !HasDevice()) {
+    if (buffer == nullptr) {
+        return;
+    }
+    source->BufferName = bufferName;
+    if (!HasDevice()) {
         return;
     }
     alSourcei(source->Source, AL_BUFFER, static_cast<ALint>(buffer->Buffer));
 }
 
 void TAudio::Play(const std::string& name, uint8_t loop) {
-    const TALSource* source = FindSource(name);
-    if (source == nullptr || !HasDevice()) {
+    TALSource* source = FindSource(name);
+    if (source == nullptr) {
+        return;
+    }
+    source->Looping = loop == 1;
+    source->Playing = true;
+    if (!HasDevice()) {
         return;
     }
     alSourcei(source->Source, AL_LOOPING, loop == 1 ? AL_TRUE : AL_FALSE);
@@ -134,22 +228,34 @@ void TAudio::Play(const std::string& name, uint8_t loop) {
 }
 
 void TAudio::Pause(const std::string& name) {
-    const TALSource* source = FindSource(name);
-    if (source != nullptr && HasDevice()) {
+    TALSource* source = FindSource(name);
+    if (source == nullptr) {
+        return;
+    }
+    source->Playing = false;
+    if (HasDevice()) {
         alSourcePause(source->Source);
     }
 }
 
 void TAudio::Stop(const std::string& name) {
-    const TALSource* source = FindSource(name);
-    if (source != nullptr && HasDevice()) {
+    TALSource* source = FindSource(name);
+    if (source == nullptr) {
+        return;
+    }
+    source->Playing = false;
+    if (HasDevice()) {
         alSourceStop(source->Source);
     }
 }
 
 void TAudio::SetVolume(const std::string& name, float gain) {
-    const TALSource* source = FindSource(name);
-    if (source != nullptr && HasDevice()) {
+    TALSource* source = FindSource(name);
+    if (source == nullptr) {
+        return;
+    }
+    source->Gain = gain;
+    if (HasDevice()) {
         alSourcef(source->Source, AL_GAIN, gain);
     }
 }
@@ -171,6 +277,10 @@ const TALBuffer* TAudio::FindBuffer(const std::string& name) const {
         }
     }
     return nullptr;
+}
+
+TALSource* TAudio::FindSource(const std::string& name) {
+    return const_cast<TALSource*>(static_cast<const TAudio*>(this)->FindSource(name));
 }
 
 const TALSource* TAudio::FindSource(const std::string& name) const {

@@ -4,7 +4,13 @@
 // and sources all sit at the origin: there is no positional sound.
 //
 // With no OpenAL device the game goes on silently: the player says so once in the log and every call
-// then only keeps its names. A sound file that cannot be read is logged and left silent.
+// then only keeps its names (and Update looks for a device, as below). A sound file that cannot be read is logged and left silent.
+//
+// A device can go away while the game runs (the sound server stopped, a headset unplugged): Update,
+// called every frame, notices it through OpenAL Soft's disconnect extension, lets go of the device
+// and keeps every sound by name, file, volume and state. It then tries the device again every
+// kReopenMs; once one opens, the sounds are read again and a looping sound that was playing (the
+// music) plays on.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +26,11 @@ struct TALBuffer {
 struct TALSource {
     std::string Name;
     uint32_t Source = 0;  // OpenAL source name, 0 without a device
+    // What the game asked of it, to set it up again on a new device.
+    std::string BufferName;
+    float Gain = 1.0f;
+    bool Looping = false;
+    bool Playing = false;  // played and not paused or stopped since
 };
 
 class TAudio {
@@ -31,7 +42,13 @@ public:
     TAudio(const TAudio&) = delete;
     TAudio& operator=(const TAudio&) = delete;
 
+    static constexpr uint32_t kReopenMs = 2000;
+
     bool HasDevice() const { return Context != nullptr; }
+
+    // Watches the device, given the milliseconds since the last call: lets go of a device that was
+    // lost and, every kReopenMs without one, tries to open one again (see above).
+    void Update(uint32_t elapsedMs);
 
     // Loads a WAVE file (whatever its extension) under a name. A file already loaded under any name
     // is not loaded again and the new name is not added. When the file cannot be read the name is
@@ -60,6 +77,18 @@ public:
     std::vector<TALSource> Sources;
 
 private:
+    bool OpenDevice(std::string& why);
+    void CloseDevice();
+    bool Connected() const;
+    bool FillBuffer(TALBuffer& buffer);
+    void MakeSource(TALSource& source);
+    void Restore();
+
+    std::string DeviceName_;  // empty for the default device
+    uint32_t SinceReopen_ = 0;
+    bool Lost_ = false;  // a device was there and went away; the next one found is said in the log
+
     const TALBuffer* FindBuffer(const std::string& name) const;
     const TALSource* FindSource(const std::string& name) const;
+    TALSource* FindSource(const std::string& name);
 };

@@ -385,6 +385,9 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
     const auto dt = static_cast<int32_t>(frame.Ms);
     GameTicks_ += frame.Ms;
     Flow_->TickNotice(dt);
+    if (Services_.Audio) {
+        Services_.Audio->Update(frame.Ms);
+    }
     TInput& input = *Services_.Input;
     input.Apply(frame.Input);
     // F12 is the player's own: a replayed session takes no pictures.
