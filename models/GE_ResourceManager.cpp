@@ -22,6 +22,9 @@ TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_vie
             return entry;
         }
     }
+    if (Entries_.Full()) {
+        return nullptr;
+    }
     auto entry = std::make_unique<TTextureResource>();
     entry->DeviceRef = device;
     // One level: the game never sets a mip filter, so only the top level is ever sampled, and a chain
@@ -30,13 +33,7 @@ TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_vie
     entry->Name = CutName(name);
     entry->FileName = key;
     entry->RefCount = 1;
-    if (!Add(entry.get())) {
-        if (platform::GraphicsDevice* d = DeviceOf(device)) {
-            d->ReleaseTexture(entry->Texture);
-        }
-        return nullptr;
-    }
-    return entry.release();
+    return Entries_.Add(std::move(entry));
 }
 
 TTextureResource* TTextureManager::FindTexture(std::string_view name) const {
@@ -57,8 +54,7 @@ void TTextureManager::ReleaseAt(uint16_t index) {
     if (platform::GraphicsDevice* device = DeviceOf(entry->DeviceRef)) {
         device->ReleaseTexture(entry->Texture);
     }
-    delete entry;
-    Delete(index);
+    Entries_.Delete(index);
 }
 
 void TTextureManager::ReleaseTexture(std::string_view name) {
@@ -87,9 +83,8 @@ void TTextureManager::Clear() {
         if (platform::GraphicsDevice* device = DeviceOf(entry->DeviceRef)) {
             device->ReleaseTexture(entry->Texture);
         }
-        delete entry;
     }
-    TListPointer::Clear();
+    Entries_.Clear();
 }
 
 // ---- TMeshManager ----
@@ -137,6 +132,9 @@ TMeshResource* TMeshManager::LoadMesh(std::string_view fileName, std::string_vie
             return Get(i);
         }
     }
+    if (Entries_.Full()) {
+        return nullptr;
+    }
     auto entry = std::make_unique<TMeshResource>();
     entry->Mesh = std::make_unique<TMeshDraw>(Device);
     entry->Mesh->SetUsage(usage);
@@ -148,11 +146,7 @@ TMeshResource* TMeshManager::LoadMesh(std::string_view fileName, std::string_vie
     LoadTextures(*entry);
     entry->Name = CutName(name);
     entry->FileName = key;
-    if (!Add(entry.get())) {
-        ReleaseTextures(*entry);
-        return nullptr;
-    }
-    return entry.release();
+    return Entries_.Add(std::move(entry));
 }
 
 TMeshResource* TMeshManager::FindMesh(std::string_view name) const {
@@ -171,8 +165,7 @@ void TMeshManager::DeleteMesh(std::string_view name) {
         TMeshResource* entry = Get(i);
         if (entry->Name == key) {
             ReleaseTextures(*entry);
-            delete entry;
-            Delete(i);
+            Entries_.Delete(i);
             return;
         }
     }
@@ -200,7 +193,6 @@ void TMeshManager::Clear() {
         if (TextureManager) {
             ReleaseTextures(*entry);
         }
-        delete entry;
     }
-    TListPointer::Clear();
+    Entries_.Clear();
 }

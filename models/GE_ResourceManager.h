@@ -41,10 +41,12 @@ struct TMeshResource {
     std::string FileName;
 };
 
-class TTextureManager : public TListPointer {
+class TTextureManager {
 public:
     TTextureManager() = default;
-    ~TTextureManager() override;
+    ~TTextureManager();
+    TTextureManager(const TTextureManager&) = delete;
+    TTextureManager& operator=(const TTextureManager&) = delete;
 
     // The entry of `fileName` with one more use, or a new entry named `name` with the texture loaded
     // from the file (full mip chain) and one use.
@@ -57,18 +59,23 @@ public:
     // The same for the first entry loaded from `fileName`: how meshes give back what AddTexture gave.
     void ReleaseTextureFile(std::string_view fileName);
     // Releases every texture and frees every entry.
-    void Clear() override;
+    void Clear();
 
-    TTextureResource* Get(uint16_t index) const { return static_cast<TTextureResource*>(Item(index)); }
+    uint16_t Count() const { return Entries_.Count(); }
+    TTextureResource* Get(uint16_t index) const { return Entries_.Item(index); }
 
 private:
     void ReleaseAt(uint16_t index);
+
+    TListPointer<TTextureResource> Entries_;
 };
 
-class TMeshManager : public TListPointer {
+class TMeshManager {
 public:
     explicit TMeshManager(TDeviceRef device);
-    ~TMeshManager() override;
+    ~TMeshManager();
+    TMeshManager(const TMeshManager&) = delete;
+    TMeshManager& operator=(const TMeshManager&) = delete;
 
     TTextureManager* GetTextureManager() const { return TextureManager.get(); }
 
@@ -85,9 +92,10 @@ public:
     void OnLostDevice();
     void OnResetDevice();
     // Gives back the textures of every mesh and frees every entry.
-    void Clear() override;
+    void Clear();
 
-    TMeshResource* Get(uint16_t index) const { return static_cast<TMeshResource*>(Item(index)); }
+    uint16_t Count() const { return Entries_.Count(); }
+    TMeshResource* Get(uint16_t index) const { return Entries_.Item(index); }
 
     TDeviceRef Device;
     std::unique_ptr<TTextureManager> TextureManager;
@@ -95,4 +103,6 @@ public:
 private:
     void LoadTextures(TMeshResource& entry);
     void ReleaseTextures(TMeshResource& entry);
+
+    TListPointer<TMeshResource> Entries_;
 };

@@ -124,30 +124,6 @@ float SizeToNdcH(int32_t h, int32_t height) {
     return Ratio(h, height) * 2.0f;
 }
 
-bool TListPointer::Add(void* p) {
-    assert(items_.size() < kMaxCount && "TListPointer::Add: list is full");
-    if (items_.size() >= kMaxCount) {
-        return false;
-    }
-    items_.push_back(p);
-    return true;
-}
-
-void TListPointer::Delete(uint16_t index) {
-    if (index >= items_.size()) {
-        return;
-    }
-    if (index != items_.size() - 1) {
-        items_[index] = items_.back();
-    }
-    items_.pop_back();
-}
-
-void TListPointer::Clear() {
-    items_.clear();
-    items_.shrink_to_fit();
-}
-
 namespace {
 
 // The length of a well-formed UTF-8 sequence of two to four bytes at the start of `bytes`, else 0.

@@ -1,12 +1,14 @@
 // Small helpers shared by the readers of the game's text files and by every screen-space drawing call:
 // a whitespace tokenizer and a line reader over bytes in memory, two path splitters, pixel-to-screen
-// conversions, and TListPointer, the pointer list the texture and mesh caches derive from.
+// conversions, and TListPointer, the list of owned entries the texture and mesh caches hold.
 //
 // Text is byte-oriented: 8-bit characters, no encoding conversion.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,31 +75,44 @@ float PixelToNdcY(int32_t y, int32_t height);
 float SizeToNdcW(int32_t w, int32_t width);
 float SizeToNdcH(int32_t h, int32_t height);
 
-// A growable list of untyped pointers with swap-with-last removal. It does not own what its pointers
-// point to: subclasses (the caches) free their elements in an overridden Clear before calling the base.
-// The destructor calls the base Clear only (C++ does not dispatch virtually from a destructor), so a
-// subclass that owns its elements calls its own Clear from its own destructor.
+// A growable list of owned elements with swap-with-last removal: the texture and mesh caches hold
+// their entries in one. Pointers to the elements stay valid while the elements are in the list.
+template <typename T>
 class TListPointer {
 public:
     static constexpr uint16_t kMaxCount = 65535;
 
-    TListPointer() = default;
-    virtual ~TListPointer() { TListPointer::Clear(); }
-    TListPointer(const TListPointer&) = delete;
-    TListPointer& operator=(const TListPointer&) = delete;
-
-    // Appends p in the last slot. A full list (kMaxCount elements) refuses and returns false.
-    bool Add(void* p);
-    // Removes slot `index`, moving the last element into it (order is not kept). An index past the end
+    bool Full() const { return items_.size() >= kMaxCount; }
+    // Appends in the last slot and returns the element. A full list refuses: the element is freed and
+    // the result is nullptr.
+    T* Add(std::unique_ptr<T> item) {
+        assert(!Full() && "TListPointer::Add: list is full");
+        if (Full()) {
+            return nullptr;
+        }
+        items_.push_back(std::move(item));
+        return items_.back().get();
+    }
+    // Frees slot `index`, moving the last element into it (order is not kept). An index past the end
     // does nothing.
-    void Delete(uint16_t index);
-    // Releases the storage of the elements.
-    virtual void Clear();
+    void Delete(uint16_t index) {
+        if (index >= items_.size()) {
+            return;
+        }
+        if (index != items_.size() - 1) {
+            std::swap(items_[index], items_.back());
+        }
+        items_.pop_back();
+    }
+    // Frees every element.
+    void Clear() {
+        items_.clear();
+        items_.shrink_to_fit();
+    }
 
     uint16_t Count() const { return static_cast<uint16_t>(items_.size()); }
-    void* Item(uint16_t index) const { return index < items_.size() ? items_[index] : nullptr; }
-    const std::vector<void*>& Items() const { return items_; }
+    T* Item(uint16_t index) const { return index < items_.size() ? items_[index].get() : nullptr; }
 
 private:
-    std::vector<void*> items_;
+    std::vector<std::unique_ptr<T>> items_;
 };

@@ -138,71 +138,54 @@ TEST(ScreenSpace, ZeroSizeGivesZero) {
     EXPECT_EQ(SizeToNdcH(5, 0), 0.0f);
 }
 
-TEST(ListPointer, AddKeepsOrder) {
-    int a, b, c;
-    TListPointer list;
-    EXPECT_EQ(list.Count(), 0u);
-    list.Add(&a);
-    list.Add(&b);
-    list.Add(&c);
-    ASSERT_EQ(list.Count(), 3u);
-    EXPECT_EQ(list.Items(), (std::vector<void*>{&a, &b, &c}));
-}
-
-TEST(ListPointer, DeleteMovesLastIntoSlot) {
-    int a, b, c;
-    TListPointer list;
-    list.Add(&a);
-    list.Add(&b);
-    list.Add(&c);
-    list.Delete(0);
-    EXPECT_EQ(list.Items(), (std::vector<void*>{&c, &b}));
-    list.Delete(1);
-    EXPECT_EQ(list.Items(), (std::vector<void*>{&c}));
-    list.Delete(0);
-    EXPECT_EQ(list.Count(), 0u);
-}
-
-TEST(ListPointer, DeletePastEndIsIgnored) {
-    int a;
-    TListPointer list;
-    list.Delete(0);
-    list.Delete(65535);
-    EXPECT_EQ(list.Count(), 0u);
-    list.Add(&a);
-    list.Delete(1);
-    EXPECT_EQ(list.Count(), 1u);
-    EXPECT_EQ(list.Item(0), &a);
-    EXPECT_EQ(list.Item(1), nullptr);
-}
-
 namespace {
-// A cache-like subclass whose Clear frees elements before the base clears the list.
-class CountingList : public TListPointer {
-public:
-    explicit CountingList(int& freed) : freed_(freed) {}
-    ~CountingList() override { Clear(); }
-    void Clear() override {
-        freed_ += Count();
-        TListPointer::Clear();
-    }
-
-private:
-    int& freed_;
+// An element that counts its own destruction.
+struct Counted {
+    Counted(int id, int& freed) : Id(id), Freed(freed) {}
+    ~Counted() { ++Freed; }
+    int Id;
+    int& Freed;
 };
+
+std::vector<int> Ids(const TListPointer<Counted>& list) {
+    std::vector<int> ids;
+    for (uint16_t i = 0; i < list.Count(); ++i) {
+        ids.push_back(list.Item(i)->Id);
+    }
+    return ids;
+}
 }  // namespace
 
-TEST(ListPointer, ClearIsVirtualAndEmpties) {
-    int freed = 0, x;
+TEST(ListPointer, DeleteMovesTheLastIntoTheSlotAndFreesTheElement) {
+    int freed = 0;
+    TListPointer<Counted> list;
+    Counted* first = list.Add(std::make_unique<Counted>(1, freed));
+    list.Add(std::make_unique<Counted>(2, freed));
+    Counted* last = list.Add(std::make_unique<Counted>(3, freed));
+    ASSERT_EQ(Ids(list), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(first->Id, 1);
+    list.Delete(0);
+    EXPECT_EQ(freed, 1);
+    EXPECT_EQ(Ids(list), (std::vector<int>{3, 2}));
+    EXPECT_EQ(list.Item(0), last);  // moved, not copied: pointers to the element stay good
+    list.Delete(1);
+    list.Delete(1);  // past the end: nothing
+    list.Delete(65535);
+    EXPECT_EQ(Ids(list), (std::vector<int>{3}));
+    EXPECT_EQ(list.Item(1), nullptr);
+    EXPECT_EQ(freed, 2);
+}
+
+TEST(ListPointer, ClearAndTheListsEndFreeEveryElement) {
+    int freed = 0;
     {
-        CountingList list(freed);
-        list.Add(&x);
-        list.Add(&x);
-        TListPointer& base = list;
-        base.Clear();
+        TListPointer<Counted> list;
+        list.Add(std::make_unique<Counted>(1, freed));
+        list.Add(std::make_unique<Counted>(2, freed));
+        list.Clear();
         EXPECT_EQ(freed, 2);
         EXPECT_EQ(list.Count(), 0u);
-        list.Add(&x);
+        list.Add(std::make_unique<Counted>(3, freed));
     }
     EXPECT_EQ(freed, 3);
 }
