@@ -601,7 +601,8 @@ void TGameFlow::ReportSaveFailure(const std::string& path, const std::string& er
     std::string reason;
     for (int number : kReasons) {
         const std::string text = std::strerror(number);
-        if (error.size() >= text.size() && error.compare(error.size() - text.size(), text.size(), text) == 0) {
+        if (error.size() >= text.size() &&
+            error.compare(error.size() - text.size(), text.size(), text) == 0) {
             reason = LanguageText(text.c_str());
             break;
         }

@@ -55,9 +55,9 @@ public:
         if (!MatchesPlayData(demo.Header, error)) {
             return false;
         }
-        form_->SetSessionOptions(demo.Header.Options);
-        form_->SetSeed(demo.Header.Seed);
-        form_->SetReplay(&demo.Frames);
+        form_->Demos().SetSessionOptions(demo.Header.Options);
+        form_->Demos().SetSeed(demo.Header.Seed);
+        form_->Demos().SetReplay(&demo.Frames);
         return Start(error);
     }
 
@@ -67,10 +67,11 @@ public:
         if (!game.StartReplay(demo, error)) {
             return false;
         }
-        while (!game.Form().Closed() && !game.Form().ReplayFinished()) {
+        while (!game.Form().Closed() && !game.Form().Demos().ReplayFinished()) {
             game.Frame(0);
         }
-        digest = DigestText(game.Form().Closed() ? game.Form().FinalDigest() : game.Form().Digest());
+        digest = DigestText(game.Form().Closed() ? game.Form().Demos().FinalDigest()
+                                                 : game.Form().Demos().Digest());
         return true;
     }
 

@@ -29,6 +29,7 @@
 #include "platform/UserFolder.h"
 #include "shell/Check.h"
 #include "shell/Demo.h"
+#include "shell/FloorFrame.h"
 #include "shell/Main.h"
 #include "shell/Timedemo.h"
 #include "shell/UserFiles.h"
@@ -293,7 +294,7 @@ bool FitInside(int& width, int& height, int limitWidth, int limitHeight) {
 // One floor frame, timed.
 double FloorFrame(TForm1& form) {
     const auto start = std::chrono::steady_clock::now();
-    form.DrawFloorFrame();
+    DrawFloorFrame(form.Services(), *form.Flow());
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -305,9 +306,9 @@ bool Replay(TForm1& form, const TDemo& demo, bool paced, platform::InputDevice& 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     double dueMs = 0.0;
-    while (!form.Closed() && !form.ReplayFinished()) {
+    while (!form.Closed() && !form.Demos().ReplayFinished()) {
         if (paced) {
-            dueMs += demo.Frames[form.ReplayedFrames()].Ms;
+            dueMs += demo.Frames[form.Demos().ReplayedFrames()].Ms;
             std::this_thread::sleep_until(start + std::chrono::duration<double, std::milli>(dueMs));
             platform::KeyboardSnapshot keys;
             if (keyboard.ReadKeyboard(keys) && (keys.Keys[platform::DIK_ESCAPE] & 0x80) != 0) {
@@ -452,15 +453,15 @@ int main(int argc, char** argv) {
         form.OverrideWindowed(line.Windowed);
     }
     if (replaying) {
-        form.SetSessionOptions(demo.Header.Options);
-        form.SetSeed(demo.Header.Seed);
-        form.SetReplay(&demo.Frames);
-        form.SetVsync(line.Timedemo.empty());
+        form.Demos().SetSessionOptions(demo.Header.Options);
+        form.Demos().SetSeed(demo.Header.Seed);
+        form.Demos().SetReplay(&demo.Frames);
+        form.Display().SetVsync(line.Timedemo.empty());
         if (line.Width > 0) {
-            form.SetRenderSize(line.Width, line.Height);
+            form.Display().SetRenderSize(line.Width, line.Height);
         }
     } else {
-        form.SetFirstLevel(static_cast<uint8_t>(line.Level - 1));
+        form.Demos().SetFirstLevel(static_cast<uint8_t>(line.Level - 1));
     }
     if (!form.FormCreate(error)) {
         report(error);
@@ -473,7 +474,7 @@ int main(int argc, char** argv) {
         std::vector<double> floorMs;
         floorMs.reserve(demo.Frames.size());
         const bool whole = Replay(form, demo, line.Timedemo.empty(), input, samples, floorMs);
-        const TWorldDigest digest = form.Closed() ? form.FinalDigest() : form.Digest();
+        const TWorldDigest digest = form.Closed() ? form.Demos().FinalDigest() : form.Demos().Digest();
         if (!line.Timedemo.empty()) {
             TTimedemoReport result = SummarizeTimedemo(samples, floorMs);
             result.Demo = demoPath;
@@ -494,7 +495,7 @@ int main(int argc, char** argv) {
             }
         } else {
             std::printf("%s: %s after %zu of %zu frames\n", demoPath.c_str(), whole ? "ended" : "stopped",
-                        form.ReplayedFrames(), demo.Frames.size());
+                        form.Demos().ReplayedFrames(), demo.Frames.size());
             std::printf("%s\n", DigestText(digest).c_str());
         }
         form.FormDestroy();
@@ -518,19 +519,19 @@ int main(int argc, char** argv) {
     if (!line.Record.empty()) {
         TDemoHeader header;
         header.GameVersion = BRELVOX_VERSION;
-        header.Seed = form.Seed();
-        header.Options = form.SessionOptions();
+        header.Seed = form.Demos().Seed();
+        header.Options = form.Demos().SessionOptions();
         if (!DigestPlayData(header.Data, error) || !recorder.Open(line.Record, header, error)) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
         }
-        form.SetRecorder(&recorder);
+        form.Demos().SetRecorder(&recorder);
     }
 
     while (!form.Closed()) {
         if (unattended && form.FramesDrawn() + 1 == static_cast<uint64_t>(line.Frames) &&
             !line.Screenshot.empty()) {
-            form.RequestScreenshot(line.Screenshot);
+            form.Screenshots().Request(line.Screenshot);
             line.Screenshot.clear();
         }
         form.ApplicationEvents1Idle();
@@ -547,14 +548,14 @@ int main(int argc, char** argv) {
         recorder.Close();
         std::printf("%s: recorded %llu frames\n%s\n", line.Record.c_str(),
                     static_cast<unsigned long long>(recorder.Frames()),
-                    DigestText(form.FinalDigest()).c_str());
+                    DigestText(form.Demos().FinalDigest()).c_str());
         if (!recorder.Error().empty()) {
             std::fprintf(stderr, "brelvox: %s\n", recorder.Error().c_str());
             return 4;
         }
     }
-    if (!form.ScreenshotError().empty()) {
-        std::fprintf(stderr, "brelvox: %s\n", form.ScreenshotError().c_str());
+    if (!form.Screenshots().Error().empty()) {
+        std::fprintf(stderr, "brelvox: %s\n", form.Screenshots().Error().c_str());
         return 3;
     }
     return 0;

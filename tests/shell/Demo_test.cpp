@@ -44,12 +44,12 @@ protected:
         std::string error;
         EXPECT_TRUE(game.Start(error)) << error;
         TDemoHeader header;
-        header.Seed = game.Form().Seed();
-        header.Options = game.Form().SessionOptions();
+        header.Seed = game.Form().Demos().Seed();
+        header.Options = game.Form().Demos().SessionOptions();
         EXPECT_TRUE(DigestPlayData(header.Data, error)) << error;
         TDemoWriter writer;
         EXPECT_TRUE(writer.Open(Path, header, error)) << error;
-        game.Form().SetRecorder(&writer);
+        game.Form().Demos().SetRecorder(&writer);
         auto& input = game.Input();
         auto frames = [&](int count) {
             for (int i = 0; i < count; ++i) {
@@ -58,7 +58,7 @@ protected:
             }
         };
         auto pointAt = [&](int x, int y) {
-            input.MoveMouse(x - game.Form().CursorClientX(), y - game.Form().CursorClientY());
+            input.MoveMouse(x - game.Form().Display().CursorClientX(), y - game.Form().Display().CursorClientY());
             frames(2);
         };
         auto click = [&](int x, int y) {
@@ -100,7 +100,7 @@ protected:
         input.SetButton(0, true);
         pointAt(200, 400);
         frames(200);
-        return DigestText(game.Form().Digest());
+        return DigestText(game.Form().Demos().Digest());
     }
 
     static int CountShells(TWorld& world) {
@@ -177,23 +177,23 @@ TEST_F(Demos, WorldsSideBySide_EachPlaysAsItDoesAlone) {
     const TDemo* demos[3] = {&first, &second, &first};
     THeadlessGame* games[3] = {&a, &b, &again};
     for (int i = 0; i < 3; ++i) {
-        games[i]->Form().SetSessionOptions(demos[i]->Header.Options);
-        games[i]->Form().SetSeed(demos[i]->Header.Seed);
-        games[i]->Form().SetReplay(&demos[i]->Frames);
+        games[i]->Form().Demos().SetSessionOptions(demos[i]->Header.Options);
+        games[i]->Form().Demos().SetSeed(demos[i]->Header.Seed);
+        games[i]->Form().Demos().SetReplay(&demos[i]->Frames);
         ASSERT_TRUE(games[i]->Start(error)) << error;
     }
-    while (!a.Form().ReplayFinished() || !b.Form().ReplayFinished() || !again.Form().ReplayFinished()) {
+    while (!a.Form().Demos().ReplayFinished() || !b.Form().Demos().ReplayFinished() || !again.Form().Demos().ReplayFinished()) {
         again.Frame(0);
         a.Frame(0);
         b.Frame(0);
     }
-    EXPECT_EQ(DigestText(a.Form().Digest()), firstAlone);
-    EXPECT_EQ(DigestText(b.Form().Digest()), secondAlone);
-    EXPECT_EQ(DigestText(again.Form().Digest()), firstAlone);
+    EXPECT_EQ(DigestText(a.Form().Demos().Digest()), firstAlone);
+    EXPECT_EQ(DigestText(b.Form().Demos().Digest()), secondAlone);
+    EXPECT_EQ(DigestText(again.Form().Demos().Digest()), firstAlone);
     EXPECT_EQ(RandomSeed(), processSeed) << "a world drew from the process's generator";
     // The digest is a walk over the world alone.
-    EXPECT_EQ(DigestWorld(a.World()).Hash, a.Form().Digest().Hash);
-    EXPECT_EQ(DigestWorld(b.World()).Hash, b.Form().Digest().Hash);
+    EXPECT_EQ(DigestWorld(a.World()).Hash, a.Form().Demos().Digest().Hash);
+    EXPECT_EQ(DigestWorld(b.World()).Hash, b.Form().Demos().Digest().Hash);
 }
 
 TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {

@@ -84,7 +84,7 @@ protected:
     }
     void MoveTo(TForm1& form, int x, int y) {
         Idle(form);  // the client position of the cursor is known after a frame
-        input_.MoveMouse(x - form.CursorClientX(), y - form.CursorClientY());
+        input_.MoveMouse(x - form.Display().CursorClientX(), y - form.Display().CursorClientY());
         Idle(form);
     }
     void Idle(TForm1& form, uint32_t ms = 10) {
@@ -210,19 +210,19 @@ TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels
     ASSERT_TRUE(form.FormCreate(error)) << error;
     input_.MoveMouse(-5000, -5000);
     Idle(form);
-    EXPECT_EQ(form.CursorX(), 0.0f);
-    EXPECT_EQ(form.CursorY(), 0.0f);
+    EXPECT_EQ(form.Display().CursorX(), 0.0f);
+    EXPECT_EQ(form.Display().CursorY(), 0.0f);
     input_.MoveMouse(100000, 100000);
     Idle(form);
-    EXPECT_EQ(form.CursorX(), 1279.0f);  // the desktop is 1280 x 1024
-    EXPECT_EQ(form.CursorY(), 1023.0f);
+    EXPECT_EQ(form.Display().CursorX(), 1279.0f);  // the desktop is 1280 x 1024
+    EXPECT_EQ(form.Display().CursorY(), 1023.0f);
     int x = 0, y = 0;
     desktop_.GetCursorPosition(x, y);
     EXPECT_EQ(x, 1279);
     EXPECT_EQ(y, 1023);
     int border = (window_.FrameWidth() - window_.ClientWidth()) / 2;
-    EXPECT_EQ(form.CursorClientX(), 1279 - window_.FrameLeft() - border);
-    EXPECT_EQ(form.CursorClientY(),
+    EXPECT_EQ(form.Display().CursorClientX(), 1279 - window_.FrameLeft() - border);
+    EXPECT_EQ(form.Display().CursorClientY(),
               1023 - window_.FrameTop() - (window_.FrameHeight() - window_.ClientHeight() - border));
 }
 
@@ -237,11 +237,11 @@ TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
     int border = (window_.FrameWidth() - window_.ClientWidth()) / 2;
     int clientLeft = window_.FrameLeft() + border;
     int clientTop = window_.FrameTop() + window_.FrameHeight() - window_.ClientHeight() - border;
-    input_.MoveMouse(clientLeft + 200 - static_cast<int>(form.CursorX()),
-                     clientTop + 85 - static_cast<int>(form.CursorY()));
+    input_.MoveMouse(clientLeft + 200 - static_cast<int>(form.Display().CursorX()),
+                     clientTop + 85 - static_cast<int>(form.Display().CursorY()));
     Idle(form);
-    EXPECT_EQ(form.CursorClientX(), 400);
-    EXPECT_EQ(form.CursorClientY(), 170);
+    EXPECT_EQ(form.Display().CursorClientX(), 400);
+    EXPECT_EQ(form.Display().CursorClientY(), 170);
     input_.SetButton(0, true);  // "Play" at (300, 150) 200 x 40 of 800 x 600
     Idle(form);
     input_.SetButton(0, false);
@@ -408,8 +408,8 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
         int py = RoundHalfEven((1.0f - clip.Y / clip.W) / 2.0f * 600.0f);
         ASSERT_TRUE(px >= 0 && px < 800 && py >= 0 && py < 600) << px << ", " << py;
         MoveTo(form, px, py);
-        ASSERT_EQ(form.CursorClientX(), px);
-        ASSERT_EQ(form.CursorClientY(), py);
+        ASSERT_EQ(form.Display().CursorClientX(), px);
+        ASSERT_EQ(form.Display().CursorClientY(), py);
         // The hidden system pointer sits on the desktop point where the crosshair is drawn.
         int pointerX = 0, pointerY = 0;
         desktop_.GetCursorPosition(pointerX, pointerY);
@@ -424,15 +424,15 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
 
     // A display change in full screen (Options: 800x600 to 1024x768) keeps the cursor on the same
     // point of the picture.
-    int x = form.CursorClientX();
-    int y = form.CursorClientY();
+    int x = form.Display().CursorClientX();
+    int y = form.Display().CursorClientY();
     world_.State.ScreenWidth = 1024;
     world_.State.ScreenHeight = 768;
     form.ApplyDisplayMode();
     Idle(form);
     EXPECT_EQ(window_.ClientWidth(), 1280);
-    EXPECT_NEAR(form.CursorClientX(), x * 1024 / 800, 2);
-    EXPECT_NEAR(form.CursorClientY(), y * 768 / 600, 2);
+    EXPECT_NEAR(form.Display().CursorClientX(), x * 1024 / 800, 2);
+    EXPECT_NEAR(form.Display().CursorClientY(), y * 768 / 600, 2);
 }
 
 // Every step with the controller alone: the left stick brings the cursor to "Play" and A clicks it; in
@@ -452,15 +452,15 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     for (int i = 0; i < 30; ++i) {
         Idle(form, 100);
     }
-    EXPECT_EQ(form.CursorClientX(), 0);
-    EXPECT_EQ(form.CursorClientY(), 0);
+    EXPECT_EQ(form.Display().CursorClientX(), 0);
+    EXPECT_EQ(form.Display().CursorClientY(), 0);
     pad.Axes = {};
     auto toward = [](int from, int to) -> int16_t {
         return to - from > 8 ? 32767 : to - from < -8 ? -32767 : 0;
     };
     for (int frame = 0; frame < 300; ++frame) {
-        pad.Axes[GamepadLeftX] = toward(form.CursorClientX(), 400);
-        pad.Axes[GamepadLeftY] = toward(form.CursorClientY(), 170);
+        pad.Axes[GamepadLeftX] = toward(form.Display().CursorClientX(), 400);
+        pad.Axes[GamepadLeftY] = toward(form.Display().CursorClientY(), 170);
         if (pad.Axes[GamepadLeftX] == 0 && pad.Axes[GamepadLeftY] == 0) {
             break;
         }
@@ -478,13 +478,13 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     ASSERT_NE(player, nullptr);
 
     // A full right stick for 100 ms: 80 pixels to the right on an 800-pixel screen.
-    int x = form.CursorClientX();
+    int x = form.Display().CursorClientX();
     pad.Axes[GamepadRightX] = 32767;
     input_.SetGamepad(pad);
     for (int i = 0; i < 10; ++i) {
         Idle(form);
     }
-    EXPECT_EQ(form.CursorClientX(), x + 80);
+    EXPECT_EQ(form.Display().CursorClientX(), x + 80);
     pad.Axes[GamepadRightX] = 0;
     ASSERT_NE(player->Facing, 90);
     pad.Axes[GamepadLeftX] = 32767;  // the stick to the right: the tank turns east (heading 90)

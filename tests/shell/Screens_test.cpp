@@ -54,9 +54,9 @@ protected:
     // Writes the next frame to screens/<name>.png and checks that it shows more than one colour.
     void Shoot(const std::string& name) {
         std::string path = out_ + "/" + name + ".png";
-        form_->RequestScreenshot(path);
+        form_->Screenshots().Request(path);
         Idle();
-        ASSERT_TRUE(form_->ScreenshotError().empty()) << form_->ScreenshotError();
+        ASSERT_TRUE(form_->Screenshots().Error().empty()) << form_->Screenshots().Error();
         std::string bytes, error;
         platform::Image image;
         ASSERT_TRUE(files::ReadFile(path, bytes, error)) << error;

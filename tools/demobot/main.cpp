@@ -79,7 +79,7 @@ public:
     // Moves the cursor onto (x, y) of the 800 x 600 client area over a few frames.
     void PointAt(int x, int y) {
         for (int i = 0; i < 8; ++i) {
-            input_.MoveMouse(x - game_.Form().CursorClientX(), y - game_.Form().CursorClientY());
+            input_.MoveMouse(x - game_.Form().Display().CursorClientX(), y - game_.Form().Display().CursorClientY());
             Frame();
         }
     }
@@ -289,7 +289,7 @@ private:
         int y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
         x = std::clamp(x, 1, state.ScreenWidth - 2);
         y = std::clamp(y, 1, state.ScreenHeight - 2);
-        input_.MoveMouse(x - game_.Form().CursorClientX(), y - game_.Form().CursorClientY());
+        input_.MoveMouse(x - game_.Form().Display().CursorClientX(), y - game_.Form().Display().CursorClientY());
     }
 
     THeadlessGame& game_;
@@ -304,20 +304,20 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
                  std::string& digest, std::string& error) {
     {
         THeadlessGame game;
-        game.Form().SetFirstLevel(static_cast<uint8_t>(level - 1));
-        game.Form().SetSeed(seed);
+        game.Form().Demos().SetFirstLevel(static_cast<uint8_t>(level - 1));
+        game.Form().Demos().SetSeed(seed);
         if (!game.Start(error)) {
             return false;
         }
         TDemoHeader header;
         header.GameVersion = BRELVOX_VERSION;
-        header.Seed = game.Form().Seed();
-        header.Options = game.Form().SessionOptions();
+        header.Seed = game.Form().Demos().Seed();
+        header.Options = game.Form().Demos().SessionOptions();
         TDemoWriter writer;
         if (!DigestPlayData(header.Data, error) || !writer.Open(path, header, error)) {
             return false;
         }
-        game.Form().SetRecorder(&writer);
+        game.Form().Demos().SetRecorder(&writer);
 
         TBot bot(game);
         bot.Wait(60);
@@ -353,7 +353,7 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
             }
         }
         stats.Seconds = static_cast<double>(bot.ElapsedMs()) / 1000.0;
-        digest = DigestText(game.Form().Digest());
+        digest = DigestText(game.Form().Demos().Digest());
         writer.Close();
     }
     // The stored digest is the replay's; a replay that ends elsewhere than the session is a fault.

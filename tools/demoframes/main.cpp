@@ -87,26 +87,26 @@ int main(int argc, char** argv) {
     platform::SdlInputDevice input(window.get(), &desktop);
     TWorld world;
     TForm1 form(world, *window, desktop, graphics, clock, &input);
-    form.SetSessionOptions(demo.Header.Options);
-    form.SetSeed(demo.Header.Seed);
-    form.SetReplay(&demo.Frames);
-    form.SetVsync(false);
-    form.SetRenderSize(width, height);
+    form.Demos().SetSessionOptions(demo.Header.Options);
+    form.Demos().SetSeed(demo.Header.Seed);
+    form.Demos().SetReplay(&demo.Frames);
+    form.Display().SetVsync(false);
+    form.Display().SetRenderSize(width, height);
     if (!form.FormCreate(error)) {
         return Fail(error);
     }
     form.Flow()->SetSaveFiles(false);
     int status = 0;
-    while (!form.Closed() && !form.ReplayFinished()) {
-        const unsigned long frame = form.ReplayedFrames() + 1;
+    while (!form.Closed() && !form.Demos().ReplayFinished()) {
+        const unsigned long frame = form.Demos().ReplayedFrames() + 1;
         if (wanted.count(frame) != 0) {
             char name[32];
             std::snprintf(name, sizeof name, "/frame-%05lu.png", frame);
-            form.RequestScreenshot(out + name);
+            form.Screenshots().Request(out + name);
         }
         form.ApplicationEvents1Idle();
-        if (!form.ScreenshotError().empty()) {
-            std::fprintf(stderr, "demoframes: %s\n", form.ScreenshotError().c_str());
+        if (!form.Screenshots().Error().empty()) {
+            std::fprintf(stderr, "demoframes: %s\n", form.Screenshots().Error().c_str());
             status = 3;
         }
     }

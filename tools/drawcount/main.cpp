@@ -40,7 +40,7 @@ bool Count(const std::string& path, bool listWorst) {
     std::vector<size_t> draws;
     std::vector<uint64_t> triangles;
     std::string worstLog;
-    while (!game.Form().Closed() && !game.Form().ReplayFinished()) {
+    while (!game.Form().Closed() && !game.Form().Demos().ReplayFinished()) {
         auto* device = dynamic_cast<platform::RecordingDevice*>(DeviceOf(game.Form().Render()->Device()));
         if (device == nullptr) {
             std::fprintf(stderr, "drawcount: %s: the game has no recording device\n", path.c_str());

@@ -1,0 +1,166 @@
+#include "shell/Startup.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "platform/Png.h"
+#include "shell/Config.h"
+#include "shell/Menus.h"
+#include "shell/StartupFiles.h"
+#include "util/Files.h"
+#include "util/Log.h"
+
+namespace {
+
+constexpr float kMusicVolume = 0.8f;
+
+// The named game textures in one atlas; nullptr (and a log line) when one cannot be read.
+std::unique_ptr<TTextureAtlas> BuildAtlas(TRenderD3D9& render, std::initializer_list<const char*> names) {
+    std::vector<std::pair<std::string, platform::Image>> pictures;
+    std::string error;
+    for (const char* name : names) {
+        const auto file =
+            std::find_if(std::begin(kGameTextures), std::end(kGameTextures),
+                         [&](const TNamedFile& texture) { return std::string_view(texture.Name) == name; });
+        std::string bytes;
+        platform::Image picture;
+        if (file == std::end(kGameTextures) || !files::ReadFile(file->File, bytes, error) ||
+            !platform::DecodePng(bytes, picture, error)) {
+            logging::Write("shell", std::string("no atlas: ") + name + ": " + error);
+            return nullptr;
+        }
+        pictures.emplace_back(name, std::move(picture));
+    }
+    auto atlas = std::make_unique<TTextureAtlas>();
+    if (!atlas->Build(render.Device(), pictures, error)) {
+        logging::Write("shell", "no atlas: " + error);
+        return nullptr;
+    }
+    return atlas;
+}
+
+}  // namespace
+
+bool ReadSettings(TGameState& state, const TUserFiles& files, std::string& error) {
+    RemoveStaleSaveTemporaries(files.OptionsWrite);
+    RemoveStaleSaveTemporaries(files.RecordsWrite);
+    return LoadConfig(state, error) && LoadOptions(files.OptionsRead, state, error);
+}
+
+bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, platform::Window& window,
+                   const TDisplay& display, bool windowed, std::string& error) {
+    services.Render = std::make_unique<TRenderD3D9>(graphics);
+    TRenderD3D9& render = *services.Render;
+    if (!render.Initialize(&window, windowed, static_cast<uint16_t>(display.RenderWidth()),
+                           static_cast<uint16_t>(display.RenderHeight()), display.Vsync() ? 1 : 0, error)) {
+        return false;
+    }
+    render.SetTextureFilter(0, 1, 0);
+    render.SetDepthTest(true);
+    return true;
+}
+
+void StartScene(TGameServices& services, const TGameState& state) {
+    services.SceneManager = std::make_unique<TSceneManager>(*services.Render);
+    TCamera* camera = services.SceneManager->GetCamera();
+    camera->SetPosition(0.0f, 23.0f, -16.5f);
+    camera->SetRotation(60.0f, 0.0f, 0.0f);
+    camera->SetProjection(1.5707964f,
+                          static_cast<float>(state.ScreenWidth) / static_cast<float>(state.ScreenHeight),
+                          1.0f, 100.0f);
+}
+
+void StartCachesAndInput(TGameServices& services, platform::InputDevice* input) {
+    TDeviceRef device = services.Render->Device();
+    services.Shaders = std::make_unique<TShaderManager>(device);
+    services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
+    services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
+    services.Meshes = std::make_unique<TMeshManager>(device);
+    services.Input = std::make_unique<TInput>();
+    services.Input->Init(input);
+}
+
+void LoadSounds(TGameServices& services) {
+    services.Audio = std::make_unique<TAudio>();
+    TAudio& audio = *services.Audio;
+    for (const TNamedFile& sound : kSounds) {
+        audio.LoadSound(sound.Name, sound.File);
+    }
+    for (const TNamedFile& sound : kSounds) {
+        audio.CreateSource(sound.Name);
+    }
+    for (const TNamedFile& sound : kSounds) {
+        audio.AttachBuffer(sound.Name, sound.Name);
+    }
+    audio.SetVolume("music", kMusicVolume);
+}
+
+TTextureResource* LoadMenuPictures(TGameServices& services) {
+    TDeviceRef device = services.Render->Device();
+    services.QuadVertexShader = std::make_unique<TVertexShader>();
+    services.QuadVertexShader->LoadFromFile(device, kQuadVertexShader, "main");
+    services.QuadPixelShader = std::make_unique<TPixelShader>();
+    services.QuadPixelShader->LoadFromFile(device, kQuadPixelShader, "main");
+    TTextureManager* textures = services.Meshes->GetTextureManager();
+    TTextureResource* skin = nullptr;
+    for (const TNamedFile& texture : kMenuTextures) {
+        TTextureResource* entry = textures->AddTexture(device, texture.Name, texture.File);
+        if (std::string_view(texture.Name) == "GUI") {
+            skin = entry;
+        }
+    }
+    return skin;
+}
+
+bool StartGui(TGameServices& services, TTextureResource* skin, std::string& error) {
+    services.GUI = std::make_unique<TGUI>(*services.Render, kSkinInfoFile,
+                                          skin != nullptr ? &skin->Texture : nullptr, kSkinWidth, kSkinHeight,
+                                          kGuiVertexShader, kGuiPixelShader, &services.Font, &services.Input);
+    if (!services.GUI->LoadError().empty()) {
+        error = services.GUI->LoadError();
+        return false;
+    }
+    return true;
+}
+
+bool LoadLanguages(TGameServices& services, TGameState& state, std::string& error) {
+    services.Languages = std::make_unique<TLanguages>();
+    if (!services.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
+        return false;
+    }
+    ApplyLanguage(state, *services.GUI, *services.Languages, state.Language);
+    return true;
+}
+
+bool LoadFont(TGameServices& services, std::string& error) {
+    services.Font = std::make_unique<TMYFont>(*services.Render);
+    return services.Font->LoadFromFile(kFontTexture, kFontInfoFile, kFontPixelShader, kFontVertexShader,
+                                       error);
+}
+
+void LoadGamePictures(TGameServices& services) {
+    TTextureManager* textures = services.Meshes->GetTextureManager();
+    for (const TNamedFile& texture : kGameTextures) {
+        textures->AddTexture(services.Render->Device(), texture.Name, texture.File);
+    }
+    // Pictures drawn one after another share a texture, so they share draw calls; without an atlas
+    // each draws from its own.
+    services.ParticleAtlas =
+        BuildAtlas(*services.Render, {"Particle", "Spark", "Bang", "Romb", "Wall", "Respaun"});
+    services.HudAtlas = BuildAtlas(*services.Render, {"Armour", "Clock", "Life", "Guncur"});
+}
+
+bool LoadRecordsAndLevels(TGameServices& services, std::string& error) {
+    services.Records = std::make_unique<TTable_of_records>();
+    services.Records->LoadFromFile(services.UserFiles.RecordsRead);
+    services.Levels = std::make_unique<TLevels>();
+    return services.Levels->LoadFromFile(kLevelListFile, error);
+}
+
+void LoadGameMeshes(TGameServices& services) {
+    for (const TMeshFile& mesh : kGameMeshes) {
+        services.Meshes->LoadMesh(mesh.File, mesh.Name, 0, mesh.Usage);
+    }
+}

@@ -1,0 +1,39 @@
+// The steps of the game's start-up, in the order the main window takes them (TForm1::InitGame): each
+// starts or loads some of the services (shell/GameServices.h). A step that can fail returns false with
+// `error` naming the file and what is wrong; the others log what they could not load and go on.
+#pragma once
+
+#include <string>
+
+#include "platform/GraphicsDevice.h"
+#include "platform/InputDevice.h"
+#include "platform/Window.h"
+#include "shell/Display.h"
+#include "shell/GameServices.h"
+#include "world/GameState.h"
+
+// The tuning values ("Data/Config.txt") and the options, after the leftovers of saves killed before
+// their rename are removed.
+bool ReadSettings(TGameState& state, const TUserFiles& files, std::string& error);
+// The renderer on the display's window, at the display's size.
+bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, platform::Window& window,
+                   const TDisplay& display, bool windowed, std::string& error);
+// The scene manager and its camera, looking at the battlefield from above and behind.
+void StartScene(TGameServices& services, const TGameState& state);
+// The particle shaders, the mesh and texture caches (empty) and the input.
+void StartCachesAndInput(TGameServices& services, platform::InputDevice* input);
+void LoadSounds(TGameServices& services);
+// The quad shaders and the menus' textures; returns the GUI skin's entry (nullptr when it is missing).
+TTextureResource* LoadMenuPictures(TGameServices& services);
+// The GUI on its skin (it reaches the font through its slot, filled by LoadFont).
+bool StartGui(TGameServices& services, TTextureResource* skin, std::string& error);
+// The three language files, and the GUI's texts in the options' language.
+bool LoadLanguages(TGameServices& services, TGameState& state, std::string& error);
+bool LoadFont(TGameServices& services, std::string& error);
+// The game's textures and the atlases drawn from them. The game's meshes wait for the first level
+// (LoadGameMeshes): the menus draw none, and the first menu frame comes sooner.
+void LoadGamePictures(TGameServices& services);
+// The table of records (a missing file is fine) and the level list.
+bool LoadRecordsAndLevels(TGameServices& services, std::string& error);
+// The meshes of every level.
+void LoadGameMeshes(TGameServices& services);
