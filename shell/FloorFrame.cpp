@@ -12,7 +12,7 @@ void DrawFloorFrame(TGameServices& services, TGameFlow& flow) {
     render.BeginScene();
     SetQuadShaders(services);
     render.SetDepthTest(false);
-    flow.DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
+    flow.Hud().DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
     render.SetDepthTest(true);
     render.EndScene();
     render.Present();

@@ -29,14 +29,6 @@ constexpr int32_t kNewGameLives = 3;
 constexpr float kCameraHeight = 23.0f;
 constexpr float kCameraBehind = 12.0f;
 
-// HUD icons: 50 x 50 in a 1024 x 768 area; help icons 40 x 40 in 800 x 600.
-constexpr int32_t kHudWidth = 1024;
-constexpr int32_t kHudHeight = 768;
-constexpr int32_t kHudIcon = 50;
-// More life icons than this would run off the screen; the count is still in Lives.
-constexpr int32_t kMostLifeIcons = 16;
-constexpr int32_t kAimCursor = 40;
-
 void Log(const std::string& text) {
     logging::Write("shell", text);
 }
@@ -93,7 +85,7 @@ void ConnectWorld(TWorld& target, TGameServices& services) {
 }
 
 TGameFlow::TGameFlow(TWorld& world, TGameServices& services, THooks hooks)
-    : World(world), Services(services), Hooks(std::move(hooks)) {}
+    : World(world), Services(services), Hooks(std::move(hooks)), Hud_(world, services) {}
 
 TMenuCallbacks TGameFlow::MenuCallbacks() {
     TMenuCallbacks callbacks;
@@ -521,79 +513,6 @@ void TGameFlow::OnReturnToMainMenuClick(TMyButton& button) {
     }
 }
 
-void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float width, float height) {
-    if (!Services.Render) {
-        return;
-    }
-    platform::TextureHandle handle = 0;
-    if (Services.Meshes) {
-        if (TTextureResource* entry = Services.Meshes->GetTextureManager()->FindTexture(texture)) {
-            handle = entry->Texture;
-        }
-    }
-    if (platform::GraphicsDevice* device = DeviceOf(Services.Render->Device())) {
-        device->SetTexture(0, handle);
-    }
-    Services.Render->DrawQuad(x, y, width, height);
-}
-
-void TGameFlow::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth,
-                        int32_t screenHeight) {
-    if (!Services.Render) {
-        return;
-    }
-    TRenderD3D9& render = *Services.Render;
-    const TGameState& state = World.State;
-    render.SetVertexShader(Services.QuadVertexShader.get());
-    render.SetPixelShader(Services.QuadPixelShader.get());
-    render.SetDepthTest(false);
-    render.SetAlphaBlend(true);
-    const float iconW = SizeToNdcW(kHudIcon, kHudWidth);
-    const float iconH = SizeToNdcH(kHudIcon, kHudHeight);
-    // The icons in drawing order, each with its texture's name.
-    std::vector<std::pair<const char*, TScreenQuad>> icons;
-    const auto icon = [&](const char* texture, float x, float y, float width, float height) {
-        TScreenQuad quad;
-        quad.X = x;
-        quad.Y = y;
-        quad.Width = width;
-        quad.Height = height;
-        icons.emplace_back(texture, quad);
-    };
-    if (state.ArmourActive) {
-        icon("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
-    }
-    if (state.FreezeActive) {
-        icon("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
-    }
-    for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
-        icon("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH);
-    }
-    icon("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
-         PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight), SizeToNdcW(kAimCursor, screenWidth),
-         SizeToNdcH(kAimCursor, screenHeight));
-    // All from the HUD's atlas in one call; without it, each icon from its own texture.
-    const TTextureAtlas* atlas = Services.HudAtlas.get();
-    HudQuads_.clear();
-    for (auto& [texture, quad] : icons) {
-        if (atlas == nullptr || !atlas->Find(texture, quad.Picture)) {
-            break;
-        }
-        HudQuads_.push_back(quad);
-    }
-    if (HudQuads_.size() == icons.size()) {
-        if (platform::GraphicsDevice* device = DeviceOf(render.Device())) {
-            device->SetTexture(0, atlas->Texture());
-        }
-        render.DrawQuads(HudQuads_);
-    } else {
-        for (const auto& [texture, quad] : icons) {
-            DrawTexturedQuad(texture, quad.X, quad.Y, quad.Width, quad.Height);
-        }
-    }
-    render.SetAlphaBlend(false);
-}
-
 void TGameFlow::ReportSaveFailure(const std::string& path, const std::string& error) {
     Log(error);
     // The system's reasons a player meets, each a key of the language table.
@@ -617,60 +536,7 @@ void TGameFlow::ReportSaveFailure(const std::string& path, const std::string& er
     if (prefix.empty()) {
         prefix = "Could not save";
     }
-    Notice_ = prefix + " " + name + ": " + reason;
-    NoticeLeftMs_ = kNoticeMs;
-}
-
-void TGameFlow::TickNotice(int32_t dt) {
-    if (Notice_.empty()) {
-        return;
-    }
-    NoticeLeftMs_ -= dt;
-    if (NoticeLeftMs_ <= 0) {
-        Notice_.clear();
-    }
-}
-
-void TGameFlow::QueueNotice() {
-    TMYFont* font = Services.Font.get();
-    if (Notice_.empty() || font == nullptr || font->GlyphTable().empty()) {
-        return;
-    }
-    // As large as a HUD line, smaller when the line would not fit the screen's width (2 units).
-    constexpr float kSize = 0.08f;
-    constexpr float kWidest = 1.9f;
-    const float width = font->TextWidth(Notice_) * kSize / font->GlyphTable()[0].Height;
-    font->FontSize = width > kWidest ? kSize * kWidest / width : kSize;
-    font->FontColor = {255, 220, 64, 255};
-    font->Italic = 0;
-    font->HAlign = 2;
-    font->VAlign = 2;
-    font->DrawTextInRect(Notice_, -1.0f, -0.82f, 2.0f, 0.12f);
-}
-
-void TGameFlow::DrawHelpIcons() {
-    if (!Services.Render) {
-        return;
-    }
-    struct TIcon {
-        const char* Texture;
-        int32_t X, Y;
-    };
-    static const TIcon kIcons[] = {
-        {"H_bomb", 190, 250}, {"H_armour", 190, 290},  {"H_remount", 190, 330}, {"Life", 190, 370},
-        {"H_wall", 360, 250}, {"H_upgrade", 360, 290}, {"H_time", 360, 330},
-    };
-    TRenderD3D9& render = *Services.Render;
-    render.SetVertexShader(Services.QuadVertexShader.get());
-    render.SetPixelShader(Services.QuadPixelShader.get());
-    render.SetAlphaBlend(true);
-    render.SetDepthTest(false);
-    for (const TIcon& icon : kIcons) {
-        DrawTexturedQuad(icon.Texture, PixelToNdcX(icon.X, 800), PixelToNdcY(icon.Y, 600),
-                         SizeToNdcW(40, 800), SizeToNdcH(40, 600));
-    }
-    render.SetAlphaBlend(false);
-    render.SetDepthTest(true);
+    Notice_.Show(prefix + " " + name + ": " + reason);
 }
 
 void FreeServices(TGameServices& services) {

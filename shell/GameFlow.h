@@ -1,6 +1,7 @@
 // The game flow: which screen is shown, what every menu button does, how a game starts and how levels
 // follow one another, the player's respawns and their cost, the timers that release bonuses and
-// enemies, the freeze clock, the score, the head-up display and the table of records.
+// enemies, the freeze clock, the score and the table of records. The head-up display is drawn by
+// its THud (shell/Hud.h), a notice by its TNotice (shell/Notice.h).
 //
 // The flow works on the services of TGameServices and on the game state of its world (world/World.h);
 // it needs no window, so it runs on the recording device with scripted input. The main window gives it
@@ -14,7 +15,9 @@
 #include <vector>
 
 #include "shell/GameServices.h"
+#include "shell/Hud.h"
 #include "shell/Menus.h"
+#include "shell/Notice.h"
 #include "world/World.h"
 
 class TGameFlow {
@@ -57,15 +60,8 @@ public:
     // The five records into the labels "1" to "5" of "Table of records".
     void FillRecordsTable();
 
-    // The HUD over the scene (quad shaders, blending on, depth test off): the armour and clock icons,
-    // one life icon per life and the aiming cursor centred on the cursor (client pixels of a
-    // screenWidth x screenHeight area).
-    void DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth, int32_t screenHeight);
-    // The seven bonus icons of "Help".
-    void DrawHelpIcons();
-    // One textured quad of the texture cache entry `texture` (nothing drawn bound when it is missing),
-    // top-left (x, y) and size in clip space. The caller sets the shaders and states.
-    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
+    // The HUD, the help icons and the menus' quads (shell/Hud.h).
+    THud& Hud() { return Hud_; }
 
     // Off for a replay: the options and the table of records change in memory only, so watching a
     // demo never changes the player's files.
@@ -73,17 +69,12 @@ public:
 
     // A file the player keeps (`path`) could not be written, for `error` (a message ending in the
     // system's reason): the error is logged, and a notice in the player's language, "Could not save
-    // options.txt: No space left on device", shows over every screen for kNoticeMs. What is in memory
-    // stays, and the next save of the file tries again.
+    // options.txt: No space left on device", shows over every screen for TNotice::kNoticeMs. What is in
+    // memory stays, and the next save of the file tries again.
     void ReportSaveFailure(const std::string& path, const std::string& error);
-    // The notice shown now (Windows-1251 bytes); empty when none.
-    const std::string& Notice() const { return Notice_; }
-    // Counts the notice's time down by one frame of `dt` milliseconds.
-    void TickNotice(int32_t dt);
-    // Queues the notice's text on the font, one line along the bottom of the screen (the font's
-    // Flush draws it).
-    void QueueNotice();
-    static constexpr int32_t kNoticeMs = 8000;
+    // The notice over every screen (shell/Notice.h).
+    TNotice& Notice() { return Notice_; }
+    const TNotice& Notice() const { return Notice_; }
 
     // The callbacks, by screen.
     void OnMainMenuClick(TMyButton& button);
@@ -95,7 +86,6 @@ public:
     void OnReturnToMainMenuClick(TMyButton& button);
 
 private:
-    std::vector<TScreenQuad> HudQuads_;  // the HUD icons of this frame, kept to reuse its memory
     void ShowForm(const char* name);
     std::string LanguageText(const char* key) const;
     // The "Record" label of "EnterName" with the score, then that screen.
@@ -111,6 +101,6 @@ private:
     TGameServices& Services;
     THooks Hooks;
     bool SaveFiles_ = true;
-    std::string Notice_;
-    int32_t NoticeLeftMs_ = 0;
+    THud Hud_;
+    TNotice Notice_;
 };

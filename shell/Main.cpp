@@ -226,7 +226,7 @@ bool TForm1::TakeFrame(TDemoFrame& frame) {
 void TForm1::PlayFrame(TDemoFrame& frame) {
     const auto dt = static_cast<int32_t>(frame.Ms);
     GameTicks_ += frame.Ms;
-    Flow_->TickNotice(dt);
+    Flow_->Notice().Tick(dt);
     if (Services_.Audio) {
         Services_.Audio->Update(frame.Ms);
     }
@@ -299,28 +299,28 @@ void TForm1::DrawFrame() {
     if (!inGameScreen) {
         SetQuadShaders(Services_);
         render.SetDepthTest(false);
-        Flow_->DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
+        Flow_->Hud().DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
     } else {
         Services_.SceneManager->Render();
-        Flow_->DrawHud(cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
+        Flow_->Hud().DrawHud(cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
     }
 
     // The GUI and the text with point filtering, so the skin and the glyphs stay crisp.
     render.SetDepthTest(true);
     render.SetTextureFilter(0, 0, 0);
     Services_.GUI->Draw();
-    Flow_->QueueNotice();
+    Flow_->Notice().Queue(Services_.Font.get());
     Services_.Font->Flush();
     render.SetTextureFilter(0, 1, 0);
 
     if (form == "Help") {
-        Flow_->DrawHelpIcons();
+        Flow_->Hud().DrawHelpIcons();
     }
     if (!inGameScreen) {
         SetQuadShaders(Services_);
         render.SetAlphaBlend(true);
         render.SetDepthTest(false);
-        Flow_->DrawTexturedQuad(
+        Flow_->Hud().DrawTexturedQuad(
             "Cursor", PixelToNdcX(cursorX, state.ScreenWidth), PixelToNdcY(cursorY, state.ScreenHeight),
             SizeToNdcW(kCursorSize, state.ScreenWidth), SizeToNdcH(kCursorSize, state.ScreenHeight));
         render.SetAlphaBlend(false);

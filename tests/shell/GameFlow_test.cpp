@@ -338,17 +338,17 @@ TEST_F(GameFlow, EnterName_ARecordThatCannotBeSavedIsShownAndSavedTheNextTime) {
     gameWithRecord("ada", 300);
     EXPECT_EQ(ActiveForm(), "Table of records");
     EXPECT_EQ(Text("Table of records", "1"), "1. ada - 300");
-    EXPECT_EQ(Flow->Notice(), Services.Languages->GetText("Could not save", kLanguageUkrainian) +
-                                  " table_of_records.txt: Is a directory");
-    Flow->TickNotice(TGameFlow::kNoticeMs - 1);
-    EXPECT_FALSE(Flow->Notice().empty());
-    Flow->TickNotice(1);
-    EXPECT_TRUE(Flow->Notice().empty());
+    EXPECT_EQ(Flow->Notice().Text(), Services.Languages->GetText("Could not save", kLanguageUkrainian) +
+                                         " table_of_records.txt: Is a directory");
+    Flow->Notice().Tick(TNotice::kNoticeMs - 1);
+    EXPECT_FALSE(Flow->Notice().Text().empty());
+    Flow->Notice().Tick(1);
+    EXPECT_TRUE(Flow->Notice().Text().empty());
 
     ASSERT_EQ(std::system(("rmdir '" + Root + "/Data/table_of_records.txt'").c_str()), 0);
     Click("OK");
     gameWithRecord("bob", 200);
-    EXPECT_TRUE(Flow->Notice().empty());
+    EXPECT_TRUE(Flow->Notice().Text().empty());
     EXPECT_EQ(Slurp("Data/table_of_records.txt").substr(0, 20), "ada\r\n300\r\nbob\r\n200\r\n");
 }
 
@@ -467,7 +467,7 @@ TEST_F(GameFlow, Hud_LifeIconsArmourClockAndTheAimingCursor) {
     state.FreezeActive = false;
     platform::RecordingDevice* device = Graphics.LastDevice();
     device->ClearLog();
-    Flow->DrawHud(400, 300, 800, 600);
+    Flow->Hud().DrawHud(400, 300, 800, 600);
     // Armour, two lives, the aiming cursor.
     EXPECT_EQ(device->DrawCallCount(), 4u);
     auto textures = device->FindCalls("SetTexture");
@@ -485,7 +485,7 @@ TEST_F(GameFlow, Hud_LifeIconsArmourClockAndTheAimingCursor) {
 TEST_F(GameFlow, HelpIcons_SevenQuads) {
     platform::RecordingDevice* device = Graphics.LastDevice();
     device->ClearLog();
-    Flow->DrawHelpIcons();
+    Flow->Hud().DrawHelpIcons();
     EXPECT_EQ(device->DrawCallCount(), 7u);
     EXPECT_EQ(device->RenderState(platform::D3DRS_ZENABLE), 1u);
 }

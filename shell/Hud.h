@@ -1,0 +1,32 @@
+// What the game draws over the picture besides the GUI: the head-up display of a running level (the
+// armour and clock icons, one icon per life, the aiming cursor), the bonus icons of "Help", and the
+// textured quads of the menus' backdrop and cursor. The HUD's icons come from its atlas in one draw
+// call when there is one.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "shell/GameServices.h"
+#include "world/World.h"
+
+class THud {
+public:
+    // Both must outlive the HUD; the services may be filled in later (before the first call).
+    THud(const TWorld& world, TGameServices& services) : World_(world), Services_(services) {}
+
+    // The HUD over the scene (quad shaders, blending on, depth test off): the armour and clock icons,
+    // one life icon per life and the aiming cursor centred on the cursor (client pixels of a
+    // screenWidth x screenHeight area).
+    void DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth, int32_t screenHeight);
+    // The seven bonus icons of "Help".
+    void DrawHelpIcons();
+    // One textured quad of the texture cache entry `texture` (nothing drawn bound when it is missing),
+    // top-left (x, y) and size in clip space. The caller sets the shaders and states.
+    void DrawTexturedQuad(const char* texture, float x, float y, float width, float height);
+
+private:
+    const TWorld& World_;
+    TGameServices& Services_;
+    std::vector<TScreenQuad> HudQuads_;  // the HUD icons of this frame, kept to reuse its memory
+};
