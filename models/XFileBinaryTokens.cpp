@@ -54,10 +54,10 @@ Token TokenStream::NextBinary() {
             case 20:  // semicolon
                 continue;
             default: {
+                // Types 12 to 31; 19 and 20 (comma, semicolon) are taken above.
                 static constexpr const char* kWords[] = {
-                    "(",     ")",     "[",     "]",     "<",     ">",       ".",     nullptr,
-                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,   nullptr, nullptr,
-                    nullptr, nullptr, nullptr, nullptr, nullptr, "template"};
+                    "(",     ")",     "[",     "]",     "<",     ">",     ".",     nullptr, nullptr, nullptr,
+                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, "template"};
                 static constexpr const char* kTypes[] = {"WORD",    "DWORD",   "FLOAT",  "DOUBLE", "CHAR",
                                                          "UCHAR",   "SWORD",   "SDWORD", "void",   "string",
                                                          "unicode", "cstring", "array"};

@@ -449,8 +449,23 @@ TEST(AssimpOracle, ExporterFilesWithNamedDataObjectsTemplatesAndComments) {
     EXPECT_EQ(c.bones.size(), 1u);
 }
 
-// The same models written as text, binary with 32- and 64-bit floats and compressed: Assimp reads
-// each as we do, and ours read every kind exactly as the text.
+// Every kind of file but the plain text one, each without and with the standard templates in front.
+std::vector<std::pair<xfile_writer::Kind, bool>> KindsWithAndWithoutTemplates() {
+    using xfile_writer::Kind;
+    std::vector<std::pair<Kind, bool>> kinds;
+    for (bool templates : {false, true}) {
+        for (Kind kind : {Kind::Binary32, Kind::Binary64, Kind::CompressedText, Kind::CompressedBinary32,
+                          Kind::CompressedBinary64}) {
+            kinds.emplace_back(kind, templates);
+        }
+    }
+    kinds.emplace_back(Kind::Text, true);
+    return kinds;
+}
+
+// The same models written as text, binary with 32- and 64-bit floats and compressed, with the
+// standard templates in front and without: Assimp reads each as we do, and ours read every kind
+// exactly as the text.
 TEST(AssimpOracle, BinaryAndCompressedFilesReadAsAssimpReadsThem) {
     using xfile_writer::Kind;
     std::vector<std::pair<std::string, std::string>> sources = {{"exported", ExporterFile()}};
@@ -471,10 +486,10 @@ TEST(AssimpOracle, BinaryAndCompressedFilesReadAsAssimpReadsThem) {
         ASSERT_TRUE(reference.LoadFromMemory(rewritten, name));
         const Counts expected = CompareWithAssimp(rewritten, name + " (text)");
         EXPECT_EQ(expected.triangles, CompareWithAssimp(text, name).triangles);
-        for (Kind kind : {Kind::Binary32, Kind::Binary64, Kind::CompressedText, Kind::CompressedBinary32,
-                          Kind::CompressedBinary64}) {
-            const std::string label = name + " (" + xfile_writer::KindName(kind) + ")";
-            const std::string bytes = xfile_writer::Write(model, kind);
+        for (const auto& [kind, templates] : KindsWithAndWithoutTemplates()) {
+            const std::string label =
+                name + " (" + xfile_writer::KindName(kind) + (templates ? ", with templates)" : ")");
+            const std::string bytes = xfile_writer::Write(model, kind, templates);
             const Counts c = CompareWithAssimp(bytes, label);
             EXPECT_EQ(c.triangles, expected.triangles) << label;
             EXPECT_EQ(c.positions, expected.positions) << label;

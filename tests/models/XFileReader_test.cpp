@@ -188,8 +188,8 @@ TEST(XFileReader_Geometry, FacesThatEndExactlyAtARunsEndAreReadWhole) {
     std::vector<uint16_t> expected;
     for (int f = 0; f < 300; ++f) {
         const int a = f % 3;
-        body += std::string(f == 0 ? " " : ", ") + "3;" + std::to_string(a) + "," + std::to_string((a + 1) % 3) +
-                "," + std::to_string((a + 2) % 3) + ";";
+        body += std::string(f == 0 ? " " : ", ") + "3;" + std::to_string(a) + "," +
+                std::to_string((a + 1) % 3) + "," + std::to_string((a + 2) % 3) + ";";
         expected.insert(expected.end(), {uint16_t(a), uint16_t((a + 1) % 3), uint16_t((a + 2) % 3)});
     }
     auto l = Load(body + "; }\n");
@@ -702,8 +702,8 @@ std::string ErrorOf(const std::string& bytes) {
     return l->mesh.LoadError();
 }
 
-TEST(XFileReader_Binary, DamagedBinaryAndCompressedFilesNameTheFileAndTheByte) {
-    using xfile_writer::Kind;
+// One frame "F" with one triangle "M".
+xfile_writer::Model TriangleModel() {
     xfile_writer::Model model;
     model.Frames.resize(1);
     model.Frames[0].Name = "F";
@@ -711,8 +711,15 @@ TEST(XFileReader_Binary, DamagedBinaryAndCompressedFilesNameTheFileAndTheByte) {
     mesh.Name = "M";
     mesh.Positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     mesh.Faces = {{0, 1, 2}};
-    mesh.Skins.push_back({"F", {7}, {1.0f}, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}});
     model.Frames[0].Meshes.push_back(mesh);
+    return model;
+}
+
+TEST(XFileReader_Binary, DamagedBinaryAndCompressedFilesNameTheFileAndTheByte) {
+    using xfile_writer::Kind;
+    xfile_writer::Model model = TriangleModel();
+    model.Frames[0].Meshes[0].Skins.push_back(
+        {"F", {7}, {1.0f}, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}});
     // A skin weight for a vertex the mesh does not have.
     std::string error = ErrorOf(xfile_writer::Write(model, Kind::Binary32));
     EXPECT_NE(error.find("Data/Meshes/test.x, byte "), std::string::npos) << error;
@@ -750,6 +757,39 @@ TEST(XFileReader_Binary, DamagedBinaryAndCompressedFilesNameTheFileAndTheByte) {
     small[16] = 20;
     small[17] = small[18] = small[19] = 0;
     EXPECT_NE(ErrorOf(small).find("inflates past the size the file gives (20 bytes)"), std::string::npos);
+}
+
+// Binary files as the DirectX tools write them: the standard templates first. They are skipped; one
+// cut short, with a short GUID or an unknown token is refused with its byte.
+TEST(XFileReader_Binary, TemplatesInFrontAreSkippedAndDamagedOnesNamedByTheirByte) {
+    using xfile_writer::Kind;
+    const xfile_writer::Model model = TriangleModel();
+    for (Kind kind : {Kind::Binary32, Kind::Binary64, Kind::CompressedBinary32}) {
+        auto plain = Load(xfile_writer::Write(model, kind), false);
+        auto withTemplates = Load(xfile_writer::Write(model, kind, true), false);
+        ASSERT_TRUE(withTemplates->ok) << withTemplates->mesh.LoadError();
+        ASSERT_EQ(withTemplates->mesh.MeshParts.size(), 1u);
+        EXPECT_EQ(withTemplates->mesh.MeshParts[0].Positions.size(),
+                  plain->mesh.MeshParts[0].Positions.size());
+        EXPECT_EQ(withTemplates->mesh.MeshParts[0].Subsets[0].Indices,
+                  plain->mesh.MeshParts[0].Subsets[0].Indices);
+    }
+    // "template", the name "Vector", "{", then the GUID token at byte 32 with its data at 34 to 49.
+    const std::string good = xfile_writer::Write(model, Kind::Binary32, true);
+    ASSERT_EQ(good.substr(32, 2), std::string("\x05\x00", 2));
+    EXPECT_NE(ErrorOf(good.substr(0, 42)).find("byte 32: a GUID runs past the end of the file"),
+              std::string::npos)
+        << ErrorOf(good.substr(0, 42));
+    // Cut after a whole token, and inside one.
+    const std::string cut = ErrorOf(good.substr(0, 50));
+    EXPECT_NE(cut.find("Data/Meshes/test.x, byte 50"), std::string::npos) << cut;
+    EXPECT_NE(cut.find("the end of a template declaration"), std::string::npos) << cut;
+    EXPECT_NE(ErrorOf(good.substr(0, 51)).find("byte 50: a token runs past the end of the file"),
+              std::string::npos);
+    std::string unknown = good;
+    unknown[50] = 99;  // the token after the GUID
+    EXPECT_NE(ErrorOf(unknown).find("byte 50: unknown binary token type 99"), std::string::npos)
+        << ErrorOf(unknown);
 }
 
 TEST(XFileReader_Binary, EveryCutAndMutationOfBinaryAndCompressedFilesIsSafe) {

@@ -7,7 +7,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -142,6 +144,62 @@ public:
     void Line() {
         if (!binary_) {
             out_ += "\n";
+        }
+    }
+    // Template declarations in front of the data, as the DirectX tools write them: in a text body as
+    // they are, in a binary one as tokens (keywords, names, GUIDs, integers, punctuation).
+    void Templates(std::string_view declarations) {
+        if (!binary_) {
+            out_ += std::string(declarations) + "\n";
+            return;
+        }
+        static const char* const kTypes[] = {"WORD",    "DWORD",   "FLOAT",  "DOUBLE", "CHAR",
+                                             "UCHAR",   "SWORD",   "SDWORD", "VOID",   "STRING",
+                                             "UNICODE", "CSTRING", "array"};
+        size_t at = 0;
+        while (at < declarations.size()) {
+            const char c = declarations[at];
+            const char* punctuation = "{}[].;,";
+            const uint16_t punctuationTags[] = {10, 11, 14, 15, 18, 20, 19};
+            if (c == ' ' || c == '\n') {
+                ++at;
+            } else if (const char* p = std::strchr(punctuation, c); p != nullptr) {
+                Tag(punctuationTags[p - punctuation]);
+                ++at;
+            } else if (c == '<') {
+                // A GUID's 32 hex digits, its dashes left out, as 16 bytes.
+                const size_t end = declarations.find('>', at);
+                std::string digits;
+                for (size_t i = at + 1; i < end; ++i) {
+                    if (declarations[i] != '-') {
+                        digits += declarations[i];
+                    }
+                }
+                Tag(5);
+                for (size_t i = 0; i + 1 < digits.size(); i += 2) {
+                    out_ += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+                }
+                at = end + 1;
+            } else {
+                size_t end = at;
+                while (end < declarations.size() &&
+                       std::strchr(" \n{}[].;,<", declarations[end]) == nullptr) {
+                    ++end;
+                }
+                const std::string_view word = declarations.substr(at, end - at);
+                at = end;
+                const auto type = std::find(std::begin(kTypes), std::end(kTypes), word);
+                if (word == "template") {
+                    Tag(31);
+                } else if (type != std::end(kTypes)) {
+                    Tag(static_cast<uint16_t>(40 + (type - std::begin(kTypes))));
+                } else if (std::isdigit(static_cast<unsigned char>(word[0]))) {
+                    Tag(3);
+                    U32(static_cast<uint32_t>(std::stoul(std::string(word))));
+                } else {
+                    Name(word);
+                }
+            }
         }
     }
     std::string Body() {
@@ -330,11 +388,48 @@ inline std::string Compress(std::string_view body) {
     return out;
 }
 
-inline std::string Write(const Model& model, Kind kind) {
+// The declarations of the templates a model uses, as exporters put them in front of the data: members
+// of the primitive types, arrays with their sizes, references to other templates, and restrictions
+// (open "[...]" and closed to one template "[Material <GUID>]").
+inline constexpr const char* kStandardTemplates =
+    "template Vector {\n <3D82AB5E-62DA-11cf-AB39-0020AF71E433>\n FLOAT x;\n FLOAT y;\n FLOAT z;\n}\n"
+    "template Coords2d {\n <F6F23F44-7686-11cf-8F52-0040333594A3>\n FLOAT u;\n FLOAT v;\n}\n"
+    "template Matrix4x4 {\n <F6F23F45-7686-11cf-8F52-0040333594A3>\n array FLOAT matrix[16];\n}\n"
+    "template ColorRGBA {\n <35FF44E0-6C7C-11cf-8F52-0040333594A3>\n FLOAT red;\n FLOAT green;\n"
+    " FLOAT blue;\n FLOAT alpha;\n}\n"
+    "template ColorRGB {\n <D3E16E81-7835-11cf-8F52-0040333594A3>\n FLOAT red;\n FLOAT green;\n"
+    " FLOAT blue;\n}\n"
+    "template TextureFilename {\n <A42790E1-7810-11cf-8F52-0040333594A3>\n STRING filename;\n}\n"
+    "template Material {\n <3D82AB4D-62DA-11cf-AB39-0020AF71E433>\n ColorRGBA faceColor;\n"
+    " FLOAT power;\n ColorRGB specularColor;\n ColorRGB emissiveColor;\n [...]\n}\n"
+    "template MeshFace {\n <3D82AB5F-62DA-11cf-AB39-0020AF71E433>\n DWORD nFaceVertexIndices;\n"
+    " array DWORD faceVertexIndices[nFaceVertexIndices];\n}\n"
+    "template MeshMaterialList {\n <F6F23F42-7686-11cf-8F52-0040333594A3>\n DWORD nMaterials;\n"
+    " DWORD nFaceIndexes;\n array DWORD faceIndexes[nFaceIndexes];\n"
+    " [Material <3D82AB4D-62DA-11cf-AB39-0020AF71E433>]\n}\n"
+    "template MeshNormals {\n <F6F23F43-7686-11cf-8F52-0040333594A3>\n DWORD nNormals;\n"
+    " array Vector normals[nNormals];\n DWORD nFaceNormals;\n array MeshFace faceNormals[nFaceNormals];\n}\n"
+    "template MeshTextureCoords {\n <F6F23F40-7686-11cf-8F52-0040333594A3>\n DWORD nTextureCoords;\n"
+    " array Coords2d textureCoords[nTextureCoords];\n}\n"
+    "template Mesh {\n <3D82AB44-62DA-11cf-AB39-0020AF71E433>\n DWORD nVertices;\n"
+    " array Vector vertices[nVertices];\n DWORD nFaces;\n array MeshFace faces[nFaces];\n [...]\n}\n"
+    "template FrameTransformMatrix {\n <F6F23F41-7686-11cf-8F52-0040333594A3>\n"
+    " Matrix4x4 frameMatrix;\n}\n"
+    "template Frame {\n <3D82AB46-62DA-11cf-AB39-0020AF71E433>\n [...]\n}\n"
+    "template AnimationKey {\n <10DD46A8-775B-11cf-8F52-0040333594A3>\n DWORD keyType;\n"
+    " DWORD nKeys;\n array TimedFloatKeys keys[nKeys];\n}\n"
+    "template Animation {\n <3D82AB4F-62DA-11cf-AB39-0020AF71E433>\n [...]\n}\n"
+    "template AnimationSet {\n <3D82AB50-62DA-11cf-AB39-0020AF71E433>\n [Animation]\n}\n";
+
+// The model as a file of `kind`; with `templates`, the standard templates' declarations come first.
+inline std::string Write(const Model& model, Kind kind, bool templates = false) {
     const bool binary = kind != Kind::Text && kind != Kind::CompressedText;
     const bool compressed = kind >= Kind::CompressedText;
     const int bits = kind == Kind::Binary64 || kind == Kind::CompressedBinary64 ? 64 : 32;
     Emitter e(binary, bits);
+    if (templates) {
+        e.Templates(kStandardTemplates);
+    }
     for (const Frame& frame : model.Frames) {
         WriteFrame(e, frame);
     }
