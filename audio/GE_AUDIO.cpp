@@ -23,16 +23,16 @@ ALCcontext* AsContext(void* context) {
     return static_cast<ALCcontext*>(context);
 }
 
-// Reads a sound's file; when it cannot be used, logs why and the sound stays silent.
-bool ReadSound(const TALBuffer& buffer, TWaveData& wave) {
-    std::string error;
-    if (!LoadWaveFile(buffer.FileName, wave, error)) {
-        logging::Write("audio", "sound \"" + buffer.Name + "\" stays silent: " + error);
+// Reads a sound's file; false with an `error` when it cannot be used (the sound stays silent).
+bool ReadSound(const TALBuffer& buffer, TWaveData& wave, std::string& error) {
+    std::string why;
+    if (!LoadWaveFile(buffer.FileName, wave, why)) {
+        error = "sound \"" + buffer.Name + "\" stays silent: " + why;
         return false;
     }
     if (wave.Samples.size() > size_t(INT_MAX)) {
-        logging::Write("audio", "sound \"" + buffer.Name + "\" stays silent: " +
-                                    QuotePathForMessage(buffer.FileName) + " is too large");
+        error = "sound \"" + buffer.Name + "\" stays silent: " + QuotePathForMessage(buffer.FileName) +
+                " is too large";
         return false;
     }
     return true;
@@ -137,7 +137,10 @@ void TAudio::Update(uint32_t elapsedMs) {
 
 void TAudio::Restore() {
     for (TALBuffer& buffer : Buffers) {
-        FillBuffer(buffer);
+        std::string error;
+        if (!FillBuffer(buffer, error)) {
+            logging::Write("audio", error);
+        }
     }
     for (TALSource& source : Sources) {
         MakeSource(source);
@@ -153,7 +156,7 @@ void TAudio::Restore() {
     }
 }
 
-bool TAudio::LoadSound(const std::string& name, const std::string& fileName) {
+bool TAudio::LoadSound(const std::string& name, const std::string& fileName, std::string& error) {
     for (const TALBuffer& buffer : Buffers) {
         if (buffer.FileName == fileName) {
             return true;
@@ -163,15 +166,15 @@ bool TAudio::LoadSound(const std::string& name, const std::string& fileName) {
     TALBuffer& buffer = Buffers.back();
     if (!HasDevice()) {
         TWaveData wave;
-        return ReadSound(buffer, wave);
+        return ReadSound(buffer, wave, error);
     }
-    return FillBuffer(buffer);
+    return FillBuffer(buffer, error);
 }
 
-bool TAudio::FillBuffer(TALBuffer& buffer) {
+bool TAudio::FillBuffer(TALBuffer& buffer, std::string& error) {
     alGenBuffers(1, &buffer.Buffer);
     TWaveData wave;
-    if (!ReadSound(buffer, wave)) {
+    if (!ReadSound(buffer, wave, error)) {
         return false;  // the buffer stays, empty
     }
     alBufferData(buffer.Buffer, wave.Format, wave.Samples.data(), static_cast<ALsizei>(wave.Samples.size()),

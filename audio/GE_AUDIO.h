@@ -4,7 +4,8 @@
 // and sources all sit at the origin: there is no positional sound.
 //
 // With no OpenAL device the game goes on silently: the player says so once in the log and every call
-// then only keeps its names (and Update looks for a device, as below). A sound file that cannot be read is logged and left silent.
+// then only keeps its names (and Update looks for a device, as below). A sound file that cannot be
+// read is left silent.
 //
 // A device can go away while the game runs (the sound server stopped, a headset unplugged): Update,
 // called every frame, notices it through OpenAL Soft's disconnect extension, lets go of the device
@@ -52,8 +53,9 @@ public:
 
     // Loads a WAVE file (whatever its extension) under a name. A file already loaded under any name
     // is not loaded again and the new name is not added. When the file cannot be read the name is
-    // still added with an empty (silent) buffer, the reason is logged, and the result is false.
-    bool LoadSound(const std::string& name, const std::string& fileName);
+    // still added with an empty (silent) buffer and the result is false with an `error` naming the
+    // sound and the file.
+    bool LoadSound(const std::string& name, const std::string& fileName, std::string& error);
     // Adds a source at the origin; a name that already has one is left alone.
     void CreateSource(const std::string& name);
     // Sets the named buffer on the named source; nothing when either is missing.
@@ -80,7 +82,7 @@ private:
     bool OpenDevice(std::string& why);
     void CloseDevice();
     bool Connected() const;
-    bool FillBuffer(TALBuffer& buffer);
+    bool FillBuffer(TALBuffer& buffer, std::string& error);
     void MakeSource(TALSource& source);
     void Restore();
 

@@ -188,13 +188,9 @@ private:
             return;
         }
         TTable_of_records records;
-        std::string message;
-        logging::Sink previous =
-            logging::SetSink([&](std::string_view, std::string_view text) { message = std::string(text); });
-        bool good = records.LoadFromBytes(bytes, path);
-        logging::SetSink(previous);
-        if (!good) {
-            Problem(message.empty() ? QuotePathForMessage(path) + ": malformed" : message);
+        std::string error;
+        if (!records.LoadFromBytes(bytes, path, error)) {
+            Problem(error);
         }
     }
 

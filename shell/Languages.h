@@ -15,13 +15,19 @@ class TLanguages {
 public:
     TLanguages() = default;
 
-    // Reads the three files (game paths). On failure returns false with an `error` naming the file, and
-    // the table is left empty.
+    // Reads the three files (game paths). When one cannot be read, returns false with an `error`
+    // naming the file, and the table is left empty; when they do not have as many lines, the table
+    // has the lines all three have and the result is false with an `error` naming the shorter file.
     bool LoadFromFiles(std::string_view ukrainianPath, std::string_view russianPath,
                        std::string_view englishPath, std::string& error);
     // Takes one whole line (blanks kept; CR LF, LF or CR ends it) from each text in turn and stops as
     // soon as any of them is at its end, so the table has as many messages as the shortest has lines.
-    void LoadFromBytes(std::string_view ukrainian, std::string_view russian, std::string_view english);
+    // False when that left lines of another unread: `error` names the shorter text and a longer one by
+    // `names` (the quoted file names; "the Ukrainian text" and so on by default).
+    bool LoadFromBytes(std::string_view ukrainian, std::string_view russian, std::string_view english,
+                       std::string& error);
+    bool LoadFromBytes(std::string_view ukrainian, std::string_view russian, std::string_view english,
+                       const std::string_view (&names)[3], std::string& error);
 
     // The message of `key` (an exact, case-sensitive English line; the first match wins) in language
     // 0 (Ukrainian), 1 (Russian) or 2 (English). Empty when the key is unknown, the table is empty or

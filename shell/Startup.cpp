@@ -85,8 +85,11 @@ void StartCachesAndInput(TGameServices& services, platform::InputDevice* input) 
 void LoadSounds(TGameServices& services) {
     services.Audio = std::make_unique<TAudio>();
     TAudio& audio = *services.Audio;
+    std::string error;
     for (const TNamedFile& sound : kSounds) {
-        audio.LoadSound(sound.Name, sound.File);
+        if (!audio.LoadSound(sound.Name, sound.File, error)) {
+            logging::Write("audio", error);
+        }
     }
     for (const TNamedFile& sound : kSounds) {
         audio.CreateSource(sound.Name);
@@ -128,7 +131,12 @@ bool StartGui(TGameServices& services, TTextureResource* skin, std::string& erro
 bool LoadLanguages(TGameServices& services, TGameState& state, std::string& error) {
     services.Languages = std::make_unique<TLanguages>();
     if (!services.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
-        return false;
+        if (services.Languages->Count() == 0) {
+            return false;
+        }
+        // Files of unequal length: the game goes on with the lines all three have.
+        logging::Write("shell", error);
+        error.clear();
     }
     ApplyLanguage(state, *services.GUI, *services.Languages, state.Language);
     return true;
@@ -154,7 +162,10 @@ void LoadGamePictures(TGameServices& services) {
 
 bool LoadRecordsAndLevels(TGameServices& services, std::string& error) {
     services.Records = std::make_unique<TTable_of_records>();
-    services.Records->LoadFromFile(services.UserFiles.RecordsRead);
+    if (!services.Records->LoadFromFile(services.UserFiles.RecordsRead, error)) {
+        logging::Write("records", error);  // the table keeps what it could read
+        error.clear();
+    }
     services.Levels = std::make_unique<TLevels>();
     return services.Levels->LoadFromFile(kLevelListFile, error);
 }

@@ -30,19 +30,19 @@ bool ReadScore(TTextSource& source, int32_t& score, std::string& token, int& lin
 
 }  // namespace
 
-bool TTable_of_records::LoadFromFile(std::string_view path) {
+bool TTable_of_records::LoadFromFile(std::string_view path, std::string& error) {
     if (files::Resolve(path).empty()) {
         return true;
     }
-    std::string bytes, error;
+    std::string bytes;
     if (!files::ReadFile(path, bytes, error)) {
-        logging::Write("records", error + "; the table keeps its rows");
+        error += "; the table keeps its rows";
         return false;
     }
-    return LoadFromBytes(bytes, path);
+    return LoadFromBytes(bytes, path, error);
 }
 
-bool TTable_of_records::LoadFromBytes(std::string_view bytes, std::string_view fileName) {
+bool TTable_of_records::LoadFromBytes(std::string_view bytes, std::string_view fileName, std::string& error) {
     TTextSource source{std::string(bytes)};
     for (int row = 0; row < kRows; ++row) {
         std::string problem;
@@ -63,8 +63,8 @@ bool TTable_of_records::LoadFromBytes(std::string_view bytes, std::string_view f
             for (int rest = row; rest < kRows; ++rest) {
                 rows_[rest] = TRecordEntry();
             }
-            logging::Write("records", QuotePathForMessage(fileName) + ": " + problem + "; rows from " +
-                                          std::to_string(row + 1) + " on are reset");
+            error = QuotePathForMessage(fileName) + ": " + problem + "; rows from " +
+                    std::to_string(row + 1) + " on are reset";
             return false;
         }
         rows_[row] = entry;

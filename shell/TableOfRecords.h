@@ -18,11 +18,11 @@ public:
     // Five rows "Unnamed" with score 0.
     TTable_of_records() = default;
 
-    // A missing file keeps the rows as they are (not an error). A file that ends early or holds a
-    // non-number keeps the rows read so far, puts initial rows after them and writes a message naming
-    // the file and the line to the log; start-up goes on. Returns false when such a message was written.
-    bool LoadFromFile(std::string_view path);
-    bool LoadFromBytes(std::string_view bytes, std::string_view fileName);
+    // A missing file keeps the rows as they are (not an error). A file that cannot be read keeps them
+    // too; one that ends early or holds a non-number keeps the rows read so far and puts initial rows
+    // after them. Both return false with an `error` naming the file (and the line); start-up goes on.
+    bool LoadFromFile(std::string_view path, std::string& error);
+    bool LoadFromBytes(std::string_view bytes, std::string_view fileName, std::string& error);
 
     // The text SaveToFile writes.
     std::string Format() const;

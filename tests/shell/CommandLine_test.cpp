@@ -19,8 +19,8 @@ bool Parse(std::initializer_list<const char*> arguments, TCommandLine& line, std
 TEST(CommandLine, ValuesAndFlagsLandInTheirFields) {
     TCommandLine line;
     std::string error;
-    ASSERT_TRUE(Parse({"--data", "/d", "--windowed", "--frames", "12", "--screenshot", "s.png", "--level", "255",
-                       "--record", "r.dem"},
+    ASSERT_TRUE(Parse({"--data", "/d", "--windowed", "--frames", "12", "--screenshot", "s.png", "--level",
+                       "255", "--record", "r.dem"},
                       line, error))
         << error;
     EXPECT_EQ(line.DataFolder, "/d");
@@ -32,7 +32,8 @@ TEST(CommandLine, ValuesAndFlagsLandInTheirFields) {
     EXPECT_EQ(line.Record, "r.dem");
 
     TCommandLine replay;
-    ASSERT_TRUE(Parse({"--timedemo", "t.dem", "--timedemo-json", "t.json", "--size", "320x240"}, replay, error))
+    ASSERT_TRUE(
+        Parse({"--timedemo", "t.dem", "--timedemo-json", "t.json", "--size", "320x240"}, replay, error))
         << error;
     EXPECT_EQ(replay.Timedemo, "t.dem");
     EXPECT_EQ(replay.TimedemoJson, "t.json");
@@ -56,7 +57,8 @@ TEST(CommandLine, EveryBadLineIsRefusedWithItsReason) {
         {{"--level", "256"}, "--level needs a level number from 1 to 255, not \"256\""},
         {{"--play", "p.dem", "--size", "8193x600"},
          "--size needs WIDTHxHEIGHT (320x240 to 8192x8192), not \"8193x600\""},
-        {{"--play", "p.dem", "--size", "800"}, "--size needs WIDTHxHEIGHT (320x240 to 8192x8192), not \"800\""},
+        {{"--play", "p.dem", "--size", "800"},
+         "--size needs WIDTHxHEIGHT (320x240 to 8192x8192), not \"800\""},
         {{"--screenshot", "s.png"}, "--screenshot needs --frames"},
         {{"--fullscreen", "--windowed"}, "--fullscreen and --windowed cannot go together"},
         {{"--record", "r.dem", "--play", "p.dem"}, "--record, --play and --timedemo exclude each other"},

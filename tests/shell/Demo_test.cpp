@@ -58,7 +58,8 @@ protected:
             }
         };
         auto pointAt = [&](int x, int y) {
-            input.MoveMouse(x - game.Form().Display().CursorClientX(), y - game.Form().Display().CursorClientY());
+            input.MoveMouse(x - game.Form().Display().CursorClientX(),
+                            y - game.Form().Display().CursorClientY());
             frames(2);
         };
         auto click = [&](int x, int y) {
@@ -182,7 +183,8 @@ TEST_F(Demos, WorldsSideBySide_EachPlaysAsItDoesAlone) {
         games[i]->Form().Demos().SetReplay(&demos[i]->Frames);
         ASSERT_TRUE(games[i]->Start(error)) << error;
     }
-    while (!a.Form().Demos().ReplayFinished() || !b.Form().Demos().ReplayFinished() || !again.Form().Demos().ReplayFinished()) {
+    while (!a.Form().Demos().ReplayFinished() || !b.Form().Demos().ReplayFinished() ||
+           !again.Form().Demos().ReplayFinished()) {
         again.Frame(0);
         a.Frame(0);
         b.Frame(0);
@@ -215,8 +217,8 @@ TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
     };
     // A third of frame 301; frame 300's end (a recording killed between frames); the end record's
     // first bytes.
-    for (const TCase& c : {TCase{frames + frame.size() / 3, true}, TCase{frames, false},
-                           TCase{bytes.size() - 2, false}}) {
+    for (const TCase& c :
+         {TCase{frames + frame.size() / 3, true}, TCase{frames, false}, TCase{bytes.size() - 2, false}}) {
         TDemo demo;
         ASSERT_TRUE(ParseDemo(bytes.substr(0, c.Length), demo, error)) << error;
         EXPECT_TRUE(demo.Cut) << c.Length;

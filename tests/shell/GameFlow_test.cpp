@@ -317,7 +317,8 @@ TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
     EXPECT_EQ(Text("Table of records", "1"), "1. ada - 500");
     EXPECT_EQ(Text("Table of records", "2"), "2. bob - 500");
     TTable_of_records saved;
-    saved.LoadFromFile(kRecordsTableFile);
+    std::string error;
+    ASSERT_TRUE(saved.LoadFromFile(kRecordsTableFile, error)) << error;
     EXPECT_EQ(saved.GetName(1), "bob");
     EXPECT_EQ(saved.GetScore(1), 500);
 }

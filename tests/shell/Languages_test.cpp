@@ -33,9 +33,14 @@ std::string ToCp1251(const std::string& utf8) {
 
 }  // namespace
 
-TEST(Languages, ShortestFileDecidesTheCount) {
+TEST(Languages, ShortestFileDecidesTheCountAndIsNamed) {
     TLanguages table;
-    table.LoadFromBytes(Lines("u", 40), Lines("r", 41), Lines("e", 39));
+    std::string error;
+    EXPECT_FALSE(table.LoadFromBytes(Lines("u", 40), Lines("r", 41), Lines("e", 39), error));
+    EXPECT_EQ(
+        error,
+        "the English text ends after 39 lines, but the Ukrainian text goes on: the lines after that have no "
+        "translation and are left out");
     EXPECT_EQ(table.Count(), 39u);
     EXPECT_EQ(table.GetText("e38", 0), "u38");
     EXPECT_EQ(table.GetText("e38", 1), "r38");
@@ -45,7 +50,8 @@ TEST(Languages, ShortestFileDecidesTheCount) {
 
 TEST(Languages, LinesKeepTheirBlanksAndLastLineNeedsNoLineEnd) {
     TLanguages table;
-    table.LoadFromBytes("  Грати \r\nДва", "Play  \r\nTwo", " Play\r\nTwo");
+    std::string error;
+    EXPECT_TRUE(table.LoadFromBytes("  Грати \r\nДва", "Play  \r\nTwo", " Play\r\nTwo", error)) << error;
     ASSERT_EQ(table.Count(), 2u);
     EXPECT_EQ(table.GetText(" Play", 0), "  Грати ");
     EXPECT_EQ(table.GetText(" Play", 1), "Play  ");
@@ -55,7 +61,8 @@ TEST(Languages, LinesKeepTheirBlanksAndLastLineNeedsNoLineEnd) {
 
 TEST(Languages, KeysAreExactAndFirstMatchWins) {
     TLanguages table;
-    table.LoadFromBytes("a\r\nb\r\nc\r\n", "A\r\nB\r\nC\r\n", "OK\r\nok\r\nOK\r\n");
+    std::string error;
+    table.LoadFromBytes("a\r\nb\r\nc\r\n", "A\r\nB\r\nC\r\n", "OK\r\nok\r\nOK\r\n", error);
     EXPECT_EQ(table.GetText("OK", 0), "a");
     EXPECT_EQ(table.GetText("ok", 1), "B");
     EXPECT_EQ(table.GetText("Ok", 2), "");
@@ -63,7 +70,8 @@ TEST(Languages, KeysAreExactAndFirstMatchWins) {
 
 TEST(Languages, EmptyLinesAreMessagesToo) {
     TLanguages table;
-    table.LoadFromBytes("x\r\n\r\ny", "x\r\n\r\ny", "k\r\n\r\nlast");
+    std::string error;
+    table.LoadFromBytes("x\r\n\r\ny", "x\r\n\r\ny", "k\r\n\r\nlast", error);
     EXPECT_EQ(table.Count(), 3u);
     EXPECT_EQ(table.GetText("last", 0), "y");
 }
@@ -72,17 +80,18 @@ TEST(Languages, EmptyTableAndBadLanguageGiveEmpty) {
     TLanguages empty;
     EXPECT_EQ(empty.GetText("Play", 0), "");
     TLanguages table;
-    table.LoadFromBytes("u", "r", "Play");
+    std::string error;
+    table.LoadFromBytes("u", "r", "Play", error);
     EXPECT_EQ(table.GetText("Play", 3), "");
     EXPECT_EQ(table.GetText("Play", -1), "");
-    table.LoadFromBytes("", "r", "Play");
+    table.LoadFromBytes("", "r", "Play", error);
     EXPECT_EQ(table.Count(), 0u);
 }
 
 TEST(Languages, MissingFileIsAnErrorAndLeavesTheTableEmpty) {
     TLanguages table;
-    table.LoadFromBytes("u", "r", "Play");
     std::string error;
+    table.LoadFromBytes("u", "r", "Play", error);
     EXPECT_FALSE(table.LoadFromFiles("/nonexistent/Ukrainian.txt", "/nonexistent/Russian.txt",
                                      "/nonexistent/English.txt", error));
     EXPECT_NE(error.find("Ukrainian.txt"), std::string::npos) << error;

@@ -140,8 +140,10 @@ TEST_F(Menus, DefaultTextsBeforeTheFirstLanguage) {
 
 TEST_F(Menus, ApplyLanguage_SetsTheLanguageAndTheTextsOfItsKeys) {
     TLanguages languages;
-    languages.LoadFromBytes("Grajte\nNalashtuvannja\nVyhid\n", "Igrat\nNastrojki\nVyhod\n",
-                            "Play\nSettings\nExit\n");
+    std::string error;
+    ASSERT_TRUE(languages.LoadFromBytes("Grajte\nNalashtuvannja\nVyhid\n", "Igrat\nNastrojki\nVyhod\n",
+                                        "Play\nSettings\nExit\n", error))
+        << error;
     ApplyLanguage(state_, *gui_, languages, kLanguageEnglish);
     EXPECT_EQ(state_.Language, kLanguageEnglish);
     EXPECT_EQ(GetWidgetText(*gui_, "MainMenu", "Options"), "Settings");

@@ -128,7 +128,7 @@ protected:
             textures->AddTexture(Services.Render->Device(), texture.Name, texture.File);
         }
         Services.Records = std::make_unique<TTable_of_records>();
-        Services.Records->LoadFromFile(kRecordsTableFile);
+        Services.Records->LoadFromFile(kRecordsTableFile, error);
         Services.Levels = std::make_unique<TLevels>();
         ASSERT_TRUE(Services.Levels->LoadFromFile(kLevelListFile, error)) << error;
         ConnectWorld(World, Services);

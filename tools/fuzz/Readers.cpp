@@ -54,13 +54,16 @@ void FuzzOptions(std::string_view bytes) {
 // The three language files: the input's halves and the whole of it.
 void FuzzLanguages(std::string_view bytes) {
     TLanguages languages;
-    languages.LoadFromBytes(bytes, bytes.substr(bytes.size() / 2), bytes);
+    static const std::string_view kNames[3] = {kName, kName, kName};
+    std::string error;
+    ExpectNamed(languages.LoadFromBytes(bytes, bytes.substr(bytes.size() / 2), bytes, kNames, error), error);
     languages.GetText(bytes.substr(0, bytes.find('\n')), kLanguageRussian);
 }
 
 void FuzzRecords(std::string_view bytes) {
     TTable_of_records table;
-    table.LoadFromBytes(bytes, kName);
+    std::string error;
+    ExpectNamed(table.LoadFromBytes(bytes, kName, error), error);
     table.AddRecord(bytes.substr(0, 64), 1000);
     table.Format();
 }
