@@ -1,6 +1,7 @@
 #include "models/GE_ResourceManager.h"
 
 #include "render/TextureLoader.h"
+#include "util/Log.h"
 
 static std::string CutName(std::string_view name) {
     return std::string(name.substr(0, kResourceNameLength));
@@ -139,7 +140,10 @@ TMeshResource* TMeshManager::LoadMesh(std::string_view fileName, std::string_vie
     entry->Mesh = std::make_unique<TMeshDraw>(Device);
     entry->Mesh->SetUsage(usage);
     entry->Mesh->SetPool(pool);
-    entry->Mesh->LoadFromFile(std::string(fileName));
+    std::string error;
+    if (!entry->Mesh->LoadFromFile(std::string(fileName), error)) {
+        logging::Write("models", error);  // the entry keeps an empty mesh, drawn as nothing
+    }
     entry->Mesh->BuildVertexBuffers();
     entry->Mesh->BuildIndexBuffers();
     entry->Mesh->BuildMaterials();

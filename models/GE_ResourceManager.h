@@ -12,8 +12,8 @@
 // Both caches hold the renderer's device slot (textures and buffers are given back through it), so they
 // must be freed before the renderer.
 //
-// Nothing here reports errors: a file that cannot be read leaves an empty mesh or an entry without a
-// texture (logged by the loaders), which draws as an object without it.
+// A file that cannot be read leaves an empty mesh or an entry without a texture, which draws as an
+// object without it; the reason goes to the log.
 #pragma once
 
 #include <cstdint>

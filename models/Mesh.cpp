@@ -6,7 +6,6 @@
 
 #include "models/XFileReader.h"
 #include "util/Files.h"
-#include "util/Log.h"
 
 TFrame::TFrame()
     : TransformMatrix(MatrixIdentity()), CombinedMatrix(MatrixIdentity()), CurrentMatrix(MatrixIdentity()) {}
@@ -34,26 +33,19 @@ TFrame::~TFrame() {
 
 TMesh::~TMesh() = default;
 
-bool TMesh::LoadFromFile(const std::string& fileName) {
+bool TMesh::LoadFromFile(const std::string& fileName, std::string& error) {
     std::string bytes;
-    std::string error;
     if (!files::ReadFile(fileName, bytes, error)) {
-        loadError_ = error;
-        logging::Write("models", error);
         return false;
     }
-    return LoadFromMemory(bytes, fileName);
+    return LoadFromMemory(bytes, fileName, error);
 }
 
-bool TMesh::LoadFromMemory(std::string_view bytes, const std::string& fileName) {
+bool TMesh::LoadFromMemory(std::string_view bytes, const std::string& fileName, std::string& error) {
     FileName = fileName;
-    loadError_.clear();
     Clear();
-    const bool ok = ReadXFile(bytes, fileName, *this, loadError_);
+    const bool ok = ReadXFile(bytes, fileName, *this, error);
     FinishLoad();
-    if (!ok) {
-        logging::Write("models", loadError_);
-    }
     return ok;
 }
 

@@ -97,12 +97,11 @@ public:
 
     // Reads a .x file, text, binary or compressed (found through the case-insensitive data look-up). A
     // missing file leaves the mesh as it was; a file not starting with "xof" leaves it empty; a malformed
-    // one keeps what was read before the fault. Returns false in those cases, with the message in
-    // LoadError() (also logged under "models").
-    bool LoadFromFile(const std::string& fileName);
+    // one keeps what was read before the fault. Returns false in those cases, with an `error` naming
+    // the file and the place.
+    bool LoadFromFile(const std::string& fileName, std::string& error);
     // The same on bytes in memory; `fileName` is stored and named in messages.
-    bool LoadFromMemory(std::string_view bytes, const std::string& fileName);
-    const std::string& LoadError() const { return loadError_; }
+    bool LoadFromMemory(std::string_view bytes, const std::string& fileName, std::string& error);
 
     // Frees parts, bones, animation sets, the palette and the frame tree.
     virtual void Clear();
@@ -157,7 +156,6 @@ private:
     // After parsing: bone and track frames by name, the palette, set lengths, matrices and radii.
     void FinishLoad();
 
-    std::string loadError_;
 };
 
 // Calls `visit(frame)` for every frame of the tree rooted at `root` and its siblings, depth first,

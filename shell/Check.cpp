@@ -154,9 +154,9 @@ private:
             return;
         }
         TMesh mesh;
-        if (!mesh.LoadFromMemory(bytes, path)) {
-            Problem(mesh.LoadError().empty() ? QuotePathForMessage(path) + ": not a readable model"
-                                             : mesh.LoadError());
+        std::string error;
+        if (!mesh.LoadFromMemory(bytes, path, error)) {
+            Problem(error.empty() ? QuotePathForMessage(path) + ": not a readable model" : error);
             return;
         }
         std::string directory = ExtractDirPart(path);

@@ -71,7 +71,8 @@ TEST_F(Models, AssimpReadsEveryModelWithTheMeantCounts) {
 TEST_F(Models, TheGameReaderLoadsEveryModelAndFindsItsTextures) {
     for (const auto& [file, f] : facts_) {
         TMesh mesh;
-        ASSERT_TRUE(mesh.LoadFromMemory(ReadAll(DataDir() + "/" + file), file)) << mesh.LoadError();
+        std::string error;
+        ASSERT_TRUE(mesh.LoadFromMemory(ReadAll(DataDir() + "/" + file), file, error)) << error;
         ASSERT_EQ(mesh.GetMeshPartCount(), 1) << file;
         EXPECT_EQ(mesh.GetVertexCount(0), f.vertices) << file;
         ASSERT_EQ(mesh.GetSubsetCount(0), f.materials) << file;

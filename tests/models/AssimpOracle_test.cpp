@@ -213,7 +213,8 @@ Counts CompareWithAssimp(const std::string& text, const std::string& name) {
     SCOPED_TRACE(name);
     TMesh mesh;
     model_test::LogCapture log;
-    EXPECT_TRUE(mesh.LoadFromMemory(text, name)) << mesh.LoadError();
+    std::string error;
+    EXPECT_TRUE(mesh.LoadFromMemory(text, name, error)) << error;
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(text.data(), text.size(), 0, "x");
     if (scene == nullptr) {
@@ -479,11 +480,12 @@ TEST(AssimpOracle, BinaryAndCompressedFilesReadAsAssimpReadsThem) {
     for (const auto& [name, text] : sources) {
         TMesh original;
         model_test::LogCapture quiet;
-        ASSERT_TRUE(original.LoadFromMemory(text, name)) << original.LoadError();
+        std::string error;
+        ASSERT_TRUE(original.LoadFromMemory(text, name, error)) << error;
         const xfile_writer::Model model = xfile_writer::ModelOf(original);
         const std::string rewritten = xfile_writer::Write(model, Kind::Text);
         TMesh reference;
-        ASSERT_TRUE(reference.LoadFromMemory(rewritten, name));
+        ASSERT_TRUE(reference.LoadFromMemory(rewritten, name, error));
         const Counts expected = CompareWithAssimp(rewritten, name + " (text)");
         EXPECT_EQ(expected.triangles, CompareWithAssimp(text, name).triangles);
         for (const auto& [kind, templates] : KindsWithAndWithoutTemplates()) {
@@ -495,7 +497,7 @@ TEST(AssimpOracle, BinaryAndCompressedFilesReadAsAssimpReadsThem) {
             EXPECT_EQ(c.positions, expected.positions) << label;
             EXPECT_EQ(c.transforms, expected.transforms) << label;
             TMesh mesh;
-            ASSERT_TRUE(mesh.LoadFromMemory(bytes, label)) << mesh.LoadError();
+            ASSERT_TRUE(mesh.LoadFromMemory(bytes, label, error)) << error;
             ASSERT_EQ(mesh.MeshParts.size(), reference.MeshParts.size());
             for (size_t p = 0; p < mesh.MeshParts.size(); ++p) {
                 const TMeshPart& a = mesh.MeshParts[p];

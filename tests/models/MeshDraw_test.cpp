@@ -22,7 +22,8 @@ struct MeshDrawTest : ::testing::Test {
         mesh = std::make_unique<TMeshDraw>(gpu.Ref());
         mesh->SetUsage(usage);
         mesh->SetPool(pool);
-        ASSERT_TRUE(mesh->LoadFromMemory(kHeader + body, "Data/Meshes/draw.x")) << mesh->LoadError();
+        std::string error;
+        ASSERT_TRUE(mesh->LoadFromMemory(kHeader + body, "Data/Meshes/draw.x", error)) << error;
         mesh->BuildVertexBuffers();
         mesh->BuildIndexBuffers();
         mesh->BuildMaterials();
@@ -205,8 +206,9 @@ TEST_F(MeshDrawTest, ClearFreesTheGpuSideAndReloadingReplacesTheData) {
     EXPECT_EQ(gpu.device->LiveDeclarations(), 0u);
     EXPECT_TRUE(mesh->Parts.empty());
     // Loading again without building must not keep the earlier parts.
-    ASSERT_TRUE(mesh->LoadFromMemory(kHeader + model_test::SquareMesh("B"), "b.x"));
-    ASSERT_TRUE(mesh->LoadFromMemory(kHeader + model_test::SquareMesh("C"), "c.x"));
+    std::string error;
+    ASSERT_TRUE(mesh->LoadFromMemory(kHeader + model_test::SquareMesh("B"), "b.x", error));
+    ASSERT_TRUE(mesh->LoadFromMemory(kHeader + model_test::SquareMesh("C"), "c.x", error));
     ASSERT_EQ(mesh->GetMeshPartCount(), 1);
     EXPECT_EQ(mesh->MeshParts[0].Name, "C");
     EXPECT_EQ(gpu.device->BadHandleUses(), 0);

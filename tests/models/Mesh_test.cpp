@@ -147,9 +147,10 @@ TEST_F(AnimatedMesh, BonePaletteIsTheTransposedOffsetTimesCombined) {
 
 TEST(Mesh_Queries, FindFrameReturnsTheFirstInDepthFirstOrder) {
     TMesh mesh;
+    std::string error;
     ASSERT_TRUE(mesh.LoadFromMemory(
-        std::string(kHeader) + "Frame A { Frame B { Frame Twin { } } Frame C { } }\nFrame Twin { }\n",
-        "f.x"));
+        std::string(kHeader) + "Frame A { Frame B { Frame Twin { } } Frame C { } }\nFrame Twin { }\n", "f.x",
+        error));
     TFrame* found = mesh.FindFrame("Twin");
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found, mesh.RootFrame->FirstChild->FirstChild.get());
@@ -159,7 +160,8 @@ TEST(Mesh_Queries, FindFrameReturnsTheFirstInDepthFirstOrder) {
 
 TEST(Mesh_Queries, IndicesOutOfRangeAnswerNothing) {
     TMesh mesh;
-    ASSERT_TRUE(mesh.LoadFromMemory(std::string(kHeader) + model_test::SquareMesh("Q"), "q.x"));
+    std::string error;
+    ASSERT_TRUE(mesh.LoadFromMemory(std::string(kHeader) + model_test::SquareMesh("Q"), "q.x", error));
     EXPECT_EQ(mesh.GetSubsetCount(1), 0);
     EXPECT_EQ(mesh.GetSubsetCount(-1), 0);
     EXPECT_EQ(mesh.GetTriangleCount(0, 1), 0u);
@@ -177,8 +179,9 @@ TEST(Mesh_Queries, IndicesOutOfRangeAnswerNothing) {
 
 TEST(Mesh_Queries, ClearEmptiesEverything) {
     TMesh mesh;
+    std::string error;
     ASSERT_TRUE(mesh.LoadFromMemory(std::string(kHeader) + "Frame A { " + model_test::SquareMesh("Q") + "}\n",
-                                    "q.x"));
+                                    "q.x", error));
     mesh.Clear();
     EXPECT_EQ(mesh.RootFrame, nullptr);
     EXPECT_EQ(mesh.GetMeshPartCount(), 0);
@@ -198,10 +201,12 @@ struct Controller : ::testing::Test {
         const std::string keys =
             "AnimationKey { 4; 2; 0; 16; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;;, 100; 16; 1,0,0,0, 0,1,0,0, "
             "0,0,1,0, 100,0,0,1;;; }";
+        std::string error;
         ASSERT_TRUE(resource.Mesh->LoadFromMemory(
             std::string(kHeader) + "Frame Root { Frame Arm { } }\nAnimationSet Swing { Animation { { Arm } " +
                 keys + " } }\nAnimationSet Still { Animation { { Root } " + keys + " } }\n",
-            "anim.x"));
+            "anim.x", error))
+            << error;
         controller.SetMesh(&resource);
         ASSERT_EQ(controller.States.size(), 2u);
     }
@@ -271,7 +276,8 @@ TEST_F(Controller, ApplySamplesAtTheNearestTickHalvesToEven) {
 TEST_F(Controller, MeshWithoutSetsChangesNothing) {
     TMeshResource still;
     still.Mesh = std::make_unique<TMeshDraw>(gpu.Ref());
-    ASSERT_TRUE(still.Mesh->LoadFromMemory(std::string(kHeader) + "Frame Root { }\n", "still.x"));
+    std::string error;
+    ASSERT_TRUE(still.Mesh->LoadFromMemory(std::string(kHeader) + "Frame Root { }\n", "still.x", error));
     controller.SetMesh(&still);
     EXPECT_EQ(controller.MeshResource, &resource);
     EXPECT_EQ(controller.States.size(), 2u);

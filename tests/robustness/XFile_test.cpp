@@ -76,8 +76,9 @@ void ExpectConsistent(const TMesh& mesh, const std::string& what) {
 Outcome LoadModel(const std::string& bytes, const std::string& name, const std::string& what) {
     TMesh mesh;
     Outcome o;
-    o.ok = mesh.LoadFromMemory(bytes, name);
-    o.message = mesh.LoadError();
+    std::string error;
+    o.ok = mesh.LoadFromMemory(bytes, name, error);
+    o.message = error;
     ExpectConsistent(mesh, what);
     // Animate what was read: sampling and the palette touch every track, key and bone.
     mesh.MarkFrames();
@@ -132,7 +133,8 @@ TEST(XFile_Damaged, ASkinnedAnimatedModelFailsWithTheFileNamedAndKeepsEveryIndex
     {
         QuietLog quiet;
         TMesh mesh;
-        ASSERT_TRUE(mesh.LoadFromMemory(kSkinned, "skinned.x")) << mesh.LoadError();
+        std::string error;
+        ASSERT_TRUE(mesh.LoadFromMemory(kSkinned, "skinned.x", error)) << error;
         ASSERT_EQ(mesh.GetBoneCount(), 2);
         ASSERT_EQ(mesh.GetAnimationSetCount(), 1);
     }
@@ -235,7 +237,8 @@ TEST(XFile_Hostile, ManyBonesAndManyFramesLoad) {
     }
     text += "}\n";
     TMesh mesh;
-    ASSERT_TRUE(mesh.LoadFromMemory(text, "Data/Meshes/bones.x")) << mesh.LoadError();
+    std::string error;
+    ASSERT_TRUE(mesh.LoadFromMemory(text, "Data/Meshes/bones.x", error)) << error;
     EXPECT_EQ(mesh.GetBoneCount(), kCount);
     EXPECT_EQ(mesh.Bones.front().Frame, nullptr);
     ASSERT_NE(mesh.Bones.back().Frame, nullptr);

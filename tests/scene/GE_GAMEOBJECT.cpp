@@ -56,7 +56,7 @@ protected:
         device_ = system_.LastDevice();
         skinned_ = scene_test::MakeMesh(render_->Device(), SkinnedBoxText(), "skinned");
         rigid_ = scene_test::MakeMesh(render_->Device(), scene_test::BoxMeshText(12), "rigid");
-        ASSERT_TRUE(skinned_->Mesh->HasBones()) << skinned_->Mesh->LoadError();
+        ASSERT_TRUE(skinned_->Mesh->HasBones());
         ASSERT_EQ(skinned_->Mesh->GetAnimationSetCount(), 1);
     }
     void TearDown() override {

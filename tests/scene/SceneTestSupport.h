@@ -10,6 +10,7 @@
 
 #include "models/GE_ResourceManager.h"
 #include "platform/RecordingDevice.h"
+#include "util/Log.h"
 
 namespace scene_test {
 
@@ -70,7 +71,10 @@ inline std::unique_ptr<TMeshResource> MakeMesh(TDeviceRef deviceRef, const std::
     resource->Name = name;
     resource->FileName = name + ".x";
     resource->Mesh = std::make_unique<TMeshDraw>(deviceRef);
-    resource->Mesh->LoadFromMemory(text, resource->FileName);
+    std::string error;
+    if (!resource->Mesh->LoadFromMemory(text, resource->FileName, error)) {
+        logging::Write("models", error);  // the cache does the same with a file it cannot read
+    }
     resource->Mesh->BuildVertexBuffers();
     resource->Mesh->BuildIndexBuffers();
     resource->Mesh->BuildMaterials();

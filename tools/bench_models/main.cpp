@@ -115,7 +115,8 @@ std::vector<Model> Models() {
     const size_t textCount = models.size();
     for (size_t i = 0; i < textCount; ++i) {
         TMesh mesh;
-        if (!mesh.LoadFromMemory(models[i].bytes, models[i].name)) {
+        std::string error;
+        if (!mesh.LoadFromMemory(models[i].bytes, models[i].name, error)) {
             continue;
         }
         const xfile_writer::Model model = xfile_writer::ModelOf(mesh);
@@ -131,10 +132,11 @@ std::vector<Model> Models() {
 void LoadOurs(benchmark::State& state, const Model* model) {
     for (auto _ : state) {
         TMesh mesh;
-        const bool ok = mesh.LoadFromMemory(model->bytes, model->name);
+        std::string error;
+        const bool ok = mesh.LoadFromMemory(model->bytes, model->name, error);
         benchmark::DoNotOptimize(ok);
         if (!ok) {
-            state.SkipWithError(mesh.LoadError().c_str());
+            state.SkipWithError(error.c_str());
             break;
         }
     }

@@ -86,8 +86,9 @@ void FuzzLevel(std::string_view bytes) {
 
 void FuzzXFile(std::string_view bytes) {
     TMesh mesh;
-    const bool ok = mesh.LoadFromMemory(bytes, std::string(kName));
-    ExpectNamed(ok, mesh.LoadError());
+    std::string error;
+    const bool ok = mesh.LoadFromMemory(bytes, std::string(kName), error);
+    ExpectNamed(ok, error);
     mesh.MarkFrames();
     for (int set = 0; set < mesh.GetAnimationSetCount(); ++set) {
         mesh.SampleAnimationSet(set, 100, 1.0f);

@@ -10,7 +10,6 @@
 #include "models/GE_MATERIAL.h"
 #include "models/Mesh.h"
 #include "util/GE_UTILS.h"
-#include "util/Log.h"
 
 namespace {
 
@@ -116,10 +115,9 @@ int main(int argc, char** argv) {
     }
     std::stringstream bytes;
     bytes << in.rdbuf();
-    logging::SetSink([](std::string_view, std::string_view) {});  // the error is printed below
-
     TMesh mesh;
-    const bool ok = mesh.LoadFromMemory(bytes.str(), path);
+    std::string error;
+    const bool ok = mesh.LoadFromMemory(bytes.str(), path, error);
     std::printf("File: %s\n", path.c_str());
     std::printf("Kind: %s\n", FileKind(bytes.str()).c_str());
     std::printf("Frames:\n");
@@ -130,7 +128,7 @@ int main(int argc, char** argv) {
     PrintParts(mesh);
     PrintBonesAndAnimations(mesh);
     if (!ok) {
-        std::fprintf(stderr, "xinfo: %s\n", mesh.LoadError().c_str());
+        std::fprintf(stderr, "xinfo: %s\n", error.c_str());
         return 1;
     }
     return 0;
