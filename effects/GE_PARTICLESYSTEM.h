@@ -24,9 +24,9 @@
 #include <memory>
 #include <vector>
 
-#include "render/TextureAtlas.h"
 #include "platform/GraphicsDevice.h"
 #include "render/GE_D3D9.h"
+#include "render/TextureAtlas.h"
 #include "scene/SceneEffect.h"
 #include "util/GE_MATH.h"
 #include "util/Random.h"
@@ -101,13 +101,11 @@ public:
     const TVertexBuffer& GetVertexBuffer() const { return *VertexBuffer; }
     const TIndexBuffer& GetIndexBuffer() const { return *IndexBuffer; }
 
-    // The generator the kinds draw from: their world's (set by whoever makes the system), or the
-    // process's own without one. Not owned.
+    // The generator the kinds draw from: their world's (set by whoever makes the system, not owned),
+    // or the system's own (seed 0) without one.
     TRandomGenerator* RandomSource = nullptr;
     // A draw of 0 .. n - 1 from that generator.
-    int32_t RandomDraw(int32_t n) {
-        return Random(RandomSource != nullptr ? *RandomSource : ProcessRandom(), n);
-    }
+    int32_t RandomDraw(int32_t n) { return Random(RandomSource != nullptr ? *RandomSource : OwnRandom_, n); }
 
 protected:
     // Writes the quads of the first `count` particles from quad `first` on.
@@ -134,6 +132,7 @@ protected:
     TTextureRect TextureRect;
     std::vector<TParticle> Particles;
     int32_t MaxCount;
+    TRandomGenerator OwnRandom_;
 };
 
 // Smoke over a damaged tank or the base: one particle every 20 ms after the first 300 ms.

@@ -1,7 +1,5 @@
 #include "util/Random.h"
 
-#include <utility>
-
 namespace {
 
 uint32_t Advance(TRandomGenerator& s) {
@@ -11,29 +9,12 @@ uint32_t Advance(TRandomGenerator& s) {
 
 }  // namespace
 
-TRandomGenerator& ProcessRandom() {
-    static TRandomGenerator generator;
-    return generator;
-}
-
-uint32_t RandomSeed() {
-    return ProcessRandom().Seed;
-}
-
-void SetRandomSeed(uint32_t seed) {
-    ProcessRandom().Seed = seed;
-}
-
 int32_t Random(TRandomGenerator& generator, int32_t n) {
     const uint32_t seed = Advance(generator);
     if (n <= 0) {
         return 0;
     }
     return static_cast<int32_t>((static_cast<uint64_t>(seed) * static_cast<uint64_t>(n)) >> 32);
-}
-
-int32_t Random(int32_t n) {
-    return Random(ProcessRandom(), n);
 }
 
 float RandomFloat(TRandomGenerator& generator) {
@@ -44,20 +25,8 @@ float RandomFloat(TRandomGenerator& generator) {
     return value < 1.0f ? value : 0.99999994f;
 }
 
-float RandomFloat() {
-    return RandomFloat(ProcessRandom());
-}
-
-void SetRandomizeSource(RandomTickSource ticks) {
-    ProcessRandom().Ticks = std::move(ticks);
-}
-
 void Randomize(TRandomGenerator& generator) {
     if (generator.Ticks) {
         generator.Seed = generator.Ticks();
     }
-}
-
-void Randomize() {
-    Randomize(ProcessRandom());
 }

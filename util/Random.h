@@ -4,10 +4,9 @@
 // and every draw advances the seed once before it is used.
 //
 // Randomize reseeds from the generator's tick source (the main window gives its world's generator the
-// game clock; util knows nothing of the platform layer). Each world holds a generator of its own
-// (TRandomGenerator) and draws from it with the functions that take one; the ones without a generator
-// use the process's own (tools, and effects made outside a world).
-// Single-threaded like the rest of the game: no locking.
+// game clock; util knows nothing of the platform layer). There is no process-wide generator: each
+// world holds one of its own (TRandomGenerator), and so does every tool or effect that draws outside
+// a world. A generator is used from one thread.
 #pragma once
 
 #include <cstdint>
@@ -21,26 +20,12 @@ struct TRandomGenerator {
     RandomTickSource Ticks;
 };
 
-// The process's own generator.
-TRandomGenerator& ProcessRandom();
-
-// The process generator's seed.
-uint32_t RandomSeed();
-void SetRandomSeed(uint32_t seed);
-
 // An integer in 0 .. n - 1: the high word of the 64-bit product seed * n, after advancing the seed.
 // n <= 0 advances the seed and gives 0.
 int32_t Random(TRandomGenerator& generator, int32_t n);
-int32_t Random(int32_t n);
 
 // A float in [0, 1): seed / 2^32, after advancing the seed.
 float RandomFloat(TRandomGenerator& generator);
-float RandomFloat();
 
-// The process generator's tick source. Without a source (or with an empty function) Randomize leaves
-// the seed as it is.
-void SetRandomizeSource(RandomTickSource ticks);
-
-// Reseeds the generator from the tick source.
+// Reseeds the generator from its tick source; without one (or with an empty function) the seed stays.
 void Randomize(TRandomGenerator& generator);
-void Randomize();

@@ -8,78 +8,75 @@ namespace {
 
 class RandomTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        SetRandomizeSource(nullptr);
-        SetRandomSeed(0);
-    }
+    TRandomGenerator g;
 };
 
 // Reference values from an independent big-integer computation of the recurrence.
 TEST_F(RandomTest, Sequence_MatchesRecurrenceFromFixedSeed) {
-    SetRandomSeed(12345);
+    g.Seed = 12345;
     std::vector<int32_t> draws;
     for (int i = 0; i < 6; ++i) {
-        draws.push_back(Random(1000));
+        draws.push_back(Random(g, 1000));
     }
     EXPECT_EQ(draws, (std::vector<int32_t>{385, 289, 79, 553, 633, 341}));
-    EXPECT_EQ(RandomSeed(), 1467157059u);
+    EXPECT_EQ(g.Seed, 1467157059u);
 }
 
 TEST_F(RandomTest, Seed_WrapsModulo2To32) {
-    SetRandomSeed(0xFFFFFFFFu);
-    EXPECT_EQ(Random(7), 6);
-    EXPECT_EQ(RandomSeed(), 4160191484u);
+    g.Seed = 0xFFFFFFFFu;
+    EXPECT_EQ(Random(g, 7), 6);
+    EXPECT_EQ(g.Seed, 4160191484u);
 }
 
 TEST_F(RandomTest, Draw_StaysBelowRangeForLargeSeeds) {
-    SetRandomSeed(0);
+    g.Seed = 0;
     for (int i = 0; i < 10000; ++i) {
-        const int32_t r = Random(4);
+        const int32_t r = Random(g, 4);
         ASSERT_GE(r, 0);
         ASSERT_LT(r, 4);
-        const float f = RandomFloat();
+        const float f = RandomFloat(g);
         ASSERT_GE(f, 0.0f);
         ASSERT_LT(f, 1.0f);
     }
 }
 
 TEST_F(RandomTest, NonPositiveRange_GivesZeroAndStillAdvances) {
-    SetRandomSeed(1);
-    EXPECT_EQ(Random(0), 0);
-    EXPECT_EQ(RandomSeed(), 134775814u);
-    EXPECT_EQ(Random(-5), 0);
+    g.Seed = 1;
+    EXPECT_EQ(Random(g, 0), 0);
+    EXPECT_EQ(g.Seed, 134775814u);
+    EXPECT_EQ(Random(g, -5), 0);
 }
 
 TEST_F(RandomTest, Randomize_TakesSeedFromTickSource) {
     uint32_t ticks = 777;
-    SetRandomizeSource([&ticks] { return ticks; });
-    SetRandomSeed(5);
-    Randomize();
-    EXPECT_EQ(RandomSeed(), 777u);
+    g.Ticks = [&ticks] { return ticks; };
+    g.Seed = 5;
+    Randomize(g);
+    EXPECT_EQ(g.Seed, 777u);
     ticks = 778;
-    Randomize();
-    EXPECT_EQ(RandomSeed(), 778u);
+    Randomize(g);
+    EXPECT_EQ(g.Seed, 778u);
 }
 
 TEST_F(RandomTest, Randomize_WithoutSourceKeepsSeed) {
-    SetRandomSeed(42);
-    Randomize();
-    EXPECT_EQ(RandomSeed(), 42u);
+    g.Seed = 42;
+    Randomize(g);
+    EXPECT_EQ(g.Seed, 42u);
 }
 
 TEST_F(RandomTest, SameSeed_GivesSameDraws) {
-    SetRandomSeed(99);
-    const int32_t a = Random(1000000);
-    const int32_t b = Random(1000000);
-    SetRandomSeed(99);
-    EXPECT_EQ(Random(1000000), a);
-    EXPECT_EQ(Random(1000000), b);
+    g.Seed = 99;
+    const int32_t a = Random(g, 1000000);
+    const int32_t b = Random(g, 1000000);
+    g.Seed = 99;
+    EXPECT_EQ(Random(g, 1000000), a);
+    EXPECT_EQ(Random(g, 1000000), b);
 }
 
 // Two generators (two worlds) draw the same sequence from the same seed however their draws
-// interleave, each reseeds from its own tick source, and neither moves the process's generator.
+// interleave, each reseeds from its own tick source, and neither moves a third.
 TEST_F(RandomTest, Generators_DrawAndReseedOnTheirOwn) {
-    SetRandomSeed(5);
+    g.Seed = 5;
     uint32_t ticks = 31;
     TRandomGenerator a{12345, nullptr};
     TRandomGenerator b{12345, [&ticks] { return ticks; }};
@@ -100,7 +97,7 @@ TEST_F(RandomTest, Generators_DrawAndReseedOnTheirOwn) {
     Randomize(b);
     EXPECT_EQ(a.Seed, 1467157059u);
     EXPECT_EQ(b.Seed, 31u);
-    EXPECT_EQ(RandomSeed(), 5u);
+    EXPECT_EQ(g.Seed, 5u);
 }
 
 }  // namespace

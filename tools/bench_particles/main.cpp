@@ -30,12 +30,12 @@ void BM_DrawFullSystem(benchmark::State& state) {
     Renderer r;
     TParticleSystem particles(r.render, 0, nullptr, nullptr, 500);
     particles.UpdateMatrices();
-    SetRandomSeed(1);
+    TRandomGenerator random{1, nullptr};
     for (int i = 0; i < 500; ++i) {
         TParticle p;
-        p.Position = Vector3(RandomFloat(), RandomFloat(), RandomFloat());
+        p.Position = Vector3(RandomFloat(random), RandomFloat(random), RandomFloat(random));
         p.Size = 0.5f;
-        p.Angle = RandomFloat() * 360;
+        p.Angle = RandomFloat(random) * 360;
         p.Color = {255, 200, 100, 255};
         p.Life = 100;
         particles.AddParticle(p);
@@ -52,8 +52,9 @@ void BM_SmokeUpdate(benchmark::State& state) {
     Renderer r;
     TMoveableObject level("Level");
     TSmoke* smoke = level.AddChild(std::make_unique<TSmoke>(r.render, 0, nullptr, nullptr, 500));
+    TRandomGenerator random{1, nullptr};
+    smoke->RandomSource = &random;
     level.UpdateMatrices();
-    SetRandomSeed(1);
     for (int i = 0; i < 100; ++i) {
         smoke->Update(16);
     }
@@ -67,12 +68,12 @@ BENCHMARK(BM_SmokeUpdate);
 void BM_BangLifetime(benchmark::State& state) {
     Renderer r;
     TMoveableObject level("Level");
-    SetRandomSeed(1);
+    TRandomGenerator random{1, nullptr};
     int frames = 0;
     for (auto _ : state) {
         TBang* bang = level.AddChild(std::make_unique<TBang>(r.render, 0, nullptr, nullptr, 500));
+        bang->RandomSource = &random;
         level.UpdateMatrices();
-        (void)bang;
         while (level.GetChildCount() > 0) {
             static_cast<TBang*>(level.GetChild(0))->Update(16);
             ++frames;
