@@ -37,11 +37,11 @@ TMYFont::~TMYFont() {
 }
 
 void TMYFont::ReleaseTexture() {
-    if (FontTexture != 0) {
+    if (FontTexture) {
         if (platform::GraphicsDevice* device = DeviceOf(Render.Device())) {
             device->ReleaseTexture(FontTexture);
         }
-        FontTexture = 0;
+        FontTexture = platform::TextureHandle{};
     }
 }
 
@@ -64,7 +64,7 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
         logging::Write("gui", warning);
     }
     FontTexture = CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error);
-    if (FontTexture == 0) {
+    if (!FontTexture) {
         return false;
     }
     SetGlyphs(std::move(info));

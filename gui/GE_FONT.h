@@ -92,7 +92,7 @@ private:
     void ReleaseTexture();
 
     TRenderD3D9& Render;
-    platform::TextureHandle FontTexture = 0;
+    platform::TextureHandle FontTexture;
     int16_t InfoValue1_ = 0;
     int16_t InfoValue2_ = 0;
     TVertexBuffer VertexBuffer;

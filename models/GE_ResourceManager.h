@@ -28,7 +28,7 @@
 constexpr std::size_t kResourceNameLength = 255;
 
 struct TTextureResource {
-    platform::TextureHandle Texture = 0;  // released when the entry goes; 0 when the file did not load
+    platform::TextureHandle Texture;  // released when the entry goes; none when the file did not load
     std::string Name;
     std::string FileName;
     int32_t RefCount = 0;

@@ -10,10 +10,10 @@ TShader::~TShader() {
 }
 
 void TShader::ReleaseShader() {
-    if (Shader_ != 0) {
+    if (Shader_) {
         if (GraphicsDevice* device = DeviceOf(DeviceRef_))
             device->ReleaseShader(Shader_);
-        Shader_ = 0;
+        Shader_ = ShaderHandle{};
     }
 }
 
@@ -44,12 +44,12 @@ bool TShader::LoadFromSource(TDeviceRef deviceRef, std::string_view source, std:
     ShaderHandle handle = device->CreateShader(Stage_, source, messages);
     if (!messages.empty()) {
         // Warnings count as failures: the shader stays empty and draws run without this stage.
-        if (handle != 0)
+        if (handle)
             device->ReleaseShader(handle);
         logging::Write("render", std::string(name) + ": shader not compiled:\n" + messages);
         return false;
     }
-    if (handle == 0) {
+    if (!handle) {
         logging::Write("render", std::string(name) + ": shader not compiled");
         return false;
     }

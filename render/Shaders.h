@@ -37,7 +37,7 @@ protected:
 private:
     platform::ShaderStage Stage_;
     TDeviceRef DeviceRef_ = nullptr;
-    platform::ShaderHandle Shader_ = 0;
+    platform::ShaderHandle Shader_;
     std::string FileName_;
     std::string FunctionName_;
 };

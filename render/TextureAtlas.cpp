@@ -11,11 +11,11 @@ TTextureAtlas::~TTextureAtlas() {
 
 void TTextureAtlas::Release() {
     platform::GraphicsDevice* device = DeviceRef_ != nullptr ? DeviceOf(DeviceRef_) : nullptr;
-    if (device != nullptr && Texture_ != 0) {
+    if (device != nullptr && Texture_) {
         device->ReleaseTexture(Texture_);
     }
     DeviceRef_ = nullptr;
-    Texture_ = 0;
+    Texture_ = platform::TextureHandle{};
     Places_.clear();
 }
 
@@ -70,7 +70,7 @@ bool TTextureAtlas::Build(TDeviceRef device,
         left += w + 2;
     }
     const platform::TextureHandle texture = CreateTextureFromImage(device, atlas, false, "atlas", &error);
-    if (texture == 0) {
+    if (!texture) {
         Places_.clear();
         return false;
     }

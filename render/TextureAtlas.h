@@ -33,6 +33,6 @@ private:
     void Release();
 
     TDeviceRef DeviceRef_ = nullptr;
-    platform::TextureHandle Texture_ = 0;
+    platform::TextureHandle Texture_;
     std::vector<std::pair<std::string, TTextureRect>> Places_;
 };

@@ -72,10 +72,10 @@ TVertexDeclaration::~TVertexDeclaration() {
 }
 
 void TVertexDeclaration::ReleaseHandle() {
-    if (Handle_ != 0) {
+    if (Handle_) {
         if (GraphicsDevice* device = DeviceOf(DeviceRef_))
             device->ReleaseVertexDeclaration(Handle_);
-        Handle_ = 0;
+        Handle_ = DeclarationHandle{};
     }
 }
 

@@ -55,7 +55,7 @@ private:
     bool HasEnd() const;
 
     TDeviceRef DeviceRef_;
-    platform::DeclarationHandle Handle_ = 0;
+    platform::DeclarationHandle Handle_;
     std::vector<platform::VertexElement> Elements_;
     uint8_t Stride_ = 0;
     uint8_t UsageCounters_[kUsageCodes] = {};

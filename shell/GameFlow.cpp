@@ -525,7 +525,7 @@ void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float wi
     if (!Services.Render) {
         return;
     }
-    platform::TextureHandle handle = 0;
+    platform::TextureHandle handle;
     if (Services.Meshes) {
         if (TTextureResource* entry = Services.Meshes->GetTextureManager()->FindTexture(texture)) {
             handle = entry->Texture;

@@ -28,7 +28,7 @@ struct Renderer {
 
 void BM_DrawFullSystem(benchmark::State& state) {
     Renderer r;
-    TParticleSystem particles(r.render, 0, nullptr, nullptr, 500);
+    TParticleSystem particles(r.render, platform::TextureHandle{}, nullptr, nullptr, 500);
     particles.UpdateMatrices();
     SetRandomSeed(1);
     for (int i = 0; i < 500; ++i) {
@@ -51,7 +51,8 @@ BENCHMARK(BM_DrawFullSystem);
 void BM_SmokeUpdate(benchmark::State& state) {
     Renderer r;
     TMoveableObject level("Level");
-    TSmoke* smoke = level.AddChild(std::make_unique<TSmoke>(r.render, 0, nullptr, nullptr, 500));
+    TSmoke* smoke =
+        level.AddChild(std::make_unique<TSmoke>(r.render, platform::TextureHandle{}, nullptr, nullptr, 500));
     level.UpdateMatrices();
     SetRandomSeed(1);
     for (int i = 0; i < 100; ++i) {
@@ -70,7 +71,8 @@ void BM_BangLifetime(benchmark::State& state) {
     SetRandomSeed(1);
     int frames = 0;
     for (auto _ : state) {
-        TBang* bang = level.AddChild(std::make_unique<TBang>(r.render, 0, nullptr, nullptr, 500));
+        TBang* bang = level.AddChild(
+            std::make_unique<TBang>(r.render, platform::TextureHandle{}, nullptr, nullptr, 500));
         level.UpdateMatrices();
         (void)bang;
         while (level.GetChildCount() > 0) {

@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TMYFont> font;
     platform::TextureHandle skinTexture =
         CreateTextureFromFile(render.Device(), "Data\\GUI\\guiskintex.png", &error);
-    if (skinTexture == 0) {
+    if (!skinTexture) {
         std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
     }
     int status = 0;
@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
         render.Present();
         font.reset();
     }
-    if (skinTexture != 0) {
+    if (skinTexture) {
         DeviceOf(render.Device())->ReleaseTexture(skinTexture);
     }
     input->Release();

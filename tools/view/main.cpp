@@ -225,7 +225,7 @@ public:
         particleVertex_.reset();
         particlePixel_.reset();
         meshes_.reset();
-        if (builtinTexture_ != 0) {
+        if (builtinTexture_) {
             DeviceOf(render_->Device())->ReleaseTexture(builtinTexture_);
         }
         builtin_.reset();
@@ -449,7 +449,7 @@ private:
     std::unique_ptr<TSceneManager> scene_;
     std::unique_ptr<TMeshManager> meshes_;
     std::unique_ptr<TMeshResource> builtin_;
-    platform::TextureHandle builtinTexture_ = 0;
+    platform::TextureHandle builtinTexture_;
     TTextureResource builtinTextureEntry_;
     TMoveableObject* level_ = nullptr;
     TGameObject* model_ = nullptr;
