@@ -32,25 +32,12 @@ TMYFont::TMYFont(TRenderD3D9& render)
     }
 }
 
-TMYFont::~TMYFont() {
-    ReleaseTexture();
-}
-
-void TMYFont::ReleaseTexture() {
-    if (FontTexture) {
-        if (platform::GraphicsDevice* device = DeviceOf(Render.Device())) {
-            device->ReleaseTexture(FontTexture);
-        }
-        FontTexture = platform::TextureHandle{};
-    }
-}
-
 bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFile,
                            std::string_view pixelShaderFile, std::string_view vertexShaderFile,
                            std::string& error) {
     // Whatever fails leaves the font empty, so it draws nothing rather than untextured blocks.
     SetGlyphs(TFontInfo());
-    ReleaseTexture();
+    FontTexture.Reset();
     std::string bytes;
     if (!files::ReadFile(infoFile, bytes, error)) {
         return false;
@@ -63,7 +50,8 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
     if (!warning.empty()) {
         logging::Write("gui", warning);
     }
-    FontTexture = CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error);
+    FontTexture =
+        TUniqueTexture(Render.Device(), CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error));
     if (!FontTexture) {
         return false;
     }
@@ -203,7 +191,7 @@ void TMYFont::Flush() {
         op.IndexBuffer = &IndexBuffer;
         op.NumVertices = static_cast<int32_t>(Vertices.size());
         op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
-        op.Texture = FontTexture;
+        op.Texture = FontTexture.Get();
         Render.DrawRenderOperation(op);
         Render.SetDepthTest(true);
         Render.SetAlphaBlend(false);

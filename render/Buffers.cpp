@@ -7,11 +7,6 @@
 using namespace platform;
 
 template <typename BufferHandle>
-TBufferBase<BufferHandle>::~TBufferBase() {
-    ReleaseBuffer();
-}
-
-template <typename BufferHandle>
 bool TBufferBase<BufferHandle>::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool) {
     ReleaseBuffer();
     Length_ = length;
@@ -21,20 +16,18 @@ bool TBufferBase<BufferHandle>::CreateBuffer(uint32_t length, uint32_t usage, ui
     if (device == nullptr)
         return false;
     if constexpr (kIndex) {
-        Handle_ = device->CreateIndexBuffer(length, usage, D3DFMT_INDEX16, pool);
+        Handle_ = TDeviceResource<BufferHandle>(
+            DeviceRef_, device->CreateIndexBuffer(length, usage, D3DFMT_INDEX16, pool));
     } else {
-        Handle_ = device->CreateVertexBuffer(length, usage, 0, pool);
+        Handle_ =
+            TDeviceResource<BufferHandle>(DeviceRef_, device->CreateVertexBuffer(length, usage, 0, pool));
     }
     return static_cast<bool>(Handle_);
 }
 
 template <typename BufferHandle>
 void TBufferBase<BufferHandle>::ReleaseHandle() {
-    if (Handle_) {
-        if (GraphicsDevice* device = DeviceOf(DeviceRef_))
-            device->ReleaseBuffer(Handle_);
-        Handle_ = BufferHandle{};
-    }
+    Handle_.Reset();
     LockedData_ = nullptr;
     LockedSize_ = 0;
 }
@@ -52,7 +45,7 @@ void* TBufferBase<BufferHandle>::LockBytes(uint32_t offset, uint32_t size, uint3
     GraphicsDevice* device = DeviceOf(DeviceRef_);
     if (device == nullptr || !Handle_)
         return nullptr;
-    void* data = device->LockBuffer(Handle_, offset, size, flags);
+    void* data = device->LockBuffer(Handle_.Get(), offset, size, flags);
     if (data != nullptr && (flags & D3DLOCK_READONLY) == 0) {
         ++Version_;
     }
@@ -66,7 +59,7 @@ void* TBufferBase<BufferHandle>::LockBytes(uint32_t offset, uint32_t size, uint3
 template <typename BufferHandle>
 void TBufferBase<BufferHandle>::Unlock() {
     if (GraphicsDevice* device = DeviceOf(DeviceRef_); device != nullptr && Handle_) {
-        device->UnlockBuffer(Handle_);
+        device->UnlockBuffer(Handle_.Get());
     }
     LockedData_ = nullptr;
     LockedSize_ = 0;

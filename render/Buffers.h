@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "platform/GraphicsDevice.h"
+#include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
 
 // The state and operations both buffer kinds share; BufferHandle is the device's handle of the kind.
@@ -31,24 +32,24 @@ public:
     uint32_t GetLength() const { return Length_; }
     uint32_t Usage() const { return Usage_; }
     uint32_t Pool() const { return Pool_; }
-    BufferHandle Handle() const { return Handle_; }
+    BufferHandle Handle() const { return Handle_.Get(); }
     // Counts the locks that may have written the contents; with Handle(), tells whether a copy made
     // of them is still current.
     uint32_t Version() const { return Version_; }
-    const BufferHandle* HandleRef() const { return &Handle_; }
+    const BufferHandle* HandleRef() const { return &Handle_.Get(); }
 
 protected:
     static constexpr bool kIndex = std::is_same_v<BufferHandle, platform::IndexBufferHandle>;
 
     explicit TBufferBase(TDeviceRef deviceRef) : DeviceRef_(deviceRef) {}
-    ~TBufferBase();
+    ~TBufferBase() = default;
     // The device lock; remembers the pointer and how many bytes it gives.
     void* LockBytes(uint32_t offset, uint32_t size, uint32_t flags);
     // True when [offset, offset + size) lies inside the locked range; logs when not.
     bool InsideLock(uint64_t offset, uint64_t size) const;
 
     TDeviceRef DeviceRef_;
-    BufferHandle Handle_;
+    TDeviceResource<BufferHandle> Handle_;
     uint8_t* LockedData_ = nullptr;
     uint32_t LockedSize_ = 0;
     uint32_t Length_ = 0;

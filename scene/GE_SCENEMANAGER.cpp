@@ -18,7 +18,7 @@ TMeshDraw* MeshOf(const TGameObject* object) {
 }
 
 platform::TextureHandle TextureOf(const TMaterial* material) {
-    return material != nullptr && material->Texture != nullptr ? material->Texture->Texture
+    return material != nullptr && material->Texture != nullptr ? material->Texture->Texture.Get()
                                                                : platform::TextureHandle{};
 }
 

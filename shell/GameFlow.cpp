@@ -528,7 +528,7 @@ void TGameFlow::DrawTexturedQuad(const char* texture, float x, float y, float wi
     platform::TextureHandle handle;
     if (Services.Meshes) {
         if (TTextureResource* entry = Services.Meshes->GetTextureManager()->FindTexture(texture)) {
-            handle = entry->Texture;
+            handle = entry->Texture.Get();
         }
     }
     if (platform::GraphicsDevice* device = DeviceOf(Services.Render->Device())) {

@@ -148,9 +148,9 @@ bool TForm1::InitGame(std::string& error) {
     }
 
     // 13-14: the GUI (it reaches the font through its slot; the font comes in step 17) and the menus.
-    Services_.GUI = std::make_unique<TGUI>(render, kSkinInfoFile, skin != nullptr ? &skin->Texture : nullptr,
-                                           kSkinWidth, kSkinHeight, kGuiVertexShader, kGuiPixelShader,
-                                           &Services_.Font, &Services_.Input);
+    Services_.GUI = std::make_unique<TGUI>(
+        render, kSkinInfoFile, skin != nullptr ? &skin->Texture.Get() : nullptr, kSkinWidth, kSkinHeight,
+        kGuiVertexShader, kGuiPixelShader, &Services_.Font, &Services_.Input);
     if (!Services_.GUI->LoadError().empty()) {
         error = Services_.GUI->LoadError();
         return false;

@@ -47,7 +47,7 @@ void GiveParticleTexture(TWorld& world, const char* name, TParticleSystem& syste
     }
     TMeshManager* meshes = world.Context.Meshes;
     TTextureResource* texture = meshes != nullptr ? meshes->GetTextureManager()->FindTexture(name) : nullptr;
-    system.SetTexture(texture != nullptr ? texture->Texture : platform::TextureHandle{});
+    system.SetTexture(texture != nullptr ? texture->Texture.Get() : platform::TextureHandle{});
     system.SetTextureRect(TTextureRect{});
 }
 

@@ -61,7 +61,7 @@ TEST_F(Caches, SameTextureFileUnderTwoNamesIsOneEntryWithTheFirstName) {
     EXPECT_EQ(textures().FindTexture("Boom"), nullptr);
     EXPECT_EQ(textures().FindTexture("bang"), nullptr);
     // One level: the game samples only the top one (it never sets a mip filter).
-    EXPECT_EQ(gpu.device->TextureLevelCount(first->Texture), 1u);
+    EXPECT_EQ(gpu.device->TextureLevelCount(first->Texture.Get()), 1u);
 }
 
 TEST_F(Caches, ReleasingTheLastUseFreesTheTextureAndTheLastEntryTakesTheSlot) {
@@ -99,7 +99,7 @@ TEST_F(Caches, MeshesOfOneDirectoryShareTheirTextureUntilBothAreDeleted) {
     EXPECT_EQ(one->Mesh->GetMaterial(0, 0)->Texture, tank);
     TRenderOperation op;
     ASSERT_TRUE(two->Mesh->GetRenderOperation(0, 0, op));
-    EXPECT_EQ(op.Texture, tank->Texture);
+    EXPECT_EQ(op.Texture, tank->Texture.Get());
     EXPECT_TRUE(op.Texture);
 
     meshes->DeleteMesh("One");
