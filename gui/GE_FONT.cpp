@@ -32,25 +32,12 @@ TMYFont::TMYFont(TRenderD3D9& render)
     }
 }
 
-TMYFont::~TMYFont() {
-    ReleaseTexture();
-}
-
-void TMYFont::ReleaseTexture() {
-    if (FontTexture != 0) {
-        if (platform::GraphicsDevice* device = DeviceOf(Render.Device())) {
-            device->ReleaseTexture(FontTexture);
-        }
-        FontTexture = 0;
-    }
-}
-
 bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFile,
                            std::string_view pixelShaderFile, std::string_view vertexShaderFile,
                            std::string& error) {
     // Whatever fails leaves the font empty, so it draws nothing rather than untextured blocks.
     SetGlyphs(TFontInfo());
-    ReleaseTexture();
+    FontTexture.Reset();
     std::string bytes;
     if (!files::ReadFile(infoFile, bytes, error)) {
         return false;
@@ -63,8 +50,9 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
     if (!warning.empty()) {
         logging::Write("gui", warning);
     }
-    FontTexture = CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error);
-    if (FontTexture == 0) {
+    FontTexture =
+        TUniqueTexture(Render.Device(), CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error));
+    if (!FontTexture) {
         return false;
     }
     SetGlyphs(std::move(info));
@@ -203,7 +191,7 @@ void TMYFont::Flush() {
         op.IndexBuffer = &IndexBuffer;
         op.NumVertices = static_cast<int32_t>(Vertices.size());
         op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
-        op.Texture = FontTexture;
+        op.Texture = FontTexture.Get();
         Render.DrawRenderOperation(op);
         Render.SetDepthTest(true);
         Render.SetAlphaBlend(false);

@@ -21,6 +21,7 @@
 
 #include "gui/BaseWidget.h"
 #include "gui/FontInfo.h"
+#include "render/DeviceResource.h"
 #include "render/GE_D3D9.h"
 
 #pragma pack(push, 1)
@@ -40,7 +41,6 @@ public:
     // Creates the buffer objects and the TFontVertex declaration on the renderer's device; the
     // renderer must outlive the font.
     explicit TMYFont(TRenderD3D9& render);
-    ~TMYFont();
     TMYFont(const TMYFont&) = delete;
     TMYFont& operator=(const TMYFont&) = delete;
 
@@ -76,7 +76,7 @@ public:
     const std::vector<TGlyph>& GlyphTable() const { return Glyphs; }
     const std::vector<TFontVertex>& QueuedVertices() const { return Vertices; }
     const std::vector<uint16_t>& QueuedIndices() const { return Indices; }
-    platform::TextureHandle Texture() const { return FontTexture; }
+    platform::TextureHandle Texture() const { return FontTexture.Get(); }
     int16_t InfoValue1() const { return InfoValue1_; }
     int16_t InfoValue2() const { return InfoValue2_; }
 
@@ -89,10 +89,9 @@ public:
 private:
     // The glyph of a byte (the last table entry with that character), or nullptr.
     const TGlyph* Find(uint8_t c) const;
-    void ReleaseTexture();
 
     TRenderD3D9& Render;
-    platform::TextureHandle FontTexture = 0;
+    TUniqueTexture FontTexture;
     int16_t InfoValue1_ = 0;
     int16_t InfoValue2_ = 0;
     TVertexBuffer VertexBuffer;

@@ -87,7 +87,7 @@ void TGUI::Draw() {
         op.IndexBuffer = &IndexBuffer;
         op.NumVertices = static_cast<int32_t>(Vertices.size());
         op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
-        op.Texture = SkinTexture != nullptr ? *SkinTexture : 0;
+        op.Texture = SkinTexture != nullptr ? *SkinTexture : platform::TextureHandle{};
         Render.DrawRenderOperation(op);
         Render.SetAlphaBlend(false);
         Render.SetDepthTest(true);

@@ -27,10 +27,9 @@ TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_vie
         return nullptr;
     }
     auto entry = std::make_unique<TTextureResource>();
-    entry->DeviceRef = device;
     // One level: the game never sets a mip filter, so only the top level is ever sampled, and a chain
     // below it would cost start-up time and a third more texture memory for nothing on screen.
-    entry->Texture = CreateTextureFromFileOneLevel(device, fileName);
+    entry->Texture = TUniqueTexture(device, CreateTextureFromFileOneLevel(device, fileName));
     entry->Name = CutName(name);
     entry->FileName = key;
     entry->RefCount = 1;
@@ -51,9 +50,6 @@ void TTextureManager::ReleaseAt(uint16_t index) {
     TTextureResource* entry = Get(index);
     if (--entry->RefCount > 0) {
         return;
-    }
-    if (platform::GraphicsDevice* device = DeviceOf(entry->DeviceRef)) {
-        device->ReleaseTexture(entry->Texture);
     }
     Entries_.Delete(index);
 }
@@ -79,12 +75,6 @@ void TTextureManager::ReleaseTextureFile(std::string_view fileName) {
 }
 
 void TTextureManager::Clear() {
-    for (uint16_t i = 0; i < Count(); ++i) {
-        TTextureResource* entry = Get(i);
-        if (platform::GraphicsDevice* device = DeviceOf(entry->DeviceRef)) {
-            device->ReleaseTexture(entry->Texture);
-        }
-    }
     Entries_.Clear();
 }
 

@@ -22,17 +22,17 @@
 #include <string_view>
 
 #include "models/MeshDraw.h"
+#include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
 #include "util/GE_UTILS.h"
 
 constexpr std::size_t kResourceNameLength = 255;
 
 struct TTextureResource {
-    platform::TextureHandle Texture = 0;  // released when the entry goes; 0 when the file did not load
+    TUniqueTexture Texture;  // empty when the file did not load
     std::string Name;
     std::string FileName;
     int32_t RefCount = 0;
-    TDeviceRef DeviceRef = nullptr;  // the device that made Texture
 };
 
 struct TMeshResource {

@@ -176,7 +176,8 @@ bool TMeshDraw::GetRenderOperation(int part, int subset, TRenderOperation& op) c
     op.IndexBuffer = indices;
     op.NumVertices = GetVertexCount(part);
     op.PrimitiveCount = static_cast<int32_t>(GetTriangleCount(part, subset));
-    op.Texture = material != nullptr && material->Texture != nullptr ? material->Texture->Texture : 0;
+    op.Texture = material != nullptr && material->Texture != nullptr ? material->Texture->Texture.Get()
+                                                                     : platform::TextureHandle{};
     return true;
 }
 

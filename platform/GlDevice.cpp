@@ -111,9 +111,7 @@ GlDevice::~GlDevice() {
         glDeleteProgram(entry.second.Name);
     }
     std::set<GLuint> shaderNames;  // handles of the same source share one
-    for (auto& entry : shaders_) {
-        shaderNames.insert(entry.second.Name);
-    }
+    shaders_.ForEach([&](ShaderHandle, const Shader& shader) { shaderNames.insert(shader.Name); });
     for (GLuint name : shaderNames) {
         glDeleteShader(name);
     }
@@ -122,12 +120,10 @@ GlDevice::~GlDevice() {
             glDeleteShader(shader);
         }
     }
-    for (auto& entry : buffers_) {
-        glDeleteBuffers(1, &entry.second.Name);
-    }
-    for (auto& entry : textures_) {
-        glDeleteTextures(1, &entry.second.Name);
-    }
+    auto deleteBuffer = [](auto, Buffer& buffer) { glDeleteBuffers(1, &buffer.Name); };
+    vertexBuffers_.ForEach(deleteBuffer);
+    indexBuffers_.ForEach(deleteBuffer);
+    textures_.ForEach([](TextureHandle, Texture& texture) { glDeleteTextures(1, &texture.Name); });
     glDeleteSamplers(kStages, samplers_.data());
     glDeleteBuffers(1, &streamVertices_);
     glDeleteBuffers(1, &streamIndices_);
@@ -182,14 +178,13 @@ void GlDevice::Configure(const PresentParameters& parameters) {
         SetSamplerState(stage, D3DSAMP_ADDRESSU, 1);
         SetSamplerState(stage, D3DSAMP_ADDRESSV, 1);
         SetSamplerState(stage, D3DSAMP_MAXANISOTROPY, 1);
-        SetTexture(stage, 0);
+        SetTexture(stage, TextureHandle{});
     }
-    vertexShader_ = 0;
-    pixelShader_ = 0;
-    declaration_ = 0;
+    vertexShader_ = pixelShader_ = ShaderHandle{};
+    declaration_ = DeclarationHandle{};
     fvf_ = 0;
     streams_ = {};
-    indices_ = 0;
+    indices_ = IndexBufferHandle{};
     constants_.fill(0.0f);
     ++constantsVersion_;
 }
@@ -276,12 +271,12 @@ int32_t GlDevice::TestCooperativeLevel() {
 
 int32_t GlDevice::Reset(const PresentParameters& parameters) {
     int leftOver = 0;
-    for (const auto& entry : buffers_) {
-        leftOver += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
-    }
-    for (const auto& entry : textures_) {
-        leftOver += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
-    }
+    auto countDefault = [&leftOver](auto, const auto& resource) {
+        leftOver += resource.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    };
+    vertexBuffers_.ForEach(countDefault);
+    indexBuffers_.ForEach(countDefault);
+    textures_.ForEach(countDefault);
     if (leftOver > 0) {
         // A Direct3D 9 device would refuse the reset; these survive here, so go on but say so.
         logging::Write("gl",

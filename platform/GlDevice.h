@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/GraphicsDevice.h"
+#include "platform/SlotTable.h"
 
 namespace platform {
 
@@ -48,13 +49,19 @@ public:
     void ReleaseVertexDeclaration(DeclarationHandle declaration) override;
     void SetVertexDeclaration(DeclarationHandle declaration) override;
 
-    BufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) override;
-    BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) override;
-    void* LockBuffer(BufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
-    void UnlockBuffer(BufferHandle buffer) override;
-    void ReleaseBuffer(BufferHandle buffer) override;
-    void SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset, uint32_t stride) override;
-    void SetIndices(BufferHandle buffer) override;
+    VertexBufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                          uint32_t pool) override;
+    IndexBufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                        uint32_t pool) override;
+    void* LockBuffer(VertexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
+    void* LockBuffer(IndexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
+    void UnlockBuffer(VertexBufferHandle buffer) override;
+    void UnlockBuffer(IndexBufferHandle buffer) override;
+    void ReleaseBuffer(VertexBufferHandle buffer) override;
+    void ReleaseBuffer(IndexBufferHandle buffer) override;
+    void SetStreamSource(uint32_t stream, VertexBufferHandle buffer, uint32_t offset,
+                         uint32_t stride) override;
+    void SetIndices(IndexBufferHandle buffer) override;
 
     TextureHandle CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                                 uint32_t format, uint32_t pool) override;
@@ -127,7 +134,7 @@ private:
         bool AlphaOnly = false;
     };
     struct Stream {
-        BufferHandle Buffer = 0;
+        VertexBufferHandle Buffer;
         uint32_t Offset = 0;
         uint32_t Stride = 0;
     };
@@ -139,8 +146,6 @@ private:
         uint32_t AddressV = 1;
         uint32_t MaxAnisotropy = 1;
     };
-
-    Handle NextHandle() { return ++lastHandle_; }
 
     // Back buffer.
     void ResizeBackBuffer(int width, int height);
@@ -157,6 +162,9 @@ private:
     // Deletes the programs linked with the compiled shader `name`.
     void DropPrograms(GLuint name);
     void UploadConstants(Program& program);
+    // Whether SetVertexShader or SetPixelShader may bind the handle: "none", or a live shader of the
+    // stage; anything else is reported.
+    bool CanBind(ShaderStage stage, ShaderHandle shader, std::string_view call);
 
     // Drawing.
     bool PrepareDraw();
@@ -176,11 +184,17 @@ private:
     // Makes storage for at least the first `bytes` (at most the buffer's size), keeping what it holds.
     void GrowStorage(Buffer& buffer, uint64_t bytes);
     // Gives the texture its storage (a new texture name when it had storage already).
-    void MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly);
+    void MakeTextureStorage(TextureHandle handle, Texture& texture, bool alphaOnly);
     // The smallest and largest of `count` indices from `start` on, read back from the buffer.
     void ReadIndexRange(const Buffer& indices, uint32_t start, uint32_t count, uint32_t& lowest,
                         uint32_t& highest);
-    BufferHandle CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer);
+    template <typename Handle>
+    Handle CreateBuffer(SlotTable<Handle, Buffer>& table, uint32_t length, uint32_t usage, uint32_t pool);
+    void* Lock(Buffer& buffer, uint32_t offset, uint32_t size, uint32_t flags);
+    // Deletes the buffer for ReleaseBuffer; false (and reported) when the handle names none.
+    template <typename Handle>
+    bool DeleteBuffer(SlotTable<Handle, Buffer>& table, Handle handle);
+    void Unlock(Buffer& buffer);
     bool PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GLenum& mode,
                        GLsizei& indexCount) const;
 
@@ -210,23 +224,23 @@ private:
     bool reportedBadDraw_ = false;  // each fault is logged once
     bool reportedBadUserDraw_ = false;
 
-    Handle lastHandle_ = 0;
-    std::map<Handle, Shader> shaders_;
-    std::map<Handle, Declaration> declarations_;
-    std::map<Handle, Buffer> buffers_;
-    std::map<Handle, Texture> textures_;
+    SlotTable<ShaderHandle, Shader> shaders_{"shader"};
+    SlotTable<DeclarationHandle, Declaration> declarations_{"vertex declaration"};
+    SlotTable<VertexBufferHandle, Buffer> vertexBuffers_{"vertex buffer"};
+    SlotTable<IndexBufferHandle, Buffer> indexBuffers_{"index buffer"};
+    SlotTable<TextureHandle, Texture> textures_{"texture"};
     std::map<std::pair<GLuint, GLuint>, Program> programs_;
     std::array<GLuint, 3> fallbackShaders_{};  // vertex, pixel textured, pixel white
     std::vector<VertexElement> fvfElements_;
     uint32_t fvfStride_ = 0;
 
     // Current state.
-    ShaderHandle vertexShader_ = 0;
-    ShaderHandle pixelShader_ = 0;
-    DeclarationHandle declaration_ = 0;
+    ShaderHandle vertexShader_;
+    ShaderHandle pixelShader_;
+    DeclarationHandle declaration_;
     uint32_t fvf_ = 0;
     std::array<Stream, kStreams> streams_{};
-    BufferHandle indices_ = 0;
+    IndexBufferHandle indices_;
     std::array<TextureHandle, kStages> stageTextures_{};
     std::array<SamplerState, kStages> samplerStates_{};
     std::array<float, 256 * 4> constants_{};

@@ -123,12 +123,12 @@ bool GlDevice::PrimitiveMode(uint32_t primitiveType, uint32_t primitiveCount, GL
 
 const std::vector<VertexElement>* GlDevice::CurrentElements(uint32_t& stride) {
     if (declaration_) {
-        auto found = declarations_.find(declaration_);
-        if (found == declarations_.end()) {
+        const Declaration* found = declarations_.Find(declaration_);
+        if (found == nullptr) {
             return nullptr;
         }
-        stride = found->second.Stride;
-        return &found->second.Elements;
+        stride = found->Stride;
+        return &found->Elements;
     }
     if (fvf_) {
         stride = fvfStride_;
@@ -191,12 +191,12 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
     GLsizei indexCount;
     uint32_t declaredStride = 0;
     const std::vector<VertexElement>* elements = CurrentElements(declaredStride);
-    auto indexBuffer = buffers_.find(indices_);
-    if (!elements || indexBuffer == buffers_.end() ||
+    Buffer* indexBuffer = indexBuffers_.Find(indices_);
+    if (!elements || indexBuffer == nullptr ||
         !PrimitiveMode(primitiveType, primitiveCount, mode, indexCount)) {
         return;
     }
-    Buffer& indices = indexBuffer->second;
+    Buffer& indices = *indexBuffer;
     const uint64_t indexEnd = uint64_t{startIndex} + static_cast<uint64_t>(indexCount);
     if (indexEnd > indices.Size / 2) {
         ReportOnce(reported, "a draw reads indices past the end of its index buffer; skipped");
@@ -205,12 +205,10 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
     GrowStorage(indices, indexEnd * 2);
     BoundStream bound[kStreams];
     for (int stream = 0; stream < kStreams; ++stream) {
-        auto found = buffers_.find(streams_[stream].Buffer);
-        if (found != buffers_.end()) {
+        if (Buffer* found = vertexBuffers_.Find(streams_[stream].Buffer)) {
             uint32_t stride =
                 streams_[stream].Stride ? streams_[stream].Stride : (stream == 0 ? declaredStride : 0);
-            bound[stream] = BoundStream{found->second.Name, streams_[stream].Offset, stride,
-                                        found->second.Size, &found->second};
+            bound[stream] = BoundStream{found->Name, streams_[stream].Offset, stride, found->Size, found};
         }
     }
     // The bounds of the whole buffer's indices first; only when they reach outside the vertices are
@@ -286,7 +284,7 @@ void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertex
     }
     // As on Direct3D 9, a user-pointer draw leaves stream 0 and the indices unset.
     streams_[0] = Stream{};
-    indices_ = 0;
+    indices_ = IndexBufferHandle{};
 }
 
 }  // namespace platform

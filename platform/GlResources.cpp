@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "platform/GlDevice.h"
 #include "util/Log.h"
@@ -18,14 +19,14 @@ constexpr uint32_t kMaxTextureSize = 16384;
 
 DeclarationHandle GlDevice::CreateVertexDeclaration(const VertexElement* elements) {
     if (!elements) {
-        return 0;
+        return DeclarationHandle{};
     }
     Declaration declaration;
     int count = 0;
     while (!IsDeclarationEnd(elements[count])) {
         if (++count > kMaxElements) {
             logging::Write("gl", "vertex declaration without an end marker");
-            return 0;
+            return DeclarationHandle{};
         }
     }
     declaration.Elements.assign(elements, elements + count);
@@ -52,63 +53,74 @@ DeclarationHandle GlDevice::CreateVertexDeclaration(const VertexElement* element
             declaration.Stride = std::max<uint32_t>(declaration.Stride, element.Offset + size);
         }
     }
-    Handle handle = NextHandle();
-    declarations_[handle] = std::move(declaration);
-    return handle;
+    return declarations_.Add(std::move(declaration));
 }
 
 void GlDevice::ReleaseVertexDeclaration(DeclarationHandle declaration) {
-    declarations_.erase(declaration);
+    if (declarations_.Use(declaration, "ReleaseVertexDeclaration") == nullptr) {
+        return;
+    }
+    declarations_.Remove(declaration);
     if (declaration_ == declaration) {
-        declaration_ = 0;
+        declaration_ = DeclarationHandle{};
     }
 }
 
 void GlDevice::SetVertexDeclaration(DeclarationHandle declaration) {
+    if (declaration && declarations_.Use(declaration, "SetVertexDeclaration") == nullptr) {
+        return;
+    }
     declaration_ = declaration;
     fvf_ = 0;
 }
 
 void GlDevice::SetFVF(uint32_t fvf) {
     fvf_ = fvf;
-    declaration_ = 0;
+    declaration_ = DeclarationHandle{};
     fvfElements_ = FvfElements(fvf, fvfStride_);
 }
 
-BufferHandle GlDevice::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool, bool isIndexBuffer) {
+template <typename Handle>
+Handle GlDevice::CreateBuffer(SlotTable<Handle, Buffer>& table, uint32_t length, uint32_t usage,
+                              uint32_t pool) {
     if (length == 0 || length > kMaxBufferBytes) {
-        return 0;
+        return Handle{};
     }
     Buffer buffer;
     buffer.Pool = pool;
     buffer.Size = length;
-    buffer.IsIndexBuffer = isIndexBuffer;
+    buffer.IsIndexBuffer = std::is_same_v<Handle, IndexBufferHandle>;
     // No CPU copy is kept: the buffers the game locks each frame lock with D3DLOCK_DISCARD, and the
     // others are locked once when made. A lock that keeps the contents reads them back (LockBuffer).
     buffer.Usage = (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW;
     glGenBuffers(1, &buffer.Name);
-    Handle handle = NextHandle();
-    buffers_[handle] = std::move(buffer);
-    return handle;
+    return table.Add(std::move(buffer));
 }
 
-BufferHandle GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t /*fvf*/, uint32_t pool) {
-    return CreateBuffer(length, usage, pool, false);
+VertexBufferHandle GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t /*fvf*/,
+                                                uint32_t pool) {
+    return CreateBuffer(vertexBuffers_, length, usage, pool);
 }
 
-BufferHandle GlDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) {
+IndexBufferHandle GlDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                              uint32_t pool) {
     if (format != D3DFMT_INDEX16) {
-        return 0;
+        return IndexBufferHandle{};
     }
-    return CreateBuffer(length, usage, pool, true);
+    return CreateBuffer(indexBuffers_, length, usage, pool);
 }
 
-void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, uint32_t flags) {
-    auto found = buffers_.find(handle);
-    if (found == buffers_.end()) {
-        return nullptr;
-    }
-    Buffer& buffer = found->second;
+void* GlDevice::LockBuffer(VertexBufferHandle handle, uint32_t offset, uint32_t size, uint32_t flags) {
+    Buffer* found = vertexBuffers_.Use(handle, "LockBuffer");
+    return found != nullptr ? Lock(*found, offset, size, flags) : nullptr;
+}
+
+void* GlDevice::LockBuffer(IndexBufferHandle handle, uint32_t offset, uint32_t size, uint32_t flags) {
+    Buffer* found = indexBuffers_.Use(handle, "LockBuffer");
+    return found != nullptr ? Lock(*found, offset, size, flags) : nullptr;
+}
+
+void* GlDevice::Lock(Buffer& buffer, uint32_t offset, uint32_t size, uint32_t flags) {
     uint64_t length = buffer.Size;
     if (offset >= length) {
         return nullptr;
@@ -139,13 +151,20 @@ void* GlDevice::LockBuffer(BufferHandle handle, uint32_t offset, uint32_t size, 
     return buffer.Shadow.data() + offset;
 }
 
-void GlDevice::UnlockBuffer(BufferHandle handle) {
-    auto found = buffers_.find(handle);
-    if (found == buffers_.end() || found->second.LockDepth == 0) {
-        return;
+void GlDevice::UnlockBuffer(VertexBufferHandle handle) {
+    if (Buffer* found = vertexBuffers_.Use(handle, "UnlockBuffer")) {
+        Unlock(*found);
     }
-    Buffer& buffer = found->second;
-    if (--buffer.LockDepth > 0) {
+}
+
+void GlDevice::UnlockBuffer(IndexBufferHandle handle) {
+    if (Buffer* found = indexBuffers_.Use(handle, "UnlockBuffer")) {
+        Unlock(*found);
+    }
+}
+
+void GlDevice::Unlock(Buffer& buffer) {
+    if (buffer.LockDepth == 0 || --buffer.LockDepth > 0) {
         return;
     }
     if (buffer.Dirty) {
@@ -199,30 +218,47 @@ void GlDevice::GrowStorage(Buffer& buffer, uint64_t bytes) {
     buffer.Stored = size;
 }
 
-void GlDevice::ReleaseBuffer(BufferHandle handle) {
-    auto found = buffers_.find(handle);
-    if (found == buffers_.end()) {
+template <typename Handle>
+bool GlDevice::DeleteBuffer(SlotTable<Handle, Buffer>& table, Handle handle) {
+    Buffer* found = table.Use(handle, "ReleaseBuffer");
+    if (found == nullptr) {
+        return false;
+    }
+    glDeleteBuffers(1, &found->Name);
+    table.Remove(handle);
+    return true;
+}
+
+void GlDevice::ReleaseBuffer(VertexBufferHandle handle) {
+    if (!DeleteBuffer(vertexBuffers_, handle)) {
         return;
     }
-    glDeleteBuffers(1, &found->second.Name);
-    buffers_.erase(found);
     for (Stream& stream : streams_) {
         if (stream.Buffer == handle) {
             stream = Stream{};
         }
     }
-    if (indices_ == handle) {
-        indices_ = 0;
+}
+
+void GlDevice::ReleaseBuffer(IndexBufferHandle handle) {
+    if (DeleteBuffer(indexBuffers_, handle) && indices_ == handle) {
+        indices_ = IndexBufferHandle{};
     }
 }
 
-void GlDevice::SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset, uint32_t stride) {
+void GlDevice::SetStreamSource(uint32_t stream, VertexBufferHandle buffer, uint32_t offset, uint32_t stride) {
+    if (buffer && vertexBuffers_.Use(buffer, "SetStreamSource") == nullptr) {
+        return;
+    }
     if (stream < kStreams) {
         streams_[stream] = Stream{buffer, offset, stride};
     }
 }
 
-void GlDevice::SetIndices(BufferHandle buffer) {
+void GlDevice::SetIndices(IndexBufferHandle buffer) {
+    if (buffer && indexBuffers_.Use(buffer, "SetIndices") == nullptr) {
+        return;
+    }
     indices_ = buffer;
 }
 
@@ -230,7 +266,7 @@ TextureHandle GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
                                       uint32_t format, uint32_t pool) {
     if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize ||
         (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) {
-        return 0;
+        return TextureHandle{};
     }
     uint32_t fullChain = 1;
     while ((std::max(width, height) >> fullChain) > 0) {
@@ -243,12 +279,10 @@ TextureHandle GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t 
     texture.Format = format;
     texture.Pool = pool;
     glGenTextures(1, &texture.Name);
-    Handle handle = NextHandle();
-    textures_[handle] = texture;
-    return handle;
+    return textures_.Add(texture);
 }
 
-void GlDevice::MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnly) {
+void GlDevice::MakeTextureStorage(TextureHandle handle, Texture& texture, bool alphaOnly) {
     if (texture.HasStorage) {
         // Storage made with glTexStorage2D cannot change: a new name, bound where the old one was.
         glDeleteTextures(1, &texture.Name);
@@ -286,16 +320,16 @@ void GlDevice::MakeTextureStorage(Handle handle, Texture& texture, bool alphaOnl
 }
 
 uint32_t GlDevice::TextureLevelCount(TextureHandle texture) {
-    auto found = textures_.find(texture);
-    return found == textures_.end() ? 0 : found->second.Levels;
+    const Texture* found = textures_.Use(texture, "TextureLevelCount");
+    return found == nullptr ? 0 : found->Levels;
 }
 
 void GlDevice::WriteTextureLevel(TextureHandle handle, uint32_t level, const uint8_t* bgra, uint32_t pitch) {
-    auto found = textures_.find(handle);
-    if (found == textures_.end() || !bgra || level >= found->second.Levels) {
+    Texture* found = textures_.Use(handle, "WriteTextureLevel");
+    if (found == nullptr || !bgra || level >= found->Levels) {
         return;
     }
-    Texture& texture = found->second;
+    Texture& texture = *found;
     uint32_t width = std::max(texture.Width >> level, 1u);
     uint32_t height = std::max(texture.Height >> level, 1u);
     if (pitch < width * 4) {
@@ -356,15 +390,15 @@ void GlDevice::WriteTextureLevel(TextureHandle handle, uint32_t level, const uin
 }
 
 void GlDevice::ReleaseTexture(TextureHandle handle) {
-    auto found = textures_.find(handle);
-    if (found == textures_.end()) {
+    Texture* found = textures_.Use(handle, "ReleaseTexture");
+    if (found == nullptr) {
         return;
     }
-    glDeleteTextures(1, &found->second.Name);
-    textures_.erase(found);
+    glDeleteTextures(1, &found->Name);
+    textures_.Remove(handle);
     for (int stage = 0; stage < kStages; ++stage) {
         if (stageTextures_[stage] == handle) {
-            stageTextures_[stage] = 0;
+            stageTextures_[stage] = TextureHandle{};
         }
     }
 }
@@ -373,13 +407,16 @@ void GlDevice::SetTexture(uint32_t stage, TextureHandle handle) {
     if (stage >= kStages) {
         return;
     }
-    auto found = textures_.find(handle);
-    if (found != textures_.end() && !found->second.HasStorage) {
-        MakeTextureStorage(handle, found->second, false);  // never written: it samples zeros
+    Texture* found = textures_.Use(handle, "SetTexture");
+    if (found == nullptr && handle) {
+        return;
     }
-    stageTextures_[stage] = found == textures_.end() ? 0 : handle;
+    if (found != nullptr && !found->HasStorage) {
+        MakeTextureStorage(handle, *found, false);  // never written: it samples zeros
+    }
+    stageTextures_[stage] = handle;
     glActiveTexture(GL_TEXTURE0 + stage);
-    glBindTexture(GL_TEXTURE_2D, found == textures_.end() ? 0 : found->second.Name);
+    glBindTexture(GL_TEXTURE_2D, found == nullptr ? 0 : found->Name);
 }
 
 std::vector<VertexElement> GlDevice::FvfElements(uint32_t fvf, uint32_t& stride) {

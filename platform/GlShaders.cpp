@@ -109,48 +109,62 @@ ShaderHandle GlDevice::CreateShader(ShaderStage stage, std::string_view source, 
     std::string prepared = PrepareSource(stage, source);
     // A source given again (the GUI's quad shaders are the game's own) shares the shader compiled the
     // first time, and so every program and driver variant made with it: each costs memory in the driver.
-    for (const auto& entry : shaders_) {
-        if (entry.second.Stage == stage && entry.second.Source == prepared) {
-            Handle handle = NextHandle();
-            shaders_[handle] = entry.second;
-            return handle;
+    const Shader* same = nullptr;
+    shaders_.ForEach([&](ShaderHandle, const Shader& shader) {
+        if (same == nullptr && shader.Stage == stage && shader.Source == prepared) {
+            same = &shader;
         }
+    });
+    if (same != nullptr) {
+        Shader copy = *same;
+        return shaders_.Add(std::move(copy));
     }
     GLenum type = stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
     GLuint name = CompileStage(type, prepared, messages);
     if (!name) {
-        return 0;
+        return ShaderHandle{};
     }
-    Handle handle = NextHandle();
     static const std::regex texCoordOutput(R"(\bout\s+((highp|mediump|lowp)\s+)?vec2\s+TexCoord0\s*;)");
     bool writesTexCoord0 =
         stage == ShaderStage::Vertex && std::regex_search(source.begin(), source.end(), texCoordOutput);
-    shaders_[handle] = Shader{stage, name, writesTexCoord0, std::move(prepared)};
-    return handle;
+    return shaders_.Add(Shader{stage, name, writesTexCoord0, std::move(prepared)});
 }
 
 void GlDevice::ReleaseShader(ShaderHandle shader) {
-    auto found = shaders_.find(shader);
-    if (found == shaders_.end()) {
+    const Shader* found = shaders_.Use(shader, "ReleaseShader");
+    if (found == nullptr) {
         return;
     }
-    GLuint name = found->second.Name;
-    shaders_.erase(found);
-    for (const auto& entry : shaders_) {
-        if (entry.second.Name == name) {
-            return;  // another handle still uses it
-        }
+    GLuint name = found->Name;
+    shaders_.Remove(shader);
+    bool shared = false;
+    shaders_.ForEach([&](ShaderHandle, const Shader& other) { shared = shared || other.Name == name; });
+    if (!shared) {  // no other handle still uses it
+        DropPrograms(name);
+        glDeleteShader(name);
     }
-    DropPrograms(name);
-    glDeleteShader(name);
+}
+
+bool GlDevice::CanBind(ShaderStage stage, ShaderHandle shader, std::string_view call) {
+    const Shader* found = shaders_.Use(shader, call);
+    if (found != nullptr && found->Stage != stage) {
+        ReportBadHandle(call, stage == ShaderStage::Vertex ? "vertex shader" : "pixel shader", shader.Slot,
+                        shader.Generation);
+        return false;
+    }
+    return found != nullptr || !shader;
 }
 
 void GlDevice::SetVertexShader(ShaderHandle shader) {
-    vertexShader_ = shader;
+    if (CanBind(ShaderStage::Vertex, shader, "SetVertexShader")) {
+        vertexShader_ = shader;
+    }
 }
 
 void GlDevice::SetPixelShader(ShaderHandle shader) {
-    pixelShader_ = shader;
+    if (CanBind(ShaderStage::Pixel, shader, "SetPixelShader")) {
+        pixelShader_ = shader;
+    }
 }
 
 void GlDevice::SetVertexShaderConstantF(uint32_t startRegister, const float* data, uint32_t count) {
@@ -230,14 +244,15 @@ GlDevice::Program GlDevice::LinkProgram(GLuint vertex, GLuint pixel, std::string
 }
 
 GlDevice::Program* GlDevice::CurrentProgram() {
-    auto vertex = shaders_.find(vertexShader_);
-    auto pixel = shaders_.find(pixelShader_);
-    bool ownVertex = vertex != shaders_.end() && vertex->second.Stage == ShaderStage::Vertex;
-    bool ownPixel = pixel != shaders_.end() && pixel->second.Stage == ShaderStage::Pixel;
-    GLuint vertexName = ownVertex ? vertex->second.Name : FallbackShader(ShaderStage::Vertex, false);
+    // A bound shader released since draws with the built-in one of its stage.
+    const Shader* vertex = shaders_.Find(vertexShader_);
+    const Shader* pixel = shaders_.Find(pixelShader_);
+    bool ownVertex = vertex != nullptr && vertex->Stage == ShaderStage::Vertex;
+    bool ownPixel = pixel != nullptr && pixel->Stage == ShaderStage::Pixel;
+    GLuint vertexName = ownVertex ? vertex->Name : FallbackShader(ShaderStage::Vertex, false);
     // Without a pixel shader: sample stage 0 when the vertex stage gives TexCoord0 to sample at.
-    bool textured = !ownVertex || vertex->second.WritesTexCoord0;
-    GLuint pixelName = ownPixel ? pixel->second.Name : FallbackShader(ShaderStage::Pixel, textured);
+    bool textured = !ownVertex || vertex->WritesTexCoord0;
+    GLuint pixelName = ownPixel ? pixel->Name : FallbackShader(ShaderStage::Pixel, textured);
     if (!vertexName || !pixelName) {
         return nullptr;
     }
@@ -249,8 +264,8 @@ GlDevice::Program* GlDevice::CurrentProgram() {
     std::string log;
     Program program = LinkProgram(vertexName, pixelName, log);
     if (!program.Name) {
-        logging::Write("gl", "shaders " + std::to_string(vertexShader_) + " and " +
-                                 std::to_string(pixelShader_) +
+        logging::Write("gl", "shaders " + std::to_string(vertexShader_.Slot) + " and " +
+                                 std::to_string(pixelShader_.Slot) +
                                  " do not link, nothing is drawn with them: " + log);
     }
     return &programs_.emplace(key, program).first->second;

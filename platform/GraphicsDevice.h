@@ -12,8 +12,9 @@
 //   by declaration usage (AttributeLocation below);
 // - D3DCOLOR vertex data is a little-endian ARGB word (bytes B, G, R, A), read as normalised bytes.
 //
-// Resources are opaque handles; 0 is "none". Releasing handle 0 does nothing. A handle is valid only
-// on the device that made it.
+// Resources are typed handles, one type per kind (ResourceHandle below); a default-made handle is
+// "none", and releasing "none" does nothing. A handle is valid only on the device that made it and
+// only until it is released: a device refuses a released handle (see SlotTable.h).
 #pragma once
 
 #include <cstddef>
@@ -157,11 +158,32 @@ struct DisplayMode {
     uint32_t Format = D3DFMT_X8R8G8B8;
 };
 
-using Handle = uint32_t;
-using ShaderHandle = Handle;
-using DeclarationHandle = Handle;
-using BufferHandle = Handle;
-using TextureHandle = Handle;
+// A resource handle: the slot the resource has in its device's table of that kind, and the generation
+// of the slot when the resource was made. Slot 0 is "none". Releasing a resource moves its slot to the
+// next generation, so the handle it had no longer names anything, even once the slot is used again.
+// Each kind is its own type: a texture handle does not convert to a buffer handle.
+template <typename Kind>
+struct ResourceHandle {
+    uint32_t Slot = 0;
+    uint32_t Generation = 0;
+
+    explicit operator bool() const { return Slot != 0; }
+    friend bool operator==(ResourceHandle a, ResourceHandle b) {
+        return a.Slot == b.Slot && a.Generation == b.Generation;
+    }
+    friend bool operator!=(ResourceHandle a, ResourceHandle b) { return !(a == b); }
+};
+
+struct ShaderKind;
+struct DeclarationKind;
+struct VertexBufferKind;
+struct IndexBufferKind;
+struct TextureKind;
+using ShaderHandle = ResourceHandle<ShaderKind>;
+using DeclarationHandle = ResourceHandle<DeclarationKind>;
+using VertexBufferHandle = ResourceHandle<VertexBufferKind>;
+using IndexBufferHandle = ResourceHandle<IndexBufferKind>;
+using TextureHandle = ResourceHandle<TextureKind>;
 
 enum class ShaderStage { Vertex, Pixel };
 
@@ -212,17 +234,22 @@ public:
     virtual void ReleaseVertexDeclaration(DeclarationHandle declaration) = 0;
     virtual void SetVertexDeclaration(DeclarationHandle declaration) = 0;
 
-    virtual BufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) = 0;
-    virtual BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
-                                           uint32_t pool) = 0;
-    // Vertex and index buffers share one handle space. Lock returns nullptr when the range is outside
-    // the buffer (size 0 means "to the end"). D3DLOCK_DISCARD gives undefined contents; D3DLOCK_READONLY
-    // gives the current contents and Unlock uploads nothing.
-    virtual void* LockBuffer(BufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) = 0;
-    virtual void UnlockBuffer(BufferHandle buffer) = 0;
-    virtual void ReleaseBuffer(BufferHandle buffer) = 0;
-    virtual void SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset, uint32_t stride) = 0;
-    virtual void SetIndices(BufferHandle buffer) = 0;
+    virtual VertexBufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                                  uint32_t pool) = 0;
+    virtual IndexBufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                                uint32_t pool) = 0;
+    // Lock, Unlock and Release take either kind of buffer. Lock returns nullptr when the range is
+    // outside the buffer (size 0 means "to the end"). D3DLOCK_DISCARD gives undefined contents;
+    // D3DLOCK_READONLY gives the current contents and Unlock uploads nothing.
+    virtual void* LockBuffer(VertexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) = 0;
+    virtual void* LockBuffer(IndexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) = 0;
+    virtual void UnlockBuffer(VertexBufferHandle buffer) = 0;
+    virtual void UnlockBuffer(IndexBufferHandle buffer) = 0;
+    virtual void ReleaseBuffer(VertexBufferHandle buffer) = 0;
+    virtual void ReleaseBuffer(IndexBufferHandle buffer) = 0;
+    virtual void SetStreamSource(uint32_t stream, VertexBufferHandle buffer, uint32_t offset,
+                                 uint32_t stride) = 0;
+    virtual void SetIndices(IndexBufferHandle buffer) = 0;
 
     // A texture of `levels` mip levels (0: the full chain down to 1 x 1) in D3DFMT_A8R8G8B8.
     virtual TextureHandle CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
@@ -244,6 +271,13 @@ public:
 
     // The back buffer as it is now (before Present), top row first.
     virtual bool ReadBackBuffer(Image& image) = 0;
+
+    // Releases a resource of any kind (what the owners above the platform layer call).
+    void Release(ShaderHandle shader) { ReleaseShader(shader); }
+    void Release(DeclarationHandle declaration) { ReleaseVertexDeclaration(declaration); }
+    void Release(VertexBufferHandle buffer) { ReleaseBuffer(buffer); }
+    void Release(IndexBufferHandle buffer) { ReleaseBuffer(buffer); }
+    void Release(TextureHandle texture) { ReleaseTexture(texture); }
 
 protected:
     // Each implementation counts its draw calls here.

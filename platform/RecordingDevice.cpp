@@ -86,10 +86,10 @@ void RecordingDevice::ResetState() {
         {D3DRS_ALPHABLENDENABLE, 0},
     };
     samplerStates_.clear();
-    vertexShader_ = pixelShader_ = 0;
-    declaration_ = 0;
+    vertexShader_ = pixelShader_ = ShaderHandle{};
+    declaration_ = DeclarationHandle{};
     streams_.clear();
-    indices_ = 0;
+    indices_ = IndexBufferHandle{};
     boundTextures_.clear();
     fvf_ = 0;
     constants_.assign(kRegisterCount, {0.0f, 0.0f, 0.0f, 0.0f});
@@ -102,9 +102,13 @@ RecordingDevice::CallBuilder RecordingDevice::Record(std::string name) {
     return CallBuilder(calls_.back());
 }
 
-void RecordingDevice::CheckHandle(bool known, Handle handle) {
-    if (handle != 0 && !known)
+template <typename Handle, typename Entry>
+Entry* RecordingDevice::Use(SlotTable<Handle, Entry>& table, Handle handle, std::string_view call) {
+    Entry* entry = table.Find(handle);
+    if (entry == nullptr && handle) {
         ++badHandleUses_;
+    }
+    return table.Use(handle, call);
 }
 
 void RecordingDevice::AddCompileMessage(std::string marker, std::string message) {
@@ -179,39 +183,21 @@ StreamBinding RecordingDevice::Stream(uint32_t stream) const {
 
 TextureHandle RecordingDevice::BoundTexture(uint32_t stage) const {
     auto it = boundTextures_.find(stage);
-    return it == boundTextures_.end() ? 0 : it->second;
+    return it == boundTextures_.end() ? TextureHandle{} : it->second;
 }
 
 std::array<float, 4> RecordingDevice::Constant(uint32_t reg) const {
     return reg < kRegisterCount ? constants_[reg] : std::array<float, 4>{0.0f, 0.0f, 0.0f, 0.0f};
 }
 
-const RecordedBuffer* RecordingDevice::Buffer(BufferHandle handle) const {
-    auto it = buffers_.find(handle);
-    return it == buffers_.end() ? nullptr : &it->second;
-}
-
-const RecordedTexture* RecordingDevice::Texture(TextureHandle handle) const {
-    auto it = textures_.find(handle);
-    return it == textures_.end() ? nullptr : &it->second;
-}
-
-const RecordedShader* RecordingDevice::Shader(ShaderHandle handle) const {
-    auto it = shaders_.find(handle);
-    return it == shaders_.end() ? nullptr : &it->second;
-}
-
-const std::vector<VertexElement>* RecordingDevice::Declaration(DeclarationHandle handle) const {
-    auto it = declarations_.find(handle);
-    return it == declarations_.end() ? nullptr : &it->second;
-}
-
 int RecordingDevice::DefaultPoolResources() const {
     int count = 0;
-    for (const auto& entry : buffers_)
-        count += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
-    for (const auto& entry : textures_)
-        count += entry.second.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    auto countDefault = [&count](auto, const auto& resource) {
+        count += resource.Pool == D3DPOOL_DEFAULT ? 1 : 0;
+    };
+    vertexBuffers_.ForEach(countDefault);
+    indexBuffers_.ForEach(countDefault);
+    textures_.ForEach(countDefault);
     return count;
 }
 
@@ -290,31 +276,43 @@ ShaderHandle RecordingDevice::CreateShader(ShaderStage stage, std::string_view s
     }
     if (!messages.empty()) {
         call.Int(0);
-        return 0;
+        return ShaderHandle{};
     }
-    Handle handle = NextHandle();
-    shaders_[handle] = RecordedShader{stage, std::string(source)};
-    call.Int(handle);
+    ShaderHandle handle = shaders_.Add(RecordedShader{stage, std::string(source)});
+    call.Int(handle.Slot);
     return handle;
 }
 
 void RecordingDevice::ReleaseShader(ShaderHandle shader) {
-    Record("ReleaseShader").Int(shader);
-    CheckHandle(shaders_.erase(shader) > 0, shader);
+    Record("ReleaseShader").Int(shader.Slot);
+    if (Use(shaders_, shader, "ReleaseShader") != nullptr) {
+        shaders_.Remove(shader);
+    }
+}
+
+ShaderHandle RecordingDevice::BindShader(ShaderStage stage, ShaderHandle shader, std::string_view call) {
+    const RecordedShader* found = Use(shaders_, shader, call);
+    if (found != nullptr && found->Stage != stage) {
+        ++badHandleUses_;
+        ReportBadHandle(call, stage == ShaderStage::Vertex ? "vertex shader" : "pixel shader", shader.Slot,
+                        shader.Generation);
+        found = nullptr;
+    }
+    return found != nullptr ? shader : ShaderHandle{};
 }
 
 void RecordingDevice::SetVertexShader(ShaderHandle shader) {
-    Record("SetVertexShader").Int(shader);
-    auto it = shaders_.find(shader);
-    CheckHandle(it != shaders_.end() && it->second.Stage == ShaderStage::Vertex, shader);
-    vertexShader_ = shader;
+    Record("SetVertexShader").Int(shader.Slot);
+    if (ShaderHandle bound = BindShader(ShaderStage::Vertex, shader, "SetVertexShader"); bound || !shader) {
+        vertexShader_ = bound;
+    }
 }
 
 void RecordingDevice::SetPixelShader(ShaderHandle shader) {
-    Record("SetPixelShader").Int(shader);
-    auto it = shaders_.find(shader);
-    CheckHandle(it != shaders_.end() && it->second.Stage == ShaderStage::Pixel, shader);
-    pixelShader_ = shader;
+    Record("SetPixelShader").Int(shader.Slot);
+    if (ShaderHandle bound = BindShader(ShaderStage::Pixel, shader, "SetPixelShader"); bound || !shader) {
+        pixelShader_ = bound;
+    }
 }
 
 void RecordingDevice::SetVertexShaderConstantF(uint32_t startRegister, const float* data, uint32_t count) {
@@ -344,99 +342,129 @@ DeclarationHandle RecordingDevice::CreateVertexDeclaration(const VertexElement* 
     }
     if (list.empty() || !IsDeclarationEnd(list.back())) {
         call.Int(0);
-        return 0;
+        return DeclarationHandle{};
     }
     call.Call().VertexBytes.resize(list.size() * sizeof(VertexElement));
     std::memcpy(call.Call().VertexBytes.data(), list.data(), call.Call().VertexBytes.size());
-    Handle handle = NextHandle();
-    call.Int(handle);
-    declarations_[handle] = std::move(list);
+    DeclarationHandle handle = declarations_.Add(std::move(list));
+    call.Int(handle.Slot);
     return handle;
 }
 
 void RecordingDevice::ReleaseVertexDeclaration(DeclarationHandle declaration) {
-    Record("ReleaseVertexDeclaration").Int(declaration);
-    CheckHandle(declarations_.erase(declaration) > 0, declaration);
+    Record("ReleaseVertexDeclaration").Int(declaration.Slot);
+    if (Use(declarations_, declaration, "ReleaseVertexDeclaration") != nullptr) {
+        declarations_.Remove(declaration);
+    }
 }
 
 void RecordingDevice::SetVertexDeclaration(DeclarationHandle declaration) {
-    Record("SetVertexDeclaration").Int(declaration);
-    CheckHandle(declarations_.count(declaration) > 0, declaration);
-    declaration_ = declaration;
+    Record("SetVertexDeclaration").Int(declaration.Slot);
+    if (Use(declarations_, declaration, "SetVertexDeclaration") != nullptr || !declaration) {
+        declaration_ = declaration;
+    }
 }
 
-BufferHandle RecordingDevice::CreateBuffer(bool index, uint32_t length, uint32_t usage, uint32_t formatOrFvf,
-                                           uint32_t pool) {
-    auto call = Record(index ? "CreateIndexBuffer" : "CreateVertexBuffer");
+template <typename Handle>
+Handle RecordingDevice::CreateBuffer(SlotTable<Handle, RecordedBuffer>& table, std::string name,
+                                     uint32_t length, uint32_t usage, uint32_t formatOrFvf, uint32_t pool) {
+    auto call = Record(std::move(name));
     call.Int(length).Int(usage).Int(formatOrFvf).Int(pool);
     if (length == 0) {  // Direct3D refuses empty buffers
         call.Int(0);
-        return 0;
+        return Handle{};
     }
-    Handle handle = NextHandle();
-    RecordedBuffer& buffer = buffers_[handle];
-    buffer.IsIndexBuffer = index;
+    RecordedBuffer buffer;
     buffer.Usage = usage;
     buffer.FormatOrFvf = formatOrFvf;
     buffer.Pool = pool;
     buffer.Bytes.assign(length, 0);
-    call.Int(handle);
+    Handle handle = table.Add(std::move(buffer));
+    call.Int(handle.Slot);
     return handle;
 }
 
-BufferHandle RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
-                                                 uint32_t pool) {
-    return CreateBuffer(false, length, usage, fvf, pool);
+VertexBufferHandle RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                                       uint32_t pool) {
+    return CreateBuffer(vertexBuffers_, "CreateVertexBuffer", length, usage, fvf, pool);
 }
 
-BufferHandle RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
-                                                uint32_t pool) {
-    return CreateBuffer(true, length, usage, format, pool);
+IndexBufferHandle RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                                     uint32_t pool) {
+    return CreateBuffer(indexBuffers_, "CreateIndexBuffer", length, usage, format, pool);
 }
 
-void* RecordingDevice::LockBuffer(BufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) {
-    Record("LockBuffer").Int(buffer).Int(offset).Int(size).Int(flags);
-    auto it = buffers_.find(buffer);
-    CheckHandle(it != buffers_.end(), buffer);
-    if (it == buffers_.end())
+template <typename Handle>
+void* RecordingDevice::Lock(SlotTable<Handle, RecordedBuffer>& table, Handle buffer, uint32_t offset,
+                            uint32_t size, uint32_t flags) {
+    Record("LockBuffer").Int(buffer.Slot).Int(offset).Int(size).Int(flags);
+    RecordedBuffer* found = Use(table, buffer, "LockBuffer");
+    if (found == nullptr)
         return nullptr;
-    std::vector<uint8_t>& bytes = it->second.Bytes;
+    std::vector<uint8_t>& bytes = found->Bytes;
     uint64_t length = bytes.size();
     uint64_t end = size == 0 ? length : uint64_t{offset} + size;
     if (offset >= length || end > length)
         return nullptr;
     if (flags & D3DLOCK_DISCARD)
         std::fill(bytes.begin(), bytes.end(), kDiscardedByte);
-    ++it->second.LockDepth;
+    ++found->LockDepth;
     return bytes.data() + offset;
 }
 
-void RecordingDevice::UnlockBuffer(BufferHandle buffer) {
-    Record("UnlockBuffer").Int(buffer);
-    auto it = buffers_.find(buffer);
-    CheckHandle(it != buffers_.end(), buffer);
-    if (it != buffers_.end() && it->second.LockDepth > 0)
-        --it->second.LockDepth;
+void* RecordingDevice::LockBuffer(VertexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) {
+    return Lock(vertexBuffers_, buffer, offset, size, flags);
 }
 
-void RecordingDevice::ReleaseBuffer(BufferHandle buffer) {
-    Record("ReleaseBuffer").Int(buffer);
-    CheckHandle(buffers_.erase(buffer) > 0, buffer);
+void* RecordingDevice::LockBuffer(IndexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) {
+    return Lock(indexBuffers_, buffer, offset, size, flags);
 }
 
-void RecordingDevice::SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset,
+template <typename Handle>
+void RecordingDevice::Unlock(SlotTable<Handle, RecordedBuffer>& table, Handle buffer) {
+    Record("UnlockBuffer").Int(buffer.Slot);
+    RecordedBuffer* found = Use(table, buffer, "UnlockBuffer");
+    if (found != nullptr && found->LockDepth > 0)
+        --found->LockDepth;
+}
+
+void RecordingDevice::UnlockBuffer(VertexBufferHandle buffer) {
+    Unlock(vertexBuffers_, buffer);
+}
+
+void RecordingDevice::UnlockBuffer(IndexBufferHandle buffer) {
+    Unlock(indexBuffers_, buffer);
+}
+
+template <typename Handle>
+void RecordingDevice::Release(SlotTable<Handle, RecordedBuffer>& table, Handle buffer) {
+    Record("ReleaseBuffer").Int(buffer.Slot);
+    if (Use(table, buffer, "ReleaseBuffer") != nullptr) {
+        table.Remove(buffer);
+    }
+}
+
+void RecordingDevice::ReleaseBuffer(VertexBufferHandle buffer) {
+    Release(vertexBuffers_, buffer);
+}
+
+void RecordingDevice::ReleaseBuffer(IndexBufferHandle buffer) {
+    Release(indexBuffers_, buffer);
+}
+
+void RecordingDevice::SetStreamSource(uint32_t stream, VertexBufferHandle buffer, uint32_t offset,
                                       uint32_t stride) {
-    Record("SetStreamSource").Int(stream).Int(buffer).Int(offset).Int(stride);
-    auto it = buffers_.find(buffer);
-    CheckHandle(it != buffers_.end() && !it->second.IsIndexBuffer, buffer);
-    streams_[stream] = StreamBinding{buffer, offset, stride};
+    Record("SetStreamSource").Int(stream).Int(buffer.Slot).Int(offset).Int(stride);
+    if (Use(vertexBuffers_, buffer, "SetStreamSource") != nullptr || !buffer) {
+        streams_[stream] = StreamBinding{buffer, offset, stride};
+    }
 }
 
-void RecordingDevice::SetIndices(BufferHandle buffer) {
-    Record("SetIndices").Int(buffer);
-    auto it = buffers_.find(buffer);
-    CheckHandle(it != buffers_.end() && it->second.IsIndexBuffer, buffer);
-    indices_ = buffer;
+void RecordingDevice::SetIndices(IndexBufferHandle buffer) {
+    Record("SetIndices").Int(buffer.Slot);
+    if (Use(indexBuffers_, buffer, "SetIndices") != nullptr || !buffer) {
+        indices_ = buffer;
+    }
 }
 
 TextureHandle RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
@@ -445,15 +473,14 @@ TextureHandle RecordingDevice::CreateTexture(uint32_t width, uint32_t height, ui
     call.Int(width).Int(height).Int(levels).Int(usage).Int(format).Int(pool);
     if (width == 0 || height == 0) {
         call.Int(0);
-        return 0;
+        return TextureHandle{};
     }
     uint32_t fullChain = 1;
     for (uint32_t w = width, h = height; w > 1 || h > 1; w = std::max(1u, w / 2), h = std::max(1u, h / 2)) {
         ++fullChain;
     }
     uint32_t count = levels == 0 ? fullChain : std::min(levels, fullChain);
-    Handle handle = NextHandle();
-    RecordedTexture& texture = textures_[handle];
+    RecordedTexture texture;
     texture.Width = width;
     texture.Height = height;
     texture.Usage = usage;
@@ -462,25 +489,24 @@ TextureHandle RecordingDevice::CreateTexture(uint32_t width, uint32_t height, ui
     for (uint32_t level = 0; level < count; ++level) {
         texture.Levels.emplace_back(size_t{texture.LevelWidth(level)} * texture.LevelHeight(level) * 4, 0);
     }
-    call.Int(handle);
+    TextureHandle handle = textures_.Add(std::move(texture));
+    call.Int(handle.Slot);
     return handle;
 }
 
 uint32_t RecordingDevice::TextureLevelCount(TextureHandle texture) {
-    Record("TextureLevelCount").Int(texture);
-    auto it = textures_.find(texture);
-    CheckHandle(it != textures_.end(), texture);
-    return it == textures_.end() ? 0 : static_cast<uint32_t>(it->second.Levels.size());
+    Record("TextureLevelCount").Int(texture.Slot);
+    const RecordedTexture* found = Use(textures_, texture, "TextureLevelCount");
+    return found == nullptr ? 0 : static_cast<uint32_t>(found->Levels.size());
 }
 
 void RecordingDevice::WriteTextureLevel(TextureHandle texture, uint32_t level, const uint8_t* bgra,
                                         uint32_t pitch) {
-    Record("WriteTextureLevel").Int(texture).Int(level).Int(pitch);
-    auto it = textures_.find(texture);
-    CheckHandle(it != textures_.end(), texture);
-    if (it == textures_.end() || level >= it->second.Levels.size() || bgra == nullptr)
+    Record("WriteTextureLevel").Int(texture.Slot).Int(level).Int(pitch);
+    RecordedTexture* found = Use(textures_, texture, "WriteTextureLevel");
+    if (found == nullptr || level >= found->Levels.size() || bgra == nullptr)
         return;
-    RecordedTexture& t = it->second;
+    RecordedTexture& t = *found;
     uint32_t rowBytes = t.LevelWidth(level) * 4;
     if (pitch < rowBytes)
         return;
@@ -490,20 +516,23 @@ void RecordingDevice::WriteTextureLevel(TextureHandle texture, uint32_t level, c
 }
 
 void RecordingDevice::ReleaseTexture(TextureHandle texture) {
-    Record("ReleaseTexture").Int(texture);
-    CheckHandle(textures_.erase(texture) > 0, texture);
+    Record("ReleaseTexture").Int(texture.Slot);
+    if (Use(textures_, texture, "ReleaseTexture") != nullptr) {
+        textures_.Remove(texture);
+    }
 }
 
 void RecordingDevice::SetTexture(uint32_t stage, TextureHandle texture) {
-    Record("SetTexture").Int(stage).Int(texture);
-    CheckHandle(textures_.count(texture) > 0, texture);
-    boundTextures_[stage] = texture;
+    Record("SetTexture").Int(stage).Int(texture.Slot);
+    if (Use(textures_, texture, "SetTexture") != nullptr || !texture) {
+        boundTextures_[stage] = texture;
+    }
 }
 
 void RecordingDevice::SetFVF(uint32_t fvf) {
     Record("SetFVF").Int(fvf);
     fvf_ = fvf;
-    declaration_ = 0;  // an FVF replaces the declaration, as in Direct3D 9
+    declaration_ = DeclarationHandle{};  // an FVF replaces the declaration, as in Direct3D 9
 }
 
 void RecordingDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIndex,
@@ -523,16 +552,16 @@ void RecordingDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseV
 
 bool RecordingDevice::DrawReadsInside(int32_t baseVertexIndex, uint32_t minVertexIndex, uint32_t numVertices,
                                       uint32_t startIndex, uint32_t primitiveCount) const {
-    auto indexIt = buffers_.find(indices_);
+    const RecordedBuffer* indexBuffer = indexBuffers_.Find(indices_);
     StreamBinding stream = Stream(0);
-    auto vertexIt = buffers_.find(stream.Buffer);
-    if (indexIt == buffers_.end() || vertexIt == buffers_.end() || stream.Stride == 0)
+    const RecordedBuffer* vertexBuffer = vertexBuffers_.Find(stream.Buffer);
+    if (indexBuffer == nullptr || vertexBuffer == nullptr || stream.Stride == 0)
         return false;
-    const std::vector<uint8_t>& indexBytes = indexIt->second.Bytes;
+    const std::vector<uint8_t>& indexBytes = indexBuffer->Bytes;
     uint64_t indexEnd = (uint64_t{startIndex} + uint64_t{primitiveCount} * 3) * 2;
     if (indexEnd > indexBytes.size())
         return false;
-    uint64_t vertexBytes = vertexIt->second.Bytes.size();
+    uint64_t vertexBytes = vertexBuffer->Bytes.size();
     for (uint64_t i = startIndex; i < indexEnd / 2; ++i) {
         uint32_t index = uint32_t{indexBytes[2 * i]} | (uint32_t{indexBytes[2 * i + 1]} << 8);
         if (index < minVertexIndex || index >= uint64_t{minVertexIndex} + numVertices)
@@ -570,7 +599,7 @@ void RecordingDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t mi
     }
     // Direct3D 9 unbinds stream 0 and the index buffer after a draw from user memory.
     streams_[0] = StreamBinding{};
-    indices_ = 0;
+    indices_ = IndexBufferHandle{};
 }
 
 bool RecordingDevice::ReadBackBuffer(Image& image) {

@@ -12,7 +12,9 @@
 // uncreated, as the interface requires).
 //
 // A handle that does not name a live resource of the right kind is counted in BadHandleUses()
-// (handle 0 is "none" and never counts), so tests can catch releases twice and use after release.
+// ("none" never counts), so tests can catch releases twice and use after release. Such a call is
+// refused as SlotTable.h says (an assertion where assertions are on; logged, and no effect, where
+// not); it is still recorded.
 #pragma once
 
 #include <array>
@@ -24,12 +26,13 @@
 #include <vector>
 
 #include "platform/GraphicsDevice.h"
+#include "platform/SlotTable.h"
 
 namespace platform {
 
 struct RecordedCall {
     std::string Name;
-    std::vector<int64_t> Ints;  // the integer arguments (handles, states, counts, flags), in order
+    std::vector<int64_t> Ints;  // the integer arguments (handle slots, states, counts, flags), in order
     std::vector<float> Floats;  // the float arguments, in order; for SetVertexShaderConstantF the data
     std::string Text;           // "Name(arg, arg, ...)" with every scalar argument in call order
     // DrawIndexedPrimitiveUP: copies of the vertex bytes (vertices 0 .. min + count - 1) and index bytes.
@@ -40,7 +43,6 @@ struct RecordedCall {
 };
 
 struct RecordedBuffer {
-    bool IsIndexBuffer = false;
     uint32_t Usage = 0;
     uint32_t FormatOrFvf = 0;  // D3DFMT_INDEX16 for index buffers, the FVF for vertex buffers
     uint32_t Pool = 0;
@@ -66,7 +68,7 @@ struct RecordedShader {
 };
 
 struct StreamBinding {
-    BufferHandle Buffer = 0;
+    VertexBufferHandle Buffer;
     uint32_t Offset = 0;
     uint32_t Stride = 0;
 };
@@ -108,7 +110,7 @@ public:
     ShaderHandle BoundPixelShader() const { return pixelShader_; }
     DeclarationHandle BoundDeclaration() const { return declaration_; }
     StreamBinding Stream(uint32_t stream) const;
-    BufferHandle BoundIndices() const { return indices_; }
+    IndexBufferHandle BoundIndices() const { return indices_; }
     TextureHandle BoundTexture(uint32_t stage) const;
     uint32_t Fvf() const { return fvf_; }
     std::array<float, 4> Constant(uint32_t reg) const;
@@ -122,14 +124,18 @@ public:
     int DefaultPoolResources() const;
 
     // ---- resources (nullptr when the handle names none of that kind) ----
-    const RecordedBuffer* Buffer(BufferHandle handle) const;
-    const RecordedTexture* Texture(TextureHandle handle) const;
-    const RecordedShader* Shader(ShaderHandle handle) const;
-    const std::vector<VertexElement>* Declaration(DeclarationHandle handle) const;  // end marker included
-    size_t LiveBuffers() const { return buffers_.size(); }
-    size_t LiveTextures() const { return textures_.size(); }
-    size_t LiveShaders() const { return shaders_.size(); }
-    size_t LiveDeclarations() const { return declarations_.size(); }
+    const RecordedBuffer* Buffer(VertexBufferHandle handle) const { return vertexBuffers_.Find(handle); }
+    const RecordedBuffer* Buffer(IndexBufferHandle handle) const { return indexBuffers_.Find(handle); }
+    const RecordedTexture* Texture(TextureHandle handle) const { return textures_.Find(handle); }
+    const RecordedShader* Shader(ShaderHandle handle) const { return shaders_.Find(handle); }
+    // End marker included.
+    const std::vector<VertexElement>* Declaration(DeclarationHandle handle) const {
+        return declarations_.Find(handle);
+    }
+    size_t LiveBuffers() const { return vertexBuffers_.Size() + indexBuffers_.Size(); }
+    size_t LiveTextures() const { return textures_.Size(); }
+    size_t LiveShaders() const { return shaders_.Size(); }
+    size_t LiveDeclarations() const { return declarations_.Size(); }
     int BadHandleUses() const { return badHandleUses_; }
     // DrawIndexedPrimitive calls that would read outside their buffers: no index buffer or stream 0,
     // indices past the index buffer, an index outside [min, min + count), or a vertex past stream 0.
@@ -152,13 +158,19 @@ public:
     DeclarationHandle CreateVertexDeclaration(const VertexElement* elements) override;
     void ReleaseVertexDeclaration(DeclarationHandle declaration) override;
     void SetVertexDeclaration(DeclarationHandle declaration) override;
-    BufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) override;
-    BufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) override;
-    void* LockBuffer(BufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
-    void UnlockBuffer(BufferHandle buffer) override;
-    void ReleaseBuffer(BufferHandle buffer) override;
-    void SetStreamSource(uint32_t stream, BufferHandle buffer, uint32_t offset, uint32_t stride) override;
-    void SetIndices(BufferHandle buffer) override;
+    VertexBufferHandle CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf,
+                                          uint32_t pool) override;
+    IndexBufferHandle CreateIndexBuffer(uint32_t length, uint32_t usage, uint32_t format,
+                                        uint32_t pool) override;
+    void* LockBuffer(VertexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
+    void* LockBuffer(IndexBufferHandle buffer, uint32_t offset, uint32_t size, uint32_t flags) override;
+    void UnlockBuffer(VertexBufferHandle buffer) override;
+    void UnlockBuffer(IndexBufferHandle buffer) override;
+    void ReleaseBuffer(VertexBufferHandle buffer) override;
+    void ReleaseBuffer(IndexBufferHandle buffer) override;
+    void SetStreamSource(uint32_t stream, VertexBufferHandle buffer, uint32_t offset,
+                         uint32_t stride) override;
+    void SetIndices(IndexBufferHandle buffer) override;
     TextureHandle CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                                 uint32_t format, uint32_t pool) override;
     uint32_t TextureLevelCount(TextureHandle texture) override;
@@ -180,11 +192,22 @@ private:
                          uint32_t startIndex, uint32_t primitiveCount) const;
     class CallBuilder;
     CallBuilder Record(std::string name);
-    Handle NextHandle() { return nextHandle_++; }
-    void CheckHandle(bool known, Handle handle);
+    // The entry `handle` names in `table`, for `call`; a bad handle is counted and reported.
+    template <typename Handle, typename Entry>
+    Entry* Use(SlotTable<Handle, Entry>& table, Handle handle, std::string_view call);
     void ResetState();
-    BufferHandle CreateBuffer(bool index, uint32_t length, uint32_t usage, uint32_t formatOrFvf,
-                              uint32_t pool);
+    template <typename Handle>
+    Handle CreateBuffer(SlotTable<Handle, RecordedBuffer>& table, std::string name, uint32_t length,
+                        uint32_t usage, uint32_t formatOrFvf, uint32_t pool);
+    template <typename Handle>
+    void* Lock(SlotTable<Handle, RecordedBuffer>& table, Handle buffer, uint32_t offset, uint32_t size,
+               uint32_t flags);
+    template <typename Handle>
+    void Unlock(SlotTable<Handle, RecordedBuffer>& table, Handle buffer);
+    template <typename Handle>
+    void Release(SlotTable<Handle, RecordedBuffer>& table, Handle buffer);
+    // The stage-checked shader for SetVertexShader and SetPixelShader.
+    ShaderHandle BindShader(ShaderStage stage, ShaderHandle shader, std::string_view call);
 
     friend class RecordingGraphicsSystem;
     RecordingGraphicsSystem* system_;
@@ -200,11 +223,11 @@ private:
 
     std::map<uint32_t, uint32_t> renderStates_;
     std::map<std::pair<uint32_t, uint32_t>, uint32_t> samplerStates_;
-    ShaderHandle vertexShader_ = 0;
-    ShaderHandle pixelShader_ = 0;
-    DeclarationHandle declaration_ = 0;
+    ShaderHandle vertexShader_;
+    ShaderHandle pixelShader_;
+    DeclarationHandle declaration_;
     std::map<uint32_t, StreamBinding> streams_;
-    BufferHandle indices_ = 0;
+    IndexBufferHandle indices_;
     std::map<uint32_t, TextureHandle> boundTextures_;
     uint32_t fvf_ = 0;
     std::vector<std::array<float, 4>> constants_;
@@ -212,11 +235,11 @@ private:
     uint32_t clearColor_ = 0;
     int presentCount_ = 0;
 
-    Handle nextHandle_ = 1;
-    std::map<Handle, RecordedBuffer> buffers_;
-    std::map<Handle, RecordedTexture> textures_;
-    std::map<Handle, RecordedShader> shaders_;
-    std::map<Handle, std::vector<VertexElement>> declarations_;
+    SlotTable<VertexBufferHandle, RecordedBuffer> vertexBuffers_{"vertex buffer"};
+    SlotTable<IndexBufferHandle, RecordedBuffer> indexBuffers_{"index buffer"};
+    SlotTable<TextureHandle, RecordedTexture> textures_{"texture"};
+    SlotTable<ShaderHandle, RecordedShader> shaders_{"shader"};
+    SlotTable<DeclarationHandle, std::vector<VertexElement>> declarations_{"vertex declaration"};
     int badHandleUses_ = 0;
     int badDraws_ = 0;
 };

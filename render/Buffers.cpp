@@ -6,11 +6,8 @@
 
 using namespace platform;
 
-TBufferBase::~TBufferBase() {
-    ReleaseBuffer();
-}
-
-bool TBufferBase::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool) {
+template <typename BufferHandle>
+bool TBufferBase<BufferHandle>::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool) {
     ReleaseBuffer();
     Length_ = length;
     Usage_ = usage;
@@ -18,33 +15,37 @@ bool TBufferBase::CreateBuffer(uint32_t length, uint32_t usage, uint32_t pool) {
     GraphicsDevice* device = DeviceOf(DeviceRef_);
     if (device == nullptr)
         return false;
-    Handle_ = Index_ ? device->CreateIndexBuffer(length, usage, D3DFMT_INDEX16, pool)
-                     : device->CreateVertexBuffer(length, usage, 0, pool);
-    return Handle_ != 0;
+    if constexpr (kIndex) {
+        Handle_ = TDeviceResource<BufferHandle>(
+            DeviceRef_, device->CreateIndexBuffer(length, usage, D3DFMT_INDEX16, pool));
+    } else {
+        Handle_ =
+            TDeviceResource<BufferHandle>(DeviceRef_, device->CreateVertexBuffer(length, usage, 0, pool));
+    }
+    return static_cast<bool>(Handle_);
 }
 
-void TBufferBase::ReleaseHandle() {
-    if (Handle_ != 0) {
-        if (GraphicsDevice* device = DeviceOf(DeviceRef_))
-            device->ReleaseBuffer(Handle_);
-        Handle_ = 0;
-    }
+template <typename BufferHandle>
+void TBufferBase<BufferHandle>::ReleaseHandle() {
+    Handle_.Reset();
     LockedData_ = nullptr;
     LockedSize_ = 0;
 }
 
-void TBufferBase::ReleaseBuffer() {
+template <typename BufferHandle>
+void TBufferBase<BufferHandle>::ReleaseBuffer() {
     ReleaseHandle();
     Length_ = 0;
 }
 
-void* TBufferBase::LockBytes(uint32_t offset, uint32_t size, uint32_t flags) {
+template <typename BufferHandle>
+void* TBufferBase<BufferHandle>::LockBytes(uint32_t offset, uint32_t size, uint32_t flags) {
     LockedData_ = nullptr;
     LockedSize_ = 0;
     GraphicsDevice* device = DeviceOf(DeviceRef_);
-    if (device == nullptr || Handle_ == 0)
+    if (device == nullptr || !Handle_)
         return nullptr;
-    void* data = device->LockBuffer(Handle_, offset, size, flags);
+    void* data = device->LockBuffer(Handle_.Get(), offset, size, flags);
     if (data != nullptr && (flags & D3DLOCK_READONLY) == 0) {
         ++Version_;
     }
@@ -55,33 +56,39 @@ void* TBufferBase::LockBytes(uint32_t offset, uint32_t size, uint32_t flags) {
     return data;
 }
 
-void TBufferBase::Unlock() {
-    if (GraphicsDevice* device = DeviceOf(DeviceRef_); device != nullptr && Handle_ != 0) {
-        device->UnlockBuffer(Handle_);
+template <typename BufferHandle>
+void TBufferBase<BufferHandle>::Unlock() {
+    if (GraphicsDevice* device = DeviceOf(DeviceRef_); device != nullptr && Handle_) {
+        device->UnlockBuffer(Handle_.Get());
     }
     LockedData_ = nullptr;
     LockedSize_ = 0;
 }
 
-bool TBufferBase::InsideLock(uint64_t offset, uint64_t size) const {
+template <typename BufferHandle>
+bool TBufferBase<BufferHandle>::InsideLock(uint64_t offset, uint64_t size) const {
     if (LockedData_ == nullptr) {
-        logging::Write("render", Index_ ? "write to an index buffer that is not locked"
+        logging::Write("render", kIndex ? "write to an index buffer that is not locked"
                                         : "write to a vertex buffer that is not locked");
         return false;
     }
     if (offset + size > LockedSize_) {
         logging::Write("render", std::string("write past the locked range of ") +
-                                     (Index_ ? "an index buffer" : "a vertex buffer") + "; not written");
+                                     (kIndex ? "an index buffer" : "a vertex buffer") + "; not written");
         return false;
     }
     return true;
 }
 
-void TBufferBase::Write(const void* source, uint32_t offset, uint32_t size) {
+template <typename BufferHandle>
+void TBufferBase<BufferHandle>::Write(const void* source, uint32_t offset, uint32_t size) {
     if (size == 0 || source == nullptr || !InsideLock(offset, size))
         return;
     std::memcpy(LockedData_ + offset, source, size);
 }
+
+template class TBufferBase<VertexBufferHandle>;
+template class TBufferBase<IndexBufferHandle>;
 
 void TVertexBuffer::WriteStrided(const void* source, uint32_t stride, uint32_t count, uint32_t firstVertex,
                                  uint32_t elementOffset, uint32_t elementSize) {

@@ -8,11 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/GraphicsDevice.h"
+#include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
 
-// The state and operations both buffer kinds share.
+// The state and operations both buffer kinds share; BufferHandle is the device's handle of the kind.
+template <typename BufferHandle>
 class TBufferBase {
 public:
     TBufferBase(const TBufferBase&) = delete;
@@ -29,23 +32,24 @@ public:
     uint32_t GetLength() const { return Length_; }
     uint32_t Usage() const { return Usage_; }
     uint32_t Pool() const { return Pool_; }
-    platform::BufferHandle Handle() const { return Handle_; }
+    BufferHandle Handle() const { return Handle_.Get(); }
     // Counts the locks that may have written the contents; with Handle(), tells whether a copy made
     // of them is still current.
     uint32_t Version() const { return Version_; }
-    const platform::BufferHandle* HandleRef() const { return &Handle_; }
+    const BufferHandle* HandleRef() const { return &Handle_.Get(); }
 
 protected:
-    TBufferBase(TDeviceRef deviceRef, bool index) : DeviceRef_(deviceRef), Index_(index) {}
-    ~TBufferBase();
+    static constexpr bool kIndex = std::is_same_v<BufferHandle, platform::IndexBufferHandle>;
+
+    explicit TBufferBase(TDeviceRef deviceRef) : DeviceRef_(deviceRef) {}
+    ~TBufferBase() = default;
     // The device lock; remembers the pointer and how many bytes it gives.
     void* LockBytes(uint32_t offset, uint32_t size, uint32_t flags);
     // True when [offset, offset + size) lies inside the locked range; logs when not.
     bool InsideLock(uint64_t offset, uint64_t size) const;
 
     TDeviceRef DeviceRef_;
-    bool Index_;
-    platform::BufferHandle Handle_ = 0;
+    TDeviceResource<BufferHandle> Handle_;
     uint8_t* LockedData_ = nullptr;
     uint32_t LockedSize_ = 0;
     uint32_t Length_ = 0;
@@ -54,9 +58,12 @@ protected:
     uint32_t Version_ = 0;
 };
 
-class TVertexBuffer : public TBufferBase {
+extern template class TBufferBase<platform::VertexBufferHandle>;
+extern template class TBufferBase<platform::IndexBufferHandle>;
+
+class TVertexBuffer : public TBufferBase<platform::VertexBufferHandle> {
 public:
-    explicit TVertexBuffer(TDeviceRef deviceRef) : TBufferBase(deviceRef, false) {}
+    explicit TVertexBuffer(TDeviceRef deviceRef) : TBufferBase(deviceRef) {}
 
     // Size 0 locks to the end. nullptr when the device refuses (no buffer, range outside).
     void* Lock(uint32_t offset, uint32_t size, uint32_t flags) { return LockBytes(offset, size, flags); }
@@ -67,9 +74,9 @@ public:
                       uint32_t elementOffset, uint32_t elementSize);
 };
 
-class TIndexBuffer : public TBufferBase {
+class TIndexBuffer : public TBufferBase<platform::IndexBufferHandle> {
 public:
-    explicit TIndexBuffer(TDeviceRef deviceRef) : TBufferBase(deviceRef, true) {}
+    explicit TIndexBuffer(TDeviceRef deviceRef) : TBufferBase(deviceRef) {}
 
     uint16_t* Lock(uint32_t offset, uint32_t size, uint32_t flags) {
         return static_cast<uint16_t*>(LockBytes(offset, size, flags));

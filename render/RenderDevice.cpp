@@ -166,12 +166,12 @@ void TRenderD3D9::SetTextureFilter(uint32_t sampler, int32_t mode, uint8_t maxAn
 
 void TRenderD3D9::SetVertexShader(const TVertexShader* shader) {
     if (DeviceSlot)
-        DeviceSlot->SetVertexShader(shader != nullptr ? shader->Handle() : 0);
+        DeviceSlot->SetVertexShader(shader != nullptr ? shader->Handle() : ShaderHandle{});
 }
 
 void TRenderD3D9::SetPixelShader(const TPixelShader* shader) {
     if (DeviceSlot)
-        DeviceSlot->SetPixelShader(shader != nullptr ? shader->Handle() : 0);
+        DeviceSlot->SetPixelShader(shader != nullptr ? shader->Handle() : ShaderHandle{});
 }
 
 void TRenderD3D9::SetVertexShaderConstants(uint32_t reg, const float* data, uint32_t count) {
@@ -234,10 +234,12 @@ void TRenderD3D9::DrawQuads(const std::vector<TScreenQuad>& quads) {
 void TRenderD3D9::DrawRenderOperation(const TRenderOperation& op) {
     if (!DeviceSlot)
         return;
-    DeviceSlot->SetVertexDeclaration(op.Declaration != nullptr ? op.Declaration->Handle() : 0);
-    DeviceSlot->SetStreamSource(0, op.VertexBuffer != nullptr ? op.VertexBuffer->Handle() : 0, 0,
-                                op.Declaration != nullptr ? op.Declaration->GetStride() : 0);
-    DeviceSlot->SetIndices(op.IndexBuffer != nullptr ? op.IndexBuffer->Handle() : 0);
+    DeviceSlot->SetVertexDeclaration(op.Declaration != nullptr ? op.Declaration->Handle()
+                                                               : DeclarationHandle{});
+    DeviceSlot->SetStreamSource(0,
+                                op.VertexBuffer != nullptr ? op.VertexBuffer->Handle() : VertexBufferHandle{},
+                                0, op.Declaration != nullptr ? op.Declaration->GetStride() : 0);
+    DeviceSlot->SetIndices(op.IndexBuffer != nullptr ? op.IndexBuffer->Handle() : IndexBufferHandle{});
     DeviceSlot->SetTexture(0, op.Texture);
     // A negative count would reach the device as a huge one.
     uint32_t numVertices = op.NumVertices > 0 ? static_cast<uint32_t>(op.NumVertices) : 0;

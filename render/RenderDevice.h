@@ -39,7 +39,7 @@ struct TRenderOperation {
     TIndexBuffer* IndexBuffer = nullptr;        // 16-bit indices
     int32_t NumVertices = 0;                    // vertices addressed by the indices
     int32_t PrimitiveCount = 0;                 // triangles
-    platform::TextureHandle Texture = 0;        // bound to stage 0; 0 draws untextured
+    platform::TextureHandle Texture;            // bound to stage 0; none draws untextured
 };
 
 // One corner of the DrawQuad rectangle: position in clip space, texture coordinate. 20 bytes.

@@ -5,21 +5,12 @@
 
 using namespace platform;
 
-TShader::~TShader() {
-    ReleaseShader();
-}
-
 void TShader::ReleaseShader() {
-    if (Shader_ != 0) {
-        if (GraphicsDevice* device = DeviceOf(DeviceRef_))
-            device->ReleaseShader(Shader_);
-        Shader_ = 0;
-    }
+    Shader_.Reset();
 }
 
 bool TShader::LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName) {
     ReleaseShader();
-    DeviceRef_ = deviceRef;
     FileName_ = std::string(fileName);
     FunctionName_ = std::string(functionName);
 
@@ -34,26 +25,23 @@ bool TShader::LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std:
 
 bool TShader::LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name) {
     ReleaseShader();
-    DeviceRef_ = deviceRef;
     GraphicsDevice* device = DeviceOf(deviceRef);
     if (device == nullptr) {
         logging::Write("render", std::string(name) + ": no graphics device to compile the shader on");
         return false;
     }
     std::string messages;
-    ShaderHandle handle = device->CreateShader(Stage_, source, messages);
+    TUniqueShader shader(deviceRef, device->CreateShader(Stage_, source, messages));
     if (!messages.empty()) {
         // Warnings count as failures: the shader stays empty and draws run without this stage.
-        if (handle != 0)
-            device->ReleaseShader(handle);
         logging::Write("render", std::string(name) + ": shader not compiled:\n" + messages);
         return false;
     }
-    if (handle == 0) {
+    if (!shader) {
         logging::Write("render", std::string(name) + ": shader not compiled");
         return false;
     }
-    Shader_ = handle;
+    Shader_ = std::move(shader);
     return true;
 }
 

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "platform/GraphicsDevice.h"
+#include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
 
-// The common part of both shader kinds. Move-only; the destructor releases the shader.
+// The common part of both shader kinds. Not copied; the shader is released with the object.
 class TShader {
 public:
     TShader(const TShader&) = delete;
@@ -26,18 +27,17 @@ public:
     bool LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name);
     void ReleaseShader();
 
-    platform::ShaderHandle Handle() const { return Shader_; }
+    platform::ShaderHandle Handle() const { return Shader_.Get(); }
     const std::string& FileName() const { return FileName_; }
     const std::string& FunctionName() const { return FunctionName_; }
 
 protected:
     explicit TShader(platform::ShaderStage stage) : Stage_(stage) {}
-    ~TShader();
+    ~TShader() = default;
 
 private:
     platform::ShaderStage Stage_;
-    TDeviceRef DeviceRef_ = nullptr;
-    platform::ShaderHandle Shader_ = 0;
+    TUniqueShader Shader_;
     std::string FileName_;
     std::string FunctionName_;
 };

@@ -5,17 +5,8 @@
 
 #include "render/TextureLoader.h"
 
-TTextureAtlas::~TTextureAtlas() {
-    Release();
-}
-
 void TTextureAtlas::Release() {
-    platform::GraphicsDevice* device = DeviceRef_ != nullptr ? DeviceOf(DeviceRef_) : nullptr;
-    if (device != nullptr && Texture_ != 0) {
-        device->ReleaseTexture(Texture_);
-    }
-    DeviceRef_ = nullptr;
-    Texture_ = 0;
+    Texture_.Reset();
     Places_.clear();
 }
 
@@ -69,13 +60,12 @@ bool TTextureAtlas::Build(TDeviceRef device,
         Places_.emplace_back(name, rect);
         left += w + 2;
     }
-    const platform::TextureHandle texture = CreateTextureFromImage(device, atlas, false, "atlas", &error);
-    if (texture == 0) {
+    TUniqueTexture texture(device, CreateTextureFromImage(device, atlas, false, "atlas", &error));
+    if (!texture) {
         Places_.clear();
         return false;
     }
-    DeviceRef_ = device;
-    Texture_ = texture;
+    Texture_ = std::move(texture);
     return true;
 }
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "platform/GraphicsDevice.h"
+#include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
 
 class TTextureAtlas {
 public:
     TTextureAtlas() = default;
-    ~TTextureAtlas();
     TTextureAtlas(const TTextureAtlas&) = delete;
     TTextureAtlas& operator=(const TTextureAtlas&) = delete;
 
@@ -25,14 +25,13 @@ public:
     // the texture cannot be made; the atlas then holds nothing.
     bool Build(TDeviceRef device, const std::vector<std::pair<std::string, platform::Image>>& pictures,
                std::string& error);
-    platform::TextureHandle Texture() const { return Texture_; }
+    platform::TextureHandle Texture() const { return Texture_.Get(); }
     // The place of the picture `name`; false when the atlas does not hold it.
     bool Find(std::string_view name, TTextureRect& rect) const;
 
 private:
     void Release();
 
-    TDeviceRef DeviceRef_ = nullptr;
-    platform::TextureHandle Texture_ = 0;
+    TUniqueTexture Texture_;
     std::vector<std::pair<std::string, TTextureRect>> Places_;
 };

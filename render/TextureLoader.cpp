@@ -16,7 +16,7 @@ platform::TextureHandle Fail(std::string_view name, const std::string& reason, s
     logging::Write("render", text);
     if (error != nullptr)
         *error = text;
-    return 0;
+    return {};
 }
 
 Image HalveImage(const Image& src) {
@@ -50,7 +50,7 @@ TextureHandle LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool ful
         logging::Write("render", readError);
         if (error != nullptr)
             *error = readError;
-        return 0;
+        return {};
     }
     Image image;
     std::string decodeError;
@@ -90,7 +90,7 @@ TextureHandle CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, b
     TextureHandle texture =
         device->CreateTexture(static_cast<uint32_t>(image.Width), static_cast<uint32_t>(image.Height),
                               fullMipChain ? 0 : 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
-    if (texture == 0)
+    if (!texture)
         return Fail(name, "the device could not create the texture", error);
 
     uint32_t count =

@@ -5,9 +5,9 @@
 // the font's atlas) get one level: the game never sets a mip filter, so only the top level is sampled.
 // The size is the file's own; sizes that are not powers of two are kept.
 //
-// On failure (file missing, not a PNG, no device) the result is 0, "no texture", and a message naming
-// the file is logged and, when asked for, returned in `error`. The caller owns the handle and gives it
-// back with the device's ReleaseTexture.
+// On failure (file missing, not a PNG, no device) the result is "none", and a message naming the file is
+// logged and, when asked for, returned in `error`. The caller owns the texture: it holds it in a
+// TUniqueTexture (render/DeviceResource.h) or gives it back with the device's ReleaseTexture.
 #pragma once
 
 #include <string>

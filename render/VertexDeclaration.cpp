@@ -67,18 +67,6 @@ TVertexDeclaration::TVertexDeclaration(TDeviceRef deviceRef) : DeviceRef_(device
     Clear();
 }
 
-TVertexDeclaration::~TVertexDeclaration() {
-    Clear();
-}
-
-void TVertexDeclaration::ReleaseHandle() {
-    if (Handle_ != 0) {
-        if (GraphicsDevice* device = DeviceOf(DeviceRef_))
-            device->ReleaseVertexDeclaration(Handle_);
-        Handle_ = 0;
-    }
-}
-
 bool TVertexDeclaration::HasEnd() const {
     return !Elements_.empty() && IsDeclarationEnd(Elements_.back());
 }
@@ -110,23 +98,23 @@ void TVertexDeclaration::EndDeclaration() {
 }
 
 void TVertexDeclaration::Build() {
-    ReleaseHandle();
+    Handle_.Reset();
     GraphicsDevice* device = DeviceOf(DeviceRef_);
     if (device == nullptr)
         return;
     if (HasEnd()) {
-        Handle_ = device->CreateVertexDeclaration(Elements_.data());
+        Handle_ = TUniqueDeclaration(DeviceRef_, device->CreateVertexDeclaration(Elements_.data()));
     } else {
         // The device reads up to the end marker; never let it run past our elements.
         std::vector<VertexElement> ended = Elements_;
         ended.push_back(D3DDECL_END);
-        Handle_ = device->CreateVertexDeclaration(ended.data());
+        Handle_ = TUniqueDeclaration(DeviceRef_, device->CreateVertexDeclaration(ended.data()));
     }
 }
 
 void TVertexDeclaration::Clear() {
     Stride_ = 0;
-    ReleaseHandle();
+    Handle_.Reset();
     Elements_.clear();
     std::fill(std::begin(UsageCounters_), std::end(UsageCounters_), uint8_t{0});
 }

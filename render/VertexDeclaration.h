@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/GraphicsDevice.h"
+#include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
 
 // The device usage of an engine usage code.
@@ -24,7 +25,6 @@ public:
     static constexpr int kUsageCodes = 8;
 
     explicit TVertexDeclaration(TDeviceRef deviceRef);
-    ~TVertexDeclaration();
     TVertexDeclaration(const TVertexDeclaration&) = delete;
     TVertexDeclaration& operator=(const TVertexDeclaration&) = delete;
 
@@ -44,18 +44,17 @@ public:
     // Offset of the first element with the usage (engine code) and usage index; 0 when none matches.
     uint8_t ElementOffset(uint8_t usage, uint8_t usageIndex) const;
 
-    platform::DeclarationHandle Handle() const { return Handle_; }
+    platform::DeclarationHandle Handle() const { return Handle_.Get(); }
     const std::vector<platform::VertexElement>& Elements() const { return Elements_; }
     uint8_t Count() const { return static_cast<uint8_t>(Elements_.size()); }
     // The next usage index for an engine usage code (0 for codes outside 0..7).
     uint8_t UsageCounter(uint8_t usage) const { return usage < kUsageCodes ? UsageCounters_[usage] : 0; }
 
 private:
-    void ReleaseHandle();
     bool HasEnd() const;
 
     TDeviceRef DeviceRef_;
-    platform::DeclarationHandle Handle_ = 0;
+    TUniqueDeclaration Handle_;
     std::vector<platform::VertexElement> Elements_;
     uint8_t Stride_ = 0;
     uint8_t UsageCounters_[kUsageCodes] = {};

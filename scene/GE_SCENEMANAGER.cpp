@@ -18,7 +18,8 @@ TMeshDraw* MeshOf(const TGameObject* object) {
 }
 
 platform::TextureHandle TextureOf(const TMaterial* material) {
-    return material != nullptr && material->Texture != nullptr ? material->Texture->Texture : 0;
+    return material != nullptr && material->Texture != nullptr ? material->Texture->Texture.Get()
+                                                               : platform::TextureHandle{};
 }
 
 float LargestScale(const TMoveableObject* object) {

@@ -132,11 +132,11 @@ private:
     // Replicated geometry, one entry per instanced subset on screen. It only changes when the subset's
     // buffers do, so it stays from frame to frame instead of being built and uploaded for every run.
     struct TInstanceGeometry {
-        platform::BufferHandle SourceVertices = 0;
-        platform::BufferHandle SourceIndices = 0;
+        platform::VertexBufferHandle SourceVertices;
+        platform::IndexBufferHandle SourceIndices;
         uint32_t SourceVertexVersion = 0;
         uint32_t SourceIndexVersion = 0;
-        platform::DeclarationHandle SourceDeclaration = 0;
+        platform::DeclarationHandle SourceDeclaration;
         int32_t Copies = 0;
         bool Drawn = false;  // in this pass
         std::unique_ptr<TVertexBuffer> Vertices;

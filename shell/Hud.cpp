@@ -21,10 +21,10 @@ void THud::DrawTexturedQuad(const char* texture, float x, float y, float width, 
     if (!Services_.Render) {
         return;
     }
-    platform::TextureHandle handle = 0;
+    platform::TextureHandle handle;
     if (Services_.Meshes) {
         if (TTextureResource* entry = Services_.Meshes->GetTextureManager()->FindTexture(texture)) {
-            handle = entry->Texture;
+            handle = entry->Texture.Get();
         }
     }
     if (platform::GraphicsDevice* device = DeviceOf(Services_.Render->Device())) {

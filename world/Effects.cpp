@@ -20,7 +20,7 @@ std::unique_ptr<T> MakeEffect(TWorld& world, const char* texture) {
         return nullptr;
     TVertexShader* vs = context.Shaders != nullptr ? context.Shaders->GetVertexShader("Particle") : nullptr;
     TPixelShader* ps = context.Shaders != nullptr ? context.Shaders->GetPixelShader("Particle") : nullptr;
-    auto effect = std::make_unique<T>(*context.Render, platform::TextureHandle(0), vs, ps, kEffectCapacity);
+    auto effect = std::make_unique<T>(*context.Render, platform::TextureHandle{}, vs, ps, kEffectCapacity);
     GiveParticleTexture(world, texture, *effect);
     effect->RandomSource = &world.Random;
     return effect;
@@ -47,7 +47,7 @@ void GiveParticleTexture(TWorld& world, const char* name, TParticleSystem& syste
     }
     TMeshManager* meshes = world.Context.Meshes;
     TTextureResource* texture = meshes != nullptr ? meshes->GetTextureManager()->FindTexture(name) : nullptr;
-    system.SetTexture(texture != nullptr ? texture->Texture : 0);
+    system.SetTexture(texture != nullptr ? texture->Texture.Get() : platform::TextureHandle{});
     system.SetTextureRect(TTextureRect{});
 }
 

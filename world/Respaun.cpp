@@ -21,7 +21,7 @@ std::unique_ptr<TRespaun> MakeRespaun(TWorld& world, int32_t spawnIndex, uint8_t
     TVertexShader* vs = context.Shaders != nullptr ? context.Shaders->GetVertexShader("Particle") : nullptr;
     TPixelShader* ps = context.Shaders != nullptr ? context.Shaders->GetPixelShader("Particle") : nullptr;
     auto respaun = std::make_unique<TRespaun>(world, *context.Render, spawnIndex, kind, isEnemy, 500, vs, ps,
-                                              platform::TextureHandle(0));
+                                              platform::TextureHandle{});
     GiveParticleTexture(world, "Respaun", *respaun);
     return respaun;
 }

@@ -53,7 +53,7 @@ protected:
     platform::RecordingDevice* device = nullptr;
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    platform::TextureHandle texture = 0;
+    platform::TextureHandle texture;
 };
 
 }  // namespace
@@ -66,8 +66,6 @@ TEST_F(ParticleSystemTest, CreatesNamedNodeWithBuffersForItsCapacity) {
     const platform::RecordedBuffer* ib = device->Buffer(ps->GetIndexBuffer().Handle());
     ASSERT_NE(vb, nullptr);
     ASSERT_NE(ib, nullptr);
-    EXPECT_FALSE(vb->IsIndexBuffer);
-    EXPECT_TRUE(ib->IsIndexBuffer);
     EXPECT_EQ(vb->Bytes.size(), 500u * 144u);
     EXPECT_EQ(ib->Bytes.size(), 500u * 12u);
     EXPECT_EQ(vb->Usage, platform::D3DUSAGE_DYNAMIC);
@@ -232,7 +230,7 @@ TEST_F(ParticleSystemTest, DrawWritesFourCornersAndTwoTrianglesPerParticle) {
     EXPECT_EQ(draws[0].Ints[5], 4);
     EXPECT_EQ(device->BoundVertexShader(), vertexShader.Handle());
     EXPECT_EQ(device->BoundPixelShader(), pixelShader.Handle());
-    EXPECT_NE(vertexShader.Handle(), 0u);
+    EXPECT_TRUE(vertexShader.Handle());
     EXPECT_EQ(device->BoundTexture(0), texture);
     EXPECT_EQ(device->BoundDeclaration(), ps->GetDeclaration().Handle());
     EXPECT_EQ(device->Stream(0).Buffer, ps->GetVertexBuffer().Handle());
@@ -306,9 +304,10 @@ TEST_F(ParticleSystemTest, CapacityIsKeptWithinSixteenBitIndices) {
 TEST_F(ParticleSystemTest, SystemsThatDrawAlikeShareOneCallInOrderUntilOneDiffers) {
     auto a = MakeSystem(4);
     auto b = MakeSystem();
-    auto empty = std::make_unique<TParticleSystem>(render, 0, nullptr, nullptr, 10);
+    auto empty = std::make_unique<TParticleSystem>(render, platform::TextureHandle{}, nullptr, nullptr, 10);
     auto c = MakeSystem();
-    auto otherTexture = std::make_unique<TParticleSystem>(render, 0, &vertexShader, &pixelShader, 10);
+    auto otherTexture =
+        std::make_unique<TParticleSystem>(render, platform::TextureHandle{}, &vertexShader, &pixelShader, 10);
     for (TParticleSystem* s : {a.get(), b.get(), c.get(), otherTexture.get()}) {
         s->UpdateMatrices();
     }

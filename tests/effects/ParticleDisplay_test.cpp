@@ -107,7 +107,7 @@ struct DisplayRig {
         EXPECT_TRUE(vertexShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.vs", "main"));
         EXPECT_TRUE(pixelShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.ps", "main"));
         texture = CreateTextureFromImage(render->Device(), QuadrantTexture(), false, "quadrants", &error);
-        EXPECT_NE(texture, 0u) << error;
+        EXPECT_TRUE(texture) << error;
         return true;
     }
     ~DisplayRig() {
@@ -122,7 +122,7 @@ struct DisplayRig {
     std::unique_ptr<TRenderD3D9> render;
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    platform::TextureHandle texture = 0;
+    platform::TextureHandle texture;
 };
 
 }  // namespace

@@ -47,7 +47,7 @@ protected:
     // scene manager does before the update pass.
     template <class Kind>
     Kind* Add(float x = 0, float y = 0, float z = 0, int32_t capacity = 500) {
-        auto system = std::make_unique<Kind>(render, platform::TextureHandle(0), nullptr, nullptr, capacity);
+        auto system = std::make_unique<Kind>(render, platform::TextureHandle{}, nullptr, nullptr, capacity);
         system->SetPosition(x, y, z);
         system->RandomSource = &random;
         Kind* raw = level.AddChild(std::move(system));

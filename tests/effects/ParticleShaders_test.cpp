@@ -73,7 +73,7 @@ TEST(ParticleShaders, ReadEveryElementOfTheParticleDeclaration) {
     TRenderD3D9 render(system);
     std::string error;
     ASSERT_TRUE(render.Initialize(nullptr, true, 640, 480, 0, error)) << error;
-    TParticleSystem particles(render, 0, nullptr, nullptr, 1);
+    TParticleSystem particles(render, platform::TextureHandle{}, nullptr, nullptr, 1);
 
     std::set<int> declared;
     for (const platform::VertexElement& e : particles.GetDeclaration().Elements()) {

@@ -350,7 +350,7 @@ TEST(FontLoad, BadFilesFailWithTheFileNamedAndNeverCrash) {
     EXPECT_FALSE(
         font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt", "a.ps", "a.vs", error));
     EXPECT_NE(error.find("font.png"), std::string::npos) << error;
-    EXPECT_EQ(font.Texture(), 0u);
+    EXPECT_FALSE(font.Texture());
     EXPECT_EQ(font.GlyphCount(), 0u) << "a font without its atlas draws nothing";
 
     // Whatever failed, drawing stays safe.

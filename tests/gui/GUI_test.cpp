@@ -13,7 +13,7 @@ struct GUITest : ::testing::Test {
     guitest::RecordingRenderer renderer;
     guitest::ScriptedInput input;
     std::unique_ptr<TMYFont> fontSlot;  // filled after the GUI exists, as at start-up
-    platform::TextureHandle skinTexture = 0;
+    platform::TextureHandle skinTexture;
     std::unique_ptr<TGUI> gui;
 
     void SetUp() override {
@@ -180,7 +180,7 @@ TEST_F(GUITest, Draw_OneCallForAllSkinQuadsAndOneForTheText) {
         ++draw;
     }
     bool blendOn = false, depthOff = false;
-    platform::TextureHandle texture = 0;
+    int64_t texture = 0;
     uint32_t stride = 0;
     for (size_t i = 0; i < draw; ++i) {
         if (calls[i].Text == "SetRenderState(27, 1)")
@@ -188,13 +188,13 @@ TEST_F(GUITest, Draw_OneCallForAllSkinQuadsAndOneForTheText) {
         if (calls[i].Text == "SetRenderState(7, 0)")
             depthOff = true;
         if (calls[i].Name == "SetTexture")
-            texture = static_cast<platform::TextureHandle>(calls[i].Ints[1]);
+            texture = calls[i].Ints[1];
         if (calls[i].Name == "SetStreamSource")
             stride = static_cast<uint32_t>(calls[i].Ints[3]);
     }
     EXPECT_TRUE(blendOn);
     EXPECT_TRUE(depthOff);
-    EXPECT_EQ(texture, skinTexture);
+    EXPECT_EQ(texture, skinTexture.Slot);
     EXPECT_EQ(stride, 20u);
     EXPECT_EQ(renderer.device->RenderState(platform::D3DRS_ZENABLE), 1u);
     EXPECT_EQ(renderer.device->RenderState(platform::D3DRS_ALPHABLENDENABLE), 0u);

@@ -95,7 +95,7 @@ TEST(GuiDisplay, SkinQuadsAndTextReachTheScreen) {
     std::unique_ptr<TMYFont> font;
     platform::TextureHandle skinTexture =
         CreateTextureFromFile(render.Device(), "Data\\GUI\\skin.png", &error);
-    ASSERT_NE(skinTexture, 0u) << error;
+    ASSERT_TRUE(skinTexture) << error;
     {
         TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture, 4, 4, "Data\\Shaders\\render_quad.vs",
                  "Data\\Shaders\\render_quad.ps", &font, &input.input);

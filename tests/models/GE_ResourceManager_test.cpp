@@ -55,13 +55,13 @@ TEST_F(Caches, SameTextureFileUnderTwoNamesIsOneEntryWithTheFirstName) {
     EXPECT_EQ(first, second);
     EXPECT_EQ(first->RefCount, 2);
     EXPECT_EQ(first->Name, "Bang");
-    EXPECT_NE(first->Texture, 0u);
+    EXPECT_TRUE(first->Texture);
     EXPECT_EQ(gpu.device->LiveTextures(), 1u);
     EXPECT_EQ(textures().FindTexture("Bang"), first);
     EXPECT_EQ(textures().FindTexture("Boom"), nullptr);
     EXPECT_EQ(textures().FindTexture("bang"), nullptr);
     // One level: the game samples only the top one (it never sets a mip filter).
-    EXPECT_EQ(gpu.device->TextureLevelCount(first->Texture), 1u);
+    EXPECT_EQ(gpu.device->TextureLevelCount(first->Texture.Get()), 1u);
 }
 
 TEST_F(Caches, ReleasingTheLastUseFreesTheTextureAndTheLastEntryTakesTheSlot) {
@@ -82,7 +82,7 @@ TEST_F(Caches, ReleasingTheLastUseFreesTheTextureAndTheLastEntryTakesTheSlot) {
 TEST_F(Caches, TextureThatDoesNotLoadLeavesAnEntryWithoutTexture) {
     TTextureResource* missing = textures().AddTexture(gpu.Ref(), "Gone", "Data/Textures/gone.png");
     ASSERT_NE(missing, nullptr);
-    EXPECT_EQ(missing->Texture, 0u);
+    EXPECT_FALSE(missing->Texture);
     EXPECT_EQ(missing->RefCount, 1);
 }
 
@@ -99,8 +99,8 @@ TEST_F(Caches, MeshesOfOneDirectoryShareTheirTextureUntilBothAreDeleted) {
     EXPECT_EQ(one->Mesh->GetMaterial(0, 0)->Texture, tank);
     TRenderOperation op;
     ASSERT_TRUE(two->Mesh->GetRenderOperation(0, 0, op));
-    EXPECT_EQ(op.Texture, tank->Texture);
-    EXPECT_NE(op.Texture, 0u);
+    EXPECT_EQ(op.Texture, tank->Texture.Get());
+    EXPECT_TRUE(op.Texture);
 
     meshes->DeleteMesh("One");
     EXPECT_EQ(meshes->Count(), 1);
@@ -166,15 +166,15 @@ TEST_F(Caches, DeviceResetReleasesAndRefillsExactlyTheDefaultPoolMeshes) {
     TMeshResource* lost = meshes->LoadMesh("Data/Meshes/one.x", "Lost", D3DPOOL_DEFAULT, D3DUSAGE_WRITEONLY);
     TMeshResource* kept =
         meshes->LoadMesh("Data/Meshes/plain.x", "Kept", D3DPOOL_MANAGED, D3DUSAGE_WRITEONLY);
-    const BufferHandle keptVertices = kept->Mesh->GetPart(0)->VertexBuffer->Handle();
+    const VertexBufferHandle keptVertices = kept->Mesh->GetPart(0)->VertexBuffer->Handle();
     const std::vector<uint8_t> lostBytes =
         gpu.device->Buffer(lost->Mesh->GetPart(0)->VertexBuffer->Handle())->Bytes;
     ASSERT_EQ(gpu.device->LiveBuffers(), 4u);
 
     meshes->OnLostDevice();
     EXPECT_EQ(gpu.device->LiveBuffers(), 2u);
-    EXPECT_EQ(lost->Mesh->GetPart(0)->VertexBuffer->Handle(), 0u);
-    EXPECT_EQ(lost->Mesh->GetIndexBuffer(0, 0)->Handle(), 0u);
+    EXPECT_FALSE(lost->Mesh->GetPart(0)->VertexBuffer->Handle());
+    EXPECT_FALSE(lost->Mesh->GetIndexBuffer(0, 0)->Handle());
     EXPECT_EQ(kept->Mesh->GetPart(0)->VertexBuffer->Handle(), keptVertices);
 
     gpu.device->ClearLog();

@@ -79,7 +79,6 @@ TEST_F(MeshDrawTest, FullPartInterleavesPositionNormalAndTexCoord) {
     EXPECT_EQ(mesh->GetPart(0)->Declaration->GetStride(), 32);
 
     const RecordedBuffer& vb = VertexBytes(0);
-    EXPECT_FALSE(vb.IsIndexBuffer);
     EXPECT_EQ(vb.Bytes.size(), 32u * 4u);
     EXPECT_EQ(vb.Usage, D3DUSAGE_DYNAMIC);
     EXPECT_EQ(vb.Pool, D3DPOOL_DEFAULT);
@@ -94,7 +93,6 @@ TEST_F(MeshDrawTest, FullPartInterleavesPositionNormalAndTexCoord) {
 
     const RecordedBuffer* ib = gpu.device->Buffer(mesh->GetIndexBuffer(0, 0)->Handle());
     ASSERT_NE(ib, nullptr);
-    EXPECT_TRUE(ib->IsIndexBuffer);
     EXPECT_EQ(ib->FormatOrFvf, D3DFMT_INDEX16);
     EXPECT_EQ(ib->Usage, D3DUSAGE_DYNAMIC);
     EXPECT_EQ(ib->Pool, D3DPOOL_DEFAULT);
@@ -173,11 +171,11 @@ TEST_F(MeshDrawTest, RenderOperationOfASubset) {
     EXPECT_EQ(op.IndexBuffer, mesh->GetIndexBuffer(0, 1));
     EXPECT_EQ(op.NumVertices, 4);
     EXPECT_EQ(op.PrimitiveCount, 2);
-    EXPECT_EQ(op.Texture, 0u);
+    EXPECT_FALSE(op.Texture);
     // Material A has no faces: nothing to draw and no device buffer.
     ASSERT_TRUE(mesh->GetRenderOperation(0, 0, op));
     EXPECT_EQ(op.PrimitiveCount, 0);
-    EXPECT_EQ(mesh->GetIndexBuffer(0, 0)->Handle(), 0u);
+    EXPECT_FALSE(mesh->GetIndexBuffer(0, 0)->Handle());
     EXPECT_FALSE(mesh->GetRenderOperation(0, 2, op));
     EXPECT_FALSE(mesh->GetRenderOperation(1, 0, op));
 }
@@ -189,7 +187,7 @@ TEST_F(MeshDrawTest, ReleaseGivesBackEveryBufferAndRestoreRefillsThem) {
     mesh->ReleaseDeviceBuffers();
     EXPECT_EQ(gpu.device->LiveBuffers(), 0u);
     EXPECT_EQ(gpu.device->LiveDeclarations(), 2u);
-    EXPECT_EQ(mesh->GetPart(1)->VertexBuffer->Handle(), 0u);
+    EXPECT_FALSE(mesh->GetPart(1)->VertexBuffer->Handle());
     EXPECT_EQ(mesh->GetPart(1)->VertexBuffer->GetLength(), 128u);
     mesh->RestoreDeviceBuffers();
     EXPECT_EQ(gpu.device->LiveBuffers(), 4u);

@@ -13,9 +13,12 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/Png.h"
 #include "platform/SdlWindow.h"
+#include "util/Log.h"
 
 using namespace platform;
 
@@ -122,14 +125,14 @@ protected:
     ShaderHandle Compile(ShaderStage stage, const char* source) {
         std::string messages;
         ShaderHandle shader = device_->CreateShader(stage, source, messages);
-        EXPECT_NE(shader, 0u) << messages;
+        EXPECT_TRUE(shader) << messages;
         EXPECT_EQ(messages, "");
         return shader;
     }
 
     void UsePair(const char* vertex, const char* pixel) {
         device_->SetVertexShader(Compile(ShaderStage::Vertex, vertex));
-        device_->SetPixelShader(pixel ? Compile(ShaderStage::Pixel, pixel) : 0);
+        device_->SetPixelShader(pixel ? Compile(ShaderStage::Pixel, pixel) : ShaderHandle{});
     }
 
     // A rectangle in clip space through the user-pointer path, corners in the order the engine's quads
@@ -409,7 +412,7 @@ TEST_P(GlDevice, Declaration_D3dColourArrivesAsRgbaAndBaseVertexApplies) {
                                       {0, 12, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
                                       D3DDECL_END};
     DeclarationHandle declaration = device_->CreateVertexDeclaration(elements);
-    ASSERT_NE(declaration, 0u);
+    ASSERT_TRUE(declaration);
 #pragma pack(push, 1)
     struct ColourVertex {
         float X, Y, Z;
@@ -423,9 +426,9 @@ TEST_P(GlDevice, Declaration_D3dColourArrivesAsRgbaAndBaseVertexApplies) {
     for (int i = 0; i < 4; ++i) {
         vertices[4 + i] = {corners[i][0], corners[i][1], 0.5f, argb};
     }
-    BufferHandle vertexBuffer =
+    VertexBufferHandle vertexBuffer =
         device_->CreateVertexBuffer(sizeof vertices, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED);
-    BufferHandle indexBuffer =
+    IndexBufferHandle indexBuffer =
         device_->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     void* v = device_->LockBuffer(vertexBuffer, 0, 0, D3DLOCK_DISCARD);
     ASSERT_NE(v, nullptr);
@@ -454,10 +457,10 @@ TEST_P(GlDevice, Draw_IndicesOutsideTheVertexBufferDrawNothing) {
     const VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END};
     DeclarationHandle declaration = device_->CreateVertexDeclaration(elements);
     const float vertices[4][3] = {{-1, 1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}, {-1, -1, 0.5f}};
-    BufferHandle vertexBuffer = device_->CreateVertexBuffer(sizeof vertices, 0, 0, D3DPOOL_MANAGED);
+    VertexBufferHandle vertexBuffer = device_->CreateVertexBuffer(sizeof vertices, 0, 0, D3DPOOL_MANAGED);
     std::memcpy(device_->LockBuffer(vertexBuffer, 0, 0, 0), vertices, sizeof vertices);
     device_->UnlockBuffer(vertexBuffer);
-    BufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    IndexBufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     const uint16_t indices[6] = {0, 1, 2, 2, 3, 400};
     std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, 0), indices, sizeof indices);
     device_->UnlockBuffer(indexBuffer);
@@ -519,13 +522,13 @@ TEST_P(GlDevice, Shaders_CompileErrorGivesMessagesAndNoShader) {
     std::string messages;
     ShaderHandle broken =
         device_->CreateShader(ShaderStage::Pixel, "#version 330 core\nvoid main() { oops; }\n", messages);
-    EXPECT_EQ(broken, 0u);
+    EXPECT_FALSE(broken);
     EXPECT_NE(messages, "");
     // The line numbers are the source's own.
     EXPECT_NE(messages.find("2"), std::string::npos) << messages;
 
     ShaderHandle clean = device_->CreateShader(ShaderStage::Pixel, kColourPixel, messages);
-    EXPECT_NE(clean, 0u);
+    EXPECT_TRUE(clean);
     EXPECT_EQ(messages, "");
 }
 
@@ -534,8 +537,8 @@ TEST_P(GlDevice, Shaders_SameSourceTwiceDrawsAfterEitherIsReleased) {
     ShaderHandle vertex = device_->CreateShader(ShaderStage::Vertex, kConstantColourVertex, messages);
     ShaderHandle first = device_->CreateShader(ShaderStage::Pixel, kColourPixel, messages);
     ShaderHandle second = device_->CreateShader(ShaderStage::Pixel, kColourPixel, messages);
-    ASSERT_NE(first, 0u);
-    ASSERT_NE(second, 0u);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
     EXPECT_NE(first, second);
     device_->SetVertexShader(vertex);
     SetColour(1, 0, 0);
@@ -562,7 +565,7 @@ TEST_P(GlDevice, Shaders_WarningsAloneAlsoLeaveNoShader) {
                               "#version 330 core\n#extension GL_BRELVOX_no_such_thing : warn\n"
                               "out vec4 FragColor;\nvoid main() { FragColor = vec4(1.0); }\n",
                               messages);
-    EXPECT_EQ(shader, 0u);
+    EXPECT_FALSE(shader);
     EXPECT_NE(messages.find("warning"), std::string::npos) << messages;
 }
 
@@ -570,7 +573,7 @@ TEST_P(GlDevice, Shaders_WithoutVersionLineAreGlsl330) {
     std::string messages;
     ShaderHandle shader = device_->CreateShader(
         ShaderStage::Pixel, "out vec4 FragColor;\nvoid main() { FragColor = vec4(1.0); }\n", messages);
-    EXPECT_NE(shader, 0u) << messages;
+    EXPECT_TRUE(shader) << messages;
 }
 
 TEST_P(GlDevice, Shaders_NoPixelShaderSamplesStageZeroOrDrawsWhite) {
@@ -612,9 +615,9 @@ TEST_P(GlDevice, Texture_MipLevelsAreNotSampledWithoutAMipFilter) {
 }
 
 TEST_P(GlDevice, Buffers_WriteOnlyOnesStillReadBackWhatWasWritten) {
-    BufferHandle buffer =
+    VertexBufferHandle buffer =
         device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT);
-    ASSERT_NE(buffer, 0u);
+    ASSERT_TRUE(buffer);
     for (uint32_t offset : {0u, 8u}) {  // the second lock writes half and keeps the other half
         auto* bytes = static_cast<uint8_t*>(device_->LockBuffer(buffer, offset, 8, 0));
         ASSERT_NE(bytes, nullptr);
@@ -634,8 +637,8 @@ TEST_P(GlDevice, Buffers_WriteOnlyOnesStillReadBackWhatWasWritten) {
 }
 
 TEST_P(GlDevice, Buffers_LockRoundTripsAndRejectsRangesOutside) {
-    BufferHandle buffer = device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
-    ASSERT_NE(buffer, 0u);
+    VertexBufferHandle buffer = device_->CreateVertexBuffer(16, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(buffer);
     auto* bytes = static_cast<uint8_t*>(device_->LockBuffer(buffer, 4, 8, 0));
     ASSERT_NE(bytes, nullptr);
     for (int i = 0; i < 8; ++i) {
@@ -655,12 +658,51 @@ TEST_P(GlDevice, Buffers_LockRoundTripsAndRejectsRangesOutside) {
     EXPECT_EQ(device_->LockBuffer(buffer, 0xFFFFFFF0u, 0x20, 0), nullptr);
     EXPECT_NE(device_->LockBuffer(buffer, 15, 1, 0), nullptr);
     device_->UnlockBuffer(buffer);
-    EXPECT_EQ(device_->LockBuffer(buffer + 1000, 0, 0, 0), nullptr);
+    device_->ReleaseBuffer(buffer);
+    EXPECT_FALSE(device_->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED));
+    EXPECT_FALSE(device_->CreateIndexBuffer(8, 0, 102, D3DPOOL_MANAGED));  // only 16-bit indices
+}
 
+// A released handle names nothing, even once its slot holds a new resource: every call refuses it
+// (where assertions are on, it fails one) with a line in the log, and the new resource stays as it was.
+TEST_P(GlDevice, Handles_AReleasedOneIsRefusedAndTheNewResourceInItsSlotIsUntouched) {
+    TextureHandle released = device_->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    device_->ReleaseTexture(released);
+    TextureHandle corners = MakeCornerTexture(*device_);
+    ASSERT_EQ(corners.Slot, released.Slot);
+    ASSERT_NE(corners, released);
+    UsePair(kTexturedVertex, kTexturedPixel);
+    device_->SetTexture(0, corners);
+#ifdef NDEBUG
+    std::vector<std::string> refused;
+    logging::Sink previous = logging::SetSink([&](std::string_view subsystem, std::string_view text) {
+        if (subsystem == "graphics") {
+            refused.emplace_back(text);
+        }
+    });
+    const uint8_t black[16] = {};
+    device_->WriteTextureLevel(released, 0, black, 8);
+    device_->SetTexture(0, released);
+    device_->ReleaseTexture(released);
+    EXPECT_EQ(device_->TextureLevelCount(released), 0u);
+    VertexBufferHandle buffer = device_->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED);
     device_->ReleaseBuffer(buffer);
     EXPECT_EQ(device_->LockBuffer(buffer, 0, 0, 0), nullptr);
-    EXPECT_EQ(device_->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED), 0u);
-    EXPECT_EQ(device_->CreateIndexBuffer(8, 0, 102, D3DPOOL_MANAGED), 0u);  // only 16-bit indices
+    EXPECT_EQ(device_->LockBuffer(VertexBufferHandle{buffer.Slot + 1000, 1}, 0, 0, 0), nullptr);
+    logging::SetSink(previous);
+    ASSERT_EQ(refused.size(), 6u);
+    EXPECT_EQ(refused[0], "WriteTextureLevel: the texture handle (slot " + std::to_string(released.Slot) +
+                              ", generation " + std::to_string(released.Generation) +
+                              ") names nothing live; call refused");
+    EXPECT_EQ(refused[4].rfind("LockBuffer: the vertex buffer handle", 0), 0u) << refused[4];
+    EXPECT_EQ(device_->TextureLevelCount(corners), 1u);
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    ExpectCornerColours(Read());
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the driver runs threads of its own
+    EXPECT_DEATH(device_->SetTexture(0, released), "SetTexture: the texture handle");
+#endif
 }
 
 TEST_P(GlDevice, Buffers_PartialUpdateReachesTheGpu) {
@@ -668,10 +710,10 @@ TEST_P(GlDevice, Buffers_PartialUpdateReachesTheGpu) {
     device_->SetVertexDeclaration(device_->CreateVertexDeclaration(elements));
     // Left half first; then only the x of vertices 1 and 2 move to the right edge.
     const float left[4][3] = {{-1, 1, 0.5f}, {0, 1, 0.5f}, {0, -1, 0.5f}, {-1, -1, 0.5f}};
-    BufferHandle vertexBuffer = device_->CreateVertexBuffer(sizeof left, 0, 0, D3DPOOL_MANAGED);
+    VertexBufferHandle vertexBuffer = device_->CreateVertexBuffer(sizeof left, 0, 0, D3DPOOL_MANAGED);
     std::memcpy(device_->LockBuffer(vertexBuffer, 0, 0, 0), left, sizeof left);
     device_->UnlockBuffer(vertexBuffer);
-    BufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    IndexBufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     const uint16_t indices[6] = {0, 1, 2, 2, 3, 0};
     std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, 0), indices, sizeof indices);
     device_->UnlockBuffer(indexBuffer);
@@ -702,8 +744,9 @@ TEST_P(GlDevice, Buffers_RewrittenAfterADrawAndGrownKeepEachDrawsVertices) {
     const float left[4][3] = {{-1, 1, 0.5f}, {0, 1, 0.5f}, {0, -1, 0.5f}, {-1, -1, 0.5f}};
     const float right[4][3] = {{0, 1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}, {0, -1, 0.5f}};
     const float top[4][3] = {{-1, 1, 0.5f}, {1, 1, 0.5f}, {1, 0.5f, 0.5f}, {-1, 0.5f, 0.5f}};
-    BufferHandle vertexBuffer = device_->CreateVertexBuffer(4096 * 12, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
-    BufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    VertexBufferHandle vertexBuffer =
+        device_->CreateVertexBuffer(4096 * 12, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT);
+    IndexBufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     const uint16_t indices[6] = {0, 1, 2, 2, 3, 0};
     std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, 0), indices, sizeof indices);
     device_->UnlockBuffer(indexBuffer);
@@ -743,10 +786,10 @@ TEST_P(GlDevice, UserPointerDraw_LeavesStreamAndIndicesUnset) {
     const VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END};
     DeclarationHandle declaration = device_->CreateVertexDeclaration(elements);
     const float vertices[4][3] = {{-1, 1, 0.5f}, {1, 1, 0.5f}, {1, -1, 0.5f}, {-1, -1, 0.5f}};
-    BufferHandle vertexBuffer = device_->CreateVertexBuffer(sizeof vertices, 0, 0, D3DPOOL_MANAGED);
+    VertexBufferHandle vertexBuffer = device_->CreateVertexBuffer(sizeof vertices, 0, 0, D3DPOOL_MANAGED);
     std::memcpy(device_->LockBuffer(vertexBuffer, 0, 0, 0), vertices, sizeof vertices);
     device_->UnlockBuffer(vertexBuffer);
-    BufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    IndexBufferHandle indexBuffer = device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
     const uint16_t indices[6] = {0, 1, 2, 2, 3, 0};
     std::memcpy(device_->LockBuffer(indexBuffer, 0, 0, 0), indices, sizeof indices);
     device_->UnlockBuffer(indexBuffer);

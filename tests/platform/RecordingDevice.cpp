@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "util/Log.h"
+
 using namespace platform;
 
 namespace {
@@ -35,6 +37,15 @@ using RecordingBuffers = Fixture;
 using RecordingTextures = Fixture;
 using RecordingShaders = Fixture;
 using RecordingControl = Fixture;
+using RecordingHandles = Fixture;
+
+// The cases that hand the device a bad handle on purpose: where assertions are on, the first such
+// call stops the program instead (RecordingHandles checks that), so they run only where they are off.
+#ifdef NDEBUG
+#define ONLY_WHERE_BAD_HANDLES_ARE_REFUSED()
+#else
+#define ONLY_WHERE_BAD_HANDLES_ARE_REFUSED() GTEST_SKIP() << "a bad handle fails an assertion here"
+#endif
 
 }  // namespace
 
@@ -85,7 +96,7 @@ TEST_F(RecordingState, StartsAtDirect3DDefaults) {
 TEST_F(RecordingState, ConstantsPersistAcrossShaderChangesAndClipAtTheLastRegister) {
     float data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     device->SetVertexShaderConstantF(254, data, 2);
-    device->SetVertexShader(0);
+    device->SetVertexShader(ShaderHandle{});
     EXPECT_EQ(device->Constant(254), (std::array<float, 4>{1, 2, 3, 4}));
     EXPECT_EQ(device->Constant(255), (std::array<float, 4>{5, 6, 7, 8}));
     device->SetVertexShaderConstantF(255, data, 2);  // the second register does not exist
@@ -108,8 +119,8 @@ TEST_F(RecordingState, ResetRestoresDefaultsAndKeepsResources) {
 }
 
 TEST_F(RecordingBuffers, LockGivesMemoryThatStays) {
-    BufferHandle b = device->CreateVertexBuffer(16, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT);
-    ASSERT_NE(b, 0u);
+    VertexBufferHandle b = device->CreateVertexBuffer(16, D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(b);
     auto* p = static_cast<uint8_t*>(device->LockBuffer(b, 4, 8, 0));
     ASSERT_NE(p, nullptr);
     std::memset(p, 0xAB, 8);
@@ -124,16 +135,17 @@ TEST_F(RecordingBuffers, LockGivesMemoryThatStays) {
 }
 
 TEST_F(RecordingBuffers, LockOutsideTheBufferGivesNothing) {
-    BufferHandle b = device->CreateIndexBuffer(8, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+    ONLY_WHERE_BAD_HANDLES_ARE_REFUSED();
+    IndexBufferHandle b = device->CreateIndexBuffer(8, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
     EXPECT_EQ(device->LockBuffer(b, 8, 0, 0), nullptr);
     EXPECT_EQ(device->LockBuffer(b, 4, 8, 0), nullptr);
     EXPECT_NE(device->LockBuffer(b, 0, 0, 0), nullptr);
-    EXPECT_EQ(device->LockBuffer(999, 0, 0, 0), nullptr);
+    EXPECT_EQ(device->LockBuffer(IndexBufferHandle{999, 1}, 0, 0, 0), nullptr);
     EXPECT_EQ(device->BadHandleUses(), 1);
 }
 
 TEST_F(RecordingBuffers, DiscardForgetsTheOldContents) {
-    BufferHandle b = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_DEFAULT);
+    VertexBufferHandle b = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_DEFAULT);
     auto* p = static_cast<uint8_t*>(device->LockBuffer(b, 0, 0, 0));
     std::memset(p, 1, 4);
     device->UnlockBuffer(b);
@@ -142,18 +154,19 @@ TEST_F(RecordingBuffers, DiscardForgetsTheOldContents) {
 }
 
 TEST_F(RecordingBuffers, ReleaseTwiceCountsAsBadHandle) {
-    BufferHandle b = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_DEFAULT);
+    ONLY_WHERE_BAD_HANDLES_ARE_REFUSED();
+    VertexBufferHandle b = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_DEFAULT);
     EXPECT_EQ(device->LiveBuffers(), 1u);
     device->ReleaseBuffer(b);
     device->ReleaseBuffer(b);
-    device->ReleaseBuffer(0);
+    device->ReleaseBuffer(VertexBufferHandle{});
     EXPECT_EQ(device->LiveBuffers(), 0u);
     EXPECT_EQ(device->BadHandleUses(), 1);
 }
 
 TEST_F(RecordingBuffers, DrawOutsideTheBuffersIsCounted) {
-    BufferHandle vb = device->CreateVertexBuffer(3 * 12, 0, 0, D3DPOOL_DEFAULT);
-    BufferHandle ib = device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+    VertexBufferHandle vb = device->CreateVertexBuffer(3 * 12, 0, 0, D3DPOOL_DEFAULT);
+    IndexBufferHandle ib = device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
     auto* indices = static_cast<uint16_t*>(device->LockBuffer(ib, 0, 0, 0));
     indices[0] = 0;
     indices[1] = 1;
@@ -174,7 +187,7 @@ TEST_F(RecordingBuffers, DrawOutsideTheBuffersIsCounted) {
 }
 
 TEST_F(RecordingBuffers, DrawFromUserMemoryCopiesItsDataAndUnbindsTheStream) {
-    BufferHandle vb = device->CreateVertexBuffer(12, 0, 0, D3DPOOL_DEFAULT);
+    VertexBufferHandle vb = device->CreateVertexBuffer(12, 0, 0, D3DPOOL_DEFAULT);
     device->SetStreamSource(0, vb, 0, 12);
     float vertices[3][2] = {{1, 2}, {3, 4}, {5, 6}};
     uint16_t indices[3] = {2, 1, 0};
@@ -186,13 +199,13 @@ TEST_F(RecordingBuffers, DrawFromUserMemoryCopiesItsDataAndUnbindsTheStream) {
     std::memcpy(&last, call.VertexBytes.data() + 20, 4);
     EXPECT_EQ(last, 6.0f);
     EXPECT_EQ(call.IndexBytes[0], 2);
-    EXPECT_EQ(device->Stream(0).Buffer, 0u);
-    EXPECT_EQ(device->BoundIndices(), 0u);
+    EXPECT_FALSE(device->Stream(0).Buffer);
+    EXPECT_FALSE(device->BoundIndices());
 }
 
 TEST_F(RecordingTextures, FullChainAndLevelWrites) {
     TextureHandle t = device->CreateTexture(8, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
-    ASSERT_NE(t, 0u);
+    ASSERT_TRUE(t);
     EXPECT_EQ(device->TextureLevelCount(t), 4u);  // 8x2, 4x1, 2x1, 1x1
     const RecordedTexture* texture = device->Texture(t);
     EXPECT_EQ(texture->LevelWidth(1), 4u);
@@ -203,33 +216,90 @@ TEST_F(RecordingTextures, FullChainAndLevelWrites) {
     device->WriteTextureLevel(t, 1, row, 20);
     EXPECT_EQ(texture->Levels[1].size(), 16u);
     EXPECT_EQ(texture->Levels[1][15], 15);
-    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED) != 0, true);
-    EXPECT_EQ(device->Texture(t + 1)->Levels.size(), 1u);
+    TextureHandle one = device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    ASSERT_TRUE(one);
+    EXPECT_EQ(device->Texture(one)->Levels.size(), 1u);
 }
 
 TEST_F(RecordingShaders, CompileMessagesFollowTheMarkers) {
     device->AddCompileMessage("#warn", "0:1(1): warning: something");
     std::string messages;
-    EXPECT_NE(device->CreateShader(ShaderStage::Pixel, "clean", messages), 0u);
+    EXPECT_TRUE(device->CreateShader(ShaderStage::Pixel, "clean", messages));
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(device->CreateShader(ShaderStage::Pixel, "text #warn", messages), 0u);
+    EXPECT_FALSE(device->CreateShader(ShaderStage::Pixel, "text #warn", messages));
     EXPECT_EQ(messages, "0:1(1): warning: something");
     device->AddCompileMessage("", "everything fails");
-    EXPECT_EQ(device->CreateShader(ShaderStage::Vertex, "clean", messages), 0u);
+    EXPECT_FALSE(device->CreateShader(ShaderStage::Vertex, "clean", messages));
     EXPECT_EQ(messages, "everything fails");
     device->ClearCompileMessages();
-    EXPECT_NE(device->CreateShader(ShaderStage::Vertex, "text #warn", messages), 0u);
+    EXPECT_TRUE(device->CreateShader(ShaderStage::Vertex, "text #warn", messages));
     EXPECT_EQ(device->LiveShaders(), 2u);
 }
 
 TEST_F(RecordingShaders, BindingAShaderOfTheOtherStageIsABadHandle) {
+    ONLY_WHERE_BAD_HANDLES_ARE_REFUSED();
     std::string messages;
     ShaderHandle vs = device->CreateShader(ShaderStage::Vertex, "v", messages);
     device->SetPixelShader(vs);
     EXPECT_EQ(device->BadHandleUses(), 1);
+    EXPECT_FALSE(device->BoundPixelShader());
     device->SetVertexShader(vs);
     EXPECT_EQ(device->BadHandleUses(), 1);
     EXPECT_EQ(device->BoundVertexShader(), vs);
+}
+
+// A slot is used again once its resource is released, under the next generation: the old handle
+// names nothing, so it cannot reach the resource made after it.
+TEST_F(RecordingHandles, AReleasedHandleIsRefusedAfterItsSlotIsUsedAgain) {
+    TextureHandle released = device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    device->ReleaseTexture(released);
+    TextureHandle live = device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    ASSERT_EQ(live.Slot, released.Slot);
+    EXPECT_NE(live, released);
+    EXPECT_EQ(device->Texture(released), nullptr);
+    device->SetTexture(0, live);
+#ifdef NDEBUG
+    std::vector<std::string> lines;
+    logging::Sink previous = logging::SetSink([&](std::string_view subsystem, std::string_view text) {
+        lines.push_back(std::string(subsystem) + ": " + std::string(text));
+    });
+    device->SetTexture(0, released);
+    device->ReleaseTexture(released);
+    uint8_t texels[4 * 4 * 4] = {};
+    device->WriteTextureLevel(released, 0, texels, 16);
+    logging::SetSink(previous);
+    EXPECT_EQ(device->BoundTexture(0), live);
+    ASSERT_NE(device->Texture(live), nullptr);
+    EXPECT_EQ(device->LiveTextures(), 1u);
+    EXPECT_EQ(device->BadHandleUses(), 3);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0],
+              "graphics: SetTexture: the texture handle (slot 1, generation 1) names nothing live; "
+              "call refused");
+#else
+    EXPECT_DEATH(device->SetTexture(0, released), "SetTexture: the texture handle .slot 1, generation 1.");
+#endif
+}
+
+TEST_F(RecordingHandles, AReleasedBufferIsRefusedByEveryBufferCall) {
+    ONLY_WHERE_BAD_HANDLES_ARE_REFUSED();
+    VertexBufferHandle vertices = device->CreateVertexBuffer(12, 0, 0, D3DPOOL_MANAGED);
+    IndexBufferHandle indices = device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED);
+    device->SetStreamSource(0, vertices, 0, 12);
+    device->SetIndices(indices);
+    device->ReleaseBuffer(vertices);
+    device->ReleaseBuffer(indices);
+    VertexBufferHandle again = device->CreateVertexBuffer(24, 0, 0, D3DPOOL_MANAGED);
+    ASSERT_EQ(again.Slot, vertices.Slot);
+    device->SetStreamSource(0, again, 0, 12);
+    EXPECT_EQ(device->LockBuffer(vertices, 0, 0, 0), nullptr);
+    device->UnlockBuffer(vertices);
+    device->SetStreamSource(0, vertices, 0, 12);
+    device->SetIndices(indices);
+    device->ReleaseBuffer(vertices);
+    EXPECT_EQ(device->BadHandleUses(), 5);
+    EXPECT_EQ(device->Stream(0).Buffer, again);
+    EXPECT_NE(device->Buffer(again), nullptr);
 }
 
 TEST_F(RecordingControl, CooperativeLevelAndResetAnswerAsTold) {
@@ -246,8 +316,8 @@ TEST_F(RecordingControl, CooperativeLevelAndResetAnswerAsTold) {
 }
 
 TEST_F(RecordingControl, ResetCountsDefaultPoolResourcesAndCanRefuseThem) {
-    BufferHandle kept = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_MANAGED);
-    BufferHandle lost = device->CreateIndexBuffer(4, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
+    VertexBufferHandle kept = device->CreateVertexBuffer(4, 0, 0, D3DPOOL_MANAGED);
+    IndexBufferHandle lost = device->CreateIndexBuffer(4, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT);
     EXPECT_EQ(device->DefaultPoolResourcesAtLastReset(), -1);
     EXPECT_EQ(device->Reset(PresentParameters{}), D3D_OK);
     EXPECT_EQ(device->DefaultPoolResourcesAtLastReset(), 1);

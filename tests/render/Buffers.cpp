@@ -19,12 +19,12 @@ TEST_F(VertexBuffer, CreateBufferPassesLengthUsageAndPool) {
     TVertexBuffer b(render.Device());
     EXPECT_TRUE(b.CreateBuffer(144, D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT));
     EXPECT_EQ(device->Calls().back().Name, "CreateVertexBuffer");
-    EXPECT_EQ(device->Calls().back().Ints, (std::vector<int64_t>{144, 0x200, 0, 0, b.Handle()}));
+    EXPECT_EQ(device->Calls().back().Ints, (std::vector<int64_t>{144, 0x200, 0, 0, b.Handle().Slot}));
     EXPECT_EQ(b.GetLength(), 144u);
     EXPECT_EQ(b.Usage(), D3DUSAGE_DYNAMIC);
     EXPECT_EQ(b.Pool(), D3DPOOL_DEFAULT);
     EXPECT_EQ(*b.HandleRef(), b.Handle());
-    EXPECT_FALSE(device->Buffer(b.Handle())->IsIndexBuffer);
+    ASSERT_NE(device->Buffer(b.Handle()), nullptr);
 }
 
 TEST_F(VertexBuffer, CreatingAgainReleasesTheOldBuffer) {
@@ -39,7 +39,7 @@ TEST_F(VertexBuffer, ReleaseHandleKeepsTheDescriptionReleaseBufferForgetsTheLeng
     TVertexBuffer b(render.Device());
     b.CreateBuffer(64, D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT);
     b.ReleaseHandle();
-    EXPECT_EQ(b.Handle(), 0u);
+    EXPECT_FALSE(b.Handle());
     EXPECT_EQ(b.GetLength(), 64u);
     EXPECT_EQ(b.Usage(), D3DUSAGE_WRITEONLY);
     EXPECT_EQ(device->LiveBuffers(), 0u);
@@ -67,7 +67,7 @@ TEST_F(VertexBuffer, LockWriteUnlockReachesTheDevice) {
     void* p = b.Lock(4, 8, D3DLOCK_DISCARD);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(b.LockedData(), p);
-    EXPECT_EQ(device->Calls().back().Text, "LockBuffer(" + std::to_string(b.Handle()) + ", 4, 8, 8192)");
+    EXPECT_EQ(device->Calls().back().Text, "LockBuffer(" + std::to_string(b.Handle().Slot) + ", 4, 8, 8192)");
     const uint8_t bytes[3] = {7, 8, 9};
     b.Write(bytes, 5, 3);
     b.Unlock();
@@ -141,8 +141,9 @@ TEST_F(VertexBuffer, LockOutsideTheBufferGivesNullAndWritesNothing) {
 TEST_F(IndexBuffer, SixteenBitIndicesThroughLock) {
     TIndexBuffer b(render.Device());
     EXPECT_TRUE(b.CreateBuffer(12, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT));
-    EXPECT_EQ(device->Calls().back().Ints, (std::vector<int64_t>{12, 0x208, D3DFMT_INDEX16, 0, b.Handle()}));
-    EXPECT_TRUE(device->Buffer(b.Handle())->IsIndexBuffer);
+    EXPECT_EQ(device->Calls().back().Ints,
+              (std::vector<int64_t>{12, 0x208, D3DFMT_INDEX16, 0, b.Handle().Slot}));
+    ASSERT_NE(device->Buffer(b.Handle()), nullptr);
     uint16_t* indices = b.Lock(0, 12, 0);
     ASSERT_NE(indices, nullptr);
     for (uint16_t i = 0; i < 6; ++i)

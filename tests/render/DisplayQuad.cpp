@@ -87,7 +87,7 @@ TEST_F(OnScreen, RendererShadersCompileWithoutMessages) {
         std::string source, error, messages;
         ASSERT_TRUE(files::ReadFile(name, source, error)) << error;
         ShaderHandle shader = Device().CreateShader(stage, source, messages);
-        EXPECT_NE(shader, 0u) << name;
+        EXPECT_TRUE(shader) << name;
         EXPECT_EQ(messages, "") << name;
         Device().ReleaseShader(shader);
     }
@@ -100,7 +100,7 @@ TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
     ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.ps", "main"));
     const Image image = FourColours();
     TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "quad");
-    ASSERT_NE(texture, 0u);
+    ASSERT_TRUE(texture);
 
     render_->SetDepthTest(true);
     render_->SetTextureFilter(0, 0, 0);
@@ -237,8 +237,8 @@ TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     whiteImage.Width = whiteImage.Height = 1;
     whiteImage.Rgba = {255, 255, 255, 255};
     TextureHandle white = CreateTextureFromImage(render_->Device(), whiteImage, false, "white");
-    ASSERT_NE(texture, 0u);
-    ASSERT_NE(white, 0u);
+    ASSERT_TRUE(texture);
+    ASSERT_TRUE(white);
     render_->SetTextureFilter(0, 0, 0);
     std::vector<TScreenQuad> quads(3);
     for (size_t i = 0; i < quads.size(); ++i) {

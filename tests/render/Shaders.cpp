@@ -30,7 +30,7 @@ using ShaderManager = ShaderFixture;
 TEST_F(ShaderLoading, CompilesTheFileThroughCaseInsensitiveLookUp) {
     TVertexShader shader;
     EXPECT_TRUE(shader.LoadFromFile(render.Device(), "data\\SHaders\\A.VS", "main"));
-    ASSERT_NE(shader.Handle(), 0u);
+    ASSERT_TRUE(shader.Handle());
     const RecordedShader* compiled = device->Shader(shader.Handle());
     ASSERT_NE(compiled, nullptr);
     EXPECT_EQ(compiled->Stage, ShaderStage::Vertex);
@@ -44,21 +44,21 @@ TEST_F(ShaderLoading, WarningOnlyCompileLeavesTheShaderEmptyAndSaysSoOnce) {
     LogCapture log;
     TPixelShader shader;
     EXPECT_FALSE(shader.LoadFromFile(render.Device(), "Data\\Shaders\\warn.ps", "main"));
-    EXPECT_EQ(shader.Handle(), 0u);
+    EXPECT_FALSE(shader.Handle());
     EXPECT_EQ(device->LiveShaders(), 0u);
     ASSERT_EQ(log.Lines().size(), 1u) << log.All();
     EXPECT_NE(log.Lines()[0].find("Data\\Shaders\\warn.ps"), std::string::npos) << log.All();
     EXPECT_NE(log.Lines()[0].find("warning: unused variable"), std::string::npos) << log.All();
     device->ClearLog();
     render.SetPixelShader(&shader);
-    EXPECT_EQ(device->BoundPixelShader(), 0u);
+    EXPECT_FALSE(device->BoundPixelShader());
 }
 
 TEST_F(ShaderLoading, MissingFileLeavesTheShaderEmptyWithAMessageNamingIt) {
     LogCapture log;
     TVertexShader shader;
     EXPECT_FALSE(shader.LoadFromFile(render.Device(), "Data\\Shaders\\nothere.vs", "main"));
-    EXPECT_EQ(shader.Handle(), 0u);
+    EXPECT_FALSE(shader.Handle());
     EXPECT_EQ(device->CountCalls("CreateShader"), 0u);
     EXPECT_NE(log.All().find("nothere.vs"), std::string::npos) << log.All();
 }
@@ -72,7 +72,7 @@ TEST_F(ShaderLoading, ReloadingReleasesTheOldShader) {
     EXPECT_EQ(device->Shader(first), nullptr);
     EXPECT_EQ(device->LiveShaders(), 1u);
     shader.ReleaseShader();
-    EXPECT_EQ(shader.Handle(), 0u);
+    EXPECT_FALSE(shader.Handle());
     EXPECT_EQ(device->LiveShaders(), 0u);
     shader.ReleaseShader();
     EXPECT_EQ(device->BadHandleUses(), 0);
@@ -113,7 +113,7 @@ TEST_F(ShaderManager, FailedShaderIsStillHeldAndFoundEmpty) {
     LogCapture log;
     TPixelShader* missing = manager.AddPixelShader("Gone", "Data/Shaders/none.ps", "main");
     ASSERT_NE(missing, nullptr);
-    EXPECT_EQ(missing->Handle(), 0u);
+    EXPECT_FALSE(missing->Handle());
     EXPECT_EQ(manager.GetPixelShader("Gone"), missing);
 }
 

@@ -45,7 +45,7 @@ TEST_F(TextureAtlasLayout, PicturesLieInARowInsideWrappedBorders) {
     EXPECT_FLOAT_EQ(rect.V0, 1.0f / 4);
     EXPECT_FLOAT_EQ(rect.V1, 3.0f / 4);
     EXPECT_FALSE(atlas.Find("c", rect));
-    EXPECT_NE(atlas.Texture(), 0u);
+    EXPECT_TRUE(atlas.Texture());
     EXPECT_FALSE(atlas.Build(render.Device(), {{"empty", platform::Image{}}}, error));
-    EXPECT_EQ(atlas.Texture(), 0u);
+    EXPECT_FALSE(atlas.Texture());
 }

@@ -46,9 +46,9 @@ TEST_F(TextureLoading, FullChainIsBoxFilteredAndStoredAsBgra) {
                             });
     WritePng("Data/Textures/pair.png", image);
     TextureHandle t = CreateTextureFromFile(render.Device(), "data\\TEXTURES\\Pair.PNG");
-    ASSERT_NE(t, 0u);
+    ASSERT_TRUE(t);
     EXPECT_EQ(device->FindCalls("CreateTexture").at(0).Ints,
-              (std::vector<int64_t>{4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t}));
+              (std::vector<int64_t>{4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Slot}));
     const RecordedTexture* texture = device->Texture(t);
     ASSERT_EQ(texture->Levels.size(), 3u);  // 4x2, 2x1, 1x1
     // Level 0: B, G, R, A of the top-left texel and of the last one.
@@ -73,7 +73,7 @@ TEST_F(TextureLoading, OddSizesKeepTheirSizeAndHalveDownToOne) {
     }
     WritePng("Data/odd.png", MakeImage(3, 3, rgba));
     TextureHandle t = CreateTextureFromFile(render.Device(), "Data/odd.png");
-    ASSERT_NE(t, 0u);
+    ASSERT_TRUE(t);
     const RecordedTexture* texture = device->Texture(t);
     EXPECT_EQ(texture->Width, 3u);
     ASSERT_EQ(texture->Levels.size(), 2u);
@@ -84,7 +84,7 @@ TEST_F(TextureLoading, OddSizesKeepTheirSizeAndHalveDownToOne) {
 TEST_F(TextureLoading, FontVariantHasOneLevel) {
     WritePng("Data/Font/font.png", MakeImage(4, 4, std::vector<uint8_t>(64, 255)));
     TextureHandle t = CreateTextureFromFileOneLevel(render.Device(), "Data\\Font\\font.png");
-    ASSERT_NE(t, 0u);
+    ASSERT_TRUE(t);
     EXPECT_EQ(device->FindCalls("CreateTexture").at(0).Ints[2], 1);
     EXPECT_EQ(device->Texture(t)->Levels.size(), 1u);
     EXPECT_EQ(device->Texture(t)->Levels[0], std::vector<uint8_t>(64, 255));
@@ -93,7 +93,7 @@ TEST_F(TextureLoading, FontVariantHasOneLevel) {
 TEST_F(TextureLoading, MissingFileGivesNoTextureAndNamesIt) {
     LogCapture log;
     std::string error;
-    EXPECT_EQ(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", &error), 0u);
+    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", &error));
     EXPECT_NE(error.find("absent.png"), std::string::npos) << error;
     EXPECT_NE(log.All().find("absent.png"), std::string::npos) << log.All();
     EXPECT_EQ(device->LiveTextures(), 0u);
@@ -103,7 +103,7 @@ TEST_F(TextureLoading, BrokenPngGivesNoTextureAndNamesIt) {
     data->Write("Data/bad.png", std::string("\x89PNG\r\n\x1a\n-truncated", 18));
     LogCapture log;
     std::string error;
-    EXPECT_EQ(CreateTextureFromFile(render.Device(), "Data/bad.png", &error), 0u);
+    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data/bad.png", &error));
     EXPECT_NE(error.find("Data/bad.png"), std::string::npos) << error;
     EXPECT_EQ(device->CountCalls("CreateTexture"), 0u);
 }
@@ -111,10 +111,10 @@ TEST_F(TextureLoading, BrokenPngGivesNoTextureAndNamesIt) {
 TEST_F(TextureLoading, NoDeviceGivesNoTexture) {
     LogCapture log;
     Image image = MakeImage(1, 1, {1, 2, 3, 4});
-    EXPECT_EQ(CreateTextureFromImage(nullptr, image, true, "x.png"), 0u);
+    EXPECT_FALSE(CreateTextureFromImage(nullptr, image, true, "x.png"));
     EXPECT_FALSE(log.Lines().empty());
     Image wrong = MakeImage(2, 2, {1, 2, 3, 4});  // pixels do not match the size
-    EXPECT_EQ(CreateTextureFromImage(render.Device(), wrong, true, "wrong.png"), 0u);
+    EXPECT_FALSE(CreateTextureFromImage(render.Device(), wrong, true, "wrong.png"));
 }
 
 TEST(MipChain, SizesRunDownToOneByOne) {

@@ -61,7 +61,7 @@ TEST_F(Declaration, EndMarkerKeepsStrideAndBuildPassesTheElements) {
     EXPECT_EQ(d.GetStride(), 24);
     EXPECT_EQ(d.Count(), 4);
     d.Build();
-    ASSERT_NE(d.Handle(), 0u);
+    ASSERT_TRUE(d.Handle());
     const auto* built = device->Declaration(d.Handle());
     ASSERT_NE(built, nullptr);
     ASSERT_EQ(built->size(), 4u);
@@ -109,7 +109,7 @@ TEST_F(Declaration, CopyFromThenOneMoreElementForInstancing) {
     TVertexDeclaration instanced(render.Device());
     instanced.CopyFrom(op);
     EXPECT_EQ(instanced.Count(), 3);
-    EXPECT_EQ(instanced.Handle(), 0u);
+    EXPECT_FALSE(instanced.Handle());
     instanced.AddElement(6, 0);
     instanced.EndDeclaration();
     instanced.Build();
@@ -192,7 +192,7 @@ TEST_F(Declaration, ClearAndRebuildReleaseTheOldHandle) {
     EXPECT_EQ(device->Declaration(first), nullptr);
     EXPECT_EQ(device->LiveDeclarations(), 1u);
     d.Clear();
-    EXPECT_EQ(d.Handle(), 0u);
+    EXPECT_FALSE(d.Handle());
     EXPECT_EQ(d.Count(), 0);
     EXPECT_EQ(d.GetStride(), 0);
     EXPECT_EQ(d.UsageCounter(0), 0);

@@ -170,7 +170,7 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
         std::string error;
         const platform::TextureHandle full =
             CreateTextureFromFile(render.Device(), "data\\textures\\Damaged.png", &error);
-        if (full == 0) {
+        if (!full) {
             ++failures;
             EXPECT_NE(error.find("Damaged.png"), std::string::npos) << c.what << ": " << error;
         } else {
@@ -178,14 +178,14 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
         }
         const platform::TextureHandle one =
             CreateTextureFromFileOneLevel(render.Device(), "data\\textures\\Damaged.png", &error);
-        if (one != 0) {
+        if (one) {
             device->ReleaseTexture(one);
         }
-        EXPECT_EQ(full == 0, one == 0) << c.what;
+        EXPECT_EQ(!full, !one) << c.what;
     }
     EXPECT_GT(failures, 0u);
     std::string error;
-    EXPECT_EQ(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", &error), 0u);
+    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", &error));
     EXPECT_NE(error.find("absent.png"), std::string::npos) << error;
 }
 
@@ -196,11 +196,11 @@ TEST_F(TextureFiles, ImagesWhoseSizeDoesNotMatchTheirPixelsGiveNoTexture) {
     image.Height = 4;
     image.Rgba.assign(4 * 4 * 4 - 1, 0);
     std::string error;
-    EXPECT_EQ(CreateTextureFromImage(render.Device(), image, true, "odd.png", &error), 0u);
+    EXPECT_FALSE(CreateTextureFromImage(render.Device(), image, true, "odd.png", &error));
     EXPECT_NE(error.find("odd.png"), std::string::npos) << error;
     image.Width = -4;
     image.Rgba.clear();
-    EXPECT_EQ(CreateTextureFromImage(render.Device(), image, false, "negative.png", &error), 0u);
+    EXPECT_FALSE(CreateTextureFromImage(render.Device(), image, false, "negative.png", &error));
     EXPECT_NE(error.find("negative.png"), std::string::npos) << error;
     // A long thin picture gets its whole mip chain without reading outside a level.
     image.Width = 1;
@@ -208,7 +208,7 @@ TEST_F(TextureFiles, ImagesWhoseSizeDoesNotMatchTheirPixelsGiveNoTexture) {
     image.Rgba.assign(4096 * 4, 200);
     const platform::TextureHandle t =
         CreateTextureFromImage(render.Device(), image, true, "thin.png", &error);
-    EXPECT_NE(t, 0u) << error;
+    EXPECT_TRUE(t) << error;
     EXPECT_EQ(BuildMipChain(image).size(), 13u);
     device->ReleaseTexture(t);
 }

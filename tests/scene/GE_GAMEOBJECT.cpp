@@ -136,7 +136,9 @@ TEST_F(GameObjectTest, SkinnedObjectDrawnWithSkinnedShaderAndPalette) {
     }
     EXPECT_TRUE(found) << device_->LogText();
     const auto draws = scene_test::ReplayDraws(device_->Calls(), scene_test::CurrentState(*device_));
-    const platform::RecordedShader* shader = device_->Shader(draws.at(0).VertexShader);
+    // The log gives the shader's slot; shaders are made once, so it holds its first generation.
+    const platform::RecordedShader* shader =
+        device_->Shader(platform::ShaderHandle{draws.at(0).VertexShader, 1});
     ASSERT_NE(shader, nullptr);
     EXPECT_NE(shader->Source.find("Skinned mesh parts"), std::string::npos);
     EXPECT_EQ(draws.at(0).CullMode, platform::D3DCULL_CCW);

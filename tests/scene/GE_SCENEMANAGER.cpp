@@ -104,12 +104,13 @@ protected:
     uint32_t StaticShader() const { return ShaderHandle("Static.vs"); }
     uint32_t InstanceShader() const { return ShaderHandle("Instance.vs"); }
 
-    // The handle of the shader whose source has the file's first comment line.
+    // The slot of the shader whose source has the file's first comment line (made once, so in the
+    // slot's first generation).
     uint32_t ShaderHandle(const std::string& file) const {
         std::string source, error;
         files::ReadFile("Data/Shaders/" + file, source, error);
         for (uint32_t handle = 1; handle < 1000; ++handle) {
-            const platform::RecordedShader* shader = device_->Shader(handle);
+            const platform::RecordedShader* shader = device_->Shader(platform::ShaderHandle{handle, 1});
             if (shader != nullptr && shader->Source.find(source.substr(0, 60)) != std::string::npos) {
                 return handle;
             }
@@ -392,7 +393,7 @@ TEST_F(SceneManagerTest, EmptyTreeChangesOnlyFilterAndShaders) {
     }
     EXPECT_EQ(device_->SamplerState(0, platform::D3DSAMP_MINFILTER), platform::D3DTEXF_LINEAR);
     EXPECT_EQ(device_->SamplerState(0, platform::D3DSAMP_MAGFILTER), platform::D3DTEXF_LINEAR);
-    EXPECT_EQ(device_->BoundVertexShader(), StaticShader());
+    EXPECT_EQ(device_->BoundVertexShader().Slot, StaticShader());
 }
 
 TEST_F(SceneManagerTest, ObjectWithoutMeshDrawsNothing) {

@@ -129,12 +129,12 @@ inline std::vector<DrawState> ReplayDraws(const std::vector<platform::RecordedCa
 // The device's current state as a replay start.
 inline DrawState CurrentState(const platform::RecordingDevice& device) {
     DrawState state;
-    state.VertexShader = device.BoundVertexShader();
-    state.PixelShader = device.BoundPixelShader();
+    state.VertexShader = device.BoundVertexShader().Slot;
+    state.PixelShader = device.BoundPixelShader().Slot;
     state.CullMode = device.RenderState(platform::D3DRS_CULLMODE);
     state.AlphaBlend = device.RenderState(platform::D3DRS_ALPHABLENDENABLE);
     state.DepthWrite = device.RenderState(platform::D3DRS_ZWRITEENABLE);
-    state.Indices = device.BoundIndices();
+    state.Indices = device.BoundIndices().Slot;
     return state;
 }
 

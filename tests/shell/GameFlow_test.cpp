@@ -474,7 +474,7 @@ TEST_F(GameFlow, Hud_LifeIconsArmourClockAndTheAimingCursor) {
     auto textures = device->FindCalls("SetTexture");
     ASSERT_EQ(textures.size(), 4u);
     auto handle = [&](const char* name) {
-        return static_cast<int64_t>(Services.Meshes->GetTextureManager()->FindTexture(name)->Texture);
+        return int64_t{Services.Meshes->GetTextureManager()->FindTexture(name)->Texture.Get().Slot};
     };
     EXPECT_EQ(textures[0].Ints[1], handle("Armour"));
     EXPECT_EQ(textures[1].Ints[1], handle("Life"));

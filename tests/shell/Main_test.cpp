@@ -198,8 +198,8 @@ TEST_F(MainForm, MenuFrame_BackgroundGuiTextThenCursor) {
     auto textures = Device()->FindCalls("SetTexture");
     TTextureManager* cache = form.Services().Meshes->GetTextureManager();
     ASSERT_GE(textures.size(), 2u);
-    EXPECT_EQ(textures.front().Ints[1], static_cast<int64_t>(cache->FindTexture("BG")->Texture));
-    EXPECT_EQ(textures.back().Ints[1], static_cast<int64_t>(cache->FindTexture("Cursor")->Texture));
+    EXPECT_EQ(textures.front().Ints[1], int64_t{cache->FindTexture("BG")->Texture.Get().Slot});
+    EXPECT_EQ(textures.back().Ints[1], int64_t{cache->FindTexture("Cursor")->Texture.Get().Slot});
     EXPECT_EQ(Device()->CountCalls("Present"), 1u);
     EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
 }

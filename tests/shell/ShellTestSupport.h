@@ -105,9 +105,9 @@ protected:
             textures->AddTexture(Services.Render->Device(), texture.Name, texture.File);
         }
         TTextureResource* skin = textures->FindTexture("GUI");
-        Services.GUI =
-            std::make_unique<TGUI>(*Services.Render, kSkinInfoFile, &skin->Texture, kSkinWidth, kSkinHeight,
-                                   kGuiVertexShader, kGuiPixelShader, &Services.Font, &Services.Input);
+        Services.GUI = std::make_unique<TGUI>(*Services.Render, kSkinInfoFile, &skin->Texture.Get(),
+                                              kSkinWidth, kSkinHeight, kGuiVertexShader, kGuiPixelShader,
+                                              &Services.Font, &Services.Input);
         Flow = std::make_unique<TGameFlow>(
             World, Services,
             TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }, nullptr});

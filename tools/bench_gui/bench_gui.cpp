@@ -59,7 +59,7 @@ void BM_MenuFrame(benchmark::State& state) {
     auto input = std::make_unique<TInput>();
     input->Init(&device);
     std::unique_ptr<TMYFont> font;
-    platform::TextureHandle skin = 0;
+    platform::TextureHandle skin;
     TGUI gui(renderer.render, "missing-skin.txt", &skin, 512, 256, "missing.vs", "missing.ps", &font, &input);
     TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("Options", renderer.render.Device()));
     for (int i = 0; i < 4; ++i) {

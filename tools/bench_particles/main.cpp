@@ -28,7 +28,7 @@ struct Renderer {
 
 void BM_DrawFullSystem(benchmark::State& state) {
     Renderer r;
-    TParticleSystem particles(r.render, 0, nullptr, nullptr, 500);
+    TParticleSystem particles(r.render, platform::TextureHandle{}, nullptr, nullptr, 500);
     particles.UpdateMatrices();
     TRandomGenerator random{1, nullptr};
     for (int i = 0; i < 500; ++i) {
@@ -51,7 +51,8 @@ BENCHMARK(BM_DrawFullSystem);
 void BM_SmokeUpdate(benchmark::State& state) {
     Renderer r;
     TMoveableObject level("Level");
-    TSmoke* smoke = level.AddChild(std::make_unique<TSmoke>(r.render, 0, nullptr, nullptr, 500));
+    TSmoke* smoke =
+        level.AddChild(std::make_unique<TSmoke>(r.render, platform::TextureHandle{}, nullptr, nullptr, 500));
     TRandomGenerator random{1, nullptr};
     smoke->RandomSource = &random;
     level.UpdateMatrices();
@@ -71,8 +72,10 @@ void BM_BangLifetime(benchmark::State& state) {
     TRandomGenerator random{1, nullptr};
     int frames = 0;
     for (auto _ : state) {
-        TBang* bang = level.AddChild(std::make_unique<TBang>(r.render, 0, nullptr, nullptr, 500));
-        bang->RandomSource = &random;
+        TSmoke* smoke = level.AddChild(
+            std::make_unique<TSmoke>(r.render, platform::TextureHandle{}, nullptr, nullptr, 500));
+        TRandomGenerator random{1, nullptr};
+        smoke->RandomSource = &random;
         level.UpdateMatrices();
         while (level.GetChildCount() > 0) {
             static_cast<TBang*>(level.GetChild(0))->Update(16);

@@ -54,8 +54,8 @@ public:
         particlePixel_.LoadFromFile(render_->Device(), "Data/Shaders/particle.ps", "main");
         for (int i = 0; i < 20; ++i) {
             TMoveableObject* carrier = i < 10 ? level->GetChild(1000 + i) : level;
-            auto* smoke = carrier->AddChild(
-                std::make_unique<TSmoke>(*render_, 0, &particleVertex_, &particlePixel_, 500));
+            auto* smoke = carrier->AddChild(std::make_unique<TSmoke>(*render_, platform::TextureHandle{},
+                                                                     &particleVertex_, &particlePixel_, 500));
             smoke->SetPosition(i < 10 ? 0.0f : static_cast<float>(i * 3) - 45.0f, 1.0f,
                                i < 10 ? 0.0f : -6.0f);
         }

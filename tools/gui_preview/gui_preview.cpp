@@ -19,6 +19,7 @@
 #include "platform/InputDevice.h"
 #include "platform/Png.h"
 #include "platform/SdlWindow.h"
+#include "render/DeviceResource.h"
 #include "render/GE_D3D9.h"
 #include "render/TextureLoader.h"
 #include "util/Files.h"
@@ -185,14 +186,14 @@ int main(int argc, char** argv) {
     std::unique_ptr<TInput> input = std::make_unique<TInput>();
     input->Init(&inputDevice);
     std::unique_ptr<TMYFont> font;
-    platform::TextureHandle skinTexture =
-        CreateTextureFromFile(render.Device(), "Data\\GUI\\guiskintex.png", &error);
-    if (skinTexture == 0) {
+    const TUniqueTexture skinTexture(
+        render.Device(), CreateTextureFromFile(render.Device(), "Data\\GUI\\guiskintex.png", &error));
+    if (!skinTexture) {
         std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
     }
     int status = 0;
     {
-        TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture, 512, 256,
+        TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture.Get(), 512, 256,
                  "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps", &font, &input);
         if (!gui.LoadError().empty()) {
             std::fprintf(stderr, "gui_preview: %s\n", gui.LoadError().c_str());
@@ -228,9 +229,6 @@ int main(int argc, char** argv) {
         }
         render.Present();
         font.reset();
-    }
-    if (skinTexture != 0) {
-        DeviceOf(render.Device())->ReleaseTexture(skinTexture);
     }
     input->Release();
     return status;

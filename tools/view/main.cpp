@@ -225,9 +225,7 @@ public:
         particleVertex_.reset();
         particlePixel_.reset();
         meshes_.reset();
-        if (builtinTexture_ != 0) {
-            DeviceOf(render_->Device())->ReleaseTexture(builtinTexture_);
-        }
+        builtinTextureEntry_.Texture.Reset();
         builtin_.reset();
         render_.reset();
         return result;
@@ -238,8 +236,8 @@ private:
         if (models_.empty()) {
             if (!builtin_) {
                 builtin_ = scene_test::MakeMesh(render_->Device(), scene_test::BoxMeshText(12), "box");
-                builtinTexture_ = MakeCheckerTexture(*DeviceOf(render_->Device()));
-                builtinTextureEntry_.Texture = builtinTexture_;
+                builtinTextureEntry_.Texture =
+                    TUniqueTexture(render_->Device(), MakeCheckerTexture(*DeviceOf(render_->Device())));
                 builtin_->Mesh->SetSubsetTexture(0, 0, &builtinTextureEntry_);
             }
             return builtin_.get();
@@ -300,7 +298,7 @@ private:
             bangTexture_ = textures->AddTexture(render_->Device(), "Bang", "Data/Textures/bang.png");
         }
         auto* smoke = level_->AddChild(std::make_unique<TSmoke>(
-            *render_, smokeTexture_->Texture, particleVertex_.get(), particlePixel_.get(), 500));
+            *render_, smokeTexture_->Texture.Get(), particleVertex_.get(), particlePixel_.get(), 500));
         smoke->SetPosition(2.5f, 0.5f, centreZ);
         effectsZ_ = centreZ;
         bangTimer_ = 0;
@@ -308,7 +306,7 @@ private:
 
     void AddBang() {
         auto* bang = level_->AddChild(std::make_unique<TBang>(
-            *render_, bangTexture_->Texture, particleVertex_.get(), particlePixel_.get(), 500));
+            *render_, bangTexture_->Texture.Get(), particleVertex_.get(), particlePixel_.get(), 500));
         bang->SetPosition(-2.5f, 0.5f, effectsZ_);
         bang->Variant = static_cast<uint8_t>(bangVariant_++ % 2);
     }
@@ -449,7 +447,6 @@ private:
     std::unique_ptr<TSceneManager> scene_;
     std::unique_ptr<TMeshManager> meshes_;
     std::unique_ptr<TMeshResource> builtin_;
-    platform::TextureHandle builtinTexture_ = 0;
     TTextureResource builtinTextureEntry_;
     TMoveableObject* level_ = nullptr;
     TGameObject* model_ = nullptr;
