@@ -50,9 +50,10 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
     if (!warning.empty()) {
         logging::Write("gui", warning);
     }
-    FontTexture =
-        TUniqueTexture(Render.Device(), CreateTextureFromFileOneLevel(Render.Device(), textureFile, &error));
-    if (!FontTexture) {
+    platform::TextureHandle texture;
+    const bool loaded = CreateTextureFromFileOneLevel(Render.Device(), textureFile, texture, error);
+    FontTexture = TUniqueTexture(Render.Device(), texture);
+    if (!loaded) {
         return false;
     }
     SetGlyphs(std::move(info));

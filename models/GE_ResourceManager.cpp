@@ -29,7 +29,12 @@ TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_vie
     auto entry = std::make_unique<TTextureResource>();
     // One level: the game never sets a mip filter, so only the top level is ever sampled, and a chain
     // below it would cost start-up time and a third more texture memory for nothing on screen.
-    entry->Texture = TUniqueTexture(device, CreateTextureFromFileOneLevel(device, fileName));
+    platform::TextureHandle texture;
+    std::string error;
+    if (!CreateTextureFromFileOneLevel(device, fileName, texture, error)) {
+        logging::Write("models", error);  // the entry stays, without a texture
+    }
+    entry->Texture = TUniqueTexture(device, texture);
     entry->Name = CutName(name);
     entry->FileName = key;
     entry->RefCount = 1;

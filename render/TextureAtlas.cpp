@@ -60,12 +60,12 @@ bool TTextureAtlas::Build(TDeviceRef device,
         Places_.emplace_back(name, rect);
         left += w + 2;
     }
-    TUniqueTexture texture(device, CreateTextureFromImage(device, atlas, false, "atlas", &error));
-    if (!texture) {
+    platform::TextureHandle texture;
+    if (!CreateTextureFromImage(device, atlas, false, "atlas", texture, error)) {
         Places_.clear();
         return false;
     }
-    Texture_ = std::move(texture);
+    Texture_ = TUniqueTexture(device, texture);
     return true;
 }
 

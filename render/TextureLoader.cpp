@@ -5,18 +5,14 @@
 #include "platform/Png.h"
 #include "util/Files.h"
 #include "util/GE_UTILS.h"
-#include "util/Log.h"
 
 using namespace platform;
 
 namespace {
 
-platform::TextureHandle Fail(std::string_view name, const std::string& reason, std::string* error) {
-    std::string text = QuotePathForMessage(name) + ": " + reason;
-    logging::Write("render", text);
-    if (error != nullptr)
-        *error = text;
-    return {};
+bool Fail(std::string_view name, const std::string& reason, std::string& error) {
+    error = QuotePathForMessage(name) + ": " + reason;
+    return false;
 }
 
 Image HalveImage(const Image& src) {
@@ -42,21 +38,18 @@ Image HalveImage(const Image& src) {
     return dst;
 }
 
-TextureHandle LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool fullMipChain,
-                       std::string* error) {
+bool LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool fullMipChain, TextureHandle& texture,
+              std::string& error) {
+    texture = {};
     std::string bytes;
-    std::string readError;
-    if (!files::ReadFile(gamePath, bytes, readError)) {
-        logging::Write("render", readError);
-        if (error != nullptr)
-            *error = readError;
-        return {};
+    if (!files::ReadFile(gamePath, bytes, error)) {
+        return false;
     }
     Image image;
     std::string decodeError;
     if (!DecodePng(bytes, image, decodeError))
         return Fail(gamePath, decodeError, error);
-    return CreateTextureFromImage(deviceRef, image, fullMipChain, gamePath, error);
+    return CreateTextureFromImage(deviceRef, image, fullMipChain, gamePath, texture, error);
 }
 
 }  // namespace
@@ -72,8 +65,9 @@ std::vector<Image> BuildMipChain(const Image& top) {
     return chain;
 }
 
-TextureHandle CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, bool fullMipChain,
-                                     std::string_view name, std::string* error) {
+bool CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, bool fullMipChain,
+                            std::string_view name, TextureHandle& texture, std::string& error) {
+    texture = {};
     GraphicsDevice* device = DeviceOf(deviceRef);
     if (device == nullptr)
         return Fail(name, "no graphics device to create the texture on", error);
@@ -87,9 +81,8 @@ TextureHandle CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, b
     } else {
         levels.push_back(image);
     }
-    TextureHandle texture =
-        device->CreateTexture(static_cast<uint32_t>(image.Width), static_cast<uint32_t>(image.Height),
-                              fullMipChain ? 0 : 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    texture = device->CreateTexture(static_cast<uint32_t>(image.Width), static_cast<uint32_t>(image.Height),
+                                    fullMipChain ? 0 : 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
     if (!texture)
         return Fail(name, "the device could not create the texture", error);
 
@@ -107,14 +100,15 @@ TextureHandle CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, b
         }
         device->WriteTextureLevel(texture, level, bgra.data(), static_cast<uint32_t>(l.Width) * 4);
     }
-    return texture;
+    return true;
 }
 
-TextureHandle CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, std::string* error) {
-    return LoadFile(deviceRef, gamePath, true, error);
+bool CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, TextureHandle& texture,
+                           std::string& error) {
+    return LoadFile(deviceRef, gamePath, true, texture, error);
 }
 
-TextureHandle CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
-                                            std::string* error) {
-    return LoadFile(deviceRef, gamePath, false, error);
+bool CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath, TextureHandle& texture,
+                                   std::string& error) {
+    return LoadFile(deviceRef, gamePath, false, texture, error);
 }

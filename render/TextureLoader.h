@@ -5,9 +5,9 @@
 // the font's atlas) get one level: the game never sets a mip filter, so only the top level is sampled.
 // The size is the file's own; sizes that are not powers of two are kept.
 //
-// On failure (file missing, not a PNG, no device) the result is "none", and a message naming the file is
-// logged and, when asked for, returned in `error`. The caller owns the texture: it holds it in a
-// TUniqueTexture (render/DeviceResource.h) or gives it back with the device's ReleaseTexture.
+// On failure (file missing, not a PNG, no device) the result is false, `texture` is "none" and `error`
+// names the file and what is wrong. The caller owns the texture: it holds it in a TUniqueTexture
+// (render/DeviceResource.h) or gives it back with the device's ReleaseTexture.
 #pragma once
 
 #include <string>
@@ -18,16 +18,15 @@
 #include "render/RenderDevice.h"
 
 // Full mip chain.
-platform::TextureHandle CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath,
-                                              std::string* error = nullptr);
+bool CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, platform::TextureHandle& texture,
+                           std::string& error);
 // One level (the texture cache's entries, the font's atlas).
-platform::TextureHandle CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
-                                                      std::string* error = nullptr);
+bool CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
+                                   platform::TextureHandle& texture, std::string& error);
 
 // The same from an image already in memory (RGBA8, top row first); `name` is used in messages.
-platform::TextureHandle CreateTextureFromImage(TDeviceRef deviceRef, const platform::Image& image,
-                                               bool fullMipChain, std::string_view name,
-                                               std::string* error = nullptr);
+bool CreateTextureFromImage(TDeviceRef deviceRef, const platform::Image& image, bool fullMipChain,
+                            std::string_view name, platform::TextureHandle& texture, std::string& error);
 
 // The mip chain of an image: the image itself first, then each 2 x 2 box-filtered level down to 1 x 1.
 std::vector<platform::Image> BuildMipChain(const platform::Image& top);

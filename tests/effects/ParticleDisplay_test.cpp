@@ -106,8 +106,9 @@ struct DisplayRig {
         EXPECT_TRUE(render->Initialize(window.get(), true, kWidth, kHeight, 1, error)) << error;
         EXPECT_TRUE(vertexShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.vs", "main"));
         EXPECT_TRUE(pixelShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.ps", "main"));
-        texture = CreateTextureFromImage(render->Device(), QuadrantTexture(), false, "quadrants", &error);
-        EXPECT_TRUE(texture) << error;
+        EXPECT_TRUE(
+            CreateTextureFromImage(render->Device(), QuadrantTexture(), false, "quadrants", texture, error))
+            << error;
         return true;
     }
     ~DisplayRig() {
@@ -198,7 +199,10 @@ TEST(ParticleDisplay, PicturesFromTheAtlasMatchTheirOwnTextures) {
         platform::Image picture;
         ASSERT_TRUE(files::ReadFile(std::string("Data/Textures/") + name + ".png", bytes, error)) << error;
         ASSERT_TRUE(platform::DecodePng(bytes, picture, error)) << error;
-        own.push_back(CreateTextureFromImage(rig.render->Device(), picture, true, name, &error));
+        platform::TextureHandle texture;
+        EXPECT_TRUE(CreateTextureFromImage(rig.render->Device(), picture, true, name, texture, error))
+            << error;
+        own.push_back(texture);
         pictures.emplace_back(name, std::move(picture));
     }
     TTextureAtlas atlas;

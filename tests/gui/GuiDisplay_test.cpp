@@ -93,9 +93,8 @@ TEST(GuiDisplay, SkinQuadsAndTextReachTheScreen) {
     ASSERT_TRUE(render.Initialize(window.get(), true, kWidth, kHeight, 1, error)) << error;
     guitest::ScriptedInput input;
     std::unique_ptr<TMYFont> font;
-    platform::TextureHandle skinTexture =
-        CreateTextureFromFile(render.Device(), "Data\\GUI\\skin.png", &error);
-    ASSERT_TRUE(skinTexture) << error;
+    platform::TextureHandle skinTexture;
+    ASSERT_TRUE(CreateTextureFromFile(render.Device(), "Data\\GUI\\skin.png", skinTexture, error)) << error;
     {
         TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture, 4, 4, "Data\\Shaders\\render_quad.vs",
                  "Data\\Shaders\\render_quad.ps", &font, &input.input);

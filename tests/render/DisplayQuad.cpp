@@ -56,6 +56,7 @@ protected:
     GlGraphicsSystem system_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<TRenderD3D9> render_;
+    std::string error_;
     std::string previousRoot_;
 };
 
@@ -99,7 +100,8 @@ TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
     ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.vs", "main"));
     ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.ps", "main"));
     const Image image = FourColours();
-    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "quad");
+    TextureHandle texture;
+    ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, true, "quad", texture, error_)) << error_;
     ASSERT_TRUE(texture);
 
     render_->SetDepthTest(true);
@@ -136,7 +138,8 @@ TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
     image.Width = 1;
     image.Height = 1;
     image.Rgba = {250, 200, 100, 255};
-    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, false, "dot");
+    TextureHandle texture;
+    ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, false, "dot", texture, error_)) << error_;
 
     render_->ClearTarget(0, 0, 0);
     render_->ClearDepth();
@@ -192,7 +195,8 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     Image white;
     white.Width = white.Height = 1;
     white.Rgba = {255, 255, 255, 255};
-    TextureHandle texture = CreateTextureFromImage(render_->Device(), white, true, "white");
+    TextureHandle texture;
+    ASSERT_TRUE(CreateTextureFromImage(render_->Device(), white, true, "white", texture, error_)) << error_;
 
     TMatrix identity = MatrixIdentity();
     render_->ClearTarget(0, 0, 0);
@@ -232,11 +236,14 @@ TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
     ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main"));
     const Image image = FourColours();
-    TextureHandle texture = CreateTextureFromImage(render_->Device(), image, true, "icons");
+    TextureHandle texture;
+    ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, true, "icons", texture, error_)) << error_;
     Image whiteImage;
     whiteImage.Width = whiteImage.Height = 1;
     whiteImage.Rgba = {255, 255, 255, 255};
-    TextureHandle white = CreateTextureFromImage(render_->Device(), whiteImage, false, "white");
+    TextureHandle white;
+    ASSERT_TRUE(CreateTextureFromImage(render_->Device(), whiteImage, false, "white", white, error_))
+        << error_;
     ASSERT_TRUE(texture);
     ASSERT_TRUE(white);
     render_->SetTextureFilter(0, 0, 0);

@@ -45,8 +45,9 @@ TEST_F(TextureLoading, FullChainIsBoxFilteredAndStoredAsBgra) {
                                 100, 0, 0, 255, 0,   0, 0, 255, 0, 0, 120, 100, 0, 0, 160, 100,  //
                             });
     WritePng("Data/Textures/pair.png", image);
-    TextureHandle t = CreateTextureFromFile(render.Device(), "data\\TEXTURES\\Pair.PNG");
-    ASSERT_TRUE(t);
+    TextureHandle t;
+    std::string error;
+    ASSERT_TRUE(CreateTextureFromFile(render.Device(), "data\\TEXTURES\\Pair.PNG", t, error)) << error;
     EXPECT_EQ(device->FindCalls("CreateTexture").at(0).Ints,
               (std::vector<int64_t>{4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Slot}));
     const RecordedTexture* texture = device->Texture(t);
@@ -72,8 +73,9 @@ TEST_F(TextureLoading, OddSizesKeepTheirSizeAndHalveDownToOne) {
         rgba[i * 4 + 3] = 255;
     }
     WritePng("Data/odd.png", MakeImage(3, 3, rgba));
-    TextureHandle t = CreateTextureFromFile(render.Device(), "Data/odd.png");
-    ASSERT_TRUE(t);
+    TextureHandle t;
+    std::string error;
+    ASSERT_TRUE(CreateTextureFromFile(render.Device(), "Data/odd.png", t, error)) << error;
     const RecordedTexture* texture = device->Texture(t);
     EXPECT_EQ(texture->Width, 3u);
     ASSERT_EQ(texture->Levels.size(), 2u);
@@ -83,38 +85,41 @@ TEST_F(TextureLoading, OddSizesKeepTheirSizeAndHalveDownToOne) {
 
 TEST_F(TextureLoading, FontVariantHasOneLevel) {
     WritePng("Data/Font/font.png", MakeImage(4, 4, std::vector<uint8_t>(64, 255)));
-    TextureHandle t = CreateTextureFromFileOneLevel(render.Device(), "Data\\Font\\font.png");
-    ASSERT_TRUE(t);
+    TextureHandle t;
+    std::string error;
+    ASSERT_TRUE(CreateTextureFromFileOneLevel(render.Device(), "Data\\Font\\font.png", t, error)) << error;
     EXPECT_EQ(device->FindCalls("CreateTexture").at(0).Ints[2], 1);
     EXPECT_EQ(device->Texture(t)->Levels.size(), 1u);
     EXPECT_EQ(device->Texture(t)->Levels[0], std::vector<uint8_t>(64, 255));
 }
 
 TEST_F(TextureLoading, MissingFileGivesNoTextureAndNamesIt) {
-    LogCapture log;
+    TextureHandle t;
     std::string error;
-    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", &error));
+    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", t, error));
+    EXPECT_FALSE(t);
     EXPECT_NE(error.find("absent.png"), std::string::npos) << error;
-    EXPECT_NE(log.All().find("absent.png"), std::string::npos) << log.All();
     EXPECT_EQ(device->LiveTextures(), 0u);
 }
 
 TEST_F(TextureLoading, BrokenPngGivesNoTextureAndNamesIt) {
     data->Write("Data/bad.png", std::string("\x89PNG\r\n\x1a\n-truncated", 18));
-    LogCapture log;
+    TextureHandle t;
     std::string error;
-    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data/bad.png", &error));
+    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data/bad.png", t, error));
     EXPECT_NE(error.find("Data/bad.png"), std::string::npos) << error;
     EXPECT_EQ(device->CountCalls("CreateTexture"), 0u);
 }
 
 TEST_F(TextureLoading, NoDeviceGivesNoTexture) {
-    LogCapture log;
     Image image = MakeImage(1, 1, {1, 2, 3, 4});
-    EXPECT_FALSE(CreateTextureFromImage(nullptr, image, true, "x.png"));
-    EXPECT_FALSE(log.Lines().empty());
+    TextureHandle t;
+    std::string error;
+    EXPECT_FALSE(CreateTextureFromImage(nullptr, image, true, "x.png", t, error));
+    EXPECT_NE(error.find("\"x.png\": no graphics device"), std::string::npos) << error;
     Image wrong = MakeImage(2, 2, {1, 2, 3, 4});  // pixels do not match the size
-    EXPECT_FALSE(CreateTextureFromImage(render.Device(), wrong, true, "wrong.png"));
+    EXPECT_FALSE(CreateTextureFromImage(render.Device(), wrong, true, "wrong.png", t, error));
+    EXPECT_NE(error.find("wrong.png"), std::string::npos) << error;
 }
 
 TEST(MipChain, SizesRunDownToOneByOne) {

@@ -168,16 +168,16 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
     for (const Case& c : cases) {
         data.Write("Data/Textures/damaged.png", c.bytes);
         std::string error;
-        const platform::TextureHandle full =
-            CreateTextureFromFile(render.Device(), "data\\textures\\Damaged.png", &error);
-        if (!full) {
+        platform::TextureHandle full;
+        if (!CreateTextureFromFile(render.Device(), "data\\textures\\Damaged.png", full, error)) {
+            EXPECT_FALSE(full) << c.what;
             ++failures;
             EXPECT_NE(error.find("Damaged.png"), std::string::npos) << c.what << ": " << error;
         } else {
             device->ReleaseTexture(full);
         }
-        const platform::TextureHandle one =
-            CreateTextureFromFileOneLevel(render.Device(), "data\\textures\\Damaged.png", &error);
+        platform::TextureHandle one;
+        CreateTextureFromFileOneLevel(render.Device(), "data\\textures\\Damaged.png", one, error);
         if (one) {
             device->ReleaseTexture(one);
         }
@@ -185,7 +185,8 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
     }
     EXPECT_GT(failures, 0u);
     std::string error;
-    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", &error));
+    platform::TextureHandle absent;
+    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", absent, error));
     EXPECT_NE(error.find("absent.png"), std::string::npos) << error;
 }
 
@@ -196,19 +197,18 @@ TEST_F(TextureFiles, ImagesWhoseSizeDoesNotMatchTheirPixelsGiveNoTexture) {
     image.Height = 4;
     image.Rgba.assign(4 * 4 * 4 - 1, 0);
     std::string error;
-    EXPECT_FALSE(CreateTextureFromImage(render.Device(), image, true, "odd.png", &error));
+    platform::TextureHandle t;
+    EXPECT_FALSE(CreateTextureFromImage(render.Device(), image, true, "odd.png", t, error));
     EXPECT_NE(error.find("odd.png"), std::string::npos) << error;
     image.Width = -4;
     image.Rgba.clear();
-    EXPECT_FALSE(CreateTextureFromImage(render.Device(), image, false, "negative.png", &error));
+    EXPECT_FALSE(CreateTextureFromImage(render.Device(), image, false, "negative.png", t, error));
     EXPECT_NE(error.find("negative.png"), std::string::npos) << error;
     // A long thin picture gets its whole mip chain without reading outside a level.
     image.Width = 1;
     image.Height = 4096;
     image.Rgba.assign(4096 * 4, 200);
-    const platform::TextureHandle t =
-        CreateTextureFromImage(render.Device(), image, true, "thin.png", &error);
-    EXPECT_TRUE(t) << error;
+    EXPECT_TRUE(CreateTextureFromImage(render.Device(), image, true, "thin.png", t, error)) << error;
     EXPECT_EQ(BuildMipChain(image).size(), 13u);
     device->ReleaseTexture(t);
 }

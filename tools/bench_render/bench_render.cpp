@@ -36,7 +36,8 @@ void BM_CreateTextureFromImage(benchmark::State& state) {
     render.Initialize(nullptr, true, 800, 600, 1, error);
     platform::Image top = Checker(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        platform::TextureHandle texture = CreateTextureFromImage(render.Device(), top, true, "bench");
+        platform::TextureHandle texture;
+        CreateTextureFromImage(render.Device(), top, true, "bench", texture, error);
         (*render.Device())->ReleaseTexture(texture);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(top.Rgba.size()));

@@ -186,11 +186,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<TInput> input = std::make_unique<TInput>();
     input->Init(&inputDevice);
     std::unique_ptr<TMYFont> font;
-    const TUniqueTexture skinTexture(
-        render.Device(), CreateTextureFromFile(render.Device(), "Data\\GUI\\guiskintex.png", &error));
-    if (!skinTexture) {
+    platform::TextureHandle skinHandle;
+    if (!CreateTextureFromFile(render.Device(), "Data\\GUI\\guiskintex.png", skinHandle, error)) {
         std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
     }
+    const TUniqueTexture skinTexture(render.Device(), skinHandle);
     int status = 0;
     {
         TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture.Get(), 512, 256,
