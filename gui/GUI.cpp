@@ -11,9 +11,8 @@ constexpr uint8_t kTypeFloat2 = 1, kTypeFloat3 = 2;
 
 }  // namespace
 
-TGUI::TGUI(TRenderD3D9& render, std::string_view skinInfoFile, const platform::TextureHandle* skinTexture,
-           int skinWidth, int skinHeight, std::string_view vertexShaderFile, std::string_view pixelShaderFile,
-           TFontSlot font, TInputSlot input)
+TGUI::TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std::string_view vertexShaderFile,
+           std::string_view pixelShaderFile, TFontSlot font, TInputSlot input)
     : Render(render),
       VertexBuffer(render.Device()),
       IndexBuffer(render.Device()),
@@ -27,9 +26,10 @@ TGUI::TGUI(TRenderD3D9& render, std::string_view skinInfoFile, const platform::T
     Declaration.AddElement(kUsageTexCoord, kTypeFloat2);
     Declaration.EndDeclaration();
     Declaration.Build();
-    if (!Skin_.LoadFromFile(skinInfoFile, skinWidth, skinHeight, LoadError_)) {
-        logging::Write("gui", LoadError_);
-    }
+}
+
+bool TGUI::LoadSkin(std::string_view skinInfoFile, int skinWidth, int skinHeight, std::string& error) {
+    return Skin_.LoadFromFile(skinInfoFile, skinWidth, skinHeight, error);
 }
 
 TGUI::~TGUI() = default;

@@ -20,17 +20,17 @@
 
 class TGUI {
 public:
-    // Compiles the quad shaders, builds the TGUIVertex declaration and loads the skin description.
-    // The game passes "Data\GUI\guiskininfo.txt", the "GUI" texture, 512 x 256,
-    // "Data\Shaders\render_quad.vs" and "Data\Shaders\render_quad.ps". `skinTexture` is the address
-    // of the texture cache entry's handle (nullptr: untextured). `font` and `input` are the slots the
-    // shell keeps the font and the input in; the font slot may still be empty.
-    //
-    // A skin file that cannot be read leaves the skin empty (every widget then draws with texture
-    // coordinates 0) and its message in LoadError(); the shell decides whether to stop.
-    TGUI(TRenderD3D9& render, std::string_view skinInfoFile, const platform::TextureHandle* skinTexture,
-         int skinWidth, int skinHeight, std::string_view vertexShaderFile, std::string_view pixelShaderFile,
-         TFontSlot font, TInputSlot input);
+    // Compiles the quad shaders and builds the TGUIVertex declaration. The game passes the "GUI"
+    // texture, "Data\Shaders\render_quad.vs" and "Data\Shaders\render_quad.ps". `skinTexture` is the
+    // address of the texture cache entry's handle (nullptr: untextured). `font` and `input` are the
+    // slots the shell keeps the font and the input in; the font slot may still be empty. The skin
+    // stays empty (every widget draws with texture coordinates 0) until LoadSkin.
+    TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std::string_view vertexShaderFile,
+         std::string_view pixelShaderFile, TFontSlot font, TInputSlot input);
+    // The skin description ("Data\GUI\guiskininfo.txt" on a 512 x 256 texture in the game). A file that
+    // cannot be read leaves the skin empty and gives false with an `error` naming the file and the line;
+    // the shell decides whether to stop.
+    bool LoadSkin(std::string_view skinInfoFile, int skinWidth, int skinHeight, std::string& error);
     ~TGUI();
     TGUI(const TGUI&) = delete;
     TGUI& operator=(const TGUI&) = delete;
@@ -56,7 +56,6 @@ public:
     TMyForm* ActiveFormPtr() const;
     size_t FormCount() const { return Forms.size(); }
     const TGUISkinInfo& Skin() const { return Skin_; }
-    const std::string& LoadError() const { return LoadError_; }
 
 private:
     TRenderD3D9& Render;
@@ -73,5 +72,4 @@ private:
     const platform::TextureHandle* SkinTexture;
     std::vector<std::unique_ptr<TMyForm>> Forms;
     size_t ActiveForm = 0;
-    std::string LoadError_;
 };

@@ -118,14 +118,9 @@ TTextureResource* LoadMenuPictures(TGameServices& services) {
 }
 
 bool StartGui(TGameServices& services, TTextureResource* skin, std::string& error) {
-    services.GUI = std::make_unique<TGUI>(
-        *services.Render, kSkinInfoFile, skin != nullptr ? &skin->Texture.Get() : nullptr, kSkinWidth,
-        kSkinHeight, kGuiVertexShader, kGuiPixelShader, &services.Font, &services.Input);
-    if (!services.GUI->LoadError().empty()) {
-        error = services.GUI->LoadError();
-        return false;
-    }
-    return true;
+    services.GUI = std::make_unique<TGUI>(*services.Render, skin != nullptr ? &skin->Texture.Get() : nullptr,
+                                          kGuiVertexShader, kGuiPixelShader, &services.Font, &services.Input);
+    return services.GUI->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error);
 }
 
 bool LoadLanguages(TGameServices& services, TGameState& state, std::string& error) {

@@ -96,9 +96,9 @@ TEST(GuiDisplay, SkinQuadsAndTextReachTheScreen) {
     platform::TextureHandle skinTexture;
     ASSERT_TRUE(CreateTextureFromFile(render.Device(), "Data\\GUI\\skin.png", skinTexture, error)) << error;
     {
-        TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture, 4, 4, "Data\\Shaders\\render_quad.vs",
-                 "Data\\Shaders\\render_quad.ps", &font, &input.input);
-        ASSERT_EQ(gui.LoadError(), "");
+        TGUI gui(render, &skinTexture, "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps",
+                 &font, &input.input);
+        ASSERT_TRUE(gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 4, 4, error)) << error;
         TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("Form", render.Device()));
         auto normal = std::make_unique<TMyButton>("Normal");
         normal->X = -0.8f;

@@ -20,8 +20,8 @@ protected:
         files::SetDataRoot(BRELVOX_SOURCE_DIR);
         std::string error;
         ASSERT_TRUE(render_.Initialize(&window_, true, 800, 600, 1, error)) << error;
-        gui_ = std::make_unique<TGUI>(render_, kSkinInfoFile, nullptr, kSkinWidth, kSkinHeight,
-                                      kGuiVertexShader, kGuiPixelShader, nullptr, nullptr);
+        gui_ = std::make_unique<TGUI>(render_, nullptr, kGuiVertexShader, kGuiPixelShader, nullptr, nullptr);
+        ASSERT_TRUE(gui_->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error)) << error;
         TMenuCallbacks callbacks;
         auto record = [this](const char* group) {
             return [this, group](TMyButton& button) {

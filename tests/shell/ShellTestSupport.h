@@ -105,9 +105,9 @@ protected:
             textures->AddTexture(Services.Render->Device(), texture.Name, texture.File);
         }
         TTextureResource* skin = textures->FindTexture("GUI");
-        Services.GUI = std::make_unique<TGUI>(*Services.Render, kSkinInfoFile, &skin->Texture.Get(),
-                                              kSkinWidth, kSkinHeight, kGuiVertexShader, kGuiPixelShader,
-                                              &Services.Font, &Services.Input);
+        Services.GUI = std::make_unique<TGUI>(*Services.Render, &skin->Texture.Get(), kGuiVertexShader,
+                                              kGuiPixelShader, &Services.Font, &Services.Input);
+        ASSERT_TRUE(Services.GUI->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error)) << error;
         Flow = std::make_unique<TGameFlow>(
             World, Services,
             TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }, nullptr});

@@ -193,10 +193,10 @@ int main(int argc, char** argv) {
     const TUniqueTexture skinTexture(render.Device(), skinHandle);
     int status = 0;
     {
-        TGUI gui(render, "Data\\GUI\\guiskininfo.txt", &skinTexture.Get(), 512, 256,
-                 "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps", &font, &input);
-        if (!gui.LoadError().empty()) {
-            std::fprintf(stderr, "gui_preview: %s\n", gui.LoadError().c_str());
+        TGUI gui(render, &skinTexture.Get(), "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps",
+                 &font, &input);
+        if (!gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 512, 256, error)) {
+            std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
             status = 1;
         }
         TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("Preview", render.Device()));
