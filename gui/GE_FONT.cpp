@@ -57,8 +57,8 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
         return false;
     }
     SetGlyphs(std::move(info));
-    VertexShader.LoadFromFile(Render.Device(), vertexShaderFile, "main");
-    PixelShader.LoadFromFile(Render.Device(), pixelShaderFile, "main");
+    VertexShader.LoadFromFileOrLog(Render.Device(), vertexShaderFile);
+    PixelShader.LoadFromFileOrLog(Render.Device(), pixelShaderFile);
     return true;
 }
 

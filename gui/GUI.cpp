@@ -20,8 +20,8 @@ TGUI::TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std:
       Input(input),
       Font(font),
       SkinTexture(skinTexture) {
-    VertexShader.LoadFromFile(render.Device(), vertexShaderFile, "main");
-    PixelShader.LoadFromFile(render.Device(), pixelShaderFile, "main");
+    VertexShader.LoadFromFileOrLog(render.Device(), vertexShaderFile);
+    PixelShader.LoadFromFileOrLog(render.Device(), pixelShaderFile);
     Declaration.AddElement(kUsagePosition, kTypeFloat3);
     Declaration.AddElement(kUsageTexCoord, kTypeFloat2);
     Declaration.EndDeclaration();

@@ -9,36 +9,43 @@ void TShader::ReleaseShader() {
     Shader_.Reset();
 }
 
-bool TShader::LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName) {
+bool TShader::LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName,
+                           std::string& error) {
     ReleaseShader();
     FileName_ = std::string(fileName);
     FunctionName_ = std::string(functionName);
 
     std::string source;
-    std::string error;
     if (!files::ReadFile(fileName, source, error)) {
-        logging::Write("render", error);
         return false;
     }
-    return LoadFromSource(deviceRef, source, fileName);
+    return LoadFromSource(deviceRef, source, fileName, error);
 }
 
-bool TShader::LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name) {
+void TShader::LoadFromFileOrLog(TDeviceRef deviceRef, std::string_view fileName) {
+    std::string error;
+    if (!LoadFromFile(deviceRef, fileName, "main", error)) {
+        logging::Write("render", error);
+    }
+}
+
+bool TShader::LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name,
+                             std::string& error) {
     ReleaseShader();
     GraphicsDevice* device = DeviceOf(deviceRef);
     if (device == nullptr) {
-        logging::Write("render", std::string(name) + ": no graphics device to compile the shader on");
+        error = std::string(name) + ": no graphics device to compile the shader on";
         return false;
     }
     std::string messages;
     TUniqueShader shader(deviceRef, device->CreateShader(Stage_, source, messages));
     if (!messages.empty()) {
         // Warnings count as failures: the shader stays empty and draws run without this stage.
-        logging::Write("render", std::string(name) + ": shader not compiled:\n" + messages);
+        error = std::string(name) + ": shader not compiled:\n" + messages;
         return false;
     }
     if (!shader) {
-        logging::Write("render", std::string(name) + ": shader not compiled");
+        error = std::string(name) + ": shader not compiled";
         return false;
     }
     Shader_ = std::move(shader);
@@ -49,7 +56,10 @@ TPixelShader* TShaderManager::AddPixelShader(std::string_view name, std::string_
                                              std::string_view functionName) {
     PixelShaders_.push_back(std::make_unique<TPixelShader>());
     PixelNames_.emplace_back(name);
-    PixelShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName);
+    std::string error;
+    if (!PixelShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName, error)) {
+        logging::Write("render", error);
+    }
     return PixelShaders_.back().get();
 }
 
@@ -57,7 +67,10 @@ TVertexShader* TShaderManager::AddVertexShader(std::string_view name, std::strin
                                                std::string_view functionName) {
     VertexShaders_.push_back(std::make_unique<TVertexShader>());
     VertexNames_.emplace_back(name);
-    VertexShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName);
+    std::string error;
+    if (!VertexShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName, error)) {
+        logging::Write("render", error);
+    }
     return VertexShaders_.back().get();
 }
 

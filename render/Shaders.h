@@ -1,8 +1,8 @@
 // TVertexShader and TPixelShader wrap one compiled shader each; TShaderManager keeps shaders by name.
 //
 // Sources are GLSL files read through the case-insensitive game-file look-up and compiled by the device.
-// A missing file, or any message from the compiler (errors or warnings), leaves the shader empty; the
-// message is logged once with the file name. Binding an empty shader binds none.
+// A missing file, or any message from the compiler (errors or warnings), leaves the shader empty and
+// gives false with the message, naming the file. Binding an empty shader binds none.
 #pragma once
 
 #include <memory>
@@ -21,10 +21,16 @@ public:
     TShader& operator=(const TShader&) = delete;
 
     // Stores the three values, releases any shader held and compiles the file. True when a shader was
-    // created. `functionName` is recorded only: GLSL shaders always start at "main".
-    bool LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName);
+    // created; false with an `error` otherwise. `functionName` is recorded only: GLSL shaders always
+    // start at "main".
+    bool LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName,
+                      std::string& error);
     // Compiles a source held in memory; `name` is used in messages. True when a shader was created.
-    bool LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name);
+    bool LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name,
+                        std::string& error);
+    // LoadFromFile of a "main" shader whose failure is only logged (under "render"): the game draws on
+    // without the stage.
+    void LoadFromFileOrLog(TDeviceRef deviceRef, std::string_view fileName);
     void ReleaseShader();
 
     platform::ShaderHandle Handle() const { return Shader_.Get(); }

@@ -55,13 +55,13 @@ TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
     Frustum = std::make_unique<TFrustum>();
 
     StaticShader = std::make_unique<TVertexShader>();
-    StaticShader->LoadFromFile(Device.Device(), "Data/Shaders/Static.vs", "main");
+    StaticShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Static.vs");
     SkinnedShader = std::make_unique<TVertexShader>();
-    SkinnedShader->LoadFromFile(Device.Device(), "Data/Shaders/Skinned.vs", "main");
+    SkinnedShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Skinned.vs");
     InstanceShader = std::make_unique<TVertexShader>();
-    InstanceShader->LoadFromFile(Device.Device(), "Data/Shaders/Instance.vs", "main");
+    InstanceShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Instance.vs");
     TexturePixelShader = std::make_unique<TPixelShader>();
-    TexturePixelShader->LoadFromFile(Device.Device(), "Data/Shaders/OnlyTex.ps", "main");
+    TexturePixelShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/OnlyTex.ps");
 }
 
 TSceneManager::~TSceneManager() {

@@ -103,9 +103,9 @@ void LoadSounds(TGameServices& services) {
 TTextureResource* LoadMenuPictures(TGameServices& services) {
     TDeviceRef device = services.Render->Device();
     services.QuadVertexShader = std::make_unique<TVertexShader>();
-    services.QuadVertexShader->LoadFromFile(device, kQuadVertexShader, "main");
+    services.QuadVertexShader->LoadFromFileOrLog(device, kQuadVertexShader);
     services.QuadPixelShader = std::make_unique<TPixelShader>();
-    services.QuadPixelShader->LoadFromFile(device, kQuadPixelShader, "main");
+    services.QuadPixelShader->LoadFromFileOrLog(device, kQuadPixelShader);
     TTextureManager* textures = services.Meshes->GetTextureManager();
     TTextureResource* skin = nullptr;
     for (const TNamedFile& texture : kMenuTextures) {

@@ -18,8 +18,10 @@ protected:
         ASSERT_TRUE(render.Initialize(nullptr, true, 800, 600, 0, error)) << error;
         device = system.LastDevice();
         ASSERT_NE(device, nullptr);
-        vertexShader.LoadFromSource(render.Device(), "// particle vertex shader", "particle.vs");
-        pixelShader.LoadFromSource(render.Device(), "// particle pixel shader", "particle.ps");
+        EXPECT_TRUE(
+            vertexShader.LoadFromSource(render.Device(), "// particle vertex shader", "particle.vs", error));
+        EXPECT_TRUE(
+            pixelShader.LoadFromSource(render.Device(), "// particle pixel shader", "particle.ps", error));
         texture = device->CreateTexture(4, 4, 1, 0, platform::D3DFMT_A8R8G8B8, platform::D3DPOOL_MANAGED);
     }
 

@@ -104,8 +104,10 @@ struct DisplayRig {
         files::SetDataRoot(BRELVOX_SOURCE_DIR);
         render = std::make_unique<TRenderD3D9>(system);
         EXPECT_TRUE(render->Initialize(window.get(), true, kWidth, kHeight, 1, error)) << error;
-        EXPECT_TRUE(vertexShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.vs", "main"));
-        EXPECT_TRUE(pixelShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.ps", "main"));
+        EXPECT_TRUE(vertexShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.vs", "main", error))
+            << error;
+        EXPECT_TRUE(pixelShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.ps", "main", error))
+            << error;
         EXPECT_TRUE(
             CreateTextureFromImage(render->Device(), QuadrantTexture(), false, "quadrants", texture, error))
             << error;

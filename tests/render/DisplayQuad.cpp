@@ -97,8 +97,10 @@ TEST_F(OnScreen, RendererShadersCompileWithoutMessages) {
 TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.vs", "main"));
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.ps", "main"));
+    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.vs", "main", error_))
+        << error_;
+    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.ps", "main", error_))
+        << error_;
     const Image image = FourColours();
     TextureHandle texture;
     ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, true, "quad", texture, error_)) << error_;
@@ -132,8 +134,10 @@ TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
 TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main"));
+    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main", error_))
+        << error_;
+    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main", error_))
+        << error_;
     Image image;
     image.Width = 1;
     image.Height = 1;
@@ -164,8 +168,10 @@ TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
 TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/Static.vs", "main"));
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/OnlyTex.ps", "main"));
+    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/Static.vs", "main", error_))
+        << error_;
+    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/OnlyTex.ps", "main", error_))
+        << error_;
 
     // A square facing the viewer (normal towards -z), clockwise on screen, in the middle of the view.
     struct Vertex {
@@ -233,8 +239,10 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
 TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main"));
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main"));
+    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main", error_))
+        << error_;
+    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main", error_))
+        << error_;
     const Image image = FourColours();
     TextureHandle texture;
     ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, true, "icons", texture, error_)) << error_;

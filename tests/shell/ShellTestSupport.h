@@ -97,9 +97,9 @@ protected:
         Services.Input = std::make_unique<TInput>();
         Services.Input->Init(&Keys);
         Services.QuadVertexShader = std::make_unique<TVertexShader>();
-        Services.QuadVertexShader->LoadFromFile(Services.Render->Device(), kQuadVertexShader, "main");
+        Services.QuadVertexShader->LoadFromFileOrLog(Services.Render->Device(), kQuadVertexShader);
         Services.QuadPixelShader = std::make_unique<TPixelShader>();
-        Services.QuadPixelShader->LoadFromFile(Services.Render->Device(), kQuadPixelShader, "main");
+        Services.QuadPixelShader->LoadFromFileOrLog(Services.Render->Device(), kQuadPixelShader);
         TTextureManager* textures = Services.Meshes->GetTextureManager();
         for (const TNamedFile& texture : kMenuTextures) {
             textures->AddTexture(Services.Render->Device(), texture.Name, texture.File);

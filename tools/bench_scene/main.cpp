@@ -50,8 +50,8 @@ public:
             tank->SetScale(2, 1, 2);
             tank->AddChild(std::make_unique<TGameObject>("Tower", tower_.get()))->SetPosition(0, 0.8f, 0);
         }
-        particleVertex_.LoadFromFile(render_->Device(), "Data/Shaders/particle.vs", "main");
-        particlePixel_.LoadFromFile(render_->Device(), "Data/Shaders/particle.ps", "main");
+        particleVertex_.LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.vs");
+        particlePixel_.LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.ps");
         for (int i = 0; i < 20; ++i) {
             TMoveableObject* carrier = i < 10 ? level->GetChild(1000 + i) : level;
             auto* smoke = carrier->AddChild(std::make_unique<TSmoke>(*render_, platform::TextureHandle{},

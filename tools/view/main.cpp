@@ -290,9 +290,9 @@ private:
     void AddEffects(float centreZ) {
         if (!particleVertex_) {
             particleVertex_ = std::make_unique<TVertexShader>();
-            particleVertex_->LoadFromFile(render_->Device(), "Data/Shaders/particle.vs", "main");
+            particleVertex_->LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.vs");
             particlePixel_ = std::make_unique<TPixelShader>();
-            particlePixel_->LoadFromFile(render_->Device(), "Data/Shaders/particle.ps", "main");
+            particlePixel_->LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.ps");
             TTextureManager* textures = meshes_->GetTextureManager();
             smokeTexture_ = textures->AddTexture(render_->Device(), "Particle", "Data/Textures/particle.png");
             bangTexture_ = textures->AddTexture(render_->Device(), "Bang", "Data/Textures/bang.png");
