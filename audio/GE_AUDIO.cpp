@@ -68,6 +68,7 @@ bool TAudio::OpenDevice(std::string& why) {
     }
     Device = device;
     Context = context;
+    TellsDisconnect_ = alcIsExtensionPresent(device, "ALC_EXT_disconnect") == ALC_TRUE;
 
     const ALfloat origin[3] = {0.0f, 0.0f, 0.0f};
     const ALfloat orientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f};  // at, then up
@@ -101,7 +102,7 @@ void TAudio::CloseDevice() {
 
 bool TAudio::Connected() const {
     ALCdevice* device = AsDevice(Device);
-    if (alcIsExtensionPresent(device, "ALC_EXT_disconnect") != ALC_TRUE) {
+    if (!TellsDisconnect_) {
         return true;  // nothing tells, so it is taken to be there
     }
     ALCint connected = ALC_TRUE;

@@ -88,6 +88,7 @@ private:
 
     std::string DeviceName_;  // empty for the default device
     uint32_t SinceReopen_ = 0;
+    bool TellsDisconnect_ = false;  // the device has OpenAL Soft's disconnect extension
     bool Lost_ = false;  // a device was there and went away; the next one found is said in the log
 
     const TALBuffer* FindBuffer(const std::string& name) const;
