@@ -11,6 +11,7 @@
 #include "shell/Config.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
+#include "shell/Progress.h"
 #include "shell/StartupFiles.h"
 #include "shell/TableOfRecords.h"
 #include "util/Files.h"
@@ -49,6 +50,7 @@ public:
             CheckText(shader);
         }
         CheckRecords();
+        CheckProgress();
         CheckLevels();
         return Problems;
     }
@@ -191,6 +193,15 @@ private:
         std::string error;
         if (!records.LoadFromBytes(bytes, path, error)) {
             Problem(error);
+        }
+    }
+
+    void CheckProgress() {
+        const std::string path = UserFiles.ProgressFile();
+        int reached = 0;
+        std::string error;
+        if (!path.empty() && !ReadProgressFile(path, reached, error)) {
+            Problem(error);  // a missing file is fine: nothing reached yet
         }
     }
 
