@@ -48,6 +48,11 @@ for language in UKR:ukr RUS:rus ENG:eng; do
     ocr=${language#*:}
     printf 'Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = %s' "$code" \
         >"$work/Data/options.txt"
+    # The last run's window may still be going away: the search for the new one must not meet it.
+    for i in $(seq 30); do
+        xdotool search --name '^Brelvox$' >/dev/null 2>&1 || break
+        sleep 0.3
+    done
     start_game "$program" --data "$work"
     said=$(continue_text "continue_$ocr" "$ocr")
     echo "$code: $said"
