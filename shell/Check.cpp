@@ -11,6 +11,7 @@
 #include "shell/Config.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
+#include "shell/Progress.h"
 #include "shell/StartupFiles.h"
 #include "shell/TableOfRecords.h"
 #include "util/Files.h"
@@ -49,6 +50,7 @@ public:
             CheckText(shader);
         }
         CheckRecords();
+        CheckProgress();
         CheckLevels();
         return Problems;
     }
@@ -194,6 +196,15 @@ private:
         }
     }
 
+    void CheckProgress() {
+        const std::string path = UserFiles.ProgressFile();
+        int reached = 0;
+        std::string error;
+        if (!path.empty() && !ReadProgressFile(path, reached, error)) {
+            Problem(error);  // a missing file is fine: nothing reached yet
+        }
+    }
+
     void CheckLevels() {
         TLevels levels;
         std::string error;
@@ -213,9 +224,7 @@ private:
             if (!level.HasPlayerStart) {
                 Problem(QuotePathForMessage(entry.path) + ": the level has no player start");
             }
-            if (!level.HasBase) {
-                Problem(QuotePathForMessage(entry.path) + ": the level has no base");
-            }
+            // A level without a base is one to survive: it is won by destroying every enemy.
             int quota = entry.enemies[0] + entry.enemies[1] + entry.enemies[2] + entry.enemies[3];
             if (quota == 0) {
                 Problem(QuotePathForMessage(entry.path) +

@@ -8,6 +8,7 @@
 
 #include "gui/GE_FONT.h"
 #include "shell/Config.h"
+#include "shell/Progress.h"
 #include "util/GE_MATH.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
@@ -253,6 +254,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
         if (!Services.Levels || state.LevelIndex + 1 >= Services.Levels->Count()) {
             ShowEnterName();
         } else {
+            RecordProgress(state.LevelIndex + 2);
             ShowForm("NextLevel");
         }
     } else if (state.GameOver) {
@@ -391,9 +393,13 @@ void TGameFlow::SetExitTags(int32_t cancelTag, int32_t okTag) {
 void TGameFlow::OnMainMenuClick(TMyButton& button) {
     TGameState& state = World.State;
     const std::string& name = button.Name;
-    if (name == "Play") {
+    if (name == "Play" || (name == "Continue" && KeepsProgress_ && ReachedLevel_ > 0 && Services.Levels)) {
         ShowForm("Game");
         state.LevelIndex = state.FirstLevel;
+        if (name == "Continue") {
+            state.LevelIndex =
+                static_cast<uint8_t>(std::min<int>(ReachedLevel_, Services.Levels->Count()) - 1);
+        }
         state.Score = 0;
         if (!StartLevel(false)) {
             ShowForm("MainMenu");  // no level to play: stay in the menus
@@ -418,6 +424,7 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
 void TGameFlow::OnOptionsClick(TMyButton& button) {
     if (button.Name == "OK") {
         ApplyOptions();
+        UpdateContinueButton();  // in the language just chosen
         ShowForm("MainMenu");
     } else if (button.Name == "Cencel") {
         ShowForm("MainMenu");
@@ -511,6 +518,44 @@ void TGameFlow::OnReturnToMainMenuClick(TMyButton& button) {
     if (button.Name == "OK") {
         ShowForm("MainMenu");
     }
+}
+
+void TGameFlow::LoadProgress() {
+    const std::string path = Services.UserFiles.ProgressFile();
+    if (path.empty()) {
+        return;
+    }
+    KeepsProgress_ = true;
+    std::string error;
+    if (!ReadProgressFile(path, ReachedLevel_, error)) {
+        Log(error + "; the campaign starts from its first level");
+        ReachedLevel_ = 0;
+    }
+    UpdateContinueButton();
+}
+
+void TGameFlow::RecordProgress(int level) {
+    if (!KeepsProgress_ || level <= ReachedLevel_) {
+        return;
+    }
+    ReachedLevel_ = std::min(level, kMostReachedLevel);
+    UpdateContinueButton();
+    std::string error;
+    const std::string path = Services.UserFiles.ProgressFile();
+    if (SaveFiles_ && !WriteProgressFile(path, ReachedLevel_, error)) {
+        ReportSaveFailure(path, error);
+    }
+}
+
+void TGameFlow::UpdateContinueButton() {
+    // Continuing at the first level would be "Play" again.
+    if (!KeepsProgress_ || ReachedLevel_ < 2 || !Services.GUI || !Services.Levels) {
+        return;
+    }
+    const int level = std::min<int>(ReachedLevel_, Services.Levels->Count());
+    ShowContinueButton(
+        *Services.GUI, [this](TMyButton& button) { OnMainMenuClick(button); },
+        LanguageText("Continue from level") + " " + std::to_string(level));
 }
 
 void TGameFlow::ReportSaveFailure(const std::string& path, const std::string& error) {

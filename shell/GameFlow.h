@@ -57,6 +57,14 @@ public:
     void UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                     int32_t clientHeight);
 
+    // The campaign's progress from the per-user folder (shell/Progress.h), and with it "Continue" in the
+    // main menu once a game has reached a level past the first. Until this is called (a demo, recorded
+    // or replayed, never calls it) the flow neither shows "Continue" nor keeps the progress. A file that
+    // cannot be read is logged and counts as no progress.
+    void LoadProgress();
+    // The number (from 1) of the furthest level reached; 0 before any.
+    int ReachedLevel() const { return ReachedLevel_; }
+
     // The five records into the labels "1" to "5" of "Table of records".
     void FillRecordsTable();
 
@@ -94,6 +102,9 @@ private:
     void ApplyOptions();
     void SetExitTags(int32_t cancelTag, int32_t okTag);
     void RespawnPlayer();
+    // A game has reached level `level` (from 1): kept when it is further than before.
+    void RecordProgress(int level);
+    void UpdateContinueButton();
     void AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                       int32_t clientHeight);
 
@@ -101,6 +112,8 @@ private:
     TGameServices& Services;
     THooks Hooks;
     bool SaveFiles_ = true;
+    bool KeepsProgress_ = false;
+    int ReachedLevel_ = 0;
     THud Hud_;
     TNotice Notice_;
 };

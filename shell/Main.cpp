@@ -107,6 +107,8 @@ bool TForm1::InitGame(std::string& error) {
     World_.Random.Ticks = [this]() { return GameTicks_; };
     if (Demos_.Replaying()) {
         Flow_->SetSaveFiles(false);
+    } else if (!Demos_.Recording()) {
+        Flow_->LoadProgress();  // a demo's menus stay those of the game it was recorded in
     }
     return true;
 }

@@ -315,6 +315,19 @@ void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, ui
     }
 }
 
+void ShowContinueButton(TGUI& gui, const TMyButton::TOnClick& onClick, const std::string& caption) {
+    TMyForm* form = gui.FindForm("MainMenu");
+    if (form == nullptr) {
+        return;
+    }
+    auto* button = form->FindWidgetAs<TMyButton>("Continue");
+    if (button == nullptr) {
+        // Wider than the others, for "Continue from level 30" in every language; centred over them.
+        button = AddButton(*form, "Continue", caption, {260, 100, 280, 40}, onClick);
+    }
+    button->Caption = caption;
+}
+
 void SetCreditTexts(TGUI& gui, uint8_t language) {
     const TCredits& credits = kCredits[language <= kLanguageRussian ? language : int(kLanguageEnglish)];
     SetWidgetText(gui, "Author", kCreditAuthorLabel, credits.Author);

@@ -16,7 +16,8 @@ struct TGameState;
 
 // The button callbacks of the game flow, one per group of buttons; each tells its buttons apart by name.
 struct TMenuCallbacks {
-    TMyButton::TOnClick MainMenu;          // "MainMenu": Play, Table of records, Help, Options, Author, Exit
+    TMyButton::TOnClick MainMenu;          // "MainMenu": Play, Table of records, Help, Options, Author, Exit,
+                                           // and Continue once it is shown
     TMyButton::TOnClick Options;           // "Options": OK, Cencel
     TMyButton::TOnClick PauseMenu;         // "PauseMenu": Continue, MainMenu
     TMyButton::TOnClick Exit;              // "Exit": OK, Cencel (by their Tag)
@@ -39,6 +40,10 @@ void BuildMenus(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks);
 // visible texts to that language's lines. A key missing from the table empties its widget's text. The
 // HUD labels, the record and credit labels and the OK of "Help" and "Author" are left alone.
 void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, uint8_t language);
+
+// The "Continue" button of "MainMenu", above "Play", with `caption`: added on the first call (a game that
+// has reached no level yet has none), its caption replaced on later ones.
+void ShowContinueButton(TGUI& gui, const TMyButton::TOnClick& onClick, const std::string& caption);
 
 // The three credit lines of "Author" in `language` (Ukrainian and Russian lines for 0 and 1, English
 // for anything else).

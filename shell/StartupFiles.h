@@ -143,4 +143,5 @@ inline constexpr const char* kLanguageKeys[] = {
     "\"Freezes\" enemies",
     "Score",
     "Your record",
+    "Continue from level",
 };

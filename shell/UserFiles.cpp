@@ -25,6 +25,10 @@ std::string DataFolderIn(const std::string& folder) {
 
 }  // namespace
 
+std::string TUserFiles::ProgressFile() const {
+    return Folder.empty() ? std::string() : Folder + "/" + kUserProgressName;
+}
+
 bool HoldsData(const std::string& folder) {
     return !DataFolderIn(folder).empty();
 }

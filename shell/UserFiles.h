@@ -1,12 +1,12 @@
 // Where the game finds its Data folder and where it keeps the files it writes: the options file, the
-// table of records and the screenshots.
+// table of records, the screenshots and the campaign's progress.
 //
 // Run from a folder it was given and can write (the source tree, --data DIR), the game reads and writes
 // the options and the records inside Data, as it always has. Run from an installed, shared Data (a
 // folder named share/brelvox, or any Data it cannot write) it keeps them in the per-user folder instead
 // ($XDG_DATA_HOME/brelvox, else ~/.local/share/brelvox) and reads the shipped file as the default until
-// the player has saved one there. Screenshots always go to the per-user folder, never into Data. The
-// bytes of both files are the same wherever they are.
+// the player has saved one there. The bytes of both files are the same wherever they are. Screenshots
+// and the campaign's progress always go to the per-user folder, never into Data.
 #pragma once
 
 #include <string>
@@ -26,11 +26,15 @@ struct TUserFiles {
     bool InData = true;
 
     std::string ScreenshotFolder() const { return Folder.empty() ? std::string() : Folder + "/screenshots"; }
+    // The campaign's progress (shell/Progress.h): always in the per-user folder, also when the options
+    // and the records live in Data; empty when that folder is not known.
+    std::string ProgressFile() const;
 };
 
 // The file names inside the per-user folder.
 inline constexpr const char* kUserOptionsName = "options.txt";
 inline constexpr const char* kUserRecordsName = "table_of_records.txt";
+inline constexpr const char* kUserProgressName = "progress.txt";
 
 // Whether `folder` holds a folder named "Data" in any letter case.
 bool HoldsData(const std::string& folder);

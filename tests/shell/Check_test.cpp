@@ -1,9 +1,10 @@
 // The data check: the shipped Data passes; a damaged model, level, font description, skin description,
-// language file or sound is named in its own line.
+// language file, sound or progress file is named in its own line.
 #include "shell/Check.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "ShellTestSupport.h"
@@ -109,6 +110,16 @@ TEST_F(DataCheck, TableOfRecordsMissingIsFineMalformedIsNamed) {
     EXPECT_TRUE(CheckGameData().empty());
     std::ofstream(root_ + "/Data/table_of_records.txt", std::ios::binary) << "ada\r\nlots\r\n";
     ExpectOneProblemNaming("table_of_records.txt");
+}
+
+TEST_F(DataCheck, ProgressMissingIsFineMalformedIsNamed) {
+    const TUserFiles user = ChooseUserFiles(false, root_ + "/user");
+    EXPECT_TRUE(CheckGameData(user).empty());
+    std::filesystem::create_directories(root_ + "/user");
+    std::ofstream(user.ProgressFile(), std::ios::binary) << "Reached 0\r\n";
+    std::vector<std::string> problems = CheckGameData(user);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find(user.ProgressFile()), std::string::npos) << problems[0];
 }
 
 TEST_F(DataCheck, BadConfigAndOptionsAreNamed) {

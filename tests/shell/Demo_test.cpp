@@ -249,7 +249,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         ASSERT_TRUE(ParseDemo(bytes, demo, problem)) << problem;
         EXPECT_FALSE(demo.Cut);
         EXPECT_EQ(demo.Frames.size(), 1u);
-        EXPECT_EQ(demo.Header.Data.size(), 8u);  // Config.txt, the level list, six levels
+        EXPECT_EQ(demo.Header.Data.size(), 32u);  // Config.txt, the level list, thirty levels
     }
 
     struct TCase {

@@ -5,7 +5,8 @@
 // records, or leaves on the next-level screen. Everything it does goes through the game's input, so
 // the demo replays it; the same options give the same bytes.
 //
-//   demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B] --out FILE
+//   demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]
+//           [--no-replay-check] --out FILE
 //
 // With --tries the seeds S, S+1, ... are tried until a session ends in the game's flow within A..B
 // seconds of game time; the demo of that seed is kept and its digest written to FILE.digest.
@@ -19,6 +20,7 @@
 
 #include "shell/Demo.h"
 #include "shell/HeadlessGame.h"
+#include "shell/Levels.h"
 #include "util/Files.h"
 #include "util/GE_MATH.h"
 #include "world/Bonus.h"
@@ -36,10 +38,11 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]\n"
-    "               --out FILE\n"
+    "               [--no-replay-check] --out FILE\n"
     "  Plays the game headless from the main menu at level N and records the session as a demo in\n"
     "  FILE, its world digest in FILE.digest. Seeds S, S+1, ... (K tries, default 1) are tried until a\n"
-    "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n";
+    "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n"
+    "  --no-replay-check skips replaying each session's demo to compare its digest.\n";
 
 // Frame times of a 60 Hz display.
 constexpr uint32_t kFrameMs[3] = {16, 17, 17};
@@ -48,6 +51,8 @@ struct TStats {
     double Seconds = 0.0;
     bool Ended = false;  // victory or game over reached
     std::string Ending;
+    bool Won = false;  // every enemy of the level destroyed
+    int Score = 0;
     int MostEnemies = 0;
     int MostShells = 0;
     int Kills = 0;
@@ -79,7 +84,8 @@ public:
     // Moves the cursor onto (x, y) of the 800 x 600 client area over a few frames.
     void PointAt(int x, int y) {
         for (int i = 0; i < 8; ++i) {
-            input_.MoveMouse(x - game_.Form().Display().CursorClientX(), y - game_.Form().Display().CursorClientY());
+            input_.MoveMouse(x - game_.Form().Display().CursorClientX(),
+                             y - game_.Form().Display().CursorClientY());
             Frame();
         }
     }
@@ -289,7 +295,8 @@ private:
         int y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
         x = std::clamp(x, 1, state.ScreenWidth - 2);
         y = std::clamp(y, 1, state.ScreenHeight - 2);
-        input_.MoveMouse(x - game_.Form().Display().CursorClientX(), y - game_.Form().Display().CursorClientY());
+        input_.MoveMouse(x - game_.Form().Display().CursorClientX(),
+                         y - game_.Form().Display().CursorClientY());
     }
 
     THeadlessGame& game_;
@@ -300,8 +307,8 @@ private:
 };
 
 // One session with `seed`, recorded to `path`. False with `error` when the game cannot start.
-bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string& path, TStats& stats,
-                 std::string& digest, std::string& error) {
+bool PlaySession(int level, uint32_t seed, double maxSeconds, bool checkReplay, const std::string& path,
+                 TStats& stats, std::string& digest, std::string& error) {
     {
         THeadlessGame game;
         game.Form().Demos().SetFirstLevel(static_cast<uint8_t>(level - 1));
@@ -344,6 +351,14 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
         stats = bot.Stats;
         stats.Ended = !bot.Playing();
         stats.Ending = bot.Screen();
+        // Won: the next-level screen, or after the last level the record entry with every enemy gone
+        // (the base's fall as the level unloads says nothing).
+        const TGameState& state = game.World().State;
+        const TLevels* levels = game.Form().Services().Levels.get();
+        const bool lastLevel = levels != nullptr && state.LevelIndex + 1 >= levels->Count();
+        stats.Won = stats.Ending == "NextLevel" || (stats.Ending == "EnterName" && lastLevel &&
+                                                    state.AllEnemiesSpawned && state.EnemiesAlive == 0);
+        stats.Score = state.Score;
         if (stats.Ended) {
             bot.Wait(90);
             if (bot.Screen() == "EnterName") {
@@ -355,6 +370,9 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string&
         stats.Seconds = static_cast<double>(bot.ElapsedMs()) / 1000.0;
         digest = DigestText(game.Form().Demos().Digest());
         writer.Close();
+    }
+    if (!checkReplay) {
+        return true;
     }
     // The stored digest is the replay's; a replay that ends elsewhere than the session is a fault.
     TDemo demo;
@@ -380,11 +398,16 @@ int main(int argc, char** argv) {
     int tries = 1;
     double minSeconds = 45.0;
     double maxSeconds = 90.0;
+    bool checkReplay = true;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (arg == "--no-replay-check") {
+            checkReplay = false;
+            continue;
         }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "demobot: %s needs a value\n%s", arg.c_str(), kUsage);
@@ -420,15 +443,17 @@ int main(int argc, char** argv) {
         TStats stats;
         std::string digest;
         std::string error;
-        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, out, stats, digest, error)) {
+        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, checkReplay, out, stats, digest,
+                         error)) {
             std::fprintf(stderr, "demobot: %s\n", error.c_str());
             return 1;
         }
         std::printf(
-            "seed %u: %.1f s, %s (%s), most enemies %d, most shells %d, scores %d, bonuses %d, smoke %s\n",
+            "seed %u: %.1f s, %s (%s), %s, score %d, most enemies %d, most shells %d, scores %d, bonuses %d, "
+            "smoke %s\n",
             seed + static_cast<uint32_t>(t), stats.Seconds, stats.Ended ? "ended" : "cut",
-            stats.Ending.c_str(), stats.MostEnemies, stats.MostShells, stats.Kills, stats.Bonuses,
-            stats.Smoke ? "yes" : "no");
+            stats.Ending.c_str(), stats.Won ? "won" : "lost", stats.Score, stats.MostEnemies,
+            stats.MostShells, stats.Kills, stats.Bonuses, stats.Smoke ? "yes" : "no");
         if (stats.Ended && stats.Seconds >= minSeconds && stats.Seconds <= maxSeconds) {
             std::FILE* file = std::fopen((out + ".digest").c_str(), "wb");
             if (file == nullptr) {
