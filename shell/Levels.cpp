@@ -45,7 +45,8 @@ std::string TLevels::Format(const std::vector<TLevelEntry>& entries) {
         const TLevelEntry& entry = entries[i];
         text += "Level " + std::to_string(i + 1) + " " + entry.path + "\r\n";
         for (int kind = 0; kind < 4; ++kind) {
-            text += "Kind" + std::to_string(kind) + " " + std::to_string(entry.enemies[kind]) + (kind < 3 ? " " : "\r\n");
+            text += "Kind" + std::to_string(kind) + " " + std::to_string(entry.enemies[kind]) +
+                    (kind < 3 ? " " : "\r\n");
         }
     }
     return text;

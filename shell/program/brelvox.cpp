@@ -1,6 +1,6 @@
 // The program: the main window over SDL2 and OpenGL, run by the idle loop until it is closed.
 //
-//   brelvox [--data DIR] [--fullscreen | --windowed] [--level N] [--record FILE]
+//   brelvox [--data DIR] [--fullscreen | --windowed] [--level N] [--edit FILE] [--record FILE]
 //           [--frames N [--screenshot FILE]]
 //   brelvox [--data DIR] (--play FILE | --timedemo FILE [--timedemo-json FILE]) [--size WxH]
 //   brelvox [--data DIR] --check
@@ -360,6 +360,12 @@ int main(int argc, char** argv) {
         form.Demos().SetFirstLevel(static_cast<uint8_t>(line.Level - 1));
     }
     if (!form.FormCreate(error)) {
+        report(error);
+        return 1;
+    }
+    // The command line's path is the shell's, not one under the data root.
+    if (!line.Edit.empty() &&
+        !form.Construction()->OpenFile(std::filesystem::absolute(line.Edit).string(), error)) {
         report(error);
         return 1;
     }
