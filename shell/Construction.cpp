@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int kRowsPerPage = 6;
-constexpr int kOpenRowsPerPage = 8;
+constexpr int kOpenRowsPerPage = 6;
 // The editor's panels in reference pixels of 800 x 600: tools on the left, enemies and commands on
 // the right, the status line at the bottom; the map shows between them.
 constexpr int32_t kLeftPanel = 150;
@@ -118,6 +118,17 @@ std::string NameOf(const std::string& path) {
     return ValidLevelName(name, ignored) ? name : std::string();
 }
 
+// A widget of no use on the page (an empty row of a list) is moved off the screen, where it is neither
+// drawn nor hit, and back when it is of use again.
+constexpr float kAway = 4.0f;
+void ShowWidget(TGUI& gui, const char* form, const std::string& widget, bool shown) {
+    TMyForm* owner = gui.FindForm(form);
+    TBaseWidget* found = owner != nullptr ? owner->FindWidget(widget) : nullptr;
+    if (found != nullptr && (found->X > kAway / 2) == shown) {
+        found->X += shown ? -kAway : kAway;
+    }
+}
+
 void Log(const std::string& text) {
     logging::Write("construction", text);
 }
@@ -188,13 +199,14 @@ void TConstruction::BuildForms(TDeviceRef device) {
     AddMenuButton(size, "Create", "Create", {410, 400}, click);
 
     TMyForm& open = *AddMenuForm(gui, device, "OpenLevel");
-    AddMenuLabel(open, "Title", "Open a level", {300, 40});
+    AddMenuLabel(open, "Title", "Open a level", {300, 95, 200, 30});
     for (int row = 0; row < kOpenRowsPerPage; ++row) {
-        AddMenuButton(open, ("Open" + std::to_string(row)).c_str(), "", {250, 90 + 42 * row, 300, 38}, click);
+        AddMenuButton(open, ("Open" + std::to_string(row)).c_str(), "", {250, 135 + 48 * row, 300, 40},
+                      click);
     }
-    AddMenuButton(open, "Previous", "<", {190, 440, 50, 40}, click);
-    AddMenuButton(open, "Next", ">", {560, 440, 50, 40}, click);
-    AddMenuButton(open, "Back", "Back", {300, 500}, click);
+    AddMenuButton(open, "Previous", "<", {190, 430, 50, 40}, click);
+    AddMenuButton(open, "Next", ">", {560, 430, 50, 40}, click);
+    AddMenuButton(open, "Back", "Back", {300, 490}, click);
 
     TMyForm& editor = *AddMenuForm(gui, device, "Editor");
     for (int i = 0; i < kEditToolCount; ++i) {
@@ -213,8 +225,10 @@ void TConstruction::BuildForms(TDeviceRef device) {
     for (int i = 0; i < 5; ++i) {
         AddMenuButton(editor, commands[i], commands[i], {654, 300 + 40 * i, 142, 34}, click);
     }
+    // The longest problem lines (a spawn point cut off by water) take the width of the map in smaller type.
     AddMenuLabel(editor, "Status", "", {kLeftPanel + 5, kStatusTop + 5, kRightPanel - kLeftPanel - 10, 36},
-                 true);
+                 true)
+        ->FontSize = 0.075f;
 
     TMyForm& save = *AddMenuForm(gui, device, "SaveLevel");
     AddMenuLabel(save, "Title", "Save the level as", {300, 150});
@@ -224,19 +238,19 @@ void TConstruction::BuildForms(TDeviceRef device) {
     AddMenuButton(save, "Save", "Save", {410, 400}, click);
 
     TMyForm& mine = *AddMenuForm(gui, device, "MyLevels");
-    AddMenuLabel(mine, "Title", "My levels", {300, 50});
+    AddMenuLabel(mine, "Title", "My levels", {300, 95, 200, 30});
     AddMenuLabel(mine, "Empty", "", {200, 200, 400, 40});
     for (int row = 0; row < kRowsPerPage; ++row) {
-        const int32_t y = 110 + 50 * row;
+        const int32_t y = 130 + 48 * row;
         const std::string n = std::to_string(row);
         AddMenuButton(mine, ("Play" + n).c_str(), "", {130, y, 280, 40}, click);
         AddMenuButton(mine, ("Edit" + n).c_str(), "Edit", {420, y, 120, 40}, click);
         AddMenuButton(mine, ("Delete" + n).c_str(), "Delete", {550, y, 120, 40}, click);
     }
-    AddMenuButton(mine, "Previous", "<", {130, 420, 50, 40}, click);
-    AddMenuButton(mine, "Play all", "Play all", {300, 420}, click);
-    AddMenuButton(mine, "Next", ">", {620, 420, 50, 40}, click);
-    AddMenuButton(mine, "Back", "Back", {300, 480}, click);
+    AddMenuButton(mine, "Previous", "<", {130, 430, 50, 40}, click);
+    AddMenuButton(mine, "Play all", "Play all", {300, 430}, click);
+    AddMenuButton(mine, "Next", ">", {620, 430, 50, 40}, click);
+    AddMenuButton(mine, "Back", "Back", {300, 490}, click);
 
     TMyForm& confirm = *AddMenuForm(gui, device, "DeleteLevel");
     AddMenuLabel(confirm, "Question", "", {100, 200, 600, 40});
@@ -302,14 +316,26 @@ void TConstruction::ApplyTexts() {
         const bool used = index < mine.size();
         const std::string n = std::to_string(row);
         SetWidgetText(gui, "MyLevels", ("Play" + n).c_str(), used ? mine[index].Name : std::string());
-        SetWidgetText(gui, "MyLevels", ("Edit" + n).c_str(), used ? Text("Edit") : std::string());
-        SetWidgetText(gui, "MyLevels", ("Delete" + n).c_str(), used ? Text("Delete") : std::string());
+        SetWidgetText(gui, "MyLevels", ("Edit" + n).c_str(), Text("Edit"));
+        SetWidgetText(gui, "MyLevels", ("Delete" + n).c_str(), Text("Delete"));
+        for (const char* widget : {"Play", "Edit", "Delete"}) {
+            ShowWidget(gui, "MyLevels", widget + n, used);
+        }
     }
+    const bool minePages = mine.size() > std::size_t(kRowsPerPage);
+    ShowWidget(gui, "MyLevels", "Previous", minePages);
+    ShowWidget(gui, "MyLevels", "Next", minePages);
+    ShowWidget(gui, "MyLevels", "Play all", !mine.empty());
     for (int row = 0; row < kOpenRowsPerPage; ++row) {
         const std::size_t index = std::size_t(Page_ * kOpenRowsPerPage + row);
-        SetWidgetText(gui, "OpenLevel", ("Open" + std::to_string(row)).c_str(),
+        const std::string widget = "Open" + std::to_string(row);
+        SetWidgetText(gui, "OpenLevel", widget.c_str(),
                       index < Openable_.size() ? Openable_[index].Title : std::string());
+        ShowWidget(gui, "OpenLevel", widget, index < Openable_.size());
     }
+    const bool openPages = Openable_.size() > std::size_t(kOpenRowsPerPage);
+    ShowWidget(gui, "OpenLevel", "Previous", openPages);
+    ShowWidget(gui, "OpenLevel", "Next", openPages);
 }
 
 std::string TConstruction::Status() const {
@@ -772,5 +798,6 @@ void TConstruction::DrawEditor() {
     const int32_t brush = Model_.Tool() <= TEditTool::Water   ? Model_.BrushSize()
                           : Model_.Tool() <= TEditTool::Spawn ? 2
                                                               : 1;
-    View_.DrawOverlay(Model_.Level(), marked, Hover_, brush);
+    View_.DrawOverlay(Model_.Level(), marked, Hover_, brush, World_.State.ScreenWidth,
+                      World_.State.ScreenHeight);
 }

@@ -131,16 +131,88 @@ TGridPoint TEditModel::Footprint(int32_t x, int32_t y) const {
 
 void TEditModel::PaintAt(int32_t x, int32_t y) {
     TLevelDescription& level = State_.Level;
+    bool water = false;
     for (int32_t dy = 0; dy < BrushSize_; ++dy) {
         for (int32_t dx = 0; dx < BrushSize_; ++dx) {
             const int32_t cx = x + dx;
             const int32_t cy = y + dy;
             if (cx < level.Width && cy < level.Height) {
-                level.Codes[std::size_t(cy) * std::size_t(level.Width) + std::size_t(cx)] = CellCode(Tool_);
+                int32_t& code = level.Codes[std::size_t(cy) * std::size_t(level.Width) + std::size_t(cx)];
+                water = water || code == kCellWater || CellCode(Tool_) == kCellWater;
+                code = CellCode(Tool_);
             }
         }
     }
+    if (water) {
+        SyncGround();
+    }
     ++Revision_;
+}
+
+void TEditModel::SyncGround() {
+    TLevelDescription& level = State_.Level;
+    const float half = kGroundTile / 2.0f;
+    auto onGrid = [&](float v) { return std::fabs(std::fmod(std::fabs(v), kGroundTile) - half) < 1e-3f; };
+    auto isPiece = [](const TLevelDecoration& d) {
+        return std::fabs(d.scale.X - 1.0f / kGroundTile) < 1e-4f;
+    };
+    std::vector<TLevelDecoration> others;
+    std::vector<TLevelDecoration> tiles;
+    for (const TLevelDecoration& decoration : level.Decorations) {
+        if (decoration.meshName != "ground.x") {
+            others.push_back(decoration);
+        } else if (isPiece(decoration)) {
+            continue;  // laid again below
+        } else if (onGrid(decoration.position.X) && onGrid(decoration.position.Z) &&
+                   decoration.scale.X == 1.0f) {
+            tiles.push_back(decoration);
+        } else {
+            return;  // ground of another making
+        }
+    }
+    auto water = [&](int32_t x, int32_t y) {
+        return x >= 0 && y >= 0 && x < level.Width && y < level.Height && level.Code(x, y) == kCellWater;
+    };
+    std::vector<TLevelDecoration> ground;
+    const int32_t across = (level.Width + 7) / 8;
+    const int32_t down = (level.Height + 7) / 8;
+    for (int32_t j = -down; j < down; ++j) {
+        for (int32_t i = -across; i < across; ++i) {
+            const float cx = (i + 0.5f) * kGroundTile;
+            const float cz = (j + 0.5f) * kGroundTile;
+            // The cells whose centres lie on this tile.
+            const int32_t x0 = static_cast<int32_t>(std::ceil(cx - half + level.Width / 2.0f - 0.5f));
+            const int32_t y0 = static_cast<int32_t>(std::ceil(level.Height / 2.0f - cz - half - 0.5f));
+            bool wet = false;
+            for (int32_t y = y0; y < y0 + 4; ++y) {
+                for (int32_t x = x0; x < x0 + 4; ++x) {
+                    wet = wet || water(x, y);
+                }
+            }
+            if (!wet) {
+                auto kept = std::find_if(tiles.begin(), tiles.end(), [&](const TLevelDecoration& d) {
+                    return std::fabs(d.position.X - cx) < 1e-3f && std::fabs(d.position.Z - cz) < 1e-3f;
+                });
+                ground.push_back(kept != tiles.end() ? *kept
+                                                     : MakeDecoration(kDecorationMeshCount - 1, cx, cz));
+                continue;
+            }
+            for (int32_t y = std::max(y0, 0); y < std::min(y0 + 4, level.Height); ++y) {
+                for (int32_t x = std::max(x0, 0); x < std::min(x0 + 4, level.Width); ++x) {
+                    if (!water(x, y)) {
+                        TLevelDecoration piece =
+                            MakeDecoration(kDecorationMeshCount - 1, x + 0.5f - level.Width / 2.0f,
+                                           level.Height / 2.0f - y - 0.5f);
+                        piece.scale = {1.0f / kGroundTile, 1.0f, 1.0f / kGroundTile};
+                        ground.push_back(piece);
+                    }
+                }
+            }
+        }
+    }
+    ground.insert(ground.end(), others.begin(), others.end());
+    level.Decorations = std::move(ground);
+    Selected_ = -1;
 }
 
 void TEditModel::Press(int32_t x, int32_t y, float worldX, float worldZ) {

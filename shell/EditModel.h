@@ -107,6 +107,10 @@ private:
     void Commit();
     void Restart();
     void PaintAt(int32_t x, int32_t y);
+    // The water plane shows only where no ground mesh covers it: the 4 x 4 ground tiles over water
+    // give way to 1 x 1 pieces on the land cells they covered, and come back when the water goes.
+    // Left alone when the level's ground is not laid on the tiles' grid.
+    void SyncGround();
     void MovePieceTo(int32_t x, int32_t y);
     // The footprint of the map nearest to the one whose first cell is (x, y).
     TGridPoint Footprint(int32_t x, int32_t y) const;

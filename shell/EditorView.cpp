@@ -110,7 +110,7 @@ bool TEditorView::GroundPoint(int32_t cursorX, int32_t cursorY, int32_t width, i
 }
 
 void TEditorView::DrawOverlay(const TLevelDescription& level, const std::vector<TGridPoint>& marked,
-                              TGridPoint hover, int32_t brush) {
+                              TGridPoint hover, int32_t brush, int32_t screenWidth, int32_t screenHeight) {
     if (!Services_.Render || !Services_.SceneManager || !Services_.Meshes) {
         return;
     }
@@ -128,33 +128,38 @@ void TEditorView::DrawOverlay(const TLevelDescription& level, const std::vector<
     const TVector2 bottomRight = project(-left, -top);
     const float cellW = (bottomRight.X - topLeft.X) / static_cast<float>(level.Width);
     const float cellH = (topLeft.Y - bottomRight.Y) / static_cast<float>(level.Height);
-    const float line = 0.003f;
+    // One pixel of the back buffer across and down, in clip space: a line thinner than a pixel can fall
+    // between the pixels' centres and not be drawn at all.
+    const float pixelW = 2.0f / static_cast<float>(std::max(screenWidth, 1));
+    const float pixelH = 2.0f / static_cast<float>(std::max(screenHeight, 1));
     Quads_.clear();
     for (int32_t i = 0; i <= level.Width; ++i) {
         Quads_.push_back(
-            {topLeft.X + cellW * i - line / 2, topLeft.Y, line, topLeft.Y - bottomRight.Y, kWhite});
+            {topLeft.X + cellW * i - pixelW / 2, topLeft.Y, pixelW, topLeft.Y - bottomRight.Y, kWhite});
     }
     for (int32_t j = 0; j <= level.Height; ++j) {
         Quads_.push_back(
-            {topLeft.X, topLeft.Y - cellH * j + line / 2, bottomRight.X - topLeft.X, line, kWhite});
+            {topLeft.X, topLeft.Y - cellH * j + pixelH / 2, bottomRight.X - topLeft.X, pixelH, kWhite});
     }
-    // A frame around a block of cells, four thick lines.
-    auto frame = [&](int32_t x, int32_t y, int32_t w, int32_t h, float thick) {
+    // A frame around a block of cells, four lines `pixels` thick.
+    auto frame = [&](int32_t x, int32_t y, int32_t w, int32_t h, float pixels) {
         const float x0 = topLeft.X + cellW * x;
         const float y0 = topLeft.Y - cellH * y;
         const float fw = cellW * w;
         const float fh = cellH * h;
-        Quads_.push_back({x0, y0, fw, thick * 1.5f, kWhite});
-        Quads_.push_back({x0, y0 - fh + thick * 1.5f, fw, thick * 1.5f, kWhite});
-        Quads_.push_back({x0, y0, thick, fh, kWhite});
-        Quads_.push_back({x0 + fw - thick, y0, thick, fh, kWhite});
+        const float across = pixelW * pixels;
+        const float down = pixelH * pixels;
+        Quads_.push_back({x0, y0, fw, down, kWhite});
+        Quads_.push_back({x0, y0 - fh + down, fw, down, kWhite});
+        Quads_.push_back({x0, y0, across, fh, kWhite});
+        Quads_.push_back({x0 + fw - across, y0, across, fh, kWhite});
     };
     for (const TGridPoint& cell : marked) {
-        frame(cell.X, cell.Y, 1, 1, line * 3);
+        frame(cell.X, cell.Y, 1, 1, 3.0f);
     }
     if (hover.X >= 0 && hover.Y >= 0 && hover.X < level.Width && hover.Y < level.Height) {
         frame(hover.X, hover.Y, std::min(brush, level.Width - hover.X),
-              std::min(brush, level.Height - hover.Y), line * 2);
+              std::min(brush, level.Height - hover.Y), 2.0f);
     }
     TRenderD3D9& render = *Services_.Render;
     SetQuadShaders(Services_);

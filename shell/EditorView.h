@@ -51,10 +51,10 @@ public:
     // ray misses the ground.
     bool GroundPoint(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height, float& x, float& z);
 
-    // Over the scene: the grid, the cells of `marked` (the problems' cells) and the `brush` x `brush`
-    // cells at `hover` when it is inside the map.
+    // Over the scene of a screenWidth x screenHeight back buffer: the grid, the cells of `marked` (the
+    // problems' cells) and the `brush` x `brush` cells at `hover` when it is inside the map.
     void DrawOverlay(const TLevelDescription& level, const std::vector<TGridPoint>& marked, TGridPoint hover,
-                     int32_t brush);
+                     int32_t brush, int32_t screenWidth, int32_t screenHeight);
 
 private:
     TWorld& World_;

@@ -147,3 +147,31 @@ TEST_F(EditModelTest, UndoAndRedoWalkThroughMixedEdits) {
 }
 
 }  // namespace
+
+namespace {
+
+// Water shows only where no ground mesh lies over it: a 4 x 4 tile over painted water gives way to
+// pieces on its land cells, and comes back, turned as it was, when the water is gone.
+TEST_F(EditModelTest, GroundMakesWayForWater) {
+    auto groundAt = [&](float x, float z, float scale) {
+        int found = 0;
+        for (const TLevelDecoration& d : model.Level().Decorations) {
+            found += d.meshName == "ground.x" && d.position.X == x && d.position.Z == z && d.scale.X == scale;
+        }
+        return found;
+    };
+    // The tile centred on (-2, 2) covers cells 6..9 x 4..7 of the 20 x 16 map.
+    ASSERT_EQ(groundAt(-2.0f, 2.0f, 1.0f), 1);
+    Click(TEditTool::Decoration, {1, 1});
+    Click(TEditTool::Water, {7, 5});
+    EXPECT_EQ(groundAt(-2.0f, 2.0f, 1.0f), 0);
+    EXPECT_EQ(groundAt(WorldX({6, 4}), WorldZ({6, 4}), 0.25f), 1);
+    EXPECT_EQ(groundAt(WorldX({7, 5}), WorldZ({7, 5}), 0.25f), 0);  // the water cell stays open
+    EXPECT_EQ(model.Level().Decorations.size(), 24u - 1u + 15u + 1u);
+    EXPECT_EQ(model.Level().Decorations.back().meshName, "grass.x");
+    Click(TEditTool::Empty, {7, 5});
+    EXPECT_EQ(groundAt(-2.0f, 2.0f, 1.0f), 1);
+    EXPECT_EQ(model.Level().Decorations.size(), 25u);
+}
+
+}  // namespace

@@ -617,7 +617,7 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     TapKey(form, KEY_ESCAPE);  // back to "Construction"
     ClickAt(form, 400, 320);   // "My levels"
     ASSERT_EQ(ActiveForm(form), "MyLevels");
-    ClickAt(form, 270, 130);  // the first level
+    ClickAt(form, 270, 150);  // the first level
     ASSERT_EQ(ActiveForm(form), "Game");
     world_.State.Score = 250;
     TapKey(form, KEY_ESCAPE);

@@ -98,7 +98,7 @@ TEST_F(LevelCheckTest, WaterBetweenSpawnAndStartOrBaseIsAWarning) {
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_TRUE(problems[0].IsWarning());
     EXPECT_EQ(LevelProblemText(problems[0]),
-              "Warning: Spawn point 1 at (5, 0) cannot reach the player start without crossing water");
+              "Warning: Spawn point 1 at (5, 0) cannot reach the start over land");
     EXPECT_EQ(problems[1].Kind, TLevelProblemKind::BaseUnreachable);
     EXPECT_TRUE(Playable(problems));
     level.HasBase = false;
