@@ -238,7 +238,8 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         header.GameVersion = BRELVOX_VERSION;
         header.Seed = form.Demos().Seed();
         header.Options = form.Demos().SessionOptions();
-        if (!DigestPlayData(header.Data, error) || !recorder.Open(line.Record, header, error)) {
+        if (!DigestPlayData(header.Data, error, form.Services().UserFiles.Folder) ||
+            !recorder.Open(line.Record, header, error)) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
         }
@@ -317,7 +318,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
         }
-        if (!MatchesPlayData(demo.Header, problem)) {
+        if (!MatchesPlayData(demo.Header, problem, userFiles.Folder)) {
             std::fprintf(stderr, "brelvox: demo %s: %s\n", demoPath.c_str(), problem.c_str());
             return 4;
         }

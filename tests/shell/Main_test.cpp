@@ -520,7 +520,7 @@ namespace {
 
 // The level editor as a player drives it, through the main window's own input: a new level, walls
 // painted by a drag, the pieces placed from the number keys, undo and redo, "Try" and back, a save,
-// and the level played again from "My levels" with its score shown outside the records.
+// the level played again from "My levels" with its score shown outside the records, and deleted.
 TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     char pattern[] = "/tmp/brelvox_construction_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -628,6 +628,15 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     EXPECT_EQ(form.Services().Records->GetScore(0), 0);  // not entered into the table
     ClickAt(form, 400, 420);                             // "OK"
     EXPECT_EQ(ActiveForm(form), "MyLevels");
+    ClickAt(form, 610, 150);  // "Delete" of the first row: asked first
+    ASSERT_EQ(ActiveForm(form), "DeleteLevel");
+    ClickAt(form, 290, 420);  // "No"
+    EXPECT_TRUE(std::ifstream(user + "/levels/mine.txt").good());
+    ClickAt(form, 610, 150);
+    ClickAt(form, 510, 420);  // "Yes"
+    EXPECT_EQ(ActiveForm(form), "MyLevels");
+    EXPECT_FALSE(std::ifstream(user + "/levels/mine.txt").good());
+    EXPECT_TRUE(room.UserLevels().Entries().empty());
     form.FormDestroy();
     RemoveFolder(user);
 }
