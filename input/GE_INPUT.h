@@ -76,6 +76,8 @@ public:
     // Relative motion in mickeys since the previous poll.
     float MouseDeltaX() const { return static_cast<float>(mouse_.DeltaX); }
     float MouseDeltaY() const { return static_cast<float>(mouse_.DeltaY); }
+    // Wheel notches since the previous poll, turned away from the player positive.
+    int32_t MouseWheel() const { return mouse_.DeltaWheel; }
 
     // The character of the first key (in KeyIndex order) released in this poll, shifted when either
     // Shift is down now; 0 when no key was released or that first key carries no character.

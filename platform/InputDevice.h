@@ -101,6 +101,7 @@ public:
         dx_ += dx;
         dy_ += dy;
     }
+    void TurnWheel(int32_t notches) { wheel_ += notches; }
     void ReleaseAll() {
         keys_ = {};
         buttons_ = {};
@@ -114,9 +115,9 @@ public:
     bool ReadMouse(MouseSnapshot& snapshot) override {
         snapshot.DeltaX = dx_;
         snapshot.DeltaY = dy_;
-        snapshot.DeltaWheel = 0;
+        snapshot.DeltaWheel = wheel_;
         snapshot.Buttons = buttons_;
-        dx_ = dy_ = 0;
+        dx_ = dy_ = wheel_ = 0;
         return true;
     }
     bool ReadGamepad(GamepadSnapshot& snapshot) override {
@@ -130,6 +131,7 @@ private:
     std::array<uint8_t, 4> buttons_{};
     int32_t dx_ = 0;
     int32_t dy_ = 0;
+    int32_t wheel_ = 0;
 };
 
 }  // namespace platform

@@ -209,6 +209,9 @@ int SdlInputDevice::LatchPress(void* self, SDL_Event* event) {
         if (event->cbutton.which == device->controllerId_ && event->cbutton.button < GamepadButtonCount) {
             device->latchedPadButtons_ |= 1u << event->cbutton.button;
         }
+    } else if (event->type == SDL_MOUSEWHEEL) {
+        device->latchedWheel_ +=
+            event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event->wheel.y : event->wheel.y;
     } else if (event->type == SDL_MOUSEBUTTONDOWN) {
         switch (event->button.button) {
             case SDL_BUTTON_LEFT:
@@ -258,6 +261,7 @@ bool SdlInputDevice::ReadMouse(MouseSnapshot& snapshot) {
     if (!HasFocus()) {
         havePointer_ = false;  // measure afresh when the focus comes back
         latchedButtons_ = 0;
+        latchedWheel_ = 0;
         return false;
     }
     int x = 0;
@@ -270,7 +274,8 @@ bool SdlInputDevice::ReadMouse(MouseSnapshot& snapshot) {
     }
     snapshot.DeltaX = havePointer_ ? x - lastX_ : 0;
     snapshot.DeltaY = havePointer_ ? y - lastY_ : 0;
-    snapshot.DeltaWheel = 0;
+    snapshot.DeltaWheel = latchedWheel_;
+    latchedWheel_ = 0;
     lastX_ = x;
     lastY_ = y;
     havePointer_ = true;

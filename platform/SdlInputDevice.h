@@ -64,6 +64,7 @@ private:
     uint32_t seenWarps_ = 0;
     KeyboardSnapshot latchedKeys_;
     uint8_t latchedButtons_ = 0;  // bit n: button n went down since the last read
+    int32_t latchedWheel_ = 0;    // wheel notches since the last read, away from the player positive
     bool controllersStarted_ = false;
     _SDL_GameController* controller_ = nullptr;
     int32_t controllerId_ = -1;       // its joystick instance id

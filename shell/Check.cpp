@@ -14,10 +14,12 @@
 #include "shell/Progress.h"
 #include "shell/StartupFiles.h"
 #include "shell/TableOfRecords.h"
+#include "shell/UserLevels.h"
 #include "util/Files.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
 #include "world/GameState.h"
+#include "world/LevelCheck.h"
 #include "world/LevelFile.h"
 
 namespace {
@@ -52,6 +54,7 @@ public:
         CheckRecords();
         CheckProgress();
         CheckLevels();
+        CheckUserLevels();
         return Problems;
     }
 
@@ -221,21 +224,33 @@ private:
                 Problem(error);
                 continue;
             }
-            if (!level.HasPlayerStart) {
-                Problem(QuotePathForMessage(entry.path) + ": the level has no player start");
-            }
-            // A level without a base is one to survive: it is won by destroying every enemy.
-            int quota = entry.enemies[0] + entry.enemies[1] + entry.enemies[2] + entry.enemies[3];
-            if (quota == 0) {
-                Problem(QuotePathForMessage(entry.path) +
-                        ": the level list gives it no enemy, so it can never be won");
-            }
-            if (quota > 0 && level.SpawnPoints.empty()) {
-                Problem(QuotePathForMessage(entry.path) +
-                        ": the level has enemies to spawn but no spawn point");
-            }
+            CheckPlayable(entry.path, level, entry.enemies);
             for (const TLevelDecoration& decoration : level.Decorations) {
                 CheckMesh(decoration.path);
+            }
+        }
+    }
+
+    // The level checks of the editor, every warning included: a shipped level must pass them all.
+    void CheckPlayable(const std::string& path, const TLevelDescription& level, const uint8_t (&enemies)[4]) {
+        for (const TLevelProblem& problem : CheckLevel(level, enemies)) {
+            Problem(QuotePathForMessage(path) + ": " + LevelProblemText(problem));
+        }
+    }
+
+    // The player's own levels: a file that cannot be read is left out of "My levels", so it is named
+    // here; a draft that fails a check cannot be played until it is mended.
+    void CheckUserLevels() {
+        TUserLevels levels(UserFiles.Folder);
+        levels.Load(Problems);
+        for (const TUserLevels::TEntry& entry : levels.Entries()) {
+            TLevelDescription level;
+            std::string error;
+            if (ReadLevelFile(entry.Path, level, error)) {
+                CheckPlayable(entry.Path, level, entry.Enemies);
+                for (const TLevelDecoration& decoration : level.Decorations) {
+                    CheckMesh(decoration.path);
+                }
             }
         }
     }

@@ -1,6 +1,8 @@
 // The data check behind "brelvox --check": reads every file the game reads at start-up and every level
 // of the level list, with the same parsers, without a window or a graphics device, and lists what is
-// wrong. A missing table of records is fine (the game starts with an empty one).
+// wrong: every level, shipped or the player's own (shell/UserLevels.h), must also pass the editor's
+// checks (world/LevelCheck.h), warnings included. A missing table of records is fine (the game starts
+// with an empty one).
 #pragma once
 
 #include <string>

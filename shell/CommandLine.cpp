@@ -64,6 +64,11 @@ const Option kOptions[] = {
          line.Level = static_cast<int>(level);
          return true;
      }},
+    {"--edit", "FILE", "open the level FILE in the level editor (Construction)", nullptr,
+     [](TCommandLine& line, const std::string& value, std::string&) {
+         line.Edit = value;
+         return true;
+     }},
     {"--record", "FILE", "play, and record the session as a demo in FILE", nullptr,
      [](TCommandLine& line, const std::string& value, std::string&) {
          line.Record = value;
@@ -202,6 +207,10 @@ bool ParseCommandLine(int argc, const char* const* argv, TCommandLine& line, std
     const bool replaying = !line.Play.empty() || !line.Timedemo.empty();
     if (replaying && (line.Frames > 0 || line.Level != 1 || line.Check)) {
         error = "--play and --timedemo take no --frames, --level or --check: the demo holds the session";
+        return false;
+    }
+    if (!line.Edit.empty() && (replaying || line.Check)) {
+        error = "--edit opens the level editor: it takes no --play, --timedemo or --check";
         return false;
     }
     if (!line.TimedemoJson.empty() && line.Timedemo.empty()) {

@@ -14,6 +14,7 @@ struct TCommandLine {
     bool Help = false;
     bool Version = false;
     int Level = 1;
+    std::string Edit;  // --edit FILE: the level editor on FILE
     std::string Record;
     std::string Play;
     std::string Timedemo;

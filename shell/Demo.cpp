@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "shell/Levels.h"
 #include "shell/StartupFiles.h"
+#include "shell/UserLevels.h"
 #include "util/Files.h"
 
 namespace {
@@ -282,17 +284,17 @@ bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error) {
     return true;
 }
 
-bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error) {
+bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error, const std::string& userFolder) {
     files.clear();
-    auto add = [&](const std::string& path) {
+    auto add = [&](const std::string& path, const std::string& name) {
         std::string bytes;
         if (!files::ReadFile(path, bytes, error)) {
             return false;
         }
-        files.push_back({path, DigestBytes(bytes)});
+        files.push_back({name, DigestBytes(bytes)});
         return true;
     };
-    if (!add(kConfigFile) || !add(kLevelListFile)) {
+    if (!add(kConfigFile, kConfigFile) || !add(kLevelListFile, kLevelListFile)) {
         return false;
     }
     TLevels levels;
@@ -300,19 +302,53 @@ bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error) {
         return false;
     }
     for (const TLevelEntry& entry : levels.Entries()) {
-        if (!add(entry.path)) {
+        if (!add(entry.path, entry.path)) {
+            return false;
+        }
+    }
+    TUserLevels own(userFolder);
+    std::error_code ignored;
+    if (own.Folder().empty() || !std::filesystem::exists(own.ListPath(), ignored)) {
+        return true;
+    }
+    std::vector<std::string> problems;  // a level left out of the list is left out here too
+    own.Load(problems);
+    if (!add(own.ListPath(), std::string(kUserPlayDataMark) + "levels/levels.txt")) {
+        return false;
+    }
+    for (const TUserLevels::TEntry& entry : own.Entries()) {
+        if (!add(entry.Path, std::string(kUserPlayDataMark) + "levels/" + entry.Name + ".txt")) {
             return false;
         }
     }
     return true;
 }
 
-bool MatchesPlayData(const TDemoHeader& header, std::string& problem) {
+bool MatchesPlayData(const TDemoHeader& header, std::string& problem, const std::string& userFolder) {
     std::vector<TDemoDataFile> installed;
     if (!DigestPlayData(installed, problem)) {
         return false;
     }
+    std::size_t shipped = 0;
+    const std::string mark = kUserPlayDataMark;
     for (const TDemoDataFile& recorded : header.Data) {
+        if (recorded.Path.compare(0, mark.size(), mark) == 0) {
+            // One of the player's levels: it must be here, as it was.
+            const std::string path = (userFolder.empty() ? std::string("(no per-user folder)") : userFolder) +
+                                     "/" + recorded.Path.substr(mark.size());
+            std::string bytes;
+            std::string ignored;
+            if (userFolder.empty() || !files::ReadFile(path, bytes, ignored)) {
+                problem = "recorded with the player's level file " + path + ", which is missing";
+                return false;
+            }
+            if (DigestBytes(bytes) != recorded.Digest) {
+                problem = "recorded with the player's level file " + path + ", which has changed since";
+                return false;
+            }
+            continue;
+        }
+        ++shipped;
         bool found = false;
         for (const TDemoDataFile& file : installed) {
             if (file.Path == recorded.Path) {
@@ -329,7 +365,7 @@ bool MatchesPlayData(const TDemoHeader& header, std::string& problem) {
             return false;
         }
     }
-    if (installed.size() != header.Data.size()) {
+    if (installed.size() != shipped) {
         problem = "recorded on other play data: the level list names other levels";
         return false;
     }

@@ -112,11 +112,20 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem);
 // "demo FILE: problem".
 bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error);
 
+// The player's own levels among the play data are named by this mark and their place in the per-user
+// folder ("<user>/levels/levels.txt", "<user>/levels/NAME.txt").
+inline constexpr const char* kUserPlayDataMark = "<user>/";
+
 // The digests of the play data under the data root: "Data/Config.txt", the level list, every level
-// it names (in list order). False with `error` when one cannot be read.
-bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error);
-// False with a `problem` naming the first file that differs from the installed Data.
-bool MatchesPlayData(const TDemoHeader& header, std::string& problem);
+// it names (in list order); then, when `userFolder` holds the player's own levels (shell/UserLevels.h),
+// their list and every level in it, so a session that may play them replays only where they are the
+// same. False with `error` when one cannot be read.
+bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error,
+                    const std::string& userFolder = std::string());
+// False with a `problem` naming the first file that differs from the installed Data, or the player's
+// level (under `userFolder`) the demo was recorded with that is missing or changed.
+bool MatchesPlayData(const TDemoHeader& header, std::string& problem,
+                     const std::string& userFolder = std::string());
 
 // Writes a demo as the session goes, into PATH.part: each Write appends one frame and flushes it; Close
 // appends the end record and renames the file to PATH.

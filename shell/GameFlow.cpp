@@ -120,17 +120,18 @@ bool TGameFlow::StartLevel(bool continuing) {
     state.EnemySpawnTimer = kEnemySpawnInterval;
     state.BonusTimer = kBonusInterval;
 
-    if (!Services.Levels || state.LevelIndex >= Services.Levels->Count()) {
+    const TLevels* levels = PlayedLevels();
+    if (levels == nullptr || state.LevelIndex >= levels->Count()) {
         Log("there is no level " + std::to_string(state.LevelIndex + 1) + " in the level list");
         state.InGame = false;
         return false;
     }
-    const TLevelEntry& entry = Services.Levels->Entries()[state.LevelIndex];
+    const TLevelEntry& entry = levels->Entries()[state.LevelIndex];
     if (Hooks.LoadLevelResources) {
         Hooks.LoadLevelResources();
     }
     std::string error;
-    if (!LoadLevel(World, entry.path, error)) {
+    if (entry.level ? !BuildLevel(World, *entry.level, error) : !LoadLevel(World, entry.path, error)) {
         Log(error);
         state.InGame = false;
         return false;
@@ -213,7 +214,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
             // frame's flow may touch the world.
             state.PlayerRespawnPending = false;
             StopLevel();
-            ShowEnterName();
+            EndGame();
             return;
         }
         state.PlayerRespawnPending = false;
@@ -251,15 +252,18 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
 
     if (state.AllEnemiesSpawned && state.EnemiesAlive == 0) {
         StopLevel();
-        if (!Services.Levels || state.LevelIndex + 1 >= Services.Levels->Count()) {
-            ShowEnterName();
+        const TLevels* levels = PlayedLevels();
+        if (levels == nullptr || state.LevelIndex + 1 >= levels->Count()) {
+            EndGame();
         } else {
-            RecordProgress(state.LevelIndex + 2);
+            if (!PlayingOwnLevels()) {
+                RecordProgress(state.LevelIndex + 2);  // the campaign's progress only
+            }
             ShowForm("NextLevel");
         }
     } else if (state.GameOver) {
         StopLevel();
-        ShowEnterName();
+        EndGame();
     }
 }
 
@@ -301,6 +305,37 @@ void TGameFlow::AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32
     }
     TVector3 position = player->GetPosition();
     camera.SetPosition(position.X, position.Y + kCameraHeight, position.Z - kCameraBehind);
+}
+
+const TLevels* TGameFlow::PlayedLevels() const {
+    return OwnLevels_ ? OwnLevels_.get() : Services.Levels.get();
+}
+
+bool TGameFlow::PlayOwnLevels(std::vector<TLevelEntry> levels, std::function<void()> ended) {
+    OwnLevels_ = std::make_unique<TLevels>(std::move(levels));
+    OwnLevelsEnded_ = std::move(ended);
+    World.State.LevelIndex = 0;
+    World.State.Score = 0;
+    ShowForm("Game");
+    if (!StartLevel(false)) {
+        OwnLevels_.reset();
+        OwnLevelsEnded_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void TGameFlow::EndGame() {
+    if (!OwnLevels_) {
+        ShowEnterName();
+        return;
+    }
+    OwnLevels_.reset();
+    std::function<void()> ended = std::move(OwnLevelsEnded_);
+    OwnLevelsEnded_ = nullptr;
+    if (ended) {
+        ended();
+    }
 }
 
 void TGameFlow::ShowEnterName() {
@@ -394,6 +429,8 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
     TGameState& state = World.State;
     const std::string& name = button.Name;
     if (name == "Play" || (name == "Continue" && KeepsProgress_ && ReachedLevel_ > 0 && Services.Levels)) {
+        OwnLevels_.reset();
+        OwnLevelsEnded_ = nullptr;
         ShowForm("Game");
         state.LevelIndex = state.FirstLevel;
         if (name == "Continue") {
@@ -449,11 +486,20 @@ void TGameFlow::OnExitClick(TMyButton& button) {
                 }
                 break;
             case 1:
-                ShowForm("MainMenu");
+                // Left between two levels: an own game ends here, the campaign returns to the menu.
+                if (OwnLevels_) {
+                    EndGame();
+                } else {
+                    ShowForm("MainMenu");
+                }
                 break;
             case 2:
                 StopLevel();
-                ShowForm("MainMenu");
+                if (OwnLevels_) {
+                    EndGame();
+                } else {
+                    ShowForm("MainMenu");
+                }
                 break;
             default:
                 break;
@@ -478,15 +524,16 @@ void TGameFlow::OnExitClick(TMyButton& button) {
 void TGameFlow::OnNextLevelClick(TMyButton& button) {
     TGameState& state = World.State;
     if (button.Name == "NextLevel") {
-        if (!Services.Levels || state.LevelIndex + 1 >= Services.Levels->Count()) {
-            ShowEnterName();  // past the last level: the game is won
+        const TLevels* levels = PlayedLevels();
+        if (levels == nullptr || state.LevelIndex + 1 >= levels->Count()) {
+            EndGame();  // past the last level: the game is won
             return;
         }
         state.LevelIndex = static_cast<uint8_t>(state.LevelIndex + 1);
         if (StartLevel(true)) {
             ShowForm("Game");
         } else {
-            ShowEnterName();  // the next level cannot be played: the game ends with its score
+            EndGame();  // the next level cannot be played: the game ends with its score
         }
     } else if (button.Name == "MainMenu") {
         ShowForm("Exit");

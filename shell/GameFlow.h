@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,13 @@ public:
     void LoadProgress();
     // The number (from 1) of the furthest level reached; 0 before any.
     int ReachedLevel() const { return ReachedLevel_; }
+    // A game of levels outside the campaign: the player's own ("My levels") or the editor's "Try". It
+    // starts at the first of `levels` with the normal rules (3 lives, weapon grade 0, score 0), goes on
+    // through the others, and never enters the table of records: when it ends (lost, past the last
+    // level, or left through the pause menu) `ended` is called instead, the level already stopped and
+    // the score still in the game state. False (and nothing running) when the first level cannot start.
+    bool PlayOwnLevels(std::vector<TLevelEntry> levels, std::function<void()> ended);
+    bool PlayingOwnLevels() const { return OwnLevels_ != nullptr; }
 
     // The five records into the labels "1" to "5" of "Table of records".
     void FillRecordsTable();
@@ -105,6 +113,10 @@ private:
     // A game has reached level `level` (from 1): kept when it is further than before.
     void RecordProgress(int level);
     void UpdateContinueButton();
+    // The list being played: the player's own levels while they are played, else the campaign.
+    const TLevels* PlayedLevels() const;
+    // The end of a game: the name for the records, or the own levels' `ended`.
+    void EndGame();
     void AimAndFollow(int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                       int32_t clientHeight);
 
@@ -116,4 +128,6 @@ private:
     int ReachedLevel_ = 0;
     THud Hud_;
     TNotice Notice_;
+    std::unique_ptr<TLevels> OwnLevels_;
+    std::function<void()> OwnLevelsEnded_;
 };

@@ -38,3 +38,16 @@ bool TLevels::LoadFromBytes(std::string_view bytes, std::string_view fileName, s
     entries_ = std::move(entries);
     return true;
 }
+
+std::string TLevels::Format(const std::vector<TLevelEntry>& entries) {
+    std::string text = std::to_string(entries.size()) + "\r\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TLevelEntry& entry = entries[i];
+        text += "Level " + std::to_string(i + 1) + " " + entry.path + "\r\n";
+        for (int kind = 0; kind < 4; ++kind) {
+            text += "Kind" + std::to_string(kind) + " " + std::to_string(entry.enemies[kind]) +
+                    (kind < 3 ? " " : "\r\n");
+        }
+    }
+    return text;
+}

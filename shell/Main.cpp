@@ -89,7 +89,12 @@ bool TForm1::InitGame(std::string& error) {
     Flow_ = std::make_unique<TGameFlow>(
         World_, Services_,
         TGameFlow::THooks{[this]() { ApplyDisplayMode(); }, [this]() { Closed_ = true; }, loadGameMeshes});
-    BuildMenus(*Services_.GUI, Services_.Render->Device(), Flow_->MenuCallbacks());
+    Construction_ = std::make_unique<TConstruction>(World_, Services_, *Flow_, loadGameMeshes,
+                                                    Services_.UserFiles.Folder);
+    TMenuCallbacks callbacks = Flow_->MenuCallbacks();
+    callbacks.Construction = Construction_->MainMenuCallback();
+    BuildMenus(*Services_.GUI, Services_.Render->Device(), callbacks);
+    Construction_->BuildForms(Services_.Render->Device());
     Services_.GUI->SetActiveForm("MainMenu");
     if (!LoadLanguages(Services_, state, error) || !LoadFont(Services_, error)) {
         return false;
@@ -107,9 +112,11 @@ bool TForm1::InitGame(std::string& error) {
     World_.Random.Ticks = [this]() { return GameTicks_; };
     if (Demos_.Replaying()) {
         Flow_->SetSaveFiles(false);
+        Construction_->SetSaveFiles(false);
     } else if (!Demos_.Recording()) {
         Flow_->LoadProgress();  // a demo's menus stay those of the game it was recorded in
     }
+    Construction_->LoadUserLevels();
     return true;
 }
 
@@ -123,6 +130,7 @@ void TForm1::FreeGame() {
     if (Flow_) {
         Flow_->StopLevel();
     }
+    Construction_.reset();
     World_.Context = TWorldContext{};
     World_.Random.Ticks = nullptr;
     FreeServices(Services_);
@@ -274,6 +282,10 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
                 -(static_cast<float>(cursorY) / static_cast<float>(state.ScreenHeight) * 2.0f - 1.0f));
     Services_.GUI->ProcessInput(dt, mouse);
 
+    if (Construction_->Editing()) {
+        Construction_->UpdateEditor(dt, input, cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
+        return;
+    }
     if (!state.InGame) {
         return;
     }
@@ -301,7 +313,9 @@ void TForm1::DrawFrame() {
     render.ClearDepth();
     render.BeginScene();
 
-    if (!inGameScreen) {
+    if (Construction_ && Construction_->Editing()) {
+        Construction_->DrawEditor();
+    } else if (!inGameScreen) {
         SetQuadShaders(Services_);
         render.SetDepthTest(false);
         Flow_->Hud().DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);

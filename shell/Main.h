@@ -24,6 +24,7 @@
 #include "platform/GraphicsDevice.h"
 #include "platform/InputDevice.h"
 #include "platform/Window.h"
+#include "shell/Construction.h"
 #include "shell/Demo.h"
 #include "shell/DemoSession.h"
 #include "shell/Display.h"
@@ -89,6 +90,8 @@ public:
     TDemoSession& Demos() { return Demos_; }
     const TDemoSession& Demos() const { return Demos_; }
     TScreenshots& Screenshots() { return Screenshots_; }
+    // The level editor and the player's own levels (after FormCreate).
+    TConstruction* Construction() { return Construction_.get(); }
 
 private:
     bool InitGame(std::string& error);
@@ -106,6 +109,7 @@ private:
 
     TGameServices Services_;
     std::unique_ptr<TGameFlow> Flow_;
+    std::unique_ptr<TConstruction> Construction_;
     TDisplay Display_;
     TDemoSession Demos_;
     TScreenshots Screenshots_;

@@ -164,6 +164,10 @@ void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks
     AddButton(form, "Options", "Options", {300, 300}, callbacks.MainMenu);
     AddButton(form, "Author", "Author", {300, 350}, callbacks.MainMenu);
     AddButton(form, "Exit", "Exit", {300, 400}, callbacks.MainMenu);
+    if (callbacks.Construction) {
+        AddButton(form, "Construction", "Construction", {300, 450}, callbacks.Construction);
+        AddButton(form, "My levels", "My levels", {300, 500}, callbacks.Construction);
+    }
 }
 
 void BuildOptions(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
@@ -259,6 +263,8 @@ const TTranslation kTranslations[] = {
     {"MainMenu", "Options", "Settings"},
     {"MainMenu", "Author", "Author"},
     {"MainMenu", "Exit", "Exit"},
+    {"MainMenu", "Construction", "Construction"},
+    {"MainMenu", "My levels", "My levels"},
     {"PauseMenu", "PauseMenu", "Pause menu"},
     {"PauseMenu", "Continue", "Continue"},
     {"PauseMenu", "MainMenu", "Main menu"},
@@ -333,6 +339,25 @@ void SetCreditTexts(TGUI& gui, uint8_t language) {
     SetWidgetText(gui, "Author", kCreditAuthorLabel, credits.Author);
     SetWidgetText(gui, "Author", kCreditMusicLabel, credits.Music);
     SetWidgetText(gui, "Author", kCreditRightsLabel, credits.Rights);
+}
+
+TMyForm* AddMenuForm(TGUI& gui, TDeviceRef device, const char* name) {
+    return NewForm(gui, device, name);
+}
+
+TMyButton* AddMenuButton(TMyForm& form, const char* name, const std::string& text, const TMenuPlace& place,
+                         const TMyButton::TOnClick& onClick) {
+    return AddButton(form, name, text, {place.X, place.Y, place.Width, place.Height}, onClick);
+}
+
+TMyLabel* AddMenuLabel(TMyForm& form, const char* name, const std::string& text, const TMenuPlace& place,
+                       bool leftAligned) {
+    return AddLabel(form, name, text, {place.X, place.Y, place.Width, place.Height},
+                    leftAligned ? LeftAligned(kMenuLabel) : kMenuLabel);
+}
+
+TMyEdit* AddMenuEdit(TMyForm& form, const char* name, const std::string& text, const TMenuPlace& place) {
+    return AddEdit(form, name, text, {place.X, place.Y, place.Width, place.Height});
 }
 
 void SetWidgetText(TGUI& gui, const char* form, const char* widget, const std::string& text) {

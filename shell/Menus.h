@@ -24,6 +24,7 @@ struct TMenuCallbacks {
     TMyButton::TOnClick NextLevel;         // "NextLevel": NextLevel, MainMenu
     TMyButton::TOnClick EnterName;         // "EnterName": OK
     TMyButton::TOnClick ReturnToMainMenu;  // the OK of "Help", "Table of records" and "Author"
+    TMyButton::TOnClick Construction;      // "MainMenu": Construction, My levels (may be empty)
 };
 
 // The names of the three credit labels of "Author".
@@ -48,6 +49,20 @@ void ShowContinueButton(TGUI& gui, const TMyButton::TOnClick& onClick, const std
 // The three credit lines of "Author" in `language` (Ukrainian and Russian lines for 0 and 1, English
 // for anything else).
 void SetCreditTexts(TGUI& gui, uint8_t language);
+
+// For screens built outside this file, in the same look: a place in reference pixels of the 800 x 600
+// area, a new form, and a button, a label (white, centred or left-aligned) or an edit on it.
+struct TMenuPlace {
+    int32_t X, Y;
+    int32_t Width = 200;
+    int32_t Height = 40;
+};
+TMyForm* AddMenuForm(TGUI& gui, TDeviceRef device, const char* name);
+TMyButton* AddMenuButton(TMyForm& form, const char* name, const std::string& text, const TMenuPlace& place,
+                         const TMyButton::TOnClick& onClick);
+TMyLabel* AddMenuLabel(TMyForm& form, const char* name, const std::string& text, const TMenuPlace& place,
+                       bool leftAligned = false);
+TMyEdit* AddMenuEdit(TMyForm& form, const char* name, const std::string& text, const TMenuPlace& place);
 
 // Sets the text of a label, button, check box or radio button of a form; nothing when either is missing.
 void SetWidgetText(TGUI& gui, const char* form, const char* widget, const std::string& text);

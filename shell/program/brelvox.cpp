@@ -1,6 +1,6 @@
 // The program: the main window over SDL2 and OpenGL, run by the idle loop until it is closed.
 //
-//   brelvox [--data DIR] [--fullscreen | --windowed] [--level N] [--record FILE]
+//   brelvox [--data DIR] [--fullscreen | --windowed] [--level N] [--edit FILE] [--record FILE]
 //           [--frames N [--screenshot FILE]]
 //   brelvox [--data DIR] (--play FILE | --timedemo FILE [--timedemo-json FILE]) [--size WxH]
 //   brelvox [--data DIR] --check
@@ -238,7 +238,8 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         header.GameVersion = BRELVOX_VERSION;
         header.Seed = form.Demos().Seed();
         header.Options = form.Demos().SessionOptions();
-        if (!DigestPlayData(header.Data, error) || !recorder.Open(line.Record, header, error)) {
+        if (!DigestPlayData(header.Data, error, form.Services().UserFiles.Folder) ||
+            !recorder.Open(line.Record, header, error)) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
         }
@@ -321,7 +322,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
         }
-        if (!MatchesPlayData(demo.Header, problem)) {
+        if (!MatchesPlayData(demo.Header, problem, userFiles.Folder)) {
             std::fprintf(stderr, "brelvox: demo %s: %s\n", demoPath.c_str(), problem.c_str());
             return 4;
         }
@@ -364,6 +365,12 @@ int main(int argc, char** argv) {
         form.Demos().SetFirstLevel(static_cast<uint8_t>(line.Level - 1));
     }
     if (!form.FormCreate(error)) {
+        report(error);
+        return 1;
+    }
+    // The command line's path is the shell's, not one under the data root.
+    if (!line.Edit.empty() &&
+        !form.Construction()->OpenFile(std::filesystem::absolute(line.Edit).string(), error)) {
         report(error);
         return 1;
     }

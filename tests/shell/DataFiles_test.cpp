@@ -2,11 +2,13 @@
 // menus and the flow look up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "shell/Config.h"
+#include "shell/Construction.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
 #include "util/Files.h"
@@ -155,8 +157,14 @@ TEST_F(DataFilesTest, EveryKeyTheGameUsesHasTextInEveryLanguage) {
     std::string error;
     ASSERT_TRUE(table.LoadFromFiles("Data\\Ukrainian.txt", "Data\\Russian.txt", "Data\\English.txt", error))
         << error;
-    EXPECT_EQ(table.Count(), UsedKeys().size());
-    for (const std::string& key : UsedKeys()) {
+    std::vector<std::string> used = UsedKeys();
+    for (const std::string& key : ConstructionTextKeys()) {
+        if (std::find(used.begin(), used.end(), key) == used.end()) {
+            used.push_back(key);
+        }
+    }
+    EXPECT_EQ(table.Count(), used.size());
+    for (const std::string& key : used) {
         for (int language = 0; language < 3; ++language) {
             EXPECT_FALSE(table.GetText(key, language).empty())
                 << "key \"" << key << "\" language " << language;

@@ -9,6 +9,7 @@
 
 #include "ShellTestSupport.h"
 #include "shell/HeadlessGame.h"
+#include "shell/UserLevels.h"
 #include "world/Bullet.h"
 
 namespace {
@@ -326,6 +327,38 @@ TEST(ShippedDemos, ReplayToTheirStoredDigests) {
     EXPECT_GE(demos, 2);
     logging::SetSink(sink);
     files::SetDataRoot(previous);
+}
+
+}  // namespace
+
+namespace {
+
+// A session recorded where the player keeps own levels replays where the same files are, and is refused,
+// the file named, where one is missing or changed.
+TEST_F(Demos, PlayersLevels_ReplayOnlyWhereTheSameFilesAre) {
+    const std::string user = Root + "/user";
+    TLevelDescription level;
+    level.Width = level.Height = 12;
+    level.Codes.assign(144, kCellEmpty);
+    const uint8_t enemies[4] = {1, 0, 0, 0};
+    std::string error;
+    ASSERT_TRUE(TUserLevels(user).Save("fort", level, enemies, error)) << error;
+    TDemoHeader header;
+    ASSERT_TRUE(DigestPlayData(header.Data, error, user)) << error;
+    ASSERT_EQ(header.Data.back().Path, "<user>/levels/fort.txt");
+    std::string problem;
+    EXPECT_TRUE(MatchesPlayData(header, problem, user)) << problem;
+
+    level.Codes[0] = kCellWater;
+    ASSERT_TRUE(TUserLevels(user).Save("fort", level, enemies, error)) << error;
+    EXPECT_FALSE(MatchesPlayData(header, problem, user));
+    EXPECT_NE(problem.find(user + "/levels/fort.txt, which has changed"), std::string::npos) << problem;
+    std::filesystem::remove_all(user);
+    EXPECT_FALSE(MatchesPlayData(header, problem, user));
+    EXPECT_NE(problem.find("which is missing"), std::string::npos) << problem;
+    // Without the player's levels the play data is the shipped one alone.
+    ASSERT_TRUE(DigestPlayData(header.Data, error, user)) << error;
+    EXPECT_TRUE(MatchesPlayData(header, problem, user)) << problem;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "ShellTestSupport.h"
+#include "platform/DirectInputKeys.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/RecordingDevice.h"
 #include "util/Files.h"
@@ -134,7 +135,7 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
     EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
     EXPECT_EQ(Device()->RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(ActiveForm(form), "MainMenu");
-    EXPECT_EQ(form.Services().GUI->FormCount(), 10u);
+    EXPECT_EQ(form.Services().GUI->FormCount(), 18u);  // the ten screens and the eight of Construction
     // The game's meshes wait for the first level; its textures (the HUD's, the cursor) are there.
     EXPECT_EQ(form.Services().Meshes->FindMesh("water"), nullptr);
     EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
@@ -511,6 +512,133 @@ TEST_F(MainForm, Close_EndsTheLoop) {
     EXPECT_TRUE(form.Closed());
     EXPECT_EQ(form.FramesDrawn(), 1u);
     EXPECT_EQ(form.Render(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The level editor as a player drives it, through the main window's own input: a new level, walls
+// painted by a drag, the pieces placed from the number keys, undo and redo, "Try" and back, a save,
+// the level played again from "My levels" with its score shown outside the records, and deleted.
+TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
+    char pattern[] = "/tmp/brelvox_construction_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string user = pattern;
+    TUserFiles files;
+    files.Folder = user;
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    form.SetUserFiles(files);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    const TConstruction& room = *form.Construction();
+    ClickAt(form, 400, 470);  // "Construction" at (300, 450)
+    ASSERT_EQ(ActiveForm(form), "Construction");
+    ClickAt(form, 400, 220);  // "New level"
+    ClickAt(form, 510, 420);  // "Create": 26 x 26
+    ASSERT_EQ(ActiveForm(form), "Editor");
+    ASSERT_EQ(room.Model().Level().Width, 26);
+
+    // The client pixel of a cell's centre under the camera looking straight down (90 degrees of view).
+    auto pixel = [&](int32_t x, int32_t y, int& px, int& py) {
+        const TEditorCamera& camera = room.Camera();
+        const float wx = x + 0.5f - 13.0f;
+        const float wz = 13.0f - y - 0.5f;
+        px = static_cast<int>(std::lround(400 + (wx - camera.X) / (camera.Height * 800.0f / 600.0f) * 400));
+        py = static_cast<int>(std::lround(300 - (wz - camera.Z) / camera.Height * 300));
+    };
+    auto clickCell = [&](int32_t x, int32_t y) {
+        int px = 0, py = 0;
+        pixel(x, y, px, py);
+        ClickAt(form, px, py);
+    };
+    int px = 0, py = 0;
+    pixel(8, 8, px, py);
+    MoveTo(form, px, py);
+    input_.SetButton(0, true);
+    for (int32_t x = 9; x <= 12; ++x) {
+        pixel(x, 8, px, py);
+        MoveTo(form, px, py);
+    }
+    input_.SetButton(0, false);
+    Idle(form);
+    for (int32_t x = 8; x <= 12; ++x) {
+        EXPECT_EQ(room.Model().Level().Code(x, 8), kCellBrickWall) << x;
+    }
+    EXPECT_EQ(room.Model().Steps(), 1u);
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_5));
+    clickCell(12, 22);
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_6));
+    clickCell(6, 22);
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_7));
+    clickCell(2, 2);
+    EXPECT_EQ(room.Model().Level().Base, (TGridPoint{12, 22}));
+    EXPECT_EQ(room.Model().Level().PlayerStart, (TGridPoint{6, 22}));
+    ASSERT_EQ(room.Model().Level().SpawnPoints.size(), 1u);
+    EXPECT_EQ(room.Status(), "The level can be played");
+    input_.SetKey(DIK_LCONTROL, true);
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_Z));
+    EXPECT_TRUE(room.Model().Level().SpawnPoints.empty());
+    EXPECT_EQ(room.Status(), "The level has no spawn point");
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_Y));
+    input_.SetKey(DIK_LCONTROL, false);
+    EXPECT_EQ(room.Model().Level().SpawnPoints.size(), 1u);
+
+    // Try: the level is played with the game's rules; leaving it through the pause menu comes back.
+    const TEditorCamera camera = room.Camera();
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_F5));
+    ASSERT_EQ(ActiveForm(form), "Game");
+    EXPECT_TRUE(world_.State.InGame);
+    for (int i = 0; i < 150; ++i) {
+        Idle(form);
+    }
+    ASSERT_NE(LevelNode(world_)->FindObject("Player"), nullptr);
+    EXPECT_EQ(CurrentMap(world_)->Cell(10, 8), 1);
+    TapKey(form, KEY_ESCAPE);
+    ClickAt(form, 400, 270);  // "MainMenu"
+    ClickAt(form, 510, 420);  // "OK"
+    ASSERT_EQ(ActiveForm(form), "Editor");
+    EXPECT_FALSE(world_.State.InGame);
+    EXPECT_EQ(room.Camera().Height, camera.Height);
+    EXPECT_EQ(room.Model().Steps(), 3u + 1u);  // the undo history stays
+
+    ClickAt(form, 725, 437);  // "Save" at (654, 420)
+    ASSERT_EQ(ActiveForm(form), "SaveLevel");
+    for (uint8_t key : {platform::DIK_M, platform::DIK_I, platform::DIK_N, platform::DIK_E}) {
+        TapKey(form, platform::KeyIndexOfCode(key));
+    }
+    ClickAt(form, 510, 420);  // "Save"
+    ASSERT_EQ(ActiveForm(form), "Editor");
+    EXPECT_EQ(room.Status(), "Saved");
+    TLevelDescription saved;
+    ASSERT_TRUE(ReadLevelFile(user + "/levels/mine.txt", saved, error)) << error;
+    EXPECT_EQ(saved.Code(10, 8), kCellBrickWall);
+
+    TapKey(form, KEY_ESCAPE);  // back to "Construction"
+    ClickAt(form, 400, 320);   // "My levels"
+    ASSERT_EQ(ActiveForm(form), "MyLevels");
+    ClickAt(form, 270, 150);  // the first level
+    ASSERT_EQ(ActiveForm(form), "Game");
+    world_.State.Score = 250;
+    TapKey(form, KEY_ESCAPE);
+    ClickAt(form, 400, 270);
+    ClickAt(form, 510, 420);
+    ASSERT_EQ(ActiveForm(form), "LevelScore");
+    EXPECT_EQ(GetWidgetText(*form.Services().GUI, "LevelScore", "Score"), "Score : 250");
+    EXPECT_EQ(form.Services().Records->GetScore(0), 0);  // not entered into the table
+    ClickAt(form, 400, 420);                             // "OK"
+    EXPECT_EQ(ActiveForm(form), "MyLevels");
+    ClickAt(form, 610, 150);  // "Delete" of the first row: asked first
+    ASSERT_EQ(ActiveForm(form), "DeleteLevel");
+    ClickAt(form, 290, 420);  // "No"
+    EXPECT_TRUE(std::ifstream(user + "/levels/mine.txt").good());
+    ClickAt(form, 610, 150);
+    ClickAt(form, 510, 420);  // "Yes"
+    EXPECT_EQ(ActiveForm(form), "MyLevels");
+    EXPECT_FALSE(std::ifstream(user + "/levels/mine.txt").good());
+    EXPECT_TRUE(room.UserLevels().Entries().empty());
+    form.FormDestroy();
+    RemoveFolder(user);
 }
 
 }  // namespace

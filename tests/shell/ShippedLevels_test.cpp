@@ -1,5 +1,6 @@
 #include "../world/WorldTestSupport.h"
 #include "shell/Levels.h"
+#include "world/LevelCheck.h"
 #include "world/Wall.h"
 
 namespace {
@@ -76,6 +77,25 @@ TEST_F(ShippedLevelsTest, EveryShippedLevelLoadsAndEverySpawnPointReachesTheStar
             }
         }
         UnloadLevel(world);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Whatever levels the list ships pass every check of the editor, warnings included.
+TEST(ShippedLevelChecks, EveryShippedLevelPassesTheEditorsChecks) {
+    files::SetDataRoot(BRELVOX_SOURCE_DIR);
+    TLevels levels;
+    std::string error;
+    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    for (const TLevelEntry& entry : levels.Entries()) {
+        TLevelDescription level;
+        ASSERT_TRUE(ReadLevelFile(entry.path, level, error)) << error;
+        for (const TLevelProblem& problem : CheckLevel(level, entry.enemies)) {
+            ADD_FAILURE() << entry.path << ": " << LevelProblemText(problem);
+        }
     }
 }
 

@@ -112,3 +112,21 @@ ends_cleanly() {
     pid=
     [ $code -eq 0 ] || fail "exit code $code after $1"
 }
+
+# Starts openbox on the X server unless a window manager runs there already.
+wm_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+start_window_manager() {
+    command -v openbox >/dev/null || fail "openbox is not installed"
+    wm_running && return
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    # Up to 15 s: on a loaded machine openbox can take several seconds to claim the screen.
+    for i in $(seq 50); do
+        wm_running && break
+        kill -0 "$wm" 2>/dev/null || break
+        sleep 0.3
+    done
+    wm_running || fail "openbox did not start"
+}

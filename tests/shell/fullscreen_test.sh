@@ -26,22 +26,7 @@ printf 'Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage 
 
 . "$(dirname "$0")/drive_window.sh"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
-command -v openbox >/dev/null || fail "openbox is not installed"
-
-wm_running() {
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-if ! wm_running; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    wm=$!
-    # Up to 15 s: on a loaded machine openbox can take several seconds to claim the screen.
-    for i in $(seq 50); do
-        wm_running && break
-        kill -0 "$wm" 2>/dev/null || break
-        sleep 0.3
-    done
-    wm_running || fail "openbox did not start"
-fi
+start_window_manager
 set -- $(xwininfo -root | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
 screen_w=$1
 screen_h=$2
