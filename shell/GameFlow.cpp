@@ -17,6 +17,7 @@
 #include "world/LevelLoader.h"
 #include "world/Player.h"
 #include "world/Respaun.h"
+#include "world/TeamCamera.h"
 #include "world/WorldContext.h"
 
 namespace {
@@ -25,9 +26,6 @@ constexpr int32_t kBonusInterval = 10000;
 constexpr int32_t kEnemySpawnInterval = 5000;
 constexpr uint16_t kMostEnemiesAlive = 5;
 constexpr int32_t kNewGameLives = 3;
-// The camera stands this high over the tank and this far behind it.
-constexpr float kCameraHeight = 23.0f;
-constexpr float kCameraBehind = 12.0f;
 
 void Log(const std::string& text) {
     logging::Write("shell", text);
@@ -85,7 +83,11 @@ void ConnectWorld(TWorld& target, TGameServices& services) {
 }
 
 TGameFlow::TGameFlow(TWorld& world, TGameServices& services, THooks hooks)
-    : World(world), Services(services), Hooks(std::move(hooks)), Hud_(world, services) {}
+    : World(world),
+      Services(services),
+      Hooks(std::move(hooks)),
+      Hud_(world, services),
+      Team_(world, services) {}
 
 TMenuCallbacks TGameFlow::MenuCallbacks() {
     TMenuCallbacks callbacks;
@@ -145,6 +147,12 @@ bool TGameFlow::StartLevel(bool continuing) {
     }
     state.InGame = true;
     state.Paused = false;
+    if (state.TwoPlayers) {
+        Team_.LevelStarted();
+    }
+    if (Services.Input) {
+        Services.Input->SetTwoPlayerGame(state.TwoPlayers);
+    }
 
     if (TMoveableObject* level = LevelNode(World)) {
         auto water = std::make_unique<TWater>("water", FindMesh(World, "water"));
@@ -169,6 +177,9 @@ void TGameFlow::StopLevel() {
     state.FreezeActive = false;
     state.ArmourActive = false;
     state.InGame = false;
+    if (Services.Input) {
+        Services.Input->SetTwoPlayerGame(false);
+    }
     UnloadLevel(World);
 }
 
@@ -204,7 +215,13 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
                       LanguageText("Score") + " : " + std::to_string(state.Score));
     }
 
-    if (state.PlayerRespawnPending) {
+    if (state.TwoPlayers) {
+        if (Team_.Respawn()) {
+            StopLevel();  // both players are out: as the last tank of one player below
+            ShowEnterName();
+            return;
+        }
+    } else if (state.PlayerRespawnPending) {
         if (state.Lives > 0) {
             RespawnPlayer();
         } else {
@@ -246,7 +263,13 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
         }
     }
 
-    AimAndFollow(cursorClientX, cursorClientY, clientWidth, clientHeight);
+    if (state.TwoPlayers) {
+        Team_.AimAndFollow(dt, cursorClientX, cursorClientY, clientWidth, clientHeight);
+        Hud_.SetSecondCursor(Services.Input && Services.Input->SecondPlayerPad().Connected,
+                             Team_.SecondCursorX(), Team_.SecondCursorY());
+    } else {
+        AimAndFollow(cursorClientX, cursorClientY, clientWidth, clientHeight);
+    }
 
     if (state.AllEnemiesSpawned && state.EnemiesAlive == 0) {
         StopLevel();
@@ -391,10 +414,14 @@ void TGameFlow::SetExitTags(int32_t cancelTag, int32_t okTag) {
 void TGameFlow::OnMainMenuClick(TMyButton& button) {
     TGameState& state = World.State;
     const std::string& name = button.Name;
-    if (name == "Play") {
+    if (name == "Play" || name == "Two players") {
         ShowForm("Game");
         state.LevelIndex = state.FirstLevel;
         state.Score = 0;
+        state.TwoPlayers = name == "Two players";
+        if (state.TwoPlayers) {
+            Team_.NewGame();
+        }
         if (!StartLevel(false)) {
             ShowForm("MainMenu");  // no level to play: stay in the menus
         }

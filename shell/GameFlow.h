@@ -18,6 +18,7 @@
 #include "shell/Hud.h"
 #include "shell/Menus.h"
 #include "shell/Notice.h"
+#include "shell/TeamPlay.h"
 #include "world/World.h"
 
 class TGameFlow {
@@ -62,6 +63,8 @@ public:
 
     // The HUD, the help icons and the menus' quads (shell/Hud.h).
     THud& Hud() { return Hud_; }
+    // The game for two players (shell/TeamPlay.h).
+    const TTeamPlay& Team() const { return Team_; }
 
     // Off for a replay: the options and the table of records change in memory only, so watching a
     // demo never changes the player's files.
@@ -103,4 +106,5 @@ private:
     bool SaveFiles_ = true;
     THud Hud_;
     TNotice Notice_;
+    TTeamPlay Team_;
 };

@@ -154,6 +154,8 @@ void BuildGame(TGUI& gui, TDeviceRef device) {
     AddLabel(form, "Armour", "", {0, 100, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
     AddLabel(form, "Clock", "", {0, 200, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
     AddLabel(form, "Scores", "Scores:", {550, 0, 100, 50}, LeftAligned(kHudLabel));
+    // The second player's shield countdown, on that player's side (a game for two).
+    AddLabel(form, "Armour2", "", {924, 160, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
 }
 
 void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
@@ -164,6 +166,7 @@ void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks
     AddButton(form, "Options", "Options", {300, 300}, callbacks.MainMenu);
     AddButton(form, "Author", "Author", {300, 350}, callbacks.MainMenu);
     AddButton(form, "Exit", "Exit", {300, 400}, callbacks.MainMenu);
+    AddButton(form, "Two players", "Two players", {300, 450}, callbacks.MainMenu);
 }
 
 void BuildOptions(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
@@ -243,6 +246,8 @@ void BuildHelp(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     AddLabel(form, "Wall", "Wall around the base", {420, 250}, left);
     AddLabel(form, "Upgrade", "Upgrade the tank", {420, 290}, left);
     AddLabel(form, "Time", kFreezesEnemies, {420, 330}, left);
+    AddLabel(form, "4", "Player 2: arrows, fire: Right Ctrl", {190, 410, 200, 20}, left);
+    AddLabel(form, "5", "Player 2 tower: , and .", {190, 430, 200, 20}, left);
 }
 
 // Form, widget and the language key of its text.
@@ -259,6 +264,7 @@ const TTranslation kTranslations[] = {
     {"MainMenu", "Options", "Settings"},
     {"MainMenu", "Author", "Author"},
     {"MainMenu", "Exit", "Exit"},
+    {"MainMenu", "Two players", "Two players"},
     {"PauseMenu", "PauseMenu", "Pause menu"},
     {"PauseMenu", "Continue", "Continue"},
     {"PauseMenu", "MainMenu", "Main menu"},
@@ -291,6 +297,8 @@ const TTranslation kTranslations[] = {
     {"Help", "Wall", "Wall around the base"},
     {"Help", "Upgrade", "Modernization of the tank"},
     {"Help", "Time", kFreezesEnemies},
+    {"Help", "4", "Player 2: arrows, fire: Right Ctrl"},
+    {"Help", "5", "Player 2 tower: , and ."},
 };
 
 }  // namespace

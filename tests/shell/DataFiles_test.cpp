@@ -57,7 +57,10 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Operation not permitted",
                                                   "Read-only file system",
                                                   "Disk quota exceeded",
-                                                  "Input/output error"};
+                                                  "Input/output error",
+                                                  "Two players",
+                                                  "Player 2: arrows, fire: Right Ctrl",
+                                                  "Player 2 tower: , and ."};
     return keys;
 }
 

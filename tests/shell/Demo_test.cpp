@@ -259,7 +259,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string magic = good;
     magic[0] = 'X';
     std::string newer = good;
-    newer[8] = 3;
+    newer[8] = 4;
     std::string miscounted = good;
     miscounted[miscounted.size() - 4] = 2;
     std::string absurd = good;
@@ -272,7 +272,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         {good.substr(0, 30), "header is cut off"},
         {good.substr(0, at - 3), "header is cut off"},
         {magic, "not a Brelvox demo"},
-        {newer, "version 3"},
+        {newer, "version 4"},
         {first + "E", "frame 2 at byte"},
         {miscounted, "counts 2 frames, the file holds 1"},
         {good + "F", "1 bytes follow the end record"},
