@@ -148,7 +148,8 @@ void TPlayer::Fire() {
     uint8_t grade = PlayerSlot(World_.State, Index).UpgradeLevel;
     PlaySound(World_, grade == 3 ? "shoot" : "laser");
     // Where the shot went, for checking the aim against the crosshair from outside the game.
-    logging::Write("player", "fires at heading " + std::to_string(RoundHalfEven(TowerAngle)));
+    logging::Write("player", std::string(Index == 0 ? "" : "second player ") + "fires at heading " +
+                                 std::to_string(RoundHalfEven(TowerAngle)));
     double angle = TowerAngle * kPi / 180.0;
     float c = static_cast<float>(std::cos(angle));
     float s = static_cast<float>(std::sin(angle));
