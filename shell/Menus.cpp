@@ -234,7 +234,7 @@ void BuildTableOfRecords(TGUI& gui, TDeviceRef device, const TMenuCallbacks& cal
 void BuildHelp(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     TMyForm& form = *NewForm(gui, device, "Help");
     AddLabel(form, "Help", "Help", {300, 100});
-    AddButton(form, "OK", "OK", {300, 450}, callbacks.ReturnToMainMenu);
+    AddButton(form, "OK", "OK", {300, 475}, callbacks.ReturnToMainMenu);
     const TTextStyle left = LeftAligned(kMenuLabel);
     AddLabel(form, "1", kHelpMoving, {190, 150, 200, 20}, left);
     AddLabel(form, "2", kHelpTurret, {190, 180, 200, 20}, left);
@@ -246,8 +246,8 @@ void BuildHelp(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     AddLabel(form, "Wall", "Wall around the base", {420, 250}, left);
     AddLabel(form, "Upgrade", "Upgrade the tank", {420, 290}, left);
     AddLabel(form, "Time", kFreezesEnemies, {420, 330}, left);
-    AddLabel(form, "4", "Player 2: arrows, fire: Right Ctrl", {190, 410, 200, 20}, left);
-    AddLabel(form, "5", "Player 2 tower: , and .", {190, 430, 200, 20}, left);
+    AddLabel(form, "4", "Player 2: arrows, fire: Right Ctrl", {190, 415, 200, 20}, left);
+    AddLabel(form, "5", "Player 2 tower: , and .", {190, 443, 200, 20}, left);
 }
 
 // Form, widget and the language key of its text.

@@ -223,6 +223,49 @@ TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
     }
 }
 
+// A second controller is recorded in "P" frames from the first frame it is attached, and the header
+// moves to version 3 then; a session without one stays version 2, all "F". Both read back as written.
+TEST_F(Demos, ASecondController_IsRecordedFromItsFirstFrame) {
+    TDemoHeader header;
+    std::string error;
+    TDemoFrame plain;
+    plain.Ms = 16;
+    plain.Input.Gamepad.Connected = true;
+    TDemoFrame two = plain;
+    two.Input.SecondGamepad.Connected = true;
+    two.Input.SecondGamepad.Axes[platform::GamepadRightX] = -1234;
+    two.Input.SecondGamepad.Buttons[platform::GamepadA] = 0x80;
+    for (const bool withSecond : {false, true}) {
+        TDemoWriter writer;
+        ASSERT_TRUE(writer.Open(Path, header, error)) << error;
+        writer.Write(plain);
+        writer.Write(withSecond ? two : plain);
+        writer.Write(plain);
+        writer.Close();
+        std::string bytes;
+        ASSERT_TRUE(files::ReadRealFile(Path, bytes, error)) << error;
+        TDemo demo;
+        ASSERT_TRUE(ParseDemo(bytes, demo, error)) << error;
+        EXPECT_EQ(demo.Header.Version, withSecond ? 3u : 2u);
+        ASSERT_EQ(demo.Frames.size(), 3u);
+        EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Connected, withSecond);
+        EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Axes[platform::GamepadRightX], withSecond ? -1234 : 0);
+        EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Buttons[platform::GamepadA], withSecond ? 0x80 : 0);
+        EXPECT_FALSE(demo.Frames[2].Input.SecondGamepad.Connected);
+        EXPECT_TRUE(demo.Frames[2].Input.Gamepad.Connected);
+        std::string expected;
+        EncodeDemoHeader(header, expected);
+        for (int frame = 0; frame < 3; ++frame) {
+            EncodeDemoFrame(plain, expected);
+        }
+        if (!withSecond) {
+            // Byte for byte what a recording without a second controller always was.
+            EXPECT_EQ(bytes.substr(0, expected.size()), expected);
+            EXPECT_EQ(bytes.size(), expected.size() + 5);
+        }
+    }
+}
+
 TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     TDemoHeader header;
     header.GameVersion = "1.0";
