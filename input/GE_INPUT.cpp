@@ -8,6 +8,11 @@ namespace {
 // The game's key table (KeyIndex -> DirectInput code) lives with the key codes.
 constexpr const std::array<uint8_t, TInput::KeyCount>& kKeyCodes = platform::KeyTable;
 static_assert(platform::KeyTableSize == TInput::KeyCount, "one KeyIndex per entry of the key table");
+static_assert(kKeyCodes[KEY_COMMA] == platform::DIK_COMMA && kKeyCodes[KEY_PERIOD] == platform::DIK_PERIOD &&
+              kKeyCodes[KEY_NUMPAD_ENTER] == platform::DIK_NUMPADENTER &&
+              kKeyCodes[KEY_RIGHT_CTRL] == platform::DIK_RCONTROL && kKeyCodes[KEY_UP] == platform::DIK_UP &&
+              kKeyCodes[KEY_LEFT] == platform::DIK_LEFT && kKeyCodes[KEY_RIGHT] == platform::DIK_RIGHT &&
+              kKeyCodes[KEY_DOWN] == platform::DIK_DOWN);
 
 // Characters by layout (English, Ukrainian, Russian) and shift, indexed by KeyIndex, as
 // Windows-1251 bytes; 0 is no character.
@@ -135,6 +140,36 @@ void TInput::Read(platform::InputSnapshot& snapshot) const {
     } else {
         snapshot.Mouse.Buttons = mouse_.Buttons;
     }
+    platform::GamepadSnapshot pad;
+    if (device_->ReadGamepad(pad)) {
+        snapshot.Gamepad = pad;
+    }
+    if (device_->ReadSecondGamepad(pad)) {
+        snapshot.SecondGamepad = pad;
+    }
+}
+
+void TInput::HandOverPads(const platform::InputSnapshot& snapshot) {
+    const platform::GamepadSnapshot* pads[2] = {&snapshot.Gamepad, &snapshot.SecondGamepad};
+    bool arrived[2] = {false, false};
+    for (int place = 0; place < 2; ++place) {
+        if (!pads[place]->Connected) {
+            padOwners_[place] = 0;
+        } else if (padOwners_[place] == 0) {
+            arrived[place] = true;
+        }
+    }
+    if (arrived[0] && arrived[1]) {
+        padOwners_[0] = 1;
+        padOwners_[1] = 2;
+        return;
+    }
+    for (int place = 0; place < 2; ++place) {
+        if (arrived[place]) {
+            const uint8_t other = padOwners_[1 - place];
+            padOwners_[place] = other == 2 ? 1 : 2;
+        }
+    }
 }
 
 void TInput::Apply(const platform::InputSnapshot& snapshot) {
@@ -143,11 +178,19 @@ void TInput::Apply(const platform::InputSnapshot& snapshot) {
     keys_ = snapshot.Keyboard;
     mouse_ = snapshot.Mouse;
 
+    HandOverPads(snapshot);
     pad_ = {};
-    if (device_ != nullptr) {
-        platform::GamepadSnapshot read;
-        if (device_->ReadGamepad(read)) {
-            pad_ = read;
+    secondPad_ = {};
+    if (!twoPlayerGame_) {
+        pad_ = snapshot.Gamepad.Connected ? snapshot.Gamepad : snapshot.SecondGamepad;
+    } else {
+        const platform::GamepadSnapshot* pads[2] = {&snapshot.Gamepad, &snapshot.SecondGamepad};
+        for (int place = 0; place < 2; ++place) {
+            if (padOwners_[place] == 1) {
+                pad_ = *pads[place];
+            } else if (padOwners_[place] == 2) {
+                secondPad_ = *pads[place];
+            }
         }
     }
     if (pad_.Connected) {
@@ -157,6 +200,9 @@ void TInput::Apply(const platform::InputSnapshot& snapshot) {
         if (GamepadFires(pad_)) {
             mouse_.Buttons[0] |= 0x80;
         }
+    }
+    if (secondPad_.Connected && (secondPad_.Buttons[platform::GamepadStart] & 0x80)) {
+        keys_.Keys[KeyCode(KEY_ESCAPE)] |= 0x80;
     }
 
     // Left Ctrl + left Shift, acting when the second of the two is let go.

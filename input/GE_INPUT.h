@@ -28,6 +28,15 @@ enum : int {
     KEY_LEFT_ALT = 55,
     KEY_F12 = 84,
     KEY_RIGHT_ALT = 97,
+    // The second player's keys.
+    KEY_COMMA = 50,
+    KEY_PERIOD = 51,
+    KEY_NUMPAD_ENTER = 86,
+    KEY_RIGHT_CTRL = 87,
+    KEY_UP = 100,
+    KEY_LEFT = 102,
+    KEY_RIGHT = 103,
+    KEY_DOWN = 105,
 };
 
 class TInput {
@@ -57,8 +66,16 @@ public:
     // Reads the three devices once. A keyboard that cannot be read counts as no key down. A mouse that
     // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
     // drift on the last motion while the window is out of focus. A controller that cannot be read
-    // counts as none connected. The controller then joins the keys and buttons (input/Gamepad.h):
-    // Start is Escape, A or the right trigger the left button.
+    // counts as none connected. The first player's controller then joins the keys and buttons
+    // (input/Gamepad.h): Start is Escape, A or the right trigger the left button; the second player's
+    // Start is Escape too.
+    //
+    // Up to two controllers are read. With one player, the first player's controller is the first one
+    // attached. In a game for two (SetTwoPlayerGame) each controller belongs to the player it was handed
+    // to: one attached goes to the player without one, the second player first, so the first player
+    // keeps the keyboard and mouse; two attached at once go one to each, the first to the first player.
+    // An unplugged one frees its player. The hand-over follows the snapshots alone, so a replay hands
+    // over as the game did.
     void Poll();
     // Poll in two halves, so a demo can record what was read and replay it: Read asks the devices
     // (with the rules above) without changing this object; Apply makes the snapshot the current poll.
@@ -83,8 +100,13 @@ public:
     // Shift is down now; 0 when no key was released or that first key carries no character.
     uint8_t TypedChar() const;
 
-    // The controller as read by the last poll (the shell moves the cursor with its sticks).
+    // The first player's controller as read by the last poll (the shell moves the cursor with its
+    // sticks); none connected when it has none.
     const platform::GamepadSnapshot& Gamepad() const { return pad_; }
+    // The second player's controller in a game for two; none connected otherwise.
+    const platform::GamepadSnapshot& SecondPlayerPad() const { return secondPad_; }
+    // Set while a game for two runs (the hand-over above applies from the next Apply).
+    void SetTwoPlayerGame(bool on) { twoPlayerGame_ = on; }
 
     uint8_t KeyboardLayout = LayoutEnglish;
 
@@ -95,4 +117,9 @@ private:
     platform::MouseSnapshot mouse_;
     platform::MouseSnapshot previousMouse_;
     platform::GamepadSnapshot pad_;
+    platform::GamepadSnapshot secondPad_;
+    // Which player each of the two controller places was handed to (0 none, 1 or 2).
+    uint8_t padOwners_[2] = {0, 0};
+    bool twoPlayerGame_ = false;
+    void HandOverPads(const platform::InputSnapshot& snapshot);
 };

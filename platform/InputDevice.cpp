@@ -59,7 +59,10 @@ void WriteInputSnapshot(const InputSnapshot& snapshot, std::string& out) {
     }
     out.push_back(static_cast<char>(buttons));
 
-    const GamepadSnapshot& pad = snapshot.Gamepad;
+    WriteGamepadSnapshot(snapshot.Gamepad, out);
+}
+
+void WriteGamepadSnapshot(const GamepadSnapshot& pad, std::string& out) {
     out.push_back(static_cast<char>(pad.Connected ? 1 : 0));
     for (int16_t axis : pad.Axes) {
         PutInt16(out, axis);
@@ -71,6 +74,26 @@ void WriteInputSnapshot(const InputSnapshot& snapshot, std::string& out) {
         }
     }
     PutInt16(out, static_cast<int16_t>(padButtons));
+}
+
+bool ReadGamepadSnapshot(std::string_view bytes, std::size_t& offset, GamepadSnapshot& pad) {
+    if (offset > bytes.size() || bytes.size() - offset < kGamepadBytes) {
+        return false;
+    }
+    std::size_t at = offset;
+    pad = GamepadSnapshot{};
+    pad.Connected = bytes[at++] != 0;
+    for (int16_t& axis : pad.Axes) {
+        axis = GetInt16(bytes, at);
+        at += 2;
+    }
+    const auto padButtons = static_cast<uint16_t>(GetInt16(bytes, at));
+    at += 2;
+    for (std::size_t i = 0; i < pad.Buttons.size(); ++i) {
+        pad.Buttons[i] = (padButtons >> i) & 1u ? 0x80 : 0;
+    }
+    offset = at;
+    return true;
 }
 
 bool ReadInputSnapshot(std::string_view bytes, std::size_t& offset, uint32_t version,
@@ -96,17 +119,7 @@ bool ReadInputSnapshot(std::string_view bytes, std::size_t& offset, uint32_t ver
         snapshot.Mouse.Buttons[i] = (buttons >> i) & 1u ? 0x80 : 0;
     }
     if (version >= 2) {
-        GamepadSnapshot& pad = snapshot.Gamepad;
-        pad.Connected = bytes[at++] != 0;
-        for (int16_t& axis : pad.Axes) {
-            axis = GetInt16(bytes, at);
-            at += 2;
-        }
-        const auto padButtons = static_cast<uint16_t>(GetInt16(bytes, at));
-        at += 2;
-        for (std::size_t i = 0; i < pad.Buttons.size(); ++i) {
-            pad.Buttons[i] = (padButtons >> i) & 1u ? 0x80 : 0;
-        }
+        ReadGamepadSnapshot(bytes, at, snapshot.Gamepad);  // the size was checked above
     }
     offset = at;
     return true;

@@ -61,11 +61,14 @@ struct GamepadSnapshot {
     std::array<uint8_t, GamepadButtonCount> Buttons{};  // bit 7 set while down
 };
 
-// Everything the game reads from the input devices in one frame: what a demo records per frame.
+// Everything the game reads from the input devices in one frame: what a demo records per frame. A
+// second controller, when one is attached beside the first, is SecondGamepad; it is recorded apart
+// (WriteGamepadSnapshot), so a session without one records what it always did.
 struct InputSnapshot {
     KeyboardSnapshot Keyboard;
     MouseSnapshot Mouse;
     GamepadSnapshot Gamepad;
+    GamepadSnapshot SecondGamepad;
 };
 
 // The one serializer of InputSnapshot, field by field, little-endian. Only bit 7 of a key or button
@@ -77,6 +80,10 @@ void WriteInputSnapshot(const InputSnapshot& snapshot, std::string& out);
 // when the bytes end inside it or the version is unknown.
 bool ReadInputSnapshot(std::string_view bytes, std::size_t& offset, uint32_t version,
                        InputSnapshot& snapshot);
+// One controller alone, as version 2 of the snapshot holds it; the reader is false (offset unchanged)
+// when the bytes end inside it.
+void WriteGamepadSnapshot(const GamepadSnapshot& pad, std::string& out);
+bool ReadGamepadSnapshot(std::string_view bytes, std::size_t& offset, GamepadSnapshot& pad);
 
 class InputDevice {
 public:
@@ -86,6 +93,12 @@ public:
     virtual bool ReadMouse(MouseSnapshot& snapshot) = 0;
     // The game controller in use, if any. A device without controllers reads as none connected.
     virtual bool ReadGamepad(GamepadSnapshot& snapshot) {
+        snapshot = GamepadSnapshot{};
+        return true;
+    }
+    // A second controller attached beside the first, if any. A controller keeps its place (first or
+    // second) while it stays attached; one attached later takes the free place, the first one first.
+    virtual bool ReadSecondGamepad(GamepadSnapshot& snapshot) {
         snapshot = GamepadSnapshot{};
         return true;
     }
@@ -107,6 +120,7 @@ public:
         buttons_ = {};
     }
     void SetGamepad(const GamepadSnapshot& pad) { pad_ = pad; }
+    void SetSecondGamepad(const GamepadSnapshot& pad) { secondPad_ = pad; }
 
     bool ReadKeyboard(KeyboardSnapshot& snapshot) override {
         snapshot = keys_;
@@ -124,10 +138,15 @@ public:
         snapshot = pad_;
         return true;
     }
+    bool ReadSecondGamepad(GamepadSnapshot& snapshot) override {
+        snapshot = secondPad_;
+        return true;
+    }
 
 private:
     KeyboardSnapshot keys_;
     GamepadSnapshot pad_;
+    GamepadSnapshot secondPad_;
     std::array<uint8_t, 4> buttons_{};
     int32_t dx_ = 0;
     int32_t dy_ = 0;

@@ -191,8 +191,10 @@ SdlInputDevice::SdlInputDevice(SdlWindow* window, SdlDesktop* desktop) : window_
 
 SdlInputDevice::~SdlInputDevice() {
     SDL_DelEventWatch(&SdlInputDevice::LatchPress, this);
-    if (controller_) {
-        SDL_GameControllerClose(controller_);
+    for (ControllerPlace& place : places_) {
+        if (place.Controller) {
+            SDL_GameControllerClose(place.Controller);
+        }
     }
     if (controllersStarted_) {
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -206,8 +208,10 @@ int SdlInputDevice::LatchPress(void* self, SDL_Event* event) {
         if (code != 0)
             device->latchedKeys_.Keys[code] = 0x80;
     } else if (event->type == SDL_CONTROLLERBUTTONDOWN) {
-        if (event->cbutton.which == device->controllerId_ && event->cbutton.button < GamepadButtonCount) {
-            device->latchedPadButtons_ |= 1u << event->cbutton.button;
+        for (ControllerPlace& place : device->places_) {
+            if (event->cbutton.which == place.Id && event->cbutton.button < GamepadButtonCount) {
+                place.LatchedButtons |= 1u << event->cbutton.button;
+            }
         }
     } else if (event->type == SDL_MOUSEWHEEL) {
         device->latchedWheel_ +=
@@ -295,51 +299,65 @@ void SdlInputDevice::FollowControllers() {
     if (!controllersStarted_) {
         return;
     }
-    if (controller_ && !SDL_GameControllerGetAttached(controller_)) {
-        logging::Write("input", "game controller disconnected");
-        SDL_GameControllerClose(controller_);
-        controller_ = nullptr;
-        controllerId_ = -1;
-        latchedPadButtons_ = 0;
-    }
-    if (controller_) {
-        return;
+    for (ControllerPlace& place : places_) {
+        if (place.Controller && !SDL_GameControllerGetAttached(place.Controller)) {
+            logging::Write("input", "game controller disconnected");
+            SDL_GameControllerClose(place.Controller);
+            place = ControllerPlace{};
+        }
     }
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-        if (!SDL_IsGameController(index)) {
+        ControllerPlace* free = !places_[0].Controller   ? &places_[0]
+                                : !places_[1].Controller ? &places_[1]
+                                                         : nullptr;
+        if (free == nullptr) {
+            return;
+        }
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        if (!SDL_IsGameController(index) || id == places_[0].Id || id == places_[1].Id) {
             continue;
         }
-        controller_ = SDL_GameControllerOpen(index);
-        if (controller_) {
-            controllerId_ = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller_));
-            const char* name = SDL_GameControllerName(controller_);
+        free->Controller = SDL_GameControllerOpen(index);
+        if (free->Controller) {
+            free->Id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(free->Controller));
+            const char* name = SDL_GameControllerName(free->Controller);
             logging::Write("input", std::string("game controller connected: ") + (name ? name : "unnamed"));
-            return;
         }
     }
 }
 
 bool SdlInputDevice::ReadGamepad(GamepadSnapshot& snapshot) {
     FollowControllers();
+    return ReadPlace(0, snapshot);
+}
+
+bool SdlInputDevice::ReadSecondGamepad(GamepadSnapshot& snapshot) {
+    FollowControllers();
+    return ReadPlace(1, snapshot);
+}
+
+bool SdlInputDevice::ReadPlace(int index, GamepadSnapshot& snapshot) {
+    ControllerPlace& place = places_[index];
     if (!HasFocus()) {
-        latchedPadButtons_ = 0;
+        place.LatchedButtons = 0;
         return false;
     }
     snapshot = GamepadSnapshot{};
-    if (!controller_) {
+    if (!place.Controller) {
         return true;
     }
     snapshot.Connected = true;
     for (int axis = 0; axis < GamepadAxisCount; ++axis) {
         snapshot.Axes[static_cast<size_t>(axis)] =
-            SDL_GameControllerGetAxis(controller_, static_cast<SDL_GameControllerAxis>(axis));
+            SDL_GameControllerGetAxis(place.Controller, static_cast<SDL_GameControllerAxis>(axis));
     }
     for (int button = 0; button < GamepadButtonCount; ++button) {
-        bool down = SDL_GameControllerGetButton(controller_, static_cast<SDL_GameControllerButton>(button)) ||
-                    (latchedPadButtons_ & (1u << button));
+        bool down =
+            SDL_GameControllerGetButton(place.Controller, static_cast<SDL_GameControllerButton>(button)) ||
+            (place.LatchedButtons & (1u << button));
         snapshot.Buttons[static_cast<size_t>(button)] = down ? 0x80 : 0;
     }
-    latchedPadButtons_ = 0;
+    place.LatchedButtons = 0;
     return true;
 }
 

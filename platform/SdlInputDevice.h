@@ -14,9 +14,10 @@
 // added to the next snapshot, so the game always sees the press and, one read later, the release.
 //
 // Game controllers go through SDL's game controller API, so any pad SDL knows reads in the standard
-// layout. They are hot-plugged: each read opens the first controller attached when none is open, and
-// lets go of one that was unplugged (SDL notices both while the window's events are pumped). A press
-// of a controller button between two reads is latched as keys are.
+// layout. Two are read, each in a place of its own (the first, the second). They are hot-plugged: each
+// read lets go of one that was unplugged and opens a controller attached but not yet open into a free
+// place, the first place first (SDL notices both while the window's events are pumped). A press of a
+// controller button between two reads is latched as keys are.
 //
 // All devices are read only while the window has the keyboard focus (DirectInput's foreground
 // co-operation); otherwise the reads fail and the snapshots stay as they were.
@@ -48,11 +49,13 @@ public:
     bool ReadKeyboard(KeyboardSnapshot& snapshot) override;
     bool ReadMouse(MouseSnapshot& snapshot) override;
     bool ReadGamepad(GamepadSnapshot& snapshot) override;
+    bool ReadSecondGamepad(GamepadSnapshot& snapshot) override;
 
 private:
     bool HasFocus() const;
-    // Lets go of an unplugged controller; opens the first one attached when none is open.
+    // Lets go of unplugged controllers; opens attached ones into the free places.
     void FollowControllers();
+    bool ReadPlace(int place, GamepadSnapshot& snapshot);
     // SDL event watch: remembers presses until the next read.
     static int LatchPress(void* self, ::SDL_Event* event);
 
@@ -66,9 +69,12 @@ private:
     uint8_t latchedButtons_ = 0;  // bit n: button n went down since the last read
     int32_t latchedWheel_ = 0;    // wheel notches since the last read, away from the player positive
     bool controllersStarted_ = false;
-    _SDL_GameController* controller_ = nullptr;
-    int32_t controllerId_ = -1;       // its joystick instance id
-    uint32_t latchedPadButtons_ = 0;  // bit n: controller button n went down since the last read
+    struct ControllerPlace {
+        _SDL_GameController* Controller = nullptr;
+        int32_t Id = -1;              // its joystick instance id
+        uint32_t LatchedButtons = 0;  // bit n: button n went down since the last read
+    };
+    ControllerPlace places_[2];
 };
 
 }  // namespace platform

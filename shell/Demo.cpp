@@ -103,14 +103,17 @@ void EncodeDemoHeader(const TDemoHeader& header, std::string& out) {
 
 namespace {
 
-// The fields of a frame record after its "F"; false when the bytes end inside them.
-bool ReadFrameFields(TReader& reader, uint32_t inputVersion, TDemoFrame& frame) {
+// The fields of a frame record after its "F" (or "P", with `second`); false when the bytes end inside
+// them.
+bool ReadFrameFields(TReader& reader, uint32_t inputVersion, bool second, TDemoFrame& frame) {
     frame.Ms = static_cast<uint32_t>(reader.Unsigned(2));
     frame.Events = static_cast<uint8_t>(reader.Unsigned(1));
     frame.CursorX = static_cast<int16_t>(reader.Unsigned(2));
     frame.CursorY = static_cast<int16_t>(reader.Unsigned(2));
     return reader.Ok() &&
-           platform::ReadInputSnapshot(reader.Bytes(), reader.Offset(), inputVersion, frame.Input);
+           platform::ReadInputSnapshot(reader.Bytes(), reader.Offset(), inputVersion, frame.Input) &&
+           (!second ||
+            platform::ReadGamepadSnapshot(reader.Bytes(), reader.Offset(), frame.Input.SecondGamepad));
 }
 
 }  // namespace
@@ -118,7 +121,7 @@ bool ReadFrameFields(TReader& reader, uint32_t inputVersion, TDemoFrame& frame) 
 std::size_t TDemoFrames::RecordBytes() {
     static const std::size_t bytes = [] {
         std::string record;
-        EncodeDemoFrame(TDemoFrame{}, record);
+        EncodeDemoFrame(TDemoFrame{}, record, true);
         return record.size();
     }();
     return bytes;
@@ -128,31 +131,35 @@ TDemoFrame TDemoFrames::operator[](std::size_t index) const {
     TDemoFrame frame;
     if (index < size()) {
         TReader reader(std::string_view(Records_).substr(index * RecordBytes(), RecordBytes()));
-        reader.Offset() = 1;  // past the "F"
-        ReadFrameFields(reader, platform::kInputSnapshotVersion, frame);
+        reader.Offset() = 1;  // past the "P"
+        ReadFrameFields(reader, platform::kInputSnapshotVersion, true, frame);
     }
     return frame;
 }
 
 void TDemoFrames::push_back(const TDemoFrame& frame) {
-    EncodeDemoFrame(frame, Records_);
+    EncodeDemoFrame(frame, Records_, true);
 }
 
 void TDemoFrames::Set(std::size_t index, const TDemoFrame& frame) {
     if (index < size()) {
         std::string record;
-        EncodeDemoFrame(frame, record);
+        EncodeDemoFrame(frame, record, true);
         Records_.replace(index * RecordBytes(), RecordBytes(), record);
     }
 }
 
-void EncodeDemoFrame(const TDemoFrame& frame, std::string& out) {
-    PutU8(out, 'F');
+void EncodeDemoFrame(const TDemoFrame& frame, std::string& out, bool alwaysSecond) {
+    const bool second = alwaysSecond || frame.Input.SecondGamepad.Connected;
+    PutU8(out, second ? 'P' : 'F');
     PutU16(out, frame.Ms < kDemoMostFrameMs ? frame.Ms : kDemoMostFrameMs);
     PutU8(out, frame.Events);
     PutU16(out, static_cast<uint32_t>(static_cast<int16_t>(frame.CursorX)));
     PutU16(out, static_cast<uint32_t>(static_cast<int16_t>(frame.CursorY)));
     platform::WriteInputSnapshot(frame.Input, out);
+    if (second) {
+        platform::WriteGamepadSnapshot(frame.Input.SecondGamepad, out);
+    }
 }
 
 namespace {
@@ -194,10 +201,10 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
     reader.Offset() = sizeof kDemoMagic;
     TDemoHeader& header = demo.Header;
     header.Version = static_cast<uint32_t>(reader.Unsigned(4));
-    if (reader.Ok() && (header.Version < kDemoOldestVersion || header.Version > kDemoVersion)) {
+    if (reader.Ok() && (header.Version < kDemoOldestVersion || header.Version > kDemoTwoControllerVersion)) {
         problem = "demo format version " + std::to_string(header.Version) + ", this game reads version " +
-                  std::to_string(kDemoVersion) +
-                  (header.Version > kDemoVersion ? " (a newer game made it)" : "");
+                  std::to_string(kDemoTwoControllerVersion) +
+                  (header.Version > kDemoTwoControllerVersion ? " (a newer game made it)" : "");
         return false;
     }
     header.GameVersion = reader.Text();
@@ -248,13 +255,14 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
         if (tag == 'E' && marksItsEnd) {
             return ReadEndRecord(reader, demo, problem);
         }
-        if (tag != 'F') {
+        const bool second = tag == 'P' && header.Version >= kDemoTwoControllerVersion;
+        if (tag != 'F' && !second) {
             problem = "frame " + std::to_string(number) + " at byte " + std::to_string(start) +
                       " does not begin with \"F\"";
             return false;
         }
         TDemoFrame frame;
-        if (!ReadFrameFields(reader, header.InputVersion, frame)) {
+        if (!ReadFrameFields(reader, header.InputVersion, second, frame)) {
             demo.Cut = true;
             demo.CutInsideFrame = true;
             return true;
@@ -388,6 +396,7 @@ bool TDemoWriter::Open(const std::string& path, const TDemoHeader& header, std::
         return false;
     }
     buffer_.clear();
+    twoControllers_ = header.Version >= kDemoTwoControllerVersion;
     EncodeDemoHeader(header, buffer_);
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
         error = "demo " + part + ": cannot be written (" + std::strerror(errno) + ")";
@@ -403,6 +412,21 @@ bool TDemoWriter::Write(const TDemoFrame& frame) {
         return false;
     }
     buffer_.clear();
+    if (frame.Input.SecondGamepad.Connected && !twoControllers_) {
+        // The header's version, right after the magic, says from now on that "P" frames follow.
+        std::string version;
+        PutU32(version, kDemoTwoControllerVersion);
+        twoControllers_ = std::fseek(file_, sizeof kDemoMagic, SEEK_SET) == 0 &&
+                          std::fwrite(version.data(), 1, version.size(), file_) == version.size() &&
+                          std::fseek(file_, 0, SEEK_END) == 0;
+        if (!twoControllers_) {
+            error_ = "demo " + path_ + ".part: cannot be written (" + std::strerror(errno) +
+                     "); recording stopped, the whole frames before stay there";
+            std::fclose(file_);
+            file_ = nullptr;
+            return false;
+        }
+    }
     EncodeDemoFrame(frame, buffer_);
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
         error_ = "demo " + path_ + ".part: cannot be written (" + std::strerror(errno) +

@@ -10,7 +10,10 @@
 //   frames  one record per frame the game ran: "F", the frame's milliseconds (u16, at most
 //           kDemoMostFrameMs), the window events that reach the world (u8, TDemoEvent bits), the
 //           cursor in back-buffer pixels of the options' resolution (i16, i16), then the input
-//           snapshot (platform/InputDevice.h; version 2 holds the gamepad).
+//           snapshot (platform/InputDevice.h; version 2 holds the gamepad). From format version 3 a
+//           frame in which a second controller is attached is "P" instead: the same fields, then the
+//           second controller (platform::WriteGamepadSnapshot). A session without one (every
+//           single-player session with one controller or none) writes only "F" and stays version 2.
 //   end     (format version 2 on) "E" and the number of frames (u32): the recording finished. A
 //           version 1 demo has no end record and ends with its last frame.
 // The recorder writes the header at once and each frame as it ends, flushed, into FILE.part, and the
@@ -33,6 +36,8 @@
 inline constexpr char kDemoMagic[8] = {'B', 'R', 'L', 'V', 'X', 'D', 'E', 'M'};
 inline constexpr uint32_t kDemoVersion = 2;
 inline constexpr uint32_t kDemoOldestVersion = 1;  // the first format, without an end record
+// The format of a demo holding "P" frames; the writer moves the header to it at the first such frame.
+inline constexpr uint32_t kDemoTwoControllerVersion = 3;
 // Longer frames are recorded as this long; a demo holding a longer frame is damaged.
 inline constexpr uint32_t kDemoMostFrameMs = 10000;
 
@@ -70,9 +75,9 @@ struct TDemoFrame {
     platform::InputSnapshot Input;
 };
 
-// The frames of a demo, each kept as its record in the file (EncodeDemoFrame): a few dozen bytes where
-// a decoded frame, with its 256 keys, takes a few hundred, so a long demo replays from a fraction of the
-// memory. Reading one decodes its record.
+// The frames of a demo, each kept as its "P" record (EncodeDemoFrame with room for a second controller): a
+// few dozen bytes where a decoded frame, with its 256 keys, takes a few hundred, so a long demo replays from
+// a fraction of the memory. Reading one decodes its record.
 class TDemoFrames {
 public:
     std::size_t size() const { return Records_.size() / RecordBytes(); }
@@ -101,7 +106,8 @@ struct TDemo {
 uint64_t DigestBytes(std::string_view bytes);
 
 void EncodeDemoHeader(const TDemoHeader& header, std::string& out);
-void EncodeDemoFrame(const TDemoFrame& frame, std::string& out);
+// An "F" record, or "P" when the frame's second controller is attached (or `alwaysSecond`).
+void EncodeDemoFrame(const TDemoFrame& frame, std::string& out, bool alwaysSecond = false);
 
 // Reads a whole demo. False with `problem` (without the file's name) for a short or wrong header, a
 // version this game cannot read, a damaged frame or end record or an absurd frame time. A file that
@@ -147,6 +153,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    bool twoControllers_ = false;  // the header says version 3
     std::string path_;
     std::string error_;
     std::string buffer_;

@@ -18,6 +18,7 @@
 #include "world/LevelLoader.h"
 #include "world/Player.h"
 #include "world/Respaun.h"
+#include "world/TeamCamera.h"
 #include "world/WorldContext.h"
 
 namespace {
@@ -26,9 +27,6 @@ constexpr int32_t kBonusInterval = 10000;
 constexpr int32_t kEnemySpawnInterval = 5000;
 constexpr uint16_t kMostEnemiesAlive = 5;
 constexpr int32_t kNewGameLives = 3;
-// The camera stands this high over the tank and this far behind it.
-constexpr float kCameraHeight = 23.0f;
-constexpr float kCameraBehind = 12.0f;
 
 void Log(const std::string& text) {
     logging::Write("shell", text);
@@ -86,7 +84,11 @@ void ConnectWorld(TWorld& target, TGameServices& services) {
 }
 
 TGameFlow::TGameFlow(TWorld& world, TGameServices& services, THooks hooks)
-    : World(world), Services(services), Hooks(std::move(hooks)), Hud_(world, services) {}
+    : World(world),
+      Services(services),
+      Hooks(std::move(hooks)),
+      Hud_(world, services),
+      Team_(world, services) {}
 
 TMenuCallbacks TGameFlow::MenuCallbacks() {
     TMenuCallbacks callbacks;
@@ -147,6 +149,12 @@ bool TGameFlow::StartLevel(bool continuing) {
     }
     state.InGame = true;
     state.Paused = false;
+    if (state.TwoPlayers) {
+        Team_.LevelStarted();
+    }
+    if (Services.Input) {
+        Services.Input->SetTwoPlayerGame(state.TwoPlayers);
+    }
 
     if (TMoveableObject* level = LevelNode(World)) {
         auto water = std::make_unique<TWater>("water", FindMesh(World, "water"));
@@ -171,6 +179,9 @@ void TGameFlow::StopLevel() {
     state.FreezeActive = false;
     state.ArmourActive = false;
     state.InGame = false;
+    if (Services.Input) {
+        Services.Input->SetTwoPlayerGame(false);
+    }
     UnloadLevel(World);
 }
 
@@ -206,7 +217,13 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
                       LanguageText("Score") + " : " + std::to_string(state.Score));
     }
 
-    if (state.PlayerRespawnPending) {
+    if (state.TwoPlayers) {
+        if (Team_.Respawn()) {
+            StopLevel();  // both players are out: as the last tank of one player below
+            ShowEnterName();
+            return;
+        }
+    } else if (state.PlayerRespawnPending) {
         if (state.Lives > 0) {
             RespawnPlayer();
         } else {
@@ -248,7 +265,13 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
         }
     }
 
-    AimAndFollow(cursorClientX, cursorClientY, clientWidth, clientHeight);
+    if (state.TwoPlayers) {
+        Team_.AimAndFollow(dt, cursorClientX, cursorClientY, clientWidth, clientHeight);
+        Hud_.SetSecondCursor(Services.Input && Services.Input->SecondPlayerPad().Connected,
+                             Team_.SecondCursorX(), Team_.SecondCursorY());
+    } else {
+        AimAndFollow(cursorClientX, cursorClientY, clientWidth, clientHeight);
+    }
 
     if (state.AllEnemiesSpawned && state.EnemiesAlive == 0) {
         StopLevel();
@@ -316,6 +339,7 @@ bool TGameFlow::PlayOwnLevels(std::vector<TLevelEntry> levels, std::function<voi
     OwnLevelsEnded_ = std::move(ended);
     World.State.LevelIndex = 0;
     World.State.Score = 0;
+    World.State.TwoPlayers = false;
     ShowForm("Game");
     if (!StartLevel(false)) {
         OwnLevels_.reset();
@@ -428,7 +452,8 @@ void TGameFlow::SetExitTags(int32_t cancelTag, int32_t okTag) {
 void TGameFlow::OnMainMenuClick(TMyButton& button) {
     TGameState& state = World.State;
     const std::string& name = button.Name;
-    if (name == "Play" || (name == "Continue" && KeepsProgress_ && ReachedLevel_ > 0 && Services.Levels)) {
+    if (name == "Play" || name == "Two players" ||
+        (name == "Continue" && KeepsProgress_ && ReachedLevel_ > 0 && Services.Levels)) {
         OwnLevels_.reset();
         OwnLevelsEnded_ = nullptr;
         ShowForm("Game");
@@ -438,6 +463,10 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
                 static_cast<uint8_t>(std::min<int>(ReachedLevel_, Services.Levels->Count()) - 1);
         }
         state.Score = 0;
+        state.TwoPlayers = name == "Two players";
+        if (state.TwoPlayers) {
+            Team_.NewGame();
+        }
         if (!StartLevel(false)) {
             ShowForm("MainMenu");  // no level to play: stay in the menus
         }

@@ -19,6 +19,7 @@
 #include "shell/Hud.h"
 #include "shell/Menus.h"
 #include "shell/Notice.h"
+#include "shell/TeamPlay.h"
 #include "world/World.h"
 
 class TGameFlow {
@@ -78,6 +79,8 @@ public:
 
     // The HUD, the help icons and the menus' quads (shell/Hud.h).
     THud& Hud() { return Hud_; }
+    // The game for two players (shell/TeamPlay.h).
+    const TTeamPlay& Team() const { return Team_; }
 
     // Off for a replay: the options and the table of records change in memory only, so watching a
     // demo never changes the player's files.
@@ -130,4 +133,5 @@ private:
     TNotice Notice_;
     std::unique_ptr<TLevels> OwnLevels_;
     std::function<void()> OwnLevelsEnded_;
+    TTeamPlay Team_;
 };

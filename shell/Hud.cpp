@@ -64,6 +64,21 @@ void THud::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenW
     for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
         icon("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH);
     }
+    if (state.TwoPlayers) {
+        // The second player's side: from the right edge inwards, below the score.
+        const int32_t right = kHudWidth - 10 - kHudIcon;
+        if (state.Player2.ArmourActive) {
+            icon("Armour", PixelToNdcX(right, kHudWidth), PixelToNdcY(160, kHudHeight), iconW, iconH);
+        }
+        for (int32_t i = 0; i < state.Player2.Lives && i < kMostLifeIcons; ++i) {
+            icon("Life", PixelToNdcX(right - 60 * i, kHudWidth), PixelToNdcY(70, kHudHeight), iconW, iconH);
+        }
+        if (SecondCursorShown_) {
+            icon("Guncur2", PixelToNdcX(SecondCursorX_ - kAimCursor / 2, screenWidth),
+                 PixelToNdcY(SecondCursorY_ - kAimCursor / 2, screenHeight),
+                 SizeToNdcW(kAimCursor, screenWidth), SizeToNdcH(kAimCursor, screenHeight));
+        }
+    }
     icon("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
          PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight), SizeToNdcW(kAimCursor, screenWidth),
          SizeToNdcH(kAimCursor, screenHeight));

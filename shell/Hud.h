@@ -18,7 +18,15 @@ public:
     // The HUD over the scene (quad shaders, blending on, depth test off): the armour and clock icons,
     // one life icon per life and the aiming cursor centred on the cursor (client pixels of a
     // screenWidth x screenHeight area).
+    // In a game for two the second player's lives and shield are on the right, and their own aiming
+    // cursor is drawn where SetSecondCursor put it.
     void DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth, int32_t screenHeight);
+    // The second player's aiming cursor (client pixels), shown while `shown`.
+    void SetSecondCursor(bool shown, int32_t x, int32_t y) {
+        SecondCursorShown_ = shown;
+        SecondCursorX_ = x;
+        SecondCursorY_ = y;
+    }
     // The seven bonus icons of "Help".
     void DrawHelpIcons();
     // One textured quad of the texture cache entry `texture` (nothing drawn bound when it is missing),
@@ -29,4 +37,7 @@ private:
     const TWorld& World_;
     TGameServices& Services_;
     std::vector<TScreenQuad> HudQuads_;  // the HUD icons of this frame, kept to reuse its memory
+    bool SecondCursorShown_ = false;
+    int32_t SecondCursorX_ = 0;
+    int32_t SecondCursorY_ = 0;
 };

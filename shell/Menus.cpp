@@ -154,6 +154,8 @@ void BuildGame(TGUI& gui, TDeviceRef device) {
     AddLabel(form, "Armour", "", {0, 100, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
     AddLabel(form, "Clock", "", {0, 200, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
     AddLabel(form, "Scores", "Scores:", {550, 0, 100, 50}, LeftAligned(kHudLabel));
+    // The second player's shield countdown, on that player's side (a game for two).
+    AddLabel(form, "Armour2", "", {924, 160, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
 }
 
 void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
@@ -164,9 +166,10 @@ void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks
     AddButton(form, "Options", "Options", {300, 300}, callbacks.MainMenu);
     AddButton(form, "Author", "Author", {300, 350}, callbacks.MainMenu);
     AddButton(form, "Exit", "Exit", {300, 400}, callbacks.MainMenu);
+    AddButton(form, "Two players", "Two players", {300, 450}, callbacks.MainMenu);
     if (callbacks.Construction) {
-        AddButton(form, "Construction", "Construction", {300, 450}, callbacks.Construction);
-        AddButton(form, "My levels", "My levels", {300, 500}, callbacks.Construction);
+        AddButton(form, "Construction", "Construction", {300, 500}, callbacks.Construction);
+        AddButton(form, "My levels", "My levels", {300, 550}, callbacks.Construction);
     }
 }
 
@@ -235,7 +238,7 @@ void BuildTableOfRecords(TGUI& gui, TDeviceRef device, const TMenuCallbacks& cal
 void BuildHelp(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     TMyForm& form = *NewForm(gui, device, "Help");
     AddLabel(form, "Help", "Help", {300, 100});
-    AddButton(form, "OK", "OK", {300, 450}, callbacks.ReturnToMainMenu);
+    AddButton(form, "OK", "OK", {300, 475}, callbacks.ReturnToMainMenu);
     const TTextStyle left = LeftAligned(kMenuLabel);
     AddLabel(form, "1", kHelpMoving, {190, 150, 200, 20}, left);
     AddLabel(form, "2", kHelpTurret, {190, 180, 200, 20}, left);
@@ -247,6 +250,8 @@ void BuildHelp(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     AddLabel(form, "Wall", "Wall around the base", {420, 250}, left);
     AddLabel(form, "Upgrade", "Upgrade the tank", {420, 290}, left);
     AddLabel(form, "Time", kFreezesEnemies, {420, 330}, left);
+    AddLabel(form, "4", "Player 2: arrows, fire: Right Ctrl", {190, 415, 200, 20}, left);
+    AddLabel(form, "5", "Player 2 tower: , and .", {190, 443, 200, 20}, left);
 }
 
 // Form, widget and the language key of its text.
@@ -265,6 +270,7 @@ const TTranslation kTranslations[] = {
     {"MainMenu", "Exit", "Exit"},
     {"MainMenu", "Construction", "Construction"},
     {"MainMenu", "My levels", "My levels"},
+    {"MainMenu", "Two players", "Two players"},
     {"PauseMenu", "PauseMenu", "Pause menu"},
     {"PauseMenu", "Continue", "Continue"},
     {"PauseMenu", "MainMenu", "Main menu"},
@@ -297,6 +303,8 @@ const TTranslation kTranslations[] = {
     {"Help", "Wall", "Wall around the base"},
     {"Help", "Upgrade", "Modernization of the tank"},
     {"Help", "Time", kFreezesEnemies},
+    {"Help", "4", "Player 2: arrows, fire: Right Ctrl"},
+    {"Help", "5", "Player 2 tower: , and ."},
 };
 
 }  // namespace

@@ -152,7 +152,7 @@ void LoadGamePictures(TGameServices& services) {
     // each draws from its own.
     services.ParticleAtlas =
         BuildAtlas(*services.Render, {"Particle", "Spark", "Bang", "Romb", "Wall", "Respaun"});
-    services.HudAtlas = BuildAtlas(*services.Render, {"Armour", "Clock", "Life", "Guncur"});
+    services.HudAtlas = BuildAtlas(*services.Render, {"Armour", "Clock", "Life", "Guncur", "Guncur2"});
 }
 
 bool LoadRecordsAndLevels(TGameServices& services, std::string& error) {

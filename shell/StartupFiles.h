@@ -66,7 +66,7 @@ inline constexpr TNamedFile kGameTextures[] = {
     {"Guncur", "data\\textures\\guncursor.png"},    {"H_armour", "data\\textures\\H_armour_bonus.png"},
     {"H_wall", "data\\textures\\H_wall_bonus.png"}, {"H_remount", "data\\textures\\H_remount_bonus.png"},
     {"H_time", "data\\textures\\H_time_bonus.png"}, {"H_upgrade", "data\\textures\\H_upgrade_bonus.png"},
-    {"H_bomb", "data\\textures\\H_bomb_bonus.png"},
+    {"H_bomb", "data\\textures\\H_bomb_bonus.png"}, {"Guncur2", "data\\textures\\guncursor2.png"},
 };
 
 inline constexpr uint32_t kUsageDynamic = 512;
@@ -89,6 +89,11 @@ inline constexpr TMeshFile kGameMeshes[] = {
     {"Data\\Meshes\\tower2.x", "Tower2", kUsageWriteOnly},
     {"Data\\Meshes\\tower3.x", "Tower3", kUsageWriteOnly},
     {"Data\\Meshes\\tower4.x", "Tower4", kUsageWriteOnly},
+    {"Data\\Meshes\\player2.x", "Player2", kUsageWriteOnly},
+    {"Data\\Meshes\\tower1b.x", "Tower1b", kUsageWriteOnly},
+    {"Data\\Meshes\\tower2b.x", "Tower2b", kUsageWriteOnly},
+    {"Data\\Meshes\\tower3b.x", "Tower3b", kUsageWriteOnly},
+    {"Data\\Meshes\\tower4b.x", "Tower4b", kUsageWriteOnly},
     {"Data\\Meshes\\Enemy1.x", "Enemy1", kUsageDynamic},
     {"Data\\Meshes\\Enemy2.x", "Enemy2", kUsageDynamic},
     {"Data\\Meshes\\Enemy3.x", "Enemy3", kUsageDynamic},

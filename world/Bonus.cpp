@@ -4,6 +4,7 @@
 #include "world/Enemy.h"
 #include "world/Map.h"
 #include "world/Player.h"
+#include "world/Team.h"
 #include "world/Wall.h"
 #include "world/World.h"
 
@@ -28,9 +29,14 @@ TBonus::TBonus(TWorld& world, std::string name, TMeshResource* mesh, int32_t cel
 }
 
 void TBonus::Update(int32_t deltaMs) {
-    TMoveableObject* root = World_.Context.SceneRoot;
-    auto* player = root != nullptr ? dynamic_cast<TPlayer*>(root->FindObject("Player")) : nullptr;
-    if (player == nullptr || VectorDistance(player->GetPosition(), Position) >= 1.0f) {
+    // The first player's tank first: on a bonus both reach in the same frame, it is the first's.
+    TPlayer* player = nullptr;
+    for (uint8_t index = 0; index < PlayerCount(World_.State) && player == nullptr; ++index) {
+        TPlayer* tank = FindPlayerTank(World_, index);
+        if (tank != nullptr && VectorDistance(tank->GetPosition(), Position) < 1.0f)
+            player = tank;
+    }
+    if (player == nullptr) {
         SpinAngle += deltaMs * 0.1f;
         if (SpinAngle > 360.0f)
             SpinAngle -= 360.0f;
@@ -70,7 +76,7 @@ void TBonus::ApplyEffect(TPlayer& player) {
             player.Upgrade();
             break;
         case Life:
-            state.Lives += 1;
+            PlayerSlot(state, player.Index).Lives += 1;
             break;
         case WallRing:
             BuildWallsAroundBase(World_);

@@ -6,6 +6,7 @@
 #include "world/Effects.h"
 #include "world/Map.h"
 #include "world/Player.h"
+#include "world/Team.h"
 #include "world/World.h"
 
 namespace {
@@ -208,6 +209,8 @@ void TEnemy::PlanStep() {
     map->FreeTank(CellX, CellY);
     TMoveableObject* root = World_.Context.SceneRoot;
     auto* player = root != nullptr ? dynamic_cast<TPlayer*>(root->FindObject("Player")) : nullptr;
+    if (World_.State.TwoPlayers && Mode == ChasePlayer)
+        player = HuntedPlayer(World_, TGridPoint{CellX, CellY});
 
     const bool attackBase = Mode == AttackBase && map->HasBase;
     if (attackBase)

@@ -12,6 +12,16 @@
 
 #include "world/Map.h"
 
+// What a second player has of their own in a game for two (the first player's are TGameState's own
+// Lives, UpgradeLevel, PlayerRespawnPending, FirstSpawn and ArmourActive).
+struct TPlayerState {
+    int32_t Lives = 3;
+    uint8_t UpgradeLevel = 0;
+    bool RespawnPending = false;
+    bool FirstSpawn = false;
+    bool ArmourActive = false;
+};
+
 // Values of TGameState::Language.
 enum : uint8_t { kLanguageUkrainian = 0, kLanguageRussian = 1, kLanguageEnglish = 2 };
 
@@ -48,6 +58,12 @@ struct TGameState {
     int32_t FreezeTimeLeft = 0;            // ms of freeze left
     bool ArmourActive = false;             // the player's armour shield is on
     bool GameOver = false;                 // the base is destroyed
+
+    // Two players on one screen (a game begun with "Two players"); everything else above is shared.
+    bool TwoPlayers = false;
+    TPlayerState Player2;
+    // A player whose tank fell with no life left is out for the rest of the game (two players only).
+    bool PlayerOut[2] = {false, false};
 
     // The current level's grid, made by the level loader and kept until the next level replaces it;
     // null before the first level.

@@ -42,6 +42,8 @@ public:
     int32_t BaseX = 0, BaseY = 0;
     bool HasPlayerStart = false;
     int32_t PlayerStartX = 0, PlayerStartY = 0;
+    bool HasSecondStart = false;  // a second player's own start (world/Team.h)
+    TGridPoint SecondStart;
     int32_t SpawnCount = 0;
     std::vector<TGridPoint> SpawnPoints;
     uint16_t DecorCount = 0;

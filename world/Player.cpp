@@ -3,24 +3,30 @@
 #include <cmath>
 
 #include "input/GE_INPUT.h"
+#include "input/SecondPlayer.h"
 #include "scene/GE_GAMEOBJECT.h"
 #include "util/Log.h"
 #include "world/Bonus.h"
 #include "world/Bullet.h"
 #include "world/Effects.h"
 #include "world/Map.h"
+#include "world/Team.h"
 #include "world/World.h"
 
 namespace {
 
 constexpr int32_t kStepTime = 200;  // ms per footprint step and per turn
+// The second player's turret on the keyboard, degrees per ms: turned by a key, and swinging back.
+constexpr float kTurretTurnRate = 0.18f;
+constexpr float kTurretFollowRate = 0.36f;
 
 }  // namespace
 
 TPlayer::TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, TMeshResource* towerMesh,
-                 TMeshResource* bodyMesh)
+                 TMeshResource* bodyMesh, uint8_t index)
     : TMoveableObject(std::move(name)),
       TTankMotion(world, cellX, cellY),
+      Index(index),
       Health(static_cast<float>(world.State.PlayerMaxHealth)) {
     TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
@@ -36,19 +42,22 @@ TPlayer::~TPlayer() {
 }
 
 void TPlayer::Equip() {
-    uint8_t grade = World_.State.UpgradeLevel;
+    uint8_t grade = PlayerSlot(World_.State, Index).UpgradeLevel;
     Weapon = PlayerWeapon(World_, grade);
-    Tower->SetMesh(FindMesh(World_, "Tower" + std::to_string(grade + 1)));
+    const std::string tower = "Tower" + std::to_string(grade + 1);
+    TMeshResource* mesh = Index == 0 ? nullptr : FindMesh(World_, tower + "b");
+    Tower->SetMesh(mesh != nullptr ? mesh : FindMesh(World_, tower));
 }
 
 void TPlayer::Upgrade() {
-    if (World_.State.UpgradeLevel < 3)
-        World_.State.UpgradeLevel++;
+    uint8_t& grade = PlayerSlot(World_.State, Index).UpgradeLevel;
+    if (grade < 3)
+        grade++;
     Equip();
 }
 
 void TPlayer::SetArmour(int32_t milliseconds) {
-    World_.State.ArmourActive = true;
+    PlayerSlot(World_.State, Index).ArmourActive = true;
     if (!Armoured) {
         Armoured = true;
         AddChild(std::make_unique<TArmour>("Armour", FindMesh(World_, "armour")));
@@ -82,11 +91,11 @@ void TPlayer::Update(int32_t deltaMs) {
     }
 
     if (Armoured) {
-        SetGameLabel(World_, "Armour", std::to_string(RoundHalfEven(ArmourTimeLeft / 1000.0)));
+        SetGameLabel(World_, ArmourLabel(), std::to_string(RoundHalfEven(ArmourTimeLeft / 1000.0)));
         ArmourTimeLeft -= deltaMs;
         if (ArmourTimeLeft < 1) {
-            SetGameLabel(World_, "Armour", "");
-            World_.State.ArmourActive = false;
+            SetGameLabel(World_, ArmourLabel(), "");
+            PlayerSlot(World_.State, Index).ArmourActive = false;
             Armoured = false;
             if (auto* armour = dynamic_cast<TArmour*>(FindObject("Armour")))
                 armour->Finish();
@@ -97,8 +106,9 @@ void TPlayer::Update(int32_t deltaMs) {
     if (ReloadTimer < 0)
         ReloadTimer = 0;
 
-    TInput* input = World_.Context.Input;
-    if (input != nullptr && input->MouseButtonDown(0) && ReloadTimer == 0)
+    if (Index != 0)
+        TurnTurretByKeys(deltaMs);
+    if (FireHeld() && ReloadTimer == 0)
         Fire();
 
     if (MoveState == Stepping)
@@ -109,11 +119,37 @@ void TPlayer::Update(int32_t deltaMs) {
         Turn(deltaMs);
 }
 
+bool TPlayer::FireHeld() const {
+    const TInput* input = World_.Context.Input;
+    if (input == nullptr)
+        return false;
+    return Index == 0 ? input->MouseButtonDown(0) : SecondPlayerFires(*input);
+}
+
+void TPlayer::TurnTurretByKeys(int32_t deltaMs) {
+    const TInput* input = World_.Context.Input;
+    if (input == nullptr || SecondPlayerAimsWithPad(*input))
+        return;
+    const int turn = SecondPlayerTurretTurn(*input);
+    if (turn != 0) {
+        TowerAngle += static_cast<float>(turn) * kTurretTurnRate * static_cast<float>(deltaMs);
+    } else {
+        // The short way round to where the hull looks.
+        const float hull = 90.0f - static_cast<float>(Facing);
+        float apart = std::remainder(hull - TowerAngle, 360.0f);
+        const float most = kTurretFollowRate * static_cast<float>(deltaMs);
+        TowerAngle += std::fabs(apart) <= most ? apart : std::copysign(most, apart);
+    }
+    TowerAngle = std::remainder(TowerAngle, 360.0f);
+    Tower->SetRotation(0.0f, 90.0f - TowerAngle, 0.0f);
+}
+
 void TPlayer::Fire() {
-    uint8_t grade = World_.State.UpgradeLevel;
+    uint8_t grade = PlayerSlot(World_.State, Index).UpgradeLevel;
     PlaySound(World_, grade == 3 ? "shoot" : "laser");
     // Where the shot went, for checking the aim against the crosshair from outside the game.
-    logging::Write("player", "fires at heading " + std::to_string(RoundHalfEven(TowerAngle)));
+    logging::Write("player", std::string(Index == 0 ? "" : "second player ") + "fires at heading " +
+                                 std::to_string(RoundHalfEven(TowerAngle)));
     double angle = TowerAngle * kPi / 180.0;
     float c = static_cast<float>(std::cos(angle));
     float s = static_cast<float>(std::sin(angle));
@@ -139,20 +175,28 @@ void TPlayer::Step(int32_t deltaMs) {
     AdvanceStep(*this, deltaMs);
 }
 
-void TPlayer::DecideIdle() {
+void TPlayer::DriveWanted(int& held, uint16_t& wanted) const {
     // D, A, S, W in that order (keys or the controller); the last held one counts, and only when it
-    // is the only one.
+    // is the only one. The second player's arrows in the same order.
     static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
     static const uint16_t headings[4] = {90, 270, 180, 0};
-    TInput* input = World_.Context.Input;
-    int held = 0;
-    uint16_t wanted = 0;
+    const TInput* input = World_.Context.Input;
+    held = 0;
+    wanted = 0;
     for (int k = 0; k < 4; ++k) {
-        if (input != nullptr && input->DriveKeyDown(keys[k])) {
+        const bool down = input != nullptr && (Index == 0 ? input->DriveKeyDown(keys[k])
+                                                          : SecondPlayerDriveKeyDown(*input, keys[k]));
+        if (down) {
             ++held;
             wanted = headings[k];
         }
     }
+}
+
+void TPlayer::DecideIdle() {
+    int held = 0;
+    uint16_t wanted = 0;
+    DriveWanted(held, wanted);
     TVector3 centre = FootprintCentre(World_, CellX, CellY);
     if (held == 0) {
         SetPosition(centre.X, 0.0f, centre.Z);
@@ -168,7 +212,8 @@ void TPlayer::DecideIdle() {
         TGridPoint target = Ahead();
         map->FreeTank(CellX, CellY);
         map->UpdateBlocked();
-        if (!map->IsFootprint(target.X, target.Y) || map->Blocked(target.X, target.Y)) {
+        if (!map->IsFootprint(target.X, target.Y) || map->Blocked(target.X, target.Y) ||
+            !StepKeepsTeamInView(World_, *this, target)) {
             SetPosition(centre.X, 0.0f, centre.Z);
         } else {
             MoveTimer += kStepTime;  // what a late frame overshot is taken from this step
@@ -195,8 +240,9 @@ void TPlayer::Turn(int32_t deltaMs) {
 
 void TPlayer::Explode() {
     PlaySound(World_, "bang");
-    World_.State.PlayerRespawnPending = true;
-    World_.State.UpgradeLevel = 0;
+    TPlayerSlot slot = PlayerSlot(World_.State, Index);
+    slot.RespawnPending = true;
+    slot.UpgradeLevel = 0;
     AddBang(World_, WorldPosition(*this), 0);
     FreeFootprints();
     Remove();

@@ -5,6 +5,7 @@
 #include "world/Enemy.h"
 #include "world/Map.h"
 #include "world/Player.h"
+#include "world/Team.h"
 #include "world/World.h"
 
 namespace {
@@ -38,7 +39,7 @@ TRespaun::TRespaun(TWorld& world, TRenderD3D9& render, int32_t spawnIndex, uint8
       World_(world) {
     RandomSource = &world.Random;
     if (TMap* map = CurrentMap(World_)) {
-        TGridPoint cell{map->PlayerStartX, map->PlayerStartY};
+        TGridPoint cell = PlayerStart(*map, isEnemy != 0 ? 0 : kind);
         if (isEnemy != 0 && spawnIndex >= 0 && static_cast<size_t>(spawnIndex) < map->SpawnPoints.size())
             cell = map->SpawnPoints[static_cast<size_t>(spawnIndex)];
         TVector3 centre = FootprintCentre(World_, cell.X, cell.Y);
@@ -94,14 +95,18 @@ void TRespaun::BringInTank() {
         enemy->SetWeapon(WeaponRow(World_, Kind));
         level->AddChild(std::move(enemy));
     } else {
-        level->AddChild(std::make_unique<TPlayer>(World_, "Player", map->PlayerStartX, map->PlayerStartY,
-                                                  FindMesh(World_, "Tower1"), FindMesh(World_, "Player")));
+        const TGridPoint start = PlayerStart(*map, Kind);
+        TMeshResource* body = FindMesh(World_, Kind == 0 ? "Player" : "Player2");
+        if (body == nullptr)
+            body = FindMesh(World_, "Player");
+        level->AddChild(std::make_unique<TPlayer>(World_, PlayerTankName(Kind), start.X, start.Y,
+                                                  FindMesh(World_, "Tower1"), body, Kind));
     }
 }
 
-void SpawnPlayer(TWorld& world) {
+void SpawnPlayer(TWorld& world, uint8_t player) {
     TMoveableObject* level = LevelNode(world);
-    auto effect = MakeRespaun(world, 0, 0, 0);
+    auto effect = MakeRespaun(world, 0, player, 0);
     if (level != nullptr && effect != nullptr)
         level->AddChild(std::move(effect));
 }

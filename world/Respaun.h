@@ -31,7 +31,8 @@ private:
     TWorld& World_;
 };
 
-// Adds the player's spawn effect to the world's "Level".
-void SpawnPlayer(TWorld& world);
+// Adds the spawn effect of a player's tank (0 the first player, 1 the second; its Kind) at that
+// player's start (world/Team.h) to the world's "Level".
+void SpawnPlayer(TWorld& world, uint8_t player = 0);
 // Starts an enemy spawn effect at a random spawn point when the level's quota allows one.
 void SpawnEnemy(TWorld& world);

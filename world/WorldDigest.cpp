@@ -103,6 +103,15 @@ TWorldDigest DigestWorld(const TWorld& world) {
     for (int64_t value : values) {
         hasher.Int(value);
     }
+    if (state.TwoPlayers) {
+        const TPlayerState& second = state.Player2;
+        const int64_t team[] = {state.TwoPlayers,      second.Lives,      second.UpgradeLevel,
+                                second.RespawnPending, second.FirstSpawn, second.ArmourActive,
+                                state.PlayerOut[0],    state.PlayerOut[1]};
+        for (int64_t value : team) {
+            hasher.Int(value);
+        }
+    }
     TWorldDigest digest;
     TMoveableObject* level = sceneRoot != nullptr ? sceneRoot->FindObject("Level") : nullptr;
     if (level != nullptr) {

@@ -99,7 +99,7 @@ TEST(Pictures, EveryPngDecodes) {
 
 TEST(Pictures, SpritesIconsAndCursorsHaveTransparentAndOpaqueParts) {
     for (const char* name : {"particle", "spark", "bang", "romb", "wall", "respaun", "armour", "clock",
-                             "life", "cursor", "guncursor", "H_armour_bonus", "H_wall_bonus",
+                             "life", "cursor", "guncursor", "guncursor2", "H_armour_bonus", "H_wall_bonus",
                              "H_remount_bonus", "H_time_bonus", "H_upgrade_bonus", "H_bomb_bonus"}) {
         platform::Image image = Decode(std::string("Textures/") + name + ".png");
         int pixels = image.Width * image.Height;

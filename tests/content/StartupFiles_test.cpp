@@ -51,6 +51,7 @@ TEST_F(StartupFiles, TexturesSkinAndFont) {
                  "data\\textures\\H_time_bonus.png",
                  "data\\textures\\H_upgrade_bonus.png",
                  "data\\textures\\H_bomb_bonus.png",
+                 "data\\textures\\guncursor2.png",
                  "Data\\GUI\\guiskininfo.txt",
                  "Data\\Font\\font.png",
                  "Data\\Font\\font_info.txt"});

@@ -387,3 +387,57 @@ TEST_F(InputTest, ShiftReleasedFirstThenLetterTypesUnshifted) {
     input.Poll();
     EXPECT_EQ(input.TypedChar(), 'z');
 }
+
+// The hand-over of controllers in a game for two, over the snapshots a device gives (the SDL device's
+// places are tested in tests/platform): one pad goes to the second player while the first keeps the
+// keyboard and mouse; a pad plugged in later goes to the player without one; an unplugged pad frees its
+// player and never takes the mouse from the first.
+TEST(InputHandOver, PadsGoToThePlayerWithoutOneAndNeverTakeTheMouse) {
+    platform::ScriptedInputDevice device;
+    TInput input;
+    input.Init(&device);
+    input.SetTwoPlayerGame(true);
+    platform::GamepadSnapshot pad;
+    pad.Connected = true;
+    pad.Buttons[platform::GamepadA] = 0x80;
+    device.SetGamepad(pad);
+    device.SetButton(0, false);
+    input.Poll();
+    EXPECT_TRUE(input.SecondPlayerPad().Connected);
+    EXPECT_FALSE(input.Gamepad().Connected);
+    EXPECT_FALSE(input.MouseButtonDown(0));  // the second player's A is not the first's fire
+    device.SetButton(0, true);
+    input.Poll();
+    EXPECT_TRUE(input.MouseButtonDown(0));
+
+    platform::GamepadSnapshot other;
+    other.Connected = true;
+    other.Buttons[platform::GamepadB] = 0x80;
+    device.SetSecondGamepad(other);
+    input.Poll();
+    EXPECT_EQ(input.Gamepad().Buttons[platform::GamepadB], 0x80);  // the newcomer is the first's
+    EXPECT_EQ(input.SecondPlayerPad().Buttons[platform::GamepadA], 0x80);
+
+    device.SetGamepad(platform::GamepadSnapshot{});  // the second player's pad unplugged
+    input.Poll();
+    EXPECT_FALSE(input.SecondPlayerPad().Connected);
+    EXPECT_TRUE(input.Gamepad().Connected);
+    device.SetGamepad(pad);  // plugged in again: back to the player without one
+    input.Poll();
+    EXPECT_EQ(input.SecondPlayerPad().Buttons[platform::GamepadA], 0x80);
+
+    // Two attached at once: one each, the first place to the first player.
+    TInput fresh;
+    fresh.Init(&device);
+    fresh.SetTwoPlayerGame(true);
+    fresh.Poll();
+    EXPECT_EQ(fresh.Gamepad().Buttons[platform::GamepadA], 0x80);
+    EXPECT_EQ(fresh.SecondPlayerPad().Buttons[platform::GamepadB], 0x80);
+    // With one player the first attached pad is the player's, as it always was.
+    fresh.SetTwoPlayerGame(false);
+    fresh.Poll();
+    EXPECT_EQ(fresh.Gamepad().Buttons[platform::GamepadA], 0x80);
+    EXPECT_FALSE(fresh.SecondPlayerPad().Connected);
+    fresh.Release();
+    input.Release();
+}

@@ -170,6 +170,18 @@ TEST(SdlInputDevice, TapsBetweenTwoReadsAreNotLost) {
     EXPECT_EQ(mouse.Buttons[0], 0);
 }
 
+// A virtual game controller with every axis and button of the standard layout.
+SDL_VirtualJoystickDesc VirtualPad() {
+    SDL_VirtualJoystickDesc desc;
+    SDL_zero(desc);
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Brelvox test pad";
+    return desc;
+}
+
 // A virtual controller goes through the same SDL path as a real one (the joystick layer, SDL's game
 // controller mapping, its events): plugged in while the device runs, read, latched, unplugged, and
 // plugged in again.
@@ -182,13 +194,7 @@ TEST(SdlInputDevice, ReadsAHotPluggedController) {
         GTEST_SKIP() << "a controller is already attached";
     }
 
-    SDL_VirtualJoystickDesc desc;
-    SDL_zero(desc);
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = "Brelvox test pad";
+    SDL_VirtualJoystickDesc desc = VirtualPad();
     int index = SDL_JoystickAttachVirtualEx(&desc);
     ASSERT_GE(index, 0) << SDL_GetError();
     SDL_Joystick* joystick = SDL_JoystickOpen(index);
@@ -240,6 +246,72 @@ TEST(SdlInputDevice, ReadsAHotPluggedController) {
     EXPECT_TRUE(pad.Connected);
     EXPECT_EQ(pad.Buttons[GamepadA], 0);
     SDL_JoystickDetachVirtual(index);
+}
+
+// Two virtual controllers through the same SDL path: each keeps its place (first, second) while it is
+// attached, whichever is unplugged, and one plugged in later takes the free place.
+TEST(SdlInputDevice, TwoControllersKeepTheirPlacesThroughUnplugging) {
+    SdlInputDevice input(nullptr, nullptr);
+    GamepadSnapshot first;
+    GamepadSnapshot second;
+    SDL_PumpEvents();
+    ASSERT_TRUE(input.ReadGamepad(first));
+    if (first.Connected) {
+        GTEST_SKIP() << "a controller is already attached";
+    }
+    SDL_VirtualJoystickDesc desc = VirtualPad();
+    const auto attach = [&](Uint8 button) {
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        SDL_Joystick* joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+        if (joystick != nullptr) {
+            SDL_JoystickSetVirtualButton(joystick, button, 1);  // tells the pads apart
+        }
+        SDL_PumpEvents();
+        return joystick;
+    };
+    const auto read = [&] {
+        ASSERT_TRUE(input.ReadGamepad(first));
+        ASSERT_TRUE(input.ReadSecondGamepad(second));
+    };
+    SDL_Joystick* padA = attach(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_NE(padA, nullptr) << SDL_GetError();
+    read();
+    EXPECT_TRUE(first.Connected);
+    EXPECT_FALSE(second.Connected);
+    SDL_Joystick* padB = attach(SDL_CONTROLLER_BUTTON_B);
+    ASSERT_NE(padB, nullptr) << SDL_GetError();
+    read();
+    EXPECT_EQ(first.Buttons[GamepadA], 0x80);
+    EXPECT_EQ(second.Buttons[GamepadB], 0x80);
+    EXPECT_EQ(second.Buttons[GamepadA], 0);
+
+    // The first unplugged: the second stays second, and a new one takes the first place.
+    const SDL_JoystickID idA = SDL_JoystickInstanceID(padA);
+    SDL_JoystickClose(padA);
+    for (int device = 0; device < SDL_NumJoysticks(); ++device) {
+        if (SDL_JoystickGetDeviceInstanceID(device) == idA) {
+            ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0) << SDL_GetError();
+        }
+    }
+    SDL_PumpEvents();
+    read();
+    EXPECT_FALSE(first.Connected);
+    EXPECT_TRUE(second.Connected);
+    EXPECT_EQ(second.Buttons[GamepadB], 0x80);
+    SDL_Joystick* padC = attach(SDL_CONTROLLER_BUTTON_X);
+    ASSERT_NE(padC, nullptr) << SDL_GetError();
+    read();
+    EXPECT_EQ(first.Buttons[GamepadX], 0x80);
+    EXPECT_EQ(second.Buttons[GamepadB], 0x80);
+    SDL_JoystickClose(padB);
+    SDL_JoystickClose(padC);
+    while (SDL_NumJoysticks() > 0) {
+        SDL_JoystickDetachVirtual(0);
+    }
+    SDL_PumpEvents();
+    read();
+    EXPECT_FALSE(first.Connected);
+    EXPECT_FALSE(second.Connected);
 }
 
 }  // namespace

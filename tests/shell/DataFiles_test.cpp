@@ -60,7 +60,10 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Read-only file system",
                                                   "Disk quota exceeded",
                                                   "Input/output error",
-                                                  "Continue from level"};
+                                                  "Continue from level",
+                                                  "Two players",
+                                                  "Player 2: arrows, fire: Right Ctrl",
+                                                  "Player 2 tower: , and ."};
     return keys;
 }
 

@@ -224,6 +224,49 @@ TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
     }
 }
 
+// A second controller is recorded in "P" frames from the first frame it is attached, and the header
+// moves to version 3 then; a session without one stays version 2, all "F". Both read back as written.
+TEST_F(Demos, ASecondController_IsRecordedFromItsFirstFrame) {
+    TDemoHeader header;
+    std::string error;
+    TDemoFrame plain;
+    plain.Ms = 16;
+    plain.Input.Gamepad.Connected = true;
+    TDemoFrame two = plain;
+    two.Input.SecondGamepad.Connected = true;
+    two.Input.SecondGamepad.Axes[platform::GamepadRightX] = -1234;
+    two.Input.SecondGamepad.Buttons[platform::GamepadA] = 0x80;
+    for (const bool withSecond : {false, true}) {
+        TDemoWriter writer;
+        ASSERT_TRUE(writer.Open(Path, header, error)) << error;
+        writer.Write(plain);
+        writer.Write(withSecond ? two : plain);
+        writer.Write(plain);
+        writer.Close();
+        std::string bytes;
+        ASSERT_TRUE(files::ReadRealFile(Path, bytes, error)) << error;
+        TDemo demo;
+        ASSERT_TRUE(ParseDemo(bytes, demo, error)) << error;
+        EXPECT_EQ(demo.Header.Version, withSecond ? 3u : 2u);
+        ASSERT_EQ(demo.Frames.size(), 3u);
+        EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Connected, withSecond);
+        EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Axes[platform::GamepadRightX], withSecond ? -1234 : 0);
+        EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Buttons[platform::GamepadA], withSecond ? 0x80 : 0);
+        EXPECT_FALSE(demo.Frames[2].Input.SecondGamepad.Connected);
+        EXPECT_TRUE(demo.Frames[2].Input.Gamepad.Connected);
+        std::string expected;
+        EncodeDemoHeader(header, expected);
+        for (int frame = 0; frame < 3; ++frame) {
+            EncodeDemoFrame(plain, expected);
+        }
+        if (!withSecond) {
+            // Byte for byte what a recording without a second controller always was.
+            EXPECT_EQ(bytes.substr(0, expected.size()), expected);
+            EXPECT_EQ(bytes.size(), expected.size() + 5);
+        }
+    }
+}
+
 TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     TDemoHeader header;
     header.GameVersion = "1.0";
@@ -260,7 +303,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string magic = good;
     magic[0] = 'X';
     std::string newer = good;
-    newer[8] = 3;
+    newer[8] = 4;
     std::string miscounted = good;
     miscounted[miscounted.size() - 4] = 2;
     std::string absurd = good;
@@ -273,7 +316,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         {good.substr(0, 30), "header is cut off"},
         {good.substr(0, at - 3), "header is cut off"},
         {magic, "not a Brelvox demo"},
-        {newer, "version 3"},
+        {newer, "version 4"},
         {first + "E", "frame 2 at byte"},
         {miscounted, "counts 2 frames, the file holds 1"},
         {good + "F", "1 bytes follow the end record"},

@@ -71,9 +71,9 @@ TEST_F(Menus, TenFormsInOrderEachWithItsWidgets) {
         ASSERT_NE(gui_->FindForm(form), nullptr) << form;
         EXPECT_EQ(gui_->FindForm(form)->Device, render_.Device());
     }
-    EXPECT_EQ(Names("Game"), (std::vector<std::string>{"Armour", "Clock", "Scores"}));
-    EXPECT_EQ(Names("MainMenu"),
-              (std::vector<std::string>{"Play", "Table of records", "Help", "Options", "Author", "Exit"}));
+    EXPECT_EQ(Names("Game"), (std::vector<std::string>{"Armour", "Clock", "Scores", "Armour2"}));
+    EXPECT_EQ(Names("MainMenu"), (std::vector<std::string>{"Play", "Table of records", "Help", "Options",
+                                                           "Author", "Exit", "Two players"}));
     EXPECT_EQ(Names("Options"), (std::vector<std::string>{"FullScreen", "1024", "800", "Language", "Display",
                                                           "UKR", "ENG", "RUS", "Cencel", "OK"}));
     EXPECT_EQ(Names("EnterName"), (std::vector<std::string>{"Enter name", "Record", "Name", "OK"}));
@@ -82,8 +82,9 @@ TEST_F(Menus, TenFormsInOrderEachWithItsWidgets) {
     EXPECT_EQ(Names("NextLevel"), (std::vector<std::string>{"Victory", "NextLevel", "MainMenu"}));
     EXPECT_EQ(Names("Table of records"),
               (std::vector<std::string>{"Table of records", "1", "2", "3", "4", "5", "OK"}));
-    EXPECT_EQ(Names("Help"), (std::vector<std::string>{"Help", "OK", "1", "2", "3", "Bomb", "Armour",
-                                                       "Remount", "Life", "Wall", "Upgrade", "Time"}));
+    EXPECT_EQ(Names("Help"),
+              (std::vector<std::string>{"Help", "OK", "1", "2", "3", "Bomb", "Armour", "Remount", "Life",
+                                        "Wall", "Upgrade", "Time", "4", "5"}));
     EXPECT_EQ(Names("Author").size(), 4u);
     EXPECT_EQ(Names("Author")[0], "Created");
     EXPECT_EQ(Names("Author")[3], "OK");

@@ -1,6 +1,9 @@
 #include "../world/WorldTestSupport.h"
+#include "scene/GE_CAMERA.h"
 #include "shell/Levels.h"
 #include "world/LevelCheck.h"
+#include "world/Team.h"
+#include "world/TeamCamera.h"
 #include "world/Wall.h"
 
 namespace {
@@ -78,6 +81,70 @@ TEST_F(ShippedLevelsTest, EveryShippedLevelLoadsAndEverySpawnPointReachesTheStar
         }
         UnloadLevel(world);
     }
+}
+
+// On the largest shipped level, for pairs of footprints all over it: where the shared view holds both
+// tanks, each stands on the screen where the aiming ray through its pixel meets the ground (the game's
+// own picking, the oracle of what is seen), at both screen shapes; the second start is free.
+TEST_F(ShippedLevelsTest, SharedCameraKeepsBothTanksInSightAllOverTheLargestLevel) {
+    TLevels levels;
+    std::string error;
+    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    std::string largest;
+    int32_t most = 0;
+    for (const TLevelEntry& entry : levels.Entries()) {
+        ASSERT_TRUE(LoadLevel(world, entry.path, error)) << error;
+        if (Map().Width() * Map().Height() > most) {
+            most = Map().Width() * Map().Height();
+            largest = entry.path;
+        }
+        ChooseSecondStart(Map());
+        const TGridPoint second = PlayerStart(Map(), 1);
+        EXPECT_FALSE(second == (TGridPoint{Map().PlayerStartX, Map().PlayerStartY})) << entry.path;
+        UnloadLevel(world);
+    }
+    ASSERT_TRUE(LoadLevel(world, largest, error)) << error;
+    const TMap& map = Map();
+    int pairs = 0;
+    int inView = 0;
+    for (const auto& [width, height] : {std::pair{800, 600}, std::pair{1280, 1024}}) {
+        const float aspect = static_cast<float>(width) / static_cast<float>(height);
+        for (int32_t ay = 0; ay < map.Height() - 1; ay += 5) {
+            for (int32_t ax = 0; ax < map.Width() - 1; ax += 5) {
+                for (int32_t by = 0; by < map.Height() - 1; by += 2) {
+                    for (int32_t bx = 0; bx < map.Width() - 1; bx += 2) {
+                        const TVector3 tanks[2] = {map.FootprintCentre(ax, ay), map.FootprintCentre(bx, by)};
+                        const TTeamView view = FrameTeam(tanks[0], tanks[1], aspect);
+                        ++pairs;
+                        if (!view.BothInView)
+                            continue;
+                        ++inView;
+                        TCamera camera("game", 1);
+                        camera.SetPosition(view.Position.X, view.Position.Y, view.Position.Z);
+                        camera.SetRotation(60.0f, 0.0f, 0.0f);
+                        camera.SetProjection(1.5707964f, aspect, 1.0f, 100.0f);
+                        const TMatrix vp = MatrixMultiply(camera.GetView(), camera.GetProjection());
+                        for (const TVector3& tank : tanks) {
+                            const TVector4 clip = Vector4Transform(Vector4(tank.X, 0.0f, tank.Z, 1.0f), vp);
+                            const int px = static_cast<int>((clip.X / clip.W + 1.0f) * 0.5f * width);
+                            const int py = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * height);
+                            ASSERT_TRUE(px >= 0 && px < width && py >= 0 && py < height)
+                                << ax << "," << ay << " with " << bx << "," << by;
+                            const TVector3 ray = PickRayDirection(px, py, width, height,
+                                                                  camera.GetProjection(), camera.GetView());
+                            TVector3 hit{0.0f, 0.0f, 0.0f};
+                            ASSERT_TRUE(RayPlaneIntersect(camera.GetPosition(), ray,
+                                                          Plane(0.0f, 1.0f, 0.0f, 0.0f), hit));
+                            EXPECT_NEAR(hit.X, tank.X, 0.5f);
+                            EXPECT_NEAR(hit.Z, tank.Z, 0.5f);
+                        }
+                    }
+                }
+            }
+        }
+    }
+    // Most pairs of a level fit in one view; only the farthest ones are held apart.
+    EXPECT_GT(inView, pairs / 2);
 }
 
 }  // namespace

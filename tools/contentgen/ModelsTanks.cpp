@@ -113,10 +113,12 @@ void AddGun(MeshBuilder& b, const TankMaterials& m, float x, float y, float z0, 
 }
 
 const TankColors kPlayer{Rgb(92, 138, 70), Rgb(250, 205, 45), Rgb(255, 246, 200)};
+// The second player's tank in a game for two: steel blue with white markings.
+const TankColors kSecondPlayer{Rgb(70, 108, 150), Rgb(235, 240, 250), Rgb(200, 225, 255)};
 
-MeshBuilder PlayerTurretBase(TankMaterials& m) {
+MeshBuilder PlayerTurretBase(TankMaterials& m, const TankColors& colors) {
     MeshBuilder b;
-    m = AddTankMaterials(b, kPlayer);
+    m = AddTankMaterials(b, colors);
     AddTurretBody(b, m, 0.44f, 0.46f, 0.25f);
     // Yellow roundel on the turret roof: friend at a glance.
     b.Push();
@@ -129,9 +131,9 @@ MeshBuilder PlayerTurretBase(TankMaterials& m) {
     return b;
 }
 
-NamedMesh Tower(const std::string& name, int grade) {
+NamedMesh Tower(const std::string& name, int grade, const TankColors& colors = kPlayer, int seed = 100) {
     TankMaterials m{};
-    MeshBuilder b = PlayerTurretBase(m);
+    MeshBuilder b = PlayerTurretBase(m, colors);
     float gy = 0.6f;
     switch (grade) {
         case 0:  // the unused plain turret: a stub gun
@@ -166,16 +168,16 @@ NamedMesh Tower(const std::string& name, int grade) {
             break;
         }
     }
-    return {name, b.Bake(name.substr(0, name.size() - 2) + ".png", 100 + grade)};
+    return {name, b.Bake(name.substr(0, name.size() - 2) + ".png", seed + grade)};
 }
 
-NamedMesh PlayerHull() {
+NamedMesh PlayerHull(const std::string& name = "player", const TankColors& colors = kPlayer, int seed = 1) {
     MeshBuilder b;
-    TankMaterials m = AddTankMaterials(b, kPlayer);
+    TankMaterials m = AddTankMaterials(b, colors);
     HullShape h;
     AddTracks(b, m, h);
     AddHull(b, m, h, true);
-    return {"player.x", b.Bake("player.png", 1)};
+    return {name + ".x", b.Bake(name + ".png", seed)};
 }
 
 NamedMesh Enemy(int kind) {
@@ -249,6 +251,10 @@ std::vector<NamedMesh> BuildTankModels() {
     }
     for (int k = 0; k < 4; ++k) {
         out.push_back(Enemy(k));
+    }
+    out.push_back(PlayerHull("player2", kSecondPlayer, 2));
+    for (int g = 1; g <= 4; ++g) {
+        out.push_back(Tower("tower" + std::to_string(g) + "b.x", g, kSecondPlayer, 200));
     }
     return out;
 }

@@ -205,9 +205,10 @@ Canvas PointerCursor() {
     return c;
 }
 
-Canvas AimCursor() {
+// The aiming cursor: red for the first player, `red` of the second player's own colour.
+Canvas AimCursor(Color red = Rgb(255, 60, 40)) {
     Canvas c(kIcon, kIcon);
-    Color dark = Rgb(0, 0, 0, 0.7f), red = Rgb(255, 60, 40);
+    Color dark = Rgb(0, 0, 0, 0.7f);
     c.Fill(Ring(32, 32, 16, 22), dark);
     c.Fill(Ring(32, 32, 17.5f, 20.5f), red);
     for (int i = 0; i < 4; ++i) {
@@ -299,6 +300,7 @@ void WriteTextures(Output& out) {
     out.WritePng("Textures/life.png", life.Image());
     out.WritePng("Textures/cursor.png", PointerCursor().Image());
     out.WritePng("Textures/guncursor.png", AimCursor().Image());
+    out.WritePng("Textures/guncursor2.png", AimCursor(Rgb(60, 170, 255)).Image());
 
     out.WritePng("Textures/particle.png", SoftPuff().Image());
     out.WritePng("Textures/spark.png", Spark().Image());

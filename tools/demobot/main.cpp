@@ -3,10 +3,11 @@
 // turret at the nearest enemy and fires whenever the gun is loaded; once it pauses for a moment. When
 // the game's own flow ends the session (victory or game over) it types a name into the table of
 // records, or leaves on the next-level screen. Everything it does goes through the game's input, so
-// the demo replays it; the same options give the same bytes.
+// the demo replays it; the same options give the same bytes. With --two-players it starts a game for two
+// and plays the second tank as well, the same way, on a second gamepad (D-pad, right stick, A).
 //
 //   demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]
-//           [--no-replay-check] --out FILE
+//           [--no-replay-check] [--two-players] --out FILE
 //
 // With --tries the seeds S, S+1, ... are tried until a session ends in the game's flow within A..B
 // seconds of game time; the demo of that seed is kept and its digest written to FILE.digest.
@@ -28,6 +29,7 @@
 #include "world/Enemy.h"
 #include "world/GameState.h"
 #include "world/Player.h"
+#include "world/Team.h"
 #include "world/WorldContext.h"
 
 #ifndef BRELVOX_VERSION
@@ -38,11 +40,12 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]\n"
-    "               [--no-replay-check] --out FILE\n"
+    "               [--no-replay-check] [--two-players] --out FILE\n"
     "  Plays the game headless from the main menu at level N and records the session as a demo in\n"
     "  FILE, its world digest in FILE.digest. Seeds S, S+1, ... (K tries, default 1) are tried until a\n"
     "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n"
-    "  --no-replay-check skips replaying each session's demo to compare its digest.\n";
+    "  --no-replay-check skips replaying each session's demo to compare its digest.\n"
+    "  --two-players starts a game for two and plays the second tank too, on a second gamepad.\n";
 
 // Frame times of a 60 Hz display.
 constexpr uint32_t kFrameMs[3] = {16, 17, 17};
@@ -116,7 +119,8 @@ public:
     bool Playing() const { return game_.World().State.InGame; }
     std::string Screen() { return game_.Form().Services().GUI->GetActiveFormName(); }
 
-    bool driving = false;  // the bot plays the level in Decide
+    bool driving = false;     // the bot plays the level in Decide
+    bool twoPlayers = false;  // it plays the second tank too
 
 private:
     struct TTarget {
@@ -159,6 +163,10 @@ private:
         Stats.MostEnemies = std::max(Stats.MostEnemies, static_cast<int>(enemies.size()));
         Stats.MostShells = std::max(Stats.MostShells, shells);
         Stats.Bonuses = std::max(Stats.Bonuses, static_cast<int>(bonuses.size()));
+        if (twoPlayers) {
+            player = FindPlayerTank(game_.World(), 0);
+            PlaySecondTank(*map, enemies, bonuses);
+        }
         if (player == nullptr) {
             return;
         }
@@ -166,38 +174,15 @@ private:
         const TGridPoint me{player->CellX, player->CellY};
 
         // Aim at the nearest enemy and fire.
-        TEnemy* nearest = nullptr;
-        int best = 1 << 30;
-        for (TEnemy* enemy : enemies) {
-            int d = std::abs(enemy->CellX - me.X) + std::abs(enemy->CellY - me.Y);
-            if (d < best) {
-                best = d;
-                nearest = enemy;
-            }
-        }
+        const TChoice choice = Choose(*map, me, enemies, bonuses);
+        TEnemy* nearest = choice.Nearest;
+        const int best = choice.Best;
         if (nearest != nullptr) {
             AimAt(nearest->GetPosition());
             input_.SetButton(0, best < 16);
         }
-
-        // Drive to the nearest bonus, else near the nearest enemy.
-        TGridPoint goal = me;
-        bool haveGoal = false;
-        int bestBonus = 1 << 30;
-        for (TBonus* bonus : bonuses) {
-            TVector3 p = bonus->GetPosition();
-            TGridPoint cell = CellOf(*map, p);
-            int d = std::abs(cell.X - me.X) + std::abs(cell.Y - me.Y);
-            if (d < bestBonus) {
-                bestBonus = d;
-                goal = cell;
-                haveGoal = true;
-            }
-        }
-        if (!haveGoal && nearest != nullptr && best > 5) {
-            goal = TGridPoint{nearest->CellX, nearest->CellY};
-            haveGoal = true;
-        }
+        const TGridPoint goal = choice.Goal;
+        const bool haveGoal = choice.HaveGoal;
         if (haveGoal && player->MoveState == TTankMotion::Idle) {
             int key = StepTowards(*map, me, goal);
             if (key >= 0) {
@@ -206,6 +191,104 @@ private:
         } else if (haveGoal && lastKey_ >= 0) {
             input_.SetKey(TInput::KeyCode(lastKey_), true);
         }
+    }
+
+    // What a tank at `me` goes for: the nearest enemy (Manhattan distance `Best`) to aim at, and the
+    // nearest bonus to drive to, else the nearest enemy when it is more than 5 footprints away.
+    struct TChoice {
+        TEnemy* Nearest = nullptr;
+        int Best = 1 << 30;
+        TGridPoint Goal;
+        bool HaveGoal = false;
+    };
+    static TChoice Choose(const TMap& map, TGridPoint me, const std::vector<TEnemy*>& enemies,
+                          const std::vector<TBonus*>& bonuses) {
+        TChoice choice;
+        for (TEnemy* enemy : enemies) {
+            int d = std::abs(enemy->CellX - me.X) + std::abs(enemy->CellY - me.Y);
+            if (d < choice.Best) {
+                choice.Best = d;
+                choice.Nearest = enemy;
+            }
+        }
+        choice.Goal = me;
+        int bestBonus = 1 << 30;
+        for (TBonus* bonus : bonuses) {
+            TGridPoint cell = CellOf(map, bonus->GetPosition());
+            int d = std::abs(cell.X - me.X) + std::abs(cell.Y - me.Y);
+            if (d < bestBonus) {
+                bestBonus = d;
+                choice.Goal = cell;
+                choice.HaveGoal = true;
+            }
+        }
+        if (!choice.HaveGoal && choice.Nearest != nullptr && choice.Best > 5) {
+            choice.Goal = TGridPoint{choice.Nearest->CellX, choice.Nearest->CellY};
+            choice.HaveGoal = true;
+        }
+        return choice;
+    }
+
+    // The second tank on its gamepad: the same choices as the first's, the D-pad for the keys, the right
+    // stick towards the target for the mouse, A for the button.
+    void PlaySecondTank(const TMap& map, const std::vector<TEnemy*>& enemies,
+                        const std::vector<TBonus*>& bonuses) {
+        platform::GamepadSnapshot pad;
+        pad.Connected = true;
+        TPlayer* tank = FindPlayerTank(game_.World(), 1);
+        if (tank == nullptr) {
+            input_.SetSecondGamepad(pad);
+            return;
+        }
+        const TGridPoint me{tank->CellX, tank->CellY};
+        const TChoice choice = Choose(map, me, enemies, bonuses);
+        if (choice.Nearest != nullptr) {
+            int x = 0;
+            int y = 0;
+            if (ScreenPoint(choice.Nearest->GetPosition(), x, y)) {
+                const TTeamPlay& team = game_.Form().Flow()->Team();
+                const auto tilt = [](int apart) {
+                    return static_cast<int16_t>(std::clamp(apart * 600, -32767, 32767));
+                };
+                pad.Axes[platform::GamepadRightX] = tilt(x - team.SecondCursorX());
+                pad.Axes[platform::GamepadRightY] = tilt(y - team.SecondCursorY());
+            }
+            pad.Buttons[platform::GamepadA] = choice.Best < 16 ? 0x80 : 0;
+        }
+        const TGridPoint goal = choice.Goal;
+        const bool haveGoal = choice.HaveGoal;
+        int key = -1;
+        if (haveGoal && tank->MoveState == TTankMotion::Idle) {
+            std::swap(lastKey_, secondLastKey_);
+            key = StepTowards(map, me, goal);
+            std::swap(lastKey_, secondLastKey_);
+        } else if (haveGoal) {
+            key = secondLastKey_;
+        }
+        const platform::GamepadButton dpad = key == KEY_W   ? platform::GamepadDpadUp
+                                             : key == KEY_S ? platform::GamepadDpadDown
+                                             : key == KEY_A ? platform::GamepadDpadLeft
+                                                            : platform::GamepadDpadRight;
+        if (key >= 0) {
+            pad.Buttons[dpad] = 0x80;
+        }
+        input_.SetSecondGamepad(pad);
+    }
+
+    // Where a ground point is on the 800 x 600 screen through the game's camera; false behind it.
+    bool ScreenPoint(const TVector3& target, int& x, int& y) {
+        TCamera& camera = *game_.Form().Services().SceneManager->GetCamera();
+        TMatrix viewProjection = MatrixMultiply(camera.GetView(), camera.GetProjection());
+        TVector4 clip = Vector4Transform(Vector4(target.X, 0.0f, target.Z, 1.0f), viewProjection);
+        if (clip.W <= 0.0f) {
+            return false;
+        }
+        const TGameState& state = game_.World().State;
+        x = static_cast<int>((clip.X / clip.W + 1.0f) * 0.5f * static_cast<float>(state.ScreenWidth));
+        y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
+        x = std::clamp(x, 1, state.ScreenWidth - 2);
+        y = std::clamp(y, 1, state.ScreenHeight - 2);
+        return true;
     }
 
     static TGridPoint CellOf(const TMap& map, const TVector3& p) {
@@ -284,17 +367,11 @@ private:
     }
 
     void AimAt(const TVector3& target) {
-        TCamera& camera = *game_.Form().Services().SceneManager->GetCamera();
-        TMatrix viewProjection = MatrixMultiply(camera.GetView(), camera.GetProjection());
-        TVector4 clip = Vector4Transform(Vector4(target.X, 0.0f, target.Z, 1.0f), viewProjection);
-        if (clip.W <= 0.0f) {
+        int x = 0;
+        int y = 0;
+        if (!ScreenPoint(target, x, y)) {
             return;
         }
-        const TGameState& state = game_.World().State;
-        int x = static_cast<int>((clip.X / clip.W + 1.0f) * 0.5f * static_cast<float>(state.ScreenWidth));
-        int y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
-        x = std::clamp(x, 1, state.ScreenWidth - 2);
-        y = std::clamp(y, 1, state.ScreenHeight - 2);
         input_.MoveMouse(x - game_.Form().Display().CursorClientX(),
                          y - game_.Form().Display().CursorClientY());
     }
@@ -304,10 +381,12 @@ private:
     uint64_t frame_ = 0;
     uint64_t elapsedMs_ = 0;
     int lastKey_ = -1;
+    int secondLastKey_ = -1;
 };
 
 // One session with `seed`, recorded to `path`. False with `error` when the game cannot start.
-bool PlaySession(int level, uint32_t seed, double maxSeconds, bool checkReplay, const std::string& path,
+bool PlaySession(int level, uint32_t seed, double maxSeconds, bool checkReplay, bool twoPlayers,
+                 const std::string& path,
                  TStats& stats, std::string& digest, std::string& error) {
     {
         THeadlessGame game;
@@ -327,8 +406,14 @@ bool PlaySession(int level, uint32_t seed, double maxSeconds, bool checkReplay, 
         game.Form().Demos().SetRecorder(&writer);
 
         TBot bot(game);
+        bot.twoPlayers = twoPlayers;
+        if (twoPlayers) {
+            platform::GamepadSnapshot pad;
+            pad.Connected = true;
+            game.Input().SetSecondGamepad(pad);  // attached beside no first one: it is the second player's
+        }
         bot.Wait(60);
-        bot.Click(400, 170);  // Play
+        bot.Click(400, twoPlayers ? 470 : 170);  // Two players, or Play
         bot.driving = true;
         bool paused = false;
         int scoreBefore = game.World().State.Score;
@@ -399,6 +484,7 @@ int main(int argc, char** argv) {
     double minSeconds = 45.0;
     double maxSeconds = 90.0;
     bool checkReplay = true;
+    bool twoPlayers = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -407,6 +493,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--no-replay-check") {
             checkReplay = false;
+            continue;
+        }
+        if (arg == "--two-players") {
+            twoPlayers = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -443,7 +533,8 @@ int main(int argc, char** argv) {
         TStats stats;
         std::string digest;
         std::string error;
-        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, checkReplay, out, stats, digest,
+        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, checkReplay, twoPlayers, out, stats,
+                         digest,
                          error)) {
             std::fprintf(stderr, "demobot: %s\n", error.c_str());
             return 1;
