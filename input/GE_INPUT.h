@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 
+#include "input/KeyBindings.h"
 #include "platform/InputDevice.h"
 
 // The KeyIndex values the game uses by name.
@@ -58,7 +59,8 @@ public:
     // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
     // drift on the last motion while the window is out of focus. A controller that cannot be read
     // counts as none connected. The controller then joins the keys and buttons (input/Gamepad.h):
-    // Start is Escape, A or the right trigger the left button.
+    // Start is Escape and the pause binding, A or the right trigger the left button and the fire
+    // binding.
     void Poll();
     // Poll in two halves, so a demo can record what was read and replay it: Read asks the devices
     // (with the rules above) without changing this object; Apply makes the snapshot the current poll.
@@ -77,6 +79,18 @@ public:
     float MouseDeltaX() const { return static_cast<float>(mouse_.DeltaX); }
     float MouseDeltaY() const { return static_cast<float>(mouse_.DeltaY); }
 
+    // The game's actions through Bindings: the bound key or mouse button is down, or was let go in
+    // this poll. DriveActionDown also counts the controller's drive direction.
+    bool ActionDown(TAction action) const;
+    bool ActionReleased(TAction action) const;
+    bool DriveActionDown(TAction action) const;
+    // The first input code (KeyBindings.h) let go in this poll, keys in scancode order before the
+    // mouse buttons; 0 for none. What the Controls screen binds.
+    uint16_t ReleasedInputCode() const;
+    // An input code (a scancode, or kMouseButtonCode + n) is down, or was let go in this poll.
+    bool CodeDown(uint16_t code) const { return CodeDown(code, false); }
+    bool CodeReleased(uint16_t code) const { return !CodeDown(code, false) && CodeDown(code, true); }
+
     // The character of the first key (in KeyIndex order) released in this poll, shifted when either
     // Shift is down now; 0 when no key was released or that first key carries no character.
     uint8_t TypedChar() const;
@@ -85,8 +99,11 @@ public:
     const platform::GamepadSnapshot& Gamepad() const { return pad_; }
 
     uint8_t KeyboardLayout = LayoutEnglish;
+    TKeyBindings Bindings;
 
 private:
+    bool CodeDown(uint16_t code, bool previous) const;
+
     platform::InputDevice* device_ = nullptr;
     platform::KeyboardSnapshot keys_;
     platform::KeyboardSnapshot previousKeys_;

@@ -11,6 +11,7 @@
 #include "shell/Config.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
+#include "shell/Settings.h"
 #include "shell/StartupFiles.h"
 #include "shell/TableOfRecords.h"
 #include "util/Files.h"
@@ -74,6 +75,14 @@ private:
         }
         if (!LoadOptions(UserFiles.OptionsRead, state, error)) {
             Problem(error);
+        }
+        if (!UserFiles.Settings.empty()) {
+            TSettings settings;
+            std::vector<std::string> problems;
+            LoadSettings(UserFiles.Settings, settings, problems);
+            for (const std::string& problem : problems) {
+                Problem(problem);
+            }
         }
     }
 

@@ -7,6 +7,7 @@
 #include "util/Log.h"
 #include "world/Bonus.h"
 #include "world/Bullet.h"
+#include "world/Difficulty.h"
 #include "world/Effects.h"
 #include "world/Map.h"
 #include "world/World.h"
@@ -21,7 +22,7 @@ TPlayer::TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, 
                  TMeshResource* bodyMesh)
     : TMoveableObject(std::move(name)),
       TTankMotion(world, cellX, cellY),
-      Health(static_cast<float>(world.State.PlayerMaxHealth)) {
+      Health(static_cast<float>(PlayerFullHealth(world.State))) {
     TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
     Body = AddChild(std::make_unique<TGameObject>("Body", bodyMesh));
@@ -68,7 +69,7 @@ void TPlayer::Update(int32_t deltaMs) {
         return;
     }
 
-    float ratio = Health / static_cast<float>(World_.State.PlayerMaxHealth);
+    float ratio = Health / static_cast<float>(PlayerFullHealth(World_.State));
     if (ratio >= 0.75f) {
         if (Smoking) {
             DeleteObject("paticlesystem");
@@ -98,7 +99,7 @@ void TPlayer::Update(int32_t deltaMs) {
         ReloadTimer = 0;
 
     TInput* input = World_.Context.Input;
-    if (input != nullptr && input->MouseButtonDown(0) && ReloadTimer == 0)
+    if (input != nullptr && input->ActionDown(ActionFire) && ReloadTimer == 0)
         Fire();
 
     if (MoveState == Stepping)
@@ -140,15 +141,15 @@ void TPlayer::Step(int32_t deltaMs) {
 }
 
 void TPlayer::DecideIdle() {
-    // D, A, S, W in that order (keys or the controller); the last held one counts, and only when it
-    // is the only one.
-    static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
+    // Right, left, down, up in that order (the bound keys or the controller); the last held one
+    // counts, and only when it is the only one.
+    static const TAction actions[4] = {ActionDriveRight, ActionDriveLeft, ActionDriveDown, ActionDriveUp};
     static const uint16_t headings[4] = {90, 270, 180, 0};
     TInput* input = World_.Context.Input;
     int held = 0;
     uint16_t wanted = 0;
     for (int k = 0; k < 4; ++k) {
-        if (input != nullptr && input->DriveKeyDown(keys[k])) {
+        if (input != nullptr && input->DriveActionDown(actions[k])) {
             ++held;
             wanted = headings[k];
         }

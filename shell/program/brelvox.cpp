@@ -31,6 +31,7 @@
 #include "shell/CommandLine.h"
 #include "shell/Demo.h"
 #include "shell/FloorFrame.h"
+#include "shell/FramePacer.h"
 #include "shell/Main.h"
 #include "shell/Timedemo.h"
 #include "shell/UserFiles.h"
@@ -245,6 +246,9 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         form.Demos().SetRecorder(&recorder);
     }
 
+    platform::SystemFrameTimer timer;
+    TFramePacer pacer(timer);
+    const uint64_t startUs = timer.NowMicroseconds();
     while (!form.Closed()) {
         if (unattended && form.FramesDrawn() + 1 == static_cast<uint64_t>(line.Frames) &&
             !line.Screenshot.empty()) {
@@ -255,10 +259,20 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         if (unattended && form.FramesDrawn() >= static_cast<uint64_t>(line.Frames)) {
             break;
         }
+        if (!form.Closed()) {
+            pacer.Pace(form.FrameRateLimitNow());
+        }
         if (!form.FrameLoopEnabled() && !form.Closed()) {
             // Minimised in full screen: nothing to draw, so do not spin.
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+    }
+    if (unattended && form.FramesDrawn() > 0) {
+        // The rate the loop reached, for measuring the cap (scripts/bench-framecap).
+        const double seconds = static_cast<double>(timer.NowMicroseconds() - startUs) / 1e6;
+        logging::Write("frames",
+                       std::to_string(form.FramesDrawn()) + " frames in " + std::to_string(seconds) + " s: " +
+                           std::to_string(static_cast<double>(form.FramesDrawn()) / seconds) + " per second");
     }
     form.FormDestroy();
     if (!line.Record.empty()) {

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "ShellTestSupport.h"
+#include "platform/DirectInputKeys.h"
 #include "shell/HeadlessGame.h"
 #include "world/Bullet.h"
 
@@ -223,6 +224,63 @@ TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
     }
 }
 
+TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithTheDefaults) {
+    TDemoOptions hard;
+    hard.Difficulty = kDifficultyHard;
+    hard.Bindings.Codes[ActionDriveUp] = platform::DIK_UP;
+    std::string digest;
+    {
+        THeadlessGame game;
+        game.Form().Demos().SetSessionOptions(hard);
+        std::string error;
+        ASSERT_TRUE(game.Start(error)) << error;
+        TDemoHeader header;
+        header.Seed = game.Form().Demos().Seed();
+        header.Options = game.Form().Demos().SessionOptions();
+        ASSERT_TRUE(DigestPlayData(header.Data, error)) << error;
+        TDemoWriter writer;
+        ASSERT_TRUE(writer.Open(Path, header, error)) << error;
+        game.Form().Demos().SetRecorder(&writer);
+        for (int i = 0; i < 10; ++i) {
+            game.Frame(16);
+        }
+        game.Input().MoveMouse(400 - game.Form().Display().CursorClientX(),
+                               170 - game.Form().Display().CursorClientY());
+        game.Frame(16);
+        game.Input().SetButton(0, true);
+        game.Frame(16);
+        game.Input().SetButton(0, false);
+        game.Frame(16);
+        ASSERT_TRUE(game.World().State.InGame);
+        game.Input().SetKey(platform::DIK_UP, true);  // up on the arrow: the tank drives
+        for (int i = 0; i < 200; ++i) {
+            game.Frame(16);
+        }
+        digest = DigestText(game.Form().Demos().Digest());
+        writer.Close();
+    }
+    TDemo demo;
+    std::string error;
+    ASSERT_TRUE(ReadDemoFile(Path, demo, error)) << error;
+    EXPECT_EQ(demo.Header.Options.Difficulty, kDifficultyHard);
+    EXPECT_EQ(demo.Header.Options.Bindings, hard.Bindings);
+    EXPECT_EQ(Replayed(demo), digest);
+
+    // The same frames under a header of the format before: Normal, W to drive up; another game.
+    std::string bytes;
+    ASSERT_TRUE(files::ReadRealFile(Path, bytes, error)) << error;
+    std::string newHeader, oldHeader;
+    EncodeDemoHeader(demo.Header, newHeader);
+    TDemoHeader older = demo.Header;
+    older.Version = 2;
+    EncodeDemoHeader(older, oldHeader);
+    TDemo old;
+    ASSERT_TRUE(ParseDemo(oldHeader + bytes.substr(newHeader.size()), old, error)) << error;
+    EXPECT_EQ(old.Header.Options.Difficulty, kDifficultyNormal);
+    EXPECT_EQ(old.Header.Options.Bindings, TKeyBindings{});
+    EXPECT_NE(Replayed(old), digest);
+}
+
 TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     TDemoHeader header;
     header.GameVersion = "1.0";
@@ -238,8 +296,11 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string frameBytes;
     EncodeDemoFrame(frame, frameBytes);
     const std::size_t at = good.size() - frameBytes.size();  // frame 1
-    std::string first = good;
-    first[8] = 1;  // the first format: no end record
+    TDemoHeader firstHeader = header;
+    firstHeader.Version = 1;  // the first format: no difficulty, no controls, no end record
+    std::string first;
+    EncodeDemoHeader(firstHeader, first);
+    first += frameBytes;
     good += "E";
     good += std::string("\x01\x00\x00\x00", 4);
 
@@ -259,7 +320,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string magic = good;
     magic[0] = 'X';
     std::string newer = good;
-    newer[8] = 3;
+    newer[8] = 4;
     std::string miscounted = good;
     miscounted[miscounted.size() - 4] = 2;
     std::string absurd = good;
@@ -272,7 +333,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         {good.substr(0, 30), "header is cut off"},
         {good.substr(0, at - 3), "header is cut off"},
         {magic, "not a Brelvox demo"},
-        {newer, "version 3"},
+        {newer, "version 4"},
         {first + "E", "frame 2 at byte"},
         {miscounted, "counts 2 frames, the file holds 1"},
         {good + "F", "1 bytes follow the end record"},

@@ -19,6 +19,7 @@
 
 #include "shell/Demo.h"
 #include "shell/HeadlessGame.h"
+#include "shell/Settings.h"
 #include "util/Files.h"
 #include "util/GE_MATH.h"
 #include "world/Bonus.h"
@@ -36,10 +37,11 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]\n"
-    "               --out FILE\n"
+    "               [--difficulty Easy|Normal|Hard] --out FILE\n"
     "  Plays the game headless from the main menu at level N and records the session as a demo in\n"
     "  FILE, its world digest in FILE.digest. Seeds S, S+1, ... (K tries, default 1) are tried until a\n"
-    "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n";
+    "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n"
+    "  The game is played on Normal unless --difficulty says otherwise.\n";
 
 // Frame times of a 60 Hz display.
 constexpr uint32_t kFrameMs[3] = {16, 17, 17};
@@ -79,7 +81,8 @@ public:
     // Moves the cursor onto (x, y) of the 800 x 600 client area over a few frames.
     void PointAt(int x, int y) {
         for (int i = 0; i < 8; ++i) {
-            input_.MoveMouse(x - game_.Form().Display().CursorClientX(), y - game_.Form().Display().CursorClientY());
+            input_.MoveMouse(x - game_.Form().Display().CursorClientX(),
+                             y - game_.Form().Display().CursorClientY());
             Frame();
         }
     }
@@ -289,7 +292,8 @@ private:
         int y = static_cast<int>((1.0f - clip.Y / clip.W) * 0.5f * static_cast<float>(state.ScreenHeight));
         x = std::clamp(x, 1, state.ScreenWidth - 2);
         y = std::clamp(y, 1, state.ScreenHeight - 2);
-        input_.MoveMouse(x - game_.Form().Display().CursorClientX(), y - game_.Form().Display().CursorClientY());
+        input_.MoveMouse(x - game_.Form().Display().CursorClientX(),
+                         y - game_.Form().Display().CursorClientY());
     }
 
     THeadlessGame& game_;
@@ -300,12 +304,13 @@ private:
 };
 
 // One session with `seed`, recorded to `path`. False with `error` when the game cannot start.
-bool PlaySession(int level, uint32_t seed, double maxSeconds, const std::string& path, TStats& stats,
-                 std::string& digest, std::string& error) {
+bool PlaySession(int level, uint32_t seed, uint8_t difficulty, double maxSeconds, const std::string& path,
+                 TStats& stats, std::string& digest, std::string& error) {
     {
         THeadlessGame game;
         game.Form().Demos().SetFirstLevel(static_cast<uint8_t>(level - 1));
         game.Form().Demos().SetSeed(seed);
+        game.Form().Demos().SetDifficulty(difficulty);
         if (!game.Start(error)) {
             return false;
         }
@@ -378,6 +383,7 @@ int main(int argc, char** argv) {
     int level = 1;
     uint32_t seed = 1;
     int tries = 1;
+    uint8_t difficulty = kDifficultyNormal;
     double minSeconds = 45.0;
     double maxSeconds = 90.0;
     for (int i = 1; i < argc; ++i) {
@@ -399,6 +405,15 @@ int main(int argc, char** argv) {
             level = std::atoi(value.c_str());
         } else if (arg == "--seed") {
             seed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        } else if (arg == "--difficulty") {
+            difficulty = kDifficultyCount;
+            for (uint8_t d = 0; d < kDifficultyCount; ++d) {
+                difficulty = value == DifficultyName(d) ? d : difficulty;
+            }
+            if (difficulty == kDifficultyCount) {
+                std::fprintf(stderr, "demobot: --difficulty is Easy, Normal or Hard\n%s", kUsage);
+                return 2;
+            }
         } else if (arg == "--tries") {
             tries = std::atoi(value.c_str());
         } else if (arg == "--min-seconds") {
@@ -420,7 +435,8 @@ int main(int argc, char** argv) {
         TStats stats;
         std::string digest;
         std::string error;
-        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, out, stats, digest, error)) {
+        if (!PlaySession(level, seed + static_cast<uint32_t>(t), difficulty, maxSeconds, out, stats, digest,
+                         error)) {
             std::fprintf(stderr, "demobot: %s\n", error.c_str());
             return 1;
         }
