@@ -23,7 +23,11 @@ void SdlDesktop::GetCursorPosition(int& x, int& y) {
 }
 
 void SdlDesktop::SetCursorPosition(int x, int y) {
-    SDL_WarpMouseGlobal(x, y);
+    // Wayland lets no program move the pointer: the warp fails and the pointer stays where it is, so
+    // motion goes on being measured from there.
+    if (SDL_WarpMouseGlobal(x, y) != 0) {
+        return;
+    }
     ++warpCount_;
     warpX_ = x;
     warpY_ = y;

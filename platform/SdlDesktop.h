@@ -24,8 +24,9 @@ public:
     // Printed to stderr, then shown in a box (if one can be shown at all).
     void ShowMessageBox(const std::string& title, const std::string& text) override;
 
-    // Counts SetCursorPosition calls and keeps the last target, so mouse motion can be measured from the
-    // point the program put the pointer at (SdlInputDevice).
+    // Counts the SetCursorPosition calls that moved the pointer (none under Wayland, where a program
+    // cannot) and keeps the last target, so mouse motion can be measured from the point the program put
+    // the pointer at (SdlInputDevice).
     uint32_t WarpCount() const { return warpCount_; }
     void LastWarp(int& x, int& y) const {
         x = warpX_;

@@ -5,7 +5,9 @@
 // the pointer (SdlDesktop::SetCursorPosition) when it did so since then. Counting motion events instead
 // would count the program's own pointer moves as motion as well. On X11 SDL refreshes the global pointer
 // when the input extension reports device motion (a real mouse, or `xdotool mousemove_relative`); a
-// pointer jump made by another program (`xdotool mousemove`) is seen with the next device motion.
+// pointer jump made by another program (`xdotool mousemove`) is seen with the next device motion. Under
+// Wayland no program can move the pointer and SDL knows it only over the window: the motion is its
+// travel there.
 //
 // A key or button pressed and let go again between two reads (a quick tap on a slow frame, or a
 // synthetic click) still reads as down once: presses are latched from SDL's events as they arrive and

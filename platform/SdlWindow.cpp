@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace platform {
 
@@ -23,6 +24,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(const std::string& title, int clien
         return nullptr;
     }
     window->videoInitialised_ = true;
+    window->placedByCompositor_ = std::string(SDL_GetCurrentVideoDriver()) == "wayland";
 
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -100,7 +102,9 @@ int SdlWindow::FrameLeft() const {
     int x = 0;
     int y = 0;
     int top, left, bottom, right;
-    SDL_GetWindowPosition(window_, &x, &y);
+    if (!placedByCompositor_) {
+        SDL_GetWindowPosition(window_, &x, &y);
+    }
     Borders(top, left, bottom, right);
     return x - left;
 }
@@ -109,7 +113,9 @@ int SdlWindow::FrameTop() const {
     int x = 0;
     int y = 0;
     int top, left, bottom, right;
-    SDL_GetWindowPosition(window_, &x, &y);
+    if (!placedByCompositor_) {
+        SDL_GetWindowPosition(window_, &x, &y);
+    }
     Borders(top, left, bottom, right);
     return y - top;
 }
@@ -127,6 +133,9 @@ int SdlWindow::FrameHeight() const {
 }
 
 void SdlWindow::SetFramePosition(int left, int top) {
+    if (placedByCompositor_) {
+        return;
+    }
     int borderTop, borderLeft, bottom, right;
     Borders(borderTop, borderLeft, bottom, right);
     SDL_SetWindowPosition(window_, left + borderLeft, top + borderTop);
@@ -208,6 +217,17 @@ void SdlWindow::SetSwapInterval(int interval) {
 
 void SdlWindow::SwapBuffers() {
     SDL_GL_SwapWindow(window_);
+}
+
+bool HasDisplay(std::string& error) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "SDL_VIDEODRIVER"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    error = "no display to open the window on: neither DISPLAY (X11) nor WAYLAND_DISPLAY (Wayland) is set";
+    return false;
 }
 
 }  // namespace platform

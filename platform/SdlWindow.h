@@ -12,6 +12,11 @@ struct SDL_Window;
 
 namespace platform {
 
+// False with a message when there is no display to open a window on: neither DISPLAY nor
+// WAYLAND_DISPLAY is set and no video driver was asked for (SDL_VIDEODRIVER), where SDL would fall back
+// to an invisible one.
+bool HasDisplay(std::string& error);
+
 class SdlWindow final : public Window {
 public:
     // nullptr with a message in `error` when SDL's video or the OpenGL 3.3 core context is unavailable.
@@ -53,6 +58,9 @@ private:
     void* context_ = nullptr;  // SDL_GLContext
     bool windowed_ = true;
     bool videoInitialised_ = false;
+    // Wayland tells no program where its window is and lets none place it: the compositor does. SDL's
+    // pointer positions are then the window's own, so its frame is at 0, 0, whatever was asked.
+    bool placedByCompositor_ = false;
 };
 
 }  // namespace platform

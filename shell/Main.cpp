@@ -250,6 +250,9 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
     if (!Demos_.Replaying() && input.KeyReleased(KEY_F12)) {
         Screenshots_.PressF12();  // the picture is taken when this frame is drawn
     }
+    for (const TScreenshotFailure& failure : Screenshots_.TakeFailures()) {
+        Flow_->ReportSaveFailure(failure.Path, failure.Error);
+    }
     TGameState& state = World_.State;
     if ((frame.Events & kDemoFocusLost) != 0 && state.InGame && !state.Paused) {
         Flow_->Pause();

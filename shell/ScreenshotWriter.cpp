@@ -98,6 +98,13 @@ void TScreenshotWriter::Flush() {
     idle_.wait(lock, [this]() { return jobs_.empty() && !busy_; });
 }
 
+std::vector<TScreenshotFailure> TScreenshotWriter::TakeFailures() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<TScreenshotFailure> taken;
+    taken.swap(failures_);
+    return taken;
+}
+
 void TScreenshotWriter::Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -111,12 +118,14 @@ void TScreenshotWriter::Work() {
         lock.unlock();
         std::string path;
         std::string error;
-        if (WriteNewScreenshot(job.Folder, job.Time, job.Image, path, error)) {
+        const bool written = WriteNewScreenshot(job.Folder, job.Time, job.Image, path, error);
+        if (written) {
             logging::Write("shell", "screenshot written to " + path);
-        } else {
-            logging::Write("shell", "screenshot not written: " + error);
         }
         lock.lock();
+        if (!written) {
+            failures_.push_back({path.empty() ? job.Folder : path, error});
+        }
         busy_ = false;
         idle_.notify_all();
     }

@@ -3,7 +3,8 @@
 //
 // Each picture goes to FOLDER/brelvox-YYYYMMDD-HHMMSS.png (local time of the key press), with "-2",
 // "-3", ... appended when that name is taken; an existing file is never replaced. The folder is created
-// when missing. The path written, or the reason nothing was, goes to the log.
+// when missing. The path written goes to the log; a picture that could not be written is kept among the
+// failures (TakeFailures) for the player to be told.
 #pragma once
 
 #include <condition_variable>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/GraphicsDevice.h"
 
@@ -22,6 +24,12 @@ std::string ScreenshotFileName(const std::tm& localTime, int number);
 // naming the file when it cannot be written; `path` is the file written.
 bool WriteNewScreenshot(const std::string& folder, const std::tm& localTime, const platform::Image& image,
                         std::string& path, std::string& error);
+
+// A picture that could not be written: the file (or the folder) and the reason.
+struct TScreenshotFailure {
+    std::string Path;
+    std::string Error;
+};
 
 class TScreenshotWriter {
 public:
@@ -35,6 +43,8 @@ public:
     void Queue(platform::Image image, std::string folder);
     // Returns when everything queued so far is written.
     void Flush();
+    // The pictures that could not be written since the last call, oldest first.
+    std::vector<TScreenshotFailure> TakeFailures();
 
 private:
     struct TJob {
@@ -48,6 +58,7 @@ private:
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::deque<TJob> jobs_;
+    std::vector<TScreenshotFailure> failures_;
     bool busy_ = false;
     bool stopping_ = false;
     std::thread worker_;

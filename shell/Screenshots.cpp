@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "platform/Png.h"
-#include "util/Log.h"
 
 void TScreenshots::Request(const std::string& path) {
     Path_ = path;
@@ -36,10 +35,19 @@ void TScreenshots::QueueF12(platform::GraphicsDevice* device, const std::string&
     F12Pressed_ = false;
     platform::Image image;
     if (folder.empty()) {
-        logging::Write("shell", "screenshot not taken: there is no per-user folder to put it in");
+        NotTaken_.push_back({"screenshot", "there is no per-user folder to put it in"});
     } else if (!device || !device->ReadBackBuffer(image)) {
-        logging::Write("shell", "screenshot not taken: the back buffer cannot be read");
+        NotTaken_.push_back({"screenshot", "the back buffer cannot be read"});
     } else {
         Writer_.Queue(std::move(image), folder);
     }
+}
+
+std::vector<TScreenshotFailure> TScreenshots::TakeFailures() {
+    std::vector<TScreenshotFailure> failures;
+    failures.swap(NotTaken_);
+    for (TScreenshotFailure& failure : Writer_.TakeFailures()) {
+        failures.push_back(std::move(failure));
+    }
+    return failures;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/GraphicsDevice.h"
 #include "render/RenderDevice.h"
@@ -20,10 +21,12 @@ public:
     // F12 was let go: the frame being drawn goes to the screenshots folder.
     void PressF12() { F12Pressed_ = true; }
     // The frame is drawn: takes what was asked for from the device's back buffer; F12's picture goes
-    // to the per-user screenshots folder (none without one: logged).
+    // to the per-user screenshots folder (none without one: a failure).
     void Take(TDeviceRef device, const TUserFiles& files);
     // Returns when every F12 screenshot taken so far is written.
     void Flush() { Writer_.Flush(); }
+    // The F12 pictures that could not be taken or written since the last call.
+    std::vector<TScreenshotFailure> TakeFailures();
 
 private:
     void WriteRequested(platform::GraphicsDevice* device);
@@ -32,5 +35,6 @@ private:
     std::string Path_;
     std::string Error_;
     bool F12Pressed_ = false;
+    std::vector<TScreenshotFailure> NotTaken_;
     TScreenshotWriter Writer_;
 };

@@ -328,6 +328,10 @@ int main(int argc, char** argv) {
     if (line.Check) {
         return CheckData(line, userFiles);
     }
+    if (!platform::HasDisplay(error)) {
+        std::fprintf(stderr, "brelvox: %s\n", error.c_str());
+        return 1;
+    }
 
     TDemo demo;
     if (replaying) {

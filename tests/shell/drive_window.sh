@@ -61,6 +61,29 @@ click_at() {
     sleep 1
 }
 
+# Aims at a point (800 x 600 menu pixels) and fires; the shot's heading (degrees from +x towards +z:
+# 0 right, 90 ahead, 180 left, 270 behind) must be within 6 degrees of the expected one (the game logs
+# each shot's heading in $work/stderr). The camera follows the tank, which stands at (400, 313) of
+# 800 x 600.
+aim() {
+    shots=$(grep -c 'fires at heading' "$work/stderr")
+    point_at "$1" "$2"
+    # The tank may still be coming in, or the gun reloading (a slow machine runs few frames a second).
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool mousedown 1
+        sleep 0.1
+        xdotool mouseup 1
+        sleep 0.2
+        [ "$(grep -c 'fires at heading' "$work/stderr")" -gt "$shots" ] && break
+        sleep 0.5
+    done
+    [ "$(grep -c 'fires at heading' "$work/stderr")" -gt "$shots" ] || fail "$4: no shot fired"
+    heading=$(grep 'fires at heading' "$work/stderr" | tail -1 | awk '{print $NF}')
+    off=$(( (heading - $3 + 540) % 360 - 180 ))
+    [ "$off" -ge -6 ] && [ "$off" -le 6 ] || fail "$4: aimed for heading $3, the turret fired at $heading"
+    echo "$4: heading $heading"
+}
+
 press() {
     xdotool windowfocus "$window"
     xdotool keydown "$1"

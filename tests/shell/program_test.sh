@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the built program as a player would start it and checks what it leaves behind.
 #   program_test.sh CASE PROGRAM SOURCE_DIR
-# CASE: screenshot | missing_config | bad_options | close | check | binary_level
+# CASE: screenshot | missing_config | bad_options | close | check | binary_level | no_display
 # ImageMagick's identify reads the screenshot; the game's Data comes from SOURCE_DIR/Data.
 set -u
 case_name=$1
@@ -90,6 +90,19 @@ binary_level)
     grep -q 'level2.txt", line 1: the width "\\x1B\[2J\\x07\\x01' "$work/stdout" ||
         fail "the message does not name the file and quote the width: $(cat "$work/stdout")"
     LC_ALL=C grep -q '[[:cntrl:]]' "$work/stdout" "$work/stderr" && fail "a raw control byte in: $(cat -v "$work/stdout")"
+    ;;
+no_display)
+    # No desktop (over ssh, on a text console): one line naming both variables, at once, and no window;
+    # --check and --help need none.
+    nothing="env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u SDL_VIDEODRIVER"
+    timeout 20 $nothing "$program" --data "$work" 2>"$work/stderr"
+    code=$?
+    [ $code -ne 0 ] && [ $code -ne 124 ] || fail "exit code $code without a display: $(cat "$work/stderr")"
+    grep -v '^ALSA\|^AL lib' "$work/stderr" >"$work/said"
+    [ "$(wc -l <"$work/said")" -eq 1 ] && grep DISPLAY "$work/said" | grep -q WAYLAND_DISPLAY ||
+        fail "not one line naming DISPLAY and WAYLAND_DISPLAY: $(cat "$work/stderr")"
+    $nothing "$program" --data "$work" --check >"$work/stdout" 2>&1 || fail "--check without a display: $(cat "$work/stdout")"
+    $nothing "$program" --help | grep -q -- --check || fail "--help without a display"
     ;;
 *)
     fail "unknown case $case_name"
