@@ -75,6 +75,7 @@ bool TAudio::OpenDevice(std::string& why) {
     alListenerfv(AL_POSITION, origin);
     alListenerfv(AL_VELOCITY, origin);
     alListenerfv(AL_ORIENTATION, orientation);
+    ApplyListenerGain();
     return true;
 }
 
@@ -148,7 +149,7 @@ void TAudio::Restore() {
         if (const TALBuffer* buffer = FindBuffer(source.BufferName)) {
             alSourcei(source.Source, AL_BUFFER, static_cast<ALint>(buffer->Buffer));
         }
-        alSourcef(source.Source, AL_GAIN, source.Gain);
+        ApplyGain(source);
         alSourcei(source.Source, AL_LOOPING, source.Looping ? AL_TRUE : AL_FALSE);
         // A sound played once is over by now; a looping one goes on from its start.
         if (source.Looping && source.Playing) {
@@ -199,6 +200,31 @@ void TAudio::MakeSource(TALSource& source) {
     const ALfloat origin[3] = {0.0f, 0.0f, 0.0f};
     alSourcefv(source.Source, AL_POSITION, origin);
     alSourcefv(source.Source, AL_VELOCITY, origin);
+    ApplyGain(source);
+}
+
+void TAudio::ApplyGain(const TALSource& source) const {
+    if (HasDevice() && source.Source != 0) {
+        const float mix = source.Name == kMusicSource ? MusicMix_ : EffectsMix_;
+        alSourcef(source.Source, AL_GAIN, source.Gain * mix);
+    }
+}
+
+void TAudio::ApplyListenerGain() const {
+    if (HasDevice()) {
+        alListenerf(AL_GAIN, Muted_ ? 0.0f : 1.0f);
+    }
+}
+
+void TAudio::SetMix(float music, float effects, bool muted) {
+    auto share = [](float value) { return !(value > 0.0f) ? 0.0f : value > 1.0f ? 1.0f : value; };
+    MusicMix_ = share(music);
+    EffectsMix_ = share(effects);
+    Muted_ = muted;
+    for (const TALSource& source : Sources) {
+        ApplyGain(source);
+    }
+    ApplyListenerGain();
 }
 
 void TAudio::AttachBuffer(const std::string& bufferName, const std::string& sourceName) {
@@ -259,9 +285,7 @@ void TAudio::SetVolume(const std::string& name, float gain) {
         return;
     }
     source->Gain = gain;
-    if (HasDevice()) {
-        alSourcef(source->Source, AL_GAIN, gain);
-    }
+    ApplyGain(*source);
 }
 
 uint32_t TAudio::BufferOf(const std::string& name) const {

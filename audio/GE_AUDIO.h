@@ -67,6 +67,12 @@ public:
     void Stop(const std::string& name);
     void SetVolume(const std::string& name, float gain);
 
+    // The player's mix, each 0..1: the source named kMusicSource plays at `music` times its own gain
+    // (SetVolume), every other source at `effects` times its own; `muted` silences everything through
+    // the listener's gain. Samples are never rescaled: OpenAL applies the gains. Kept across devices.
+    static constexpr const char* kMusicSource = "music";
+    void SetMix(float music, float effects, bool muted);
+
     // The OpenAL names behind a sound name (0 when there is none), for diagnostics and tests.
     uint32_t BufferOf(const std::string& name) const;
     uint32_t SourceOf(const std::string& name) const;
@@ -85,10 +91,15 @@ private:
     bool FillBuffer(TALBuffer& buffer, std::string& error);
     void MakeSource(TALSource& source);
     void Restore();
+    void ApplyGain(const TALSource& source) const;
+    void ApplyListenerGain() const;
 
     std::string DeviceName_;  // empty for the default device
     uint32_t SinceReopen_ = 0;
     bool TellsDisconnect_ = false;  // the device has OpenAL Soft's disconnect extension
+    float MusicMix_ = 1.0f;
+    float EffectsMix_ = 1.0f;
+    bool Muted_ = false;
     bool Lost_ = false;  // a device was there and went away; the next one found is said in the log
 
     const TALBuffer* FindBuffer(const std::string& name) const;

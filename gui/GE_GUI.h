@@ -10,4 +10,5 @@
 #include "gui/GUISkinInfo.h"
 #include "gui/Label.h"
 #include "gui/RadioButton.h"
+#include "gui/Slider.h"
 #include "gui/WidgetParams.h"

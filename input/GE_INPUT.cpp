@@ -194,11 +194,21 @@ void TInput::Apply(const platform::InputSnapshot& snapshot) {
         }
     }
     if (pad_.Connected) {
+        // The menus read Escape and the left button; play reads the bindings.
+        auto press = [this](uint16_t code) {
+            if (code >= kMouseButtonCode) {
+                mouse_.Buttons[(code - kMouseButtonCode) % platform::MouseSnapshot{}.Buttons.size()] |= 0x80;
+            } else {
+                keys_.Keys[code & 0xFF] |= 0x80;
+            }
+        };
         if (pad_.Buttons[platform::GamepadStart] & 0x80) {
             keys_.Keys[KeyCode(KEY_ESCAPE)] |= 0x80;
+            press(Bindings[ActionPause]);
         }
         if (GamepadFires(pad_)) {
             mouse_.Buttons[0] |= 0x80;
+            press(Bindings[ActionFire]);
         }
     }
     if (secondPad_.Connected && (secondPad_.Buttons[platform::GamepadStart] & 0x80)) {
@@ -229,6 +239,37 @@ bool TInput::KeyReleased(int keyIndex) const {
 
 bool TInput::DriveKeyDown(int keyIndex) const {
     return KeyDown(keyIndex) || (keyIndex >= 0 && GamepadDriveKey(pad_) == keyIndex);
+}
+
+bool TInput::CodeDown(uint16_t code, bool previous) const {
+    if (code >= kMouseButtonCode) {
+        const int button = code - kMouseButtonCode;
+        const platform::MouseSnapshot& mouse = previous ? previousMouse_ : mouse_;
+        return button < MouseButtonCount && IsDown(mouse.Buttons[button]);
+    }
+    return code != 0 && IsDown((previous ? previousKeys_ : keys_).Keys[code]);
+}
+
+bool TInput::ActionDown(TAction action) const {
+    return action < ActionCount && CodeDown(Bindings[action], false);
+}
+
+bool TInput::ActionReleased(TAction action) const {
+    return action < ActionCount && !CodeDown(Bindings[action], false) && CodeDown(Bindings[action], true);
+}
+
+bool TInput::DriveActionDown(TAction action) const {
+    static const int kPadKeys[4] = {KEY_W, KEY_S, KEY_A, KEY_D};
+    return ActionDown(action) || (action <= ActionDriveRight && GamepadDriveKey(pad_) == kPadKeys[action]);
+}
+
+uint16_t TInput::ReleasedInputCode() const {
+    for (uint16_t code = 1; code < kMouseButtonCode + kBindableMouseButtons; ++code) {
+        if (!CodeDown(code, false) && CodeDown(code, true)) {
+            return code;
+        }
+    }
+    return 0;
 }
 
 bool TInput::MouseButtonDown(int button) const {

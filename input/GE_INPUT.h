@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 
+#include "input/KeyBindings.h"
 #include "platform/InputDevice.h"
 
 // The KeyIndex values the game uses by name.
@@ -67,8 +68,8 @@ public:
     // cannot be read keeps its buttons as they were and reports no motion, so the cursor does not
     // drift on the last motion while the window is out of focus. A controller that cannot be read
     // counts as none connected. The first player's controller then joins the keys and buttons
-    // (input/Gamepad.h): Start is Escape, A or the right trigger the left button; the second player's
-    // Start is Escape too.
+    // (input/Gamepad.h): Start is Escape and the pause binding, A or the right trigger the left button and
+    // the fire binding; the second player's Start is Escape too.
     //
     // Up to two controllers are read. With one player, the first player's controller is the first one
     // attached. In a game for two (SetTwoPlayerGame) each controller belongs to the player it was handed
@@ -96,6 +97,18 @@ public:
     // Wheel notches since the previous poll, turned away from the player positive.
     int32_t MouseWheel() const { return mouse_.DeltaWheel; }
 
+    // The game's actions through Bindings: the bound key or mouse button is down, or was let go in
+    // this poll. DriveActionDown also counts the controller's drive direction.
+    bool ActionDown(TAction action) const;
+    bool ActionReleased(TAction action) const;
+    bool DriveActionDown(TAction action) const;
+    // The first input code (KeyBindings.h) let go in this poll, keys in scancode order before the
+    // mouse buttons; 0 for none. What the Controls screen binds.
+    uint16_t ReleasedInputCode() const;
+    // An input code (a scancode, or kMouseButtonCode + n) is down, or was let go in this poll.
+    bool CodeDown(uint16_t code) const { return CodeDown(code, false); }
+    bool CodeReleased(uint16_t code) const { return !CodeDown(code, false) && CodeDown(code, true); }
+
     // The character of the first key (in KeyIndex order) released in this poll, shifted when either
     // Shift is down now; 0 when no key was released or that first key carries no character.
     uint8_t TypedChar() const;
@@ -109,8 +122,11 @@ public:
     void SetTwoPlayerGame(bool on) { twoPlayerGame_ = on; }
 
     uint8_t KeyboardLayout = LayoutEnglish;
+    TKeyBindings Bindings;
 
 private:
+    bool CodeDown(uint16_t code, bool previous) const;
+
     platform::InputDevice* device_ = nullptr;
     platform::KeyboardSnapshot keys_;
     platform::KeyboardSnapshot previousKeys_;

@@ -30,4 +30,22 @@ private:
     uint32_t now_;
 };
 
+// A steady clock in microseconds and a sleep until a point of it: what paces frames to a rate. Never
+// the game's time, which stays the tick count above.
+class FrameTimer {
+public:
+    virtual ~FrameTimer() = default;
+    virtual uint64_t NowMicroseconds() = 0;
+    // Returns at `microseconds` of NowMicroseconds or soon after (at once when it has passed).
+    virtual void SleepUntil(uint64_t microseconds) = 0;
+};
+
+// The system's monotonic clock, slept on with an absolute deadline, so a sleep does not add up the
+// time spent before it.
+class SystemFrameTimer final : public FrameTimer {
+public:
+    uint64_t NowMicroseconds() override;
+    void SleepUntil(uint64_t microseconds) override;
+};
+
 }  // namespace platform

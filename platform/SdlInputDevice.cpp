@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <array>
+#include <string>
+#include <utility>
 
 #include "platform/DirectInputKeys.h"
 #include "platform/SdlDesktop.h"
@@ -178,6 +180,63 @@ uint8_t DirectInputCodeOfScancode(int scancode) {
         return 0;
     }
     return ScancodeTable()[scancode];
+}
+
+namespace {
+
+// UTF-8 to Windows-1251: ASCII, the Russian and Ukrainian letters; anything else is "?".
+std::string ToWindows1251(const std::string& utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<uint8_t>(utf8[i]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        uint32_t point = lead & (0x7F >> length);
+        for (int k = 1; k < length && i + static_cast<std::size_t>(k) < utf8.size(); ++k) {
+            point = (point << 6) | (static_cast<uint8_t>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+        }
+        i += static_cast<std::size_t>(length);
+        static const std::pair<uint32_t, uint8_t> kOthers[] = {
+            {0x401, 0xA8}, {0x451, 0xB8}, {0x404, 0xAA}, {0x454, 0xBA}, {0x406, 0xB2},
+            {0x456, 0xB3}, {0x407, 0xAF}, {0x457, 0xBF}, {0x490, 0xA5}, {0x491, 0xB4}};
+        char c = '?';
+        if (point >= 0x410 && point <= 0x44F) {
+            c = static_cast<char>(0xC0 + (point - 0x410));
+        }
+        for (const auto& [from, to] : kOthers) {
+            c = point == from ? static_cast<char>(to) : c;
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string KeyNameOnLayout(uint8_t code) {
+    SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN;
+    for (const ScancodeKey& key : kScancodeKeys) {
+        if (key.Code == code) {
+            scancode = key.Scancode;
+            break;
+        }
+    }
+    if (scancode == SDL_SCANCODE_UNKNOWN) {
+        return std::string();
+    }
+    std::string name;
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        const SDL_Keycode key = SDL_GetKeyFromScancode(scancode);
+        name = key != SDLK_UNKNOWN ? SDL_GetKeyName(key) : "";
+    }
+    if (name.empty()) {
+        name = SDL_GetScancodeName(scancode);
+    }
+    return ToWindows1251(name);
 }
 
 SdlInputDevice::SdlInputDevice(SdlWindow* window, SdlDesktop* desktop) : window_(window), desktop_(desktop) {

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/InputDevice.h"
 
@@ -37,6 +38,12 @@ class SdlDesktop;
 
 // The DirectInput code of an SDL scancode, or 0 for a key the game's key table does not have.
 uint8_t DirectInputCodeOfScancode(int scancode);
+
+// The name the player's keyboard layout gives the key at DirectInput code `code` ("Z" for the key
+// left of E on an AZERTY keyboard, "W" on a QWERTY one), as Windows-1251 bytes (a letter the code page
+// lacks is "?"). Before SDL's video starts, or for a key the layout does not name, the key's name on
+// a US keyboard; empty for a code no key has.
+std::string KeyNameOnLayout(uint8_t code);
 
 class SdlInputDevice final : public InputDevice {
 public:

@@ -12,6 +12,7 @@
 #include "shell/Languages.h"
 #include "shell/Levels.h"
 #include "shell/Progress.h"
+#include "shell/Settings.h"
 #include "shell/StartupFiles.h"
 #include "shell/TableOfRecords.h"
 #include "shell/UserLevels.h"
@@ -79,6 +80,14 @@ private:
         }
         if (!LoadOptions(UserFiles.OptionsRead, state, error)) {
             Problem(error);
+        }
+        if (!UserFiles.Settings.empty()) {
+            TSettings settings;
+            std::vector<std::string> problems;
+            LoadSettings(UserFiles.Settings, settings, problems);
+            for (const std::string& problem : problems) {
+                Problem(problem);
+            }
         }
     }
 

@@ -93,6 +93,12 @@ void EncodeDemoHeader(const TDemoHeader& header, std::string& out) {
     PutU16(out, static_cast<uint32_t>(header.Options.ScreenHeight));
     PutU8(out, header.Options.Language);
     PutU8(out, header.Options.FirstLevel);
+    if (header.Version >= 3) {
+        PutU8(out, header.Options.Difficulty);
+        for (uint16_t code : header.Options.Bindings.Codes) {
+            PutU16(out, code);
+        }
+    }
     PutU32(out, header.InputVersion);
     PutU16(out, static_cast<uint32_t>(header.Data.size()));
     for (const TDemoDataFile& file : header.Data) {
@@ -219,10 +225,20 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
     header.Options.ScreenHeight = static_cast<int32_t>(reader.Unsigned(2));
     header.Options.Language = static_cast<uint8_t>(reader.Unsigned(1));
     header.Options.FirstLevel = static_cast<uint8_t>(reader.Unsigned(1));
+    bool controlsGood = true;
+    if (header.Version >= 3) {
+        header.Options.Difficulty = static_cast<uint8_t>(reader.Unsigned(1));
+        for (int action = 0; action < ActionCount; ++action) {
+            const auto code = static_cast<uint16_t>(reader.Unsigned(2));
+            controlsGood = controlsGood && CanBind(static_cast<TAction>(action), code);
+            header.Options.Bindings.Codes[action] = code;
+        }
+    }
     header.InputVersion = static_cast<uint32_t>(reader.Unsigned(4));
     const auto count = static_cast<std::size_t>(reader.Unsigned(2));
-    if (reader.Ok() && (windowed > 1 || header.Options.ScreenWidth < 1 || header.Options.ScreenHeight < 1 ||
-                        header.Options.Language > 2)) {
+    if (reader.Ok() &&
+        (windowed > 1 || header.Options.ScreenWidth < 1 || header.Options.ScreenHeight < 1 ||
+         header.Options.Language > 2 || header.Options.Difficulty >= kDifficultyCount || !controlsGood)) {
         problem = "the header's options are damaged";
         return false;
     }

@@ -3,17 +3,18 @@
 // A demo file is little-endian binary:
 //   header  "BRLVXDEM" (8 bytes), format version (u32), the game's version (u16 length + bytes), the
 //           random seed (u32, also the game clock's first tick), the options in force (windowed u8,
-//           screen width u16, screen height u16, language u8, first level u8), the input snapshot's
+//           screen width u16, screen height u16, language u8, first level u8; from format version 3
+//           on the difficulty u8 and the six controls u16 each, input/KeyBindings.h), the input snapshot's
 //           version (u32), the play data (u16 count, then per file its game path (u16 length + bytes)
 //           and the FNV-1a 64 digest of its bytes (u64)): "Data/Config.txt", the level list and every
 //           level it names.
 //   frames  one record per frame the game ran: "F", the frame's milliseconds (u16, at most
 //           kDemoMostFrameMs), the window events that reach the world (u8, TDemoEvent bits), the
 //           cursor in back-buffer pixels of the options' resolution (i16, i16), then the input
-//           snapshot (platform/InputDevice.h; version 2 holds the gamepad). From format version 3 a
+//           snapshot (platform/InputDevice.h; version 2 holds the gamepad). From format version 4 a
 //           frame in which a second controller is attached is "P" instead: the same fields, then the
 //           second controller (platform::WriteGamepadSnapshot). A session without one (every
-//           single-player session with one controller or none) writes only "F" and stays version 2.
+//           single-player session with one controller or none) writes only "F" and stays version 3.
 //   end     (format version 2 on) "E" and the number of frames (u32): the recording finished. A
 //           version 1 demo has no end record and ends with its last frame.
 // The recorder writes the header at once and each frame as it ends, flushed, into FILE.part, and the
@@ -22,7 +23,8 @@
 //
 // Everything that decides play comes from the header and the frames: the seed, the options, the clock
 // (the header's tick plus the frames' milliseconds), the keys, the mouse, the cursor and the focus loss
-// that pauses a level. A demo recorded on other play data refuses to replay.
+// that pauses a level. A demo recorded on other play data refuses to replay. A demo of a format before
+// version 3 was played on Normal with the default controls, and replays so.
 #pragma once
 
 #include <cstdint>
@@ -31,13 +33,15 @@
 #include <string_view>
 #include <vector>
 
+#include "input/KeyBindings.h"
 #include "platform/InputDevice.h"
+#include "world/Difficulty.h"
 
 inline constexpr char kDemoMagic[8] = {'B', 'R', 'L', 'V', 'X', 'D', 'E', 'M'};
-inline constexpr uint32_t kDemoVersion = 2;
+inline constexpr uint32_t kDemoVersion = 3;
 inline constexpr uint32_t kDemoOldestVersion = 1;  // the first format, without an end record
 // The format of a demo holding "P" frames; the writer moves the header to it at the first such frame.
-inline constexpr uint32_t kDemoTwoControllerVersion = 3;
+inline constexpr uint32_t kDemoTwoControllerVersion = 4;
 // Longer frames are recorded as this long; a demo holding a longer frame is damaged.
 inline constexpr uint32_t kDemoMostFrameMs = 10000;
 
@@ -51,6 +55,8 @@ struct TDemoOptions {
     int32_t ScreenHeight = 600;
     uint8_t Language = 0;
     uint8_t FirstLevel = 0;  // the level index Play starts a new game at
+    uint8_t Difficulty = kDifficultyNormal;
+    TKeyBindings Bindings;
 };
 
 struct TDemoDataFile {

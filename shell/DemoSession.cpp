@@ -18,8 +18,13 @@ void TDemoSession::SetReplay(const TDemoFrames* frames) {
 void TDemoSession::ApplyOptions(TGameState& state) const {
     if (!HasSessionOptions_) {
         state.FirstLevel = FirstLevel_;
+        if (Difficulty_) {
+            state.Difficulty = *Difficulty_;
+        }
         return;
     }
+    state.Difficulty = SessionOptions_.Difficulty;
+    state.Bindings = SessionOptions_.Bindings;
     state.Windowed = SessionOptions_.Windowed;
     state.ScreenWidth = SessionOptions_.ScreenWidth;
     state.ScreenHeight = SessionOptions_.ScreenHeight;
@@ -60,6 +65,8 @@ TDemoOptions TDemoSession::SessionOptions() const {
     options.ScreenHeight = state.ScreenHeight;
     options.Language = state.Language;
     options.FirstLevel = state.FirstLevel;
+    options.Difficulty = state.Difficulty;
+    options.Bindings = state.Bindings;
     return options;
 }
 

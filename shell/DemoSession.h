@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "shell/Demo.h"
 #include "world/World.h"
@@ -21,6 +22,8 @@ public:
     void SetSessionOptions(const TDemoOptions& options);
     // Play starts a new game at this level index (when no session options are given).
     void SetFirstLevel(uint8_t level) { FirstLevel_ = level; }
+    // Play on this difficulty (when no session options are given; else the player's setting holds).
+    void SetDifficulty(uint8_t difficulty) { Difficulty_ = difficulty; }
     // The random seed and the game clock's first tick (by default the clock's tick at start-up).
     void SetSeed(uint32_t seed);
     // Each frame the game runs is written to `writer` (owned by the caller; null stops recording).
@@ -31,7 +34,8 @@ public:
     void SetReplay(const TDemoFrames* frames);
 
     // ---- at start-up ----
-    // The session's options (or first level) over what the options file gave.
+    // The session's options (or first level and difficulty) over what the options file and the
+    // settings gave: the display, the language, the first level, the difficulty and the controls.
     void ApplyOptions(TGameState& state) const;
     // The seed given, or `tick` when none was.
     uint32_t StartSeed(uint32_t tick);
@@ -39,6 +43,8 @@ public:
     // ---- every frame ----
     bool Replaying() const { return Replay_ != nullptr; }
     bool Recording() const { return Recorder_ != nullptr; }
+    // A recording or a replay runs: the difficulty and the controls stay as the session began.
+    bool InSession() const { return Replay_ != nullptr || Recorder_ != nullptr; }
     // The next replayed frame; false when the replay is over.
     bool NextReplayed(TDemoFrame& frame);
     // After a frame ran: it is written to the recording, and the world's digest joins the history.
@@ -61,6 +67,7 @@ private:
     bool SeedGiven_ = false;
     bool HasSessionOptions_ = false;
     uint8_t FirstLevel_ = 0;
+    std::optional<uint8_t> Difficulty_;
     TDemoOptions SessionOptions_;
     TWorldDigest FinalDigest_;
     uint64_t History_ = 0;  // every recorded or replayed frame's world digest, folded

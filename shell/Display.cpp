@@ -60,8 +60,10 @@ void TDisplay::MoveCursor(const TInput& input, int32_t dt) {
     float padY = 0.0f;
     const bool playing = state.InGame && !state.Paused;
     GamepadCursorMotion(input.Gamepad(), !playing, dt, state.ScreenWidth, padX, padY);
-    CursorX_ += input.MouseDeltaX() + padX;
-    CursorY_ += input.MouseDeltaY() + padY;
+    padX *= GamepadSpeed_;
+    padY *= GamepadSpeed_;
+    CursorX_ += input.MouseDeltaX() * MouseSpeed_ + padX;
+    CursorY_ += input.MouseDeltaY() * MouseSpeed_ + padY;
     if (state.Windowed && (padX != 0.0f || padY != 0.0f)) {
         // The sticks keep the cursor over the window: the pointer going elsewhere could take the focus
         // away (focus follows the mouse), and a player without a mouse could not bring it back.

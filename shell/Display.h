@@ -19,6 +19,11 @@ public:
     // cursor, the menus, aiming) keeps the options' resolution, so a replay plays the same at any size.
     void SetRenderSize(int width, int height);
     void SetVsync(bool vsync) { Vsync_ = vsync; }
+    // The mouse's and the controller's share of the cursor's designed speed, in percent.
+    void SetCursorSpeeds(int32_t mousePercent, int32_t gamepadPercent) {
+        MouseSpeed_ = static_cast<float>(mousePercent) / 100.0f;
+        GamepadSpeed_ = static_cast<float>(gamepadPercent) / 100.0f;
+    }
     bool Vsync() const { return Vsync_; }
     int RenderWidth() const;
     int RenderHeight() const;
@@ -55,6 +60,8 @@ private:
     int RenderWidth_ = 0;  // 0: the options' resolution
     int RenderHeight_ = 0;
     bool Vsync_ = true;
+    float MouseSpeed_ = 1.0f;
+    float GamepadSpeed_ = 1.0f;
     float CursorX_ = 0.0f;  // the software cursor (desktop or back-buffer pixels)
     float CursorY_ = 0.0f;
     int32_t CursorClientX_ = 0;  // the same point in back-buffer pixels

@@ -14,6 +14,7 @@
 #include "util/Log.h"
 #include "world/Base.h"
 #include "world/Bonus.h"
+#include "world/Difficulty.h"
 #include "world/GameState.h"
 #include "world/LevelLoader.h"
 #include "world/Player.h"
@@ -577,6 +578,11 @@ void TGameFlow::OnEnterNameClick(TMyButton& button) {
     std::string name = GetWidgetText(*Services.GUI, "EnterName", "Name");
     if (name.empty()) {
         name = "Unnamed";
+    }
+    // A score made on another difficulty than the design's is marked after the name, so the table's
+    // file keeps its format and a Normal score reads as it always has.
+    if (World.State.Difficulty != kDifficultyNormal) {
+        name += World.State.Difficulty == kDifficultyEasy ? " (E)" : " (H)";
     }
     if (Services.Records) {
         Services.Records->AddRecord(name, World.State.Score);

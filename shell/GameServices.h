@@ -14,6 +14,7 @@
 #include "scene/GE_SCENEMANAGER.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
+#include "shell/Settings.h"
 #include "shell/TableOfRecords.h"
 #include "shell/UserFiles.h"
 
@@ -36,6 +37,7 @@ struct TGameServices {
     std::unique_ptr<TTable_of_records> Records;
     std::unique_ptr<TLevels> Levels;
     TUserFiles UserFiles;  // where the options and the records are read and written
+    TSettings Settings;    // the player's settings file as read or last saved
 };
 
 // Points the world's context (world/World.h) at the services: the scene root, the caches, the

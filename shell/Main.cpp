@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "shell/FloorFrame.h"
+#include "shell/FramePacer.h"
 #include "shell/Menus.h"
 #include "shell/Startup.h"
 #include "util/GE_UTILS.h"
@@ -65,6 +66,8 @@ bool TForm1::InitGame(std::string& error) {
     if (!ReadSettings(state, Services_.UserFiles, error)) {
         return false;
     }
+    ReadPlayerSettings(Services_, state);
+    Display_.SetVsync(Display_.Vsync() && Services_.Settings.Vsync);
     Demos_.ApplyOptions(state);
     if (WindowedOverride_) {
         state.Windowed = *WindowedOverride_;
@@ -77,6 +80,7 @@ bool TForm1::InitGame(std::string& error) {
     StartCachesAndInput(Services_, InputDevice_);
     GameMeshesLoaded_ = false;
     LoadSounds(Services_);
+    ApplyPlayerSettings(Services_, state, Display_);
     if (!StartGui(Services_, LoadMenuPictures(Services_), error)) {
         return false;
     }
@@ -95,6 +99,14 @@ bool TForm1::InitGame(std::string& error) {
     callbacks.Construction = Construction_->MainMenuCallback();
     BuildMenus(*Services_.GUI, Services_.Render->Device(), callbacks);
     Construction_->BuildForms(Services_.Render->Device());
+    SettingsScreens_ = std::make_unique<TSettingsScreens>(
+        World_, Services_,
+        TSettingsScreens::THooks{[this]() { ApplyPlayerSettings(Services_, World_.State, Display_); },
+                                 [this]() { return Demos_.InSession(); },
+                                 [this](const std::string& path, const std::string& why) {
+                                     Flow_->ReportSaveFailure(path, why);
+                                 }});
+    SettingsScreens_->Build(Services_.Render->Device());
     Services_.GUI->SetActiveForm("MainMenu");
     if (!LoadLanguages(Services_, state, error) || !LoadFont(Services_, error)) {
         return false;
@@ -113,6 +125,7 @@ bool TForm1::InitGame(std::string& error) {
     if (Demos_.Replaying()) {
         Flow_->SetSaveFiles(false);
         Construction_->SetSaveFiles(false);
+        SettingsScreens_->SetSaveFiles(false);
     } else if (!Demos_.Recording()) {
         Flow_->LoadProgress();  // a demo's menus stay those of the game it was recorded in
     }
@@ -134,6 +147,7 @@ void TForm1::FreeGame() {
     World_.Context = TWorldContext{};
     World_.Random.Ticks = nullptr;
     FreeServices(Services_);
+    SettingsScreens_.reset();
     Flow_.reset();
 }
 
@@ -281,6 +295,7 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
         Vector2(static_cast<float>(cursorX) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
                 -(static_cast<float>(cursorY) / static_cast<float>(state.ScreenHeight) * 2.0f - 1.0f));
     Services_.GUI->ProcessInput(dt, mouse);
+    SettingsScreens_->Update();
 
     if (Construction_->Editing()) {
         Construction_->UpdateEditor(dt, input, cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
@@ -289,7 +304,7 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
     if (!state.InGame) {
         return;
     }
-    if (input.KeyReleased(KEY_ESCAPE)) {
+    if (input.ActionReleased(ActionPause)) {
         Flow_->TogglePause();
     }
     if (state.Paused) {
@@ -299,6 +314,11 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
     // The cursor is in back-buffer pixels, whatever size the window's client area has (a full-screen
     // window covers the desktop and shows the back buffer stretched).
     Flow_->UpdateFlow(dt, cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
+}
+
+int32_t TForm1::FrameRateLimitNow() const {
+    const TGameState& state = World_.State;
+    return FrameRateLimit(Services_.Settings, Display_.Vsync(), !state.InGame || state.Paused);
 }
 
 void TForm1::DrawFrame() {

@@ -31,6 +31,7 @@
 #include "shell/GameFlow.h"
 #include "shell/GameServices.h"
 #include "shell/Screenshots.h"
+#include "shell/SettingsScreens.h"
 #include "shell/UserFiles.h"
 
 class TForm1 {
@@ -73,6 +74,9 @@ public:
     // The display's mode for the current Windowed / ScreenWidth / ScreenHeight (TDisplay::ApplyMode).
     void ApplyDisplayMode() { Display_.ApplyMode(Services_); }
 
+    // The rate the frame loop paces this frame to (shell/FramePacer.h), 0 for none.
+    int32_t FrameRateLimitNow() const;
+
     // The close box, a quit request or the Exit confirmation: the program ends.
     bool Closed() const { return Closed_; }
     bool FrameLoopEnabled() const { return FrameLoopEnabled_; }
@@ -110,6 +114,7 @@ private:
     TGameServices Services_;
     std::unique_ptr<TGameFlow> Flow_;
     std::unique_ptr<TConstruction> Construction_;
+    std::unique_ptr<TSettingsScreens> SettingsScreens_;
     TDisplay Display_;
     TDemoSession Demos_;
     TScreenshots Screenshots_;

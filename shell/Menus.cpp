@@ -282,6 +282,8 @@ const TTranslation kTranslations[] = {
     {"Options", "ENG", "English"},
     {"Options", "OK", "OK"},
     {"Options", "Cencel", "Cencel"},
+    {"Options", "Sound", "Sound"},
+    {"Options", "Controls", "Controls"},
     {"EnterName", "Enter name", "Enter name"},
     {"EnterName", "OK", "OK"},
     {"Exit", "Exit_Verification", "Are you sure?"},
@@ -380,6 +382,31 @@ void SetWidgetText(TGUI& gui, const char* form, const char* widget, const std::s
     } else if (auto* edit = dynamic_cast<TMyEdit*>(found)) {
         edit->Text = text;
     }
+}
+
+TMyButton* AddMenuButton(TMyForm& form, const char* name, const std::string& text, int32_t x, int32_t y,
+                         int32_t width, int32_t height, const TMyButton::TOnClick& onClick) {
+    return AddButton(form, name, text, {x, y, width, height}, onClick);
+}
+
+TMyLabel* AddMenuLabel(TMyForm& form, const char* name, const std::string& text, int32_t x, int32_t y,
+                       int32_t width, int32_t height) {
+    return AddLabel(form, name, text, {x, y, width, height}, LeftAligned(kMenuLabel));
+}
+
+TMyCheckBox* AddMenuCheckBox(TMyForm& form, const char* name, const std::string& text, int32_t x, int32_t y,
+                             int32_t width) {
+    return AddCheckBox(form, name, text, {x, y, width});
+}
+
+TMySlider* AddMenuSlider(TMyForm& form, const char* name, int32_t x, int32_t y, int32_t width,
+                         int32_t height) {
+    TButtonParam params;
+    Place(params, {x, y, width, height}, kControlText);
+    auto slider = std::make_unique<TMySlider>(name);
+    slider->SetParams(params);
+    slider->ThumbWidth = SizeToNdcW(16, kMenuWidth);
+    return form.AddWidget(std::move(slider));
 }
 
 std::string GetWidgetText(const TGUI& gui, const char* form, const char* widget) {

@@ -68,3 +68,14 @@ TMyEdit* AddMenuEdit(TMyForm& form, const char* name, const std::string& text, c
 void SetWidgetText(TGUI& gui, const char* form, const char* widget, const std::string& text);
 // The caption of such a widget (or the text of an edit); empty when it is missing.
 std::string GetWidgetText(const TGUI& gui, const char* form, const char* widget);
+
+// Widgets in the menus' styles for screens built elsewhere (shell/SettingsScreens.h): places in pixels
+// of the 800 x 600 menu area; labels are white and left-aligned, controls carry black text.
+TMyButton* AddMenuButton(TMyForm& form, const char* name, const std::string& text, int32_t x, int32_t y,
+                         int32_t width, int32_t height, const TMyButton::TOnClick& onClick);
+TMyLabel* AddMenuLabel(TMyForm& form, const char* name, const std::string& text, int32_t x, int32_t y,
+                       int32_t width, int32_t height);
+TMyCheckBox* AddMenuCheckBox(TMyForm& form, const char* name, const std::string& text, int32_t x, int32_t y,
+                             int32_t width);
+TMySlider* AddMenuSlider(TMyForm& form, const char* name, int32_t x, int32_t y, int32_t width,
+                         int32_t height);

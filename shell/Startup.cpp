@@ -49,6 +49,32 @@ bool ReadSettings(TGameState& state, const TUserFiles& files, std::string& error
     return LoadConfig(state, error) && LoadOptions(files.OptionsRead, state, error);
 }
 
+void ReadPlayerSettings(TGameServices& services, TGameState& state) {
+    services.Settings = TSettings{};
+    if (services.UserFiles.Settings.empty()) {
+        return;
+    }
+    std::vector<std::string> problems;
+    LoadSettings(services.UserFiles.Settings, services.Settings, problems);
+    for (const std::string& problem : problems) {
+        logging::Write("settings", problem);
+    }
+    state.Difficulty = services.Settings.Difficulty;
+    state.Bindings = services.Settings.Bindings;
+}
+
+void ApplyPlayerSettings(TGameServices& services, const TGameState& state, TDisplay& display) {
+    const TSettings& settings = services.Settings;
+    if (services.Input) {
+        services.Input->Bindings = state.Bindings;
+    }
+    if (services.Audio) {
+        services.Audio->SetMix(static_cast<float>(settings.MusicVolume) / 100.0f,
+                               static_cast<float>(settings.EffectsVolume) / 100.0f, settings.Mute);
+    }
+    display.SetCursorSpeeds(settings.MouseSpeed, settings.GamepadAimSpeed);
+}
+
 bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, platform::Window& window,
                    const TDisplay& display, bool windowed, std::string& error) {
     services.Render = std::make_unique<TRenderD3D9>(graphics);

@@ -15,6 +15,12 @@
 // The tuning values ("Data/Config.txt") and the options, after the leftovers of saves killed before
 // their rename are removed.
 bool ReadSettings(TGameState& state, const TUserFiles& files, std::string& error);
+// The player's settings file (shell/Settings.h) into services.Settings, each problem in the log; its
+// difficulty and controls into the state.
+void ReadPlayerSettings(TGameServices& services, TGameState& state);
+// What the settings change outside the game state: the controls of the input, the sound's mix, the
+// cursor's speeds. Run after the input and the sound started, and again whenever the settings change.
+void ApplyPlayerSettings(TGameServices& services, const TGameState& state, TDisplay& display);
 // The renderer on the display's window, at the display's size.
 bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, platform::Window& window,
                    const TDisplay& display, bool windowed, std::string& error);

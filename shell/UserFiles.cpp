@@ -83,9 +83,11 @@ TUserFiles ChooseUserFiles(bool shared, const std::string& userFolder) {
         files.Folder.pop_back();
     }
     if (!shared) {
+        files.Settings = kDataSettingsFile;
         return files;
     }
     files.InData = false;
+    files.Settings = files.Folder.empty() ? std::string() : files.Folder + "/" + kUserSettingsName;
     files.OptionsWrite = files.Folder + "/" + kUserOptionsName;
     files.RecordsWrite = files.Folder + "/" + kUserRecordsName;
     std::error_code error;

@@ -20,6 +20,9 @@ struct TUserFiles {
     std::string OptionsWrite = kOptionsSaveFile;
     std::string RecordsRead = kRecordsTableFile;
     std::string RecordsWrite = kRecordsTableFile;
+    // The settings (shell/Settings.h) beside the options; empty (the defaults, never saved) until
+    // ChooseUserFiles sets it, as for a headless game.
+    std::string Settings;
     // The per-user folder (absolute, no trailing slash); empty when it is not known.
     std::string Folder;
     // True when the options and the records live in Data.
@@ -35,6 +38,8 @@ struct TUserFiles {
 inline constexpr const char* kUserOptionsName = "options.txt";
 inline constexpr const char* kUserRecordsName = "table_of_records.txt";
 inline constexpr const char* kUserProgressName = "progress.txt";
+inline constexpr const char* kUserSettingsName = "settings.txt";
+inline constexpr const char* kDataSettingsFile = "Data\\settings.txt";
 
 // Whether `folder` holds a folder named "Data" in any letter case.
 bool HoldsData(const std::string& folder);

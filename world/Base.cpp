@@ -2,13 +2,14 @@
 
 #include <cmath>
 
+#include "world/Difficulty.h"
 #include "world/Effects.h"
 #include "world/Map.h"
 #include "world/World.h"
 
 TBase::TBase(TWorld& world, std::string name, TMeshResource* cubeMesh, TMeshResource* bodyMesh)
     : TGameObject(std::move(name), bodyMesh),
-      Health(static_cast<float>(world.State.BaseMaxHealth)),
+      Health(static_cast<float>(BaseFullHealth(world.State))),
       World_(world) {
     if (TMap* map = CurrentMap(World_)) {
         TVector3 centre = FootprintCentre(World_, map->BaseX, map->BaseY);
@@ -36,7 +37,7 @@ void TBase::Update(int32_t deltaMs) {
         Remove();
         return;
     }
-    float ratio = Health / static_cast<float>(World_.State.BaseMaxHealth);
+    float ratio = Health / static_cast<float>(BaseFullHealth(World_.State));
     if (ratio < 0.75f) {
         if (Smoking) {
             ShadeSmoke(this, ratio);

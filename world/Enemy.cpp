@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "world/Bullet.h"
+#include "world/Difficulty.h"
 #include "world/Effects.h"
 #include "world/Map.h"
 #include "world/Player.h"
@@ -105,7 +106,8 @@ void TEnemy::Update(int32_t deltaMs) {
         } else {
             Randomize(World_.Random);
             if (MoveState != Turning) {
-                FireTimer = Random(World_.Random, 400) + Weapon.ReloadTime;
+                FireTimer =
+                    Random(World_.Random, 400) + EnemyReloadTime(World_.State.Difficulty, Weapon.ReloadTime);
                 Fire();
             }
         }

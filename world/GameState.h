@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "input/KeyBindings.h"
 #include "world/Map.h"
 
 // What a second player has of their own in a game for two (the first player's are TGameState's own
@@ -32,6 +33,8 @@ struct TGameState {
     int32_t ScreenHeight = 600;
     uint8_t Language = kLanguageUkrainian;
     uint8_t FirstLevel = 0;  // the level index a new game starts at (a command-line choice)
+    uint8_t Difficulty = 1;  // kDifficultyNormal (world/Difficulty.h), from the settings or a demo
+    TKeyBindings Bindings;   // the controls in force (the settings', or a demo's)
 
     // Tuning ("Data/Config.txt").
     int32_t PlayerMaxHealth = 10;     // the player tank's full health

@@ -8,6 +8,7 @@
 #include "util/Log.h"
 #include "world/Bonus.h"
 #include "world/Bullet.h"
+#include "world/Difficulty.h"
 #include "world/Effects.h"
 #include "world/Map.h"
 #include "world/Team.h"
@@ -27,7 +28,7 @@ TPlayer::TPlayer(TWorld& world, std::string name, int32_t cellX, int32_t cellY, 
     : TMoveableObject(std::move(name)),
       TTankMotion(world, cellX, cellY),
       Index(index),
-      Health(static_cast<float>(world.State.PlayerMaxHealth)) {
+      Health(static_cast<float>(PlayerFullHealth(world.State))) {
     TVector3 centre = FootprintCentre(World_, cellX, cellY);
     SetPosition(centre.X, 0.0f, centre.Z);
     Body = AddChild(std::make_unique<TGameObject>("Body", bodyMesh));
@@ -77,7 +78,7 @@ void TPlayer::Update(int32_t deltaMs) {
         return;
     }
 
-    float ratio = Health / static_cast<float>(World_.State.PlayerMaxHealth);
+    float ratio = Health / static_cast<float>(PlayerFullHealth(World_.State));
     if (ratio >= 0.75f) {
         if (Smoking) {
             DeleteObject("paticlesystem");
@@ -123,7 +124,7 @@ bool TPlayer::FireHeld() const {
     const TInput* input = World_.Context.Input;
     if (input == nullptr)
         return false;
-    return Index == 0 ? input->MouseButtonDown(0) : SecondPlayerFires(*input);
+    return Index == 0 ? input->ActionDown(ActionFire) : SecondPlayerFires(*input);
 }
 
 void TPlayer::TurnTurretByKeys(int32_t deltaMs) {
@@ -176,15 +177,16 @@ void TPlayer::Step(int32_t deltaMs) {
 }
 
 void TPlayer::DriveWanted(int& held, uint16_t& wanted) const {
-    // D, A, S, W in that order (keys or the controller); the last held one counts, and only when it
-    // is the only one. The second player's arrows in the same order.
+    // Right, left, down, up in that order (the first player's bound keys or the controller, the second
+    // player's arrows or pad); the last held one counts, and only when it is the only one.
+    static const TAction actions[4] = {ActionDriveRight, ActionDriveLeft, ActionDriveDown, ActionDriveUp};
     static const int keys[4] = {KEY_D, KEY_A, KEY_S, KEY_W};
     static const uint16_t headings[4] = {90, 270, 180, 0};
     const TInput* input = World_.Context.Input;
     held = 0;
     wanted = 0;
     for (int k = 0; k < 4; ++k) {
-        const bool down = input != nullptr && (Index == 0 ? input->DriveKeyDown(keys[k])
+        const bool down = input != nullptr && (Index == 0 ? input->DriveActionDown(actions[k])
                                                           : SecondPlayerDriveKeyDown(*input, keys[k]));
         if (down) {
             ++held;

@@ -31,6 +31,7 @@
 #include "shell/CommandLine.h"
 #include "shell/Demo.h"
 #include "shell/FloorFrame.h"
+#include "shell/FramePacer.h"
 #include "shell/Main.h"
 #include "shell/Timedemo.h"
 #include "shell/UserFiles.h"
@@ -246,6 +247,11 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         form.Demos().SetRecorder(&recorder);
     }
 
+    platform::SystemFrameTimer timer;
+    TFramePacer pacer(timer);
+    // The rate is measured from the 60th frame on: the first ones compile shaders and load pictures.
+    constexpr uint64_t kFramesBeforeMeasuring = 60;
+    uint64_t startUs = 0;
     while (!form.Closed()) {
         if (unattended && form.FramesDrawn() + 1 == static_cast<uint64_t>(line.Frames) &&
             !line.Screenshot.empty()) {
@@ -256,10 +262,23 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         if (unattended && form.FramesDrawn() >= static_cast<uint64_t>(line.Frames)) {
             break;
         }
+        if (!form.Closed()) {
+            pacer.Pace(form.FrameRateLimitNow());
+        }
+        if (form.FramesDrawn() == kFramesBeforeMeasuring && startUs == 0) {
+            startUs = timer.NowMicroseconds();
+        }
         if (!form.FrameLoopEnabled() && !form.Closed()) {
             // Minimised in full screen: nothing to draw, so do not spin.
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+    }
+    if (unattended && startUs != 0 && form.FramesDrawn() > kFramesBeforeMeasuring) {
+        // The rate the loop reached, for measuring the cap (scripts/bench-framecap).
+        const double seconds = static_cast<double>(timer.NowMicroseconds() - startUs) / 1e6;
+        const uint64_t frames = form.FramesDrawn() - kFramesBeforeMeasuring;
+        logging::Write("frames", std::to_string(frames) + " frames in " + std::to_string(seconds) + " s: " +
+                                     std::to_string(static_cast<double>(frames) / seconds) + " per second");
     }
     form.FormDestroy();
     if (!line.Record.empty()) {

@@ -315,3 +315,20 @@ TEST(SdlInputDevice, TwoControllersKeepTheirPlacesThroughUnplugging) {
 }
 
 }  // namespace
+
+// The names of the default drive keys on the X server's keyboard layout: W, A, S, D on a US one; with
+// BRELVOX_KEY_LAYOUT=fr, on a server whose keyboard is French (AZERTY), the same places read Z, Q, S,
+// D. Before SDL's video starts they are the US names.
+TEST(KeyNameOnLayout, TheDriveKeysReadAsTheLayoutPrintsThem) {
+    EXPECT_EQ(KeyNameOnLayout(DIK_W), "W");
+    EXPECT_EQ(KeyNameOnLayout(DIK_UP), "Up");
+    EXPECT_EQ(KeyNameOnLayout(0), "");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    const char* layout = std::getenv("BRELVOX_KEY_LAYOUT");
+    const bool azerty = layout != nullptr && std::string(layout) == "fr";
+    const std::string names = KeyNameOnLayout(DIK_W) + " " + KeyNameOnLayout(DIK_A) + " " +
+                              KeyNameOnLayout(DIK_S) + " " + KeyNameOnLayout(DIK_D);
+    EXPECT_EQ(names, azerty ? "Z Q S D" : "W A S D");
+    EXPECT_EQ(KeyNameOnLayout(DIK_ESCAPE), "Escape");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "ShellTestSupport.h"
+#include "platform/DirectInputKeys.h"
 #include "shell/HeadlessGame.h"
 #include "shell/UserLevels.h"
 #include "world/Bullet.h"
@@ -225,7 +226,7 @@ TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
 }
 
 // A second controller is recorded in "P" frames from the first frame it is attached, and the header
-// moves to version 3 then; a session without one stays version 2, all "F". Both read back as written.
+// moves to version 4 then; a session without one stays version 3, all "F". Both read back as written.
 TEST_F(Demos, ASecondController_IsRecordedFromItsFirstFrame) {
     TDemoHeader header;
     std::string error;
@@ -247,7 +248,7 @@ TEST_F(Demos, ASecondController_IsRecordedFromItsFirstFrame) {
         ASSERT_TRUE(files::ReadRealFile(Path, bytes, error)) << error;
         TDemo demo;
         ASSERT_TRUE(ParseDemo(bytes, demo, error)) << error;
-        EXPECT_EQ(demo.Header.Version, withSecond ? 3u : 2u);
+        EXPECT_EQ(demo.Header.Version, withSecond ? kDemoTwoControllerVersion : kDemoVersion);
         ASSERT_EQ(demo.Frames.size(), 3u);
         EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Connected, withSecond);
         EXPECT_EQ(demo.Frames[1].Input.SecondGamepad.Axes[platform::GamepadRightX], withSecond ? -1234 : 0);
@@ -265,6 +266,61 @@ TEST_F(Demos, ASecondController_IsRecordedFromItsFirstFrame) {
             EXPECT_EQ(bytes.size(), expected.size() + 5);
         }
     }
+TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithTheDefaults) {
+    TDemoOptions hard;
+    hard.Difficulty = kDifficultyHard;
+    hard.Bindings.Codes[ActionDriveUp] = platform::DIK_UP;
+    std::string digest;
+    {
+        THeadlessGame game;
+        game.Form().Demos().SetSessionOptions(hard);
+        std::string error;
+        ASSERT_TRUE(game.Start(error)) << error;
+        TDemoHeader header;
+        header.Seed = game.Form().Demos().Seed();
+        header.Options = game.Form().Demos().SessionOptions();
+        ASSERT_TRUE(DigestPlayData(header.Data, error)) << error;
+        TDemoWriter writer;
+        ASSERT_TRUE(writer.Open(Path, header, error)) << error;
+        game.Form().Demos().SetRecorder(&writer);
+        for (int i = 0; i < 10; ++i) {
+            game.Frame(16);
+        }
+        game.Input().MoveMouse(400 - game.Form().Display().CursorClientX(),
+                               170 - game.Form().Display().CursorClientY());
+        game.Frame(16);
+        game.Input().SetButton(0, true);
+        game.Frame(16);
+        game.Input().SetButton(0, false);
+        game.Frame(16);
+        ASSERT_TRUE(game.World().State.InGame);
+        game.Input().SetKey(platform::DIK_UP, true);  // up on the arrow: the tank drives
+        for (int i = 0; i < 200; ++i) {
+            game.Frame(16);
+        }
+        digest = DigestText(game.Form().Demos().Digest());
+        writer.Close();
+    }
+    TDemo demo;
+    std::string error;
+    ASSERT_TRUE(ReadDemoFile(Path, demo, error)) << error;
+    EXPECT_EQ(demo.Header.Options.Difficulty, kDifficultyHard);
+    EXPECT_EQ(demo.Header.Options.Bindings, hard.Bindings);
+    EXPECT_EQ(Replayed(demo), digest);
+
+    // The same frames under a header of the format before: Normal, W to drive up; another game.
+    std::string bytes;
+    ASSERT_TRUE(files::ReadRealFile(Path, bytes, error)) << error;
+    std::string newHeader, oldHeader;
+    EncodeDemoHeader(demo.Header, newHeader);
+    TDemoHeader older = demo.Header;
+    older.Version = 2;
+    EncodeDemoHeader(older, oldHeader);
+    TDemo old;
+    ASSERT_TRUE(ParseDemo(oldHeader + bytes.substr(newHeader.size()), old, error)) << error;
+    EXPECT_EQ(old.Header.Options.Difficulty, kDifficultyNormal);
+    EXPECT_EQ(old.Header.Options.Bindings, TKeyBindings{});
+    EXPECT_NE(Replayed(old), digest);
 }
 
 TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
@@ -282,8 +338,11 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string frameBytes;
     EncodeDemoFrame(frame, frameBytes);
     const std::size_t at = good.size() - frameBytes.size();  // frame 1
-    std::string first = good;
-    first[8] = 1;  // the first format: no end record
+    TDemoHeader firstHeader = header;
+    firstHeader.Version = 1;  // the first format: no difficulty, no controls, no end record
+    std::string first;
+    EncodeDemoHeader(firstHeader, first);
+    first += frameBytes;
     good += "E";
     good += std::string("\x01\x00\x00\x00", 4);
 

@@ -101,6 +101,13 @@ protected:
         input_.SetGamepad(pad);
         Idle(form);
     }
+    // The player's tank once the level's first spawn is over.
+    TPlayer* PlayerAfterTheStart(TForm1& form) {
+        for (int i = 0; i < 150; ++i) {
+            Idle(form);
+        }
+        return dynamic_cast<TPlayer*>(LevelNode(world_) ? LevelNode(world_)->FindObject("Player") : nullptr);
+    }
     void TapKey(TForm1& form, int keyIndex) {
         input_.SetKey(TInput::KeyCode(keyIndex), true);
         Idle(form);
@@ -135,7 +142,8 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
     EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
     EXPECT_EQ(Device()->RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(ActiveForm(form), "MainMenu");
-    EXPECT_EQ(form.Services().GUI->FormCount(), 18u);  // the ten screens and the eight of Construction
+    EXPECT_EQ(form.Services().GUI->FormCount(), 20u);  // the ten of the menus, "Sound", "Controls" and the
+                                                       // eight of Construction
     // The game's meshes wait for the first level; its textures (the HUD's, the cursor) are there.
     EXPECT_EQ(form.Services().Meshes->FindMesh("water"), nullptr);
     EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
@@ -391,11 +399,7 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
     ASSERT_EQ(window_.ClientWidth(), 1280);
     ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40, in back-buffer pixels
     ASSERT_TRUE(world_.State.InGame);
-    for (int i = 0; i < 150; ++i) {
-        Idle(form);
-    }
-    TPlayer* player =
-        dynamic_cast<TPlayer*>(LevelNode(world_) ? LevelNode(world_)->FindObject("Player") : nullptr);
+    TPlayer* player = PlayerAfterTheStart(form);
     ASSERT_NE(player, nullptr);
     TVector3 tank = player->GetPosition();
     const float offsets[][2] = {{6.0f, 0.0f}, {-6.0f, 0.0f}, {0.0f, 7.0f}, {0.0f, -4.0f}, {5.0f, 5.0f}};
@@ -471,11 +475,7 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     pad.Axes = {};
     TapPadButton(form, pad, GamepadA);
     ASSERT_EQ(ActiveForm(form), "Game");
-    for (int i = 0; i < 150; ++i) {
-        Idle(form);
-    }
-    TPlayer* player =
-        dynamic_cast<TPlayer*>(LevelNode(world_) ? LevelNode(world_)->FindObject("Player") : nullptr);
+    TPlayer* player = PlayerAfterTheStart(form);
     ASSERT_NE(player, nullptr);
 
     // A full right stick for 100 ms: 80 pixels to the right on an 800-pixel screen.
@@ -500,6 +500,56 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
     TapPadButton(form, pad, GamepadStart);
     EXPECT_TRUE(world_.State.Paused);
     EXPECT_EQ(ActiveForm(form), "PauseMenu");
+}
+
+// The settings file beside the options: the arrow keys drive, P pauses, the mouse moves the cursor at
+// half its speed; W and Escape do nothing in play any more.
+TEST_F(MainForm, PlayerSettings_BoundKeysDriveAndPauseAndTheMouseIsSlowed) {
+    Put("Data/settings.txt", "DriveRight = 205\nDriveUp = 200\nPause = 25\nMouseSpeed = 50\n");
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    form.SetUserFiles(ChooseUserFiles(false, ""));
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    Idle(form);
+    const float x = form.Display().CursorX();
+    input_.MoveMouse(100, 0);
+    Idle(form);
+    EXPECT_EQ(form.Display().CursorX(), x + 50.0f);
+    // Twice the motion to reach Play at half speed.
+    input_.MoveMouse(2 * (400 - form.Display().CursorClientX()), 2 * (170 - form.Display().CursorClientY()));
+    Idle(form);
+    ClickAt(form, 400, 170);  // Play
+    ASSERT_EQ(ActiveForm(form), "Game");
+    TPlayer* player = PlayerAfterTheStart(form);
+    ASSERT_NE(player, nullptr);
+    const int cellY = player->CellY;
+    input_.SetKey(DIK_D, true);
+    for (int i = 0; i < 60; ++i) {
+        Idle(form);
+    }
+    EXPECT_NE(player->Facing, 90) << "D is no longer right";
+    input_.SetKey(DIK_D, false);
+    input_.SetKey(DIK_RIGHT, true);
+    for (int i = 0; i < 60; ++i) {
+        Idle(form);
+    }
+    EXPECT_EQ(player->Facing, 90);
+    input_.SetKey(DIK_RIGHT, false);
+    input_.SetKey(DIK_UP, true);
+    for (int i = 0; i < 150; ++i) {
+        Idle(form);
+    }
+    input_.SetKey(DIK_UP, false);
+    EXPECT_EQ(player->Facing, 0);
+    EXPECT_LT(player->CellY, cellY) << "up on the arrow drives the tank north";
+    TapKey(form, KEY_ESCAPE);
+    EXPECT_FALSE(world_.State.Paused);
+    input_.SetKey(DIK_P, true);
+    Idle(form);
+    input_.SetKey(DIK_P, false);
+    Idle(form);
+    EXPECT_TRUE(world_.State.Paused);
+    std::remove((Root + "/Data/settings.txt").c_str());
 }
 
 TEST_F(MainForm, Close_EndsTheLoop) {

@@ -9,36 +9,16 @@ program=$1
 source_dir=$2
 . "$(dirname "$0")/drive_window.sh"
 make_work_folder "$source_dir" sound
-server=
 trap 'for p in $pid $server; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work/run" HOME="$work/home" PULSE_SERVER="unix:$work/run/native"
-mkdir -m 700 "$XDG_RUNTIME_DIR" "$HOME"
-
-start_server() {
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
-        -L "module-null-sink sink_name=test" \
-        -L "module-native-protocol-unix auth-anonymous=1 socket=$work/run/native" \
-        2>>"$work/server.log" &
-    server=$!
-    for i in 1 2 3 4 5 6 7 8 9 10; do
-        pactl info >/dev/null 2>&1 && return
-        sleep 0.5
-    done
-    fail "the sound server does not start: $(tail -5 "$work/server.log")"
-}
+. "$(dirname "$0")/sound_server.sh"
 
 # Records SECONDS of the null sink and prints how many of its half-seconds are heard.
 heard() {
-    parec -d test.monitor --raw --format=s16le --rate=8000 --channels=1 >"$work/recorded.raw" &
-    recorder=$!
-    sleep "$1"
-    kill "$recorder"
-    wait "$recorder" 2>/dev/null
+    record "$1"
     loud=0
     half=0
     while [ "$half" -lt $(( $1 * 2 )) ]; do
-        rms=$(sox -t raw -r 8000 -e signed -b 16 -c 1 "$work/recorded.raw" -n trim "$(( half / 2 )).$(( half % 2 * 5 ))" 0.5 stat 2>&1 |
-            awk '/^RMS +amplitude/ {print $3}')
+        rms=$(rms_of "$(( half / 2 )).$(( half % 2 * 5 ))" 0.5)
         awk -v r="${rms:-0}" 'BEGIN {exit !(r > 0.01)}' && loud=$(( loud + 1 ))
         half=$(( half + 1 ))
     done

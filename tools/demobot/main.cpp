@@ -7,7 +7,7 @@
 // and plays the second tank as well, the same way, on a second gamepad (D-pad, right stick, A).
 //
 //   demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]
-//           [--no-replay-check] [--two-players] --out FILE
+//           [--no-replay-check] [--two-players] [--difficulty Easy|Normal|Hard] --out FILE
 //
 // With --tries the seeds S, S+1, ... are tried until a session ends in the game's flow within A..B
 // seconds of game time; the demo of that seed is kept and its digest written to FILE.digest.
@@ -22,6 +22,7 @@
 #include "shell/Demo.h"
 #include "shell/HeadlessGame.h"
 #include "shell/Levels.h"
+#include "shell/Settings.h"
 #include "util/Files.h"
 #include "util/GE_MATH.h"
 #include "world/Bonus.h"
@@ -40,12 +41,13 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: demobot [--data DIR] --level N --seed S [--tries K] [--min-seconds A] [--max-seconds B]\n"
-    "               [--no-replay-check] [--two-players] --out FILE\n"
+    "               [--no-replay-check] [--two-players] [--difficulty Easy|Normal|Hard] --out FILE\n"
     "  Plays the game headless from the main menu at level N and records the session as a demo in\n"
     "  FILE, its world digest in FILE.digest. Seeds S, S+1, ... (K tries, default 1) are tried until a\n"
     "  session ends in victory or game over within A..B seconds (default 45..90) of game time.\n"
     "  --no-replay-check skips replaying each session's demo to compare its digest.\n"
-    "  --two-players starts a game for two and plays the second tank too, on a second gamepad.\n";
+    "  --two-players starts a game for two and plays the second tank too, on a second gamepad.\n"
+    "  The game is played on Normal unless --difficulty says otherwise.\n";
 
 // Frame times of a 60 Hz display.
 constexpr uint32_t kFrameMs[3] = {16, 17, 17};
@@ -385,13 +387,14 @@ private:
 };
 
 // One session with `seed`, recorded to `path`. False with `error` when the game cannot start.
-bool PlaySession(int level, uint32_t seed, double maxSeconds, bool checkReplay, bool twoPlayers,
-                 const std::string& path,
+bool PlaySession(int level, uint32_t seed, uint8_t difficulty, double maxSeconds, bool checkReplay,
+                 bool twoPlayers, const std::string& path,
                  TStats& stats, std::string& digest, std::string& error) {
     {
         THeadlessGame game;
         game.Form().Demos().SetFirstLevel(static_cast<uint8_t>(level - 1));
         game.Form().Demos().SetSeed(seed);
+        game.Form().Demos().SetDifficulty(difficulty);
         if (!game.Start(error)) {
             return false;
         }
@@ -481,6 +484,7 @@ int main(int argc, char** argv) {
     int level = 1;
     uint32_t seed = 1;
     int tries = 1;
+    uint8_t difficulty = kDifficultyNormal;
     double minSeconds = 45.0;
     double maxSeconds = 90.0;
     bool checkReplay = true;
@@ -512,6 +516,15 @@ int main(int argc, char** argv) {
             level = std::atoi(value.c_str());
         } else if (arg == "--seed") {
             seed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        } else if (arg == "--difficulty") {
+            difficulty = kDifficultyCount;
+            for (uint8_t d = 0; d < kDifficultyCount; ++d) {
+                difficulty = value == DifficultyName(d) ? d : difficulty;
+            }
+            if (difficulty == kDifficultyCount) {
+                std::fprintf(stderr, "demobot: --difficulty is Easy, Normal or Hard\n%s", kUsage);
+                return 2;
+            }
         } else if (arg == "--tries") {
             tries = std::atoi(value.c_str());
         } else if (arg == "--min-seconds") {
@@ -533,8 +546,8 @@ int main(int argc, char** argv) {
         TStats stats;
         std::string digest;
         std::string error;
-        if (!PlaySession(level, seed + static_cast<uint32_t>(t), maxSeconds, checkReplay, twoPlayers, out, stats,
-                         digest,
+        if (!PlaySession(level, seed + static_cast<uint32_t>(t), difficulty, maxSeconds, checkReplay, twoPlayers,
+                         out, stats, digest,
                          error)) {
             std::fprintf(stderr, "demobot: %s\n", error.c_str());
             return 1;
