@@ -38,6 +38,7 @@ public:
 
     // ---- every frame ----
     bool Replaying() const { return Replay_ != nullptr; }
+    bool Recording() const { return Recorder_ != nullptr; }
     // The next replayed frame; false when the replay is over.
     bool NextReplayed(TDemoFrame& frame);
     // After a frame ran: it is written to the recording, and the world's digest joins the history.

@@ -18,6 +18,7 @@
 #include "shell/Hud.h"
 #include "shell/Menus.h"
 #include "shell/Notice.h"
+#include "shell/ResolutionChooser.h"
 #include "world/World.h"
 
 class TGameFlow {
@@ -76,6 +77,9 @@ public:
     TNotice& Notice() { return Notice_; }
     const TNotice& Notice() const { return Notice_; }
 
+    // The Options screen's resolution chooser: its sizes come from the desktop.
+    TResolutionChooser& Resolutions() { return Resolutions_; }
+
     // The callbacks, by screen.
     void OnMainMenuClick(TMyButton& button);
     void OnOptionsClick(TMyButton& button);
@@ -103,4 +107,5 @@ private:
     bool SaveFiles_ = true;
     THud Hud_;
     TNotice Notice_;
+    TResolutionChooser Resolutions_;
 };

@@ -57,7 +57,8 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Operation not permitted",
                                                   "Read-only file system",
                                                   "Disk quota exceeded",
-                                                  "Input/output error"};
+                                                  "Input/output error",
+                                                  "(desktop)"};
     return keys;
 }
 
