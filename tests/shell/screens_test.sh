@@ -145,7 +145,7 @@ screen_w=$desk_w
 screen_h=$desk_h
 covers_screen "full screen at $name"
 shot 01_main_menu
-reads 01_main_menu "Table of records"
+reads 01_main_menu "Table of records" 300 150 200 250
 click_at 400 220  # Table of records
 shot 02_records
 reads 02_records "Unnamed"
