@@ -111,6 +111,7 @@ void TMYFont::DrawText(std::string_view text, float x, float y) {
         0xFF000000u | (uint32_t{FontColor.R} << 16) | (uint32_t{FontColor.G} << 8) | uint32_t{FontColor.B};
     float px = x;
     float py = y;
+    const size_t first = Vertices.size();
     for (const char c : text) {
         if (c == '\r') {
             px = x;
@@ -149,6 +150,12 @@ void TMYFont::DrawText(std::string_view text, float x, float y) {
                                   n};
         Indices.insert(Indices.end(), quad, quad + 6);
         px += w;
+    }
+    if (!View_.IsIdentity()) {
+        for (size_t i = first; i < Vertices.size(); ++i) {
+            Vertices[i].X = View_.ToScreenX(Vertices[i].X);
+            Vertices[i].Y = View_.ToScreenY(Vertices[i].Y);
+        }
     }
 }
 

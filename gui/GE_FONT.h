@@ -23,6 +23,7 @@
 #include "gui/FontInfo.h"
 #include "render/DeviceResource.h"
 #include "render/GE_D3D9.h"
+#include "util/ScreenLayout.h"
 
 #pragma pack(push, 1)
 struct TFontVertex {
@@ -69,6 +70,10 @@ public:
     // Draws everything queued in one draw call and empties the queues. Nothing is drawn when the
     // queue is empty.
     void Flush();
+    // Where the text queued from now on goes on the screen: its positions and FontSize are in the
+    // view's clip space (the identity until set).
+    void SetView(const TScreenView& view) { View_ = view; }
+    const TScreenView& View() const { return View_; }
 
     size_t VertexCount() const { return Vertices.size(); }
     size_t IndexCount() const { return Indices.size(); }
@@ -104,4 +109,5 @@ private:
     std::vector<TFontVertex> Vertices;
     std::vector<uint16_t> Indices;
     bool DropLogged = false;
+    TScreenView View_;
 };

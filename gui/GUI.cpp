@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "gui/FrameGeometry.h"
+#include "gui/GE_FONT.h"
 #include "util/Log.h"
 
 namespace {
@@ -52,9 +53,10 @@ void TGUI::ProcessInput(int32_t deltaTime, const TVector2& mousePos) {
     if (form == nullptr) {
         return;
     }
+    const TVector2 mouse = Vector2(View_.FromScreenX(mousePos.X), View_.FromScreenY(mousePos.Y));
     // By index: a callback may add widgets to the form while it is walked.
     for (size_t i = 0; i < form->Widgets.size(); ++i) {
-        form->Widgets[i]->HandleInput(deltaTime, mousePos);
+        form->Widgets[i]->HandleInput(deltaTime, mouse);
     }
 }
 
@@ -65,11 +67,20 @@ void TGUI::Draw() {
     }
     Vertices.clear();
     Indices.clear();
+    if (Font && *Font) {
+        (*Font)->SetView(View_);
+    }
     for (size_t i = 0; i < form->Widgets.size(); ++i) {
         form->Widgets[i]->Draw(Vertices, Indices, Skin_);
     }
     if (Vertices.empty()) {
         return;
+    }
+    if (!View_.IsIdentity()) {
+        for (TGUIVertex& vertex : Vertices) {
+            vertex.X = View_.ToScreenX(vertex.X);
+            vertex.Y = View_.ToScreenY(vertex.Y);
+        }
     }
 
     const bool filled =

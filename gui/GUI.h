@@ -17,6 +17,7 @@
 #include "gui/Form.h"
 #include "gui/GUISkinInfo.h"
 #include "render/GE_D3D9.h"
+#include "util/ScreenLayout.h"
 
 class TGUI {
 public:
@@ -53,6 +54,12 @@ public:
     // reset by a switch.
     void SetActiveForm(std::string_view name);
 
+    // Where the forms go on the screen: widgets are placed, and ProcessInput's mousePos is given, in the
+    // view's clip space and the screen's respectively (the identity until set). The font's queued text
+    // follows the same view from the next Draw.
+    void SetView(const TScreenView& view) { View_ = view; }
+    const TScreenView& View() const { return View_; }
+
     TMyForm* ActiveFormPtr() const;
     size_t FormCount() const { return Forms.size(); }
     const TGUISkinInfo& Skin() const { return Skin_; }
@@ -72,4 +79,5 @@ private:
     const platform::TextureHandle* SkinTexture;
     std::vector<std::unique_ptr<TMyForm>> Forms;
     size_t ActiveForm = 0;
+    TScreenView View_;
 };

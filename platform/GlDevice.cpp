@@ -8,6 +8,7 @@
 
 #include "platform/SdlWindow.h"
 #include "util/Log.h"
+#include "util/ScreenLayout.h"
 
 namespace platform {
 
@@ -324,9 +325,17 @@ void GlDevice::Present() {
         if (target_ != 0) {
             glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
             glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-            bool sameSize = width == backWidth_ && height == backHeight_;
-            glBlitFramebuffer(0, 0, backWidth_, backHeight_, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
-                              sameSize ? GL_NEAREST : GL_LINEAR);
+            // The picture keeps its shape: centred, with black bars where the window has another.
+            const TScreenRect fit = FitRect(backWidth_, backHeight_, width, height);
+            if (fit.Width != width || fit.Height != height) {
+                glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+            // The window's rows count from the bottom.
+            const int bottom = height - fit.Y - fit.Height;
+            bool sameSize = fit.Width == backWidth_ && fit.Height == backHeight_;
+            glBlitFramebuffer(0, 0, backWidth_, backHeight_, fit.X, bottom, fit.X + fit.Width,
+                              bottom + fit.Height, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
         }
         window_.SwapBuffers();
     }

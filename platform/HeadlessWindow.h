@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Window.h"
@@ -27,8 +28,12 @@ public:
     int ClientHeight() const override { return Covering() ? coverHeight_ : height_; }
     int FrameLeft() const override { return Covering() ? 0 : left_; }
     int FrameTop() const override { return Covering() ? 0 : top_; }
-    int FrameWidth() const override { return width_ + (windowed_ ? 2 * kBorder : 0); }
-    int FrameHeight() const override { return height_ + (windowed_ ? kCaption + kBorder : 0); }
+    int FrameWidth() const override {
+        return Covering() ? coverWidth_ : width_ + (windowed_ ? 2 * kBorder : 0);
+    }
+    int FrameHeight() const override {
+        return Covering() ? coverHeight_ : height_ + (windowed_ ? kCaption + kBorder : 0);
+    }
     void SetFramePosition(int left, int top) override {
         left_ = left;
         top_ = top;
@@ -99,6 +104,7 @@ public:
     }
     int ScreenWidth() override { return screenWidth_; }
     int ScreenHeight() override { return screenHeight_; }
+    std::vector<ScreenSize> DisplayModes() override { return modes_; }
     void HideSystemCursor() override { cursorHidden_ = true; }
     void ShowMessageBox(const std::string& title, const std::string& text) override {
         messages_.push_back({title, text});
@@ -106,6 +112,7 @@ public:
 
     // For the test.
     bool CursorHidden() const { return cursorHidden_; }
+    void SetDisplayModes(std::vector<ScreenSize> modes) { modes_ = std::move(modes); }
     const std::vector<Message>& Messages() const { return messages_; }
 
 private:
@@ -115,6 +122,7 @@ private:
     int cursorY_ = 0;
     bool cursorHidden_ = false;
     std::vector<Message> messages_;
+    std::vector<ScreenSize> modes_;
 };
 
 }  // namespace platform

@@ -33,6 +33,18 @@ void SdlDesktop::SetCursorPosition(int x, int y) {
     warpY_ = y;
 }
 
+std::vector<ScreenSize> SdlDesktop::DisplayModes() {
+    std::vector<ScreenSize> modes;
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) == 0) {
+            modes.push_back({mode.w, mode.h});
+        }
+    }
+    return modes;
+}
+
 int SdlDesktop::ScreenWidth() {
     SDL_DisplayMode mode;
     return SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 0;

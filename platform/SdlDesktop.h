@@ -20,6 +20,7 @@ public:
     void SetCursorPosition(int x, int y) override;
     int ScreenWidth() override;
     int ScreenHeight() override;
+    std::vector<ScreenSize> DisplayModes() override;
     void HideSystemCursor() override;
     // Printed to stderr, then shown in a box (if one can be shown at all).
     void ShowMessageBox(const std::string& title, const std::string& text) override;

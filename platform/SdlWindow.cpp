@@ -72,6 +72,11 @@ void SdlWindow::SetWindowed(bool windowed) {
     windowed_ = windowed;
 }
 
+void SdlWindow::AllowResize(int minWidth, int minHeight) {
+    SDL_SetWindowMinimumSize(window_, minWidth, minHeight);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+}
+
 void SdlWindow::SetClientSize(int width, int height) {
     SDL_SetWindowSize(window_, width, height);
 }

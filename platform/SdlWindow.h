@@ -1,5 +1,5 @@
 // The main window over SDL2, with the one OpenGL 3.3 core context of the program, made with the window.
-// The window starts hidden, bordered, not resizable, centred.
+// The window starts hidden, bordered, not resizable (until AllowResize), centred.
 #pragma once
 
 #include <memory>
@@ -28,6 +28,7 @@ public:
 
     void SetWindowed(bool windowed) override;
     void SetClientSize(int width, int height) override;
+    void AllowResize(int minWidth, int minHeight) override;
     int ClientWidth() const override;
     int ClientHeight() const override;
     int FrameLeft() const override;

@@ -9,11 +9,11 @@
 namespace platform {
 
 enum class WindowEventType {
-    Close,        // the close box, or the system asked the program to quit
-    Deactivate,   // the window lost the keyboard focus
-    Activate,     // the window got the focus back
+    Close,       // the close box, or the system asked the program to quit
+    Deactivate,  // the window lost the keyboard focus
+    Activate,    // the window got the focus back
     Minimize,
-    Restore,      // shown again after a minimise
+    Restore,  // shown again after a minimise
 };
 
 struct WindowEvent {
@@ -27,6 +27,9 @@ public:
     // Bordered window (caption, system menu, minimise box) or borderless full screen.
     virtual void SetWindowed(bool windowed) = 0;
     virtual void SetClientSize(int width, int height) = 0;
+    // From now on the player and the window manager may resize and maximise the window, down to a
+    // client area of minWidth x minHeight.
+    virtual void AllowResize(int /*minWidth*/, int /*minHeight*/) {}
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
     // Outer frame, borders and caption included.
@@ -44,6 +47,12 @@ public:
     virtual void PollEvents(std::vector<WindowEvent>& events) = 0;
 };
 
+// A display mode's size in pixels.
+struct ScreenSize {
+    int Width = 0;
+    int Height = 0;
+};
+
 // What GetCursorPos, SetCursorPos, GetSystemMetrics and MessageBox give on Windows.
 class Desktop {
 public:
@@ -52,6 +61,9 @@ public:
     virtual void SetCursorPosition(int x, int y) = 0;
     virtual int ScreenWidth() = 0;
     virtual int ScreenHeight() = 0;
+    // The sizes the desktop's display offers for full screen, in any order, repeats allowed; none when
+    // it cannot tell.
+    virtual std::vector<ScreenSize> DisplayModes() { return {}; }
     // Hides the system cursor over the program's window; the game draws its own.
     virtual void HideSystemCursor() = 0;
     // Shows an error to the player (also printed to stderr). Returns when dismissed.

@@ -32,6 +32,9 @@ PresentParameters TRenderD3D9::BuildPresentParameters(Window* handle, bool windo
         p.BackBufferWidth = width;
         p.BackBufferHeight = height;
         p.FullScreen_RefreshRateInHz = desktop.RefreshRate;
+    } else {
+        p.BackBufferWidth = WindowBackWidth_;
+        p.BackBufferHeight = WindowBackHeight_;
     }
     p.BackBufferFormat = desktop.Format;
     p.SwapEffect = D3DSWAPEFFECT_DISCARD;

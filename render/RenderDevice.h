@@ -84,6 +84,12 @@ public:
     bool ResetDevice(bool windowed, platform::Window* handle, uint16_t width, uint16_t height, uint8_t vsync);
     bool IsDeviceLost();
     bool IsDeviceNotReset();
+    // From the next Initialize or ResetDevice, a window's back buffer is width x height, shown in its
+    // shape inside the client area with black bars; 0 x 0 (the default): the client size.
+    void SetWindowBackBuffer(uint16_t width, uint16_t height) {
+        WindowBackWidth_ = width;
+        WindowBackHeight_ = height;
+    }
 
     void ClearTarget(uint8_t r, uint8_t g, uint8_t b);
     void ClearDepth();
@@ -137,4 +143,6 @@ private:
     uint16_t QuadIndices_[6];
     std::vector<TQuadVertex> QuadsVertices_;
     std::vector<uint16_t> QuadsIndices_;
+    uint16_t WindowBackWidth_ = 0;
+    uint16_t WindowBackHeight_ = 0;
 };

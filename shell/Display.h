@@ -1,13 +1,24 @@
 // The game's display: the window's mode and size for the options (or a size given for the run), the
-// device reset around a change of either, and the software cursor with its mapping to the back
-// buffer's pixels, the frame the GUI, the HUD and the picking ray use.
+// device reset around a change of either, the game's screen with its layout (util/ScreenLayout.h), and
+// the software cursor with its mapping to the screen's pixels, the frame the GUI, the HUD and the
+// picking ray use.
+//
+// The screen is what the game lays out, aims and counts its cursor in. In a window the game follows,
+// it is the client area, whatever size the player or the window manager gives it. In full screen it
+// is the options' ScreenWidth x ScreenHeight (the back buffer), shown in its shape on the desktop with
+// black bars where the shapes differ. While a demo is recorded or replayed it stays the options' size
+// (the demo's) in a window too, so that a session replays the same whatever the window's size.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/Window.h"
 #include "shell/GameServices.h"
+#include "util/ScreenLayout.h"
 #include "world/GameState.h"
+
+// The 3D view's vertical field of view on a 4:3 screen, radians.
+inline constexpr float kFieldOfViewY = 1.5707964f;
 
 class TDisplay {
 public:
@@ -15,8 +26,8 @@ public:
     // ScreenHeight say what the display shows.
     TDisplay(platform::Window& window, platform::Desktop& desktop, const TGameState& state);
 
-    // The window and back buffer are `width` x `height` whatever the options say; the game itself (the
-    // cursor, the menus, aiming) keeps the options' resolution, so a replay plays the same at any size.
+    // The window is `width` x `height` whatever the options say; the game's screen keeps the options'
+    // resolution (a replay plays the same at any size), drawn in its shape inside the window.
     void SetRenderSize(int width, int height);
     void SetVsync(bool vsync) { Vsync_ = vsync; }
     // The mouse's and the controller's share of the cursor's designed speed, in percent.
@@ -27,6 +38,20 @@ public:
     bool Vsync() const { return Vsync_; }
     int RenderWidth() const;
     int RenderHeight() const;
+    // A demo is recorded or replayed: the screen stays the options' size in a window too.
+    void SetFixedScreen(bool fixed) { FixedScreen_ = fixed; }
+
+    // The game's screen in pixels (see above), and its layout as UpdateLayout last found it.
+    int ScreenWidth() const;
+    int ScreenHeight() const;
+    const TScreenLayout& Layout() const { return Layout_; }
+    // The layout for the screen's present size; true when that changed since the last call (and at the
+    // first).
+    bool UpdateLayout();
+    // The back buffer a window's device is made with: 0 x 0 when it follows the client area, else the
+    // largest size of the screen's shape in the window's asked size.
+    int WindowBackBufferWidth() const;
+    int WindowBackBufferHeight() const;
 
     // At start-up: the software cursor where the system pointer is, and the window sized as a window,
     // centred and shown (the device makes it full screen if asked).
@@ -38,13 +63,12 @@ public:
     // The mouse's motion and the controller's sticks over `dt` milliseconds move the cursor, and the
     // system pointer follows it.
     void MoveCursor(const TInput& input, int32_t dt);
-    // A replayed frame's cursor, in back-buffer pixels.
+    // A replayed frame's cursor, in screen pixels.
     void SetClientCursor(int32_t x, int32_t y);
 
-    // The software cursor: in desktop pixels in a window, in back-buffer pixels in full screen; and the
-    // same point in back-buffer pixels (ScreenWidth x ScreenHeight). In a window of the asked size those
-    // are its client pixels; a full-screen window covering a larger desktop shows the back buffer
-    // stretched, and the system pointer is kept over the point where the cursor is drawn.
+    // The software cursor in desktop pixels: it moves as the pointer does, one desktop pixel per pixel
+    // of motion, over the desktop in a window and over the picture in full screen; and the same point
+    // in screen pixels.
     float CursorX() const { return CursorX_; }
     float CursorY() const { return CursorY_; }
     int32_t CursorClientX() const { return CursorClientX_; }
@@ -53,6 +77,7 @@ public:
 private:
     // The software cursor goes where the system pointer is, at (x, y) on the desktop.
     void CursorToPointer(int& x, int& y);
+    bool FollowsWindow() const;
 
     platform::Window& Window_;
     platform::Desktop& Desktop_;
@@ -62,9 +87,12 @@ private:
     bool Vsync_ = true;
     float MouseSpeed_ = 1.0f;
     float GamepadSpeed_ = 1.0f;
-    float CursorX_ = 0.0f;  // the software cursor (desktop or back-buffer pixels)
+    bool FixedScreen_ = false;
+    bool LayoutMade_ = false;
+    TScreenLayout Layout_;
+    float CursorX_ = 0.0f;  // the software cursor (desktop pixels)
     float CursorY_ = 0.0f;
-    int32_t CursorClientX_ = 0;  // the same point in back-buffer pixels
+    int32_t CursorClientX_ = 0;  // the same point in screen pixels
     int32_t CursorClientY_ = 0;
     bool CursorPlaced_ = false;  // the system pointer was put at (PlacedX_, PlacedY_)
     int32_t PlacedX_ = 0;

@@ -395,6 +395,7 @@ void TGameFlow::SetOptionsWidgets() {
     SetTicked(gui, "Options", "ENG", state.Language == kLanguageEnglish);
     SetTicked(gui, "Options", "1024", state.ScreenWidth == 1024);
     SetTicked(gui, "Options", "800", state.ScreenWidth != 1024);
+    Resolutions_.Show(gui, state.ScreenWidth, state.ScreenHeight, LanguageText("(desktop)"));
 }
 
 void TGameFlow::ApplyOptions() {
@@ -417,14 +418,15 @@ void TGameFlow::ApplyOptions() {
         state.Windowed = !state.Windowed;
         displayChanges = true;
     }
-    bool wide = Ticked(gui, "Options", "1024");
-    if (wide && state.ScreenWidth == 800) {
-        state.ScreenWidth = 1024;
-        state.ScreenHeight = 768;
-        displayChanges = true;
-    } else if (!wide && state.ScreenWidth == 1024) {
-        state.ScreenWidth = 800;
-        state.ScreenHeight = 600;
+    // A radio button changes the width it names only, as it always did; the chooser's other sizes
+    // change both.
+    const platform::ScreenSize chosen = Resolutions_.Chosen(gui);
+    const bool radio = Ticked(gui, "Options", "1024") || Ticked(gui, "Options", "800");
+    if (radio ? chosen.Width != state.ScreenWidth
+              : chosen.Width > 0 &&
+                    (chosen.Width != state.ScreenWidth || chosen.Height != state.ScreenHeight)) {
+        state.ScreenWidth = chosen.Width;
+        state.ScreenHeight = chosen.Height;
         displayChanges = true;
     }
     if (displayChanges && Hooks.ApplyDisplayMode) {
@@ -489,6 +491,10 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
 }
 
 void TGameFlow::OnOptionsClick(TMyButton& button) {
+    if (button.Name == "ModeLess" || button.Name == "ModeMore") {
+        Resolutions_.Step(*Services.GUI, button.Name == "ModeMore" ? 1 : -1);
+        return;
+    }
     if (button.Name == "OK") {
         ApplyOptions();
         UpdateContinueButton();  // in the language just chosen

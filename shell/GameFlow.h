@@ -20,6 +20,7 @@
 #include "shell/Menus.h"
 #include "shell/Notice.h"
 #include "shell/TeamPlay.h"
+#include "shell/ResolutionChooser.h"
 #include "world/World.h"
 
 class TGameFlow {
@@ -95,6 +96,9 @@ public:
     TNotice& Notice() { return Notice_; }
     const TNotice& Notice() const { return Notice_; }
 
+    // The Options screen's resolution chooser: its sizes come from the desktop.
+    TResolutionChooser& Resolutions() { return Resolutions_; }
+
     // The callbacks, by screen.
     void OnMainMenuClick(TMyButton& button);
     void OnOptionsClick(TMyButton& button);
@@ -134,4 +138,5 @@ private:
     std::unique_ptr<TLevels> OwnLevels_;
     std::function<void()> OwnLevelsEnded_;
     TTeamPlay Team_;
+    TResolutionChooser Resolutions_;
 };

@@ -13,7 +13,6 @@ constexpr int32_t kHudHeight = 768;
 constexpr int32_t kHudIcon = 50;
 // More life icons than this would run off the screen; the count is still in Lives.
 constexpr int32_t kMostLifeIcons = 16;
-constexpr int32_t kAimCursor = 40;
 
 }  // namespace
 
@@ -33,7 +32,7 @@ void THud::DrawTexturedQuad(const char* texture, float x, float y, float width, 
     Services_.Render->DrawQuad(x, y, width, height);
 }
 
-void THud::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenWidth, int32_t screenHeight) {
+void THud::DrawHud(int32_t cursorClientX, int32_t cursorClientY, const TScreenLayout& layout) {
     if (!Services_.Render) {
         return;
     }
@@ -47,41 +46,45 @@ void THud::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenW
     const float iconH = SizeToNdcH(kHudIcon, kHudHeight);
     // The icons in drawing order, each with its texture's name.
     std::vector<std::pair<const char*, TScreenQuad>> icons;
-    const auto icon = [&](const char* texture, float x, float y, float width, float height) {
+    const auto icon = [&](const char* texture, float x, float y, float width, float height,
+                          const TScreenView& view) {
         TScreenQuad quad;
-        quad.X = x;
-        quad.Y = y;
-        quad.Width = width;
-        quad.Height = height;
+        quad.X = view.ToScreenX(x);
+        quad.Y = view.ToScreenY(y);
+        quad.Width = width * view.ScaleX;
+        quad.Height = height * view.ScaleY;
         icons.emplace_back(texture, quad);
     };
+    const TScreenView& hud = layout.Hud;
     if (state.ArmourActive) {
-        icon("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH);
+        icon("Armour", PixelToNdcX(10, kHudWidth), PixelToNdcY(100, kHudHeight), iconW, iconH, hud);
     }
     if (state.FreezeActive) {
-        icon("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH);
+        icon("Clock", PixelToNdcX(10, kHudWidth), PixelToNdcY(200, kHudHeight), iconW, iconH, hud);
     }
     for (int32_t i = 0; i < state.Lives && i < kMostLifeIcons; ++i) {
-        icon("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH);
+        icon("Life", PixelToNdcX(10 + 60 * i, kHudWidth), PixelToNdcY(10, kHudHeight), iconW, iconH, hud);
     }
     if (state.TwoPlayers) {
         // The second player's side: from the right edge inwards, below the score.
-        const int32_t right = kHudWidth - 10 - kHudIcon;
+        const float right = PixelToNdcX(kHudWidth - 10 - kHudIcon, kHudWidth) + (layout.HudRightEdge - 1.0f);
+        const float step = SizeToNdcW(60, kHudWidth);
         if (state.Player2.ArmourActive) {
-            icon("Armour", PixelToNdcX(right, kHudWidth), PixelToNdcY(160, kHudHeight), iconW, iconH);
+            icon("Armour", right, PixelToNdcY(160, kHudHeight), iconW, iconH, hud);
         }
         for (int32_t i = 0; i < state.Player2.Lives && i < kMostLifeIcons; ++i) {
-            icon("Life", PixelToNdcX(right - 60 * i, kHudWidth), PixelToNdcY(70, kHudHeight), iconW, iconH);
-        }
-        if (SecondCursorShown_) {
-            icon("Guncur2", PixelToNdcX(SecondCursorX_ - kAimCursor / 2, screenWidth),
-                 PixelToNdcY(SecondCursorY_ - kAimCursor / 2, screenHeight),
-                 SizeToNdcW(kAimCursor, screenWidth), SizeToNdcH(kAimCursor, screenHeight));
+            icon("Life", right - step * static_cast<float>(i), PixelToNdcY(70, kHudHeight), iconW, iconH, hud);
         }
     }
-    icon("Guncur", PixelToNdcX(cursorClientX - kAimCursor / 2, screenWidth),
-         PixelToNdcY(cursorClientY - kAimCursor / 2, screenHeight), SizeToNdcW(kAimCursor, screenWidth),
-         SizeToNdcH(kAimCursor, screenHeight));
+    const int32_t aim = layout.CursorSize;
+    if (state.TwoPlayers && SecondCursorShown_) {
+        icon("Guncur2", PixelToNdcX(SecondCursorX_ - aim / 2, layout.Width),
+             PixelToNdcY(SecondCursorY_ - aim / 2, layout.Height), SizeToNdcW(aim, layout.Width),
+             SizeToNdcH(aim, layout.Height), TScreenView{});
+    }
+    icon("Guncur", PixelToNdcX(cursorClientX - aim / 2, layout.Width),
+         PixelToNdcY(cursorClientY - aim / 2, layout.Height), SizeToNdcW(aim, layout.Width),
+         SizeToNdcH(aim, layout.Height), TScreenView{});
     // All from the HUD's atlas in one call; without it, each icon from its own texture.
     const TTextureAtlas* atlas = Services_.HudAtlas.get();
     HudQuads_.clear();
@@ -104,7 +107,7 @@ void THud::DrawHud(int32_t cursorClientX, int32_t cursorClientY, int32_t screenW
     render.SetAlphaBlend(false);
 }
 
-void THud::DrawHelpIcons() {
+void THud::DrawHelpIcons(const TScreenView& view) {
     if (!Services_.Render) {
         return;
     }
@@ -122,8 +125,9 @@ void THud::DrawHelpIcons() {
     render.SetAlphaBlend(true);
     render.SetDepthTest(false);
     for (const TIcon& icon : kIcons) {
-        DrawTexturedQuad(icon.Texture, PixelToNdcX(icon.X, 800), PixelToNdcY(icon.Y, 600),
-                         SizeToNdcW(40, 800), SizeToNdcH(40, 600));
+        DrawTexturedQuad(icon.Texture, view.ToScreenX(PixelToNdcX(icon.X, 800)),
+                         view.ToScreenY(PixelToNdcY(icon.Y, 600)), SizeToNdcW(40, 800) * view.ScaleX,
+                         SizeToNdcH(40, 600) * view.ScaleY);
     }
     render.SetAlphaBlend(false);
     render.SetDepthTest(true);

@@ -8,6 +8,7 @@
 #include "shell/Menus.h"
 #include "shell/Startup.h"
 #include "util/GE_UTILS.h"
+#include "util/Log.h"
 #include "world/GameState.h"
 #include "world/WorldContext.h"
 
@@ -17,8 +18,6 @@ constexpr const char* kCaption = "Brelvox";
 // The form's design size, replaced at start-up by the options.
 constexpr int kDesignWidth = 640;
 constexpr int kDesignHeight = 480;
-// The menu cursor, in screen pixels.
-constexpr int32_t kCursorSize = 40;
 
 }  // namespace
 
@@ -72,11 +71,14 @@ bool TForm1::InitGame(std::string& error) {
     if (WindowedOverride_) {
         state.Windowed = *WindowedOverride_;
     }
+    // A demo plays on the screen it was recorded on, whatever the window's size.
+    Display_.SetFixedScreen(Demos_.Replaying() || Demos_.Recording());
     Display_.OpenWindow();
+    Display_.UpdateLayout();
     if (!StartRenderer(Services_, Graphics_, Window_, Display_, state.Windowed, error)) {
         return false;
     }
-    StartScene(Services_, state);
+    StartScene(Services_, Display_.Layout());
     StartCachesAndInput(Services_, InputDevice_);
     GameMeshesLoaded_ = false;
     LoadSounds(Services_);
@@ -107,6 +109,8 @@ bool TForm1::InitGame(std::string& error) {
                                      Flow_->ReportSaveFailure(path, why);
                                  }});
     SettingsScreens_->Build(Services_.Render->Device());
+    PlaceHud(*Services_.GUI, Display_.Layout());
+    OfferResolutions();
     Services_.GUI->SetActiveForm("MainMenu");
     if (!LoadLanguages(Services_, state, error) || !LoadFont(Services_, error)) {
         return false;
@@ -290,12 +294,21 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
     }
     const int32_t cursorX = Display_.CursorClientX();
     const int32_t cursorY = Display_.CursorClientY();
+    if (Display_.UpdateLayout()) {
+        SetViewProjection(Services_, Display_.Layout());
+        PlaceHud(*Services_.GUI, Display_.Layout());
+    }
+    const TScreenLayout& layout = Display_.Layout();
 
     TVector2 mouse =
-        Vector2(static_cast<float>(cursorX) / static_cast<float>(state.ScreenWidth) * 2.0f - 1.0f,
-                -(static_cast<float>(cursorY) / static_cast<float>(state.ScreenHeight) * 2.0f - 1.0f));
+        Vector2(static_cast<float>(cursorX) / static_cast<float>(layout.Width) * 2.0f - 1.0f,
+                -(static_cast<float>(cursorY) / static_cast<float>(layout.Height) * 2.0f - 1.0f));
+    SetGuiView();
     Services_.GUI->ProcessInput(dt, mouse);
     SettingsScreens_->Update();
+    if (Services_.GUI->GetActiveFormName() == "Options") {
+        Flow_->Resolutions().Follow(*Services_.GUI);
+    }
 
     if (Construction_->Editing()) {
         Construction_->UpdateEditor(dt, input, cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
@@ -311,9 +324,31 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
         return;
     }
     Services_.SceneManager->Update(dt);
-    // The cursor is in back-buffer pixels, whatever size the window's client area has (a full-screen
-    // window covers the desktop and shows the back buffer stretched).
-    Flow_->UpdateFlow(dt, cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
+    // The cursor is in the screen's pixels, whatever size the window's client area has (a full-screen
+    // window covers the desktop and shows the screen in its shape).
+    Flow_->UpdateFlow(dt, cursorX, cursorY, layout.Width, layout.Height);
+}
+
+void TForm1::OfferResolutions() {
+    const std::vector<platform::ScreenSize> sizes =
+        TResolutionChooser::Offered(Desktop_.ScreenWidth(), Desktop_.ScreenHeight(), Desktop_.DisplayModes());
+    Flow_->Resolutions().SetSizes(sizes);
+    const TGameState& state = World_.State;
+    const bool offered = std::any_of(sizes.begin(), sizes.end(), [&](const platform::ScreenSize& size) {
+        return size.Width == state.ScreenWidth && size.Height == state.ScreenHeight;
+    });
+    if (!offered) {
+        logging::Write(
+            "display",
+            "the options name " + std::to_string(state.ScreenWidth) + "x" +
+                std::to_string(state.ScreenHeight) + ", which this display does not offer: " +
+                (state.Windowed ? "a window of that size" : "full screen shows it scaled in its shape"));
+    }
+}
+
+void TForm1::SetGuiView() {
+    const TScreenLayout& layout = Display_.Layout();
+    Services_.GUI->SetView(Services_.GUI->GetActiveFormName() == "Game" ? layout.Hud : layout.Menu);
 }
 
 int32_t TForm1::FrameRateLimitNow() const {
@@ -323,7 +358,7 @@ int32_t TForm1::FrameRateLimitNow() const {
 
 void TForm1::DrawFrame() {
     TRenderD3D9& render = *Services_.Render;
-    const TGameState& state = World_.State;
+    const TScreenLayout& layout = Display_.Layout();
     const std::string form = Services_.GUI->GetActiveFormName();
     const bool inGameScreen = form == "Game";
     const int32_t cursorX = Display_.CursorClientX();
@@ -338,30 +373,33 @@ void TForm1::DrawFrame() {
     } else if (!inGameScreen) {
         SetQuadShaders(Services_);
         render.SetDepthTest(false);
-        Flow_->Hud().DrawTexturedQuad("BG", -1.0f, 1.0f, 2.0f, 2.0f);
+        Flow_->Hud().DrawTexturedQuad("BG", layout.BackdropX, layout.BackdropY, layout.BackdropWidth,
+                                      layout.BackdropHeight);
     } else {
         Services_.SceneManager->Render();
-        Flow_->Hud().DrawHud(cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
+        Flow_->Hud().DrawHud(cursorX, cursorY, layout);
     }
 
     // The GUI and the text with point filtering, so the skin and the glyphs stay crisp.
     render.SetDepthTest(true);
     render.SetTextureFilter(0, 0, 0);
+    SetGuiView();
     Services_.GUI->Draw();
+    Services_.Font->SetView(layout.Menu);
     Flow_->Notice().Queue(Services_.Font.get());
     Services_.Font->Flush();
     render.SetTextureFilter(0, 1, 0);
 
     if (form == "Help") {
-        Flow_->Hud().DrawHelpIcons();
+        Flow_->Hud().DrawHelpIcons(layout.Menu);
     }
     if (!inGameScreen) {
         SetQuadShaders(Services_);
         render.SetAlphaBlend(true);
         render.SetDepthTest(false);
         Flow_->Hud().DrawTexturedQuad(
-            "Cursor", PixelToNdcX(cursorX, state.ScreenWidth), PixelToNdcY(cursorY, state.ScreenHeight),
-            SizeToNdcW(kCursorSize, state.ScreenWidth), SizeToNdcH(kCursorSize, state.ScreenHeight));
+            "Cursor", PixelToNdcX(cursorX, layout.Width), PixelToNdcY(cursorY, layout.Height),
+            SizeToNdcW(layout.CursorSize, layout.Width), SizeToNdcH(layout.CursorSize, layout.Height));
         render.SetAlphaBlend(false);
         render.SetDepthTest(true);
     }

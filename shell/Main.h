@@ -103,6 +103,10 @@ private:
     // The next frame's time and input; false when there is none (the replay is over).
     bool TakeFrame(TDemoFrame& frame);
     void PlayFrame(TDemoFrame& frame);
+    // The Options screen's resolutions from the desktop; the log says when the options name another.
+    void OfferResolutions();
+    // The GUI's view for its active form: the HUD's for "Game", the menus' for the others.
+    void SetGuiView();
 
     platform::Window& Window_;
     platform::Desktop& Desktop_;

@@ -149,13 +149,17 @@ constexpr const char* kHelpShooting =
 constexpr const char* kCyrillicOk = "\xCE\xCA";
 constexpr const char* kFreezesEnemies = "\"Freezes\" enemies";
 
+// The score at the top right of the HUD.
+constexpr TPlace kScoresPlace{550, 0, 100, 50};
+constexpr TPlace kSecondArmourPlace{924, 160, 100, 50, kHudWidth, kHudHeight};
+
 void BuildGame(TGUI& gui, TDeviceRef device) {
     TMyForm& form = *NewForm(gui, device, "Game");
     AddLabel(form, "Armour", "", {0, 100, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
     AddLabel(form, "Clock", "", {0, 200, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
-    AddLabel(form, "Scores", "Scores:", {550, 0, 100, 50}, LeftAligned(kHudLabel));
+    AddLabel(form, "Scores", "Scores:", kScoresPlace, LeftAligned(kHudLabel));
     // The second player's shield countdown, on that player's side (a game for two).
-    AddLabel(form, "Armour2", "", {924, 160, 100, 50, kHudWidth, kHudHeight}, kHudLabel);
+    AddLabel(form, "Armour2", "", kSecondArmourPlace, kHudLabel);
 }
 
 void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
@@ -185,6 +189,10 @@ void BuildOptions(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks)
     AddRadioButton(form, "RUS", 0, "Russian", {410, 300});
     AddButton(form, "Cencel", "Cencel", {190, 400}, callbacks.Options);
     AddButton(form, "OK", "OK", {410, 400}, callbacks.Options);
+    // The resolution chooser, across both columns under the radio buttons (shell/ResolutionChooser.h).
+    AddButton(form, "ModeLess", "<", {190, 350, 40, 40}, callbacks.Options);
+    AddLabel(form, "Mode", "", {230, 350, 340, 40});
+    AddButton(form, "ModeMore", ">", {570, 350, 40, 40}, callbacks.Options);
 }
 
 void BuildEnterName(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
@@ -322,6 +330,17 @@ void BuildMenus(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks) {
     BuildNextLevel(gui, device, callbacks);
     BuildTableOfRecords(gui, device, callbacks);
     BuildHelp(gui, device, callbacks);
+}
+
+void PlaceHud(TGUI& gui, const TScreenLayout& layout) {
+    TMyForm* form = gui.FindForm("Game");
+    if (TBaseWidget* scores = form != nullptr ? form->FindWidget("Scores") : nullptr) {
+        scores->X = PixelToNdcX(kScoresPlace.X, kScoresPlace.RefWidth) + (layout.HudRightEdge - 1.0f);
+    }
+    if (TBaseWidget* armour = form != nullptr ? form->FindWidget("Armour2") : nullptr) {
+        armour->X =
+            PixelToNdcX(kSecondArmourPlace.X, kSecondArmourPlace.RefWidth) + (layout.HudRightEdge - 1.0f);
+    }
 }
 
 void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, uint8_t language) {

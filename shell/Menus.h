@@ -10,6 +10,7 @@
 
 #include "gui/GE_GUI.h"
 #include "render/GE_D3D9.h"
+#include "util/ScreenLayout.h"
 
 class TLanguages;
 struct TGameState;
@@ -17,8 +18,8 @@ struct TGameState;
 // The button callbacks of the game flow, one per group of buttons; each tells its buttons apart by name.
 struct TMenuCallbacks {
     TMyButton::TOnClick MainMenu;          // "MainMenu": Play, Table of records, Help, Options, Author, Exit,
-                                           // and Continue once it is shown
-    TMyButton::TOnClick Options;           // "Options": OK, Cencel
+                                           // Two players, and Continue once it is shown
+    TMyButton::TOnClick Options;           // "Options": OK, Cencel, ModeLess, ModeMore
     TMyButton::TOnClick PauseMenu;         // "PauseMenu": Continue, MainMenu
     TMyButton::TOnClick Exit;              // "Exit": OK, Cencel (by their Tag)
     TMyButton::TOnClick NextLevel;         // "NextLevel": NextLevel, MainMenu
@@ -36,6 +37,10 @@ inline constexpr const char* kCreditRightsLabel = "Rights";
 // "PauseMenu", "NextLevel", "Table of records", "Help"), each on `device`, registers each with the GUI
 // and adds its widgets in their order. Call once.
 void BuildMenus(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks);
+
+// The HUD's labels ("Game") in the layout's HUD view: the score keeps its distance from the screen's
+// right edge, the rest stay at the left.
+void PlaceHud(TGUI& gui, const TScreenLayout& layout);
 
 // Sets the Language of `state` to `language` (0 Ukrainian, 1 Russian, 2 English) and the menus'
 // visible texts to that language's lines. A key missing from the table empties its widget's text. The

@@ -79,6 +79,8 @@ bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, 
                    const TDisplay& display, bool windowed, std::string& error) {
     services.Render = std::make_unique<TRenderD3D9>(graphics);
     TRenderD3D9& render = *services.Render;
+    render.SetWindowBackBuffer(static_cast<uint16_t>(display.WindowBackBufferWidth()),
+                               static_cast<uint16_t>(display.WindowBackBufferHeight()));
     if (!render.Initialize(&window, windowed, static_cast<uint16_t>(display.RenderWidth()),
                            static_cast<uint16_t>(display.RenderHeight()), display.Vsync() ? 1 : 0, error)) {
         return false;
@@ -88,14 +90,16 @@ bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, 
     return true;
 }
 
-void StartScene(TGameServices& services, const TGameState& state) {
+void StartScene(TGameServices& services, const TScreenLayout& layout) {
     services.SceneManager = std::make_unique<TSceneManager>(*services.Render);
     TCamera* camera = services.SceneManager->GetCamera();
     camera->SetPosition(0.0f, 23.0f, -16.5f);
     camera->SetRotation(60.0f, 0.0f, 0.0f);
-    camera->SetProjection(1.5707964f,
-                          static_cast<float>(state.ScreenWidth) / static_cast<float>(state.ScreenHeight),
-                          1.0f, 100.0f);
+    SetViewProjection(services, layout);
+}
+
+void SetViewProjection(TGameServices& services, const TScreenLayout& layout) {
+    services.SceneManager->GetCamera()->SetProjection(layout.FovY, layout.Aspect, 1.0f, 100.0f);
 }
 
 void StartCachesAndInput(TGameServices& services, platform::InputDevice* input) {

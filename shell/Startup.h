@@ -24,8 +24,11 @@ void ApplyPlayerSettings(TGameServices& services, const TGameState& state, TDisp
 // The renderer on the display's window, at the display's size.
 bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, platform::Window& window,
                    const TDisplay& display, bool windowed, std::string& error);
-// The scene manager and its camera, looking at the battlefield from above and behind.
-void StartScene(TGameServices& services, const TGameState& state);
+// The scene manager and its camera, looking at the battlefield from above and behind with the
+// layout's perspective.
+void StartScene(TGameServices& services, const TScreenLayout& layout);
+// The camera's perspective for the screen's layout (the frustum and the picking ray follow it).
+void SetViewProjection(TGameServices& services, const TScreenLayout& layout);
 // The particle shaders, the mesh and texture caches (empty) and the input.
 void StartCachesAndInput(TGameServices& services, platform::InputDevice* input);
 void LoadSounds(TGameServices& services);

@@ -90,7 +90,8 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Already used by",
                                                   "Left button",
                                                   "Right button",
-                                                  "Middle button"};
+                                                  "Middle button",
+                                                  "(desktop)"};
     return keys;
 }
 

@@ -4,6 +4,7 @@
 
 #include "ShellTestSupport.h"
 #include "shell/Config.h"
+#include "shell/Display.h"
 #include "world/Bonus.h"
 #include "world/Respaun.h"
 
@@ -468,7 +469,7 @@ TEST_F(GameFlow, Hud_LifeIconsArmourClockAndTheAimingCursor) {
     state.FreezeActive = false;
     platform::RecordingDevice* device = Graphics.LastDevice();
     device->ClearLog();
-    Flow->Hud().DrawHud(400, 300, 800, 600);
+    Flow->Hud().DrawHud(400, 300, ComputeScreenLayout(800, 600, kFieldOfViewY));
     // Armour, two lives, the aiming cursor.
     EXPECT_EQ(device->DrawCallCount(), 4u);
     auto textures = device->FindCalls("SetTexture");
@@ -486,7 +487,7 @@ TEST_F(GameFlow, Hud_LifeIconsArmourClockAndTheAimingCursor) {
 TEST_F(GameFlow, HelpIcons_SevenQuads) {
     platform::RecordingDevice* device = Graphics.LastDevice();
     device->ClearLog();
-    Flow->Hud().DrawHelpIcons();
+    Flow->Hud().DrawHelpIcons(TScreenView{});
     EXPECT_EQ(device->DrawCallCount(), 7u);
     EXPECT_EQ(device->RenderState(platform::D3DRS_ZENABLE), 1u);
 }

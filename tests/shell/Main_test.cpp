@@ -85,8 +85,16 @@ protected:
     }
     void MoveTo(TForm1& form, int x, int y) {
         Idle(form);  // the client position of the cursor is known after a frame
-        input_.MoveMouse(x - form.Display().CursorClientX(), y - form.Display().CursorClientY());
-        Idle(form);
+        // The cursor moves in desktop pixels, which may be more than one a screen pixel.
+        for (int step = 0; step < 16; ++step) {
+            const int dx = x - form.Display().CursorClientX();
+            const int dy = y - form.Display().CursorClientY();
+            if (dx == 0 && dy == 0) {
+                break;
+            }
+            input_.MoveMouse(dx, dy);
+            Idle(form);
+        }
     }
     void Idle(TForm1& form, uint32_t ms = 10) {
         clock_.Advance(ms);
@@ -235,8 +243,8 @@ TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels
               1023 - window_.FrameTop() - (window_.FrameHeight() - window_.ClientHeight() - border));
 }
 
-// A window manager that gave the window another size than asked: the back buffer follows the client
-// area, so the cursor's client pixels are scaled to the 800 x 600 the GUI and the picking ray count in.
+// A window manager that gave the window another size than asked: the game's screen and its back
+// buffer follow the client area, and the menus are laid out in it.
 TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
     TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;
@@ -249,9 +257,9 @@ TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
     input_.MoveMouse(clientLeft + 200 - static_cast<int>(form.Display().CursorX()),
                      clientTop + 85 - static_cast<int>(form.Display().CursorY()));
     Idle(form);
-    EXPECT_EQ(form.Display().CursorClientX(), 400);
-    EXPECT_EQ(form.Display().CursorClientY(), 170);
-    input_.SetButton(0, true);  // "Play" at (300, 150) 200 x 40 of 800 x 600
+    EXPECT_EQ(form.Display().CursorClientX(), 200);
+    EXPECT_EQ(form.Display().CursorClientY(), 85);
+    input_.SetButton(0, true);  // "Play" at (300, 150) 200 x 40 of 800 x 600, half that here
     Idle(form);
     input_.SetButton(0, false);
     Idle(form);
@@ -415,11 +423,12 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
         MoveTo(form, px, py);
         ASSERT_EQ(form.Display().CursorClientX(), px);
         ASSERT_EQ(form.Display().CursorClientY(), py);
-        // The hidden system pointer sits on the desktop point where the crosshair is drawn.
+        // The hidden system pointer sits on the desktop point where the crosshair is drawn: the
+        // picture is 1280 x 960 between bars of 32 pixels.
         int pointerX = 0, pointerY = 0;
         desktop_.GetCursorPosition(pointerX, pointerY);
-        EXPECT_EQ(pointerX, px * 1280 / 800);
-        EXPECT_EQ(pointerY, py * 1024 / 600);
+        EXPECT_NEAR(pointerX, px * 1280 / 800, 2);
+        EXPECT_NEAR(pointerY, 32 + py * 960 / 600, 2);
         float expected = Angle2D(Vector2(tank.X, tank.Z), Vector2(x, z));
         // A pixel is a fraction of a degree at these distances; 0 and 360 are the same heading.
         float off = std::fmod(player->TowerAngle - expected + 540.0f, 360.0f) - 180.0f;
@@ -438,6 +447,44 @@ TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair)
     EXPECT_EQ(window_.ClientWidth(), 1280);
     EXPECT_NEAR(form.Display().CursorClientX(), x * 1024 / 800, 2);
     EXPECT_NEAR(form.Display().CursorClientY(), y * 768 / 600, 2);
+}
+
+// Full screen at any size on a 1920 x 1080 desktop: the cursor moves one desktop pixel per pixel of
+// motion, stays on the picture (between the bars) and reaches every edge of the game's screen.
+TEST_F(MainForm, FullScreenAtAnySize_CursorCoversTheScreenAndMovesAsThePointer) {
+    desktop_ = HeadlessDesktop(1920, 1080);
+    window_.CoverInFullScreen(1920, 1080);
+    const int sizes[][2] = {{800, 600}, {1024, 768}, {1280, 1024}, {1920, 1080}, {2560, 1080}, {1080, 1920}};
+    for (const auto& size : sizes) {
+        Put("Data/options.txt", "Windowed = false\r\nScreenWidth = " + std::to_string(size[0]) +
+                                    "\r\nScreenHeight = " + std::to_string(size[1]) + "\r\nLanguage = ENG");
+        TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+        std::string error;
+        ASSERT_TRUE(form.FormCreate(error)) << error;
+        const TScreenRect picture = FitRect(size[0], size[1], 1920, 1080);
+        const std::string name = std::to_string(size[0]) + "x" + std::to_string(size[1]);
+        EXPECT_EQ(form.Display().Layout().Width, size[0]) << name;
+        input_.MoveMouse(-5000, -5000);
+        Idle(form);
+        EXPECT_EQ(form.Display().CursorX(), static_cast<float>(picture.X)) << name;
+        EXPECT_EQ(form.Display().CursorY(), static_cast<float>(picture.Y)) << name;
+        EXPECT_EQ(form.Display().CursorClientX(), 0) << name;
+        EXPECT_EQ(form.Display().CursorClientY(), 0) << name;
+        input_.MoveMouse(37, 21);
+        Idle(form);
+        int x = 0, y = 0;
+        desktop_.GetCursorPosition(x, y);
+        EXPECT_EQ(x, picture.X + 37) << name;
+        EXPECT_EQ(y, picture.Y + 21) << name;
+        input_.MoveMouse(5000, 5000);
+        Idle(form);
+        EXPECT_EQ(form.Display().CursorX(), static_cast<float>(picture.X + picture.Width - 1)) << name;
+        EXPECT_EQ(form.Display().CursorY(), static_cast<float>(picture.Y + picture.Height - 1)) << name;
+        EXPECT_GE(form.Display().CursorClientX(), size[0] - 2) << name;
+        EXPECT_LT(form.Display().CursorClientX(), size[0]) << name;
+        EXPECT_GE(form.Display().CursorClientY(), size[1] - 2) << name;
+        EXPECT_LT(form.Display().CursorClientY(), size[1]) << name;
+    }
 }
 
 // Every step with the controller alone: the left stick brings the cursor to "Play" and A clicks it; in

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/HeadlessWindow.h"
 #include "platform/RecordingDevice.h"
 #include "shell/Languages.h"
+#include "shell/ResolutionChooser.h"
 #include "shell/StartupFiles.h"
 #include "util/Files.h"
 #include "util/GE_UTILS.h"
@@ -74,8 +77,9 @@ TEST_F(Menus, TenFormsInOrderEachWithItsWidgets) {
     EXPECT_EQ(Names("Game"), (std::vector<std::string>{"Armour", "Clock", "Scores", "Armour2"}));
     EXPECT_EQ(Names("MainMenu"), (std::vector<std::string>{"Play", "Table of records", "Help", "Options",
                                                            "Author", "Exit", "Two players"}));
-    EXPECT_EQ(Names("Options"), (std::vector<std::string>{"FullScreen", "1024", "800", "Language", "Display",
-                                                          "UKR", "ENG", "RUS", "Cencel", "OK"}));
+    EXPECT_EQ(Names("Options"),
+              (std::vector<std::string>{"FullScreen", "1024", "800", "Language", "Display", "UKR", "ENG",
+                                        "RUS", "Cencel", "OK", "ModeLess", "Mode", "ModeMore"}));
     EXPECT_EQ(Names("EnterName"), (std::vector<std::string>{"Enter name", "Record", "Name", "OK"}));
     EXPECT_EQ(Names("Exit"), (std::vector<std::string>{"Exit_Verification", "Cencel", "OK"}));
     EXPECT_EQ(Names("PauseMenu"), (std::vector<std::string>{"PauseMenu", "Continue", "MainMenu"}));
@@ -166,7 +170,8 @@ TEST_F(Menus, ApplyLanguage_ShippedFilesFillEveryTranslatedWidget) {
         ApplyLanguage(state_, *gui_, languages, language);
         for (const char* form : {"MainMenu", "PauseMenu", "Options", "Exit", "NextLevel", "Help"}) {
             for (const std::string& name : Names(form)) {
-                if (std::string(form) == "Help" && name == "OK") {
+                // The chooser's label shows a size when the screen opens.
+                if ((std::string(form) == "Help" && name == "OK") || name == "Mode") {
                     continue;
                 }
                 EXPECT_FALSE(GetWidgetText(*gui_, form, name.c_str()).empty()) << form << ": " << name;
@@ -209,6 +214,65 @@ TEST_F(Menus, ButtonsCarryTheirGroupsCallback) {
     EXPECT_EQ(clicks_,
               (std::vector<std::string>{"main:Exit", "options:OK", "pause:Continue", "exit:Cencel",
                                         "next:NextLevel", "name:OK", "back:OK", "back:OK", "back:OK"}));
+}
+
+// The sizes offered: the desktop's first, then what fits it (the display's modes and the usual sizes,
+// each once, largest first), and the design's two always.
+TEST_F(Menus, ResolutionChooser_DesktopFirstThenWhatFitsLargestFirst) {
+    using platform::ScreenSize;
+    const std::vector<ScreenSize> sizes = TResolutionChooser::Offered(
+        1920, 1080, {{1920, 1080}, {1280, 720}, {2560, 1440}, {1280, 720}, {720, 400}, {1400, 1050}});
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes[0].Width, 1920);
+    EXPECT_EQ(sizes[0].Height, 1080);
+    const auto count = [&](int width, int height) {
+        return std::count_if(sizes.begin(), sizes.end(), [&](const ScreenSize& size) {
+            return size.Width == width && size.Height == height;
+        });
+    };
+    EXPECT_EQ(count(1920, 1080), 1);
+    EXPECT_EQ(count(1280, 720), 1);
+    EXPECT_EQ(count(1400, 1050), 1);  // a mode of the display's own
+    EXPECT_EQ(count(1600, 900), 1);   // a usual size that fits
+    EXPECT_EQ(count(2560, 1440), 0);  // larger than the desktop
+    EXPECT_EQ(count(720, 400), 0);    // smaller than a window may be
+    EXPECT_EQ(count(1024, 768), 1);
+    EXPECT_EQ(count(800, 600), 1);
+    for (size_t i = 2; i < sizes.size(); ++i) {
+        EXPECT_GE(sizes[i - 1].Width * sizes[i - 1].Height, sizes[i].Width * sizes[i].Height);
+    }
+    // A desktop smaller than the design's sizes still offers them.
+    EXPECT_EQ(TResolutionChooser::Offered(640, 480, {}).size(), 3u);
+}
+
+TEST_F(Menus, ResolutionChooser_ArrowsAndRadioButtonsAgree) {
+    TResolutionChooser chooser;
+    chooser.SetSizes(TResolutionChooser::Offered(1920, 1080, {}));
+    auto* radio800 = dynamic_cast<TMyRadioButton*>(Widget("Options", "800"));
+    auto* radio1024 = dynamic_cast<TMyRadioButton*>(Widget("Options", "1024"));
+    ASSERT_TRUE(radio800 && radio1024);
+    chooser.Show(*gui_, 800, 600, "(desktop)");
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "Mode"), "800x600");
+    EXPECT_TRUE(radio800->Ticked);
+    EXPECT_FALSE(radio1024->Ticked);
+    chooser.Step(*gui_, 1);  // past the last size: the desktop's own
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "Mode"), "1920x1080 (desktop)");
+    EXPECT_FALSE(radio800->Ticked);
+    EXPECT_EQ(chooser.Chosen(*gui_).Width, 1920);
+    chooser.Step(*gui_, -1);
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "Mode"), "800x600");
+    EXPECT_TRUE(radio800->Ticked);
+    // The player ticks 1024x768: the chooser goes there.
+    radio800->Ticked = false;
+    radio1024->Ticked = true;
+    chooser.Follow(*gui_);
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "Mode"), "1024x768");
+    EXPECT_EQ(chooser.Chosen(*gui_).Height, 768);
+    // A size the options file names and the display does not offer is shown and kept.
+    chooser.Show(*gui_, 1000, 700, "(desktop)");
+    EXPECT_EQ(GetWidgetText(*gui_, "Options", "Mode"), "1000x700");
+    EXPECT_FALSE(radio1024->Ticked);
+    EXPECT_EQ(chooser.Chosen(*gui_).Width, 1000);
 }
 
 }  // namespace

@@ -35,22 +35,42 @@ client() {
         /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
-# Moves the game's cursor to a point given in 800 x 600 menu pixels. The game moves its own cursor by
-# the mouse's motion and puts the system pointer there, so relative motion is what it sees.
-point_at() {
-    set -- "$1" "$2" $(client)
-    tx=$(( $3 + $1 * $5 / 800 ))
-    ty=$(( $4 + $2 * $6 / 600 ))
-    # A motion that arrives while the game puts the pointer back where its cursor was can be lost (a
-    # real mouse moves again at once); try again until the pointer is where it was sent.
-    for try in 1 2 3 4 5; do
-        eval "$(xdotool getmouselocation --shell)"
-        [ "$X" -eq "$tx" ] && [ "$Y" -eq "$ty" ] && break
-        xdotool mousemove_relative -- $(( tx - X )) $(( ty - Y ))
-        sleep 0.5
-    done
+# The largest rectangle of shape $1:$2 centred in an area $3 x $4 at ($5, $6): x y width height.
+fit() {
+    awk -v sw="$1" -v sh="$2" -v aw="$3" -v ah="$4" -v ax="$5" -v ay="$6" 'BEGIN {
+        w = aw; h = ah
+        if (aw * sh > ah * sw) w = int(ah * sw / sh); else if (aw * sh < ah * sw) h = int(aw * sh / sw)
+        print ax + int((aw - w) / 2), ay + int((ah - h) / 2), w, h }'
+}
+# The game's screen ($screen_w x $screen_h: full screen at that size; unset, a window the screen
+# follows) on the desktop, and its
+# 4:3 menu area: x y width height each.
+picture() {
+    set -- $(client)
+    if [ -n "${screen_w:-}" ]; then fit "$screen_w" "$screen_h" "$3" "$4" "$1" "$2"; else echo "$1 $2 $3 $4"; fi
+}
+menu_area() {
+    set -- $(picture)
+    fit 4 3 "$3" "$4" "$1" "$2"
 }
 
+# Moves the game's cursor to a point given in 800 x 600 pixels of the menu area (in a level: of the 4:3
+# view around the tank, which the menu area shows at any shape). The game moves its own cursor by the
+# mouse's motion, one desktop pixel per pixel, and puts the system pointer there, so relative motion
+# is what it sees; a motion that arrives while the game puts the pointer back can be lost (a real
+# mouse moves again at once): it tries again until the pointer is where it was sent.
+point_at() {
+    set -- "$1" "$2" $(menu_area)
+    tx=$(( $3 + $1 * $5 / 800 ))
+    ty=$(( $4 + $2 * $6 / 600 ))
+    for try in 1 2 3 4 5 6 7 8; do
+        eval "$(xdotool getmouselocation --shell)"
+        [ "$X" -eq "$tx" ] && [ "$Y" -eq "$ty" ] && return 0
+        xdotool mousemove_relative -- $(( tx - X )) $(( ty - Y ))
+        sleep 0.2
+    done
+    fail "the cursor did not reach $1,$2 (pointer at $X,$Y, sent to $tx,$ty)"
+}
 # A click the frame loop cannot miss: the button stays down for a few frames.
 click_at() {
     xdotool windowfocus "$window"
