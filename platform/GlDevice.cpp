@@ -87,6 +87,7 @@ GlDevice::GlDevice(SdlWindow& window, bool clipControl) : window_(window), clipC
     textureStorage_ = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_texture_storage");
     anisotropy_ = epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
                   epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic");
+    pipelineStatistics_ = epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query");
     if (anisotropy_) {
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy_);
     }
@@ -125,6 +126,10 @@ GlDevice::~GlDevice() {
     vertexBuffers_.ForEach(deleteBuffer);
     indexBuffers_.ForEach(deleteBuffer);
     textures_.ForEach([](TextureHandle, Texture& texture) { glDeleteTextures(1, &texture.Name); });
+    for (const QueryPair& queries : queries_) {
+        glDeleteQueries(1, &queries.Shaded);
+        glDeleteQueries(1, &queries.Passed);
+    }
     glDeleteSamplers(kStages, samplers_.data());
     glDeleteBuffers(1, &streamVertices_);
     glDeleteBuffers(1, &streamIndices_);
@@ -313,11 +318,78 @@ void GlDevice::Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stenc
 void GlDevice::BeginScene() {
     FollowWindowSize();
     ChooseTarget();
+    if (fragmentCounting_ == FragmentCounting::PerFrame && !frameCounted_) {
+        BeginQueries(NextQueries());
+        frameCounted_ = true;
+    }
+}
+
+bool GlDevice::SetFragmentCounting(FragmentCounting mode) {
+    if (mode != FragmentCounting::Off && !pipelineStatistics_) {
+        return false;
+    }
+    if (frameCounted_ || !frameDraws_.empty()) {
+        FinishFrameCount();  // what was counted so far goes into the totals
+    }
+    fragmentCounting_ = mode;
+    return true;
+}
+
+GlDevice::QueryPair& GlDevice::NextQueries() {
+    if (queriesUsed_ == queries_.size()) {
+        QueryPair queries;
+        glGenQueries(1, &queries.Shaded);
+        glGenQueries(1, &queries.Passed);
+        queries_.push_back(queries);
+    }
+    return queries_[queriesUsed_++];
+}
+
+void GlDevice::BeginQueries(const QueryPair& queries) {
+    glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, queries.Shaded);
+    glBeginQuery(GL_SAMPLES_PASSED, queries.Passed);
+}
+
+void GlDevice::EndQueries() {
+    glEndQuery(GL_SAMPLES_PASSED);
+    glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
+}
+
+void GlDevice::FinishFrameCount() {
+    if (frameCounted_) {
+        EndQueries();
+        frameCounted_ = false;
+    }
+    // Per frame: one pair; per draw: one pair for each entry of frameDraws_.
+    const size_t used = queriesUsed_;
+    uint64_t shadedTotal = 0;
+    uint64_t passedTotal = 0;
+    for (size_t i = 0; i < used; ++i) {
+        GLuint64 shaded = 0;
+        GLuint64 passed = 0;
+        glGetQueryObjectui64v(queries_[i].Shaded, GL_QUERY_RESULT, &shaded);
+        glGetQueryObjectui64v(queries_[i].Passed, GL_QUERY_RESULT, &passed);
+        shadedTotal += shaded;
+        passedTotal += passed;
+        if (i < frameDraws_.size()) {
+            frameDraws_[i].Shaded = shaded;
+            frameDraws_[i].Passed = passed;
+        }
+    }
+    CountFragments(shadedTotal, passedTotal);
+    queriesUsed_ = 0;
+    if (fragmentCounting_ == FragmentCounting::PerDraw) {
+        lastFrameDraws_.swap(frameDraws_);
+    }
+    frameDraws_.clear();
 }
 
 void GlDevice::EndScene() {}
 
 void GlDevice::Present() {
+    if (fragmentCounting_ != FragmentCounting::Off) {
+        FinishFrameCount();  // before the copy to the window, which is no draw of the frame
+    }
     int width = 0;
     int height = 0;
     window_.DrawableSize(width, height);

@@ -79,6 +79,7 @@ public:
                                 const void* vertexData, uint32_t vertexStride) override;
 
     bool ReadBackBuffer(Image& image) override;
+    bool SetFragmentCounting(FragmentCounting mode) override;
 
 private:
     static constexpr int kStages = 8;
@@ -166,6 +167,20 @@ private:
     // stage; anything else is reported.
     bool CanBind(ShaderStage stage, ShaderHandle shader, std::string_view call);
 
+    // Fragment counting (GlDevice.cpp): a pair of queries, fragment-shader invocations and samples
+    // passed, around each frame or each draw; the results are read when the frame is presented.
+    struct QueryPair {
+        GLuint Shaded = 0;
+        GLuint Passed = 0;
+    };
+    QueryPair& NextQueries();
+    void BeginQueries(const QueryPair& queries);
+    void EndQueries();
+    void FinishFrameCount();
+    // Issues `draw` (the GL call), inside queries of its own under FragmentCounting::PerDraw.
+    template <typename Draw>
+    void CountedDraw(uint32_t primitives, Draw&& draw);
+
     // Drawing.
     bool PrepareDraw();
     struct BoundStream {
@@ -223,6 +238,12 @@ private:
     bool sawMinimized_ = false;
     bool reportedBadDraw_ = false;  // each fault is logged once
     bool reportedBadUserDraw_ = false;
+    bool pipelineStatistics_ = false;  // GL_ARB_pipeline_statistics_query
+    FragmentCounting fragmentCounting_ = FragmentCounting::Off;
+    std::vector<QueryPair> queries_;  // made as needed, reused every frame
+    size_t queriesUsed_ = 0;          // this frame's
+    bool frameCounted_ = false;       // the per-frame queries are running
+    std::vector<DrawFragments> frameDraws_;
 
     SlotTable<ShaderHandle, Shader> shaders_{"shader"};
     SlotTable<DeclarationHandle, Declaration> declarations_{"vertex declaration"};

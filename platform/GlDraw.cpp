@@ -172,6 +172,21 @@ bool GlDevice::BindElements(const std::vector<VertexElement>& elements, const Bo
     return true;
 }
 
+template <typename Draw>
+void GlDevice::CountedDraw(uint32_t primitives, Draw&& draw) {
+    if (fragmentCounting_ != FragmentCounting::PerDraw || frameCounted_) {
+        draw();
+        return;
+    }
+    BeginQueries(NextQueries());
+    draw();
+    EndQueries();
+    DrawFragments entry;
+    entry.Primitives = primitives;
+    entry.Texture = stageTextures_[0];
+    frameDraws_.push_back(entry);
+}
+
 bool GlDevice::PrepareDraw() {
     Program* program = CurrentProgram();
     if (!program || !program->Name) {
@@ -231,9 +246,11 @@ void GlDevice::DrawIndexedPrimitive(uint32_t primitiveType, int32_t baseVertexIn
         return;
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.Name);
-    glDrawElementsBaseVertex(mode, indexCount, GL_UNSIGNED_SHORT,
-                             reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2),
-                             baseVertexIndex);
+    CountedDraw(primitiveCount, [&] {
+        glDrawElementsBaseVertex(mode, indexCount, GL_UNSIGNED_SHORT,
+                                 reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2),
+                                 baseVertexIndex);
+    });
 }
 
 void GlDevice::ReadIndexRange(const Buffer& indices, uint32_t start, uint32_t count, uint32_t& lowest,
@@ -278,7 +295,9 @@ void GlDevice::DrawIndexedPrimitiveUP(uint32_t primitiveType, uint32_t minVertex
                 glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
                 glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * (wide ? 4 : 2),
                              indexData, GL_STREAM_DRAW);
-                glDrawElements(mode, indexCount, wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+                CountedDraw(primitiveCount, [&] {
+                    glDrawElements(mode, indexCount, wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
+                });
             }
         }
     }

@@ -195,10 +195,26 @@ struct Image {
 };
 
 // Draw calls and the primitives (triangles) they drew, counted by every device since it was made.
+// The fragments are counted only while SetFragmentCounting is on, by a device that can count them:
+// those the rasterizer handed to the pixel stage (before the depth test) and those that passed it.
 struct DrawCounts {
     uint64_t DrawCalls = 0;
     uint64_t Primitives = 0;
+    uint64_t FragmentsShaded = 0;
+    uint64_t FragmentsPassed = 0;
 };
+
+// One draw call of the last presented frame, with its fragments (FragmentCounting::PerDraw).
+struct DrawFragments {
+    uint32_t Primitives = 0;
+    TextureHandle Texture;  // of stage 0
+    uint64_t Shaded = 0;
+    uint64_t Passed = 0;
+};
+
+// Off; counted per frame (from BeginScene to Present, two queries a frame); or per draw call, each
+// kept for the last presented frame (LastFrameDraws).
+enum class FragmentCounting { Off, PerFrame, PerDraw };
 
 // IDirect3DDevice9, as far as the engine uses it.
 class GraphicsDevice {
@@ -272,6 +288,12 @@ public:
     // The back buffer as it is now (before Present), top row first.
     virtual bool ReadBackBuffer(Image& image) = 0;
 
+    // Counting of fragments (see DrawCounts); false when the device cannot count them (the mode then
+    // stays Off).
+    virtual bool SetFragmentCounting(FragmentCounting mode) { return mode == FragmentCounting::Off; }
+    // The draw calls of the last presented frame, under FragmentCounting::PerDraw.
+    const std::vector<DrawFragments>& LastFrameDraws() const { return lastFrameDraws_; }
+
     // Releases a resource of any kind (what the owners above the platform layer call).
     void Release(ShaderHandle shader) { ReleaseShader(shader); }
     void Release(DeclarationHandle declaration) { ReleaseVertexDeclaration(declaration); }
@@ -285,6 +307,11 @@ protected:
         ++counts_.DrawCalls;
         counts_.Primitives += primitives;
     }
+    void CountFragments(uint64_t shaded, uint64_t passed) {
+        counts_.FragmentsShaded += shaded;
+        counts_.FragmentsPassed += passed;
+    }
+    std::vector<DrawFragments> lastFrameDraws_;
 
 private:
     DrawCounts counts_;

@@ -22,9 +22,14 @@ public:
     // Stores the reference.
     virtual void SetMesh(TMeshResource* mesh);
     TMeshResource* GetMesh() const { return Mesh; }
+    // A static object keeps its place, its mesh and its parent's place from the frame it is first
+    // drawn until it leaves the tree: the scene manager may bake it with others (a level's decoration).
+    void SetStatic(bool isStatic) { Static = isStatic; }
+    bool IsStatic() const { return Static; }
 
 protected:
     TMeshResource* Mesh = nullptr;  // not owned
+    bool Static = false;
 };
 
 class TAnimGameObject : public TGameObject {

@@ -53,6 +53,7 @@ TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
     Camera->SetRotation(45.0f, 0.0f, 0.0f);
     Camera->SetPosition(0.0f, 15.0f, -15.0f);
     Frustum = std::make_unique<TFrustum>();
+    Floor = std::make_unique<TStaticFloor>(device);
 
     StaticShader = std::make_unique<TVertexShader>();
     StaticShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Static.vs");
@@ -66,6 +67,8 @@ TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
 
 TSceneManager::~TSceneManager() {
     InstanceGeometry.clear();
+    Cuts.clear();
+    Floor.reset();
     SkinnedObjects.clear();
     OpaqueItems.clear();
     TransparentItems.clear();
@@ -150,6 +153,7 @@ void TSceneManager::CollectVisible() {
     Objects.clear();
     GetRoot()->CollectObjects(Objects);
     const TVector3 cameraPosition = Camera->GetPosition();
+    FloorTiles.clear();
 
     for (TMoveableObject* node : Objects) {
         if (auto* object = dynamic_cast<TGameObject*>(node)) {
@@ -159,6 +163,17 @@ void TSceneManager::CollectVisible() {
         }
     }
     Objects.clear();
+    BakeFloor();
+    if (Floor->Empty() && !FloorTiles.empty()) {
+        // The tiles could not be baked (their buffers cannot be read back): drawn as any other object.
+        FloorBaking = false;
+        for (TGameObject* tile : FloorTiles) {
+            CollectGameObject(tile, cameraPosition);
+        }
+        FloorBaking = true;
+        FloorTiles.clear();
+    }
+    CutUnderFloor();
 
     // Skinned objects near to far by their Position; the first strictly nearer wins a slot.
     const size_t skinned = SkinnedObjects.size();
@@ -211,6 +226,18 @@ void TSceneManager::CollectGameObject(TGameObject* object, const TVector3& camer
     }
     const TMatrix world = object->GetWorldMatrix();
     const float scale = LargestScale(object);
+
+    if (object->IsStatic() && FloorBaking && Instancing && DepthFollowsW && !mesh->HasBones() &&
+        dynamic_cast<TAnimGameObject*>(object) == nullptr) {
+        bool floor = true;
+        for (int part = 0; part < mesh->GetMeshPartCount(); ++part) {
+            floor = floor && mesh->GetTop(part) <= 0.0f;
+        }
+        if (floor) {
+            FloorTiles.push_back(object);
+            return;
+        }
+    }
 
     if (mesh->HasBones()) {
         if (Frustum->IsSphereVisible(TranslationOf(world), mesh->GetRadius(0) * scale)) {
@@ -339,42 +366,153 @@ void TSceneManager::DrawSkinned() {
             const int32_t bones = std::min<int32_t>(mesh->GetBoneCount(), kMaxPaletteBones);
             Device.SetVertexShaderConstants(4, palette, static_cast<uint32_t>(bones) * 4);
         }
-        const TMatrix world = object->GetWorldMatrix();
-        for (int part = 0; part < mesh->GetMeshPartCount(); ++part) {
-            for (int subset = 0; subset < mesh->GetSubsetCount(part); ++subset) {
-                TRenderItem item;
-                if (!FillRenderItem(object, part, subset, item)) {
-                    continue;
-                }
-                item.Matrix = MatrixMultiply(item.Matrix, world);
-                SetItemMatrix(item.Matrix);
-                if (item.Material != nullptr && item.Material->Transparent) {
-                    Device.SetAlphaBlend(true);
-                    Device.SetCullMode(2);
-                    Draw(item.Operation);
-                    Device.SetCullMode(1);
-                    Draw(item.Operation);
-                } else {
-                    Device.SetAlphaBlend(false);
-                    Device.SetCullMode(1);
-                    Draw(item.Operation);
-                }
+        CollectSubsets(object, SubsetScratch);
+        for (const TRenderItem& item : SubsetScratch) {
+            SetItemMatrix(item.Matrix);
+            if (item.Material != nullptr && item.Material->Transparent) {
+                Device.SetAlphaBlend(true);
+                Device.SetCullMode(2);
+                Draw(item.Operation);
+                Device.SetCullMode(1);
+                Draw(item.Operation);
+            } else {
+                Device.SetAlphaBlend(false);
+                Device.SetCullMode(1);
+                Draw(item.Operation);
             }
         }
     }
 }
 
+void TSceneManager::CollectSubsets(TGameObject* object, std::vector<TRenderItem>& items) const {
+    items.clear();
+    TMeshDraw* mesh = MeshOf(object);
+    const TMatrix world = object->GetWorldMatrix();
+    for (int part = 0; mesh != nullptr && part < mesh->GetMeshPartCount(); ++part) {
+        for (int subset = 0; subset < mesh->GetSubsetCount(part); ++subset) {
+            TRenderItem item;
+            if (FillRenderItem(object, part, subset, item)) {
+                item.Matrix = MatrixMultiply(item.Matrix, world);
+                items.push_back(item);
+            }
+        }
+    }
+}
+
+void TSceneManager::BakeFloor() {
+    // The tiles, their meshes and their places name what was baked.
+    uint64_t signature = 14695981039346656037ull;
+    auto mix = [&signature](const void* data, size_t size) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        for (size_t i = 0; i < size; ++i) {
+            signature = (signature ^ bytes[i]) * 1099511628211ull;
+        }
+    };
+    for (TGameObject* tile : FloorTiles) {
+        const TMeshResource* mesh = tile->GetMesh();
+        const TMatrix world = tile->GetWorldMatrix();
+        mix(&tile, sizeof tile);
+        mix(&mesh, sizeof mesh);
+        mix(&world, sizeof world);
+    }
+    if (FloorTiles.empty()) {
+        signature = 0;
+    }
+    // Unchanged tiles keep their chunks, or their failure to bake.
+    if (signature == FloorSignature) {
+        return;
+    }
+    FloorSignature = signature;
+    std::vector<TFloorPiece> pieces;
+    FloorHeight = 0.0f;
+    for (size_t tile = 0; tile < FloorTiles.size(); ++tile) {
+        CollectSubsets(FloorTiles[tile], SubsetScratch);
+        for (const TRenderItem& item : SubsetScratch) {
+            const float height = TranslationOf(item.Matrix).Y;
+            FloorHeight = pieces.empty() ? height : std::min(FloorHeight, height);
+            pieces.push_back(TFloorPiece{item.Operation, item.Matrix, tile});
+        }
+    }
+    if (!Floor->Build(pieces)) {
+        Floor->Clear();
+    }
+}
+
+void TSceneManager::CutUnderFloor() {
+    for (auto& cut : Cuts) {
+        cut->Drawn = false;
+    }
+    if (!Floor->Empty() && !FloorTiles.empty()) {
+        for (TRenderItem& item : OpaqueItems) {
+            if (!item.Floor || item.Height >= FloorHeight) {
+                continue;
+            }
+            auto found = std::find_if(Cuts.begin(), Cuts.end(),
+                                      [&](const auto& cut) { return cut->From(item.Operation); });
+            if (found == Cuts.end()) {
+                Cuts.push_back(std::make_unique<TFloorCut>(Device));
+                found = std::prev(Cuts.end());
+            }
+            (*found)->Drawn = true;
+            item.Operation = (*found)->For(item.Operation, item.Matrix, *Floor);
+        }
+    }
+    Cuts.erase(std::remove_if(Cuts.begin(), Cuts.end(), [](const auto& cut) { return !cut->Drawn; }),
+               Cuts.end());
+}
+
+void TSceneManager::DrawFloorChunks() {
+    const std::vector<TStaticFloor::TChunk>& chunks = Floor->GetChunks();
+    if (chunks.empty()) {
+        return;
+    }
+    const TVector3 cameraPosition = Camera->GetPosition();
+    VisibleChunks.clear();
+    for (size_t i = 0; i < chunks.size(); ++i) {
+        if (Frustum->IsSphereVisible(chunks[i].Centre, chunks[i].Radius)) {
+            VisibleChunks.emplace_back(VectorDistance(cameraPosition, chunks[i].Centre), i);
+        }
+    }
+    std::stable_sort(VisibleChunks.begin(), VisibleChunks.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    Device.SetVertexShader(InstanceShader.get());
+    for (const auto& visible : VisibleChunks) {
+        const TStaticFloor::TChunk& chunk = chunks[visible.second];
+        SetCopyConstants(chunk.Copies.data(), static_cast<int32_t>(chunk.Copies.size()));
+        Batch.Declaration = chunk.Declaration.get();
+        Batch.VertexBuffer = chunk.Vertices.get();
+        Batch.IndexBuffer = chunk.Indices.get();
+        Batch.NumVertices = chunk.NumVertices;
+        Batch.PrimitiveCount = chunk.PrimitiveCount;
+        Batch.Texture = chunk.Texture;
+        Draw(Batch);
+    }
+}
+
 void TSceneManager::DrawOpaque() {
-    if (OpaqueItems.empty()) {
+    if (OpaqueItems.empty() && FloorTiles.empty()) {
         return;
     }
     Device.SetAlphaBlend(false);
     Device.SetCullMode(1);
-    size_t first = 0;
-    while (first < OpaqueItems.size()) {
+    // The baked floor takes the place its tiles had: among the floor items, higher first.
+    size_t split = 0;
+    while (split < OpaqueItems.size() &&
+           (!OpaqueItems[split].Floor || OpaqueItems[split].Height >= FloorHeight)) {
+        ++split;
+    }
+    DrawOpaqueRange(0, split);
+    if (!FloorTiles.empty()) {
+        DrawFloorChunks();
+    }
+    DrawOpaqueRange(split, OpaqueItems.size());
+}
+
+void TSceneManager::DrawOpaqueRange(size_t first, size_t end) {
+    while (first < end) {
         // A run: consecutive items drawing the same subset (the same index buffer).
         size_t count = 1;
-        while (first + count < OpaqueItems.size() &&
+        while (first + count < end &&
                OpaqueItems[first + count].Operation.IndexBuffer == OpaqueItems[first].Operation.IndexBuffer) {
             ++count;
         }
@@ -514,20 +652,13 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
     const TRenderOperation& source = OpaqueItems[first].Operation;
     InstancesLeft = static_cast<uint16_t>(count);
     size_t next = first;
-    // (A, B) in c0, then the clip x, y and w rows of each copy's transposed world * view * projection.
-    InstanceConstants.assign(static_cast<size_t>(1 + 3 * copiesPerCall) * 4, 0.0f);
-    InstanceConstants[0] = DepthFromW[0];
-    InstanceConstants[1] = DepthFromW[1];
     while (InstancesLeft > 0) {
         const int32_t n = std::min<int32_t>(InstancesLeft, copiesPerCall);
+        CopyScratch.clear();
         for (int32_t k = 0; k < n; ++k) {
-            const TMatrix m =
-                ForShader(MatrixMultiply(OpaqueItems[next + static_cast<size_t>(k)].Matrix, ViewProjection));
-            float* rows = InstanceConstants.data() + 4 + 12 * k;
-            std::memcpy(rows, &m._11, 8 * sizeof(float));      // clip x and y
-            std::memcpy(rows + 8, &m._41, 4 * sizeof(float));  // clip w
+            CopyScratch.push_back(OpaqueItems[next + static_cast<size_t>(k)].Matrix);
         }
-        Device.SetVertexShaderConstants(0, InstanceConstants.data(), static_cast<uint32_t>(1 + 3 * n));
+        SetCopyConstants(CopyScratch.data(), n);
         Batch.Declaration = geometry->Declaration.get();
         Batch.VertexBuffer = geometry->Vertices.get();
         Batch.IndexBuffer = geometry->Indices.get();
@@ -538,6 +669,20 @@ void TSceneManager::DrawInstancedRun(size_t first, size_t count, int32_t copiesP
         InstancesLeft = static_cast<uint16_t>(InstancesLeft - n);
         next += static_cast<size_t>(n);
     }
+}
+
+void TSceneManager::SetCopyConstants(const TMatrix* copies, int32_t n) {
+    // (A, B) in c0, then the clip x, y and w rows of each copy's transposed world * view * projection.
+    InstanceConstants.assign(static_cast<size_t>(1 + 3 * n) * 4, 0.0f);
+    InstanceConstants[0] = DepthFromW[0];
+    InstanceConstants[1] = DepthFromW[1];
+    for (int32_t k = 0; k < n; ++k) {
+        const TMatrix m = ForShader(MatrixMultiply(copies[k], ViewProjection));
+        float* rows = InstanceConstants.data() + 4 + 12 * k;
+        std::memcpy(rows, &m._11, 8 * sizeof(float));      // clip x and y
+        std::memcpy(rows + 8, &m._41, 4 * sizeof(float));  // clip w
+    }
+    Device.SetVertexShaderConstants(0, InstanceConstants.data(), static_cast<uint32_t>(1 + 3 * n));
 }
 
 void TSceneManager::DropUnusedInstanceGeometry() {
@@ -589,6 +734,9 @@ void TSceneManager::DrawParticles() {
 
 void TSceneManager::ReleaseDeviceObjects() {
     InstanceGeometry.clear();
+    Floor->Clear();
+    FloorSignature = 0;
+    Cuts.clear();
     std::vector<TMoveableObject*> nodes;
     GetRoot()->CollectObjects(nodes);
     for (TMoveableObject* node : nodes) {

@@ -31,6 +31,7 @@
 #include "scene/GE_GAMEOBJECT.h"
 #include "scene/GE_MOVEABLEOBJECT.h"
 #include "scene/SceneEffect.h"
+#include "scene/StaticFloor.h"
 
 struct TMaterial;
 
@@ -86,6 +87,10 @@ public:
     // to check that both paths give the same picture.
     void SetInstancing(bool enabled) { Instancing = enabled; }
     bool GetInstancing() const { return Instancing; }
+    // Static floor tiles baked into chunks (the default, under a perspective projection with instancing
+    // on) or drawn as any other object: tools check that both give the same picture.
+    void SetFloorBaking(bool enabled) { FloorBaking = enabled; }
+    const TStaticFloor& GetStaticFloor() const { return *Floor; }
     // Draw calls of the last Render: the manager's own, plus one per run of particle effects drawn
     // together.
     int32_t GetDrawCallCount() const { return DrawCalls; }
@@ -102,8 +107,17 @@ private:
     void CollectGameObject(TGameObject* object, const TVector3& cameraPosition);
     // Fills `item` from one subset of the object's mesh; false when the mesh has no such subset.
     bool FillRenderItem(TGameObject* object, int part, int subset, TRenderItem& item) const;
+    // Every subset of the object's mesh, each with part * world in Matrix.
+    void CollectSubsets(TGameObject* object, std::vector<TRenderItem>& items) const;
+    // c0 and the rows of `n` copies for the instanced vertex shader.
+    void SetCopyConstants(const TMatrix* copies, int32_t n);
     void DrawSkinned();
     void DrawOpaque();
+    void DrawOpaqueRange(size_t first, size_t end);
+    // Re-bakes the floor when its tiles are not those it was baked from.
+    void BakeFloor();
+    // The floor's chunks in view, near to far.
+    void DrawFloorChunks();
     void DrawInstancedRun(size_t first, size_t count, int32_t copiesPerCall);
     void DrawStaticRun(size_t first, size_t count);
     void DrawTransparent();
@@ -152,6 +166,15 @@ private:
     std::vector<TSceneEffect*> ParticleSystems;
 
     bool Instancing = true;
+    bool FloorBaking = true;
+    std::unique_ptr<TStaticFloor> Floor;
+    std::vector<TGameObject*> FloorTiles;  // this pass's static floor objects
+    uint64_t FloorSignature = 0;           // of the tiles the floor was baked from (0: none)
+    float FloorHeight = 0.0f;              // the lowest of the tiles' origins
+    std::vector<std::pair<float, size_t>> VisibleChunks;
+    // Flat floor items under the baked floor, drawn cut (the water); dropped when not drawn in a pass.
+    std::vector<std::unique_ptr<TFloorCut>> Cuts;
+    void CutUnderFloor();
     int32_t DrawCalls = 0;
 
     // Per draw pass.
@@ -162,4 +185,6 @@ private:
     float DepthFromW[2] = {0.0f, 0.0f};
     std::vector<TRenderItem> SortScratch;
     std::vector<float> InstanceConstants;
+    std::vector<TMatrix> CopyScratch;
+    std::vector<TRenderItem> SubsetScratch;
 };

@@ -26,6 +26,14 @@ TTimedemoReport SummarizeTimedemo(const std::vector<TFrameSample>& frames,
         draws.push_back(static_cast<double>(frame.DrawCalls));
         triangles.push_back(static_cast<double>(frame.Triangles));
         report.TotalSeconds += frame.Ms / 1000.0;
+        report.FragmentsShaded += static_cast<double>(frame.FragmentsShaded);
+        report.FragmentsPassed += static_cast<double>(frame.FragmentsPassed);
+    }
+    report.FragmentRatio =
+        report.FragmentsPassed > 0.0 ? report.FragmentsShaded / report.FragmentsPassed : 0.0;
+    if (!frames.empty()) {
+        report.FragmentsShaded /= static_cast<double>(frames.size());
+        report.FragmentsPassed /= static_cast<double>(frames.size());
     }
     report.MedianMs = Percentile(ms, 0.5);
     report.P95Ms = Percentile(ms, 0.95);
@@ -41,7 +49,7 @@ TTimedemoReport SummarizeTimedemo(const std::vector<TFrameSample>& frames,
 }
 
 std::string TimedemoText(const TTimedemoReport& r) {
-    char text[1024];
+    char text[1536];
     std::snprintf(
         text, sizeof text,
         "timedemo %s at %dx%d\n"
@@ -50,13 +58,15 @@ std::string TimedemoText(const TTimedemoReport& r) {
         "  ms per frame      median %.3f  p95 %.3f  p99 %.3f  worst %.3f\n"
         "  draw calls/frame  median %llu  worst %llu\n"
         "  triangles/frame   median %llu  worst %llu\n"
+        "  fragments/frame   shaded %.0f  passing depth %.0f  ratio %.2f\n"
         "  floor frame       median %.3f ms\n"
         "  ratio to floor    %.2f\n"
         "  %s\n",
         r.Demo.c_str(), r.Width, r.Height, static_cast<unsigned long long>(r.Frames), r.TotalSeconds,
         r.MedianMs, r.P95Ms, r.P99Ms, r.WorstMs, static_cast<unsigned long long>(r.DrawCallsMedian),
         static_cast<unsigned long long>(r.DrawCallsWorst), static_cast<unsigned long long>(r.TrianglesMedian),
-        static_cast<unsigned long long>(r.TrianglesWorst), r.FloorMedianMs, r.Ratio, r.Digest.c_str());
+        static_cast<unsigned long long>(r.TrianglesWorst), r.FragmentsShaded, r.FragmentsPassed,
+        r.FragmentRatio, r.FloorMedianMs, r.Ratio, r.Digest.c_str());
     return text;
 }
 
@@ -88,12 +98,14 @@ std::string TimedemoJson(const TTimedemoReport& r) {
                   "\"width\": %d, \"height\": %d, \"frames\": %llu, \"total_seconds\": %.6f, "
                   "\"ms_median\": %.6f, \"ms_p95\": %.6f, \"ms_p99\": %.6f, \"ms_worst\": %.6f, "
                   "\"draw_calls_median\": %llu, \"draw_calls_worst\": %llu, \"triangles_median\": %llu, "
-                  "\"triangles_worst\": %llu, \"floor_ms_median\": %.6f, \"ratio_to_floor\": %.6f",
+                  "\"triangles_worst\": %llu, \"fragments_shaded\": %.1f, \"fragments_passed\": %.1f, "
+                  "\"fragment_ratio\": %.6f, \"floor_ms_median\": %.6f, \"ratio_to_floor\": %.6f",
                   r.Width, r.Height, static_cast<unsigned long long>(r.Frames), r.TotalSeconds, r.MedianMs,
                   r.P95Ms, r.P99Ms, r.WorstMs, static_cast<unsigned long long>(r.DrawCallsMedian),
                   static_cast<unsigned long long>(r.DrawCallsWorst),
                   static_cast<unsigned long long>(r.TrianglesMedian),
-                  static_cast<unsigned long long>(r.TrianglesWorst), r.FloorMedianMs, r.Ratio);
+                  static_cast<unsigned long long>(r.TrianglesWorst), r.FragmentsShaded, r.FragmentsPassed,
+                  r.FragmentRatio, r.FloorMedianMs, r.Ratio);
     return "{\"demo\": " + JsonString(r.Demo) + ", " + numbers + ", \"digest\": " + JsonString(r.Digest) +
            "}\n";
 }

@@ -11,6 +11,8 @@ struct TFrameSample {
     double Ms = 0.0;
     uint64_t DrawCalls = 0;
     uint64_t Triangles = 0;
+    uint64_t FragmentsShaded = 0;  // 0 when the device does not count them
+    uint64_t FragmentsPassed = 0;
 };
 
 struct TTimedemoReport {
@@ -27,6 +29,11 @@ struct TTimedemoReport {
     uint64_t DrawCallsWorst = 0;
     uint64_t TrianglesMedian = 0;
     uint64_t TrianglesWorst = 0;
+    // Fragments a frame, on average: handed to the pixel stage, and passing the depth test; their
+    // ratio (0 when nothing was counted).
+    double FragmentsShaded = 0.0;
+    double FragmentsPassed = 0.0;
+    double FragmentRatio = 0.0;
     double FloorMedianMs = 0.0;
     double Ratio = 0.0;  // MedianMs / FloorMedianMs
     std::string Digest;  // the world's digest at the end (world/WorldDigest.h)

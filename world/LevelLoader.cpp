@@ -71,6 +71,7 @@ bool BuildLevel(TWorld& world, const TLevelDescription& level, std::string& erro
         decor->SetPosition(decoration.position.X, decoration.position.Y, decoration.position.Z);
         decor->SetRotation(decoration.rotation.X, decoration.rotation.Y, decoration.rotation.Z);
         decor->SetScale(decoration.scale.X, decoration.scale.Y, decoration.scale.Z);
+        decor->SetStatic(true);
         node->AddChild(std::move(decor));
     }
     return true;

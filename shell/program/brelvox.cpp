@@ -101,6 +101,8 @@ bool Replay(TForm1& form, const TDemo& demo, bool paced, platform::InputDevice& 
         if (device != nullptr && !form.Closed()) {
             sample.DrawCalls = device->Counts().DrawCalls - before.DrawCalls;
             sample.Triangles = device->Counts().Primitives - before.Primitives;
+            sample.FragmentsShaded = device->Counts().FragmentsShaded - before.FragmentsShaded;
+            sample.FragmentsPassed = device->Counts().FragmentsPassed - before.FragmentsPassed;
         }
         samples.push_back(sample);
         if (!paced && samples.size() % kTimedemoTurn == 0) {
@@ -188,6 +190,11 @@ int ReplayDemo(TForm1& form, const TCommandLine& line, const TDemo& demo, const 
     samples.reserve(demo.Frames.size());
     std::vector<double> floorMs;
     floorMs.reserve(demo.Frames.size());
+    if (!line.Timedemo.empty() && form.Render() != nullptr) {
+        if (platform::GraphicsDevice* device = DeviceOf(form.Render()->Device())) {
+            device->SetFragmentCounting(platform::FragmentCounting::PerFrame);
+        }
+    }
     const bool whole = Replay(form, demo, line.Timedemo.empty(), input, samples, floorMs);
     const TWorldDigest digest = form.Closed() ? form.Demos().FinalDigest() : form.Demos().Digest();
     if (!line.Timedemo.empty()) {

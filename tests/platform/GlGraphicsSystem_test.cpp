@@ -886,3 +886,40 @@ TEST_P(GlDevice, Reset_AppliesTheNewBackBufferSize) {
 }
 
 }  // namespace
+
+TEST_P(GlDevice, Fragments_CountedPerDrawAndPerFrameWithThoseTheDepthTestRejects) {
+    if (!device_->SetFragmentCounting(FragmentCounting::PerDraw)) {
+        GTEST_SKIP() << "the driver has no pipeline-statistics queries";
+    }
+    UsePair(kConstantColourVertex, kColourPixel);
+    const uint64_t passedBefore = device_->Counts().FragmentsPassed;
+    device_->BeginScene();
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);  // everywhere
+    DrawRect(-1, 1, 0, -1, 0.7f);  // the left half, behind: shaded at most, never passing
+    DrawRect(0, 1, 1, -1, 0.3f);   // the right half, in front
+    device_->EndScene();
+    device_->Present();
+    const std::vector<DrawFragments>& draws = device_->LastFrameDraws();
+    ASSERT_EQ(draws.size(), 3u);
+    const uint64_t all = uint64_t{kSize} * kSize;
+    EXPECT_EQ(draws[0].Passed, all);
+    EXPECT_GE(draws[0].Shaded, all);
+    EXPECT_EQ(draws[1].Passed, 0u);
+    EXPECT_LE(draws[1].Shaded, all / 2 + 4 * kSize);  // llvmpipe counts whole 4 x 4 blocks on an edge
+    EXPECT_EQ(draws[2].Passed, all / 2);
+    EXPECT_EQ(draws[2].Primitives, 2u);
+    EXPECT_EQ(device_->Counts().FragmentsPassed - passedBefore, all + all / 2);
+
+    // Per frame: one count for the frame, no list of draws.
+    ASSERT_TRUE(device_->SetFragmentCounting(FragmentCounting::PerFrame));
+    device_->BeginScene();
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    DrawRect(-1, 1, 0, -1, 0.7f);
+    device_->EndScene();
+    device_->Present();
+    EXPECT_EQ(device_->Counts().FragmentsPassed - passedBefore, 2 * all + all / 2);
+    EXPECT_GE(device_->Counts().FragmentsShaded, 3 * all);
+    ASSERT_TRUE(device_->SetFragmentCounting(FragmentCounting::Off));
+}

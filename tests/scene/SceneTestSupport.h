@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "models/GE_ResourceManager.h"
+#include "platform/HeadlessWindow.h"
 #include "platform/RecordingDevice.h"
+#include "render/RenderDevice.h"
+#include "util/Files.h"
 #include "util/Log.h"
 
 namespace scene_test {
@@ -137,5 +140,24 @@ inline DrawState CurrentState(const platform::RecordingDevice& device) {
     state.Indices = device.BoundIndices().Slot;
     return state;
 }
+
+// A renderer on a recording device in a headless 800 x 600 window, with the shaders found from the
+// source tree (the data root is put back when it goes).
+struct RecordingRender {
+    bool Start(std::string& error) {
+        previousRoot = files::DataRoot();
+        files::SetDataRoot(BRELVOX_SOURCE_DIR);
+        render = std::make_unique<TRenderD3D9>(system);
+        return render->Initialize(&window, true, 800, 600, 1, error);
+    }
+    ~RecordingRender() {
+        render.reset();
+        files::SetDataRoot(previousRoot);
+    }
+    platform::RecordingGraphicsSystem system;
+    platform::HeadlessWindow window{800, 600};
+    std::unique_ptr<TRenderD3D9> render;
+    std::string previousRoot;
+};
 
 }  // namespace scene_test

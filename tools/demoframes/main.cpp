@@ -2,19 +2,27 @@
 // not depend on the pace), and writes the frames asked for as PNGs: FOLDER/frame-NNNNN.png. Before and
 // after a change to the renderer the same frames can be compared pixel by pixel.
 //
-//   demoframes [--data DIR] [--size WxH] --demo FILE --out FOLDER FRAME...
+//   demoframes [--data DIR] [--size WxH] [--fragments] [--unbaked] --demo FILE --out FOLDER FRAME...
+//
+// --fragments also prints, for each listed frame, every draw call with its triangles, its texture's
+// slot and the fragments it handed to the pixel stage and that passed the depth test (the device's
+// FragmentCounting::PerDraw), and the frame's totals. --unbaked draws the level's floor tiles as any
+// other object (no baked chunks, the water uncut), to compare both ways.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/GlGraphicsSystem.h"
 #include "platform/SdlDesktop.h"
 #include "platform/SdlInputDevice.h"
 #include "platform/SdlWindow.h"
+#include "render/RenderDevice.h"
+#include "scene/GE_SCENEMANAGER.h"
 #include "shell/Demo.h"
 #include "shell/Main.h"
 #include "util/Files.h"
@@ -23,13 +31,32 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: demoframes [--data DIR] [--size WxH] --demo FILE --out FOLDER FRAME...\n"
+    "Usage: demoframes [--data DIR] [--size WxH] [--fragments] [--unbaked] --demo FILE --out FOLDER\n"
+    "                  FRAME...\n"
     "  Replays the demo in a window and writes each listed frame (counted from 1) as\n"
-    "  FOLDER/frame-NNNNN.png.\n";
+    "  FOLDER/frame-NNNNN.png. --fragments also prints each listed frame's draw calls with\n"
+    "  their triangles, texture slot, fragments shaded and fragments passing the depth test.\n"
+    "  --unbaked draws the floor tiles one by one (no baked chunks, the water uncut).\n";
 
 int Fail(const std::string& text) {
     std::fprintf(stderr, "demoframes: %s\n", text.c_str());
     return 2;
+}
+
+void PrintDraws(unsigned long frame, const std::vector<platform::DrawFragments>& draws) {
+    unsigned long long triangles = 0, shaded = 0, passed = 0;
+    for (size_t i = 0; i < draws.size(); ++i) {
+        const platform::DrawFragments& d = draws[i];
+        std::printf("frame %lu draw %zu: triangles %u texture %u shaded %llu passed %llu\n", frame, i,
+                    d.Primitives, d.Texture.Slot, static_cast<unsigned long long>(d.Shaded),
+                    static_cast<unsigned long long>(d.Passed));
+        triangles += d.Primitives;
+        shaded += d.Shaded;
+        passed += d.Passed;
+    }
+    std::printf("frame %lu: draws %zu triangles %llu shaded %llu passed %llu ratio %.2f\n", frame,
+                draws.size(), triangles, shaded, passed,
+                passed > 0 ? static_cast<double>(shaded) / passed : 0.0);
 }
 
 }  // namespace
@@ -41,6 +68,8 @@ int main(int argc, char** argv) {
     int width = 800;
     int height = 600;
     std::set<unsigned long> wanted;
+    bool fragments = false;
+    bool unbaked = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -49,6 +78,10 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--data" && hasValue) {
             data = argv[++i];
+        } else if (arg == "--fragments") {
+            fragments = true;
+        } else if (arg == "--unbaked") {
+            unbaked = true;
         } else if (arg == "--demo" && hasValue) {
             demoPath = argv[++i];
         } else if (arg == "--out" && hasValue) {
@@ -96,6 +129,14 @@ int main(int argc, char** argv) {
         return Fail(error);
     }
     form.Flow()->SetSaveFiles(false);
+    platform::GraphicsDevice* device = form.Render() ? DeviceOf(form.Render()->Device()) : nullptr;
+    if (fragments &&
+        (device == nullptr || !device->SetFragmentCounting(platform::FragmentCounting::PerDraw))) {
+        return Fail("this device cannot count fragments");
+    }
+    if (unbaked && form.Services().SceneManager) {
+        form.Services().SceneManager->SetFloorBaking(false);
+    }
     int status = 0;
     while (!form.Closed() && !form.Demos().ReplayFinished()) {
         const unsigned long frame = form.Demos().ReplayedFrames() + 1;
@@ -105,6 +146,9 @@ int main(int argc, char** argv) {
             form.Screenshots().Request(out + name);
         }
         form.ApplicationEvents1Idle();
+        if (fragments && wanted.count(frame) != 0) {
+            PrintDraws(frame, device->LastFrameDraws());
+        }
         if (!form.Screenshots().Error().empty()) {
             std::fprintf(stderr, "demoframes: %s\n", form.Screenshots().Error().c_str());
             status = 3;
