@@ -170,10 +170,11 @@ void BuildMainMenu(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks
     AddButton(form, "Options", "Options", {300, 300}, callbacks.MainMenu);
     AddButton(form, "Author", "Author", {300, 350}, callbacks.MainMenu);
     AddButton(form, "Exit", "Exit", {300, 400}, callbacks.MainMenu);
-    AddButton(form, "Two players", "Two players", {300, 450}, callbacks.MainMenu);
+    // The other ways to play, in a row under the design's column; the bottom stays free for notices.
+    AddButton(form, "Two players", "Two players", {90, 450}, callbacks.MainMenu);
     if (callbacks.Construction) {
-        AddButton(form, "Construction", "Construction", {300, 500}, callbacks.Construction);
-        AddButton(form, "My levels", "My levels", {300, 550}, callbacks.Construction);
+        AddButton(form, "Construction", "Construction", {300, 450}, callbacks.Construction);
+        AddButton(form, "My levels", "My levels", {510, 450}, callbacks.Construction);
     }
 }
 

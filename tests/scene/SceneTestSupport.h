@@ -141,6 +141,7 @@ inline DrawState CurrentState(const platform::RecordingDevice& device) {
     return state;
 }
 
+#ifdef BRELVOX_SOURCE_DIR  // the tests' own: tools/view shares the header but not the source tree
 // A renderer on a recording device in a headless 800 x 600 window, with the shaders found from the
 // source tree (the data root is put back when it goes).
 struct RecordingRender {
@@ -159,5 +160,6 @@ struct RecordingRender {
     std::unique_ptr<TRenderD3D9> render;
     std::string previousRoot;
 };
+#endif
 
 }  // namespace scene_test

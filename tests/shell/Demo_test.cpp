@@ -266,6 +266,8 @@ TEST_F(Demos, ASecondController_IsRecordedFromItsFirstFrame) {
             EXPECT_EQ(bytes.size(), expected.size() + 5);
         }
     }
+}
+
 TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithTheDefaults) {
     TDemoOptions hard;
     hard.Difficulty = kDifficultyHard;
@@ -362,7 +364,8 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string magic = good;
     magic[0] = 'X';
     std::string newer = good;
-    newer[8] = 4;
+    newer[8] = 5;
+    static_assert(kDemoTwoControllerVersion == 4, "the newest format this game reads");
     std::string miscounted = good;
     miscounted[miscounted.size() - 4] = 2;
     std::string absurd = good;
@@ -375,7 +378,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         {good.substr(0, 30), "header is cut off"},
         {good.substr(0, at - 3), "header is cut off"},
         {magic, "not a Brelvox demo"},
-        {newer, "version 4"},
+        {newer, "version 5"},  // one past the newest this game reads
         {first + "E", "frame 2 at byte"},
         {miscounted, "counts 2 frames, the file holds 1"},
         {good + "F", "1 bytes follow the end record"},

@@ -629,7 +629,7 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     const TConstruction& room = *form.Construction();
-    ClickAt(form, 400, 520);  // "Construction" at (300, 500)
+    ClickAt(form, 400, 470);  // "Construction" at (300, 450)
     ASSERT_EQ(ActiveForm(form), "Construction");
     ClickAt(form, 400, 220);  // "New level"
     ClickAt(form, 510, 420);  // "Create": 26 x 26

@@ -28,7 +28,7 @@ click_cell() {
 }
 
 shot construction_01_main_menu
-click_at 400 520  # Construction
+click_at 400 470  # Construction
 shot construction_02_construction
 click_at 400 220  # New level
 shot construction_03_new_level

@@ -153,7 +153,7 @@ click_at 400 420  # OK
 click_at 400 270  # Help
 shot 03_help
 reads 03_help "Moving"
-click_at 400 470  # OK
+click_at 400 495  # OK
 click_at 400 370  # Author
 shot 04_author
 reads 04_author "Brelvox team"

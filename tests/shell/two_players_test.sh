@@ -27,7 +27,7 @@ fired() {  # the number of shots of the first ("fires") or second ("second playe
     grep -c "^\[player\] $1 at heading" "$work/stderr"
 }
 
-click_at 400 470  # Two players
+click_at 190 470  # Two players
 sleep 3
 alive "Two players"
 shot two_01_level

@@ -24,8 +24,8 @@ cleanup() {
 trap cleanup EXIT
 
 set -- $(xwininfo -root | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
-screen_w=$1
-screen_h=$2
+desk_w=$1
+desk_h=$2
 # A plain background, no panel, no screen lock: what is not the background is the game's window.
 background='#204060'
 printf '[core]\nidle-time=0\n[shell]\nbackground-color=0xff204060\npanel-position=none\n' >"$work/weston.ini"
@@ -33,7 +33,7 @@ export XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 socket=brelvox-test
 weston --config="$work/weston.ini" --backend=x11-backend.so --socket=$socket --use-pixman \
-    --width="$screen_w" --height="$screen_h" >"$work/weston.log" 2>&1 &
+    --width="$desk_w" --height="$desk_h" >"$work/weston.log" 2>&1 &
 weston=$!
 window=$(timeout 30 xdotool search --sync --class '^Weston Compositor$' | head -1)
 for i in $(seq 50); do
@@ -42,12 +42,14 @@ for i in $(seq 50); do
 done
 [ -n "$window" ] && [ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston did not start: $(cat "$work/weston.log")"
 
-# The window's frame on the screen, its shadow and weston's pointer left out ("W H X Y"); the client
+# The window's frame on the screen, its shadow and weston's pointer left out, where the X pointer is or
+# in the corner, where weston draws it before it first moves ("W H X Y"); the client
 # area is its bottom part.
 frame() {
     eval "$(xdotool getmouselocation --shell)"
     import -window root "$work/frame.png" &&
         convert "$work/frame.png" -fill "$background" -draw "rectangle $((X - 8)),$((Y - 8)) $((X + 40)),$((Y + 40))" \
+            -draw "rectangle 0,0 40,40" \
             -bordercolor "$background" -border 1 -fuzz 12% -format '%@' info: 2>/dev/null |
         tr 'x+' '  ' | awk '{print $1, $2, $3 - 1, $4 - 1}'
 }
@@ -68,8 +70,9 @@ client() {
     echo "$client_at"
 }
 # Wayland lets no program move the pointer, so in full screen the game's cursor moves by the pointer's
-# motion alone, one back-buffer pixel per pixel (as under X): driven against the top left corner, it
-# stands at 0, 0 with the pointer, from where the pointer's travel is the cursor's.
+# motion alone, one screen pixel per pixel (as under X): driven against the top left corner, it stands
+# at the picture's top left corner (the 4:3 picture between bars) while the pointer stands at 0, 0, from
+# where the pointer's travel is the cursor's: the picture is reached as if it stood at 0, 0.
 home() {
     [ -n "$full" ] || return 0
     xdotool mousemove 0 0
@@ -85,7 +88,7 @@ covers_screen() {
         [ "$covered" = 1 ] && break
     done
     [ "$covered" = 1 ] || fail "$1: the desktop still shows"
-    client_at="0 0 800 600"
+    client_at="0 0 $((desk_h * 4 / 3)) $desk_h"
     full=1
 }
 alt_enter() {
@@ -94,6 +97,11 @@ alt_enter() {
     xdotool keyup alt
 }
 
+# Weston draws its pointer at its output's corner until the pointer first moves over it: one motion
+# puts it where the X pointer is, which frame() leaves out.
+xdotool mousemove $((desk_w - 40)) $((desk_h - 40))
+sleep 0.2
+xdotool mousemove $((desk_w - 60)) $((desk_h - 60))
 # No X display for the game: only the Wayland driver can open its window.
 start=$(date +%s)
 env -u DISPLAY WAYLAND_DISPLAY=$socket SDL_VIDEODRIVER=wayland "$program" --data "$work" 2>"$work/stderr" &

@@ -416,7 +416,7 @@ bool PlaySession(int level, uint32_t seed, uint8_t difficulty, double maxSeconds
             game.Input().SetSecondGamepad(pad);  // attached beside no first one: it is the second player's
         }
         bot.Wait(60);
-        bot.Click(400, twoPlayers ? 470 : 170);  // Two players, or Play
+        bot.Click(twoPlayers ? 190 : 400, twoPlayers ? 470 : 170);  // Two players, or Play
         bot.driving = true;
         bool paused = false;
         int scoreBefore = game.World().State.Score;

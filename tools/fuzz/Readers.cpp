@@ -14,6 +14,8 @@
 #include "shell/Demo.h"
 #include "shell/Languages.h"
 #include "shell/Levels.h"
+#include "shell/Progress.h"
+#include "shell/Settings.h"
 #include "shell/TableOfRecords.h"
 #include "world/LevelFile.h"
 
@@ -144,11 +146,43 @@ void FuzzDemo(std::string_view bytes) {
     }
 }
 
+// Every problem names the file; what was read is saved and read back the same, without a problem.
+void FuzzSettings(std::string_view bytes) {
+    TSettings settings;
+    std::vector<std::string> problems;
+    ParseSettings(bytes, kName, settings, problems);
+    for (const std::string& problem : problems) {
+        ExpectNamed(false, problem);
+    }
+    const std::string saved = FormatSettings(settings);
+    TSettings again;
+    problems.clear();
+    ParseSettings(saved, kName, again, problems);
+    if (!problems.empty() || FormatSettings(again) != saved) {
+        std::fprintf(stderr, "the settings saved do not read back as they were\n");
+        std::abort();
+    }
+}
+
+void FuzzProgress(std::string_view bytes) {
+    int reached = -1;
+    std::string error;
+    const bool ok = ParseProgress(bytes, kName, reached, error);
+    ExpectNamed(ok, error);
+    int again = -1;
+    if (ok && (reached < 1 || reached > kMostReachedLevel ||
+               !ParseProgress(FormatProgress(reached), kName, again, error) || again != reached)) {
+        std::fprintf(stderr, "progress %d does not read back\n", reached);
+        std::abort();
+    }
+}
+
 const std::vector<FileReader> kReaders = {
     {"config", FuzzConfig},   {"options", FuzzOptions},   {"languages", FuzzLanguages},
     {"records", FuzzRecords}, {"levels", FuzzLevels},     {"level", FuzzLevel},
     {"xfile", FuzzXFile},     {"fontinfo", FuzzFontInfo}, {"guiskin", FuzzGuiSkin},
     {"wave", FuzzWave},       {"png", FuzzPng},           {"demo", FuzzDemo},
+    {"settings", FuzzSettings}, {"progress", FuzzProgress},
 };
 
 }  // namespace
