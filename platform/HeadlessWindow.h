@@ -99,9 +99,12 @@ public:
         y = cursorY_;
     }
     void SetCursorPosition(int x, int y) override {
-        cursorX_ = x;
-        cursorY_ = y;
+        if (movesPointer_) {
+            cursorX_ = x;
+            cursorY_ = y;
+        }
     }
+    bool MovesPointer() override { return movesPointer_; }
     int ScreenWidth() override { return screenWidth_; }
     int ScreenHeight() override { return screenHeight_; }
     std::vector<ScreenSize> DisplayModes() override { return modes_; }
@@ -113,6 +116,12 @@ public:
     // For the test.
     bool CursorHidden() const { return cursorHidden_; }
     void SetDisplayModes(std::vector<ScreenSize> modes) { modes_ = std::move(modes); }
+    // A desktop where only the user moves the pointer, as Wayland's.
+    void RefusePointerMoves() { movesPointer_ = false; }
+    void MovePointer(int x, int y) {
+        cursorX_ = x;
+        cursorY_ = y;
+    }
     const std::vector<Message>& Messages() const { return messages_; }
 
 private:
@@ -121,6 +130,7 @@ private:
     int cursorX_ = 0;
     int cursorY_ = 0;
     bool cursorHidden_ = false;
+    bool movesPointer_ = true;
     std::vector<Message> messages_;
     std::vector<ScreenSize> modes_;
 };

@@ -25,7 +25,8 @@ void SdlDesktop::GetCursorPosition(int& x, int& y) {
 void SdlDesktop::SetCursorPosition(int x, int y) {
     // Wayland lets no program move the pointer: the warp fails and the pointer stays where it is, so
     // motion goes on being measured from there.
-    if (SDL_WarpMouseGlobal(x, y) != 0) {
+    warpRefused_ = SDL_WarpMouseGlobal(x, y) != 0;
+    if (warpRefused_) {
         return;
     }
     ++warpCount_;

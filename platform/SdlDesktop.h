@@ -18,6 +18,7 @@ public:
 
     void GetCursorPosition(int& x, int& y) override;
     void SetCursorPosition(int x, int y) override;
+    bool MovesPointer() override { return !warpRefused_; }
     int ScreenWidth() override;
     int ScreenHeight() override;
     std::vector<ScreenSize> DisplayModes() override;
@@ -36,6 +37,7 @@ public:
 
 private:
     bool videoInitialised_ = false;
+    bool warpRefused_ = false;  // the last SetCursorPosition could not move the pointer
     uint32_t warpCount_ = 0;
     int warpX_ = 0;
     int warpY_ = 0;

@@ -59,6 +59,9 @@ public:
     virtual ~Desktop() = default;
     virtual void GetCursorPosition(int& x, int& y) = 0;
     virtual void SetCursorPosition(int x, int y) = 0;
+    // False where the desktop lets no program move the pointer (Wayland): the game's cursor then goes
+    // where the pointer is instead of taking it along.
+    virtual bool MovesPointer() { return true; }
     virtual int ScreenWidth() = 0;
     virtual int ScreenHeight() = 0;
     // The sizes the desktop's display offers for full screen, in any order, repeats allowed; none when

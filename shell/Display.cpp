@@ -112,8 +112,25 @@ void TDisplay::MoveCursor(const TInput& input, int32_t dt) {
     GamepadCursorMotion(input.Gamepad(), !playing, dt, width, padX, padY);
     padX *= GamepadSpeed_;
     padY *= GamepadSpeed_;
-    CursorX_ += input.MouseDeltaX() * MouseSpeed_ + padX;
-    CursorY_ += input.MouseDeltaY() * MouseSpeed_ + padY;
+    if (!Desktop_.MovesPointer()) {
+        // The pointer cannot be taken along (nor slowed): the cursor goes where it is each time it is
+        // somewhere else, also when it stood still while the window had no focus.
+        int pointerX = 0;
+        int pointerY = 0;
+        Desktop_.GetCursorPosition(pointerX, pointerY);
+        if (!PointerFollowed_ || pointerX != FollowedX_ || pointerY != FollowedY_) {
+            CursorX_ = static_cast<float>(pointerX);
+            CursorY_ = static_cast<float>(pointerY);
+            PointerFollowed_ = true;
+            FollowedX_ = pointerX;
+            FollowedY_ = pointerY;
+        }
+    } else {
+        CursorX_ += input.MouseDeltaX() * MouseSpeed_;
+        CursorY_ += input.MouseDeltaY() * MouseSpeed_;
+    }
+    CursorX_ += padX;
+    CursorY_ += padY;
     // In full screen the cursor stays on the picture. In a window the sticks keep it over the picture
     // too: the pointer going elsewhere could take the focus away (focus follows the mouse), and a
     // player without a mouse could not bring it back.

@@ -95,6 +95,10 @@ private:
     int32_t CursorClientX_ = 0;  // the same point in screen pixels
     int32_t CursorClientY_ = 0;
     bool CursorPlaced_ = false;  // the system pointer was put at (PlacedX_, PlacedY_)
+    // Where the pointer cannot be put: the cursor went to it at (FollowedX_, FollowedY_).
+    bool PointerFollowed_ = false;
+    int FollowedX_ = 0;
+    int FollowedY_ = 0;
     int32_t PlacedX_ = 0;
     int32_t PlacedY_ = 0;
 };

@@ -155,8 +155,11 @@ void ParseSettings(std::string_view bytes, std::string_view fileName, TSettings&
             return equals != std::string_view::npos && f.Name == name;
         });
         if (field == Fields().end()) {
+            while (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);  // the line ends as the file's lines do: written again without them
+            }
             if (!Trim(line).empty()) {
-                settings.OtherLines.emplace_back(line.substr(0, line.size() - (line.back() == '\r' ? 1 : 0)));
+                settings.OtherLines.emplace_back(line);
             }
             continue;
         }

@@ -266,6 +266,29 @@ TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
     EXPECT_EQ(ActiveForm(form), "Game");
 }
 
+// Where no program may move the pointer (Wayland), the cursor goes where the pointer is, wherever the
+// game's cursor stood before and also when no motion was seen (the window had no focus while it
+// moved): "Play" clicks where the pointer shows it.
+TEST_F(MainForm, PointerThatCannotBeMoved_TheCursorGoesWhereItIs) {
+    desktop_.RefusePointerMoves();
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    Idle(form);
+    int border = (window_.FrameWidth() - window_.ClientWidth()) / 2;
+    int clientLeft = window_.FrameLeft() + border;
+    int clientTop = window_.FrameTop() + window_.FrameHeight() - window_.ClientHeight() - border;
+    desktop_.MovePointer(clientLeft + 400, clientTop + 170);
+    Idle(form);
+    EXPECT_EQ(form.Display().CursorClientX(), 400);
+    EXPECT_EQ(form.Display().CursorClientY(), 170);
+    input_.SetButton(0, true);
+    Idle(form);
+    input_.SetButton(0, false);
+    Idle(form);
+    EXPECT_EQ(ActiveForm(form), "Game");
+}
+
 TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
     TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
     std::string error;

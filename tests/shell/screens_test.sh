@@ -6,7 +6,8 @@
 #   (tesseract reads each one); in a level a heart of the HUD and the aiming cursor keep the shape of
 #   their textures (within 3%), and the turret fires towards points on the four sides of the tank;
 # - full screen at 800x600 (from the Options screen) shows the picture in its shape between black bars,
-#   the HUD and the aim as before; the chooser's arrow brings back the desktop's resolution;
+#   the HUD and aim (across and along the view) as before; the chooser's arrow brings back the
+#   desktop's resolution;
 # - a window, resized by the window manager (xdotool windowsize), keeps aim and clicks.
 # Screenshots of every step go to OUT_DIR.
 #   screens_test.sh PROGRAM SOURCE_DIR OUT_DIR
@@ -115,12 +116,17 @@ four_sides() {
     aim 400 120 90 "$1 ahead"
     aim 400 540 270 "$1 behind"
 }
+# Two sides, across and along, after a change of mode: the four are aimed at the desktop's resolution.
+two_sides() {
+    aim 650 313 0 "$1 right"
+    aim 400 120 90 "$1 ahead"
+}
 play_level() {
     click_at 400 170  # Play
     sleep 2
     alive "Play ($1)"
     hud_shapes "$1"
-    four_sides "$1"
+    $2 "$1"
     shot "$1_level"
     xdotool key Escape
     sleep 0.5
@@ -162,7 +168,7 @@ click_at 400 320  # Options
 shot 05_options
 reads 05_options "desktop" 230 350 340 40
 click_at 290 420  # Cancel
-play_level native
+play_level native four_sides
 
 # Full screen at 800x600: the picture in its shape between bars.
 click_at 400 320  # Options
@@ -181,7 +187,7 @@ if [ "$3 $4" != "$desk_w $desk_h" ]; then
     case "$(at "$edge")" in black | "srgb(0,0,0)") fail "800x600: the picture's edge at $edge is black" ;; esac
     echo "800x600: bars beside a picture of $3 x $4 at $1,$2"
 fi
-play_level 800x600
+play_level 800x600 two_sides
 # The chooser's arrow from 800x600, the last size, round to the first: the desktop's own.
 click_at 400 320  # Options
 click_at 590 370  # >
@@ -206,7 +212,7 @@ set -- $(client)
 [ "$3" -eq $(( desk_w * 2 / 3 )) ] && [ "$4" -eq $(( desk_h / 2 )) ] ||
     fail "the window is $3 x $4 after the resize"
 shot 08_window_resized
-play_level resized
+play_level resized two_sides
 grep -q "ScreenWidth = $desk_w" "$work/Data/options.txt" || fail "the resize was saved: $(cat "$work/Data/options.txt")"
 
 click_at 400 420  # Exit

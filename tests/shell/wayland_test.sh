@@ -2,8 +2,9 @@
 # The game on a real Wayland compositor: weston with its X11 backend, its output covering the X server
 # the test runs under, and the game on SDL's Wayland driver with no X display of its own. Real X input
 # (xdotool) goes to weston's window, which hands it to the focused Wayland window. The window opens
-# with its decorations; the turret fires where the crosshair points in the window and in full screen
-# (Alt+Enter); the window comes back (Alt+Enter again); the quit request ends the game. Screenshots of
+# with its decorations; the turret fires where the crosshair points in the window; full screen
+# (Alt+Enter) covers the output and the window comes back (Alt+Enter again); the quit request ends
+# the game; full screen at the desktop's resolution aims on every side. Screenshots of
 # the X screen (what weston shows) go to OUT_DIR.
 #   wayland_test.sh PROGRAM SOURCE_DIR OUT_DIR
 set -u
@@ -63,20 +64,10 @@ windowed() {
     done
     [ "$1" -eq 800 ] && [ "$2" -gt 600 ] && [ "$2" -lt 660 ] || fail "$step: the window's frame is $1 x $2"
     client_at="$3 $(($4 + $2 - 600)) 800 600"
-    full=
 }
 # The client area as point_at (drive_window.sh) reaches it.
 client() {
     echo "$client_at"
-}
-# Wayland lets no program move the pointer, so in full screen the game's cursor moves by the pointer's
-# motion alone, one screen pixel per pixel (as under X): driven against the top left corner, it stands
-# at the picture's top left corner (the 4:3 picture between bars) while the pointer stands at 0, 0, from
-# where the pointer's travel is the cursor's: the picture is reached as if it stood at 0, 0.
-home() {
-    [ -n "$full" ] || return 0
-    xdotool mousemove 0 0
-    sleep 0.3
 }
 # Waits for the game to cover weston's whole output: no more of the background than a few pixels of
 # the game's own picture that happen to have its colour.
@@ -88,8 +79,9 @@ covers_screen() {
         [ "$covered" = 1 ] && break
     done
     [ "$covered" = 1 ] || fail "$1: the desktop still shows"
-    client_at="0 0 $((desk_h * 4 / 3)) $desk_h"
-    full=1
+    # The 4:3 picture between bars; Wayland lets no program move the pointer, so the game's cursor goes
+    # where the pointer is.
+    client_at="$(( (desk_w - desk_h * 4 / 3) / 2 )) 0 $((desk_h * 4 / 3)) $desk_h"
 }
 alt_enter() {
     xdotool keydown alt key Return
@@ -116,27 +108,37 @@ aim 650 313 0 "right in the window"
 aim 150 313 180 "left in the window"
 shot wayland_02_window_level
 
-# Full screen: the level pauses.
+# Full screen at 800 x 600: the picture between bars, the level paused.
 alt_enter
 covers_screen "Alt+Enter to full screen"
 shot wayland_03_full_screen_paused
-home
-click_at 400 220  # Continue
-home
-aim 650 313 0 "right in full screen"
-home
-aim 150 313 180 "left in full screen"
-home
-aim 400 120 90 "ahead in full screen"
-home
-aim 400 540 270 "behind in full screen"
-shot wayland_04_full_screen_level
 
-# Back to the window, 800 x 600 again; the quit request (what the close box sends) ends the game.
+# Back to the window, 800 x 600 again, where the level goes on and aims as before.
 alt_enter
 windowed "Alt+Enter back to the window"
-shot wayland_05_window_paused
-alive "Alt+Enter back"
+shot wayland_04_window_paused
+click_at 400 220  # Continue
+aim 400 120 90 "ahead in the window again"
+# The quit request (what the close box sends) ends the game.
 kill -TERM "$pid"
 ends_cleanly "the quit request"
+
+# Full screen at the desktop's own resolution from the start: the game covers the output, and the
+# turret fires where the crosshair points on every side.
+printf 'Windowed = false\r\nScreenWidth = %s\r\nScreenHeight = %s\r\nLanguage = ENG' "$desk_w" "$desk_h" \
+    >"$work/Data/options.txt"
+env -u DISPLAY WAYLAND_DISPLAY=$socket SDL_VIDEODRIVER=wayland "$program" --data "$work" 2>"$work/stderr" &
+pid=$!
+covers_screen "full screen at the desktop's resolution"
+client_at="0 0 $desk_w $desk_h"
+shot wayland_05_full_screen_menu
+click_at 400 170  # Play
+sleep 1.5
+aim 650 313 0 "right in full screen"
+aim 150 313 180 "left in full screen"
+aim 400 120 90 "ahead in full screen"
+aim 400 540 270 "behind in full screen"
+shot wayland_06_full_screen_level
+kill -TERM "$pid"
+ends_cleanly "the quit request in full screen"
 echo "ok: the game under weston in $(($(date +%s) - start)) s"
