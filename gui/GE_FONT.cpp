@@ -21,7 +21,8 @@ TMYFont::TMYFont(TRenderD3D9& render)
     : Render(render),
       VertexBuffer(render.Device()),
       IndexBuffer(render.Device()),
-      Declaration(render.Device()) {
+      Declaration(render.Device()),
+      FineAtlas_(render.Device()) {
     Declaration.AddElement(kUsagePosition, kTypeFloat3);
     Declaration.AddElement(kUsageColor, kTypeColor);
     Declaration.AddElement(kUsageTexCoord, kTypeFloat2);
@@ -50,12 +51,15 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
     if (!warning.empty()) {
         logging::Write("gui", warning);
     }
+    platform::Image atlas;
     platform::TextureHandle texture;
-    const bool loaded = CreateTextureFromFileOneLevel(Render.Device(), textureFile, texture, error);
+    const bool loaded = ReadImageFile(textureFile, atlas, error) &&
+                        CreateTextureFromImage(Render.Device(), atlas, false, textureFile, texture, error);
     FontTexture = TUniqueTexture(Render.Device(), texture);
     if (!loaded) {
         return false;
     }
+    FineAtlas_.SetDesign(textureFile, atlas.Width, atlas.Height);
     SetGlyphs(std::move(info));
     VertexShader.LoadFromFileOrLog(Render.Device(), vertexShaderFile);
     PixelShader.LoadFromFileOrLog(Render.Device(), pixelShaderFile);
@@ -199,8 +203,8 @@ void TMYFont::Flush() {
         op.IndexBuffer = &IndexBuffer;
         op.NumVertices = static_cast<int32_t>(Vertices.size());
         op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
-        op.Texture = FontTexture.Get();
-        Render.DrawRenderOperation(op);
+        op.Texture = FineAtlas_.Texture(FontTexture.Get());
+        DrawWithFineFilter(Render, FineAtlas_, op);
         Render.SetDepthTest(true);
         Render.SetAlphaBlend(false);
     }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gui/BaseWidget.h"
+#include "gui/FineTextures.h"
 #include "gui/FontInfo.h"
 #include "render/DeviceResource.h"
 #include "render/GE_D3D9.h"
@@ -74,6 +75,11 @@ public:
     // view's clip space (the identity until set).
     void SetView(const TScreenView& view) { View_ = view; }
     const TScreenView& View() const { return View_; }
+    // Draws from the atlas `wanted` times finer than the design's ("font_2x.png" beside "font.png"),
+    // or the next coarser one there is (gui/FineTextures.h); 1 draws from the design's atlas. The glyphs
+    // stay where they are. Reads the finer atlas the first time it is wanted.
+    void ChooseFineness(int wanted) { FineAtlas_.Choose(wanted); }
+    int Fineness() const { return FineAtlas_.Factor(); }
 
     size_t VertexCount() const { return Vertices.size(); }
     size_t IndexCount() const { return Indices.size(); }
@@ -110,4 +116,5 @@ private:
     std::vector<uint16_t> Indices;
     bool DropLogged = false;
     TScreenView View_;
+    TFineTextures FineAtlas_;
 };

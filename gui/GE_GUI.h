@@ -1,4 +1,4 @@
-// The GUI unit: the skin, the GUI and its forms, and the five widget kinds.
+// The GUI unit: the skin, the GUI and its forms, and the widget kinds.
 #pragma once
 
 #include "gui/BaseWidget.h"
@@ -11,4 +11,5 @@
 #include "gui/Label.h"
 #include "gui/RadioButton.h"
 #include "gui/Slider.h"
+#include "gui/Stepper.h"
 #include "gui/WidgetParams.h"

@@ -20,7 +20,8 @@ TGUI::TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std:
       Declaration(render.Device()),
       Input(input),
       Font(font),
-      SkinTexture(skinTexture) {
+      SkinTexture(skinTexture),
+      FineSkin_(render.Device()) {
     VertexShader.LoadFromFileOrLog(render.Device(), vertexShaderFile);
     PixelShader.LoadFromFileOrLog(render.Device(), pixelShaderFile);
     Declaration.AddElement(kUsagePosition, kTypeFloat3);
@@ -31,6 +32,17 @@ TGUI::TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std:
 
 bool TGUI::LoadSkin(std::string_view skinInfoFile, int skinWidth, int skinHeight, std::string& error) {
     return Skin_.LoadFromFile(skinInfoFile, skinWidth, skinHeight, error);
+}
+
+void TGUI::SetSkinFile(std::string_view skinTextureFile, int skinWidth, int skinHeight) {
+    FineSkin_.SetDesign(skinTextureFile, skinWidth, skinHeight);
+}
+
+void TGUI::ChooseFineness(int wanted) {
+    FineSkin_.Choose(wanted);
+    if (Font && *Font) {
+        (*Font)->ChooseFineness(wanted);
+    }
 }
 
 TGUI::~TGUI() = default;
@@ -98,8 +110,8 @@ void TGUI::Draw() {
         op.IndexBuffer = &IndexBuffer;
         op.NumVertices = static_cast<int32_t>(Vertices.size());
         op.PrimitiveCount = static_cast<int32_t>(Indices.size() / 3);
-        op.Texture = SkinTexture != nullptr ? *SkinTexture : platform::TextureHandle{};
-        Render.DrawRenderOperation(op);
+        op.Texture = FineSkin_.Texture(SkinTexture != nullptr ? *SkinTexture : platform::TextureHandle{});
+        DrawWithFineFilter(Render, FineSkin_, op);
         Render.SetAlphaBlend(false);
         Render.SetDepthTest(true);
     }

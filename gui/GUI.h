@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gui/BaseWidget.h"
+#include "gui/FineTextures.h"
 #include "gui/Form.h"
 #include "gui/GUISkinInfo.h"
 #include "render/GE_D3D9.h"
@@ -32,6 +33,13 @@ public:
     // cannot be read leaves the skin empty and gives false with an `error` naming the file and the line;
     // the shell decides whether to stop.
     bool LoadSkin(std::string_view skinInfoFile, int skinWidth, int skinHeight, std::string& error);
+    // The skin texture's file ("Data\GUI\guiskintex.png", 512 x 256), beside which the finer skins for
+    // large screens lie (gui/FineTextures.h). Without it the skin is always the design's.
+    void SetSkinFile(std::string_view skinTextureFile, int skinWidth, int skinHeight);
+    // Draws the skin, and the font's text, from textures `wanted` times finer than the design's (or the
+    // next coarser there are); 1 is the design's. Nothing moves: only the texels get finer.
+    void ChooseFineness(int wanted);
+    int SkinFineness() const { return FineSkin_.Factor(); }
     ~TGUI();
     TGUI(const TGUI&) = delete;
     TGUI& operator=(const TGUI&) = delete;
@@ -80,4 +88,5 @@ private:
     std::vector<std::unique_ptr<TMyForm>> Forms;
     size_t ActiveForm = 0;
     TScreenView View_;
+    TFineTextures FineSkin_;
 };

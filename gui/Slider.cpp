@@ -5,7 +5,6 @@
 
 #include "gui/Form.h"
 #include "input/GE_INPUT.h"
-#include "platform/DirectInputKeys.h"
 
 void TMySlider::SetParams(const TButtonParam& params) {
     SetWidgetPlaceAndStyle(*this, params);
@@ -75,21 +74,11 @@ void TMySlider::HandleInput(int32_t, const TVector2& mousePos) {
     if (input == nullptr) {
         return;
     }
-    const platform::GamepadSnapshot& pad = input->Gamepad();
-    const bool padLeft = pad.Connected && (pad.Buttons[platform::GamepadDpadLeft] & 0x80) != 0;
-    const bool padRight = pad.Connected && (pad.Buttons[platform::GamepadDpadRight] & 0x80) != 0;
-    const bool padLeftReleased = PadLeft_ && !padLeft;
-    const bool padRightReleased = PadRight_ && !padRight;
-    PadLeft_ = padLeft;
-    PadRight_ = padRight;
+    const int step = Arrows_.Poll(*input);
     if (!inside && !HasFocus()) {
         return;
     }
-    if (input->CodeReleased(platform::DIK_LEFT) || padLeftReleased) {
-        Change(Value_ - Step_);
-    } else if (input->CodeReleased(platform::DIK_RIGHT) || padRightReleased) {
-        Change(Value_ + Step_);
-    }
+    Change(Value_ + step * Step_);
 }
 
 void TMySlider::Draw(TGUIVB& vertices, TGUIIB& indices, const TGUISkinInfo& skin) {

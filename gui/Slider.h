@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "gui/ArrowKeys.h"
 #include "gui/BaseWidget.h"
 #include "gui/WidgetParams.h"
 
@@ -54,6 +55,5 @@ private:
     int32_t Value_ = 0;
     bool Dragging_ = false;
     bool WasDown_ = false;  // button 0 as the last frame saw it
-    bool PadLeft_ = false;  // the D-pad as the last frame saw it
-    bool PadRight_ = false;
+    TArrowKeys Arrows_;
 };

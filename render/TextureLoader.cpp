@@ -41,18 +41,27 @@ Image HalveImage(const Image& src) {
 bool LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool fullMipChain, TextureHandle& texture,
               std::string& error) {
     texture = {};
-    std::string bytes;
-    if (!files::ReadFile(gamePath, bytes, error)) {
+    Image image;
+    if (!ReadImageFile(gamePath, image, error)) {
         return false;
     }
-    Image image;
-    std::string decodeError;
-    if (!DecodePng(bytes, image, decodeError))
-        return Fail(gamePath, decodeError, error);
     return CreateTextureFromImage(deviceRef, image, fullMipChain, gamePath, texture, error);
 }
 
 }  // namespace
+
+bool ReadImageFile(std::string_view gamePath, Image& image, std::string& error) {
+    image = {};
+    std::string bytes;
+    if (!files::ReadFile(gamePath, bytes, error)) {
+        return false;
+    }
+    std::string decodeError;
+    if (!DecodePng(bytes, image, decodeError)) {
+        return Fail(gamePath, decodeError, error);
+    }
+    return true;
+}
 
 std::vector<Image> BuildMipChain(const Image& top) {
     std::vector<Image> chain;

@@ -24,6 +24,9 @@ bool CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, plat
 bool CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
                                    platform::TextureHandle& texture, std::string& error);
 
+// Only reads and decodes the PNG (RGBA8, top row first), for a caller that looks at it first.
+bool ReadImageFile(std::string_view gamePath, platform::Image& image, std::string& error);
+
 // The same from an image already in memory (RGBA8, top row first); `name` is used in messages.
 bool CreateTextureFromImage(TDeviceRef deviceRef, const platform::Image& image, bool fullMipChain,
                             std::string_view name, platform::TextureHandle& texture, std::string& error);

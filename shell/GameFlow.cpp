@@ -95,6 +95,7 @@ TMenuCallbacks TGameFlow::MenuCallbacks() {
     TMenuCallbacks callbacks;
     callbacks.MainMenu = [this](TMyButton& button) { OnMainMenuClick(button); };
     callbacks.Options = [this](TMyButton& button) { OnOptionsClick(button); };
+    callbacks.ModeStep = [this](TMyStepper&, int by) { Resolutions_.Step(*Services.GUI, by); };
     callbacks.PauseMenu = [this](TMyButton& button) { OnPauseMenuClick(button); };
     callbacks.Exit = [this](TMyButton& button) { OnExitClick(button); };
     callbacks.NextLevel = [this](TMyButton& button) { OnNextLevelClick(button); };

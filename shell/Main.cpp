@@ -364,6 +364,8 @@ void TForm1::DrawFrame() {
     const int32_t cursorX = Display_.CursorClientX();
     const int32_t cursorY = Display_.CursorClientY();
 
+    Services_.GUI->ChooseFineness(layout.TextureFineness);
+
     render.ClearTarget(128, 128, 128);
     render.ClearDepth();
     render.BeginScene();

@@ -191,8 +191,17 @@ void BuildOptions(TGUI& gui, TDeviceRef device, const TMenuCallbacks& callbacks)
     AddButton(form, "Cencel", "Cencel", {190, 400}, callbacks.Options);
     AddButton(form, "OK", "OK", {410, 400}, callbacks.Options);
     // The resolution chooser, across both columns under the radio buttons (shell/ResolutionChooser.h).
+    // The label spans the arrows too, so pointing at them brings the arrow keys to it; its text stays
+    // centred between them, and shrinks rather than run under them.
     AddButton(form, "ModeLess", "<", {190, 350, 40, 40}, callbacks.Options);
-    AddLabel(form, "Mode", "", {230, 350, 340, 40});
+    TButtonParam mode;
+    Place(mode, {190, 350, 420, 40}, kMenuLabel);
+    auto stepper = std::make_unique<TMyStepper>("Mode");
+    stepper->SetParams(mode);
+    stepper->Caption.clear();
+    stepper->SideMargin = SizeToNdcW(45, kMenuWidth);
+    stepper->OnStep = callbacks.ModeStep;
+    form.AddWidget(std::move(stepper));
     AddButton(form, "ModeMore", ">", {570, 350, 40, 40}, callbacks.Options);
 }
 

@@ -20,6 +20,7 @@ struct TMenuCallbacks {
     TMyButton::TOnClick MainMenu;          // "MainMenu": Play, Table of records, Help, Options, Author, Exit,
                                            // Two players, and Continue once it is shown
     TMyButton::TOnClick Options;           // "Options": OK, Cencel, ModeLess, ModeMore
+    TMyStepper::TOnStep ModeStep;          // "Options": Mode, by the arrow keys and the D-pad
     TMyButton::TOnClick PauseMenu;         // "PauseMenu": Continue, MainMenu
     TMyButton::TOnClick Exit;              // "Exit": OK, Cencel (by their Tag)
     TMyButton::TOnClick NextLevel;         // "NextLevel": NextLevel, MainMenu

@@ -150,6 +150,7 @@ TTextureResource* LoadMenuPictures(TGameServices& services) {
 bool StartGui(TGameServices& services, TTextureResource* skin, std::string& error) {
     services.GUI = std::make_unique<TGUI>(*services.Render, skin != nullptr ? &skin->Texture.Get() : nullptr,
                                           kGuiVertexShader, kGuiPixelShader, &services.Font, &services.Input);
+    services.GUI->SetSkinFile(kSkinTexture, kSkinWidth, kSkinHeight);
     return services.GUI->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error);
 }
 

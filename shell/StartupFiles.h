@@ -23,6 +23,7 @@ inline constexpr const char* kUkrainianFile = "Data\\Ukrainian.txt";
 inline constexpr const char* kRussianFile = "Data\\Russian.txt";
 inline constexpr const char* kEnglishFile = "Data\\English.txt";
 inline constexpr const char* kSkinInfoFile = "Data\\GUI\\guiskininfo.txt";
+inline constexpr const char* kSkinTexture = "Data\\GUI\\guiskintex.png";
 inline constexpr int kSkinWidth = 512;
 inline constexpr int kSkinHeight = 256;
 inline constexpr const char* kFontTexture = "Data\\Font\\font.png";
@@ -53,7 +54,7 @@ inline constexpr TNamedFile kSounds[] = {
 inline constexpr TNamedFile kMenuTextures[] = {
     {"BG", "Data\\Textures\\BackGround.png"},
     {"armour", "Data\\Textures\\armour.png"},
-    {"GUI", "Data\\GUI\\guiskintex.png"},
+    {"GUI", kSkinTexture},
 };
 
 // Loaded after the meshes.

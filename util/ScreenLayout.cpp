@@ -32,6 +32,10 @@ TScreenLayout ComputeScreenLayout(int32_t width, int32_t height, float fovY) {
     layout.Aspect = static_cast<float>(width) / static_cast<float>(height);
     layout.MenuRect = FitRect(4, 3, width, height);
     const TScreenRect& menu = layout.MenuRect;
+    // The largest text (the HUD's, 39 pixels of 600 high) has 44 texels in the design's atlas: above a
+    // scale of 1.5 they would be magnified by a third and more; the twice as fine copies keep it
+    // unmagnified up to a scale of 2.25.
+    layout.TextureFineness = menu.Height <= 900 ? 1 : menu.Height <= 1350 ? 2 : 4;
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     if (int64_t{width} * 3 == int64_t{height} * 4) {

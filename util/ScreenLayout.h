@@ -63,6 +63,11 @@ struct TScreenLayout {
     // The side of the menu cursor and of the aiming cursor in pixels: the design's 40 up to the menus
     // of 1024 x 768, growing with the menus above that.
     int32_t CursorSize = 40;
+    // How many times finer than the design's the GUI's skin and the font's atlas should be, so their
+    // texels are no larger than the screen's pixels: 1 up to menus 1.5 times the 800 x 600 of the
+    // design (1024 x 768 and 1600 x 900 included), 2 up to 2.25 times (1920 x 1080, 1920 x 1200),
+    // 4 above (2560 x 1440, 3840 x 2160).
+    int32_t TextureFineness = 1;
 };
 
 // The layout of a width x height screen (at least 1 x 1) whose 3D view has the vertical field of view

@@ -3,6 +3,7 @@
 #include "shell/GameFlow.h"
 
 #include "ShellTestSupport.h"
+#include "platform/DirectInputKeys.h"
 #include "shell/Config.h"
 #include "shell/Display.h"
 #include "world/Bonus.h"
@@ -412,6 +413,49 @@ TEST_F(GameFlow, Options_LanguageAloneDoesNotChangeTheDisplayAndCancelChangesNot
     EXPECT_FALSE(World.State.Windowed);
     EXPECT_EQ(World.State.Language, kLanguageUkrainian);
     EXPECT_EQ(World.State.ScreenWidth, 800);
+}
+
+// The resolution chooser without the mouse: the arrow keys and the D-pad step it as soon as the screen
+// opens, through the same input the game polls; OK keeps the size stepped to.
+TEST_F(GameFlow, Options_ArrowKeysAndDpadStepTheResolutionChooser) {
+    Flow->Resolutions().SetSizes(TResolutionChooser::Offered(1920, 1080, {}));
+    Click("Options");
+    ASSERT_EQ(Text("Options", "Mode"), "800x600");
+    const auto tapCode = [this](uint8_t code) {
+        Keys.SetKey(code, true);
+        Frame(10);
+        Keys.SetKey(code, false);
+        Frame(10);
+    };
+    tapCode(platform::DIK_RIGHT);  // past the last size: the desktop's own, first
+    EXPECT_EQ(Text("Options", "Mode").rfind("1920x1080 ", 0), 0u) << Text("Options", "Mode");
+    tapCode(platform::DIK_LEFT);
+    EXPECT_EQ(Text("Options", "Mode"), "800x600");
+    tapCode(platform::DIK_LEFT);
+    EXPECT_EQ(Text("Options", "Mode"), "1024x768");
+    EXPECT_TRUE(Services.GUI->FindForm("Options")->FindWidgetAs<TMyRadioButton>("1024")->Ticked);
+
+    platform::GamepadSnapshot pad{.Connected = true};
+    const auto pressPad = [&](platform::GamepadButton button) {
+        const std::string before = Text("Options", "Mode");
+        pad.Buttons[button] = 0x80;
+        Keys.SetGamepad(pad);
+        Frame(10);
+        EXPECT_EQ(Text("Options", "Mode"), before) << "a held D-pad has not acted yet";
+        pad.Buttons[button] = 0;
+        Keys.SetGamepad(pad);
+        Frame(10);
+    };
+    pressPad(platform::GamepadDpadRight);
+    EXPECT_EQ(Text("Options", "Mode"), "800x600");
+    pressPad(platform::GamepadDpadLeft);
+    EXPECT_EQ(Text("Options", "Mode"), "1024x768");
+    tapCode(platform::DIK_LEFT);
+    const std::string stepped = Text("Options", "Mode");
+    EXPECT_NE(stepped, "1024x768");
+    Click("OK");
+    EXPECT_EQ(std::to_string(World.State.ScreenWidth) + "x" + std::to_string(World.State.ScreenHeight),
+              stepped);
 }
 
 TEST_F(GameFlow, Play_WithNoLevelStaysInTheMenus) {

@@ -142,3 +142,18 @@ TEST(ScreenLayout, HudAtTheCornersBackdropCoversCursorGrowsAboveTheDesign) {
             << name;
     }
 }
+
+// The GUI's texels stay no larger than the screen's pixels: the design's textures up to menus 1.5 times
+// the design's 600 lines (its two modes among them), then the finer copies, chosen by the menus' height
+// whatever the screen's shape.
+TEST(ScreenLayout, TexturesGetFinerWithTheMenusScale) {
+    const struct {
+        int32_t Width, Height, Fineness;
+    } cases[] = {{800, 600, 1},   {1024, 768, 1},  {1600, 900, 1},  {1200, 900, 1},  {1600, 1200, 2},
+                 {1920, 1080, 2}, {2560, 1080, 2}, {1080, 1920, 1}, {1800, 1350, 2}, {1804, 1353, 4},
+                 {2560, 1440, 4}, {3840, 2160, 4}, {1280, 1024, 2}, {1680, 1050, 2}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ComputeScreenLayout(c.Width, c.Height, kFov).TextureFineness, c.Fineness)
+            << c.Width << "x" << c.Height;
+    }
+}

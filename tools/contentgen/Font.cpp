@@ -97,6 +97,23 @@ std::vector<uint32_t> DecodeUtf8(const std::string& s) {
     return out;
 }
 
+// Copies the rendered glyph in `g` into its cell of the atlas: the cell's top-left corner at (cellX,
+// cellY), `width` x `lineHeight` pixels, the baseline `ascender` pixels below the cell's top.
+void BlitGlyph(Canvas& atlas, FT_GlyphSlot g, int cellX, int cellY, int width, int lineHeight, int ascender) {
+    const FT_Bitmap& bm = g->bitmap;
+    for (unsigned row = 0; row < bm.rows; ++row) {
+        for (unsigned col = 0; col < bm.width; ++col) {
+            int x = static_cast<int>(col) + g->bitmap_left;
+            int y = ascender - g->bitmap_top + static_cast<int>(row);
+            if (x < 0 || x >= width || y < 0 || y >= lineHeight) {
+                continue;  // ink outside the cell would show in the neighbour's cell
+            }
+            float a = bm.buffer[row * bm.pitch + col] / 255.0f;
+            atlas.Set(cellX + x, cellY + y, Color{1, 1, 1, a});
+        }
+    }
+}
+
 }  // namespace
 
 void WriteFont(Output& out) {
@@ -113,6 +130,7 @@ void WriteFont(Output& out) {
 
     struct Entry {
         unsigned char code;
+        uint32_t codePoint;
         int x, y, width;
     };
     std::vector<Entry> entries;
@@ -132,20 +150,24 @@ void WriteFont(Output& out) {
             std::fprintf(stderr, "contentgen: font atlas is full\n");
             break;
         }
-        const FT_Bitmap& bm = g->bitmap;
-        for (unsigned row = 0; row < bm.rows; ++row) {
-            for (unsigned col = 0; col < bm.width; ++col) {
-                int x = static_cast<int>(col) + g->bitmap_left;
-                int y = ascender - g->bitmap_top + static_cast<int>(row);
-                if (x < 0 || x >= width || y < 0 || y >= lineHeight) {
-                    continue;  // ink outside the cell would show in the neighbour's cell
-                }
-                float a = bm.buffer[row * bm.pitch + col] / 255.0f;
-                atlas.Set(penX + x, penY + y, Color{1, 1, 1, a});
+        BlitGlyph(atlas, g, penX, penY, width, lineHeight, ascender);
+        entries.push_back({code, cp, penX, penY, width});
+        penX += width + 2;
+    }
+
+    // The finer atlases for large screens: every cell exactly `factor` times the cell above, so the
+    // same description serves them all, each glyph rendered anew at `factor` times the size.
+    for (int factor : kFinerAtlasFactors) {
+        FreeType fine(true, kEmPixels * factor, kAtlasXScale);
+        Canvas fineAtlas(kAtlasWidth * factor, kAtlasHeight * factor, Color{1, 1, 1, 0});
+        for (const Entry& e : entries) {
+            if (fine.Ok() &&
+                FT_Load_Char(fine.face, e.codePoint, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) == 0) {
+                BlitGlyph(fineAtlas, fine.face->glyph, e.x * factor, e.y * factor, e.width * factor,
+                          lineHeight * factor, ascender * factor);
             }
         }
-        entries.push_back({code, penX, penY, width});
-        penX += width + 2;
+        out.WritePng("Font/font_" + std::to_string(factor) + "x.png", fineAtlas.Image());
     }
 
     auto num = [](float v) { return FormatNumber(v, ','); };

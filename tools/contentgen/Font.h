@@ -9,7 +9,11 @@ namespace contentgen {
 
 class Output;
 
-// Writes Font/font.png and Font/font_info.txt.
+// How many times finer than the design's the large screens' font atlases and skins are: the game
+// draws from them when its menus are scaled up, from the same descriptions.
+inline constexpr int kFinerAtlasFactors[] = {2, 4};
+
+// Writes Font/font.png and Font/font_info.txt, and Font/font_<N>x.png for each finer factor N.
 void WriteFont(Output& out);
 
 // Draws UTF-8 text with its top-left corner of the line box at (x, y), `pixelSize` em height.
