@@ -38,11 +38,16 @@ struct TToolButton {
     TEditTool Tool;
 };
 constexpr TToolButton kTools[kEditToolCount] = {
-    {"Tool1", "Ground", TEditTool::Empty},  {"Tool2", "Brick", TEditTool::Brick},
-    {"Tool3", "Rock", TEditTool::Rock},     {"Tool4", "Water", TEditTool::Water},
-    {"Tool5", "Base", TEditTool::Base},     {"Tool6", "Start", TEditTool::Start},
-    {"Tool7", "Spawn", TEditTool::Spawn},   {"Tool8", "Decoration", TEditTool::Decoration},
-    {"Tool9", "Eraser", TEditTool::Eraser},
+    {"Tool1", "Ground", TEditTool::Empty},
+    {"Tool2", "Brick", TEditTool::Brick},
+    {"Tool3", "Rock", TEditTool::Rock},
+    {"Tool4", "Water", TEditTool::Water},
+    {"Tool5", "Base", TEditTool::Base},
+    {"Tool6", "Start", TEditTool::Start},
+    {"Tool7", "Second start", TEditTool::SecondStart},
+    {"Tool8", "Spawn", TEditTool::Spawn},
+    {"Tool9", "Decoration", TEditTool::Decoration},
+    {"Tool10", "Eraser", TEditTool::Eraser},
 };
 // The decoration meshes' names, in the order of kDecorationMeshes.
 constexpr const char* kMeshKeys[kDecorationMeshCount] = {"Grass", "Bush", "Pine", "Tree", "Stone", "Soil"};
@@ -96,6 +101,9 @@ constexpr TFixed kFixed[] = {
     {"MyLevels", "Back", "Back"},
     {"DeleteLevel", "No", "No"},
     {"DeleteLevel", "Yes", "Yes"},
+    {"LeaveEditor", "Question", "Leave without saving?"},
+    {"LeaveEditor", "No", "No"},
+    {"LeaveEditor", "Yes", "Yes"},
     {"LevelScore", "OK", "OK"},
 };
 
@@ -210,10 +218,17 @@ void TConstruction::BuildForms(TDeviceRef device) {
 
     TMyForm& editor = *AddMenuForm(gui, device, "Editor");
     for (int i = 0; i < kEditToolCount; ++i) {
-        AddMenuButton(editor, kTools[i].Widget, kTools[i].Key, {4, 8 + 38 * i, 142, 34}, click);
+        // A little smaller than the menus' type: the longest tool names fit with their key and mark.
+        AddMenuButton(editor, kTools[i].Widget, kTools[i].Key, {4, 8 + 38 * i, 142, 34}, click)->FontSize =
+            0.066f;
     }
-    AddMenuButton(editor, "Brush", "Brush", {4, 360, 142, 34}, click);
-    AddMenuButton(editor, "Mesh", "Grass", {4, 398, 142, 34}, click);
+    AddMenuButton(editor, "Brush", "Brush", {4, 396, 142, 34}, click);
+    // The decoration meshes, two to a row, in smaller type.
+    for (int mesh = 0; mesh < kDecorationMeshCount; ++mesh) {
+        AddMenuButton(editor, ("Mesh" + std::to_string(mesh)).c_str(), kMeshKeys[mesh],
+                      {4 + 72 * (mesh % 2), 436 + 30 * (mesh / 2), 70, 27}, click)
+            ->FontSize = 0.06f;
+    }
     AddMenuLabel(editor, "Enemies", "Enemies", {654, 5, 142, 30});
     for (int kind = 0; kind < 4; ++kind) {
         const int32_t y = 38 + 62 * kind;
@@ -257,6 +272,11 @@ void TConstruction::BuildForms(TDeviceRef device) {
     AddMenuButton(confirm, "No", "No", {190, 400}, click);
     AddMenuButton(confirm, "Yes", "Yes", {410, 400}, click);
 
+    TMyForm& leave = *AddMenuForm(gui, device, "LeaveEditor");
+    AddMenuLabel(leave, "Question", "Leave without saving?", {100, 200, 600, 40});
+    AddMenuButton(leave, "No", "No", {190, 400}, click);
+    AddMenuButton(leave, "Yes", "Yes", {410, 400}, click);
+
     TMyForm& score = *AddMenuForm(gui, device, "LevelScore");
     AddMenuLabel(score, "Score", "", {300, 200});
     AddMenuButton(score, "OK", "OK", {300, 400}, click);
@@ -296,10 +316,14 @@ void TConstruction::ApplyTexts() {
     for (int i = 0; i < kEditToolCount; ++i) {
         const bool chosen = Model_.Tool() == kTools[i].Tool;
         SetWidgetText(gui, "Editor", kTools[i].Widget,
-                      (chosen ? "> " : "") + std::to_string(i + 1) + " " + Text(kTools[i].Key));
+                      (chosen ? "> " : "") + std::to_string((i + 1) % 10) + " " + Text(kTools[i].Key));
     }
     SetWidgetText(gui, "Editor", "Brush", Text("Brush") + (Model_.BrushSize() == 2 ? " 2x2" : " 1x1"));
-    SetWidgetText(gui, "Editor", "Mesh", Text(kMeshKeys[Model_.DecorationMesh()]));
+    for (int mesh = 0; mesh < kDecorationMeshCount; ++mesh) {
+        const bool chosen = Model_.Tool() == TEditTool::Decoration && Model_.DecorationMesh() == mesh;
+        SetWidgetText(gui, "Editor", ("Mesh" + std::to_string(mesh)).c_str(),
+                      (chosen ? "> " : "") + Text(kMeshKeys[mesh]));
+    }
     for (int kind = 0; kind < 4; ++kind) {
         SetWidgetText(
             gui, "Editor", kEnemyRows[kind],
@@ -426,6 +450,12 @@ void TConstruction::OnClick(TMyButton& button) {
             }
         }
         ShowMyLevels();
+    } else if (form == "LeaveEditor") {
+        if (name == "Yes") {
+            LeaveEditor("Construction");
+        } else {
+            ShowForm("Editor");
+        }
     } else if (form == "LevelScore") {
         ShowMyLevels();
     }
@@ -498,6 +528,25 @@ void TConstruction::StartEditing(const std::string& name) {
     ShowForm("Editor");
 }
 
+void TConstruction::AskToLeave() {
+    if (Model_.Modified()) {
+        ShowForm("LeaveEditor");
+    } else {
+        LeaveEditor("Construction");
+    }
+}
+
+void TConstruction::UpdateMenus(const TInput& input) {
+    if (!Services_.GUI || Services_.GUI->GetActiveFormName() != "LeaveEditor") {
+        return;
+    }
+    if (input.KeyReleased(KEY_ENTER) || input.KeyReleased(KEY_NUMPAD_ENTER)) {
+        LeaveEditor("Construction");
+    } else if (input.KeyReleased(KEY_ESCAPE)) {  // also a gamepad's Start
+        ShowForm("Editor");
+    }
+}
+
 void TConstruction::LeaveEditor(const char* form) {
     View_.Hide();
     View_.Leave();
@@ -527,8 +576,8 @@ void TConstruction::OnEditorClick(TMyButton& button) {
     }
     if (name == "Brush") {
         Model_.SetBrushSize(3 - Model_.BrushSize());
-    } else if (name == "Mesh") {
-        Model_.SetDecorationMesh(Model_.DecorationMesh() + 1);
+    } else if (name.rfind("Mesh", 0) == 0) {
+        Model_.SetDecorationMesh(name.back() - '0');
         Model_.SetTool(TEditTool::Decoration);
     } else if (name.rfind("Fewer", 0) == 0 || name.rfind("More", 0) == 0) {
         Model_.ChangeEnemies(name.back() - '0', name[0] == 'M' ? 1 : -1);
@@ -543,7 +592,7 @@ void TConstruction::OnEditorClick(TMyButton& button) {
         OpenSaveForm();
         return;
     } else if (name == "Back") {
-        LeaveEditor("Construction");
+        AskToLeave();
         return;
     }
     Message_.clear();
@@ -686,10 +735,10 @@ void TConstruction::EditorKeys(const TInput& input) {
         Try();
         return;
     } else if (input.KeyReleased(KEY_ESCAPE)) {
-        LeaveEditor("Construction");
+        AskToLeave();
         return;
     } else if (!control) {
-        for (int i = 0; i < kEditToolCount; ++i) {
+        for (int i = 0; i < kEditToolCount; ++i) {  // 1 to 9, then 0
             if (input.KeyReleased(Key(static_cast<uint8_t>(platform::DIK_1 + i)))) {
                 Model_.SetTool(kTools[i].Tool);
                 changed = true;

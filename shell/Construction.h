@@ -7,14 +7,15 @@
 // table of records).
 //
 // Screens: "Construction" (New level, Open a level, My levels, Main menu), "NewLevel" (the size, 12 to
-// 64 cells each way), "OpenLevel" (the shipped levels and the player's own), "Editor", "SaveLevel"
-// (the name), "MyLevels", "DeleteLevel" (the confirmation) and "LevelScore".
+// 64 cells each way), "OpenLevel" (the shipped levels and the player's own), "Editor", "LeaveEditor"
+// (leaving with unsaved edits asks first: Yes or Enter leaves, No, Escape or a gamepad's Start stays),
+// "SaveLevel" (the name), "MyLevels", "DeleteLevel" (the confirmation) and "LevelScore".
 //
-// Editor keys: 1-9 the tools (empty ground, brick, rock, water, base, start, spawn point, decoration,
-// eraser), B the brush (1 x 1 or 2 x 2), Tab the next decoration mesh, Q and E turn the last decoration,
-// [ and ] scale it, Ctrl+Z undo, Ctrl+Y or Ctrl+Shift+Z redo, F5 try, Ctrl+S save, Escape back; W, A,
-// S, D, the arrows, the gamepad's left stick or D-pad and the cursor at the window's edge pan, the
-// wheel zooms.
+// Editor keys: 1-9 and 0 the tools (empty ground, brick, rock, water, base, start, second start, spawn
+// point, decoration, eraser), B the brush (1 x 1 or 2 x 2), Tab the next decoration mesh (or one picked
+// from the palette's meshes), Q and E turn the last decoration, [ and ] scale it, Ctrl+Z undo, Ctrl+Y or
+// Ctrl+Shift+Z redo, F5 try, Ctrl+S save, Escape back; W, A, S, D, the arrows, the gamepad's left stick
+// or D-pad and the cursor at the window's edge pan, the wheel zooms.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +63,9 @@ public:
                       int32_t screenHeight);
     // The scene and the grid over it (the caller draws the GUI and the cursor afterwards).
     void DrawEditor();
+    // The keys of the room's other screens (the question before leaving the editor), every frame after
+    // the GUI had the input.
+    void UpdateMenus(const TInput& input);
 
     const TEditModel& Model() const { return Model_; }
     const TUserLevels& UserLevels() const { return UserLevels_; }
@@ -81,6 +85,8 @@ private:
     void OnOpenLevelClick(TMyButton& button);
 
     void StartEditing(const std::string& name);
+    // Leaves at once without unsaved edits, else asks first.
+    void AskToLeave();
     void LeaveEditor(const char* form);
     void Refresh(bool force);
     void Try();

@@ -244,6 +244,9 @@ void TEditModel::Press(int32_t x, int32_t y, float worldX, float worldZ) {
     } else if (level.HasPlayerStart && Covers(level.PlayerStart, x, y)) {
         Moving_ = TLevelPiece::Start;
         picked = level.PlayerStart;
+    } else if (level.HasSecondStart && Covers(level.SecondStart, x, y)) {
+        Moving_ = TLevelPiece::SecondStart;
+        picked = level.SecondStart;
     } else {
         for (std::size_t i = 0; i < level.SpawnPoints.size(); ++i) {
             if (Covers(level.SpawnPoints[i], x, y)) {
@@ -268,6 +271,10 @@ void TEditModel::Press(int32_t x, int32_t y, float worldX, float worldZ) {
         level.HasPlayerStart = true;
         level.PlayerStart = at;
         Moving_ = TLevelPiece::Start;
+    } else if (Tool_ == TEditTool::SecondStart) {
+        level.HasSecondStart = true;
+        level.SecondStart = at;
+        Moving_ = TLevelPiece::SecondStart;
     } else if (level.SpawnPoints.size() < std::size_t(kMostSpawnPoints)) {
         level.SpawnPoints.push_back(at);
         Moving_ = TLevelPiece::Spawn;
@@ -305,6 +312,8 @@ void TEditModel::Drag(int32_t x, int32_t y, float worldX, float worldZ) {
             level.HasBase = false;
         } else if (level.HasPlayerStart && Covers(level.PlayerStart, x, y)) {
             level.HasPlayerStart = false;
+        } else if (level.HasSecondStart && Covers(level.SecondStart, x, y)) {
+            level.HasSecondStart = false;
         } else {
             auto spawn = std::find_if(level.SpawnPoints.begin(), level.SpawnPoints.end(),
                                       [&](const TGridPoint& point) { return Covers(point, x, y); });
@@ -320,9 +329,10 @@ void TEditModel::Drag(int32_t x, int32_t y, float worldX, float worldZ) {
 void TEditModel::MovePieceTo(int32_t x, int32_t y) {
     TLevelDescription& level = State_.Level;
     const TGridPoint at = Footprint(x, y);
-    TGridPoint& piece = Moving_ == TLevelPiece::Base    ? level.Base
-                        : Moving_ == TLevelPiece::Start ? level.PlayerStart
-                                                        : level.SpawnPoints[std::size_t(MovingIndex_)];
+    TGridPoint& piece = Moving_ == TLevelPiece::Base          ? level.Base
+                        : Moving_ == TLevelPiece::Start       ? level.PlayerStart
+                        : Moving_ == TLevelPiece::SecondStart ? level.SecondStart
+                                                              : level.SpawnPoints[std::size_t(MovingIndex_)];
     if (piece != at) {
         piece = at;
         ++Revision_;

@@ -26,11 +26,12 @@ enum class TEditTool : uint8_t {
     Water,
     Base,
     Start,
+    SecondStart,
     Spawn,
     Decoration,
     Eraser,
 };
-inline constexpr int kEditToolCount = 9;
+inline constexpr int kEditToolCount = 10;
 
 inline constexpr int32_t kSmallestLevel = 12;
 inline constexpr int32_t kLargestLevel = 64;

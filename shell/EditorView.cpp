@@ -57,13 +57,18 @@ void TEditorView::Show(const TLevelDescription& level) {
     water->SetPosition(0.0f, -0.5f, 0.0f);
     node->AddChild(std::move(water));
     auto marker = [&](const char* mesh, const TGridPoint& at) {
-        auto tank = std::make_unique<TGameObject>("Marker", FindMesh(World_, mesh));
+        TMeshResource* found = FindMesh(World_, mesh);
+        auto tank =
+            std::make_unique<TGameObject>("Marker", found != nullptr ? found : FindMesh(World_, "Player"));
         const TVector3 centre = map->FootprintCentre(at.X, at.Y);
         tank->SetPosition(centre.X, 0.0f, centre.Z);
         node->AddChild(std::move(tank));
     };
     if (level.HasPlayerStart) {
         marker("Player", level.PlayerStart);
+    }
+    if (level.HasSecondStart) {
+        marker("Player2", level.SecondStart);
     }
     for (const TGridPoint& spawn : level.SpawnPoints) {
         marker("Enemy1", spawn);

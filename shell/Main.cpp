@@ -314,6 +314,7 @@ void TForm1::PlayFrame(TDemoFrame& frame) {
         Construction_->UpdateEditor(dt, input, cursorX, cursorY, state.ScreenWidth, state.ScreenHeight);
         return;
     }
+    Construction_->UpdateMenus(input);  // after the editor: a key that leaves it is not taken twice
     if (!state.InGame) {
         return;
     }

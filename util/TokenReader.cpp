@@ -15,6 +15,11 @@ bool TTokenReader::Token(const std::string& what, std::string& token) {
     return true;
 }
 
+bool TTokenReader::Next(std::string& token) {
+    token = ReadToken(source_);
+    return !token.empty();
+}
+
 bool TTokenReader::Skip(const std::string& what, int count) {
     std::string token;
     for (int i = 0; i < count; ++i) {

@@ -15,6 +15,9 @@ public:
 
     // The next token; false at the end of the file.
     bool Token(const std::string& what, std::string& token);
+    // The next token when there is one: false at the end of the file, which is no failure (an optional
+    // entry at the end).
+    bool Next(std::string& token);
     // Reads and drops `count` tokens (labels).
     bool Skip(const std::string& what, int count);
     // A decimal integer, optionally within low..high.

@@ -17,6 +17,7 @@ constexpr std::string_view kBaseUnreachableText = "%1 cannot reach the base over
 constexpr std::string_view kBaseText = "the base at %1";
 constexpr std::string_view kStartText = "the player start at %1";
 constexpr std::string_view kSpawnText = "spawn point %1 at %2";
+constexpr std::string_view kSecondStartText = "the second start at %1";
 constexpr std::string_view kWarningText = "Warning: %1";
 
 bool Overlap(const TGridPoint& a, const TGridPoint& b) {
@@ -117,6 +118,9 @@ std::vector<TLevelProblem> CheckLevel(const TLevelDescription& level, const uint
     if (level.HasPlayerStart) {
         pieces.push_back({TLevelPiece::Start, 0, level.PlayerStart});
     }
+    if (level.HasSecondStart) {
+        pieces.push_back({TLevelPiece::SecondStart, 0, level.SecondStart});
+    }
     for (std::size_t i = 0; i < level.SpawnPoints.size(); ++i) {
         pieces.push_back({TLevelPiece::Spawn, static_cast<int32_t>(i), level.SpawnPoints[i]});
     }
@@ -153,8 +157,13 @@ std::vector<TLevelProblem> CheckLevel(const TLevelDescription& level, const uint
             land.SetCell(x, y, level.Code(x, y) == kCellWater ? 1 : 0);
         }
     }
+    const bool baseOnMap = level.HasBase && land.IsFootprint(level.Base.X, level.Base.Y);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const TLevelPiece& spawn = pieces[i];
+        if (spawn.What == TLevelPiece::SecondStart && inside[i] && baseOnMap &&
+            !ReachableOverLand(land, spawn.At, level.Base)) {
+            checker.Add(TLevelProblemKind::BaseUnreachable, spawn, {}, spawn.At);
+        }
         if (spawn.What != TLevelPiece::Spawn || !inside[i]) {
             continue;
         }
@@ -162,8 +171,7 @@ std::vector<TLevelProblem> CheckLevel(const TLevelDescription& level, const uint
             !ReachableOverLand(land, spawn.At, level.PlayerStart)) {
             checker.Add(TLevelProblemKind::StartUnreachable, spawn, {}, spawn.At);
         }
-        if (level.HasBase && land.IsFootprint(level.Base.X, level.Base.Y) &&
-            !ReachableOverLand(land, spawn.At, level.Base)) {
+        if (baseOnMap && !ReachableOverLand(land, spawn.At, level.Base)) {
             checker.Add(TLevelProblemKind::BaseUnreachable, spawn, {}, spawn.At);
         }
     }
@@ -187,6 +195,8 @@ std::string LevelProblemText(const TLevelProblem& problem, const TTranslate& tra
                 return Fill(line(kBaseText), {CellText(p.At)});
             case TLevelPiece::Start:
                 return Fill(line(kStartText), {CellText(p.At)});
+            case TLevelPiece::SecondStart:
+                return Fill(line(kSecondStartText), {CellText(p.At)});
             case TLevelPiece::Spawn:
             default:
                 return Fill(line(kSpawnText), {std::to_string(p.Index + 1), CellText(p.At)});
@@ -232,6 +242,6 @@ const std::vector<std::string_view>& LevelProblemKeys() {
     static const std::vector<std::string_view> keys = {
         kOutsideText,       kNotFreeText, kOverlapText,          kNoStartText,         kNoSpawnText,
         kTooManySpawnsText, kNoEnemyText, kStartUnreachableText, kBaseUnreachableText, kBaseText,
-        kStartText,         kSpawnText,   kWarningText};
+        kStartText,         kSpawnText,   kSecondStartText,      kWarningText};
     return keys;
 }

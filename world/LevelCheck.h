@@ -1,7 +1,9 @@
-// The checks a level must pass before it can be played: the base, the player start and every spawn
-// point lie inside the map on free cells and do not overlap one another; there is a start, at least one
-// spawn point (at most kMostSpawnPoints) and at least one enemy. A spawn point from which an enemy cannot
-// reach the start or the base without crossing water (walls can be shot away) is only a warning.
+// The checks a level must pass before it can be played: the base, the player start, the second player's
+// start (a level may have none) and every spawn point lie inside the map on free cells and do not
+// overlap one another; there is a start, at least one spawn point (at most kMostSpawnPoints) and at least
+// one enemy. A spawn point from which an enemy cannot reach the start or the base without crossing water
+// (walls can be shot away), and a second start from which the base cannot be reached so, are only
+// warnings.
 //
 // Each problem names the footprint or cell it is about, so the editor can point at it and --check can
 // print it. The texts are English lines that double as keys of the language files (shell/Languages.h):
@@ -27,12 +29,13 @@ enum class TLevelProblemKind : uint8_t {
     TooManySpawnPoints,  // more than kMostSpawnPoints
     NoEnemy,             // the four enemy counts are 0
     StartUnreachable,    // warning: Subject (a spawn point) cannot reach the start over land
-    BaseUnreachable,     // warning: Subject (a spawn point) cannot reach the base over land
+    BaseUnreachable,     // warning: Subject (a spawn point or the second start) cannot reach the base
 };
 
-// What a problem is about: the base, the player start or spawn point Index, at footprint At.
+// What a problem is about: the base, the player start, spawn point Index or the second start, at
+// footprint At.
 struct TLevelPiece {
-    enum Kind : uint8_t { Base, Start, Spawn } What = Base;
+    enum Kind : uint8_t { Base, Start, Spawn, SecondStart } What = Base;
     int32_t Index = 0;
     TGridPoint At;
 };

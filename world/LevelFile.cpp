@@ -108,6 +108,18 @@ bool ParseLevel(std::string_view bytes, std::string_view fileName, TLevelDescrip
         decoration.meshName = ExtractFileNamePart(decoration.path);
         result.Decorations.push_back(std::move(decoration));
     }
+
+    std::string label;
+    if (reader.Next(label)) {
+        if (!reader.Integer("the second start flag", flag)) {
+            return false;
+        }
+        result.HasSecondStart = flag != 0;
+        if (result.HasSecondStart &&
+            !reader.Footprint("the second start", result.Width, result.Height, result.SecondStart)) {
+            return false;
+        }
+    }
     level = std::move(result);
     return true;
 }
@@ -138,6 +150,8 @@ std::unique_ptr<TMap> BuildMap(const TLevelDescription& level) {
         map->PlayerStartX = level.PlayerStart.X;
         map->PlayerStartY = level.PlayerStart.Y;
     }
+    map->HasSecondStart = level.HasSecondStart;
+    map->SecondStart = level.SecondStart;
     map->SpawnPoints = level.SpawnPoints;
     map->SpawnCount = static_cast<int32_t>(level.SpawnPoints.size());
     for (const TLevelDecoration& decoration : level.Decorations) {

@@ -7,7 +7,8 @@
 //   label M; M x (label label path; 9 x (label label real))
 //                                                     decorations: mesh path, position x y z,
 //                                                     rotation x y z in degrees, scale x y z
-// Nothing after the last decoration is read. Reals use "." as the decimal separator.
+//   [label flag [label label X; label label Y]]       optional: the second player's start footprint
+// Nothing after the second start is read. Reals use "." as the decimal separator.
 //
 // The parser checks everything a loader would otherwise trust: a token that is not a number, an early
 // end, a size out of range and a footprint outside the grid are reported with the file, the line and
@@ -44,6 +45,8 @@ struct TLevelDescription {
     TGridPoint Base;
     bool HasPlayerStart = false;
     TGridPoint PlayerStart;  // (0, 0) without a start in the file
+    bool HasSecondStart = false;
+    TGridPoint SecondStart;  // the second player's; (0, 0) without one
     std::vector<TGridPoint> SpawnPoints;
     std::vector<TLevelDecoration> Decorations;
 
@@ -59,5 +62,5 @@ bool ParseLevel(std::string_view bytes, std::string_view fileName, TLevelDescrip
 bool ReadLevelFile(std::string_view path, TLevelDescription& level, std::string& error);
 
 // The grid of a parsed level: walls and water mark their cells, the base its footprint; the base, the
-// player start, the spawn points and the decoration mesh names are copied over.
+// player start, the second start, the spawn points and the decoration mesh names are copied over.
 std::unique_ptr<TMap> BuildMap(const TLevelDescription& level);

@@ -90,6 +90,10 @@ std::string FormatLevel(const TLevelDescription& level) {
         Vector(out, "Scale", decoration.scale);
         out += kLineEnd;
     }
+    if (level.HasSecondStart) {
+        out += std::string("Second 1") + kLineEnd;
+        Footprint(out, "Second", level.SecondStart);
+    }
     return out;
 }
 

@@ -1,7 +1,8 @@
 // Writing a level in the level file's own layout (world/LevelFile.h): the labels the shipped levels
 // use, one row of cell codes per line, Windows line ends. ParseLevel reads the text back to exactly the
 // level that was written: the same cells, base, start, spawn points and decorations, every real to the
-// last bit.
+// last bit. A second start is written after the decorations only when the level has one, so a level
+// without one is written as the design's reader knows it.
 #pragma once
 
 #include <string>

@@ -80,6 +80,40 @@ TEST_F(EditModelTest, PiecesArePlacedMovedByDraggingAndErased) {
     EXPECT_TRUE(Playable(model.Problems()));
 }
 
+// The second start: at most one, moved by dragging, erased, every change one step; saved only when placed.
+TEST_F(EditModelTest, TheSecondStartIsPlacedMovedErasedAndUndone) {
+    Click(TEditTool::Start, {4, 14});
+    const std::string without = FormatLevel(model.Level());
+    EXPECT_EQ(without.find("Second"), std::string::npos);
+    Click(TEditTool::SecondStart, {8, 14});
+    Click(TEditTool::SecondStart, {19, 2});  // one only: it moves, kept inside the map
+    ASSERT_TRUE(model.Level().HasSecondStart);
+    EXPECT_EQ(model.Level().SecondStart, (TGridPoint{18, 2}));
+    Stroke(TEditTool::Spawn, {{19, 3}, {10, 6}});  // picked up by its last cell whatever the tool
+    EXPECT_EQ(model.Level().SecondStart, (TGridPoint{9, 5}));
+    EXPECT_TRUE(model.Level().SpawnPoints.empty());
+    EXPECT_EQ(model.Level().PlayerStart, (TGridPoint{4, 14}));
+    Click(TEditTool::Eraser, {9, 5});
+    EXPECT_FALSE(model.Level().HasSecondStart);
+    EXPECT_EQ(model.Steps(), 5u);
+    ASSERT_TRUE(model.Undo());
+    EXPECT_EQ(model.Level().SecondStart, (TGridPoint{9, 5}));
+    ASSERT_TRUE(model.Undo());
+    EXPECT_EQ(model.Level().SecondStart, (TGridPoint{18, 2}));
+    ASSERT_TRUE(model.Undo());
+    EXPECT_EQ(model.Level().SecondStart, (TGridPoint{8, 14}));
+    ASSERT_TRUE(model.Undo());
+    EXPECT_FALSE(model.Level().HasSecondStart);
+    EXPECT_EQ(FormatLevel(model.Level()), without);
+    ASSERT_TRUE(model.Redo());
+    ASSERT_TRUE(model.Redo());
+    TLevelDescription back;
+    std::string error;
+    ASSERT_TRUE(ParseLevel(FormatLevel(model.Level()), "saved.txt", back, error)) << error;
+    EXPECT_TRUE(back.HasSecondStart);
+    EXPECT_EQ(back.SecondStart, (TGridPoint{18, 2}));
+}
+
 TEST_F(EditModelTest, DecorationsArePlacedTurnedScaledAndErasedButNotTheGround) {
     const std::size_t ground = model.Level().Decorations.size();
     model.SetDecorationMesh(2);

@@ -150,8 +150,8 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
     EXPECT_EQ(Device()->SamplerState(0, D3DSAMP_MINFILTER), D3DTEXF_LINEAR);
     EXPECT_EQ(Device()->RenderState(D3DRS_ZENABLE), 1u);
     EXPECT_EQ(ActiveForm(form), "MainMenu");
-    EXPECT_EQ(form.Services().GUI->FormCount(), 20u);  // the ten of the menus, "Sound", "Controls" and the
-                                                       // eight of Construction
+    EXPECT_EQ(form.Services().GUI->FormCount(), 21u);  // the ten of the menus, "Sound", "Controls" and the
+                                                       // nine of Construction
     // The game's meshes wait for the first level; its textures (the HUD's, the cursor) are there.
     EXPECT_EQ(form.Services().Meshes->FindMesh("water"), nullptr);
     EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
@@ -691,9 +691,12 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     TapKey(form, platform::KeyIndexOfCode(platform::DIK_6));
     clickCell(6, 22);
     TapKey(form, platform::KeyIndexOfCode(platform::DIK_7));
+    clickCell(9, 22);
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_8));
     clickCell(2, 2);
     EXPECT_EQ(room.Model().Level().Base, (TGridPoint{12, 22}));
     EXPECT_EQ(room.Model().Level().PlayerStart, (TGridPoint{6, 22}));
+    EXPECT_EQ(room.Model().Level().SecondStart, (TGridPoint{9, 22}));
     ASSERT_EQ(room.Model().Level().SpawnPoints.size(), 1u);
     EXPECT_EQ(room.Status(), "The level can be played");
     input_.SetKey(DIK_LCONTROL, true);
@@ -720,7 +723,7 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     ASSERT_EQ(ActiveForm(form), "Editor");
     EXPECT_FALSE(world_.State.InGame);
     EXPECT_EQ(room.Camera().Height, camera.Height);
-    EXPECT_EQ(room.Model().Steps(), 3u + 1u);  // the undo history stays
+    EXPECT_EQ(room.Model().Steps(), 4u + 1u);  // the undo history stays
 
     ClickAt(form, 725, 437);  // "Save" at (654, 420)
     ASSERT_EQ(ActiveForm(form), "SaveLevel");
@@ -733,6 +736,8 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     TLevelDescription saved;
     ASSERT_TRUE(ReadLevelFile(user + "/levels/mine.txt", saved, error)) << error;
     EXPECT_EQ(saved.Code(10, 8), kCellBrickWall);
+    EXPECT_TRUE(saved.HasSecondStart);
+    EXPECT_EQ(saved.SecondStart, (TGridPoint{9, 22}));
 
     TapKey(form, KEY_ESCAPE);  // back to "Construction"
     ClickAt(form, 400, 320);   // "My levels"
@@ -759,6 +764,55 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     EXPECT_TRUE(room.UserLevels().Entries().empty());
     form.FormDestroy();
     RemoveFolder(user);
+}
+
+// Leaving the editor with unsaved edits asks first, through the window's own input: Escape and "Back"
+// ask, Escape (a gamepad's Start) and "No" stay with the edits, Enter and "Yes" leave; with nothing
+// unsaved it leaves at once.
+TEST_F(MainForm, Construction_LeavingWithUnsavedEditsAsksFirst) {
+    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    std::string error;
+    ASSERT_TRUE(form.FormCreate(error)) << error;
+    const TConstruction& room = *form.Construction();
+    auto newLevel = [&] {
+        ClickAt(form, 400, 220);  // "New level"
+        ClickAt(form, 510, 420);  // "Create"
+        ASSERT_EQ(ActiveForm(form), "Editor");
+    };
+    ClickAt(form, 400, 470);  // "Construction"
+    newLevel();
+    TapKey(form, KEY_ESCAPE);
+    EXPECT_EQ(ActiveForm(form), "Construction");
+
+    newLevel();
+    TapKey(form, platform::KeyIndexOfCode(platform::DIK_5));
+    ClickAt(form, 400, 300);  // the base, in the middle of the map
+    ASSERT_TRUE(room.Model().Modified());
+    TapKey(form, KEY_ESCAPE);
+    ASSERT_EQ(ActiveForm(form), "LeaveEditor");
+    EXPECT_EQ(GetWidgetText(*form.Services().GUI, "LeaveEditor", "Question"), "Leave without saving?");
+    TapKey(form, KEY_ESCAPE);
+    ASSERT_EQ(ActiveForm(form), "Editor");
+    EXPECT_TRUE(room.Model().Level().HasBase);
+    ClickAt(form, 725, 477);  // "Back" at (654, 460)
+    ASSERT_EQ(ActiveForm(form), "LeaveEditor");
+    ClickAt(form, 290, 420);  // "No"
+    ASSERT_EQ(ActiveForm(form), "Editor");
+    EXPECT_TRUE(room.Model().Level().HasBase);
+    TapKey(form, KEY_ESCAPE);
+    TapKey(form, KEY_ENTER);
+    EXPECT_EQ(ActiveForm(form), "Construction");
+
+    newLevel();
+    ClickAt(form, 111, 479);  // "Tree" in the palette's meshes: the decoration tool with that mesh
+    EXPECT_EQ(room.Model().Tool(), TEditTool::Decoration);
+    EXPECT_STREQ(kDecorationMeshes[room.Model().DecorationMesh()], "Data\\Meshes\\tree.x");
+    ClickAt(form, 400, 300);
+    EXPECT_EQ(room.Model().Level().Decorations.back().meshName, "tree.x");
+    ClickAt(form, 725, 477);  // "Back"
+    ClickAt(form, 510, 420);  // "Yes"
+    EXPECT_EQ(ActiveForm(form), "Construction");
+    form.FormDestroy();
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The level editor played as a person would, in the real window under openbox with real X input
 # (xdotool): Construction from the main menu, a new level, brick walls painted by a drag, the base, the
-# start and two spawn points placed from the number keys, a block of water, saved under a name, tried with F5 and left
-# through the pause menu back to the editor, then played again from "My levels" with its score shown.
+# start, the second player's start and two spawn points placed from the number keys, a block of water,
+# saved under a name, tried with F5 and left through the pause menu back to the editor, an edit left
+# unsaved (leaving asks first), then played again from "My levels" with its score shown.
 # Checks the saved level file and its list in the per-user folder, and leaves a screenshot of every
 # screen in OUT_DIR.
 #   construction_test.sh PROGRAM SOURCE_DIR OUT_DIR
@@ -53,6 +54,8 @@ click_cell 12 22  # the base
 press 6
 click_cell 7 22   # the start
 press 7
+click_cell 9 22   # the second player's start
+press 8
 click_cell 2 2    # two spawn points
 click_cell 22 2
 press 4           # water, a 2 x 2 block
@@ -75,6 +78,8 @@ row=$(sed -n 13p "$levels/xmine.txt" | tr -d '\r')
 tr -d '\r' <"$levels/xmine.txt" | grep -q '^Base X 12$' || fail "the base is not at column 12"
 tr -d '\r' <"$levels/xmine.txt" | grep -q '^Player Y 22$' || fail "the start is not at row 22"
 tr -d '\r' <"$levels/xmine.txt" | grep -q '^Spawns 2$' || fail "not two spawn points"
+tr -d '\r' <"$levels/xmine.txt" | tail -2 | tr '\n' ' ' | grep -q '^Second X 9 Second Y 22 $' ||
+    fail "the second start is not at (9, 22) at the end: $(tail -3 "$levels/xmine.txt")"
 row=$(sed -n 18p "$levels/xmine.txt" | tr -d '\r' | cut -d' ' -f18-21)
 [ "$row" = "0 3 3 0" ] || fail "row 15, columns 17 to 20, is \"$row\""
 
@@ -89,7 +94,12 @@ sleep 1
 alive "leaving Try"
 shot construction_09_back_in_editor
 
-press Escape      # back to Construction
+press 2
+click_cell 3 3    # an edit left unsaved: leaving asks first
+press Escape
+shot construction_09b_leave_without_saving
+alive "the question before leaving"
+click_at 510 420  # Yes: back to Construction
 click_at 400 320  # My levels
 shot construction_10_my_levels
 click_at 270 150  # the first level: xmine

@@ -109,6 +109,35 @@ TEST_F(LevelCheckTest, WaterBetweenSpawnAndStartOrBaseIsAWarning) {
     EXPECT_TRUE(Check().empty());
 }
 
+// The second start is optional, and checked like the first where there is one.
+TEST_F(LevelCheckTest, TheSecondStartIsCheckedLikeTheStart) {
+    level.HasSecondStart = true;
+    level.SecondStart = {2, 10};
+    TLevelProblem problem = Only();
+    EXPECT_EQ(LevelProblemText(problem), "The second start at (2, 10) overlaps the player start at (1, 10)");
+    level.SecondStart = {11, 3};
+    EXPECT_EQ(LevelProblemText(Only()), "The second start at (11, 3) lies outside the map");
+    level.SecondStart = {8, 8};
+    SetCode(9, 9, kCellRockWall);
+    problem = Only();
+    EXPECT_EQ(problem.Kind, TLevelProblemKind::NotFree);
+    EXPECT_EQ(problem.Cell, (TGridPoint{9, 9}));
+    SetCode(9, 9, kCellEmpty);
+    EXPECT_TRUE(Check().empty());
+    // Water all round it: the base cannot be reached, a warning only.
+    for (int32_t x = 6; x < 12; ++x) {
+        SetCode(x, 7, kCellWater);
+    }
+    SetCode(7, 8, kCellWater);
+    SetCode(7, 9, kCellWater);
+    SetCode(7, 10, kCellWater);
+    SetCode(7, 11, kCellWater);
+    problem = Only();
+    EXPECT_EQ(LevelProblemText(problem),
+              "Warning: The second start at (8, 8) cannot reach the base over land");
+    EXPECT_TRUE(Playable({problem}));
+}
+
 TEST_F(LevelCheckTest, TranslatedLinesTakeThePiecesInTheirOwnOrder) {
     SetCode(1, 0, kCellWater);
     level.SpawnPoints = {{0, 0}};

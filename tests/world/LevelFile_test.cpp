@@ -6,7 +6,7 @@
 
 namespace {
 
-// A 4 x 3 level with every kind of cell, a base, a start, two spawns and two decorations.
+// A 4 x 3 level with every kind of cell, a base, a start, two spawns, two decorations and a second start.
 const char* kLevel =
     "Width 4\r\n"
     "Height 3\r\n"
@@ -31,7 +31,10 @@ const char* kLevel =
     "X = -1\r\nY = 0.5\r\nZ = 2e1\r\n"
     "RX = 0\r\nRY = -45.5\r\nRZ = 0\r\n"
     "SX = .5\r\nSY = 2.\r\nSZ = +1\r\n"
-    "anything after the decorations is not read";
+    "Second 1\r\n"
+    "X = 0\r\n"
+    "Y = 0\r\n"
+    "anything after the second start is not read";
 
 class LevelFileTest : public ::testing::Test {
 protected:
@@ -76,6 +79,8 @@ TEST_F(LevelFileTest, ReadsEverySection) {
     EXPECT_FLOAT_EQ(level.Decorations[1].scale.X, 0.5f);
     EXPECT_FLOAT_EQ(level.Decorations[1].scale.Y, 2.0f);
     EXPECT_FLOAT_EQ(level.Decorations[1].scale.Z, 1.0f);
+    EXPECT_TRUE(level.HasSecondStart);
+    EXPECT_EQ(level.SecondStart, (TGridPoint{0, 0}));
 }
 
 TEST_F(LevelFileTest, BuildMapMarksWallsWaterAndBaseOnly) {
@@ -97,6 +102,9 @@ TEST_F(LevelFileTest, BuildMapMarksWallsWaterAndBaseOnly) {
     EXPECT_FLOAT_EQ(base.Z, -0.5f);
     EXPECT_TRUE(map->HasPlayerStart);
     EXPECT_EQ(map->PlayerStartX, 2);
+    EXPECT_TRUE(map->HasSecondStart);
+    EXPECT_EQ(map->SecondStart, (TGridPoint{0, 0}));
+    EXPECT_EQ(map->Cell(0, 0), 1);  // the second start marks no cell: the brick stays the only thing there
     EXPECT_EQ(map->SpawnCount, 2);
     EXPECT_EQ(map->DecorCount, 2);
     EXPECT_EQ(map->DecorMeshes[0], "grass.x");
@@ -109,8 +117,10 @@ TEST_F(LevelFileTest, NoBaseNoStartNoSpawnsNoDecor) {
     EXPECT_FALSE(level.HasPlayerStart);
     EXPECT_EQ(level.PlayerStart, (TGridPoint{0, 0}));
     EXPECT_TRUE(level.SpawnPoints.empty());
+    EXPECT_FALSE(level.HasSecondStart);
     const auto map = BuildMap(level);
     EXPECT_FALSE(map->HasBase);
+    EXPECT_FALSE(map->HasSecondStart);
     EXPECT_EQ(map->SpawnCount, 0);
     EXPECT_EQ(map->Cell(0, 0), 0);
 }
@@ -133,12 +143,14 @@ TEST_F(LevelFileTest, NonNumberRealIsAnError) {
 
 TEST_F(LevelFileTest, EveryEarlyEndIsReportedAndNothingIsUsed) {
     const std::string full = kLevel;
-    const size_t lastValue = full.find("SZ = +1") + 4;  // the blank before the last value
+    const size_t lastDecoration = full.find("Second") - 2;        // the CR LF after the last decoration
+    const size_t lastValue = full.find("Y = 0\r\nanything") + 4;  // the blank before the last value
     const size_t end = full.find("anything");
     level.Width = 99;
-    // Cut the file after every token boundary before the last decoration's last value.
+    // Cut the file after every token boundary before the second start's last value; a file that ends
+    // with its decorations has no second start.
     for (size_t cut = 0; cut <= lastValue; ++cut) {
-        if (full[cut] != ' ' && full[cut] != '\n') {
+        if ((full[cut] != ' ' && full[cut] != '\n') || cut == lastDecoration + 1) {
             continue;
         }
         EXPECT_FALSE(Parse(full.substr(0, cut))) << "cut at " << cut;
@@ -146,6 +158,9 @@ TEST_F(LevelFileTest, EveryEarlyEndIsReportedAndNothingIsUsed) {
         EXPECT_EQ(level.Width, 99);
     }
     EXPECT_TRUE(Parse(full.substr(0, end))) << error;
+    EXPECT_TRUE(level.HasSecondStart);
+    EXPECT_TRUE(Parse(full.substr(0, lastDecoration))) << error;
+    EXPECT_FALSE(level.HasSecondStart);
 }
 
 TEST_F(LevelFileTest, SizesBelowTwoOrAbsurdAreRejected) {
@@ -165,6 +180,12 @@ TEST_F(LevelFileTest, FootprintsOutsideTheGridAreRejected) {
     EXPECT_NE(error.find("player start"), std::string::npos) << error;
     EXPECT_FALSE(Parse(WithReplaced("X = 2\r\nY = 1\r\nDecor", "X = 2\r\nY = 2\r\nDecor")));
     EXPECT_NE(error.find("spawn point 1"), std::string::npos) << error;
+    EXPECT_FALSE(Parse(WithReplaced("Second 1\r\nX = 0", "Second 1\r\nX = 3")));
+    EXPECT_NE(error.find("line 40: the second start (3, 0) is outside"), std::string::npos) << error;
+    EXPECT_FALSE(Parse(WithReplaced("Second 1", "Second one")));
+    EXPECT_NE(error.find("line 38: the second start flag \"one\" is not an integer"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find("data\\maps\\test.txt"), std::string::npos) << error;
     // The last footprint of a 4 x 3 grid is (2, 1).
     EXPECT_TRUE(Parse(WithReplaced("Base 1\r\nX = 1", "Base 1\r\nX = 2"))) << error;
 }
@@ -183,6 +204,8 @@ TEST_F(LevelFileTest, AnyNonzeroFlagMeansPresent) {
     ASSERT_TRUE(Parse(WithReplaced("Player 1\r\nX = 2\r\nY = 0\r\n", "Player 0\r\n"))) << error;
     EXPECT_FALSE(level.HasPlayerStart);
     EXPECT_EQ(level.PlayerStart, (TGridPoint{0, 0}));
+    ASSERT_TRUE(Parse(WithReplaced("Second 1\r\nX = 0\r\nY = 0\r\nanything", "Second 0\r\nX"))) << error;
+    EXPECT_FALSE(level.HasSecondStart);
 }
 
 TEST_F(LevelFileTest, MissingFileIsReported) {
@@ -234,7 +257,11 @@ TEST_F(LevelFileTest, MutatedFilesEitherParseInsideTheGridOrReportAnError) {
         ASSERT_GE(parsed.Width, 2);
         ASSERT_GE(parsed.Height, 2);
         ASSERT_EQ(parsed.Codes.size(), size_t(parsed.Width) * size_t(parsed.Height));
-        for (const TGridPoint& p : parsed.SpawnPoints) {
+        std::vector<TGridPoint> footprints = parsed.SpawnPoints;
+        if (parsed.HasSecondStart) {
+            footprints.push_back(parsed.SecondStart);
+        }
+        for (const TGridPoint& p : footprints) {
             ASSERT_TRUE(p.X >= 0 && p.Y >= 0 && p.X <= parsed.Width - 2 && p.Y <= parsed.Height - 2);
         }
         const auto map = BuildMap(parsed);

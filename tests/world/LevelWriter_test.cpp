@@ -17,6 +17,8 @@ void ExpectSameLevel(const TLevelDescription& a, const TLevelDescription& b) {
     }
     EXPECT_EQ(a.HasPlayerStart, b.HasPlayerStart);
     EXPECT_EQ(a.PlayerStart, b.PlayerStart);
+    EXPECT_EQ(a.HasSecondStart, b.HasSecondStart);
+    EXPECT_EQ(a.SecondStart, b.SecondStart);
     EXPECT_EQ(a.SpawnPoints, b.SpawnPoints);
     ASSERT_EQ(a.Decorations.size(), b.Decorations.size());
     for (std::size_t i = 0; i < a.Decorations.size(); ++i) {
@@ -50,6 +52,15 @@ TEST(LevelWriter, EveryShippedLevelRoundTrips) {
         ASSERT_TRUE(ParseLevel(text, "written.txt", second, error)) << error;
         ExpectSameLevel(first, second);
         EXPECT_EQ(FormatLevel(second), text);
+        EXPECT_EQ(text.find("Second"), std::string::npos);  // none names a second start
+
+        // With one, the level reads back with it, and everything before it is written as without.
+        first.HasSecondStart = true;
+        first.SecondStart = {first.Width - 2, 0};
+        const std::string withSecond = FormatLevel(first);
+        EXPECT_EQ(withSecond.compare(0, text.size(), text), 0);
+        ASSERT_TRUE(ParseLevel(withSecond, "written.txt", second, error)) << error;
+        ExpectSameLevel(first, second);
         ++levels;
     }
     EXPECT_GE(levels, 6);

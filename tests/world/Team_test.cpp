@@ -166,6 +166,13 @@ TEST_F(TeamTest, SecondStartIsAFreeFootprintBesideTheFirst) {
     EXPECT_EQ(FindPlayerTank(world, 0), nullptr);
 }
 
+TEST_F(TeamTest, ALevelsOwnSecondStartIsKept) {
+    LoadText(OpenLevel(10, 10) + "Second 1\nSecond X 6\nSecond Y 4\n");
+    ChooseSecondStart(Map());
+    EXPECT_EQ(PlayerStart(Map(), 0), (TGridPoint{0, 0}));
+    EXPECT_EQ(PlayerStart(Map(), 1), (TGridPoint{6, 4}));
+}
+
 TEST_F(TeamTest, TanksAreHeldWhereTheSharedViewEnds) {
     LoadText(OpenLevel(20, 120));
     TPlayer* first = AddPlayer(0, 4, 110);
