@@ -86,7 +86,14 @@ click_at() {
 # each shot's heading in $work/stderr). The camera follows the tank, which stands at (400, 313) of
 # 800 x 600.
 aim() {
+    # A shot of the last aim's clicks may still come (a slow machine runs few frames a second): the
+    # count starts once none has come for a while.
     shots=$(grep -c 'fires at heading' "$work/stderr")
+    for try in 1 2 3 4 5 6; do
+        sleep 0.4
+        [ "$(grep -c 'fires at heading' "$work/stderr")" -eq "$shots" ] && break
+        shots=$(grep -c 'fires at heading' "$work/stderr")
+    done
     point_at "$1" "$2"
     # The tank may still be coming in, or the gun reloading (a slow machine runs few frames a second).
     for try in 1 2 3 4 5 6 7 8 9 10; do
