@@ -32,14 +32,14 @@ TMYFont::TMYFont(TRenderD3D9& render)
     }
 }
 
-bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFile,
-                           std::string_view pixelShaderFile, std::string_view vertexShaderFile,
-                           std::string& error) {
+bool TMYFont::LoadFromFile(const files::TDataRoot& root, std::string_view textureFile,
+                           std::string_view infoFile, std::string_view pixelShaderFile,
+                           std::string_view vertexShaderFile, std::string& error) {
     // Whatever fails leaves the font empty, so it draws nothing rather than untextured blocks.
     SetGlyphs(TFontInfo());
     FontTexture.Reset();
     std::string bytes;
-    if (!files::ReadFile(infoFile, bytes, error)) {
+    if (!root.ReadFile(infoFile, bytes, error)) {
         return false;
     }
     TFontInfo info;
@@ -51,14 +51,14 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
         logging::Write("gui", warning);
     }
     platform::TextureHandle texture;
-    const bool loaded = CreateTextureFromFileOneLevel(Render.Device(), textureFile, texture, error);
+    const bool loaded = CreateTextureFromFileOneLevel(root, Render.Device(), textureFile, texture, error);
     FontTexture = TUniqueTexture(Render.Device(), texture);
     if (!loaded) {
         return false;
     }
     SetGlyphs(std::move(info));
-    VertexShader.LoadFromFileOrLog(Render.Device(), vertexShaderFile);
-    PixelShader.LoadFromFileOrLog(Render.Device(), pixelShaderFile);
+    VertexShader.LoadFromFileOrLog(root, Render.Device(), vertexShaderFile);
+    PixelShader.LoadFromFileOrLog(root, Render.Device(), pixelShaderFile);
     return true;
 }
 

@@ -38,11 +38,11 @@ Image HalveImage(const Image& src) {
     return dst;
 }
 
-bool LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool fullMipChain, TextureHandle& texture,
-              std::string& error) {
+bool LoadFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view gamePath,
+              bool fullMipChain, TextureHandle& texture, std::string& error) {
     texture = {};
     std::string bytes;
-    if (!files::ReadFile(gamePath, bytes, error)) {
+    if (!root.ReadFile(gamePath, bytes, error)) {
         return false;
     }
     Image image;
@@ -103,12 +103,12 @@ bool CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, bool fullM
     return true;
 }
 
-bool CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, TextureHandle& texture,
-                           std::string& error) {
-    return LoadFile(deviceRef, gamePath, true, texture, error);
+bool CreateTextureFromFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view gamePath,
+                           TextureHandle& texture, std::string& error) {
+    return LoadFile(root, deviceRef, gamePath, true, texture, error);
 }
 
-bool CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath, TextureHandle& texture,
-                                   std::string& error) {
-    return LoadFile(deviceRef, gamePath, false, texture, error);
+bool CreateTextureFromFileOneLevel(const files::TDataRoot& root, TDeviceRef deviceRef,
+                                   std::string_view gamePath, TextureHandle& texture, std::string& error) {
+    return LoadFile(root, deviceRef, gamePath, false, texture, error);
 }
