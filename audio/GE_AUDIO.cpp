@@ -5,6 +5,7 @@
 #include <AL/alext.h>
 
 #include <climits>
+#include <utility>
 
 #include "audio/WaveFile.h"
 #include "util/GE_UTILS.h"
@@ -24,9 +25,9 @@ ALCcontext* AsContext(void* context) {
 }
 
 // Reads a sound's file; false with an `error` when it cannot be used (the sound stays silent).
-bool ReadSound(const TALBuffer& buffer, TWaveData& wave, std::string& error) {
+bool ReadSound(const files::TDataRoot& root, const TALBuffer& buffer, TWaveData& wave, std::string& error) {
     std::string why;
-    if (!LoadWaveFile(buffer.FileName, wave, why)) {
+    if (!LoadWaveFile(root, buffer.FileName, wave, why)) {
         error = "sound \"" + buffer.Name + "\" stays silent: " + why;
         return false;
     }
@@ -40,7 +41,8 @@ bool ReadSound(const TALBuffer& buffer, TWaveData& wave, std::string& error) {
 
 }  // namespace
 
-TAudio::TAudio(const char* deviceName) : DeviceName_(deviceName != nullptr ? deviceName : "") {
+TAudio::TAudio(files::TDataRoot root, const char* deviceName)
+    : Root_(std::move(root)), DeviceName_(deviceName != nullptr ? deviceName : "") {
     std::string why;
     if (!OpenDevice(why)) {
         logging::Write("audio", why + ", sound is off");
@@ -168,7 +170,7 @@ bool TAudio::LoadSound(const std::string& name, const std::string& fileName, std
     TALBuffer& buffer = Buffers.back();
     if (!HasDevice()) {
         TWaveData wave;
-        return ReadSound(buffer, wave, error);
+        return ReadSound(Root_, buffer, wave, error);
     }
     return FillBuffer(buffer, error);
 }
@@ -176,7 +178,7 @@ bool TAudio::LoadSound(const std::string& name, const std::string& fileName, std
 bool TAudio::FillBuffer(TALBuffer& buffer, std::string& error) {
     alGenBuffers(1, &buffer.Buffer);
     TWaveData wave;
-    if (!ReadSound(buffer, wave, error)) {
+    if (!ReadSound(Root_, buffer, wave, error)) {
         return false;  // the buffer stays, empty
     }
     alBufferData(buffer.Buffer, wave.Format, wave.Samples.data(), static_cast<ALsizei>(wave.Samples.size()),

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "util/Files.h"
+
 struct TALBuffer {
     std::string Name;
     std::string FileName;
@@ -37,8 +39,8 @@ struct TALSource {
 class TAudio {
 public:
     // Opens the default OpenAL device (or the named one) and makes one context current. The listener
-    // sits at the origin looking down -z with +y up.
-    explicit TAudio(const char* deviceName = nullptr);
+    // sits at the origin looking down -z with +y up. Sounds are read from `root`.
+    explicit TAudio(files::TDataRoot root, const char* deviceName = nullptr);
     ~TAudio();
     TAudio(const TAudio&) = delete;
     TAudio& operator=(const TAudio&) = delete;
@@ -94,6 +96,7 @@ private:
     void ApplyGain(const TALSource& source) const;
     void ApplyListenerGain() const;
 
+    files::TDataRoot Root_;
     std::string DeviceName_;  // empty for the default device
     uint32_t SinceReopen_ = 0;
     bool TellsDisconnect_ = false;  // the device has OpenAL Soft's disconnect extension

@@ -133,9 +133,10 @@ bool ParseWave(std::string_view bytes, TWaveData& wave, std::string& error) {
     return true;
 }
 
-bool LoadWaveFile(std::string_view gamePath, TWaveData& wave, std::string& error) {
+bool LoadWaveFile(const files::TDataRoot& root, std::string_view gamePath, TWaveData& wave,
+                  std::string& error) {
     std::string bytes;
-    if (!files::ReadFile(gamePath, bytes, error)) {
+    if (!root.ReadFile(gamePath, bytes, error)) {
         return false;
     }
     if (!ParseWave(bytes, wave, error)) {

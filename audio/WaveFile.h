@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/Files.h"
+
 // OpenAL buffer formats (the same values as AL_FORMAT_MONO8 ... AL_FORMAT_STEREO16).
 enum TWaveFormat : int {
     WaveFormatMono8 = 0x1100,
@@ -30,5 +32,6 @@ struct TWaveData {
 // On failure returns false and an `error` saying what was wrong (without the file name).
 bool ParseWave(std::string_view bytes, TWaveData& wave, std::string& error);
 
-// Reads a WAVE file through the game's file look-up; the error names the file.
-bool LoadWaveFile(std::string_view gamePath, TWaveData& wave, std::string& error);
+// Reads a WAVE file through the game's file look-up in `root`; the error names the file.
+bool LoadWaveFile(const files::TDataRoot& root, std::string_view gamePath, TWaveData& wave,
+                  std::string& error);

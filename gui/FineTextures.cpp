@@ -19,7 +19,9 @@ std::string TFineTextures::FineFile(std::string_view designFile, int factor) {
     return file.insert(at, "_" + std::to_string(factor) + "x");
 }
 
-void TFineTextures::SetDesign(std::string_view designFile, int width, int height) {
+void TFineTextures::SetDesign(const files::TDataRoot& root, std::string_view designFile, int width,
+                              int height) {
+    Root_ = root;
     DesignFile_ = std::string(designFile);
     DesignWidth_ = width;
     DesignHeight_ = height;
@@ -39,7 +41,7 @@ bool TFineTextures::Load(TCopy& copy) {
     const std::string file = FineFile(DesignFile_, copy.Factor);
     std::string error;
     platform::Image image;
-    bool ok = DesignWidth_ > 0 && DesignHeight_ > 0 && ReadImageFile(file, image, error);
+    bool ok = DesignWidth_ > 0 && DesignHeight_ > 0 && ReadImageFile(Root_, file, image, error);
     if (ok && (image.Width != DesignWidth_ * copy.Factor || image.Height != DesignHeight_ * copy.Factor)) {
         error = QuotePathForMessage(file) + ": the picture is " + std::to_string(image.Width) + "x" +
                 std::to_string(image.Height) + ", not " + std::to_string(DesignWidth_ * copy.Factor) + "x" +

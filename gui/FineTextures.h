@@ -17,6 +17,7 @@
 
 #include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
+#include "util/Files.h"
 
 class TFineTextures {
 public:
@@ -26,9 +27,10 @@ public:
     // The device slot must outlive this object.
     explicit TFineTextures(TDeviceRef device);
 
-    // The design's texture: its game path (ending in ".png"; the copies are looked for beside it) and
-    // its size in texels. No copy is read before it is set; setting it again drops the copies read.
-    void SetDesign(std::string_view designFile, int width, int height);
+    // The design's texture: its game path under `root` (ending in ".png"; the copies are looked for
+    // beside it) and its size in texels. No copy is read before it is set; setting it again drops the
+    // copies read.
+    void SetDesign(const files::TDataRoot& root, std::string_view designFile, int width, int height);
 
     // Chooses the texture for a screen that wants its texels `wanted` times finer than the design's
     // (1 for the design's own): the copy of that factor, else the next coarser one that reads, else the
@@ -51,6 +53,7 @@ private:
     bool Load(TCopy& copy);
 
     TDeviceRef Device_;
+    files::TDataRoot Root_{std::string()};
     std::string DesignFile_;
     int DesignWidth_ = 0;
     int DesignHeight_ = 0;

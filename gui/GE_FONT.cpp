@@ -33,14 +33,14 @@ TMYFont::TMYFont(TRenderD3D9& render)
     }
 }
 
-bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFile,
-                           std::string_view pixelShaderFile, std::string_view vertexShaderFile,
-                           std::string& error) {
+bool TMYFont::LoadFromFile(const files::TDataRoot& root, std::string_view textureFile,
+                           std::string_view infoFile, std::string_view pixelShaderFile,
+                           std::string_view vertexShaderFile, std::string& error) {
     // Whatever fails leaves the font empty, so it draws nothing rather than untextured blocks.
     SetGlyphs(TFontInfo());
     FontTexture.Reset();
     std::string bytes;
-    if (!files::ReadFile(infoFile, bytes, error)) {
+    if (!root.ReadFile(infoFile, bytes, error)) {
         return false;
     }
     TFontInfo info;
@@ -53,16 +53,16 @@ bool TMYFont::LoadFromFile(std::string_view textureFile, std::string_view infoFi
     }
     platform::Image atlas;
     platform::TextureHandle texture;
-    const bool loaded = ReadImageFile(textureFile, atlas, error) &&
+    const bool loaded = ReadImageFile(root, textureFile, atlas, error) &&
                         CreateTextureFromImage(Render.Device(), atlas, false, textureFile, texture, error);
     FontTexture = TUniqueTexture(Render.Device(), texture);
     if (!loaded) {
         return false;
     }
-    FineAtlas_.SetDesign(textureFile, atlas.Width, atlas.Height);
+    FineAtlas_.SetDesign(root, textureFile, atlas.Width, atlas.Height);
     SetGlyphs(std::move(info));
-    VertexShader.LoadFromFileOrLog(Render.Device(), vertexShaderFile);
-    PixelShader.LoadFromFileOrLog(Render.Device(), pixelShaderFile);
+    VertexShader.LoadFromFileOrLog(root, Render.Device(), vertexShaderFile);
+    PixelShader.LoadFromFileOrLog(root, Render.Device(), pixelShaderFile);
     return true;
 }
 

@@ -24,6 +24,7 @@
 #include "gui/FontInfo.h"
 #include "render/DeviceResource.h"
 #include "render/GE_D3D9.h"
+#include "util/Files.h"
 #include "util/ScreenLayout.h"
 
 #pragma pack(push, 1)
@@ -50,8 +51,8 @@ public:
     // passes "Data\Font\font.png", "Data\Font\font_info.txt", "Data\Shaders\Font.ps",
     // "Data\Shaders\Font.vs". False with an `error` naming the file when the table or the atlas cannot
     // be read (the font then draws nothing); a shader that does not compile is logged and left empty,
-    // as everywhere in the renderer.
-    bool LoadFromFile(std::string_view textureFile, std::string_view infoFile,
+    // as everywhere in the renderer. The files are read from `root`.
+    bool LoadFromFile(const files::TDataRoot& root, std::string_view textureFile, std::string_view infoFile,
                       std::string_view pixelShaderFile, std::string_view vertexShaderFile,
                       std::string& error);
     // Takes a glyph table read elsewhere (tests, tools); the atlas and shaders are left as they are.

@@ -12,8 +12,9 @@ constexpr uint8_t kTypeFloat2 = 1, kTypeFloat3 = 2;
 
 }  // namespace
 
-TGUI::TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std::string_view vertexShaderFile,
-           std::string_view pixelShaderFile, TFontSlot font, TInputSlot input)
+TGUI::TGUI(TRenderD3D9& render, const files::TDataRoot& root, const platform::TextureHandle* skinTexture,
+           std::string_view vertexShaderFile, std::string_view pixelShaderFile, TFontSlot font,
+           TInputSlot input)
     : Render(render),
       VertexBuffer(render.Device()),
       IndexBuffer(render.Device()),
@@ -22,20 +23,22 @@ TGUI::TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std:
       Font(font),
       SkinTexture(skinTexture),
       FineSkin_(render.Device()) {
-    VertexShader.LoadFromFileOrLog(render.Device(), vertexShaderFile);
-    PixelShader.LoadFromFileOrLog(render.Device(), pixelShaderFile);
+    VertexShader.LoadFromFileOrLog(root, render.Device(), vertexShaderFile);
+    PixelShader.LoadFromFileOrLog(root, render.Device(), pixelShaderFile);
     Declaration.AddElement(kUsagePosition, kTypeFloat3);
     Declaration.AddElement(kUsageTexCoord, kTypeFloat2);
     Declaration.EndDeclaration();
     Declaration.Build();
 }
 
-bool TGUI::LoadSkin(std::string_view skinInfoFile, int skinWidth, int skinHeight, std::string& error) {
-    return Skin_.LoadFromFile(skinInfoFile, skinWidth, skinHeight, error);
+bool TGUI::LoadSkin(const files::TDataRoot& root, std::string_view skinInfoFile, int skinWidth,
+                    int skinHeight, std::string& error) {
+    return Skin_.LoadFromFile(root, skinInfoFile, skinWidth, skinHeight, error);
 }
 
-void TGUI::SetSkinFile(std::string_view skinTextureFile, int skinWidth, int skinHeight) {
-    FineSkin_.SetDesign(skinTextureFile, skinWidth, skinHeight);
+void TGUI::SetSkinFile(const files::TDataRoot& root, std::string_view skinTextureFile, int skinWidth,
+                       int skinHeight) {
+    FineSkin_.SetDesign(root, skinTextureFile, skinWidth, skinHeight);
 }
 
 void TGUI::ChooseFineness(int wanted) {

@@ -26,16 +26,20 @@ public:
     // texture, "Data\Shaders\render_quad.vs" and "Data\Shaders\render_quad.ps". `skinTexture` is the
     // address of the texture cache entry's handle (nullptr: untextured). `font` and `input` are the
     // slots the shell keeps the font and the input in; the font slot may still be empty. The skin
-    // stays empty (every widget draws with texture coordinates 0) until LoadSkin.
-    TGUI(TRenderD3D9& render, const platform::TextureHandle* skinTexture, std::string_view vertexShaderFile,
-         std::string_view pixelShaderFile, TFontSlot font, TInputSlot input);
+    // stays empty (every widget draws with texture coordinates 0) until LoadSkin. Files are read from
+    // `root`.
+    TGUI(TRenderD3D9& render, const files::TDataRoot& root, const platform::TextureHandle* skinTexture,
+         std::string_view vertexShaderFile, std::string_view pixelShaderFile, TFontSlot font,
+         TInputSlot input);
     // The skin description ("Data\GUI\guiskininfo.txt" on a 512 x 256 texture in the game). A file that
     // cannot be read leaves the skin empty and gives false with an `error` naming the file and the line;
     // the shell decides whether to stop.
-    bool LoadSkin(std::string_view skinInfoFile, int skinWidth, int skinHeight, std::string& error);
-    // The skin texture's file ("Data\GUI\guiskintex.png", 512 x 256), beside which the finer skins for
-    // large screens lie (gui/FineTextures.h). Without it the skin is always the design's.
-    void SetSkinFile(std::string_view skinTextureFile, int skinWidth, int skinHeight);
+    bool LoadSkin(const files::TDataRoot& root, std::string_view skinInfoFile, int skinWidth, int skinHeight,
+                  std::string& error);
+    // The skin texture's file ("Data\GUI\guiskintex.png", 512 x 256) under `root`, beside which the finer
+    // skins for large screens lie (gui/FineTextures.h). Without it the skin is always the design's.
+    void SetSkinFile(const files::TDataRoot& root, std::string_view skinTextureFile, int skinWidth,
+                     int skinHeight);
     // Draws the skin, and the font's text, from textures `wanted` times finer than the design's (or the
     // next coarser there are); 1 is the design's. Nothing moves: only the texels get finer.
     void ChooseFineness(int wanted);

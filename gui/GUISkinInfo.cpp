@@ -12,11 +12,11 @@ std::string Where(std::string_view sourceName, const TInfoReader& reader) {
 
 }  // namespace
 
-bool TGUISkinInfo::LoadFromFile(std::string_view fileName, int textureWidth, int textureHeight,
-                                std::string& error) {
+bool TGUISkinInfo::LoadFromFile(const files::TDataRoot& root, std::string_view fileName, int textureWidth,
+                                int textureHeight, std::string& error) {
     Items.clear();
     std::string bytes;
-    if (!files::ReadFile(fileName, bytes, error)) {
+    if (!root.ReadFile(fileName, bytes, error)) {
         return false;
     }
     return LoadFromBytes(bytes, fileName, textureWidth, textureHeight, error);

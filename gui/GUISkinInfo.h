@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/Files.h"
+
 struct TSkinTexCoord {
     std::string Name;
     float Left = 0;
@@ -24,9 +26,10 @@ struct TSkinTexCoord {
 
 class TGUISkinInfo {
 public:
-    // Reads the table from a game path. On a missing or malformed file returns false with a message
+    // Reads the table from a game path in `root`. On a missing or malformed file returns false with a message
     // naming the file and what was wrong, and leaves the table empty.
-    bool LoadFromFile(std::string_view fileName, int textureWidth, int textureHeight, std::string& error);
+    bool LoadFromFile(const files::TDataRoot& root, std::string_view fileName, int textureWidth,
+                      int textureHeight, std::string& error);
     // The same on bytes in memory; `sourceName` names them in messages.
     bool LoadFromBytes(std::string_view bytes, std::string_view sourceName, int textureWidth,
                        int textureHeight, std::string& error);

@@ -31,7 +31,7 @@ TTextureResource* TTextureManager::AddTexture(TDeviceRef device, std::string_vie
     // below it would cost start-up time and a third more texture memory for nothing on screen.
     platform::TextureHandle texture;
     std::string error;
-    if (!CreateTextureFromFileOneLevel(device, fileName, texture, error)) {
+    if (!CreateTextureFromFileOneLevel(Root_, device, fileName, texture, error)) {
         logging::Write("models", error);  // the entry stays, without a texture
     }
     entry->Texture = TUniqueTexture(device, texture);
@@ -85,8 +85,8 @@ void TTextureManager::Clear() {
 
 // ---- TMeshManager ----
 
-TMeshManager::TMeshManager(TDeviceRef device)
-    : Device(device), TextureManager(std::make_unique<TTextureManager>()) {}
+TMeshManager::TMeshManager(TDeviceRef device, files::TDataRoot root)
+    : Device(device), TextureManager(std::make_unique<TTextureManager>(root)), Root_(std::move(root)) {}
 
 TMeshManager::~TMeshManager() {
     Clear();
@@ -136,7 +136,7 @@ TMeshResource* TMeshManager::LoadMesh(std::string_view fileName, std::string_vie
     entry->Mesh->SetUsage(usage);
     entry->Mesh->SetPool(pool);
     std::string error;
-    if (!entry->Mesh->LoadFromFile(std::string(fileName), error)) {
+    if (!entry->Mesh->LoadFromFile(Root_, std::string(fileName), error)) {
         logging::Write("models", error);  // the entry keeps an empty mesh, drawn as nothing
     }
     entry->Mesh->BuildVertexBuffers();

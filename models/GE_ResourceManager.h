@@ -9,8 +9,8 @@
 // directory (up to and including the last "\" or "/") followed by the subset's texture file name. Each
 // use is counted on load and given back when the mesh goes. Subsets without a texture name get none.
 //
-// Both caches hold the renderer's device slot (textures and buffers are given back through it), so they
-// must be freed before the renderer.
+// Both caches read their files from the data root they are given and hold the renderer's device slot
+// (textures and buffers are given back through it), so they must be freed before the renderer.
 //
 // A file that cannot be read leaves an empty mesh or an entry without a texture, which draws as an
 // object without it; the reason goes to the log.
@@ -20,10 +20,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "models/MeshDraw.h"
 #include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
+#include "util/Files.h"
 #include "util/GE_UTILS.h"
 
 constexpr std::size_t kResourceNameLength = 255;
@@ -43,7 +45,7 @@ struct TMeshResource {
 
 class TTextureManager {
 public:
-    TTextureManager() = default;
+    explicit TTextureManager(files::TDataRoot root) : Root_(std::move(root)) {}
     ~TTextureManager();
     TTextureManager(const TTextureManager&) = delete;
     TTextureManager& operator=(const TTextureManager&) = delete;
@@ -67,12 +69,13 @@ public:
 private:
     void ReleaseAt(uint16_t index);
 
+    files::TDataRoot Root_;
     TListPointer<TTextureResource> Entries_;
 };
 
 class TMeshManager {
 public:
-    explicit TMeshManager(TDeviceRef device);
+    TMeshManager(TDeviceRef device, files::TDataRoot root);
     ~TMeshManager();
     TMeshManager(const TMeshManager&) = delete;
     TMeshManager& operator=(const TMeshManager&) = delete;
@@ -104,5 +107,6 @@ private:
     void LoadTextures(TMeshResource& entry);
     void ReleaseTextures(TMeshResource& entry);
 
+    files::TDataRoot Root_;
     TListPointer<TMeshResource> Entries_;
 };

@@ -33,9 +33,9 @@ TFrame::~TFrame() {
 
 TMesh::~TMesh() = default;
 
-bool TMesh::LoadFromFile(const std::string& fileName, std::string& error) {
+bool TMesh::LoadFromFile(const files::TDataRoot& root, const std::string& fileName, std::string& error) {
     std::string bytes;
-    if (!files::ReadFile(fileName, bytes, error)) {
+    if (!root.ReadFile(fileName, bytes, error)) {
         return false;
     }
     return LoadFromMemory(bytes, fileName, error);

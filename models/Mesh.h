@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "models/GE_MATERIAL.h"
+#include "util/Files.h"
 #include "util/GE_MATH.h"
 
 // A blend slot that holds no bone: bone index 255.0 with weight 0.
@@ -95,11 +96,11 @@ public:
     TMesh(const TMesh&) = delete;
     TMesh& operator=(const TMesh&) = delete;
 
-    // Reads a .x file, text, binary or compressed (found through the case-insensitive data look-up). A
+    // Reads a .x file, text, binary or compressed (found through the case-insensitive look-up in `root`). A
     // missing file leaves the mesh as it was; a file not starting with "xof" leaves it empty; a malformed
     // one keeps what was read before the fault. Returns false in those cases, with an `error` naming
     // the file and the place.
-    bool LoadFromFile(const std::string& fileName, std::string& error);
+    bool LoadFromFile(const files::TDataRoot& root, const std::string& fileName, std::string& error);
     // The same on bytes in memory; `fileName` is stored and named in messages.
     bool LoadFromMemory(std::string_view bytes, const std::string& fileName, std::string& error);
 

@@ -9,22 +9,23 @@ void TShader::ReleaseShader() {
     Shader_.Reset();
 }
 
-bool TShader::LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName,
-                           std::string& error) {
+bool TShader::LoadFromFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view fileName,
+                           std::string_view functionName, std::string& error) {
     ReleaseShader();
     FileName_ = std::string(fileName);
     FunctionName_ = std::string(functionName);
 
     std::string source;
-    if (!files::ReadFile(fileName, source, error)) {
+    if (!root.ReadFile(fileName, source, error)) {
         return false;
     }
     return LoadFromSource(deviceRef, source, fileName, error);
 }
 
-void TShader::LoadFromFileOrLog(TDeviceRef deviceRef, std::string_view fileName) {
+void TShader::LoadFromFileOrLog(const files::TDataRoot& root, TDeviceRef deviceRef,
+                                std::string_view fileName) {
     std::string error;
-    if (!LoadFromFile(deviceRef, fileName, "main", error)) {
+    if (!LoadFromFile(root, deviceRef, fileName, "main", error)) {
         logging::Write("render", error);
     }
 }
@@ -57,7 +58,7 @@ TPixelShader* TShaderManager::AddPixelShader(std::string_view name, std::string_
     PixelShaders_.push_back(std::make_unique<TPixelShader>());
     PixelNames_.emplace_back(name);
     std::string error;
-    if (!PixelShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName, error)) {
+    if (!PixelShaders_.back()->LoadFromFile(Root_, DeviceRef_, fileName, functionName, error)) {
         logging::Write("render", error);
     }
     return PixelShaders_.back().get();
@@ -68,7 +69,7 @@ TVertexShader* TShaderManager::AddVertexShader(std::string_view name, std::strin
     VertexShaders_.push_back(std::make_unique<TVertexShader>());
     VertexNames_.emplace_back(name);
     std::string error;
-    if (!VertexShaders_.back()->LoadFromFile(DeviceRef_, fileName, functionName, error)) {
+    if (!VertexShaders_.back()->LoadFromFile(Root_, DeviceRef_, fileName, functionName, error)) {
         logging::Write("render", error);
     }
     return VertexShaders_.back().get();

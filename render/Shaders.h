@@ -1,6 +1,7 @@
 // TVertexShader and TPixelShader wrap one compiled shader each; TShaderManager keeps shaders by name.
 //
-// Sources are GLSL files read through the case-insensitive game-file look-up and compiled by the device.
+// Sources are GLSL files read through the case-insensitive game-file look-up in the data root the
+// caller gives, and compiled by the device.
 // A missing file, or any message from the compiler (errors or warnings), leaves the shader empty and
 // gives false with the message, naming the file. Binding an empty shader binds none.
 #pragma once
@@ -8,11 +9,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/GraphicsDevice.h"
 #include "render/DeviceResource.h"
 #include "render/RenderDevice.h"
+#include "util/Files.h"
 
 // The common part of both shader kinds. Not copied; the shader is released with the object.
 class TShader {
@@ -23,14 +26,14 @@ public:
     // Stores the three values, releases any shader held and compiles the file. True when a shader was
     // created; false with an `error` otherwise. `functionName` is recorded only: GLSL shaders always
     // start at "main".
-    bool LoadFromFile(TDeviceRef deviceRef, std::string_view fileName, std::string_view functionName,
-                      std::string& error);
+    bool LoadFromFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view fileName,
+                      std::string_view functionName, std::string& error);
     // Compiles a source held in memory; `name` is used in messages. True when a shader was created.
     bool LoadFromSource(TDeviceRef deviceRef, std::string_view source, std::string_view name,
                         std::string& error);
     // LoadFromFile of a "main" shader whose failure is only logged (under "render"): the game draws on
     // without the stage.
-    void LoadFromFileOrLog(TDeviceRef deviceRef, std::string_view fileName);
+    void LoadFromFileOrLog(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view fileName);
     void ReleaseShader();
 
     platform::ShaderHandle Handle() const { return Shader_.Get(); }
@@ -59,10 +62,11 @@ public:
 };
 
 // Shaders by name, owned. Names are compared exactly and case-sensitively; adding a name again does
-// not replace the earlier entry, but look-up returns the one added last.
+// not replace the earlier entry, but look-up returns the one added last. Files are read from `root`.
 class TShaderManager {
 public:
-    explicit TShaderManager(TDeviceRef deviceRef) : DeviceRef_(deviceRef) {}
+    TShaderManager(TDeviceRef deviceRef, files::TDataRoot root)
+        : DeviceRef_(deviceRef), Root_(std::move(root)) {}
     TShaderManager(const TShaderManager&) = delete;
     TShaderManager& operator=(const TShaderManager&) = delete;
 
@@ -80,6 +84,7 @@ public:
 
 private:
     TDeviceRef DeviceRef_;
+    files::TDataRoot Root_;
     std::vector<std::unique_ptr<TVertexShader>> VertexShaders_;
     std::vector<std::unique_ptr<TPixelShader>> PixelShaders_;
     std::vector<std::string> VertexNames_;

@@ -38,11 +38,11 @@ Image HalveImage(const Image& src) {
     return dst;
 }
 
-bool LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool fullMipChain, TextureHandle& texture,
-              std::string& error) {
+bool LoadFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view gamePath,
+              bool fullMipChain, TextureHandle& texture, std::string& error) {
     texture = {};
     Image image;
-    if (!ReadImageFile(gamePath, image, error)) {
+    if (!ReadImageFile(root, gamePath, image, error)) {
         return false;
     }
     return CreateTextureFromImage(deviceRef, image, fullMipChain, gamePath, texture, error);
@@ -50,10 +50,11 @@ bool LoadFile(TDeviceRef deviceRef, std::string_view gamePath, bool fullMipChain
 
 }  // namespace
 
-bool ReadImageFile(std::string_view gamePath, Image& image, std::string& error) {
+bool ReadImageFile(const files::TDataRoot& root, std::string_view gamePath, Image& image,
+                   std::string& error) {
     image = {};
     std::string bytes;
-    if (!files::ReadFile(gamePath, bytes, error)) {
+    if (!root.ReadFile(gamePath, bytes, error)) {
         return false;
     }
     std::string decodeError;
@@ -112,12 +113,12 @@ bool CreateTextureFromImage(TDeviceRef deviceRef, const Image& image, bool fullM
     return true;
 }
 
-bool CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, TextureHandle& texture,
-                           std::string& error) {
-    return LoadFile(deviceRef, gamePath, true, texture, error);
+bool CreateTextureFromFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view gamePath,
+                           TextureHandle& texture, std::string& error) {
+    return LoadFile(root, deviceRef, gamePath, true, texture, error);
 }
 
-bool CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath, TextureHandle& texture,
-                                   std::string& error) {
-    return LoadFile(deviceRef, gamePath, false, texture, error);
+bool CreateTextureFromFileOneLevel(const files::TDataRoot& root, TDeviceRef deviceRef,
+                                   std::string_view gamePath, TextureHandle& texture, std::string& error) {
+    return LoadFile(root, deviceRef, gamePath, false, texture, error);
 }

@@ -16,16 +16,19 @@
 
 #include "platform/GraphicsDevice.h"
 #include "render/RenderDevice.h"
+#include "util/Files.h"
 
-// Full mip chain.
-bool CreateTextureFromFile(TDeviceRef deviceRef, std::string_view gamePath, platform::TextureHandle& texture,
-                           std::string& error);
+// Full mip chain; `gamePath` is looked up in `root`.
+bool CreateTextureFromFile(const files::TDataRoot& root, TDeviceRef deviceRef, std::string_view gamePath,
+                           platform::TextureHandle& texture, std::string& error);
 // One level (the texture cache's entries, the font's atlas).
-bool CreateTextureFromFileOneLevel(TDeviceRef deviceRef, std::string_view gamePath,
-                                   platform::TextureHandle& texture, std::string& error);
+bool CreateTextureFromFileOneLevel(const files::TDataRoot& root, TDeviceRef deviceRef,
+                                   std::string_view gamePath, platform::TextureHandle& texture,
+                                   std::string& error);
 
 // Only reads and decodes the PNG (RGBA8, top row first), for a caller that looks at it first.
-bool ReadImageFile(std::string_view gamePath, platform::Image& image, std::string& error);
+bool ReadImageFile(const files::TDataRoot& root, std::string_view gamePath, platform::Image& image,
+                   std::string& error);
 
 // The same from an image already in memory (RGBA8, top row first); `name` is used in messages.
 bool CreateTextureFromImage(TDeviceRef deviceRef, const platform::Image& image, bool fullMipChain,

@@ -47,7 +47,7 @@ constexpr int32_t kMaxPaletteBones = (256 - 4) / 4;
 
 }  // namespace
 
-TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
+TSceneManager::TSceneManager(TRenderD3D9& device, const files::TDataRoot& root) : Device(device) {
     Camera = std::make_unique<TCamera>("camera", 1);
     Camera->SetProjection(static_cast<float>(kPi / 4), 1.0f, 1.0f, 1000.0f);
     Camera->SetRotation(45.0f, 0.0f, 0.0f);
@@ -56,13 +56,13 @@ TSceneManager::TSceneManager(TRenderD3D9& device) : Device(device) {
     Floor = std::make_unique<TStaticFloor>(device);
 
     StaticShader = std::make_unique<TVertexShader>();
-    StaticShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Static.vs");
+    StaticShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/Static.vs");
     SkinnedShader = std::make_unique<TVertexShader>();
-    SkinnedShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Skinned.vs");
+    SkinnedShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/Skinned.vs");
     InstanceShader = std::make_unique<TVertexShader>();
-    InstanceShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/Instance.vs");
+    InstanceShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/Instance.vs");
     TexturePixelShader = std::make_unique<TPixelShader>();
-    TexturePixelShader->LoadFromFileOrLog(Device.Device(), "Data/Shaders/OnlyTex.ps");
+    TexturePixelShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/OnlyTex.ps");
 }
 
 TSceneManager::~TSceneManager() {

@@ -32,6 +32,7 @@
 #include "scene/GE_MOVEABLEOBJECT.h"
 #include "scene/SceneEffect.h"
 #include "scene/StaticFloor.h"
+#include "util/Files.h"
 
 struct TMaterial;
 
@@ -55,9 +56,9 @@ public:
     static constexpr int32_t kInstanceTriangleLimit = 300;
 
     // Creates the camera "camera" (pi/4, aspect 1, 1..1000, rotation (45, 0, 0), position (0, 15, -15)),
-    // the frustum, the four shaders and the (empty) instance buffers. The tree's root is made on the
-    // first GetRoot.
-    explicit TSceneManager(TRenderD3D9& device);
+    // the frustum, the four shaders (read from `root`) and the (empty) instance buffers. The tree's root
+    // is made on the first GetRoot.
+    TSceneManager(TRenderD3D9& device, const files::TDataRoot& root);
     ~TSceneManager();
     TSceneManager(const TSceneManager&) = delete;
     TSceneManager& operator=(const TSceneManager&) = delete;

@@ -27,7 +27,8 @@ namespace {
 
 class TDataCheck {
 public:
-    explicit TDataCheck(const TUserFiles& userFiles) : UserFiles(userFiles) {}
+    TDataCheck(const files::TDataRoot& root, const TUserFiles& userFiles)
+        : Root(root), UserFiles(userFiles) {}
 
     std::vector<std::string> Run() {
         CheckSettings();
@@ -65,7 +66,7 @@ private:
     // The bytes of a file, or a problem.
     bool Read(std::string_view path, std::string& bytes) {
         std::string error;
-        if (!files::ReadFile(path, bytes, error)) {
+        if (!Root.ReadFile(path, bytes, error)) {
             Problem(error);
             return false;
         }
@@ -75,16 +76,16 @@ private:
     void CheckSettings() {
         TGameState state;
         std::string error;
-        if (!LoadConfig(state, error)) {
+        if (!LoadConfig(Root, state, error)) {
             Problem(error);
         }
-        if (!LoadOptions(UserFiles.OptionsRead, state, error)) {
+        if (!LoadOptions(Root, UserFiles.OptionsRead, state, error)) {
             Problem(error);
         }
         if (!UserFiles.Settings.empty()) {
             TSettings settings;
             std::vector<std::string> problems;
-            LoadSettings(UserFiles.Settings, settings, problems);
+            LoadSettings(Root, UserFiles.Settings, settings, problems);
             for (const std::string& problem : problems) {
                 Problem(problem);
             }
@@ -94,7 +95,7 @@ private:
     void CheckLanguages() {
         TLanguages languages;
         std::string error;
-        if (!languages.LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
+        if (!languages.LoadFromFiles(Root, kUkrainianFile, kRussianFile, kEnglishFile, error)) {
             Problem(error);
             return;
         }
@@ -109,7 +110,7 @@ private:
     void CheckGui() {
         TGUISkinInfo skin;
         std::string error;
-        if (!skin.LoadFromFile(kSkinInfoFile, kSkinWidth, kSkinHeight, error)) {
+        if (!skin.LoadFromFile(Root, kSkinInfoFile, kSkinWidth, kSkinHeight, error)) {
             Problem(error);
         }
         std::string bytes;
@@ -131,13 +132,13 @@ private:
     void CheckSound(const char* path) {
         TWaveData wave;
         std::string error;
-        if (!LoadWaveFile(path, wave, error)) {
+        if (!LoadWaveFile(Root, path, wave, error)) {
             Problem(error);
         }
     }
 
     void CheckPicture(const std::string& path) {
-        if (!Checked.insert(files::Resolve(path) + "|" + path).second) {
+        if (!Checked.insert(Root.Resolve(path) + "|" + path).second) {
             return;
         }
         std::string bytes;
@@ -159,7 +160,7 @@ private:
     }
 
     void CheckMesh(const std::string& path) {
-        std::string resolved = files::Resolve(path);
+        std::string resolved = Root.Resolve(path);
         if (!resolved.empty() && !Checked.insert(resolved).second) {
             return;
         }
@@ -182,7 +183,7 @@ private:
                     continue;
                 }
                 std::string texturePath = directory + texture;
-                if (files::Resolve(texturePath).empty()) {
+                if (Root.Resolve(texturePath).empty()) {
                     Problem(QuotePathForMessage(path) + ": its texture " + QuotePathForMessage(texture) +
                             " is missing");
                 } else {
@@ -194,7 +195,7 @@ private:
 
     void CheckRecords() {
         const std::string& path = UserFiles.RecordsRead;
-        if (files::Resolve(path).empty()) {
+        if (Root.Resolve(path).empty()) {
             return;  // a missing table is fine
         }
         std::string bytes;
@@ -212,7 +213,7 @@ private:
         const std::string path = UserFiles.ProgressFile();
         int reached = 0;
         std::string error;
-        if (!path.empty() && !ReadProgressFile(path, reached, error)) {
+        if (!path.empty() && !ReadProgressFile(Root, path, reached, error)) {
             Problem(error);  // a missing file is fine: nothing reached yet
         }
     }
@@ -220,7 +221,7 @@ private:
     void CheckLevels() {
         TLevels levels;
         std::string error;
-        if (!levels.LoadFromFile(kLevelListFile, error)) {
+        if (!levels.LoadFromFile(Root, kLevelListFile, error)) {
             Problem(error);
             return;
         }
@@ -229,7 +230,7 @@ private:
         }
         for (const TLevelEntry& entry : levels.Entries()) {
             TLevelDescription level;
-            if (!ReadLevelFile(entry.path, level, error)) {
+            if (!ReadLevelFile(Root, entry.path, level, error)) {
                 Problem(error);
                 continue;
             }
@@ -255,7 +256,7 @@ private:
         for (const TUserLevels::TEntry& entry : levels.Entries()) {
             TLevelDescription level;
             std::string error;
-            if (ReadLevelFile(entry.Path, level, error)) {
+            if (ReadLevelFile(Root, entry.Path, level, error)) {
                 CheckPlayable(entry.Path, level, entry.Enemies);
                 for (const TLevelDecoration& decoration : level.Decorations) {
                     CheckMesh(decoration.path);
@@ -264,6 +265,7 @@ private:
         }
     }
 
+    const files::TDataRoot& Root;
     const TUserFiles& UserFiles;
     std::vector<std::string> Problems;
     std::set<std::string> Checked;
@@ -271,10 +273,10 @@ private:
 
 }  // namespace
 
-std::vector<std::string> CheckGameData(const TUserFiles& userFiles) {
+std::vector<std::string> CheckGameData(const files::TDataRoot& root, const TUserFiles& userFiles) {
     // The loaders log what they find as well; the check reports it once, in its own lines.
     logging::Sink previous = logging::SetSink([](std::string_view, std::string_view) {});
-    std::vector<std::string> problems = TDataCheck(userFiles).Run();
+    std::vector<std::string> problems = TDataCheck(root, userFiles).Run();
     logging::SetSink(previous);
     return problems;
 }

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "shell/UserFiles.h"
+#include "util/Files.h"
 
 // One line per problem, each naming the file and what is wrong; empty when the data is good. Paths are
-// game paths under the data root (util/Files.h); the options and the records are read where
+// game paths under `root` (util/Files.h); the options and the records are read where
 // `userFiles` says (the player's own copies when Data is shared).
-std::vector<std::string> CheckGameData(const TUserFiles& userFiles = TUserFiles());
+std::vector<std::string> CheckGameData(const files::TDataRoot& root,
+                                       const TUserFiles& userFiles = TUserFiles());

@@ -34,10 +34,6 @@ bool SkipToken(TTextSource& source, std::string_view fileName, const char* what,
     return true;
 }
 
-bool ReadFileBytes(std::string_view path, std::string& bytes, std::string& error) {
-    return files::ReadFile(path, bytes, error);
-}
-
 }  // namespace
 
 bool ParseConfig(std::string_view bytes, std::string_view fileName, TGameState& state, std::string& error) {
@@ -60,10 +56,10 @@ bool ParseConfig(std::string_view bytes, std::string_view fileName, TGameState& 
     return true;
 }
 
-bool LoadConfig(TGameState& state, std::string& error) {
+bool LoadConfig(const files::TDataRoot& root, TGameState& state, std::string& error) {
     static constexpr std::string_view kPath = "Data/Config.txt";
     std::string bytes;
-    return ReadFileBytes(kPath, bytes, error) && ParseConfig(bytes, kPath, state, error);
+    return root.ReadFile(kPath, bytes, error) && ParseConfig(bytes, kPath, state, error);
 }
 
 bool ParseOptions(std::string_view bytes, std::string_view fileName, TGameState& state, std::string& error) {
@@ -108,9 +104,9 @@ bool ParseOptions(std::string_view bytes, std::string_view fileName, TGameState&
     return true;
 }
 
-bool LoadOptions(std::string_view path, TGameState& state, std::string& error) {
+bool LoadOptions(const files::TDataRoot& root, std::string_view path, TGameState& state, std::string& error) {
     std::string bytes;
-    return ReadFileBytes(path, bytes, error) && ParseOptions(bytes, path, state, error);
+    return root.ReadFile(path, bytes, error) && ParseOptions(bytes, path, state, error);
 }
 
 std::string FormatOptions(const TGameState& state) {
@@ -124,11 +120,12 @@ std::string FormatOptions(const TGameState& state) {
     return text;
 }
 
-bool SaveOptions(std::string_view path, const TGameState& state, std::string& error) {
-    RemoveStaleSaveTemporaries(path);
-    return files::WriteFileAtomic(path, FormatOptions(state), error);
+bool SaveOptions(const files::TDataRoot& root, std::string_view path, const TGameState& state,
+                 std::string& error) {
+    RemoveStaleSaveTemporaries(root, path);
+    return root.WriteFileAtomic(path, FormatOptions(state), error);
 }
 
-void RemoveStaleSaveTemporaries(std::string_view path) {
-    files::RemoveStaleTemporaries(path, {"options.txt", "table_of_records.txt"});
+void RemoveStaleSaveTemporaries(const files::TDataRoot& root, std::string_view path) {
+    root.RemoveStaleTemporaries(path, {"options.txt", "table_of_records.txt"});
 }

@@ -477,7 +477,7 @@ void TConstruction::OnOpenLevelClick(TMyButton& button) {
         const TOpenable& chosen = Openable_[index];
         TLevelDescription level;
         std::string error;
-        if (!ReadLevelFile(chosen.Path, level, error)) {
+        if (!ReadLevelFile(Services_.Root, chosen.Path, level, error)) {
             Log(error);
             return;
         }
@@ -488,15 +488,15 @@ void TConstruction::OnOpenLevelClick(TMyButton& button) {
 
 bool TConstruction::OpenFile(const std::string& path, std::string& error) {
     TLevelDescription level;
-    if (!ReadLevelFile(path, level, error)) {
+    if (!ReadLevelFile(Services_.Root, path, level, error)) {
         return false;
     }
     uint8_t enemies[4] = {4, 0, 0, 0};
     LoadUserLevels();
-    const std::string real = files::Resolve(path);
+    const std::string real = Services_.Root.Resolve(path);
     std::error_code ignored;
     auto same = [&](const std::string& other) {
-        const std::string resolved = files::Resolve(other);
+        const std::string resolved = Services_.Root.Resolve(other);
         return !resolved.empty() && std::filesystem::equivalent(resolved, real, ignored);
     };
     if (Services_.Levels) {
@@ -686,7 +686,8 @@ void TConstruction::OnMyLevelsClick(TMyButton& button) {
             // Drafts that fail a check are skipped.
             TLevelDescription level;
             std::string error;
-            if (ReadLevelFile(entry.path, level, error) && Playable(CheckLevel(level, entry.enemies))) {
+            if (ReadLevelFile(Services_.Root, entry.path, level, error) &&
+                Playable(CheckLevel(level, entry.enemies))) {
                 all.push_back(entry);
             }
         }
@@ -697,14 +698,15 @@ void TConstruction::OnMyLevelsClick(TMyButton& button) {
         const TLevelEntry entry = UserLevels_.PlayList()[row(4)];
         TLevelDescription level;
         std::string error;
-        if (ReadLevelFile(entry.path, level, error) && Playable(CheckLevel(level, entry.enemies))) {
+        if (ReadLevelFile(Services_.Root, entry.path, level, error) &&
+            Playable(CheckLevel(level, entry.enemies))) {
             PlayOwn({entry});
         }
     } else if (name.rfind("Edit", 0) == 0 && row(4) < mine.size()) {
         const TUserLevels::TEntry& entry = mine[row(4)];
         TLevelDescription level;
         std::string error;
-        if (ReadLevelFile(entry.Path, level, error)) {
+        if (ReadLevelFile(Services_.Root, entry.Path, level, error)) {
             Model_.Open(level, entry.Enemies);
             StartEditing(entry.Name);
         }

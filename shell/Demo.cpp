@@ -308,11 +308,12 @@ bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error) {
     return true;
 }
 
-bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error, const std::string& userFolder) {
+bool DigestPlayData(const files::TDataRoot& root, std::vector<TDemoDataFile>& files, std::string& error,
+                    const std::string& userFolder) {
     files.clear();
     auto add = [&](const std::string& path, const std::string& name) {
         std::string bytes;
-        if (!files::ReadFile(path, bytes, error)) {
+        if (!root.ReadFile(path, bytes, error)) {
             return false;
         }
         files.push_back({name, DigestBytes(bytes)});
@@ -322,7 +323,7 @@ bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error, const
         return false;
     }
     TLevels levels;
-    if (!levels.LoadFromFile(kLevelListFile, error)) {
+    if (!levels.LoadFromFile(root, kLevelListFile, error)) {
         return false;
     }
     for (const TLevelEntry& entry : levels.Entries()) {
@@ -348,9 +349,10 @@ bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error, const
     return true;
 }
 
-bool MatchesPlayData(const TDemoHeader& header, std::string& problem, const std::string& userFolder) {
+bool MatchesPlayData(const files::TDataRoot& root, const TDemoHeader& header, std::string& problem,
+                     const std::string& userFolder) {
     std::vector<TDemoDataFile> installed;
-    if (!DigestPlayData(installed, problem)) {
+    if (!DigestPlayData(root, installed, problem)) {
         return false;
     }
     std::size_t shipped = 0;
@@ -362,7 +364,7 @@ bool MatchesPlayData(const TDemoHeader& header, std::string& problem, const std:
                                      "/" + recorded.Path.substr(mark.size());
             std::string bytes;
             std::string ignored;
-            if (userFolder.empty() || !files::ReadFile(path, bytes, ignored)) {
+            if (userFolder.empty() || !root.ReadFile(path, bytes, ignored)) {
                 problem = "recorded with the player's level file " + path + ", which is missing";
                 return false;
             }

@@ -35,6 +35,7 @@
 
 #include "input/KeyBindings.h"
 #include "platform/InputDevice.h"
+#include "util/Files.h"
 #include "world/Difficulty.h"
 
 inline constexpr char kDemoMagic[8] = {'B', 'R', 'L', 'V', 'X', 'D', 'E', 'M'};
@@ -128,15 +129,15 @@ bool ReadDemoFile(const std::string& path, TDemo& demo, std::string& error);
 // folder ("<user>/levels/levels.txt", "<user>/levels/NAME.txt").
 inline constexpr const char* kUserPlayDataMark = "<user>/";
 
-// The digests of the play data under the data root: "Data/Config.txt", the level list, every level
+// The digests of the play data under `root`: "Data/Config.txt", the level list, every level
 // it names (in list order); then, when `userFolder` holds the player's own levels (shell/UserLevels.h),
 // their list and every level in it, so a session that may play them replays only where they are the
 // same. False with `error` when one cannot be read.
-bool DigestPlayData(std::vector<TDemoDataFile>& files, std::string& error,
+bool DigestPlayData(const files::TDataRoot& root, std::vector<TDemoDataFile>& files, std::string& error,
                     const std::string& userFolder = std::string());
 // False with a `problem` naming the first file that differs from the installed Data, or the player's
 // level (under `userFolder`) the demo was recorded with that is missing or changed.
-bool MatchesPlayData(const TDemoHeader& header, std::string& problem,
+bool MatchesPlayData(const files::TDataRoot& root, const TDemoHeader& header, std::string& problem,
                      const std::string& userFolder = std::string());
 
 // Writes a demo as the session goes, into PATH.part: each Write appends one frame and flushes it; Close

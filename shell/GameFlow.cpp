@@ -135,7 +135,8 @@ bool TGameFlow::StartLevel(bool continuing) {
         Hooks.LoadLevelResources();
     }
     std::string error;
-    if (entry.level ? !BuildLevel(World, *entry.level, error) : !LoadLevel(World, entry.path, error)) {
+    if (entry.level ? !BuildLevel(World, *entry.level, error)
+                    : !LoadLevel(World, Services.Root, entry.path, error)) {
         Log(error);
         state.InGame = false;
         return false;
@@ -435,7 +436,7 @@ void TGameFlow::ApplyOptions() {
     }
     std::string error;
     if (SaveFiles_ && (!PrepareUserFolder(Services.UserFiles, error) ||
-                       !SaveOptions(Services.UserFiles.OptionsWrite, state, error))) {
+                       !SaveOptions(Services.Root, Services.UserFiles.OptionsWrite, state, error))) {
         ReportSaveFailure(Services.UserFiles.OptionsWrite, error);
     }
 }
@@ -594,8 +595,9 @@ void TGameFlow::OnEnterNameClick(TMyButton& button) {
     if (Services.Records) {
         Services.Records->AddRecord(name, World.State.Score);
         std::string error;
-        if (SaveFiles_ && (!PrepareUserFolder(Services.UserFiles, error) ||
-                           !Services.Records->SaveToFile(Services.UserFiles.RecordsWrite, error))) {
+        if (SaveFiles_ &&
+            (!PrepareUserFolder(Services.UserFiles, error) ||
+             !Services.Records->SaveToFile(Services.Root, Services.UserFiles.RecordsWrite, error))) {
             ReportSaveFailure(Services.UserFiles.RecordsWrite, error);
         }
     }
@@ -616,7 +618,7 @@ void TGameFlow::LoadProgress() {
     }
     KeepsProgress_ = true;
     std::string error;
-    if (!ReadProgressFile(path, ReachedLevel_, error)) {
+    if (!ReadProgressFile(Services.Root, path, ReachedLevel_, error)) {
         Log(error + "; the campaign starts from its first level");
         ReachedLevel_ = 0;
     }
@@ -631,7 +633,7 @@ void TGameFlow::RecordProgress(int level) {
     UpdateContinueButton();
     std::string error;
     const std::string path = Services.UserFiles.ProgressFile();
-    if (SaveFiles_ && !WriteProgressFile(path, ReachedLevel_, error)) {
+    if (SaveFiles_ && !WriteProgressFile(Services.Root, path, ReachedLevel_, error)) {
         ReportSaveFailure(path, error);
     }
 }

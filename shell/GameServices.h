@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include "audio/GE_AUDIO.h"
 #include "gui/GE_FONT.h"
@@ -17,10 +18,14 @@
 #include "shell/Settings.h"
 #include "shell/TableOfRecords.h"
 #include "shell/UserFiles.h"
+#include "util/Files.h"
 
 struct TWorld;
 
 struct TGameServices {
+    explicit TGameServices(files::TDataRoot root) : Root(std::move(root)) {}
+
+    files::TDataRoot Root;  // where the game's files are read from
     std::unique_ptr<TRenderD3D9> Render;
     std::unique_ptr<TSceneManager> SceneManager;   // owns the tree, the camera and the frustum
     std::unique_ptr<TShaderManager> Shaders;       // the "Particle" pair

@@ -15,9 +15,10 @@
 
 class THeadlessGame {
 public:
-    // The game plays in a world of its own, which World() gives to whoever looks at it.
-    THeadlessGame() {
-        form_ = std::make_unique<TForm1>(world_, window_, desktop_, graphics_, clock_, &input_);
+    // The game plays in a world of its own, which World() gives to whoever looks at it, on the game
+    // files in `root`.
+    explicit THeadlessGame(const files::TDataRoot& root) : root_(root) {
+        form_ = std::make_unique<TForm1>(world_, root_, window_, desktop_, graphics_, clock_, &input_);
     }
     ~THeadlessGame() { form_->FormDestroy(); }
     THeadlessGame(const THeadlessGame&) = delete;
@@ -52,7 +53,7 @@ public:
 
     // Starts the game replaying `demo` (the Data must match; the demo must outlive the game).
     bool StartReplay(const TDemo& demo, std::string& error) {
-        if (!MatchesPlayData(demo.Header, error)) {
+        if (!MatchesPlayData(root_, demo.Header, error)) {
             return false;
         }
         form_->Demos().SetSessionOptions(demo.Header.Options);
@@ -62,8 +63,9 @@ public:
     }
 
     // Replays `demo` to its end (the Data must match); the digest text of the world at the end.
-    static bool ReplayDigest(const TDemo& demo, std::string& digest, std::string& error) {
-        THeadlessGame game;
+    static bool ReplayDigest(const files::TDataRoot& root, const TDemo& demo, std::string& digest,
+                             std::string& error) {
+        THeadlessGame game(root);
         if (!game.StartReplay(demo, error)) {
             return false;
         }
@@ -76,6 +78,7 @@ public:
     }
 
 private:
+    files::TDataRoot root_;
     TWorld world_;
     platform::HeadlessWindow window_{800, 600};
     platform::HeadlessDesktop desktop_{1280, 1024};

@@ -3,15 +3,16 @@
 #include "util/Files.h"
 #include "util/GE_UTILS.h"
 
-bool TLanguages::LoadFromFiles(std::string_view ukrainianPath, std::string_view russianPath,
-                               std::string_view englishPath, std::string& error) {
+bool TLanguages::LoadFromFiles(const files::TDataRoot& root, std::string_view ukrainianPath,
+                               std::string_view russianPath, std::string_view englishPath,
+                               std::string& error) {
     ukrainian_.clear();
     russian_.clear();
     english_.clear();
     std::string texts[3];
     const std::string_view paths[3] = {ukrainianPath, russianPath, englishPath};
     for (int i = 0; i < 3; ++i) {
-        if (!files::ReadFile(paths[i], texts[i], error)) {
+        if (!root.ReadFile(paths[i], texts[i], error)) {
             return false;
         }
     }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/Files.h"
+
 // The two keys that are language names, as Windows-1251 bytes ("Українська", "Русский"): they read the
 // same in every language.
 inline constexpr std::string_view kKeyUkrainianName = "\xD3\xEA\xF0\xE0\xBF\xED\xF1\xFC\xEA\xE0";
@@ -15,11 +17,11 @@ class TLanguages {
 public:
     TLanguages() = default;
 
-    // Reads the three files (game paths). When one cannot be read, returns false with an `error`
+    // Reads the three files (game paths in `root`). When one cannot be read, returns false with an `error`
     // naming the file, and the table is left empty; when they do not have as many lines, the table
     // has the lines all three have and the result is false with an `error` naming the shorter file.
-    bool LoadFromFiles(std::string_view ukrainianPath, std::string_view russianPath,
-                       std::string_view englishPath, std::string& error);
+    bool LoadFromFiles(const files::TDataRoot& root, std::string_view ukrainianPath,
+                       std::string_view russianPath, std::string_view englishPath, std::string& error);
     // Takes one whole line (blanks kept; CR LF, LF or CR ends it) from each text in turn and stops as
     // soon as any of them is at its end, so the table has as many messages as the shortest has lines.
     // False when that left lines of another unread: `error` names the shorter text and a longer one by

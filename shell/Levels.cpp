@@ -3,10 +3,10 @@
 #include "util/Files.h"
 #include "util/TokenReader.h"
 
-bool TLevels::LoadFromFile(std::string_view path, std::string& error) {
+bool TLevels::LoadFromFile(const files::TDataRoot& root, std::string_view path, std::string& error) {
     entries_.clear();
     std::string bytes;
-    return files::ReadFile(path, bytes, error) && LoadFromBytes(bytes, path, error);
+    return root.ReadFile(path, bytes, error) && LoadFromBytes(bytes, path, error);
 }
 
 bool TLevels::LoadFromBytes(std::string_view bytes, std::string_view fileName, std::string& error) {

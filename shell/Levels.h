@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/Files.h"
+
 struct TLevelDescription;
 
 struct TLevelEntry {
@@ -24,7 +26,7 @@ public:
 
     // On failure returns false with an `error` naming the file and the place (a missing file, a value
     // that is not an integer or out of range, an early end); the list is then left empty.
-    bool LoadFromFile(std::string_view path, std::string& error);
+    bool LoadFromFile(const files::TDataRoot& root, std::string_view path, std::string& error);
     bool LoadFromBytes(std::string_view bytes, std::string_view fileName, std::string& error);
 
     // A list made in memory (the player's own levels).

@@ -21,14 +21,16 @@ constexpr int kDesignHeight = 480;
 
 }  // namespace
 
-TForm1::TForm1(TWorld& world, platform::Window& window, platform::Desktop& desktop,
-               platform::GraphicsSystem& graphics, platform::Clock& clock, platform::InputDevice* input)
+TForm1::TForm1(TWorld& world, const files::TDataRoot& root, platform::Window& window,
+               platform::Desktop& desktop, platform::GraphicsSystem& graphics, platform::Clock& clock,
+               platform::InputDevice* input)
     : Window_(window),
       Desktop_(desktop),
       Graphics_(graphics),
       Clock_(clock),
       InputDevice_(input),
       World_(world),
+      Services_(root),
       Display_(window, desktop, world.State),
       Demos_(world) {
     Window_.SetTitle(kCaption);
@@ -62,7 +64,7 @@ bool TForm1::InitGame(std::string& error) {
     // A fresh game: nothing of an earlier one in this world carries over.
     World_.State = TGameState();
     TGameState& state = World_.State;
-    if (!ReadSettings(state, Services_.UserFiles, error)) {
+    if (!ReadSettings(Services_.Root, state, Services_.UserFiles, error)) {
         return false;
     }
     ReadPlayerSettings(Services_, state);

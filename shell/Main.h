@@ -38,8 +38,8 @@ class TForm1 {
 public:
     // Everything given must outlive the form. Without an input device the game sees no key and no
     // mouse. The game plays in `world`, which the form passes to the game flow and fills with the
-    // services at start-up.
-    TForm1(TWorld& world, platform::Window& window, platform::Desktop& desktop,
+    // services at start-up. Game files are read from `root`.
+    TForm1(TWorld& world, const files::TDataRoot& root, platform::Window& window, platform::Desktop& desktop,
            platform::GraphicsSystem& graphics, platform::Clock& clock,
            platform::InputDevice* input = nullptr);
     ~TForm1();

@@ -17,21 +17,23 @@ bool ParseProgress(std::string_view bytes, std::string_view fileName, int& reach
     return true;
 }
 
-bool ReadProgressFile(const std::string& path, int& reached, std::string& error) {
+bool ReadProgressFile(const files::TDataRoot& root, const std::string& path, int& reached,
+                      std::string& error) {
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) {
         reached = 0;
         return true;
     }
     std::string bytes;
-    return files::ReadFile(path, bytes, error) && ParseProgress(bytes, path, reached, error);
+    return root.ReadFile(path, bytes, error) && ParseProgress(bytes, path, reached, error);
 }
 
 std::string FormatProgress(int reached) {
     return "Reached " + std::to_string(reached) + "\r\n";
 }
 
-bool WriteProgressFile(const std::string& path, int reached, std::string& error) {
+bool WriteProgressFile(const files::TDataRoot& root, const std::string& path, int reached,
+                       std::string& error) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     std::error_code failure;
     if (!folder.empty()) {
@@ -41,6 +43,6 @@ bool WriteProgressFile(const std::string& path, int reached, std::string& error)
         error = "\"" + folder.string() + "\": cannot create the folder: " + failure.message();
         return false;
     }
-    files::RemoveStaleTemporaries(path, {kUserProgressName});
-    return files::WriteFileAtomic(path, FormatProgress(reached), error);
+    root.RemoveStaleTemporaries(path, {kUserProgressName});
+    return root.WriteFileAtomic(path, FormatProgress(reached), error);
 }

@@ -7,14 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "util/Files.h"
+
 inline constexpr int kMostReachedLevel = 255;
 
 // False with an `error` naming the file and the place; `reached` is then left as it was.
 bool ParseProgress(std::string_view bytes, std::string_view fileName, int& reached, std::string& error);
 // A missing file is a game that has reached nothing yet: true with `reached` 0.
-bool ReadProgressFile(const std::string& path, int& reached, std::string& error);
+bool ReadProgressFile(const files::TDataRoot& root, const std::string& path, int& reached,
+                      std::string& error);
 // The text WriteProgressFile writes.
 std::string FormatProgress(int reached);
 // Creates the folder the file goes in when it is missing, then writes atomically: a failed write leaves
 // the previous file. False with an `error` naming the file.
-bool WriteProgressFile(const std::string& path, int reached, std::string& error);
+bool WriteProgressFile(const files::TDataRoot& root, const std::string& path, int reached,
+                       std::string& error);

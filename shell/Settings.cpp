@@ -189,12 +189,13 @@ std::string FormatSettings(const TSettings& settings) {
     return text;
 }
 
-void LoadSettings(std::string_view path, TSettings& settings, std::vector<std::string>& problems) {
+void LoadSettings(const files::TDataRoot& root, std::string_view path, TSettings& settings,
+                  std::vector<std::string>& problems) {
     settings = TSettings{};
     std::string bytes;
     std::string error;
-    if (!files::ReadFile(path, bytes, error)) {
-        if (!files::Resolve(path).empty()) {
+    if (!root.ReadFile(path, bytes, error)) {
+        if (!root.Resolve(path).empty()) {
             problems.push_back(error + "; the settings are the defaults");
         }
         return;
@@ -202,7 +203,8 @@ void LoadSettings(std::string_view path, TSettings& settings, std::vector<std::s
     ParseSettings(bytes, path, settings, problems);
 }
 
-bool SaveSettings(std::string_view path, const TSettings& settings, std::string& error) {
-    files::RemoveStaleTemporaries(path, {kSettingsName});
-    return files::WriteFileAtomic(path, FormatSettings(settings), error);
+bool SaveSettings(const files::TDataRoot& root, std::string_view path, const TSettings& settings,
+                  std::string& error) {
+    root.RemoveStaleTemporaries(path, {kSettingsName});
+    return root.WriteFileAtomic(path, FormatSettings(settings), error);
 }

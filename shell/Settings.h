@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "input/KeyBindings.h"
+#include "util/Files.h"
 #include "world/Difficulty.h"
 
 struct TSettings {
@@ -53,8 +54,10 @@ void ParseSettings(std::string_view bytes, std::string_view fileName, TSettings&
 // The file's text: the known settings in the order above, then the other lines, each ending in LF.
 std::string FormatSettings(const TSettings& settings);
 
-// Reads the file at `path` (a game path or a real path); a missing file gives the defaults with no
+// Reads the file at `path` (a game path in `root` or a real path); a missing file gives the defaults with no
 // problem, a file that exists but cannot be read gives the defaults and one problem.
-void LoadSettings(std::string_view path, TSettings& settings, std::vector<std::string>& problems);
+void LoadSettings(const files::TDataRoot& root, std::string_view path, TSettings& settings,
+                  std::vector<std::string>& problems);
 // Written atomically: a failed write leaves the previous file. False with `error`.
-bool SaveSettings(std::string_view path, const TSettings& settings, std::string& error);
+bool SaveSettings(const files::TDataRoot& root, std::string_view path, const TSettings& settings,
+                  std::string& error);

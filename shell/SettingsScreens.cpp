@@ -163,7 +163,8 @@ void TSettingsScreens::Save() {
     const std::string& path = Services_.UserFiles.Settings;
     std::string error;
     if (SaveFiles_ && !path.empty() &&
-        (!PrepareUserFolder(Services_.UserFiles, error) || !SaveSettings(path, Services_.Settings, error)) &&
+        (!PrepareUserFolder(Services_.UserFiles, error) ||
+         !SaveSettings(Services_.Root, path, Services_.Settings, error)) &&
         Hooks_.SaveFailed) {
         Hooks_.SaveFailed(path, error);
     }

@@ -17,7 +17,8 @@ namespace {
 constexpr float kMusicVolume = 0.8f;
 
 // The named game textures in one atlas; nullptr (and a log line) when one cannot be read.
-std::unique_ptr<TTextureAtlas> BuildAtlas(TRenderD3D9& render, std::initializer_list<const char*> names) {
+std::unique_ptr<TTextureAtlas> BuildAtlas(TRenderD3D9& render, const files::TDataRoot& root,
+                                          std::initializer_list<const char*> names) {
     std::vector<std::pair<std::string, platform::Image>> pictures;
     std::string error;
     for (const char* name : names) {
@@ -26,7 +27,7 @@ std::unique_ptr<TTextureAtlas> BuildAtlas(TRenderD3D9& render, std::initializer_
                          [&](const TNamedFile& texture) { return std::string_view(texture.Name) == name; });
         std::string bytes;
         platform::Image picture;
-        if (file == std::end(kGameTextures) || !files::ReadFile(file->File, bytes, error) ||
+        if (file == std::end(kGameTextures) || !root.ReadFile(file->File, bytes, error) ||
             !platform::DecodePng(bytes, picture, error)) {
             logging::Write("shell", std::string("no atlas: ") + name + ": " + error);
             return nullptr;
@@ -43,10 +44,11 @@ std::unique_ptr<TTextureAtlas> BuildAtlas(TRenderD3D9& render, std::initializer_
 
 }  // namespace
 
-bool ReadSettings(TGameState& state, const TUserFiles& files, std::string& error) {
-    RemoveStaleSaveTemporaries(files.OptionsWrite);
-    RemoveStaleSaveTemporaries(files.RecordsWrite);
-    return LoadConfig(state, error) && LoadOptions(files.OptionsRead, state, error);
+bool ReadSettings(const files::TDataRoot& root, TGameState& state, const TUserFiles& files,
+                  std::string& error) {
+    RemoveStaleSaveTemporaries(root, files.OptionsWrite);
+    RemoveStaleSaveTemporaries(root, files.RecordsWrite);
+    return LoadConfig(root, state, error) && LoadOptions(root, files.OptionsRead, state, error);
 }
 
 void ReadPlayerSettings(TGameServices& services, TGameState& state) {
@@ -55,7 +57,7 @@ void ReadPlayerSettings(TGameServices& services, TGameState& state) {
         return;
     }
     std::vector<std::string> problems;
-    LoadSettings(services.UserFiles.Settings, services.Settings, problems);
+    LoadSettings(services.Root, services.UserFiles.Settings, services.Settings, problems);
     for (const std::string& problem : problems) {
         logging::Write("settings", problem);
     }
@@ -91,7 +93,7 @@ bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, 
 }
 
 void StartScene(TGameServices& services, const TScreenLayout& layout) {
-    services.SceneManager = std::make_unique<TSceneManager>(*services.Render);
+    services.SceneManager = std::make_unique<TSceneManager>(*services.Render, services.Root);
     TCamera* camera = services.SceneManager->GetCamera();
     camera->SetPosition(0.0f, 23.0f, -16.5f);
     camera->SetRotation(60.0f, 0.0f, 0.0f);
@@ -104,16 +106,16 @@ void SetViewProjection(TGameServices& services, const TScreenLayout& layout) {
 
 void StartCachesAndInput(TGameServices& services, platform::InputDevice* input) {
     TDeviceRef device = services.Render->Device();
-    services.Shaders = std::make_unique<TShaderManager>(device);
+    services.Shaders = std::make_unique<TShaderManager>(device, services.Root);
     services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
     services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
-    services.Meshes = std::make_unique<TMeshManager>(device);
+    services.Meshes = std::make_unique<TMeshManager>(device, services.Root);
     services.Input = std::make_unique<TInput>();
     services.Input->Init(input);
 }
 
 void LoadSounds(TGameServices& services) {
-    services.Audio = std::make_unique<TAudio>();
+    services.Audio = std::make_unique<TAudio>(services.Root);
     TAudio& audio = *services.Audio;
     std::string error;
     for (const TNamedFile& sound : kSounds) {
@@ -133,9 +135,9 @@ void LoadSounds(TGameServices& services) {
 TTextureResource* LoadMenuPictures(TGameServices& services) {
     TDeviceRef device = services.Render->Device();
     services.QuadVertexShader = std::make_unique<TVertexShader>();
-    services.QuadVertexShader->LoadFromFileOrLog(device, kQuadVertexShader);
+    services.QuadVertexShader->LoadFromFileOrLog(services.Root, device, kQuadVertexShader);
     services.QuadPixelShader = std::make_unique<TPixelShader>();
-    services.QuadPixelShader->LoadFromFileOrLog(device, kQuadPixelShader);
+    services.QuadPixelShader->LoadFromFileOrLog(services.Root, device, kQuadPixelShader);
     TTextureManager* textures = services.Meshes->GetTextureManager();
     TTextureResource* skin = nullptr;
     for (const TNamedFile& texture : kMenuTextures) {
@@ -148,15 +150,17 @@ TTextureResource* LoadMenuPictures(TGameServices& services) {
 }
 
 bool StartGui(TGameServices& services, TTextureResource* skin, std::string& error) {
-    services.GUI = std::make_unique<TGUI>(*services.Render, skin != nullptr ? &skin->Texture.Get() : nullptr,
-                                          kGuiVertexShader, kGuiPixelShader, &services.Font, &services.Input);
-    services.GUI->SetSkinFile(kSkinTexture, kSkinWidth, kSkinHeight);
-    return services.GUI->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error);
+    services.GUI = std::make_unique<TGUI>(*services.Render, services.Root,
+                                          skin != nullptr ? &skin->Texture.Get() : nullptr, kGuiVertexShader,
+                                          kGuiPixelShader, &services.Font, &services.Input);
+    services.GUI->SetSkinFile(services.Root, kSkinTexture, kSkinWidth, kSkinHeight);
+    return services.GUI->LoadSkin(services.Root, kSkinInfoFile, kSkinWidth, kSkinHeight, error);
 }
 
 bool LoadLanguages(TGameServices& services, TGameState& state, std::string& error) {
     services.Languages = std::make_unique<TLanguages>();
-    if (!services.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) {
+    if (!services.Languages->LoadFromFiles(services.Root, kUkrainianFile, kRussianFile, kEnglishFile,
+                                           error)) {
         if (services.Languages->Count() == 0) {
             return false;
         }
@@ -170,8 +174,8 @@ bool LoadLanguages(TGameServices& services, TGameState& state, std::string& erro
 
 bool LoadFont(TGameServices& services, std::string& error) {
     services.Font = std::make_unique<TMYFont>(*services.Render);
-    return services.Font->LoadFromFile(kFontTexture, kFontInfoFile, kFontPixelShader, kFontVertexShader,
-                                       error);
+    return services.Font->LoadFromFile(services.Root, kFontTexture, kFontInfoFile, kFontPixelShader,
+                                       kFontVertexShader, error);
 }
 
 void LoadGamePictures(TGameServices& services) {
@@ -182,18 +186,19 @@ void LoadGamePictures(TGameServices& services) {
     // Pictures drawn one after another share a texture, so they share draw calls; without an atlas
     // each draws from its own.
     services.ParticleAtlas =
-        BuildAtlas(*services.Render, {"Particle", "Spark", "Bang", "Romb", "Wall", "Respaun"});
-    services.HudAtlas = BuildAtlas(*services.Render, {"Armour", "Clock", "Life", "Guncur", "Guncur2"});
+        BuildAtlas(*services.Render, services.Root, {"Particle", "Spark", "Bang", "Romb", "Wall", "Respaun"});
+    services.HudAtlas =
+        BuildAtlas(*services.Render, services.Root, {"Armour", "Clock", "Life", "Guncur", "Guncur2"});
 }
 
 bool LoadRecordsAndLevels(TGameServices& services, std::string& error) {
     services.Records = std::make_unique<TTable_of_records>();
-    if (!services.Records->LoadFromFile(services.UserFiles.RecordsRead, error)) {
+    if (!services.Records->LoadFromFile(services.Root, services.UserFiles.RecordsRead, error)) {
         logging::Write("records", error);  // the table keeps what it could read
         error.clear();
     }
     services.Levels = std::make_unique<TLevels>();
-    return services.Levels->LoadFromFile(kLevelListFile, error);
+    return services.Levels->LoadFromFile(services.Root, kLevelListFile, error);
 }
 
 void LoadGameMeshes(TGameServices& services) {

@@ -14,7 +14,8 @@
 
 // The tuning values ("Data/Config.txt") and the options, after the leftovers of saves killed before
 // their rename are removed.
-bool ReadSettings(TGameState& state, const TUserFiles& files, std::string& error);
+bool ReadSettings(const files::TDataRoot& root, TGameState& state, const TUserFiles& files,
+                  std::string& error);
 // The player's settings file (shell/Settings.h) into services.Settings, each problem in the log; its
 // difficulty and controls into the state.
 void ReadPlayerSettings(TGameServices& services, TGameState& state);

@@ -30,12 +30,13 @@ bool ReadScore(TTextSource& source, int32_t& score, std::string& token, int& lin
 
 }  // namespace
 
-bool TTable_of_records::LoadFromFile(std::string_view path, std::string& error) {
-    if (files::Resolve(path).empty()) {
+bool TTable_of_records::LoadFromFile(const files::TDataRoot& root, std::string_view path,
+                                     std::string& error) {
+    if (root.Resolve(path).empty()) {
         return true;
     }
     std::string bytes;
-    if (!files::ReadFile(path, bytes, error)) {
+    if (!root.ReadFile(path, bytes, error)) {
         error += "; the table keeps its rows";
         return false;
     }
@@ -80,9 +81,10 @@ std::string TTable_of_records::Format() const {
     return text;
 }
 
-bool TTable_of_records::SaveToFile(std::string_view path, std::string& error) const {
-    RemoveStaleSaveTemporaries(path);
-    return files::WriteFileAtomic(path, Format(), error);
+bool TTable_of_records::SaveToFile(const files::TDataRoot& root, std::string_view path,
+                                   std::string& error) const {
+    RemoveStaleSaveTemporaries(root, path);
+    return root.WriteFileAtomic(path, Format(), error);
 }
 
 void TTable_of_records::AddRecord(std::string_view name, int32_t score) {

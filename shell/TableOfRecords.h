@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/Files.h"
+
 struct TRecordEntry {
     std::string name = "Unnamed";
     int32_t score = 0;
@@ -21,14 +23,14 @@ public:
     // A missing file keeps the rows as they are (not an error). A file that cannot be read keeps them
     // too; one that ends early or holds a non-number keeps the rows read so far and puts initial rows
     // after them. Both return false with an `error` naming the file (and the line); start-up goes on.
-    bool LoadFromFile(std::string_view path, std::string& error);
+    bool LoadFromFile(const files::TDataRoot& root, std::string_view path, std::string& error);
     bool LoadFromBytes(std::string_view bytes, std::string_view fileName, std::string& error);
 
     // The text SaveToFile writes.
     std::string Format() const;
     // Written atomically: a failed write leaves the previous file. False with an `error` on failure.
     // Stale temporaries of earlier killed saves go first (RemoveStaleSaveTemporaries).
-    bool SaveToFile(std::string_view path, std::string& error) const;
+    bool SaveToFile(const files::TDataRoot& root, std::string_view path, std::string& error) const;
 
     // Inserts (name, score) below every row with a score at least as high, dropping the fifth row;
     // nothing happens unless the score beats the fifth row's. Line ends in the name become blanks so

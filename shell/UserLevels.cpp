@@ -67,7 +67,7 @@ void TUserLevels::Load(std::vector<std::string>& problems) {
     }
     TLevels list;
     std::string error;
-    if (!list.LoadFromFile(ListPath(), error)) {
+    if (!list.LoadFromFile(Root_, ListPath(), error)) {
         problems.push_back(error);
         return;
     }
@@ -84,7 +84,7 @@ void TUserLevels::Load(std::vector<std::string>& problems) {
             continue;
         }
         TLevelDescription level;
-        if (!ReadLevelFile(entry.Path, level, error)) {
+        if (!ReadLevelFile(Root_, entry.Path, level, error)) {
             problems.push_back(error);
             continue;
         }
@@ -122,7 +122,7 @@ bool TUserLevels::WriteList(const std::vector<TEntry>& entries, std::string& err
         std::copy(entry.Enemies, entry.Enemies + 4, listed.enemies);
         list.push_back(listed);
     }
-    return files::WriteFileAtomic(ListPath(), TLevels::Format(list), error);
+    return Root_.WriteFileAtomic(ListPath(), TLevels::Format(list), error);
 }
 
 bool TUserLevels::Save(const std::string& name, const TLevelDescription& level, const uint8_t (&enemies)[4],
@@ -144,7 +144,7 @@ bool TUserLevels::Save(const std::string& name, const TLevelDescription& level, 
     entry.Name = name;
     entry.Path = Folder_ + "/" + name + ".txt";
     std::copy(enemies, enemies + 4, entry.Enemies);
-    if (!WriteLevelFile(entry.Path, level, error)) {
+    if (!WriteLevelFile(Root_, entry.Path, level, error)) {
         return false;
     }
     std::vector<TEntry> entries = Entries_;

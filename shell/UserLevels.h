@@ -54,6 +54,8 @@ public:
 private:
     bool WriteList(const std::vector<TEntry>& entries, std::string& error) const;
 
+    // Every path here is a real one: the look-up in it never depends on the game's data root.
+    files::TDataRoot Root_{"/"};
     std::string Folder_;
     std::vector<TEntry> Entries_;
 };

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 #include "util/GE_UTILS.h"
@@ -16,11 +17,6 @@
 namespace files {
 
 namespace {
-
-std::string& RootStorage() {
-    static std::string root = ".";
-    return root;
-}
 
 // Game files are small; anything beyond this is not one of ours.
 constexpr off_t kMaxFileSize = off_t(512) * 1024 * 1024;
@@ -109,13 +105,6 @@ std::string FindEntry(const std::string& folder, const std::string& name) {
     return Join(folder, matches.front());
 }
 
-std::string StartFolder(std::string_view gamePath) {
-    if (!gamePath.empty() && gamePath.front() == '/') {
-        return "/";
-    }
-    return RootStorage();
-}
-
 // Resolves the folders of `parts` (all of them when `all`, else all but the last).
 bool ResolveFolders(const std::vector<std::string>& parts, std::size_t count, std::string& folder) {
     for (std::size_t i = 0; i < count; ++i) {
@@ -157,15 +146,16 @@ std::string Describe(std::string_view gamePath) {
 
 }  // namespace
 
-void SetDataRoot(const std::string& folder) {
-    RootStorage() = folder.empty() ? std::string(".") : folder;
+TDataRoot::TDataRoot(std::string folder) : folder_(folder.empty() ? std::string(".") : std::move(folder)) {}
+
+std::string TDataRoot::StartFolder(std::string_view gamePath) const {
+    if (!gamePath.empty() && gamePath.front() == '/') {
+        return "/";
+    }
+    return folder_;
 }
 
-const std::string& DataRoot() {
-    return RootStorage();
-}
-
-std::string Resolve(std::string_view gamePath) {
+std::string TDataRoot::Resolve(std::string_view gamePath) const {
     const std::vector<std::string> parts = SplitComponents(gamePath);
     std::string folder = StartFolder(gamePath);
     if (parts.empty()) {
@@ -177,7 +167,7 @@ std::string Resolve(std::string_view gamePath) {
     return FindEntry(folder, parts.back());
 }
 
-std::string ResolveForWriting(std::string_view gamePath) {
+std::string TDataRoot::ResolveForWriting(std::string_view gamePath) const {
     const std::vector<std::string> parts = SplitComponents(gamePath);
     if (parts.empty()) {
         return std::string();
@@ -237,7 +227,7 @@ bool ReadRealFile(const std::string& path, std::string& bytes, std::string& prob
     return true;
 }
 
-bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error) {
+bool TDataRoot::ReadFile(std::string_view gamePath, std::string& bytes, std::string& error) const {
     const std::string path = Resolve(gamePath);
     if (path.empty()) {
         error = Describe(gamePath) + ": file not found";
@@ -251,7 +241,7 @@ bool ReadFile(std::string_view gamePath, std::string& bytes, std::string& error)
     return true;
 }
 
-bool WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::string& error) {
+bool TDataRoot::WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::string& error) const {
     const std::string target = ResolveForWriting(gamePath);
     if (target.empty()) {
         error = Describe(gamePath) + ": folder does not exist";
@@ -304,8 +294,9 @@ bool WriteFileAtomic(std::string_view gamePath, std::string_view bytes, std::str
     return true;
 }
 
-int RemoveStaleTemporaries(std::string_view gamePath, std::initializer_list<std::string_view> names,
-                           int minAgeSeconds) {
+int TDataRoot::RemoveStaleTemporaries(std::string_view gamePath,
+                                      std::initializer_list<std::string_view> names,
+                                      int minAgeSeconds) const {
     const std::string target = ResolveForWriting(gamePath);
     if (target.empty()) {
         return 0;

@@ -4,19 +4,6 @@
 #include <cassert>
 #include <limits>
 
-#include "util/Files.h"
-
-bool TTextSource::LoadFile(std::string_view gamePath, std::string& error) {
-    std::string bytes;
-    position_ = 0;
-    if (!files::ReadFile(gamePath, bytes, error)) {
-        bytes_.clear();
-        return false;
-    }
-    bytes_ = std::move(bytes);
-    return true;
-}
-
 int TTextSource::Line() const {
     int line = 1;
     for (std::size_t i = 0; i < position_ && i < bytes_.size(); ++i) {

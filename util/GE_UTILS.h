@@ -20,10 +20,6 @@ public:
     TTextSource() = default;
     explicit TTextSource(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    // Reads a whole file through the case-insensitive look-up. On failure returns false with an `error`
-    // naming the file and the reason, and the source is left empty.
-    bool LoadFile(std::string_view gamePath, std::string& error);
-
     bool Eof() const { return position_ >= bytes_.size(); }
     std::size_t Position() const { return position_; }
     std::string_view Bytes() const { return bytes_; }

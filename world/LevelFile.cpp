@@ -124,9 +124,10 @@ bool ParseLevel(std::string_view bytes, std::string_view fileName, TLevelDescrip
     return true;
 }
 
-bool ReadLevelFile(std::string_view path, TLevelDescription& level, std::string& error) {
+bool ReadLevelFile(const files::TDataRoot& root, std::string_view path, TLevelDescription& level,
+                   std::string& error) {
     std::string bytes;
-    return files::ReadFile(path, bytes, error) && ParseLevel(bytes, path, level, error);
+    return root.ReadFile(path, bytes, error) && ParseLevel(bytes, path, level, error);
 }
 
 std::unique_ptr<TMap> BuildMap(const TLevelDescription& level) {

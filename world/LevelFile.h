@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/Files.h"
 #include "util/GE_MATH.h"
 #include "world/Map.h"
 
@@ -58,8 +59,9 @@ struct TLevelDescription {
 // False with an `error` naming the file and the place; `level` is then left as it was.
 bool ParseLevel(std::string_view bytes, std::string_view fileName, TLevelDescription& level,
                 std::string& error);
-// Reads the file through the case-insensitive look-up, then parses it.
-bool ReadLevelFile(std::string_view path, TLevelDescription& level, std::string& error);
+// Reads the file through the case-insensitive look-up in `root`, then parses it.
+bool ReadLevelFile(const files::TDataRoot& root, std::string_view path, TLevelDescription& level,
+                   std::string& error);
 
 // The grid of a parsed level: walls and water mark their cells, the base its footprint; the base, the
 // player start, the second start, the spawn points and the decoration mesh names are copied over.

@@ -9,9 +9,9 @@
 #include "world/Wall.h"
 #include "world/World.h"
 
-bool LoadLevel(TWorld& world, const std::string& fileName, std::string& error) {
+bool LoadLevel(TWorld& world, const files::TDataRoot& root, const std::string& fileName, std::string& error) {
     TLevelDescription level;
-    if (!ReadLevelFile(fileName, level, error))
+    if (!ReadLevelFile(root, fileName, level, error))
         return false;
     if (!BuildLevel(world, level, error)) {
         error = QuotePathForMessage(fileName) + ": " + error;

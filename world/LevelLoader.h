@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "util/Files.h"
+
 struct TWorld;
 
-// Reads the level file and fills `world`: a new current map, the node "Level" with the walls, the
-// base and the decorations; the player start and spawn points go to the map. The file is checked
-// completely before anything is created: on a missing or malformed file nothing changes, the reason
-// goes to `error` (naming the file and the place) and the result is false.
-bool LoadLevel(TWorld& world, const std::string& fileName, std::string& error);
+// Reads the level file (a game path in `root`) and fills `world`: a new current map, the node "Level"
+// with the walls, the base and the decorations; the player start and spawn points go to the map. The
+// file is checked completely before anything is created: on a missing or malformed file nothing
+// changes, the reason goes to `error` (naming the file and the place) and the result is false.
+bool LoadLevel(TWorld& world, const files::TDataRoot& root, const std::string& fileName, std::string& error);
 
 struct TLevelDescription;
 // The second half of LoadLevel: fills the world from a level already read and checked. False (nothing

@@ -97,6 +97,7 @@ std::string FormatLevel(const TLevelDescription& level) {
     return out;
 }
 
-bool WriteLevelFile(std::string_view path, const TLevelDescription& level, std::string& error) {
-    return files::WriteFileAtomic(path, FormatLevel(level), error);
+bool WriteLevelFile(const files::TDataRoot& root, std::string_view path, const TLevelDescription& level,
+                    std::string& error) {
+    return root.WriteFileAtomic(path, FormatLevel(level), error);
 }

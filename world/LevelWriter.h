@@ -13,5 +13,7 @@
 // The file's text. A level whose Codes do not fill its grid is a programmer's mistake (asserted).
 std::string FormatLevel(const TLevelDescription& level);
 
-// FormatLevel into `path` (a real path), replaced atomically. False with an `error` naming the file.
-bool WriteLevelFile(std::string_view path, const TLevelDescription& level, std::string& error);
+// FormatLevel into `path` (a game path in `root`, or a real one), replaced atomically. False with an
+// `error` naming the file.
+bool WriteLevelFile(const files::TDataRoot& root, std::string_view path, const TLevelDescription& level,
+                    std::string& error);

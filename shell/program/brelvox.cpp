@@ -118,8 +118,9 @@ bool Replay(TForm1& form, const TDemo& demo, bool paced, platform::InputDevice& 
     return true;
 }
 
-// The Data folder (the command line's, the program's own or an installed one) and where the player's
-// files go; the exit code when there is none (said on stderr, or in a box to a player).
+// The Data folder (the command line's, the program's own or an installed one, into line.DataFolder)
+// and where the player's files go; the exit code when there is none (said on stderr, or in a box to a
+// player).
 int FindFiles(TCommandLine& line, bool unattended, TUserFiles& userFiles) {
     std::string error;
     if (!line.DataFolder.empty() && !std::filesystem::is_directory(line.DataFolder)) {
@@ -135,7 +136,6 @@ int FindFiles(TCommandLine& line, bool unattended, TUserFiles& userFiles) {
         }
         return 1;
     }
-    files::SetDataRoot(dataRoot);
     line.DataFolder = dataRoot;
     const bool shared = IsSharedData(dataRoot);
     std::string folderError;
@@ -152,8 +152,8 @@ int FindFiles(TCommandLine& line, bool unattended, TUserFiles& userFiles) {
 }
 
 // --check: one line per problem in the game's files; the exit code.
-int CheckData(const TCommandLine& line, const TUserFiles& userFiles) {
-    std::vector<std::string> problems = CheckGameData(userFiles);
+int CheckData(const TCommandLine& line, const files::TDataRoot& root, const TUserFiles& userFiles) {
+    std::vector<std::string> problems = CheckGameData(root, userFiles);
     for (const std::string& problem : problems) {
         std::printf("%s\n", problem.c_str());
     }
@@ -210,7 +210,7 @@ int ReplayDemo(TForm1& form, const TCommandLine& line, const TDemo& demo, const 
         if (!line.TimedemoJson.empty()) {
             // Replaced atomically, like every file the game writes; the path is the command line's.
             const std::string json = std::filesystem::absolute(line.TimedemoJson).string();
-            if (!files::WriteFileAtomic(json, TimedemoJson(result), error)) {
+            if (!form.Services().Root.WriteFileAtomic(json, TimedemoJson(result), error)) {
                 std::fprintf(stderr, "brelvox: %s\n", error.c_str());
                 return 4;
             }
@@ -246,7 +246,7 @@ int PlayUntilClosed(TForm1& form, TCommandLine& line, bool unattended) {
         header.GameVersion = BRELVOX_VERSION;
         header.Seed = form.Demos().Seed();
         header.Options = form.Demos().SessionOptions();
-        if (!DigestPlayData(header.Data, error, form.Services().UserFiles.Folder) ||
+        if (!DigestPlayData(form.Services().Root, header.Data, error, form.Services().UserFiles.Folder) ||
             !recorder.Open(line.Record, header, error)) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
@@ -333,8 +333,9 @@ int main(int argc, char** argv) {
     if (const int code = FindFiles(line, unattended, userFiles); code != 0) {
         return code;
     }
+    const files::TDataRoot root(line.DataFolder);  // every game file is read from here
     if (line.Check) {
-        return CheckData(line, userFiles);
+        return CheckData(line, root, userFiles);
     }
     if (!platform::HasDisplay(error)) {
         std::fprintf(stderr, "brelvox: %s\n", error.c_str());
@@ -348,7 +349,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "brelvox: %s\n", error.c_str());
             return 4;
         }
-        if (!MatchesPlayData(demo.Header, problem, userFiles.Folder)) {
+        if (!MatchesPlayData(root, demo.Header, problem, userFiles.Folder)) {
             std::fprintf(stderr, "brelvox: demo %s: %s\n", demoPath.c_str(), problem.c_str());
             return 4;
         }
@@ -374,7 +375,7 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::SdlInputDevice input(window.get(), &desktop);
     TWorld world;  // outlives the form, whose objects reach it
-    TForm1 form(world, *window, desktop, graphics, clock, &input);
+    TForm1 form(world, root, *window, desktop, graphics, clock, &input);
     form.SetUserFiles(userFiles);
     if (line.Fullscreen || line.Windowed) {
         form.OverrideWindowed(line.Windowed);

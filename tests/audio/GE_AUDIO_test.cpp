@@ -119,17 +119,15 @@ bool WaitFor(Condition done) {
 class AudioTest : public testing::Test {
 protected:
     void SetUp() override {
-        files::SetDataRoot(Folder());
         previousSink = logging::SetSink([this](std::string_view subsystem, std::string_view text) {
             log.push_back(std::string(subsystem) + ": " + std::string(text));
         });
-        audio = std::make_unique<TAudio>();
+        audio = std::make_unique<TAudio>(files::TDataRoot(Folder()));
         ASSERT_TRUE(audio->HasDevice()) << "OpenAL Soft's wave back end did not open";
     }
     void TearDown() override {
         audio.reset();
         logging::SetSink(previousSink);
-        files::SetDataRoot(".");
     }
 
     void AddSound(const std::string& name, const std::string& file) {
@@ -292,7 +290,7 @@ TEST(AudioWithoutDevice, GoesOnSilentlyAndSaysSoOnce) {
         log.push_back(std::string(subsystem) + ": " + std::string(text));
     });
     {
-        TAudio audio("no such sound device");
+        TAudio audio(files::TDataRoot(Folder()), "no such sound device");
         EXPECT_FALSE(audio.HasDevice());
         audio.CreateSource("music");
         audio.AttachBuffer("music", "music");

@@ -256,17 +256,16 @@ TEST(WaveReject, EveryTruncationIsRefusedOrReadsOnlyWhatIsThere) {
 }
 
 TEST(WaveFile, LoadNamesTheFileInItsErrors) {
-    files::SetDataRoot(testing::TempDir());
+    const files::TDataRoot root(testing::TempDir());
     const std::string name = "brelvox-wave-" + std::to_string(getpid()) + "-broken.ogg";
     std::ofstream(testing::TempDir() + name, std::ios::binary) << "RIFF\x10\0\0\0WAVEdata";
     TWaveData wave;
     std::string error;
-    EXPECT_FALSE(LoadWaveFile(name, wave, error));
+    EXPECT_FALSE(LoadWaveFile(root, name, wave, error));
     EXPECT_NE(error.find(name), std::string::npos) << error;
-    EXPECT_FALSE(LoadWaveFile("no-such-sound.wav", wave, error));
+    EXPECT_FALSE(LoadWaveFile(root, "no-such-sound.wav", wave, error));
     EXPECT_NE(error.find("no-such-sound.wav"), std::string::npos) << error;
     std::remove((testing::TempDir() + name).c_str());
-    files::SetDataRoot(".");
 }
 
 // sox writes the files and gives the raw samples they hold.

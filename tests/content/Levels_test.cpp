@@ -176,7 +176,7 @@ struct ListEntry {
 
 std::vector<ListEntry> ReadLevelList() {
     std::string bytes, error;
-    EXPECT_TRUE(files::ReadFile("data\\maps\\levels.txt", bytes, error)) << error;
+    EXPECT_TRUE(files::TDataRoot(SourceDir()).ReadFile("data\\maps\\levels.txt", bytes, error)) << error;
     std::istringstream in(bytes);
     int count = 0;
     in >> count;
@@ -197,7 +197,6 @@ std::vector<ListEntry> ReadLevelList() {
 
 class Levels : public ::testing::Test {
 protected:
-    void SetUp() override { files::SetDataRoot(SourceDir()); }
 };
 
 }  // namespace
@@ -218,7 +217,7 @@ TEST_F(Levels, TheListHasThirtyLevelsOfRisingDifficulty) {
 TEST_F(Levels, EveryLevelIsCompleteAndPlayable) {
     for (const ListEntry& e : ReadLevelList()) {
         std::string bytes, error;
-        ASSERT_TRUE(files::ReadFile(e.path, bytes, error)) << error;
+        ASSERT_TRUE(files::TDataRoot(SourceDir()).ReadFile(e.path, bytes, error)) << error;
         Level l;
         ASSERT_TRUE(ParseLevel(bytes, l, error)) << e.path << ": " << error;
         EXPECT_TRUE(l.width >= 20 && l.width <= 40) << e.path;

@@ -32,10 +32,7 @@ protected:
         delete temp_;
         temp_ = nullptr;
     }
-    void SetUp() override {
-        files::SetDataRoot(SourceDir());
-        ASSERT_GT(facts_.size(), 35u);
-    }
+    void SetUp() override { ASSERT_GT(facts_.size(), 35u); }
     static const MeshFacts& Facts(const std::string& name) { return facts_.at("Meshes/" + name); }
 
     static TempDir* temp_;
@@ -83,7 +80,8 @@ TEST_F(Models, TheGameReaderLoadsEveryModelAndFindsItsTextures) {
             EXPECT_FLOAT_EQ(material.FaceColor[3], s == 0 ? f.alpha : 1.0f) << file;
             ASSERT_FALSE(material.TextureFilename.empty()) << file;
             std::string texture = "Data\\Meshes\\" + material.TextureFilename;
-            EXPECT_FALSE(files::Resolve(texture).empty()) << file << " names the missing " << texture;
+            EXPECT_FALSE(files::TDataRoot(SourceDir()).Resolve(texture).empty())
+                << file << " names the missing " << texture;
         }
         EXPECT_EQ(triangles, static_cast<uint32_t>(f.triangles)) << file;
         EXPECT_EQ(mesh.MeshParts[0].Normals.size(), mesh.MeshParts[0].Positions.size()) << file;

@@ -13,12 +13,11 @@ namespace {
 
 class StartupFiles : public ::testing::Test {
 protected:
-    void SetUp() override { files::SetDataRoot(SourceDir()); }
 };
 
 void ExpectFound(const std::vector<std::string>& paths) {
     for (const std::string& p : paths) {
-        EXPECT_FALSE(files::Resolve(p).empty()) << p << " is missing";
+        EXPECT_FALSE(files::TDataRoot(SourceDir()).Resolve(p).empty()) << p << " is missing";
     }
 }
 
@@ -73,7 +72,7 @@ TEST_F(StartupFiles, Meshes) {
 
 TEST_F(StartupFiles, LevelListAndEveryLevelAndDecorationItNames) {
     std::string bytes, error;
-    ASSERT_TRUE(files::ReadFile("data\\maps\\levels.txt", bytes, error)) << error;
+    ASSERT_TRUE(files::TDataRoot(SourceDir()).ReadFile("data\\maps\\levels.txt", bytes, error)) << error;
     std::istringstream in(bytes);
     int count = 0;
     in >> count;
@@ -86,14 +85,15 @@ TEST_F(StartupFiles, LevelListAndEveryLevelAndDecorationItNames) {
             in >> label >> quota;
         }
         ASSERT_TRUE(in) << "level list entry " << i;
-        std::string level = files::Resolve(path);
+        std::string level = files::TDataRoot(SourceDir()).Resolve(path);
         ASSERT_FALSE(level.empty()) << path;
         // Every decoration path of the level (the token after "Mesh =") resolves too.
         std::istringstream lv(ReadAll(level));
         std::string token, previous;
         while (lv >> token) {
             if (previous == "=" && token.find(".x") != std::string::npos) {
-                EXPECT_FALSE(files::Resolve(token).empty()) << path << " names " << token;
+                EXPECT_FALSE(files::TDataRoot(SourceDir()).Resolve(token).empty())
+                    << path << " names " << token;
             }
             previous = token;
         }

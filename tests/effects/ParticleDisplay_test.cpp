@@ -101,12 +101,13 @@ struct DisplayRig {
         if (!window) {
             return false;
         }
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
         render = std::make_unique<TRenderD3D9>(system);
         EXPECT_TRUE(render->Initialize(window.get(), true, kWidth, kHeight, 1, error)) << error;
-        EXPECT_TRUE(vertexShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.vs", "main", error))
+        EXPECT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render->Device(),
+                                              "Data\\Shaders\\particle.vs", "main", error))
             << error;
-        EXPECT_TRUE(pixelShader.LoadFromFile(render->Device(), "Data\\Shaders\\particle.ps", "main", error))
+        EXPECT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render->Device(),
+                                             "Data\\Shaders\\particle.ps", "main", error))
             << error;
         EXPECT_TRUE(
             CreateTextureFromImage(render->Device(), QuadrantTexture(), false, "quadrants", texture, error))
@@ -117,7 +118,6 @@ struct DisplayRig {
         if (render) {
             DeviceOf(render->Device())->ReleaseTexture(texture);
         }
-        files::SetDataRoot(".");
     }
 
     std::unique_ptr<platform::SdlWindow> window;
@@ -199,7 +199,9 @@ TEST(ParticleDisplay, PicturesFromTheAtlasMatchTheirOwnTextures) {
     for (const char* name : {"bang", "particle", "spark"}) {
         std::string bytes;
         platform::Image picture;
-        ASSERT_TRUE(files::ReadFile(std::string("Data/Textures/") + name + ".png", bytes, error)) << error;
+        ASSERT_TRUE(files::TDataRoot(BRELVOX_SOURCE_DIR)
+                        .ReadFile(std::string("Data/Textures/") + name + ".png", bytes, error))
+            << error;
         ASSERT_TRUE(platform::DecodePng(bytes, picture, error)) << error;
         platform::TextureHandle texture;
         EXPECT_TRUE(CreateTextureFromImage(rig.render->Device(), picture, true, name, texture, error))

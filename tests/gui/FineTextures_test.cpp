@@ -56,7 +56,7 @@ struct FineFont : ::testing::Test {
     void TearDown() override { logging::SetSink(previousSink); }
     void Load() {
         std::string error;
-        ASSERT_TRUE(font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+        ASSERT_TRUE(font.LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
                                       "Data\\Shaders\\Font.ps", "Data\\Shaders\\Font.vs", error))
             << error;
     }
@@ -150,10 +150,11 @@ TEST(FineSkin, TheGuiDrawsItsSkinFromTheFinerCopyThereIs) {
     platform::TextureHandle design = renderer.device->CreateTexture(512, 256, 1, 0, 21, 1);
     std::unique_ptr<TMYFont> noFont;
     guitest::ScriptedInput input;
-    TGUI gui(renderer.render, &design, "Data\\Shaders\\q.vs", "Data\\Shaders\\q.ps", &noFont, &input.input);
+    TGUI gui(renderer.render, folder.DataRoot(), &design, "Data\\Shaders\\q.vs", "Data\\Shaders\\q.ps",
+             &noFont, &input.input);
     std::string error;
-    ASSERT_TRUE(gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 512, 256, error)) << error;
-    gui.SetSkinFile("Data\\GUI\\guiskintex.png", 512, 256);
+    ASSERT_TRUE(gui.LoadSkin(folder.DataRoot(), "Data\\GUI\\guiskininfo.txt", 512, 256, error)) << error;
+    gui.SetSkinFile(folder.DataRoot(), "Data\\GUI\\guiskintex.png", 512, 256);
     TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("Menu", nullptr));
     form->AddWidget(std::make_unique<TMyButton>("Play"));
 

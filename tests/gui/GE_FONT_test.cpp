@@ -307,7 +307,7 @@ TEST(FontLoad, ReadsTheTableTheOneLevelAtlasAndBothShaders) {
     folder.Write("Data/Shaders/Font.ps", "void main() {}\n");
 
     TMYFont font(renderer.render);
-    ASSERT_TRUE(font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+    ASSERT_TRUE(font.LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
                                   "Data\\Shaders\\Font.ps", "Data\\Shaders\\Font.vs", error))
         << error;
     EXPECT_EQ(font.GlyphCount(), 2u);
@@ -325,7 +325,7 @@ TEST(FontLoad, ReadsTheTableTheOneLevelAtlasAndBothShaders) {
     EXPECT_EQ(renderer.device->BoundTexture(0), font.Texture());
 
     // Loading again gives the old atlas back.
-    ASSERT_TRUE(font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+    ASSERT_TRUE(font.LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
                                   "Data\\Shaders\\Font.ps", "Data\\Shaders\\Font.vs", error))
         << error;
     EXPECT_EQ(renderer.device->LiveTextures(), 1u);
@@ -336,19 +336,19 @@ TEST(FontLoad, BadFilesFailWithTheFileNamedAndNeverCrash) {
     guitest::RecordingRenderer renderer;
     TMYFont font(renderer.render);
     std::string error;
-    EXPECT_FALSE(
-        font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt", "a.ps", "a.vs", error));
+    EXPECT_FALSE(font.LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+                                   "a.ps", "a.vs", error));
     EXPECT_NE(error.find("font_info.txt"), std::string::npos) << error;
 
     folder.Write("Data/Font/font_info.txt", FontHeader(1) + "Char: \"A\"\r\nLeft = x\r\n");
-    EXPECT_FALSE(
-        font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt", "a.ps", "a.vs", error));
+    EXPECT_FALSE(font.LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+                                   "a.ps", "a.vs", error));
     EXPECT_NE(error.find("font_info.txt"), std::string::npos) << error;
 
     folder.Write("Data/Font/font_info.txt", FontHeader(1) + GlyphEntry("\"A\"", "0", "0", "0,5", "0,5"));
     folder.Write("Data/Font/font.png", "not a png");
-    EXPECT_FALSE(
-        font.LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt", "a.ps", "a.vs", error));
+    EXPECT_FALSE(font.LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+                                   "a.ps", "a.vs", error));
     EXPECT_NE(error.find("font.png"), std::string::npos) << error;
     EXPECT_FALSE(font.Texture());
     EXPECT_EQ(font.GlyphCount(), 0u) << "a font without its atlas draws nothing";

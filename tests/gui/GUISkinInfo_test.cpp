@@ -91,9 +91,9 @@ TEST(GUISkinInfo_File, ReadsThroughTheGamePathAndNamesAMissingFile) {
     folder.Write("Data/GUI/GuiSkinInfo.TXT", "1 A 0 0 512 256");
     TGUISkinInfo skin;
     std::string error;
-    ASSERT_TRUE(skin.LoadFromFile("Data\\GUI\\guiskininfo.txt", 512, 256, error)) << error;
+    ASSERT_TRUE(skin.LoadFromFile(folder.DataRoot(), "Data\\GUI\\guiskininfo.txt", 512, 256, error)) << error;
     EXPECT_EQ(skin.Count(), 1);
-    EXPECT_FALSE(skin.LoadFromFile("Data\\GUI\\missing.txt", 512, 256, error));
+    EXPECT_FALSE(skin.LoadFromFile(folder.DataRoot(), "Data\\GUI\\missing.txt", 512, 256, error));
     EXPECT_NE(error.find("missing.txt"), std::string::npos) << error;
     EXPECT_EQ(skin.Count(), 0);
 }

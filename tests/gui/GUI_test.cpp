@@ -22,10 +22,11 @@ struct GUITest : ::testing::Test {
         folder.Write("Data/Shaders/render_quad.ps", "// quad ps\n");
         skinTexture = renderer.device->CreateTexture(512, 256, 1, 0, platform::D3DFMT_A8R8G8B8,
                                                      platform::D3DPOOL_MANAGED);
-        gui = std::make_unique<TGUI>(renderer.render, &skinTexture, "Data\\Shaders\\render_quad.vs",
-                                     "Data\\Shaders\\render_quad.ps", &fontSlot, &input.input);
+        gui = std::make_unique<TGUI>(renderer.render, folder.DataRoot(), &skinTexture,
+                                     "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps",
+                                     &fontSlot, &input.input);
         std::string error;
-        ASSERT_TRUE(gui->LoadSkin("Data\\GUI\\guiskininfo.txt", 512, 256, error)) << error;
+        ASSERT_TRUE(gui->LoadSkin(folder.DataRoot(), "Data\\GUI\\guiskininfo.txt", 512, 256, error)) << error;
         fontSlot = std::make_unique<TMYFont>(renderer.render);
         TFontInfo info;
         info.Glyphs = {{'A', 0, 0, 0.1f, 0.1f}, {'B', 0.1f, 0, 0.1f, 0.1f}};
@@ -263,9 +264,9 @@ TEST(GUISkinFile, AMissingOrBrokenSkinIsReportedAndDrawingStaysSafe) {
     guitest::ScriptedInput input;
     std::unique_ptr<TMYFont> noFont;
     {
-        TGUI gui(renderer.render, nullptr, "q.vs", "q.ps", &noFont, &input.input);
+        TGUI gui(renderer.render, folder.DataRoot(), nullptr, "q.vs", "q.ps", &noFont, &input.input);
         std::string error;
-        EXPECT_FALSE(gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 512, 256, error));
+        EXPECT_FALSE(gui.LoadSkin(folder.DataRoot(), "Data\\GUI\\guiskininfo.txt", 512, 256, error));
         EXPECT_NE(error.find("guiskininfo.txt"), std::string::npos) << error;
         TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("F", nullptr));
         form->AddWidget(std::make_unique<TMyCheckBox>("C"));
@@ -274,9 +275,9 @@ TEST(GUISkinFile, AMissingOrBrokenSkinIsReportedAndDrawingStaysSafe) {
         EXPECT_EQ(renderer.device->DrawCallCount(), 1u);
     }
     folder.Write("Data/GUI/guiskininfo.txt", "3\r\nBack_state1 0 0 1 1\r\nBack_state2 0 0 x 1\r\n");
-    TGUI gui(renderer.render, nullptr, "q.vs", "q.ps", &noFont, &input.input);
+    TGUI gui(renderer.render, folder.DataRoot(), nullptr, "q.vs", "q.ps", &noFont, &input.input);
     std::string error;
-    EXPECT_FALSE(gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 512, 256, error));
+    EXPECT_FALSE(gui.LoadSkin(folder.DataRoot(), "Data\\GUI\\guiskininfo.txt", 512, 256, error));
     EXPECT_NE(error.find("line 3"), std::string::npos) << error;
     EXPECT_EQ(gui.Skin().Count(), 0);
     EXPECT_EQ(renderer.device->BadHandleUses(), 0);

@@ -94,11 +94,13 @@ TEST(GuiDisplay, SkinQuadsAndTextReachTheScreen) {
     guitest::ScriptedInput input;
     std::unique_ptr<TMYFont> font;
     platform::TextureHandle skinTexture;
-    ASSERT_TRUE(CreateTextureFromFile(render.Device(), "Data\\GUI\\skin.png", skinTexture, error)) << error;
+    ASSERT_TRUE(
+        CreateTextureFromFile(folder.DataRoot(), render.Device(), "Data\\GUI\\skin.png", skinTexture, error))
+        << error;
     {
-        TGUI gui(render, &skinTexture, "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps",
-                 &font, &input.input);
-        ASSERT_TRUE(gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 4, 4, error)) << error;
+        TGUI gui(render, folder.DataRoot(), &skinTexture, "Data\\Shaders\\render_quad.vs",
+                 "Data\\Shaders\\render_quad.ps", &font, &input.input);
+        ASSERT_TRUE(gui.LoadSkin(folder.DataRoot(), "Data\\GUI\\guiskininfo.txt", 4, 4, error)) << error;
         TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("Form", render.Device()));
         auto normal = std::make_unique<TMyButton>("Normal");
         normal->X = -0.8f;
@@ -127,7 +129,7 @@ TEST(GuiDisplay, SkinQuadsAndTextReachTheScreen) {
         form->AddWidget(std::move(label));
 
         font = std::make_unique<TMYFont>(render);
-        ASSERT_TRUE(font->LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+        ASSERT_TRUE(font->LoadFromFile(folder.DataRoot(), "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
                                        "Data\\Shaders\\Font.ps", "Data\\Shaders\\Font.vs", error))
             << error;
 

@@ -25,11 +25,8 @@ public:
     ScratchFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "brelvox-gui-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(path_);
     }
     ~ScratchFolder() {
-        files::SetDataRoot(previousRoot_);
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
@@ -42,9 +39,10 @@ public:
     }
     const std::string& Path() const { return path_; }
 
+    files::TDataRoot DataRoot() const { return files::TDataRoot(path_); }
+
 private:
     std::string path_;
-    std::string previousRoot_;
 };
 
 // A glyph description line block as the font file writes it: a quoted character and four lines of

@@ -32,7 +32,7 @@ struct Caches : ::testing::Test {
         data.Write("Data/Meshes/one.x", TexturedSquare("tank.png"));
         data.Write("Data/Meshes/two.x", TexturedSquare("tank.png"));
         data.Write("Data/Meshes/plain.x", kHeader + model_test::SquareMesh("P"));
-        meshes = std::make_unique<TMeshManager>(gpu.Ref());
+        meshes = std::make_unique<TMeshManager>(gpu.Ref(), data.DataRoot());
     }
 
     void WritePng(const std::string& relative, int width, int height) {

@@ -79,13 +79,16 @@ protected:
         render_ = std::make_unique<TRenderD3D9>(system_);
         ASSERT_TRUE(render_->Initialize(window_.get(), true, kSize, kSize, 0, error)) << error;
         render_->SetTextureFilter(0, 1, 0);
-        ASSERT_TRUE(staticShader_->LoadFromFile(render_->Device(), "Data/Shaders/Static.vs", "main", error))
+        ASSERT_TRUE(staticShader_->LoadFromFile(data_.DataRoot(), render_->Device(), "Data/Shaders/Static.vs",
+                                                "main", error))
             << error;
-        ASSERT_TRUE(skinnedShader_->LoadFromFile(render_->Device(), "Data/Shaders/Skinned.vs", "main", error))
+        ASSERT_TRUE(skinnedShader_->LoadFromFile(data_.DataRoot(), render_->Device(),
+                                                 "Data/Shaders/Skinned.vs", "main", error))
             << error;
-        ASSERT_TRUE(pixelShader_->LoadFromFile(render_->Device(), "Data/Shaders/OnlyTex.ps", "main", error))
+        ASSERT_TRUE(pixelShader_->LoadFromFile(data_.DataRoot(), render_->Device(), "Data/Shaders/OnlyTex.ps",
+                                               "main", error))
             << error;
-        meshes_ = std::make_unique<TMeshManager>(render_->Device());
+        meshes_ = std::make_unique<TMeshManager>(render_->Device(), data_.DataRoot());
     }
 
     std::string Log() const {

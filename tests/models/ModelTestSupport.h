@@ -32,7 +32,7 @@ private:
     std::vector<std::string> lines_;
 };
 
-// A fresh data root under the build folder, removed afterwards; the previous root is restored.
+// A fresh data root under the build folder, removed afterwards.
 class ScratchData {
 public:
     // A folder of the running test's own, so tests run in parallel do not share (or remove) one.
@@ -45,11 +45,8 @@ public:
         root_ = std::filesystem::path(BRELVOX_BINARY_DIR) / "models-test-data" / folder;
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
-        previous_ = files::DataRoot();
-        files::SetDataRoot(root_.string());
     }
     ~ScratchData() {
-        files::SetDataRoot(previous_);
         std::error_code ignored;
         std::filesystem::remove_all(root_, ignored);
     }
@@ -60,10 +57,10 @@ public:
         std::ofstream(path, std::ios::binary) << bytes;
     }
     std::filesystem::path Root() const { return root_; }
+    files::TDataRoot DataRoot() const { return files::TDataRoot(root_.string()); }
 
 private:
     std::filesystem::path root_;
-    std::string previous_;
 };
 
 // A recording device in a slot, as the renderer holds its device.

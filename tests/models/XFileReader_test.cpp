@@ -513,7 +513,7 @@ TEST(XFileReader_BadFiles, MissingFileLeavesTheMeshAsItWas) {
     model_test::LogCapture log;
     std::string error;
     ASSERT_TRUE(mesh.LoadFromMemory(kHeader + SquareMesh("Q"), "first.x", error));
-    EXPECT_FALSE(mesh.LoadFromFile("Data/Meshes/none.x", error));
+    EXPECT_FALSE(mesh.LoadFromFile(data.DataRoot(), "Data/Meshes/none.x", error));
     EXPECT_EQ(mesh.MeshParts.size(), 1u);
     EXPECT_EQ(mesh.FileName, "first.x");
     EXPECT_NE(error.find("none.x"), std::string::npos);
@@ -524,7 +524,7 @@ TEST(XFileReader_BadFiles, LoadsThroughTheCaseInsensitiveLookUp) {
     data.Write("Data/Meshes/Box.x", kHeader + SquareMesh("Q"));
     TMesh mesh;
     std::string error;
-    EXPECT_TRUE(mesh.LoadFromFile("data\\meshes\\box.X", error)) << error;
+    EXPECT_TRUE(mesh.LoadFromFile(data.DataRoot(), "data\\meshes\\box.X", error)) << error;
     EXPECT_EQ(mesh.MeshParts.size(), 1u);
     EXPECT_EQ(mesh.FileName, "data\\meshes\\box.X");
 }

@@ -36,12 +36,8 @@ protected:
             GTEST_SKIP() << "no OpenGL window: " << error;
         render_ = std::make_unique<TRenderD3D9>(system_);
         ASSERT_TRUE(render_->Initialize(window_.get(), true, kWidth, kHeight, 0, error)) << error;
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
     }
     void TearDown() override {
-        if (render_)
-            files::SetDataRoot(previousRoot_);
         render_.reset();
         window_.reset();
     }
@@ -57,7 +53,6 @@ protected:
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<TRenderD3D9> render_;
     std::string error_;
-    std::string previousRoot_;
 };
 
 #define EXPECT_RGB_NEAR(pixel, r, g, b, tolerance)        \
@@ -86,7 +81,7 @@ TEST_F(OnScreen, RendererShadersCompileWithoutMessages) {
                                                          {"Data/Shaders/render_quad.ps", ShaderStage::Pixel}};
     for (const auto& [name, stage] : files) {
         std::string source, error, messages;
-        ASSERT_TRUE(files::ReadFile(name, source, error)) << error;
+        ASSERT_TRUE(files::TDataRoot(BRELVOX_SOURCE_DIR).ReadFile(name, source, error)) << error;
         ShaderHandle shader = Device().CreateShader(stage, source, messages);
         EXPECT_TRUE(shader) << name;
         EXPECT_EQ(messages, "") << name;
@@ -97,9 +92,11 @@ TEST_F(OnScreen, RendererShadersCompileWithoutMessages) {
 TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.vs", "main", error_))
+    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                          "Data\\SHaders\\render_quad.vs", "main", error_))
         << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data\\SHaders\\render_quad.ps", "main", error_))
+    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                         "Data\\SHaders\\render_quad.ps", "main", error_))
         << error_;
     const Image image = FourColours();
     TextureHandle texture;
@@ -134,9 +131,11 @@ TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
 TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main", error_))
+    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                          "Data/Shaders/render_quad.vs", "main", error_))
         << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main", error_))
+    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                         "Data/Shaders/render_quad.ps", "main", error_))
         << error_;
     Image image;
     image.Width = 1;
@@ -168,9 +167,11 @@ TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
 TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/Static.vs", "main", error_))
+    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                          "Data/Shaders/Static.vs", "main", error_))
         << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/OnlyTex.ps", "main", error_))
+    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                         "Data/Shaders/OnlyTex.ps", "main", error_))
         << error_;
 
     // A square facing the viewer (normal towards -z), clockwise on screen, in the middle of the view.
@@ -239,9 +240,11 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
 TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.vs", "main", error_))
+    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                          "Data/Shaders/render_quad.vs", "main", error_))
         << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(render_->Device(), "Data/Shaders/render_quad.ps", "main", error_))
+    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
+                                         "Data/Shaders/render_quad.ps", "main", error_))
         << error_;
     const Image image = FourColours();
     TextureHandle texture;

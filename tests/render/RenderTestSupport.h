@@ -64,7 +64,7 @@ private:
     std::vector<std::string> lines_;
 };
 
-// A fresh data root under the build folder, removed afterwards; the previous root is restored.
+// A fresh data root under the build folder, removed afterwards.
 class ScratchData {
 public:
     // A folder of the running test's own, so tests run in parallel do not share one.
@@ -74,11 +74,8 @@ public:
                 (std::string(test->test_suite_name()) + "." + test->name());
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
-        previous_ = files::DataRoot();
-        files::SetDataRoot(root_.string());
     }
     ~ScratchData() {
-        files::SetDataRoot(previous_);
         std::error_code ignored;
         std::filesystem::remove_all(root_, ignored);
     }
@@ -89,9 +86,10 @@ public:
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
+    files::TDataRoot DataRoot() const { return files::TDataRoot(root_.string()); }
+
 private:
     std::filesystem::path root_;
-    std::string previous_;
 };
 
 // A renderer initialised in a window on the recording device.

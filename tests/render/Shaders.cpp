@@ -30,7 +30,8 @@ using ShaderManager = ShaderFixture;
 TEST_F(ShaderLoading, CompilesTheFileThroughCaseInsensitiveLookUp) {
     TVertexShader shader;
     std::string error;
-    EXPECT_TRUE(shader.LoadFromFile(render.Device(), "data\\SHaders\\A.VS", "main", error)) << error;
+    EXPECT_TRUE(shader.LoadFromFile(data->DataRoot(), render.Device(), "data\\SHaders\\A.VS", "main", error))
+        << error;
     ASSERT_TRUE(shader.Handle());
     const RecordedShader* compiled = device->Shader(shader.Handle());
     ASSERT_NE(compiled, nullptr);
@@ -44,7 +45,8 @@ TEST_F(ShaderLoading, WarningOnlyCompileLeavesTheShaderEmptyAndSaysWhy) {
     device->AddCompileMessage("WARNME", "0:2(1): warning: unused variable");
     TPixelShader shader;
     std::string error;
-    EXPECT_FALSE(shader.LoadFromFile(render.Device(), "Data\\Shaders\\warn.ps", "main", error));
+    EXPECT_FALSE(
+        shader.LoadFromFile(data->DataRoot(), render.Device(), "Data\\Shaders\\warn.ps", "main", error));
     EXPECT_FALSE(shader.Handle());
     EXPECT_EQ(device->LiveShaders(), 0u);
     EXPECT_NE(error.find("Data\\Shaders\\warn.ps"), std::string::npos) << error;
@@ -57,7 +59,8 @@ TEST_F(ShaderLoading, WarningOnlyCompileLeavesTheShaderEmptyAndSaysWhy) {
 TEST_F(ShaderLoading, MissingFileLeavesTheShaderEmptyWithAMessageNamingIt) {
     TVertexShader shader;
     std::string error;
-    EXPECT_FALSE(shader.LoadFromFile(render.Device(), "Data\\Shaders\\nothere.vs", "main", error));
+    EXPECT_FALSE(
+        shader.LoadFromFile(data->DataRoot(), render.Device(), "Data\\Shaders\\nothere.vs", "main", error));
     EXPECT_FALSE(shader.Handle());
     EXPECT_EQ(device->CountCalls("CreateShader"), 0u);
     EXPECT_NE(error.find("nothere.vs"), std::string::npos) << error;
@@ -66,9 +69,11 @@ TEST_F(ShaderLoading, MissingFileLeavesTheShaderEmptyWithAMessageNamingIt) {
 TEST_F(ShaderLoading, ReloadingReleasesTheOldShader) {
     TVertexShader shader;
     std::string error;
-    ASSERT_TRUE(shader.LoadFromFile(render.Device(), "Data/Shaders/a.vs", "main", error)) << error;
+    ASSERT_TRUE(shader.LoadFromFile(data->DataRoot(), render.Device(), "Data/Shaders/a.vs", "main", error))
+        << error;
     ShaderHandle first = shader.Handle();
-    ASSERT_TRUE(shader.LoadFromFile(render.Device(), "Data/Shaders/b.vs", "main", error)) << error;
+    ASSERT_TRUE(shader.LoadFromFile(data->DataRoot(), render.Device(), "Data/Shaders/b.vs", "main", error))
+        << error;
     EXPECT_NE(shader.Handle(), first);
     EXPECT_EQ(device->Shader(first), nullptr);
     EXPECT_EQ(device->LiveShaders(), 1u);
@@ -83,14 +88,16 @@ TEST_F(ShaderLoading, DestructorReleases) {
     {
         TPixelShader shader;
         std::string error;
-        ASSERT_TRUE(shader.LoadFromFile(render.Device(), "Data/Shaders/a.ps", "main", error)) << error;
+        ASSERT_TRUE(
+            shader.LoadFromFile(data->DataRoot(), render.Device(), "Data/Shaders/a.ps", "main", error))
+            << error;
         EXPECT_EQ(device->LiveShaders(), 1u);
     }
     EXPECT_EQ(device->LiveShaders(), 0u);
 }
 
 TEST_F(ShaderManager, LastAddedUnderANameWins) {
-    TShaderManager manager(render.Device());
+    TShaderManager manager(render.Device(), data->DataRoot());
     TVertexShader* first = manager.AddVertexShader("Particle", "Data/Shaders/a.vs", "main");
     TVertexShader* second = manager.AddVertexShader("Particle", "Data/Shaders/b.vs", "main");
     ASSERT_NE(first, second);
@@ -100,7 +107,7 @@ TEST_F(ShaderManager, LastAddedUnderANameWins) {
 }
 
 TEST_F(ShaderManager, NamesAreCaseSensitiveAndKindsSeparate) {
-    TShaderManager manager(render.Device());
+    TShaderManager manager(render.Device(), data->DataRoot());
     TPixelShader* pixel = manager.AddPixelShader("Particle", "Data/Shaders/a.ps", "main");
     EXPECT_EQ(manager.GetPixelShader("Particle"), pixel);
     EXPECT_EQ(manager.GetPixelShader("particle"), nullptr);
@@ -111,7 +118,7 @@ TEST_F(ShaderManager, NamesAreCaseSensitiveAndKindsSeparate) {
 }
 
 TEST_F(ShaderManager, FailedShaderIsStillHeldAndFoundEmpty) {
-    TShaderManager manager(render.Device());
+    TShaderManager manager(render.Device(), data->DataRoot());
     LogCapture log;
     TPixelShader* missing = manager.AddPixelShader("Gone", "Data/Shaders/none.ps", "main");
     ASSERT_NE(missing, nullptr);
@@ -122,7 +129,7 @@ TEST_F(ShaderManager, FailedShaderIsStillHeldAndFoundEmpty) {
 
 TEST_F(ShaderManager, FreesEveryShaderItHolds) {
     {
-        TShaderManager manager(render.Device());
+        TShaderManager manager(render.Device(), data->DataRoot());
         manager.AddVertexShader("A", "Data/Shaders/a.vs", "main");
         manager.AddVertexShader("A", "Data/Shaders/b.vs", "main");
         manager.AddPixelShader("A", "Data/Shaders/a.ps", "main");

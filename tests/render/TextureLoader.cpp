@@ -47,7 +47,9 @@ TEST_F(TextureLoading, FullChainIsBoxFilteredAndStoredAsBgra) {
     WritePng("Data/Textures/pair.png", image);
     TextureHandle t;
     std::string error;
-    ASSERT_TRUE(CreateTextureFromFile(render.Device(), "data\\TEXTURES\\Pair.PNG", t, error)) << error;
+    ASSERT_TRUE(
+        CreateTextureFromFile(data->DataRoot(), render.Device(), "data\\TEXTURES\\Pair.PNG", t, error))
+        << error;
     EXPECT_EQ(device->FindCalls("CreateTexture").at(0).Ints,
               (std::vector<int64_t>{4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Slot}));
     const RecordedTexture* texture = device->Texture(t);
@@ -75,7 +77,7 @@ TEST_F(TextureLoading, OddSizesKeepTheirSizeAndHalveDownToOne) {
     WritePng("Data/odd.png", MakeImage(3, 3, rgba));
     TextureHandle t;
     std::string error;
-    ASSERT_TRUE(CreateTextureFromFile(render.Device(), "Data/odd.png", t, error)) << error;
+    ASSERT_TRUE(CreateTextureFromFile(data->DataRoot(), render.Device(), "Data/odd.png", t, error)) << error;
     const RecordedTexture* texture = device->Texture(t);
     EXPECT_EQ(texture->Width, 3u);
     ASSERT_EQ(texture->Levels.size(), 2u);
@@ -87,7 +89,9 @@ TEST_F(TextureLoading, FontVariantHasOneLevel) {
     WritePng("Data/Font/font.png", MakeImage(4, 4, std::vector<uint8_t>(64, 255)));
     TextureHandle t;
     std::string error;
-    ASSERT_TRUE(CreateTextureFromFileOneLevel(render.Device(), "Data\\Font\\font.png", t, error)) << error;
+    ASSERT_TRUE(
+        CreateTextureFromFileOneLevel(data->DataRoot(), render.Device(), "Data\\Font\\font.png", t, error))
+        << error;
     EXPECT_EQ(device->FindCalls("CreateTexture").at(0).Ints[2], 1);
     EXPECT_EQ(device->Texture(t)->Levels.size(), 1u);
     EXPECT_EQ(device->Texture(t)->Levels[0], std::vector<uint8_t>(64, 255));
@@ -96,7 +100,8 @@ TEST_F(TextureLoading, FontVariantHasOneLevel) {
 TEST_F(TextureLoading, MissingFileGivesNoTextureAndNamesIt) {
     TextureHandle t;
     std::string error;
-    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", t, error));
+    EXPECT_FALSE(
+        CreateTextureFromFile(data->DataRoot(), render.Device(), "Data\\Textures\\absent.png", t, error));
     EXPECT_FALSE(t);
     EXPECT_NE(error.find("absent.png"), std::string::npos) << error;
     EXPECT_EQ(device->LiveTextures(), 0u);
@@ -106,7 +111,7 @@ TEST_F(TextureLoading, BrokenPngGivesNoTextureAndNamesIt) {
     data->Write("Data/bad.png", std::string("\x89PNG\r\n\x1a\n-truncated", 18));
     TextureHandle t;
     std::string error;
-    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data/bad.png", t, error));
+    EXPECT_FALSE(CreateTextureFromFile(data->DataRoot(), render.Device(), "Data/bad.png", t, error));
     EXPECT_NE(error.find("Data/bad.png"), std::string::npos) << error;
     EXPECT_EQ(device->CountCalls("CreateTexture"), 0u);
 }

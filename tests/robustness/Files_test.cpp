@@ -20,16 +20,12 @@ protected:
                 (std::string("NotAFile.") + test->name());
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_ / "Data" / "maps");
-        previous_ = files::DataRoot();
-        files::SetDataRoot(root_.string());
     }
     void TearDown() override {
-        files::SetDataRoot(previous_);
         std::error_code ignored;
         std::filesystem::remove_all(root_, ignored);
     }
     std::filesystem::path root_;
-    std::string previous_;
 };
 
 // Opening a pipe for reading waits for a writer; the game must not wait with it.
@@ -37,7 +33,7 @@ TEST_F(NotAFile, ANamedPipeIsRefusedWithTheFileNamedInsteadOfWaitingForAWriter) 
     ASSERT_EQ(mkfifo((root_ / "Data" / "Config.txt").c_str(), 0600), 0);
     TGameState state;
     std::string error;
-    EXPECT_FALSE(LoadConfig(state, error));
+    EXPECT_FALSE(LoadConfig(files::TDataRoot(root_.string()), state, error));
     EXPECT_NE(error.find("Config.txt"), std::string::npos) << error;
 }
 
@@ -45,7 +41,7 @@ TEST_F(NotAFile, AFolderIsRefusedWithTheFileNamed) {
     std::filesystem::create_directories(root_ / "Data" / "maps" / "level1.txt");
     TLevelDescription level;
     std::string error;
-    EXPECT_FALSE(ReadLevelFile("data\\maps\\level1.txt", level, error));
+    EXPECT_FALSE(ReadLevelFile(files::TDataRoot(root_.string()), "data\\maps\\level1.txt", level, error));
     EXPECT_NE(error.find("level1.txt"), std::string::npos) << error;
 }
 

@@ -169,7 +169,8 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
         data.Write("Data/Textures/damaged.png", c.bytes);
         std::string error;
         platform::TextureHandle full;
-        if (!CreateTextureFromFile(render.Device(), "data\\textures\\Damaged.png", full, error)) {
+        if (!CreateTextureFromFile(data.DataRoot(), render.Device(), "data\\textures\\Damaged.png", full,
+                                   error)) {
             EXPECT_FALSE(full) << c.what;
             ++failures;
             EXPECT_NE(error.find("Damaged.png"), std::string::npos) << c.what << ": " << error;
@@ -177,7 +178,8 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
             device->ReleaseTexture(full);
         }
         platform::TextureHandle one;
-        CreateTextureFromFileOneLevel(render.Device(), "data\\textures\\Damaged.png", one, error);
+        CreateTextureFromFileOneLevel(data.DataRoot(), render.Device(), "data\\textures\\Damaged.png", one,
+                                      error);
         if (one) {
             device->ReleaseTexture(one);
         }
@@ -186,7 +188,8 @@ TEST_F(TextureFiles, DamagedAndMissingPicturesAreNamedAndGiveNoTexture) {
     EXPECT_GT(failures, 0u);
     std::string error;
     platform::TextureHandle absent;
-    EXPECT_FALSE(CreateTextureFromFile(render.Device(), "Data\\Textures\\absent.png", absent, error));
+    EXPECT_FALSE(
+        CreateTextureFromFile(data.DataRoot(), render.Device(), "Data\\Textures\\absent.png", absent, error));
     EXPECT_NE(error.find("absent.png"), std::string::npos) << error;
 }
 

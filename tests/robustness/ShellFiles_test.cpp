@@ -117,8 +117,8 @@ TEST(Languages_Damaged, TheTableIsNeverLongerThanTheShortestText) {
 TEST(Languages_Missing, TheMessageNamesTheMissingFile) {
     TLanguages languages;
     std::string error;
-    EXPECT_FALSE(
-        languages.LoadFromFiles("Data/No_Ukrainian.txt", "Data/Russian.txt", "Data/English.txt", error));
+    EXPECT_FALSE(languages.LoadFromFiles(files::TDataRoot("."), "Data/No_Ukrainian.txt", "Data/Russian.txt",
+                                         "Data/English.txt", error));
     EXPECT_NE(error.find("No_Ukrainian.txt"), std::string::npos) << error;
     EXPECT_EQ(languages.Count(), 0u);
 }

@@ -131,8 +131,7 @@ TEST(Wave_Files, TheLoaderNamesTheDamagedOrMissingFile) {
         std::filesystem::path(BRELVOX_BINARY_DIR) / "robustness-data" / "Wave_Files";
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root / "Data" / "Sound");
-    const std::string previous = files::DataRoot();
-    files::SetDataRoot(root.string());
+    const files::TDataRoot data(root.string());
 
     const std::string bytes = ReadShipped("Data/Sound/laser.wav");
     std::vector<Case> cases;
@@ -143,7 +142,7 @@ TEST(Wave_Files, TheLoaderNamesTheDamagedOrMissingFile) {
         std::ofstream(root / "Data" / "Sound" / "damaged.wav", std::ios::binary) << c.bytes;
         TWaveData wave;
         std::string error;
-        if (!LoadWaveFile("data\\sound\\DAMAGED.wav", wave, error)) {
+        if (!LoadWaveFile(data, "data\\sound\\DAMAGED.wav", wave, error)) {
             ++failures;
             EXPECT_NE(error.find("DAMAGED.wav"), std::string::npos) << c.what << ": " << error;
         }
@@ -151,10 +150,9 @@ TEST(Wave_Files, TheLoaderNamesTheDamagedOrMissingFile) {
     EXPECT_GT(failures, 0u);
     TWaveData wave;
     std::string error;
-    EXPECT_FALSE(LoadWaveFile("Data\\Sound\\absent.wav", wave, error));
+    EXPECT_FALSE(LoadWaveFile(data, "Data\\Sound\\absent.wav", wave, error));
     EXPECT_NE(error.find("absent.wav"), std::string::npos) << error;
 
-    files::SetDataRoot(previous);
     std::filesystem::remove_all(root);
 }
 

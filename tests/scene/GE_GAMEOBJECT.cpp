@@ -48,8 +48,6 @@ std::string ManyBonesBoxText(int bones) {
 class GameObjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
         render_ = std::make_unique<TRenderD3D9>(system_);
         std::string error;
         ASSERT_TRUE(render_->Initialize(&window_, true, 800, 600, 1, error)) << error;
@@ -64,12 +62,11 @@ protected:
         skinned_.reset();
         rigid_.reset();
         render_.reset();
-        files::SetDataRoot(previousRoot_);
     }
 
     TSceneManager& Scene() {
         if (!scene_) {
-            scene_ = std::make_unique<TSceneManager>(*render_);
+            scene_ = std::make_unique<TSceneManager>(*render_, files::TDataRoot(BRELVOX_SOURCE_DIR));
             scene_->GetCamera()->SetRotation(0, 0, 0);
             scene_->GetCamera()->SetPosition(0, 0, -20);
         }
@@ -83,7 +80,6 @@ protected:
     std::unique_ptr<TMeshResource> skinned_;
     std::unique_ptr<TMeshResource> rigid_;
     std::unique_ptr<TSceneManager> scene_;
-    std::string previousRoot_;
 };
 
 TEST_F(GameObjectTest, GameObjectKeepsItsMesh) {

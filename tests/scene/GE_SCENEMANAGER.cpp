@@ -49,13 +49,11 @@ private:
 class SceneManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);  // the shaders
         render_ = std::make_unique<TRenderD3D9>(system_);
         std::string error;
         ASSERT_TRUE(render_->Initialize(&window_, true, 800, 600, 1, error)) << error;
         device_ = system_.LastDevice();
-        scene_ = std::make_unique<TSceneManager>(*render_);
+        scene_ = std::make_unique<TSceneManager>(*render_, files::TDataRoot(BRELVOX_SOURCE_DIR));
         // Looking along +Z from z = -20: the walls stand around the origin.
         TCamera* camera = scene_->GetCamera();
         camera->SetRotation(0, 0, 0);
@@ -67,7 +65,6 @@ protected:
         scene_.reset();
         meshes_.clear();
         render_.reset();
-        files::SetDataRoot(previousRoot_);
     }
 
     TMeshResource* Mesh(int triangles, float alpha = 1.0f, int extraVertices = 0) {
@@ -108,7 +105,7 @@ protected:
     // slot's first generation).
     uint32_t ShaderHandle(const std::string& file) const {
         std::string source, error;
-        files::ReadFile("Data/Shaders/" + file, source, error);
+        files::TDataRoot(BRELVOX_SOURCE_DIR).ReadFile("Data/Shaders/" + file, source, error);
         for (uint32_t handle = 1; handle < 1000; ++handle) {
             const platform::RecordedShader* shader = device_->Shader(platform::ShaderHandle{handle, 1});
             if (shader != nullptr && shader->Source.find(source.substr(0, 60)) != std::string::npos) {
@@ -126,7 +123,6 @@ protected:
     std::vector<std::unique_ptr<TMeshResource>> meshes_;
     TMoveableObject* level_ = nullptr;
     DrawState start_;
-    std::string previousRoot_;
 };
 
 // ---- instancing ----

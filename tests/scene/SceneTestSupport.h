@@ -143,22 +143,17 @@ inline DrawState CurrentState(const platform::RecordingDevice& device) {
 
 #ifdef BRELVOX_SOURCE_DIR  // the tests' own: tools/view shares the header but not the source tree
 // A renderer on a recording device in a headless 800 x 600 window, with the shaders found from the
-// source tree (the data root is put back when it goes).
+// source tree.
 struct RecordingRender {
     bool Start(std::string& error) {
-        previousRoot = files::DataRoot();
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
         render = std::make_unique<TRenderD3D9>(system);
         return render->Initialize(&window, true, 800, 600, 1, error);
     }
-    ~RecordingRender() {
-        render.reset();
-        files::SetDataRoot(previousRoot);
-    }
+    ~RecordingRender() { render.reset(); }
+    files::TDataRoot root{BRELVOX_SOURCE_DIR};
     platform::RecordingGraphicsSystem system;
     platform::HeadlessWindow window{800, 600};
     std::unique_ptr<TRenderD3D9> render;
-    std::string previousRoot;
 };
 #endif
 

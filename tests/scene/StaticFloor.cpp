@@ -95,7 +95,7 @@ protected:
         std::string error;
         ASSERT_TRUE(renderer_.Start(error)) << error;
         render_ = renderer_.render.get();
-        scene_ = std::make_unique<TSceneManager>(*render_);
+        scene_ = std::make_unique<TSceneManager>(*render_, renderer_.root);
         scene_->GetCamera()->SetRotation(60, 0, 0);  // looking down on the floor from above
         scene_->GetCamera()->SetPosition(0, 15, -10);
         level_ = scene_->GetRoot()->AddChild(std::make_unique<TMoveableObject>("Level"));

@@ -17,30 +17,25 @@ protected:
     void SetUp() override {
         root_ = CopyShippedData("brelvox_check");
         ASSERT_FALSE(root_.empty());
-        previous_ = files::DataRoot();
-        files::SetDataRoot(root_);
     }
-    void TearDown() override {
-        files::SetDataRoot(previous_);
-        RemoveFolder(root_);
-    }
+    void TearDown() override { RemoveFolder(root_); }
     void Overwrite(const std::string& gamePath, const std::string& text) {
-        std::string path = files::Resolve(gamePath);
+        std::string path = files::TDataRoot(root_).Resolve(gamePath);
         ASSERT_FALSE(path.empty()) << gamePath;
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     }
     // Exactly one problem line, naming `name`.
     void ExpectOneProblemNaming(const std::string& name) {
-        std::vector<std::string> problems = CheckGameData();
+        std::vector<std::string> problems = CheckGameData(files::TDataRoot(root_));
         ASSERT_EQ(problems.size(), 1u) << (problems.empty() ? "" : problems[0]);
         EXPECT_NE(problems[0].find(name), std::string::npos) << problems[0];
     }
 
-    std::string root_, previous_;
+    std::string root_;
 };
 
 TEST_F(DataCheck, ShippedDataHasNoProblem) {
-    std::vector<std::string> problems = CheckGameData();
+    std::vector<std::string> problems = CheckGameData(files::TDataRoot(root_));
     for (const std::string& problem : problems) {
         ADD_FAILURE() << problem;
     }
@@ -78,14 +73,14 @@ TEST_F(DataCheck, DamagedFontInfoIsNamed) {
 }
 
 TEST_F(DataCheck, DamagedSkinInfoIsNamed) {
-    std::remove(files::Resolve("Data/GUI/guiskininfo.txt").c_str());
+    std::remove(files::TDataRoot(root_).Resolve("Data/GUI/guiskininfo.txt").c_str());
     ExpectOneProblemNaming("guiskininfo.txt");
 }
 
 TEST_F(DataCheck, DamagedPictureAndSoundAreNamed) {
     Overwrite("data/textures/clock.png", "not a picture");
     Overwrite("Data/Sound/laser.wav", "RIFF");
-    std::vector<std::string> problems = CheckGameData();
+    std::vector<std::string> problems = CheckGameData(files::TDataRoot(root_));
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_NE(problems[0].find("laser.wav"), std::string::npos) << problems[0];
     EXPECT_NE(problems[1].find("clock.png"), std::string::npos) << problems[1];
@@ -94,30 +89,30 @@ TEST_F(DataCheck, DamagedPictureAndSoundAreNamed) {
 TEST_F(DataCheck, MissingLanguageKeyIsNamed) {
     std::string english;
     std::string error;
-    ASSERT_TRUE(files::ReadFile("Data/English.txt", english, error));
+    ASSERT_TRUE(files::TDataRoot(root_).ReadFile("Data/English.txt", english, error));
     size_t at = english.find("Victory!");
     ASSERT_NE(at, std::string::npos);
     english.replace(at, 8, "Victory?");
     Overwrite("Data/English.txt", english);
-    std::vector<std::string> problems = CheckGameData();
+    std::vector<std::string> problems = CheckGameData(files::TDataRoot(root_));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("English.txt"), std::string::npos);
     EXPECT_NE(problems[0].find("Victory!"), std::string::npos);
 }
 
 TEST_F(DataCheck, TableOfRecordsMissingIsFineMalformedIsNamed) {
-    std::remove(files::Resolve("Data/table_of_records.txt").c_str());
-    EXPECT_TRUE(CheckGameData().empty());
+    std::remove(files::TDataRoot(root_).Resolve("Data/table_of_records.txt").c_str());
+    EXPECT_TRUE(CheckGameData(files::TDataRoot(root_)).empty());
     std::ofstream(root_ + "/Data/table_of_records.txt", std::ios::binary) << "ada\r\nlots\r\n";
     ExpectOneProblemNaming("table_of_records.txt");
 }
 
 TEST_F(DataCheck, ProgressMissingIsFineMalformedIsNamed) {
     const TUserFiles user = ChooseUserFiles(false, root_ + "/user");
-    EXPECT_TRUE(CheckGameData(user).empty());
+    EXPECT_TRUE(CheckGameData(files::TDataRoot(root_), user).empty());
     std::filesystem::create_directories(root_ + "/user");
     std::ofstream(user.ProgressFile(), std::ios::binary) << "Reached 0\r\n";
-    std::vector<std::string> problems = CheckGameData(user);
+    std::vector<std::string> problems = CheckGameData(files::TDataRoot(root_), user);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find(user.ProgressFile()), std::string::npos) << problems[0];
 }
@@ -125,7 +120,7 @@ TEST_F(DataCheck, ProgressMissingIsFineMalformedIsNamed) {
 TEST_F(DataCheck, BadConfigAndOptionsAreNamed) {
     Overwrite("Data/Config.txt", "PlayerMaxHealth ten");
     Overwrite("Data/options.txt", "Windowed = true");
-    std::vector<std::string> problems = CheckGameData();
+    std::vector<std::string> problems = CheckGameData(files::TDataRoot(root_));
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_NE(problems[0].find("Config.txt"), std::string::npos) << problems[0];
     EXPECT_NE(problems[1].find("options.txt"), std::string::npos) << problems[1];

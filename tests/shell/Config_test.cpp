@@ -25,14 +25,9 @@ protected:
         char pattern[] = "/tmp/brelvox_config_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root_ = pattern;
-        previous_ = files::DataRoot();
-        files::SetDataRoot(root_);
         std::system(("mkdir -p '" + root_ + "/Data'").c_str());
     }
-    void TearDown() override {
-        files::SetDataRoot(previous_);
-        std::system(("rm -rf '" + root_ + "'").c_str());
-    }
+    void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
     std::string Slurp(const std::string& relative) {
         std::ifstream in(root_ + "/" + relative, std::ios::binary);
         std::stringstream s;
@@ -166,35 +161,35 @@ TEST_F(ConfigFilesTest, SaveGoesToTheExistingFileOfOtherCaseAndLoadsBack) {
     state.ScreenWidth = 1024;
     state.ScreenHeight = 768;
     state.Language = kLanguageRussian;
-    ASSERT_TRUE(SaveOptions("Data\\Options.txt", state, error)) << error;
+    ASSERT_TRUE(SaveOptions(files::TDataRoot(root_), "Data\\Options.txt", state, error)) << error;
     EXPECT_EQ(Slurp("Data/options.txt"),
               "Windowed = false\r\nScreenWidth = 1024\r\nScreenHeight = 768\r\nLanguage = RUS");
     TGameState read;
-    ASSERT_TRUE(LoadOptions("Data\\options.txt", read, error)) << error;
+    ASSERT_TRUE(LoadOptions(files::TDataRoot(root_), "Data\\options.txt", read, error)) << error;
     EXPECT_FALSE(read.Windowed);
     EXPECT_EQ(read.Language, kLanguageRussian);
 }
 
 TEST_F(ConfigFilesTest, FirstSaveIsFoundByTheLowerCaseRead) {
     state.ScreenWidth = 1024;
-    ASSERT_TRUE(SaveOptions("Data\\Options.txt", state, error)) << error;
+    ASSERT_TRUE(SaveOptions(files::TDataRoot(root_), "Data\\Options.txt", state, error)) << error;
     TGameState read;
-    ASSERT_TRUE(LoadOptions("Data\\options.txt", read, error)) << error;
+    ASSERT_TRUE(LoadOptions(files::TDataRoot(root_), "Data\\options.txt", read, error)) << error;
     EXPECT_EQ(read.ScreenWidth, 1024);
-    ASSERT_TRUE(SaveOptions("Data\\Options.txt", state, error)) << error;
+    ASSERT_TRUE(SaveOptions(files::TDataRoot(root_), "Data\\Options.txt", state, error)) << error;
     EXPECT_EQ(Slurp("Data/Options.txt"), FormatOptions(state));
 }
 
 TEST_F(ConfigFilesTest, MissingFilesAreErrorsNamingTheFile) {
-    EXPECT_FALSE(LoadOptions("Data\\options.txt", state, error));
+    EXPECT_FALSE(LoadOptions(files::TDataRoot(root_), "Data\\options.txt", state, error));
     EXPECT_NE(error.find("Data\\options.txt"), std::string::npos) << error;
-    EXPECT_FALSE(LoadConfig(state, error));
+    EXPECT_FALSE(LoadConfig(files::TDataRoot(root_), state, error));
     EXPECT_NE(error.find("Data/Config.txt"), std::string::npos) << error;
 }
 
 TEST_F(ConfigFilesTest, LoadConfigFindsTheFileInAnyCase) {
     std::system(("mv '" + root_ + "/Data' '" + root_ + "/data'").c_str());
     Put("data/config.TXT", "a 1 b 2 c 3 d 4 e 5\r\n");
-    ASSERT_TRUE(LoadConfig(state, error)) << error;
+    ASSERT_TRUE(LoadConfig(files::TDataRoot(root_), state, error)) << error;
     EXPECT_EQ(state.WanderTime, 5);
 }

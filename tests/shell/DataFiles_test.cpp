@@ -97,17 +97,12 @@ const std::vector<std::string>& UsedKeys() {
 
 class DataFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = files::DataRoot();
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
-    }
-    void TearDown() override { files::SetDataRoot(previous_); }
+    void SetUp() override {}
     std::string Read(const char* path) {
         std::string bytes, error;
-        EXPECT_TRUE(files::ReadFile(path, bytes, error)) << error;
+        EXPECT_TRUE(files::TDataRoot(BRELVOX_SOURCE_DIR).ReadFile(path, bytes, error)) << error;
         return bytes;
     }
-    std::string previous_;
 };
 
 // Decodes Windows-1251 with the system's iconv; empty when iconv rejects the bytes.
@@ -129,7 +124,7 @@ TEST_F(DataFilesTest, ConfigHoldsTheDefaultTuning) {
     state.PlayerMaxHealth = state.BaseMaxHealth = state.AttackBaseTime = state.ChasePlayerTime =
         state.WanderTime = -1;
     std::string error;
-    ASSERT_TRUE(LoadConfig(state, error)) << error;
+    ASSERT_TRUE(LoadConfig(files::TDataRoot(BRELVOX_SOURCE_DIR), state, error)) << error;
     EXPECT_EQ(state.PlayerMaxHealth, 10);
     EXPECT_EQ(state.BaseMaxHealth, 20);
     EXPECT_EQ(state.AttackBaseTime, 10000);
@@ -140,7 +135,8 @@ TEST_F(DataFilesTest, ConfigHoldsTheDefaultTuning) {
 TEST_F(DataFilesTest, OptionsAreWindowed800x600English) {
     TGameState state;
     std::string error;
-    ASSERT_TRUE(LoadOptions("Data\\options.txt", state, error)) << error;
+    ASSERT_TRUE(LoadOptions(files::TDataRoot(BRELVOX_SOURCE_DIR), "Data\\options.txt", state, error))
+        << error;
     EXPECT_TRUE(state.Windowed);
     EXPECT_EQ(state.ScreenWidth, 800);
     EXPECT_EQ(state.ScreenHeight, 600);
@@ -170,23 +166,26 @@ TEST_F(DataFilesTest, LanguageFilesAreParallelCrLfLines) {
 
 TEST_F(DataFilesTest, LanguageFilesAreWindows1251) {
     for (const char* name : {"Data/Ukrainian.txt", "Data/Russian.txt", "Data/English.txt"}) {
-        const std::string path = files::Resolve(name);
+        const std::string path = files::TDataRoot(BRELVOX_SOURCE_DIR).Resolve(name);
         ASSERT_FALSE(path.empty()) << name;
         const std::string utf8 = Cp1251ToUtf8(path);
         EXPECT_FALSE(utf8.empty()) << name;
     }
     // Decoded as Windows-1251 the words read right (text saved as UTF-8 would decode to other letters).
-    const std::string ukrainian = Cp1251ToUtf8(files::Resolve("Data/Ukrainian.txt"));
+    const std::string ukrainian =
+        Cp1251ToUtf8(files::TDataRoot(BRELVOX_SOURCE_DIR).Resolve("Data/Ukrainian.txt"));
     EXPECT_NE(ukrainian.find("Грати"), std::string::npos);
     EXPECT_NE(ukrainian.find("Українська"), std::string::npos);
-    const std::string russian = Cp1251ToUtf8(files::Resolve("Data/Russian.txt"));
+    const std::string russian =
+        Cp1251ToUtf8(files::TDataRoot(BRELVOX_SOURCE_DIR).Resolve("Data/Russian.txt"));
     EXPECT_NE(russian.find("Играть"), std::string::npos);
 }
 
 TEST_F(DataFilesTest, EveryKeyTheGameUsesHasTextInEveryLanguage) {
     TLanguages table;
     std::string error;
-    ASSERT_TRUE(table.LoadFromFiles("Data\\Ukrainian.txt", "Data\\Russian.txt", "Data\\English.txt", error))
+    ASSERT_TRUE(table.LoadFromFiles(files::TDataRoot(BRELVOX_SOURCE_DIR), "Data\\Ukrainian.txt",
+                                    "Data\\Russian.txt", "Data\\English.txt", error))
         << error;
     std::vector<std::string> used = UsedKeys();
     for (const std::string& key : ConstructionTextKeys()) {
@@ -214,16 +213,17 @@ TEST_F(DataFilesTest, EveryKeyTheGameUsesHasTextInEveryLanguage) {
 }
 
 TEST_F(DataFilesTest, EveryLevelOfTheListLoads) {
-    if (files::Resolve("data\\maps\\levels.txt").empty()) {
+    if (files::TDataRoot(BRELVOX_SOURCE_DIR).Resolve("data\\maps\\levels.txt").empty()) {
         GTEST_SKIP() << "no level list in Data/maps yet";
     }
     TLevels levels;
     std::string error;
-    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    ASSERT_TRUE(levels.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), "data\\maps\\levels.txt", error))
+        << error;
     ASSERT_GT(levels.Count(), 0);
     for (const TLevelEntry& entry : levels.Entries()) {
         TLevelDescription level;
-        ASSERT_TRUE(ReadLevelFile(entry.path, level, error)) << error;
+        ASSERT_TRUE(ReadLevelFile(files::TDataRoot(BRELVOX_SOURCE_DIR), entry.path, level, error)) << error;
         EXPECT_TRUE(level.HasPlayerStart) << entry.path;
         EXPECT_FALSE(level.SpawnPoints.empty()) << entry.path;
         int enemies = 0;

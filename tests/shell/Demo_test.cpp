@@ -22,17 +22,12 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(Root.empty());
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(Root);
         previousSink_ = logging::SetSink([](std::string_view, std::string_view) {});
         Put("Data/options.txt",
             "Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
         Path = Root + "/session.dem";
     }
-    void TearDown() override {
-        logging::SetSink(previousSink_);
-        files::SetDataRoot(previousRoot_);
-    }
+    void TearDown() override { logging::SetSink(previousSink_); }
     void Put(const std::string& relative, const std::string& text) {
         std::ofstream(Root + "/" + relative, std::ios::binary) << text;
     }
@@ -41,13 +36,13 @@ protected:
     // resume, a focus loss (the level pauses) and "Continue"; the demo goes to Path. The world's digest
     // at the end.
     std::string RecordScriptedSession() {
-        THeadlessGame game;
+        THeadlessGame game{files::TDataRoot(Root)};
         std::string error;
         EXPECT_TRUE(game.Start(error)) << error;
         TDemoHeader header;
         header.Seed = game.Form().Demos().Seed();
         header.Options = game.Form().Demos().SessionOptions();
-        EXPECT_TRUE(DigestPlayData(header.Data, error)) << error;
+        EXPECT_TRUE(DigestPlayData(files::TDataRoot(Root), header.Data, error)) << error;
         TDemoWriter writer;
         EXPECT_TRUE(writer.Open(Path, header, error)) << error;
         game.Form().Demos().SetRecorder(&writer);
@@ -121,7 +116,7 @@ protected:
     std::string Replayed(const TDemo& demo) {
         std::string digest;
         std::string error;
-        EXPECT_TRUE(THeadlessGame::ReplayDigest(demo, digest, error)) << error;
+        EXPECT_TRUE(THeadlessGame::ReplayDigest(files::TDataRoot(Root), demo, digest, error)) << error;
         return digest;
     }
 
@@ -130,7 +125,6 @@ protected:
     int ShellsSeen = 0;
 
 private:
-    std::string previousRoot_;
     logging::Sink previousSink_;
 };
 
@@ -171,9 +165,9 @@ TEST_F(Demos, WorldsSideBySide_EachPlaysAsItDoesAlone) {
     const std::string secondAlone = Replayed(second);
     ASSERT_NE(firstAlone, secondAlone);
 
-    THeadlessGame a;
-    THeadlessGame b;
-    THeadlessGame again;
+    THeadlessGame a{files::TDataRoot(Root)};
+    THeadlessGame b{files::TDataRoot(Root)};
+    THeadlessGame again{files::TDataRoot(Root)};
     const TDemo* demos[3] = {&first, &second, &first};
     THeadlessGame* games[3] = {&a, &b, &again};
     for (int i = 0; i < 3; ++i) {
@@ -203,7 +197,7 @@ TEST_F(Demos, ACutRecording_ReplaysItsWholeFramesAndSaysItWasCut) {
     ASSERT_TRUE(ReadDemoFile(Path, whole, error)) << error;
     EXPECT_FALSE(whole.Cut);
     std::string bytes;
-    ASSERT_TRUE(files::ReadFile(Path, bytes, error));
+    ASSERT_TRUE(files::TDataRoot(Root).ReadFile(Path, bytes, error));
     std::string header;
     EncodeDemoHeader(whole.Header, header);
     std::string frame;
@@ -274,14 +268,14 @@ TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithT
     hard.Bindings.Codes[ActionDriveUp] = platform::DIK_UP;
     std::string digest;
     {
-        THeadlessGame game;
+        THeadlessGame game{files::TDataRoot(Root)};
         game.Form().Demos().SetSessionOptions(hard);
         std::string error;
         ASSERT_TRUE(game.Start(error)) << error;
         TDemoHeader header;
         header.Seed = game.Form().Demos().Seed();
         header.Options = game.Form().Demos().SessionOptions();
-        ASSERT_TRUE(DigestPlayData(header.Data, error)) << error;
+        ASSERT_TRUE(DigestPlayData(files::TDataRoot(Root), header.Data, error)) << error;
         TDemoWriter writer;
         ASSERT_TRUE(writer.Open(Path, header, error)) << error;
         game.Form().Demos().SetRecorder(&writer);
@@ -330,7 +324,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     header.GameVersion = "1.0";
     header.Seed = 42;
     std::string error;
-    ASSERT_TRUE(DigestPlayData(header.Data, error)) << error;
+    ASSERT_TRUE(DigestPlayData(files::TDataRoot(Root), header.Data, error)) << error;
     std::string good;
     EncodeDemoHeader(header, good);
     TDemoFrame frame;
@@ -392,11 +386,11 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     }
 
     // Data other than the installed: one level differs.
-    ASSERT_TRUE(MatchesPlayData(header, problem)) << problem;
+    ASSERT_TRUE(MatchesPlayData(files::TDataRoot(Root), header, problem)) << problem;
     std::string level;
-    ASSERT_TRUE(files::ReadFile("data/maps/level2.txt", level, error));
+    ASSERT_TRUE(files::TDataRoot(Root).ReadFile("data/maps/level2.txt", level, error));
     Put("Data/maps/level2.txt", level + " ");
-    EXPECT_FALSE(MatchesPlayData(header, problem));
+    EXPECT_FALSE(MatchesPlayData(files::TDataRoot(Root), header, problem));
     EXPECT_NE(problem.find("level2.txt"), std::string::npos) << problem;
     Put("Data/maps/level2.txt", level);
 }
@@ -405,8 +399,6 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
 // fails here: when it is meant, regenerate the demos (scripts/make-demos) and commit them.
 TEST(ShippedDemos, ReplayToTheirStoredDigests) {
     const std::string folder = std::string(BRELVOX_SOURCE_DIR) + "/Data/demos";
-    const std::string previous = files::DataRoot();
-    files::SetDataRoot(BRELVOX_SOURCE_DIR);
     logging::Sink sink = logging::SetSink([](std::string_view, std::string_view) {});
     int demos = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -422,7 +414,8 @@ TEST(ShippedDemos, ReplayToTheirStoredDigests) {
         std::string error;
         std::string digest;
         ASSERT_TRUE(ReadDemoFile(path, demo, error)) << error;
-        ASSERT_TRUE(THeadlessGame::ReplayDigest(demo, digest, error)) << error;
+        ASSERT_TRUE(THeadlessGame::ReplayDigest(files::TDataRoot(BRELVOX_SOURCE_DIR), demo, digest, error))
+            << error;
         EXPECT_EQ(digest, expected)
             << "Data/demos/" << entry.path().filename().string()
             << " no longer replays to its stored digest: the game plays differently. "
@@ -431,7 +424,6 @@ TEST(ShippedDemos, ReplayToTheirStoredDigests) {
     }
     EXPECT_GE(demos, 2);
     logging::SetSink(sink);
-    files::SetDataRoot(previous);
 }
 
 }  // namespace
@@ -449,21 +441,21 @@ TEST_F(Demos, PlayersLevels_ReplayOnlyWhereTheSameFilesAre) {
     std::string error;
     ASSERT_TRUE(TUserLevels(user).Save("fort", level, enemies, error)) << error;
     TDemoHeader header;
-    ASSERT_TRUE(DigestPlayData(header.Data, error, user)) << error;
+    ASSERT_TRUE(DigestPlayData(files::TDataRoot(Root), header.Data, error, user)) << error;
     ASSERT_EQ(header.Data.back().Path, "<user>/levels/fort.txt");
     std::string problem;
-    EXPECT_TRUE(MatchesPlayData(header, problem, user)) << problem;
+    EXPECT_TRUE(MatchesPlayData(files::TDataRoot(Root), header, problem, user)) << problem;
 
     level.Codes[0] = kCellWater;
     ASSERT_TRUE(TUserLevels(user).Save("fort", level, enemies, error)) << error;
-    EXPECT_FALSE(MatchesPlayData(header, problem, user));
+    EXPECT_FALSE(MatchesPlayData(files::TDataRoot(Root), header, problem, user));
     EXPECT_NE(problem.find(user + "/levels/fort.txt, which has changed"), std::string::npos) << problem;
     std::filesystem::remove_all(user);
-    EXPECT_FALSE(MatchesPlayData(header, problem, user));
+    EXPECT_FALSE(MatchesPlayData(files::TDataRoot(Root), header, problem, user));
     EXPECT_NE(problem.find("which is missing"), std::string::npos) << problem;
     // Without the player's levels the play data is the shipped one alone.
-    ASSERT_TRUE(DigestPlayData(header.Data, error, user)) << error;
-    EXPECT_TRUE(MatchesPlayData(header, problem, user)) << problem;
+    ASSERT_TRUE(DigestPlayData(files::TDataRoot(Root), header.Data, error, user)) << error;
+    EXPECT_TRUE(MatchesPlayData(files::TDataRoot(Root), header, problem, user)) << problem;
 }
 
 }  // namespace

@@ -320,7 +320,7 @@ TEST_F(GameFlow, EnterName_RecordSavedAndTheNameKeptForTheNextGame) {
     EXPECT_EQ(Text("Table of records", "2"), "2. bob - 500");
     TTable_of_records saved;
     std::string error;
-    ASSERT_TRUE(saved.LoadFromFile(kRecordsTableFile, error)) << error;
+    ASSERT_TRUE(saved.LoadFromFile(Services.Root, kRecordsTableFile, error)) << error;
     EXPECT_EQ(saved.GetName(1), "bob");
     EXPECT_EQ(saved.GetScore(1), 500);
 }
@@ -389,10 +389,10 @@ TEST_F(GameFlow, Options_ShowTheSettingsAndOkAppliesAndSavesThem) {
 
     // "Data\\Options.txt" and "Data\\options.txt" are one file, whatever the file system.
     std::string saved;
-    ASSERT_TRUE(files::ReadFile("Data\\Options.txt", saved, error)) << error;
+    ASSERT_TRUE(Services.Root.ReadFile("Data\\Options.txt", saved, error)) << error;
     EXPECT_EQ(saved, "Windowed = true\r\nScreenWidth = 1024\r\nScreenHeight = 768\r\nLanguage = RUS");
     TGameState readBack;
-    ASSERT_TRUE(LoadOptions("Data\\options.txt", readBack, error)) << error;
+    ASSERT_TRUE(LoadOptions(Services.Root, "Data\\options.txt", readBack, error)) << error;
     EXPECT_TRUE(readBack.Windowed);
     EXPECT_EQ(readBack.ScreenWidth, 1024);
     EXPECT_EQ(readBack.ScreenHeight, 768);

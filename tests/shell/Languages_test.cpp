@@ -92,8 +92,8 @@ TEST(Languages, MissingFileIsAnErrorAndLeavesTheTableEmpty) {
     TLanguages table;
     std::string error;
     table.LoadFromBytes("u", "r", "Play", error);
-    EXPECT_FALSE(table.LoadFromFiles("/nonexistent/Ukrainian.txt", "/nonexistent/Russian.txt",
-                                     "/nonexistent/English.txt", error));
+    EXPECT_FALSE(table.LoadFromFiles(files::TDataRoot("."), "/nonexistent/Ukrainian.txt",
+                                     "/nonexistent/Russian.txt", "/nonexistent/English.txt", error));
     EXPECT_NE(error.find("Ukrainian.txt"), std::string::npos) << error;
     EXPECT_EQ(table.Count(), 0u);
 }

@@ -71,6 +71,6 @@ TEST(Levels, EarlyEndIsAnErrorAndLeavesTheListEmpty) {
 TEST(Levels, MissingFileIsAnError) {
     TLevels levels;
     std::string error;
-    EXPECT_FALSE(levels.LoadFromFile("/nonexistent/maps/levels.txt", error));
+    EXPECT_FALSE(levels.LoadFromFile(files::TDataRoot("."), "/nonexistent/maps/levels.txt", error));
     EXPECT_NE(error.find("levels.txt"), std::string::npos) << error;
 }

@@ -27,15 +27,13 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(Root.empty());
-        previous_ = files::DataRoot();
-        files::SetDataRoot(Root);
         previousSink_ = logging::SetSink([](std::string_view, std::string_view) {});
         Put("Data/Config.txt",
             "PlayerMaxHealth 12\nBaseMaxHealth 20\nAttackBaseTime 1\nChasePlayerTime 2\nWanderTime 3\n");
         Put("Data/options.txt",
             "Windowed = true\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
         std::string bytes, error;
-        ASSERT_TRUE(files::ReadFile("data/maps/levels.txt", bytes, error)) << error;
+        ASSERT_TRUE(files::TDataRoot(Root).ReadFile("data/maps/levels.txt", bytes, error)) << error;
         levels_ = bytes;
         desktop_.SetCursorPosition(640, 512);
     }
@@ -51,10 +49,9 @@ protected:
                      "/Data/GUI/guiskininfo.txt'")
                         .c_str());
         logging::SetSink(previousSink_);
-        files::SetDataRoot(previous_);
     }
     void Put(const std::string& relative, const std::string& text) {
-        std::string path = files::ResolveForWriting(relative);
+        std::string path = files::TDataRoot(Root).ResolveForWriting(relative);
         std::ofstream(path.empty() ? Root + "/" + relative : path, std::ios::binary) << text;
     }
     RecordingDevice* Device() { return graphics_.LastDevice(); }
@@ -62,7 +59,7 @@ protected:
 
     // Start-up must fail naming `file`, with no frame.
     void ExpectStartupFailure(const std::string& file) {
-        TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+        TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
         std::string error;
         EXPECT_FALSE(form.FormCreate(error));
         EXPECT_NE(error.find(file), std::string::npos) << error;
@@ -135,7 +132,7 @@ protected:
 };
 
 TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     EXPECT_EQ(window_.Title(), "Brelvox");
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
@@ -164,7 +161,7 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
 }
 
 TEST_F(MainForm, FormCreate_MissingConfigNamesTheFileAndRunsNoFrame) {
-    std::remove(files::Resolve("Data/Config.txt").c_str());
+    std::remove(files::TDataRoot(Root).Resolve("Data/Config.txt").c_str());
     ExpectStartupFailure("Config.txt");
     EXPECT_EQ(Device(), nullptr);
 }
@@ -175,7 +172,7 @@ TEST_F(MainForm, FormCreate_MalformedOptionsNamesTheFile) {
 }
 
 TEST_F(MainForm, FormCreate_BadLanguageLevelListFontOrSkinNamesTheFile) {
-    std::remove(files::Resolve("Data/English.txt").c_str());
+    std::remove(files::TDataRoot(Root).Resolve("Data/English.txt").c_str());
     ExpectStartupFailure("English.txt");
     std::system(
         ("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/English.txt' '" + Root + "/Data/English.txt'")
@@ -188,20 +185,20 @@ TEST_F(MainForm, FormCreate_BadLanguageLevelListFontOrSkinNamesTheFile) {
     std::system(("cp '" + std::string(BRELVOX_SOURCE_DIR) + "/Data/Font/font_info.txt' '" + Root +
                  "/Data/Font/font_info.txt'")
                     .c_str());
-    std::remove(files::Resolve("Data/GUI/guiskininfo.txt").c_str());
+    std::remove(files::TDataRoot(Root).Resolve("Data/GUI/guiskininfo.txt").c_str());
     ExpectStartupFailure("guiskininfo.txt");
 }
 
 TEST_F(MainForm, FormCreate_MissingTableOfRecordsIsFine) {
-    std::remove(files::Resolve("Data/table_of_records.txt").c_str());
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    std::remove(files::TDataRoot(Root).Resolve("Data/table_of_records.txt").c_str());
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     EXPECT_TRUE(form.FormCreate(error)) << error;
     EXPECT_EQ(form.Services().Records->GetName(0), "Unnamed");
 }
 
 TEST_F(MainForm, MenuFrame_BackgroundGuiTextThenCursor) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Device()->ClearLog();
@@ -222,7 +219,7 @@ TEST_F(MainForm, MenuFrame_BackgroundGuiTextThenCursor) {
 }
 
 TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     input_.MoveMouse(-5000, -5000);
@@ -246,7 +243,7 @@ TEST_F(MainForm, Cursor_MovesByTheMouseStaysOnTheScreenAndConvertsToClientPixels
 // A window manager that gave the window another size than asked: the game's screen and its back
 // buffer follow the client area, and the menus are laid out in it.
 TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     window_.SetClientSize(400, 300);
@@ -271,7 +268,7 @@ TEST_F(MainForm, WindowSizedOtherwise_ClientPixelsScaleToTheBackBuffer) {
 // moved): "Play" clicks where the pointer shows it.
 TEST_F(MainForm, PointerThatCannotBeMoved_TheCursorGoesWhereItIs) {
     desktop_.RefusePointerMoves();
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Idle(form);
@@ -290,7 +287,7 @@ TEST_F(MainForm, PointerThatCannotBeMoved_TheCursorGoesWhereItIs) {
 }
 
 TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);  // "Play" at (300, 150) 200 x 40
@@ -327,7 +324,7 @@ TEST_F(MainForm, PlayPauseResumeAndExitThroughTheGui) {
 }
 
 TEST_F(MainForm, AltEnter_PausesTheGameAndSwitchesTheDisplayMode) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);
@@ -348,7 +345,7 @@ TEST_F(MainForm, AltEnter_PausesTheGameAndSwitchesTheDisplayMode) {
 }
 
 TEST_F(MainForm, DeviceLost_ChangesNothingAndConsumesTheTime) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);
@@ -362,7 +359,7 @@ TEST_F(MainForm, DeviceLost_ChangesNothingAndConsumesTheTime) {
 }
 
 TEST_F(MainForm, DeviceNotReset_ResetsWithTheConfiguredMode) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Device()->SetCooperativeLevel(D3DERR_DEVICENOTRESET);
@@ -374,7 +371,7 @@ TEST_F(MainForm, DeviceNotReset_ResetsWithTheConfiguredMode) {
 }
 
 TEST_F(MainForm, WindowedDeactivation_PausesTheLevelAndFramesGoOn) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ClickAt(form, 400, 170);
@@ -388,7 +385,7 @@ TEST_F(MainForm, WindowedDeactivation_PausesTheLevelAndFramesGoOn) {
 
 TEST_F(MainForm, FullScreenDeactivation_MinimisesAndStopsFramesUntilRestore) {
     Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     EXPECT_FALSE(Device()->Parameters().Windowed);
@@ -424,7 +421,7 @@ TEST_F(MainForm, FullScreenDeactivation_MinimisesAndStopsFramesUntilRestore) {
 TEST_F(MainForm, DesktopFullScreen_TurretTurnsToTheGroundPointUnderTheCrosshair) {
     Put("Data/options.txt", "Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG");
     window_.CoverInFullScreen(1280, 1024);
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     ASSERT_EQ(window_.ClientWidth(), 1280);
@@ -481,7 +478,7 @@ TEST_F(MainForm, FullScreenAtAnySize_CursorCoversTheScreenAndMovesAsThePointer) 
     for (const auto& size : sizes) {
         Put("Data/options.txt", "Windowed = false\r\nScreenWidth = " + std::to_string(size[0]) +
                                     "\r\nScreenHeight = " + std::to_string(size[1]) + "\r\nLanguage = ENG");
-        TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+        TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
         std::string error;
         ASSERT_TRUE(form.FormCreate(error)) << error;
         const TScreenRect picture = FitRect(size[0], size[1], 1920, 1080);
@@ -513,7 +510,7 @@ TEST_F(MainForm, FullScreenAtAnySize_CursorCoversTheScreenAndMovesAsThePointer) 
 // Every step with the controller alone: the left stick brings the cursor to "Play" and A clicks it; in
 // the level the left stick drives, the right stick aims, Start pauses.
 TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Idle(form);
@@ -576,7 +573,7 @@ TEST_F(MainForm, Gamepad_PlaysWithoutTheMouse) {
 // half its speed; W and Escape do nothing in play any more.
 TEST_F(MainForm, PlayerSettings_BoundKeysDriveAndPauseAndTheMouseIsSlowed) {
     Put("Data/settings.txt", "DriveRight = 205\nDriveUp = 200\nPause = 25\nMouseSpeed = 50\n");
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     form.SetUserFiles(ChooseUserFiles(false, ""));
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
@@ -623,7 +620,7 @@ TEST_F(MainForm, PlayerSettings_BoundKeysDriveAndPauseAndTheMouseIsSlowed) {
 }
 
 TEST_F(MainForm, Close_EndsTheLoop) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     Idle(form);
@@ -647,7 +644,7 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     const std::string user = pattern;
     TUserFiles files;
     files.Folder = user;
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     form.SetUserFiles(files);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
@@ -734,7 +731,7 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
     ASSERT_EQ(ActiveForm(form), "Editor");
     EXPECT_EQ(room.Status(), "Saved");
     TLevelDescription saved;
-    ASSERT_TRUE(ReadLevelFile(user + "/levels/mine.txt", saved, error)) << error;
+    ASSERT_TRUE(ReadLevelFile(files::TDataRoot(Root), user + "/levels/mine.txt", saved, error)) << error;
     EXPECT_EQ(saved.Code(10, 8), kCellBrickWall);
     EXPECT_TRUE(saved.HasSecondStart);
     EXPECT_EQ(saved.SecondStart, (TGridPoint{9, 22}));
@@ -770,7 +767,7 @@ TEST_F(MainForm, Construction_PaintPlaceUndoTrySaveAndPlayFromMyLevels) {
 // ask, Escape (a gamepad's Start) and "No" stay with the edits, Enter and "Yes" leave; with nothing
 // unsaved it leaves at once.
 TEST_F(MainForm, Construction_LeavingWithUnsavedEditsAsksFirst) {
-    TForm1 form(world_, window_, desktop_, graphics_, clock_, &input_);
+    TForm1 form(world_, files::TDataRoot(Root), window_, desktop_, graphics_, clock_, &input_);
     std::string error;
     ASSERT_TRUE(form.FormCreate(error)) << error;
     const TConstruction& room = *form.Construction();

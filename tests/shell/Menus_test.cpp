@@ -19,12 +19,13 @@ namespace {
 class Menus : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = files::DataRoot();
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
         std::string error;
         ASSERT_TRUE(render_.Initialize(&window_, true, 800, 600, 1, error)) << error;
-        gui_ = std::make_unique<TGUI>(render_, nullptr, kGuiVertexShader, kGuiPixelShader, nullptr, nullptr);
-        ASSERT_TRUE(gui_->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error)) << error;
+        gui_ = std::make_unique<TGUI>(render_, files::TDataRoot(BRELVOX_SOURCE_DIR), nullptr,
+                                      kGuiVertexShader, kGuiPixelShader, nullptr, nullptr);
+        ASSERT_TRUE(gui_->LoadSkin(files::TDataRoot(BRELVOX_SOURCE_DIR), kSkinInfoFile, kSkinWidth,
+                                   kSkinHeight, error))
+            << error;
         TMenuCallbacks callbacks;
         auto record = [this](const char* group) {
             return [this, group](TMyButton& button) {
@@ -40,10 +41,7 @@ protected:
         callbacks.ReturnToMainMenu = record("back");
         BuildMenus(*gui_, render_.Device(), callbacks);
     }
-    void TearDown() override {
-        gui_.reset();
-        files::SetDataRoot(previous_);
-    }
+    void TearDown() override { gui_.reset(); }
     TBaseWidget* Widget(const char* form, const char* name) {
         TMyForm* owner = gui_->FindForm(form);
         return owner != nullptr ? owner->FindWidget(name) : nullptr;
@@ -63,7 +61,6 @@ protected:
     std::unique_ptr<TGUI> gui_;
     TGameState state_;
     std::vector<std::string> clicks_;
-    std::string previous_;
 };
 
 TEST_F(Menus, TenFormsInOrderEachWithItsWidgets) {
@@ -165,7 +162,9 @@ TEST_F(Menus, ApplyLanguage_SetsTheLanguageAndTheTextsOfItsKeys) {
 TEST_F(Menus, ApplyLanguage_ShippedFilesFillEveryTranslatedWidget) {
     TLanguages languages;
     std::string error;
-    ASSERT_TRUE(languages.LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error)) << error;
+    ASSERT_TRUE(languages.LoadFromFiles(files::TDataRoot(BRELVOX_SOURCE_DIR), kUkrainianFile, kRussianFile,
+                                        kEnglishFile, error))
+        << error;
     for (uint8_t language = 0; language < 3; ++language) {
         ApplyLanguage(state_, *gui_, languages, language);
         for (const char* form : {"MainMenu", "PauseMenu", "Options", "Exit", "NextLevel", "Help"}) {

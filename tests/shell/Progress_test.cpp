@@ -24,7 +24,7 @@ TEST(ProgressFile, ReadsWhatItWritesAndNamesTheFileOfABadOne) {
         EXPECT_EQ(reached, 12);  // left as it was
         EXPECT_NE(error.find("/home/p/progress.txt"), std::string::npos) << error;
     }
-    EXPECT_TRUE(ReadProgressFile("/nonexistent/brelvox/progress.txt", reached, error));
+    EXPECT_TRUE(ReadProgressFile(files::TDataRoot("/"), "/nonexistent/brelvox/progress.txt", reached, error));
     EXPECT_EQ(reached, 0);
 }
 
@@ -35,21 +35,16 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(Root.empty());
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(Root);
         previousSink_ = logging::SetSink(
             [this](std::string_view, std::string_view text) { Logged.push_back(std::string(text)); });
         std::filesystem::remove_all(Root + "/user");
         Files = ChooseUserFiles(false, Root + "/user/brelvox");
     }
-    void TearDown() override {
-        logging::SetSink(previousSink_);
-        files::SetDataRoot(previousRoot_);
-    }
+    void TearDown() override { logging::SetSink(previousSink_); }
 
     // A start of the game as the player has it: the per-user folder, the files it writes.
     std::unique_ptr<THeadlessGame> StartGame() {
-        auto game = std::make_unique<THeadlessGame>();
+        auto game = std::make_unique<THeadlessGame>(files::TDataRoot(Root));
         game->Form().SetUserFiles(Files);
         std::string error;
         EXPECT_TRUE(game->Start(error)) << error;
@@ -101,7 +96,6 @@ protected:
     std::vector<std::string> Logged;
 
 private:
-    std::string previousRoot_;
     logging::Sink previousSink_;
 };
 

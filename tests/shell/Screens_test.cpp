@@ -27,20 +27,18 @@ protected:
             GTEST_SKIP() << "no X display";
         }
         ASSERT_FALSE(Root.empty());
-        previous_ = files::DataRoot();
-        files::SetDataRoot(Root);
         out_ = std::string(BRELVOX_BINARY_DIR) + "/screens";
         std::filesystem::create_directories(out_);
         std::string error;
         window_ = platform::SdlWindow::Create("Brelvox", 640, 480, error);
         ASSERT_NE(window_, nullptr) << error;
-        form_ = std::make_unique<TForm1>(world_, *window_, desktop_, graphics_, clock_, &input_);
+        form_ = std::make_unique<TForm1>(world_, files::TDataRoot(Root), *window_, desktop_, graphics_,
+                                         clock_, &input_);
         ASSERT_TRUE(form_->FormCreate(error)) << error;
     }
     void TearDown() override {
         form_.reset();
         window_.reset();
-        files::SetDataRoot(previous_);
     }
     // Frames without the window's events: other tests' windows on the same X server may take the
     // focus, and a deactivation would pause the level.
@@ -59,7 +57,7 @@ protected:
         ASSERT_TRUE(form_->Screenshots().Error().empty()) << form_->Screenshots().Error();
         std::string bytes, error;
         platform::Image image;
-        ASSERT_TRUE(files::ReadFile(path, bytes, error)) << error;
+        ASSERT_TRUE(files::TDataRoot(Root).ReadFile(path, bytes, error)) << error;
         ASSERT_TRUE(platform::DecodePng(bytes, image, error)) << error;
         size_t differing = 0;
         for (size_t i = 4; i + 4 <= image.Rgba.size(); i += 4 * 97) {

@@ -89,23 +89,23 @@ TEST(Settings, FileMissingGivesDefaultsSaveIsAtomicAndCheckNamesTheProblem) {
     TSettings settings;
     settings.MusicVolume = 7;
     std::vector<std::string> problems;
-    LoadSettings(path, settings, problems);
+    LoadSettings(files::TDataRoot("."), path, settings, problems);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(settings.MusicVolume, 100);
 
     settings.MusicVolume = 60;
     std::string error;
-    ASSERT_TRUE(SaveSettings(path, settings, error)) << error;
+    ASSERT_TRUE(SaveSettings(files::TDataRoot("."), path, settings, error)) << error;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary is left";
     TSettings back;
-    LoadSettings(path, back, problems);
+    LoadSettings(files::TDataRoot("."), path, back, problems);
     EXPECT_EQ(back.MusicVolume, 60);
 
     std::ofstream(path) << "Difficulty = Nightmare\n";
     TUserFiles userFiles;
     userFiles.Settings = path;
     bool named = false;
-    for (const std::string& problem : CheckGameData(userFiles)) {
+    for (const std::string& problem : CheckGameData(files::TDataRoot("."), userFiles)) {
         named = named ||
                 problem.find("Difficulty \"Nightmare\" is not Easy, Normal or Hard") != std::string::npos;
     }

@@ -56,8 +56,6 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(Root.empty());
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(Root);
         previousSink_ = logging::SetSink(
             [this](std::string_view, std::string_view text) { Logged.push_back(std::string(text)); });
         Put("Data/options.txt",
@@ -74,51 +72,55 @@ protected:
         Flow.reset();
         FreeServices(Services);
         logging::SetSink(previousSink_);
-        files::SetDataRoot(previousRoot_);
     }
 
     // The start-up order of the game, with no sound device.
     void BuildServices() {
         TGameState& state = World.State;
         std::string error;
-        ASSERT_TRUE(LoadConfig(state, error)) << error;
-        ASSERT_TRUE(LoadOptions(kOptionsFile, state, error)) << error;
+        ASSERT_TRUE(LoadConfig(Services.Root, state, error)) << error;
+        ASSERT_TRUE(LoadOptions(Services.Root, kOptionsFile, state, error)) << error;
         Services.Render = std::make_unique<TRenderD3D9>(Graphics);
         ASSERT_TRUE(Services.Render->Initialize(&Window, true, 800, 600, 1, error)) << error;
-        Services.SceneManager = std::make_unique<TSceneManager>(*Services.Render);
+        Services.SceneManager = std::make_unique<TSceneManager>(*Services.Render, Services.Root);
         TCamera* camera = Services.SceneManager->GetCamera();
         camera->SetPosition(0.0f, 23.0f, -16.5f);
         camera->SetRotation(60.0f, 0.0f, 0.0f);
         camera->SetProjection(1.5707964f, 800.0f / 600.0f, 1.0f, 100.0f);
-        Services.Shaders = std::make_unique<TShaderManager>(Services.Render->Device());
+        Services.Shaders = std::make_unique<TShaderManager>(Services.Render->Device(), Services.Root);
         Services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
         Services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
-        Services.Meshes = std::make_unique<TMeshManager>(Services.Render->Device());
+        Services.Meshes = std::make_unique<TMeshManager>(Services.Render->Device(), Services.Root);
         Services.Input = std::make_unique<TInput>();
         Services.Input->Init(&Keys);
         Services.QuadVertexShader = std::make_unique<TVertexShader>();
-        Services.QuadVertexShader->LoadFromFileOrLog(Services.Render->Device(), kQuadVertexShader);
+        Services.QuadVertexShader->LoadFromFileOrLog(Services.Root, Services.Render->Device(),
+                                                     kQuadVertexShader);
         Services.QuadPixelShader = std::make_unique<TPixelShader>();
-        Services.QuadPixelShader->LoadFromFileOrLog(Services.Render->Device(), kQuadPixelShader);
+        Services.QuadPixelShader->LoadFromFileOrLog(Services.Root, Services.Render->Device(),
+                                                    kQuadPixelShader);
         TTextureManager* textures = Services.Meshes->GetTextureManager();
         for (const TNamedFile& texture : kMenuTextures) {
             textures->AddTexture(Services.Render->Device(), texture.Name, texture.File);
         }
         TTextureResource* skin = textures->FindTexture("GUI");
-        Services.GUI = std::make_unique<TGUI>(*Services.Render, &skin->Texture.Get(), kGuiVertexShader,
-                                              kGuiPixelShader, &Services.Font, &Services.Input);
-        ASSERT_TRUE(Services.GUI->LoadSkin(kSkinInfoFile, kSkinWidth, kSkinHeight, error)) << error;
+        Services.GUI =
+            std::make_unique<TGUI>(*Services.Render, Services.Root, &skin->Texture.Get(), kGuiVertexShader,
+                                   kGuiPixelShader, &Services.Font, &Services.Input);
+        ASSERT_TRUE(Services.GUI->LoadSkin(Services.Root, kSkinInfoFile, kSkinWidth, kSkinHeight, error))
+            << error;
         Flow = std::make_unique<TGameFlow>(
             World, Services,
             TGameFlow::THooks{[this]() { ++DisplayModeChanges; }, [this]() { ++CloseRequests; }, nullptr});
         BuildMenus(*Services.GUI, Services.Render->Device(), Flow->MenuCallbacks());
         Services.GUI->SetActiveForm("MainMenu");
         Services.Languages = std::make_unique<TLanguages>();
-        ASSERT_TRUE(Services.Languages->LoadFromFiles(kUkrainianFile, kRussianFile, kEnglishFile, error))
+        ASSERT_TRUE(Services.Languages->LoadFromFiles(Services.Root, kUkrainianFile, kRussianFile,
+                                                      kEnglishFile, error))
             << error;
         ApplyLanguage(state, *Services.GUI, *Services.Languages, state.Language);
         Services.Font = std::make_unique<TMYFont>(*Services.Render);
-        ASSERT_TRUE(Services.Font->LoadFromFile(kFontTexture, kFontInfoFile, kFontPixelShader,
+        ASSERT_TRUE(Services.Font->LoadFromFile(Services.Root, kFontTexture, kFontInfoFile, kFontPixelShader,
                                                 kFontVertexShader, error))
             << error;
         for (const TMeshFile& mesh : kGameMeshes) {
@@ -128,9 +130,9 @@ protected:
             textures->AddTexture(Services.Render->Device(), texture.Name, texture.File);
         }
         Services.Records = std::make_unique<TTable_of_records>();
-        Services.Records->LoadFromFile(kRecordsTableFile, error);
+        Services.Records->LoadFromFile(Services.Root, kRecordsTableFile, error);
         Services.Levels = std::make_unique<TLevels>();
-        ASSERT_TRUE(Services.Levels->LoadFromFile(kLevelListFile, error)) << error;
+        ASSERT_TRUE(Services.Levels->LoadFromFile(Services.Root, kLevelListFile, error)) << error;
         ConnectWorld(World, Services);
     }
 
@@ -216,7 +218,7 @@ protected:
     platform::RecordingGraphicsSystem Graphics;
     platform::ScriptedInputDevice Keys;
     TWorld World;  // the test's own, declared before the services whose scene holds its objects
-    TGameServices Services;
+    TGameServices Services{files::TDataRoot(Root)};
     std::unique_ptr<TGameFlow> Flow;
     TVector2 CursorScreen = Vector2(0.0f, 0.0f);
     uint32_t Ticks = 1000;
@@ -225,6 +227,5 @@ protected:
     std::vector<std::string> Logged;
 
 private:
-    std::string previousRoot_;
     logging::Sink previousSink_;
 };

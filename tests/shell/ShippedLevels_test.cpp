@@ -28,13 +28,13 @@ bool Reaches(TMap& map, const TGridPoint& from, const TGridPoint& to) {
 TEST_F(ShippedLevelsTest, EveryShippedLevelLoadsAndEverySpawnPointReachesTheStartAndTheBase) {
     TLevels levels;
     std::string error;
-    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    ASSERT_TRUE(levels.LoadFromFile(root, "data\\maps\\levels.txt", error)) << error;
     ASSERT_GE(levels.Count(), 30);
     for (const TLevelEntry& entry : levels.Entries()) {
         SCOPED_TRACE(entry.path);
         EXPECT_GT(entry.enemies[0] + entry.enemies[1] + entry.enemies[2] + entry.enemies[3], 0);
         TLevelDescription level;
-        ASSERT_TRUE(ReadLevelFile(entry.path, level, error)) << error;
+        ASSERT_TRUE(ReadLevelFile(root, entry.path, level, error)) << error;
         ASSERT_TRUE(level.HasPlayerStart);
         ASSERT_FALSE(level.SpawnPoints.empty());
         std::vector<std::pair<const char*, TGridPoint>> points{{"start", level.PlayerStart}};
@@ -61,7 +61,7 @@ TEST_F(ShippedLevelsTest, EveryShippedLevelLoadsAndEverySpawnPointReachesTheStar
             }
         }
 
-        ASSERT_TRUE(LoadLevel(world, entry.path, error)) << error;
+        ASSERT_TRUE(LoadLevel(world, root, entry.path, error)) << error;
         TMap& map = Map();
         for (TWall* wall : All<TWall>()) {
             if (wall->MaxHealth == 3.0f) {
@@ -89,11 +89,11 @@ TEST_F(ShippedLevelsTest, EveryShippedLevelLoadsAndEverySpawnPointReachesTheStar
 TEST_F(ShippedLevelsTest, SharedCameraKeepsBothTanksInSightAllOverTheLargestLevel) {
     TLevels levels;
     std::string error;
-    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    ASSERT_TRUE(levels.LoadFromFile(root, "data\\maps\\levels.txt", error)) << error;
     std::string largest;
     int32_t most = 0;
     for (const TLevelEntry& entry : levels.Entries()) {
-        ASSERT_TRUE(LoadLevel(world, entry.path, error)) << error;
+        ASSERT_TRUE(LoadLevel(world, root, entry.path, error)) << error;
         if (Map().Width() * Map().Height() > most) {
             most = Map().Width() * Map().Height();
             largest = entry.path;
@@ -103,7 +103,7 @@ TEST_F(ShippedLevelsTest, SharedCameraKeepsBothTanksInSightAllOverTheLargestLeve
         EXPECT_FALSE(second == (TGridPoint{Map().PlayerStartX, Map().PlayerStartY})) << entry.path;
         UnloadLevel(world);
     }
-    ASSERT_TRUE(LoadLevel(world, largest, error)) << error;
+    ASSERT_TRUE(LoadLevel(world, root, largest, error)) << error;
     const TMap& map = Map();
     int pairs = 0;
     int inView = 0;
@@ -153,13 +153,13 @@ namespace {
 
 // Whatever levels the list ships pass every check of the editor, warnings included.
 TEST(ShippedLevelChecks, EveryShippedLevelPassesTheEditorsChecks) {
-    files::SetDataRoot(BRELVOX_SOURCE_DIR);
+    const files::TDataRoot root(BRELVOX_SOURCE_DIR);
     TLevels levels;
     std::string error;
-    ASSERT_TRUE(levels.LoadFromFile("data\\maps\\levels.txt", error)) << error;
+    ASSERT_TRUE(levels.LoadFromFile(root, "data\\maps\\levels.txt", error)) << error;
     for (const TLevelEntry& entry : levels.Entries()) {
         TLevelDescription level;
-        ASSERT_TRUE(ReadLevelFile(entry.path, level, error)) << error;
+        ASSERT_TRUE(ReadLevelFile(root, entry.path, level, error)) << error;
         for (const TLevelProblem& problem : CheckLevel(level, entry.enemies)) {
             ADD_FAILURE() << entry.path << ": " << LevelProblemText(problem);
         }

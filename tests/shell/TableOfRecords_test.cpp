@@ -135,14 +135,9 @@ protected:
         char pattern[] = "/tmp/brelvox_records_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root_ = pattern;
-        previous_ = files::DataRoot();
-        files::SetDataRoot(root_);
         std::system(("mkdir -p '" + root_ + "/Data'").c_str());
     }
-    void TearDown() override {
-        files::SetDataRoot(previous_);
-        std::system(("rm -rf '" + root_ + "'").c_str());
-    }
+    void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
     std::string root_, previous_;
 };
 }  // namespace
@@ -151,7 +146,7 @@ TEST_F(RecordsFilesTest, MissingFileKeepsRowsSilently) {
     TTable_of_records table;
     table.AddRecord("kept", 70);
     std::string error;
-    EXPECT_TRUE(table.LoadFromFile("Data\\table_of_records.txt", error));
+    EXPECT_TRUE(table.LoadFromFile(files::TDataRoot(root_), "Data\\table_of_records.txt", error));
     EXPECT_EQ(table.GetScore(0), 70);
 }
 
@@ -160,9 +155,9 @@ TEST_F(RecordsFilesTest, SaveThenLoadRoundTrips) {
     table.AddRecord("one", 3);
     table.AddRecord("two words", 7);
     std::string error;
-    ASSERT_TRUE(table.SaveToFile("Data\\table_of_records.txt", error)) << error;
+    ASSERT_TRUE(table.SaveToFile(files::TDataRoot(root_), "Data\\table_of_records.txt", error)) << error;
     TTable_of_records read;
-    EXPECT_TRUE(read.LoadFromFile("data/TABLE_OF_RECORDS.TXT", error));
+    EXPECT_TRUE(read.LoadFromFile(files::TDataRoot(root_), "data/TABLE_OF_RECORDS.TXT", error));
     EXPECT_EQ(Scores(read), (std::vector<int32_t>{7, 3, 0, 0, 0}));
     EXPECT_EQ(read.GetName(0), "two words");
 }
@@ -171,7 +166,7 @@ TEST_F(RecordsFilesTest, FailedSaveReportsTheFile) {
     std::system(("mkdir -p '" + root_ + "/Data/table_of_records.txt'").c_str());
     TTable_of_records table;
     std::string error;
-    EXPECT_FALSE(table.SaveToFile("Data\\table_of_records.txt", error));
+    EXPECT_FALSE(table.SaveToFile(files::TDataRoot(root_), "Data\\table_of_records.txt", error));
     EXPECT_NE(error.find("table_of_records.txt"), std::string::npos) << error;
 }
 

@@ -115,10 +115,10 @@ TEST_F(SharedData, OptionsAndRecordGoToThePerUserFolderAndDataStaysAsItWas) {
     EXPECT_EQ(next.RecordsRead, user + "/table_of_records.txt");
     TGameState state;
     std::string error;
-    ASSERT_TRUE(LoadOptions(next.OptionsRead, state, error)) << error;
+    ASSERT_TRUE(LoadOptions(Services.Root, next.OptionsRead, state, error)) << error;
     EXPECT_EQ(state.ScreenWidth, 1024);
     std::ofstream(user + "/table_of_records.txt", std::ios::binary) << "ada\r\nlots\r\n";
-    const std::vector<std::string> problems = CheckGameData(next);
+    const std::vector<std::string> problems = CheckGameData(Services.Root, next);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find(user + "/table_of_records.txt"), std::string::npos) << problems[0];
 }

@@ -57,7 +57,7 @@ TEST_F(UserLevelsTest, SavedLevelsAreListedInTheLevelListLayoutAndReadBack) {
     ASSERT_EQ(again.Entries().size(), 2u);
     EXPECT_EQ(again.Entries()[1].Enemies[3], 2);
     TLevelDescription back;
-    ASSERT_TRUE(ReadLevelFile(again.Entries()[0].Path, back, error)) << error;
+    ASSERT_TRUE(ReadLevelFile(files::TDataRoot("/"), again.Entries()[0].Path, back, error)) << error;
     EXPECT_EQ(back.Codes, level.Codes);
     const std::vector<TLevelEntry> play = again.PlayList();
     ASSERT_EQ(play.size(), 2u);
@@ -103,10 +103,8 @@ TEST_F(UserLevelsTest, BadFilesAreLeftOutAndNamedByTheCheck) {
 
     TUserFiles files;
     files.Folder = folder;
-    const std::string previousRoot = files::DataRoot();
-    files::SetDataRoot(BRELVOX_SOURCE_DIR);
-    const std::vector<std::string> found = CheckGameData(files);
-    files::SetDataRoot(previousRoot);
+    const files::TDataRoot root(BRELVOX_SOURCE_DIR);
+    const std::vector<std::string> found = CheckGameData(root, files);
     std::string all;
     for (const std::string& line : found) {
         all += line + "\n";

@@ -19,20 +19,16 @@
 
 namespace {
 
-// Each case works in a fresh folder that becomes the data root.
+// Each case works in a fresh folder, the data root of its look-ups.
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/brelvox_files_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root_ = pattern;
-        previousRoot_ = files::DataRoot();
-        files::SetDataRoot(root_);
     }
-    void TearDown() override {
-        files::SetDataRoot(previousRoot_);
-        std::system(("rm -rf '" + root_ + "'").c_str());
-    }
+    void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
+    files::TDataRoot Root() const { return files::TDataRoot(root_); }
     void MakeFolder(const std::string& relative) {
         ASSERT_EQ(mkdir((root_ + "/" + relative).c_str(), 0755), 0);
     }
@@ -80,7 +76,6 @@ protected:
     }
 
     std::string root_;
-    std::string previousRoot_;
 };
 
 }  // namespace
@@ -89,24 +84,24 @@ TEST_F(FilesTest, ResolvesMixedCaseAndBothSeparators) {
     MakeFolder("Data");
     MakeFolder("Data/Shaders");
     MakeFile("Data/Shaders/render_quad.vs", "x");
-    EXPECT_EQ(files::Resolve("data\\SHaders\\Render_Quad.VS"), root_ + "/Data/Shaders/render_quad.vs");
-    EXPECT_EQ(files::Resolve("DATA/shaders\\render_quad.vs"), root_ + "/Data/Shaders/render_quad.vs");
-    EXPECT_EQ(files::Resolve("Data//Shaders/./render_quad.vs"), root_ + "/Data/Shaders/render_quad.vs");
-    EXPECT_EQ(files::Resolve("data\\shaders"), root_ + "/Data/Shaders");
+    EXPECT_EQ(Root().Resolve("data\\SHaders\\Render_Quad.VS"), root_ + "/Data/Shaders/render_quad.vs");
+    EXPECT_EQ(Root().Resolve("DATA/shaders\\render_quad.vs"), root_ + "/Data/Shaders/render_quad.vs");
+    EXPECT_EQ(Root().Resolve("Data//Shaders/./render_quad.vs"), root_ + "/Data/Shaders/render_quad.vs");
+    EXPECT_EQ(Root().Resolve("data\\shaders"), root_ + "/Data/Shaders");
 }
 
 TEST_F(FilesTest, MissingComponentGivesEmpty) {
     MakeFolder("Data");
-    EXPECT_EQ(files::Resolve("Data/Nothing/file.txt"), "");
-    EXPECT_EQ(files::Resolve("Data/file.txt"), "");
-    EXPECT_EQ(files::Resolve("Other/file.txt"), "");
+    EXPECT_EQ(Root().Resolve("Data/Nothing/file.txt"), "");
+    EXPECT_EQ(Root().Resolve("Data/file.txt"), "");
+    EXPECT_EQ(Root().Resolve("Other/file.txt"), "");
 }
 
 TEST_F(FilesTest, FileInTheMiddleOfAPathIsNotAFolder) {
     MakeFolder("Data");
     MakeFile("Data/options.txt", "x");
-    EXPECT_EQ(files::Resolve("Data/options.txt/more"), "");
-    EXPECT_EQ(files::ResolveForWriting("Data/options.txt/more"), "");
+    EXPECT_EQ(Root().Resolve("Data/options.txt/more"), "");
+    EXPECT_EQ(Root().ResolveForWriting("Data/options.txt/more"), "");
 }
 
 TEST_F(FilesTest, ExactMatchWinsOverOtherCase) {
@@ -114,10 +109,10 @@ TEST_F(FilesTest, ExactMatchWinsOverOtherCase) {
     MakeFile("Data/Options.txt", "upper");
     MakeFile("Data/options.txt", "lower");
     MakeFile("Data/OPTIONS.TXT", "all");
-    EXPECT_EQ(files::Resolve("Data/options.txt"), root_ + "/Data/options.txt");
-    EXPECT_EQ(files::Resolve("Data/Options.txt"), root_ + "/Data/Options.txt");
+    EXPECT_EQ(Root().Resolve("Data/options.txt"), root_ + "/Data/options.txt");
+    EXPECT_EQ(Root().Resolve("Data/Options.txt"), root_ + "/Data/Options.txt");
     // No exact match: the first in name order wins ("OPTIONS.TXT" < "Options.txt" < "options.txt").
-    EXPECT_EQ(files::Resolve("Data/oPtions.txt"), root_ + "/Data/OPTIONS.TXT");
+    EXPECT_EQ(Root().Resolve("Data/oPtions.txt"), root_ + "/Data/OPTIONS.TXT");
 }
 
 TEST_F(FilesTest, ExactMatchWinsPerComponent) {
@@ -125,31 +120,31 @@ TEST_F(FilesTest, ExactMatchWinsPerComponent) {
     MakeFolder("Data");
     MakeFile("data/maps.txt", "lower");
     MakeFile("Data/Maps.txt", "upper");
-    EXPECT_EQ(files::Resolve("data/Maps.txt"), root_ + "/data/maps.txt");
-    EXPECT_EQ(files::Resolve("Data/maps.txt"), root_ + "/Data/Maps.txt");
+    EXPECT_EQ(Root().Resolve("data/Maps.txt"), root_ + "/data/maps.txt");
+    EXPECT_EQ(Root().Resolve("Data/maps.txt"), root_ + "/Data/Maps.txt");
 }
 
 TEST_F(FilesTest, WriteGoesToExistingFileOfOtherCase) {
     MakeFolder("Data");
     MakeFile("Data/options.txt", "old");
-    EXPECT_EQ(files::ResolveForWriting("data\\Options.txt"), root_ + "/Data/options.txt");
+    EXPECT_EQ(Root().ResolveForWriting("data\\Options.txt"), root_ + "/Data/options.txt");
     std::string error;
-    ASSERT_TRUE(files::WriteFileAtomic("data\\Options.txt", "new", error)) << error;
+    ASSERT_TRUE(Root().WriteFileAtomic("data\\Options.txt", "new", error)) << error;
     EXPECT_EQ(Slurp("Data/options.txt"), "new");
     EXPECT_EQ(CountEntries("Data"), 1);  // no second file, no temporary left behind
 }
 
 TEST_F(FilesTest, WriteOfNewFileKeepsNameAsWritten) {
     MakeFolder("Data");
-    EXPECT_EQ(files::ResolveForWriting("DATA/New.txt"), root_ + "/Data/New.txt");
+    EXPECT_EQ(Root().ResolveForWriting("DATA/New.txt"), root_ + "/Data/New.txt");
     std::string error;
-    ASSERT_TRUE(files::WriteFileAtomic("DATA/New.txt", std::string("a\0b", 3), error)) << error;
+    ASSERT_TRUE(Root().WriteFileAtomic("DATA/New.txt", std::string("a\0b", 3), error)) << error;
     EXPECT_EQ(Slurp("Data/New.txt"), std::string("a\0b", 3));
 }
 
 TEST_F(FilesTest, WriteIntoMissingFolderFails) {
     std::string error;
-    EXPECT_FALSE(files::WriteFileAtomic("Nowhere/file.txt", "x", error));
+    EXPECT_FALSE(Root().WriteFileAtomic("Nowhere/file.txt", "x", error));
     EXPECT_NE(error.find("Nowhere/file.txt"), std::string::npos) << error;
 }
 
@@ -159,7 +154,7 @@ TEST_F(FilesTest, FailedWriteLeavesOldFileAndNoTemporary) {
     // The target is a folder: the final rename cannot replace it.
     MakeFolder("Data/table.txt");
     std::string error;
-    EXPECT_FALSE(files::WriteFileAtomic("Data/table.txt", "new", error));
+    EXPECT_FALSE(Root().WriteFileAtomic("Data/table.txt", "new", error));
     EXPECT_NE(error.find("Data/table.txt"), std::string::npos) << error;
     EXPECT_EQ(CountEntries("Data"), 2);
     struct stat info;
@@ -171,11 +166,11 @@ TEST_F(FilesTest, FailedWriteLeavesOldFileAndNoTemporary) {
 TEST_F(FilesTest, ReplacingAFileIsAtomicAndTheOldContentSurvivesAFailure) {
     MakeFolder("Data");
     std::string error;
-    ASSERT_TRUE(files::WriteFileAtomic("Data/r.txt", "first", error)) << error;
-    ASSERT_TRUE(files::WriteFileAtomic("Data/R.TXT", "second", error)) << error;
+    ASSERT_TRUE(Root().WriteFileAtomic("Data/r.txt", "first", error)) << error;
+    ASSERT_TRUE(Root().WriteFileAtomic("Data/R.TXT", "second", error)) << error;
     EXPECT_EQ(Slurp("Data/r.txt"), "second");
     // A file in the way of the folder: the write cannot even start, the file is untouched.
-    EXPECT_FALSE(files::WriteFileAtomic("Data/r.txt/x", "third", error));
+    EXPECT_FALSE(Root().WriteFileAtomic("Data/r.txt/x", "third", error));
     EXPECT_EQ(Slurp("Data/r.txt"), "second");
 }
 
@@ -183,9 +178,9 @@ TEST_F(FilesTest, ReadWholeFileAndReportMissing) {
     MakeFolder("Data");
     MakeFile("Data/Config.txt", std::string("a\r\n\0\xFF", 5));
     std::string bytes, error;
-    ASSERT_TRUE(files::ReadFile("data\\config.TXT", bytes, error)) << error;
+    ASSERT_TRUE(Root().ReadFile("data\\config.TXT", bytes, error)) << error;
     EXPECT_EQ(bytes, std::string("a\r\n\0\xFF", 5));
-    EXPECT_FALSE(files::ReadFile("Data/Missing.txt", bytes, error));
+    EXPECT_FALSE(Root().ReadFile("Data/Missing.txt", bytes, error));
     EXPECT_NE(error.find("Data/Missing.txt"), std::string::npos);
     EXPECT_NE(error.find("not found"), std::string::npos);
 }
@@ -193,7 +188,7 @@ TEST_F(FilesTest, ReadWholeFileAndReportMissing) {
 TEST_F(FilesTest, ReadingAFolderIsAnError) {
     MakeFolder("Data");
     std::string bytes = "unchanged", error;
-    EXPECT_FALSE(files::ReadFile("Data", bytes, error));
+    EXPECT_FALSE(Root().ReadFile("Data", bytes, error));
     EXPECT_EQ(bytes, "unchanged");
     EXPECT_NE(error.find("Data"), std::string::npos);
 }
@@ -201,9 +196,27 @@ TEST_F(FilesTest, ReadingAFolderIsAnError) {
 TEST_F(FilesTest, AbsolutePathsIgnoreTheRoot) {
     MakeFolder("Data");
     MakeFile("Data/Abs.txt", "x");
-    files::SetDataRoot("/nonexistent-root");
-    EXPECT_EQ(files::Resolve(root_ + "/data/abs.txt"), root_ + "/Data/Abs.txt");
-    EXPECT_EQ(files::Resolve("Data/Abs.txt"), "");
+    const files::TDataRoot elsewhere("/nonexistent-root");
+    EXPECT_EQ(elsewhere.Resolve(root_ + "/data/abs.txt"), root_ + "/Data/Abs.txt");
+    EXPECT_EQ(elsewhere.Resolve("Data/Abs.txt"), "");
+}
+
+TEST_F(FilesTest, TwoRootsLookUpAndWriteEachInItsOwnFolder) {
+    MakeFolder("One");
+    MakeFolder("Two");
+    MakeFolder("One/Data");
+    MakeFolder("Two/Data");
+    const files::TDataRoot one(root_ + "/One");
+    const files::TDataRoot two(root_ + "/Two");
+    std::string error;
+    ASSERT_TRUE(one.WriteFileAtomic("data/a.txt", "first", error)) << error;
+    ASSERT_TRUE(two.WriteFileAtomic("DATA/A.TXT", "second", error)) << error;
+    std::string bytes;
+    ASSERT_TRUE(one.ReadFile("Data/A.txt", bytes, error)) << error;
+    EXPECT_EQ(bytes, "first");
+    ASSERT_TRUE(two.ReadFile("Data/a.txt", bytes, error)) << error;
+    EXPECT_EQ(bytes, "second");
+    EXPECT_EQ(files::TDataRoot("").Folder(), ".");
 }
 
 TEST_F(FilesTest, StaleTemporariesOfTheNamedFilesGoAndEverythingElseStays) {
@@ -233,12 +246,12 @@ TEST_F(FilesTest, StaleTemporariesOfTheNamedFilesGoAndEverythingElseStays) {
         MakeFile(std::string("Data/") + stale, "");
         Age(std::string("Data/") + stale, 61);
     }
-    EXPECT_EQ(files::RemoveStaleTemporaries("data\\Options.txt", {"options.txt", "table_of_records.txt"}), 3);
+    EXPECT_EQ(Root().RemoveStaleTemporaries("data\\Options.txt", {"options.txt", "table_of_records.txt"}), 3);
     std::vector<std::string> expected = kept;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Entries("Data"), expected);
     // No folder, nothing to do.
-    EXPECT_EQ(files::RemoveStaleTemporaries("Nowhere/options.txt", {"options.txt"}), 0);
+    EXPECT_EQ(Root().RemoveStaleTemporaries("Nowhere/options.txt", {"options.txt"}), 0);
 }
 
 // A saving process killed at random moments: each kill leaves the file whole (the old or the new
@@ -247,7 +260,7 @@ TEST_F(FilesTest, KillsDuringSavesLeaveAtMostOneTemporaryEachAndTheCleanUpTakesT
     MakeFolder("Data");
     const std::string texts[2] = {std::string(200000, 'a'), std::string(100000, 'b')};
     std::string error;
-    ASSERT_TRUE(files::WriteFileAtomic("Data/options.txt", texts[0], error)) << error;
+    ASSERT_TRUE(Root().WriteFileAtomic("Data/options.txt", texts[0], error)) << error;
     unsigned seed = 12345;
     std::size_t previous = 1;
     for (int kill = 0; kill < 60; ++kill) {
@@ -256,7 +269,7 @@ TEST_F(FilesTest, KillsDuringSavesLeaveAtMostOneTemporaryEachAndTheCleanUpTakesT
         if (child == 0) {
             for (int i = 0;; ++i) {
                 std::string ignored;
-                files::WriteFileAtomic("Data/options.txt", texts[i % 2], ignored);
+                Root().WriteFileAtomic("Data/options.txt", texts[i % 2], ignored);
             }
         }
         usleep(200 + rand_r(&seed) % 3000);
@@ -269,10 +282,10 @@ TEST_F(FilesTest, KillsDuringSavesLeaveAtMostOneTemporaryEachAndTheCleanUpTakesT
         const std::string text = Slurp("Data/options.txt");
         EXPECT_TRUE(text == texts[0] || text == texts[1]) << "after kill " << kill << ": " << text.size();
     }
-    EXPECT_EQ(files::RemoveStaleTemporaries("Data/options.txt", {"options.txt"}), 0);  // all fresh
+    EXPECT_EQ(Root().RemoveStaleTemporaries("Data/options.txt", {"options.txt"}), 0);  // all fresh
     for (const std::string& name : Entries("Data")) {
         Age("Data/" + name, 61);
     }
-    EXPECT_EQ(files::RemoveStaleTemporaries("Data/options.txt", {"options.txt"}), int(previous) - 1);
+    EXPECT_EQ(Root().RemoveStaleTemporaries("Data/options.txt", {"options.txt"}), int(previous) - 1);
     EXPECT_EQ(Entries("Data"), std::vector<std::string>{"options.txt"});
 }

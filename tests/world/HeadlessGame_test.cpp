@@ -17,7 +17,7 @@ class HeadlessGameTest : public WorldTest {
 protected:
     void StartLevelOne() {
         std::string error;
-        ASSERT_TRUE(LoadLevel(world, "data\\maps\\level1.txt", error)) << error;
+        ASSERT_TRUE(LoadLevel(world, root, "data\\maps\\level1.txt", error)) << error;
         SpawnPlayer(world);
         Frames(70, kFrame);  // the spawn effect brings the tank in after a second
         ASSERT_NE(Player(), nullptr);

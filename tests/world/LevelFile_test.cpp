@@ -209,7 +209,7 @@ TEST_F(LevelFileTest, AnyNonzeroFlagMeansPresent) {
 }
 
 TEST_F(LevelFileTest, MissingFileIsReported) {
-    EXPECT_FALSE(ReadLevelFile("/nonexistent/maps/level1.txt", level, error));
+    EXPECT_FALSE(ReadLevelFile(files::TDataRoot("."), "/nonexistent/maps/level1.txt", level, error));
     EXPECT_NE(error.find("level1.txt"), std::string::npos) << error;
 }
 

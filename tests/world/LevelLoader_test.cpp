@@ -78,7 +78,7 @@ TEST_F(LevelLoaderTest, BrokenOrMissingFilesChangeNothing) {
     LoadText(OpenLevel(6, 6));
     TMap* before = world.State.Map.get();
     std::string error;
-    EXPECT_FALSE(LoadLevel(world, "Data/maps/no-such-level.txt", error));
+    EXPECT_FALSE(LoadLevel(world, root, "Data/maps/no-such-level.txt", error));
     EXPECT_NE(error.find("no-such-level.txt"), std::string::npos) << error;
     EXPECT_EQ(world.State.Map.get(), before);
     EXPECT_NE(Level(), nullptr);

@@ -47,7 +47,7 @@ TEST(LevelWriter, EveryShippedLevelRoundTrips) {
         SCOPED_TRACE(entry.path().string());
         TLevelDescription first, second;
         std::string error;
-        ASSERT_TRUE(ReadLevelFile(entry.path().string(), first, error)) << error;
+        ASSERT_TRUE(ReadLevelFile(files::TDataRoot("."), entry.path().string(), first, error)) << error;
         const std::string text = FormatLevel(first);
         ASSERT_TRUE(ParseLevel(text, "written.txt", second, error)) << error;
         ExpectSameLevel(first, second);
@@ -84,16 +84,17 @@ TEST(LevelWriter, EdgeValuesRoundTripThroughAFile) {
 
     const std::string path = std::string(BRELVOX_BINARY_DIR) + "/LevelWriter_test.txt";
     std::string error;
-    ASSERT_TRUE(WriteLevelFile(path, level, error)) << error;
+    ASSERT_TRUE(WriteLevelFile(files::TDataRoot("."), path, level, error)) << error;
     level.Codes[0] = 1;
-    ASSERT_TRUE(WriteLevelFile(path, level, error)) << error;
+    ASSERT_TRUE(WriteLevelFile(files::TDataRoot("."), path, level, error)) << error;
     TLevelDescription back;
-    ASSERT_TRUE(ReadLevelFile(path, back, error)) << error;
+    ASSERT_TRUE(ReadLevelFile(files::TDataRoot("."), path, back, error)) << error;
     ExpectSameLevel(level, back);
     EXPECT_TRUE(std::signbit(back.Decorations[0].position.Y));
     std::filesystem::remove(path);
 
-    EXPECT_FALSE(WriteLevelFile(std::string(BRELVOX_BINARY_DIR) + "/no such folder/a.txt", level, error));
+    EXPECT_FALSE(WriteLevelFile(files::TDataRoot("."),
+                                std::string(BRELVOX_BINARY_DIR) + "/no such folder/a.txt", level, error));
     EXPECT_NE(error.find("no such folder"), std::string::npos) << error;
 }
 

@@ -28,17 +28,16 @@
 class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
         previousSink = logging::SetSink([](std::string_view, std::string_view) {});
         world.Random.Seed = 12345;
         render = std::make_unique<TRenderD3D9>(system);
         std::string error;
         ASSERT_TRUE(render->Initialize(&window, true, 800, 600, 1, error)) << error;
-        scene = std::make_unique<TSceneManager>(*render);
-        shaders = std::make_unique<TShaderManager>(render->Device());
+        scene = std::make_unique<TSceneManager>(*render, root);
+        shaders = std::make_unique<TShaderManager>(render->Device(), root);
         shaders->AddPixelShader("Particle", "Data\\Shaders\\particle.ps", "main");
         shaders->AddVertexShader("Particle", "Data\\Shaders\\particle.vs", "main");
-        meshes = std::make_unique<TMeshManager>(render->Device());
+        meshes = std::make_unique<TMeshManager>(render->Device(), root);
         for (const char* name : kMeshNames) {
             // Distinct file names give distinct entries; a file that is not there gives an empty mesh.
             meshes->LoadMesh(std::string("test-meshes/") + name + ".x", name, 0, 8);
@@ -139,6 +138,7 @@ protected:
         "Enemy3",     "Enemy4",     "armour_bonus", "armour",     "time_bonus", "remount_bonus",
         "bomb_bonus", "upgrade",    "life_bonus",   "wall_bonus", "water"};
 
+    files::TDataRoot root{BRELVOX_SOURCE_DIR};
     logging::Sink previousSink;
     TWorld world;  // declared first: it outlives the scene whose objects reach it
     platform::RecordingGraphicsSystem system;

@@ -60,7 +60,8 @@ void BM_MenuFrame(benchmark::State& state) {
     input->Init(&device);
     std::unique_ptr<TMYFont> font;
     platform::TextureHandle skin;
-    TGUI gui(renderer.render, &skin, "missing.vs", "missing.ps", &font, &input);  // no skin
+    TGUI gui(renderer.render, files::TDataRoot("."), &skin, "missing.vs", "missing.ps", &font,
+             &input);  // no skin
     TMyForm* form = gui.AddForm(std::make_unique<TMyForm>("Options", renderer.render.Device()));
     for (int i = 0; i < 4; ++i) {
         form->AddWidget(std::make_unique<TMyButton>("B" + std::to_string(i)))->Caption = "Button caption";

@@ -23,12 +23,11 @@ namespace {
 class LevelScene {
 public:
     LevelScene() {
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);  // the shaders
         render_ = std::make_unique<TRenderD3D9>(system_);
         std::string error;
         render_->Initialize(&window_, true, 1024, 768, 1, error);
         device_ = system_.LastDevice();
-        scene_ = std::make_unique<TSceneManager>(*render_);
+        scene_ = std::make_unique<TSceneManager>(*render_, root_);
         TCamera* camera = scene_->GetCamera();
         camera->SetRotation(60, 0, 0);
         camera->SetProjection(static_cast<float>(kPi / 2), 1024.0f / 768.0f, 1, 100);
@@ -50,8 +49,8 @@ public:
             tank->SetScale(2, 1, 2);
             tank->AddChild(std::make_unique<TGameObject>("Tower", tower_.get()))->SetPosition(0, 0.8f, 0);
         }
-        particleVertex_.LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.vs");
-        particlePixel_.LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.ps");
+        particleVertex_.LoadFromFileOrLog(root_, render_->Device(), "Data/Shaders/particle.vs");
+        particlePixel_.LoadFromFileOrLog(root_, render_->Device(), "Data/Shaders/particle.ps");
         for (int i = 0; i < 20; ++i) {
             TMoveableObject* carrier = i < 10 ? level->GetChild(1000 + i) : level;
             auto* smoke = carrier->AddChild(std::make_unique<TSmoke>(*render_, platform::TextureHandle{},
@@ -79,6 +78,7 @@ public:
     platform::RecordingDevice& Device() { return *device_; }
 
 private:
+    files::TDataRoot root_{BRELVOX_SOURCE_DIR};  // the shaders
     platform::RecordingGraphicsSystem system_;
     platform::HeadlessWindow window_{1024, 768};
     std::unique_ptr<TRenderD3D9> render_;

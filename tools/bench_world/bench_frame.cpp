@@ -30,16 +30,15 @@ namespace {
 class FrameScene {
 public:
     FrameScene() {
-        files::SetDataRoot(BRELVOX_SOURCE_DIR);
         logging::SetSink([](std::string_view, std::string_view) {});
         world.Random.Seed = 7;
         std::string error;
         render.Initialize(&window, true, 800, 600, 1, error);
-        scene = std::make_unique<TSceneManager>(render);
-        shaders = std::make_unique<TShaderManager>(render.Device());
+        scene = std::make_unique<TSceneManager>(render, root);
+        shaders = std::make_unique<TShaderManager>(render.Device(), root);
         shaders->AddPixelShader("Particle", "Data\\Shaders\\particle.ps", "main");
         shaders->AddVertexShader("Particle", "Data\\Shaders\\particle.vs", "main");
-        meshes = std::make_unique<TMeshManager>(render.Device());
+        meshes = std::make_unique<TMeshManager>(render.Device(), root);
         input.Init(&keys);
         TWorldContext& context = world.Context;
         context.SceneRoot = scene->GetRoot();
@@ -47,7 +46,7 @@ public:
         context.Shaders = shaders.get();
         context.Render = &render;
         context.Input = &input;
-        LoadLevel(world, "data\\maps\\level6.txt", error);
+        LoadLevel(world, root, "data\\maps\\level6.txt", error);
         TMap& map = *world.State.Map;
         TMoveableObject* level = LevelNode(world);
         level->AddChild(
@@ -86,7 +85,8 @@ public:
                     bangs % 2);
     }
 
-    TWorld world;  // first: it outlives the scene whose objects reach it
+    files::TDataRoot root{BRELVOX_SOURCE_DIR};
+    TWorld world;  // it outlives the scene whose objects reach it
     platform::RecordingGraphicsSystem system;
     platform::HeadlessWindow window{800, 600};
     TRenderD3D9 render{system};

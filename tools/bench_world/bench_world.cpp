@@ -125,10 +125,10 @@ BENCHMARK(BM_FindPath_Battlefield26_AroundBase);
 
 // The game's first level (26 x 26): every spawn point heads for the base, as an enemy in attack mode does.
 void BM_FindPath_Level1_SpawnsToBase(benchmark::State& state) {
-    files::SetDataRoot(BRELVOX_SOURCE_DIR);
+    const files::TDataRoot root(BRELVOX_SOURCE_DIR);
     TLevelDescription level;
     std::string error;
-    if (!ReadLevelFile("data\\maps\\level1.txt", level, error) || !level.HasBase ||
+    if (!ReadLevelFile(root, "data\\maps\\level1.txt", level, error) || !level.HasBase ||
         level.SpawnPoints.empty()) {
         state.SkipWithError(error.empty() ? "level 1 has no base or spawn points" : error.c_str());
         return;

@@ -387,11 +387,11 @@ private:
 };
 
 // One session with `seed`, recorded to `path`. False with `error` when the game cannot start.
-bool PlaySession(int level, uint32_t seed, uint8_t difficulty, double maxSeconds, bool checkReplay,
-                 bool twoPlayers, const std::string& path,
-                 TStats& stats, std::string& digest, std::string& error) {
+bool PlaySession(const files::TDataRoot& root, int level, uint32_t seed, uint8_t difficulty, double maxSeconds,
+                 bool checkReplay, bool twoPlayers, const std::string& path, TStats& stats, std::string& digest,
+                 std::string& error) {
     {
-        THeadlessGame game;
+        THeadlessGame game(root);
         game.Form().Demos().SetFirstLevel(static_cast<uint8_t>(level - 1));
         game.Form().Demos().SetSeed(seed);
         game.Form().Demos().SetDifficulty(difficulty);
@@ -403,7 +403,7 @@ bool PlaySession(int level, uint32_t seed, uint8_t difficulty, double maxSeconds
         header.Seed = game.Form().Demos().Seed();
         header.Options = game.Form().Demos().SessionOptions();
         TDemoWriter writer;
-        if (!DigestPlayData(header.Data, error) || !writer.Open(path, header, error)) {
+        if (!DigestPlayData(root, header.Data, error) || !writer.Open(path, header, error)) {
             return false;
         }
         game.Form().Demos().SetRecorder(&writer);
@@ -465,7 +465,7 @@ bool PlaySession(int level, uint32_t seed, uint8_t difficulty, double maxSeconds
     // The stored digest is the replay's; a replay that ends elsewhere than the session is a fault.
     TDemo demo;
     std::string replayed;
-    if (!ReadDemoFile(path, demo, error) || !THeadlessGame::ReplayDigest(demo, replayed, error)) {
+    if (!ReadDemoFile(path, demo, error) || !THeadlessGame::ReplayDigest(root, demo, replayed, error)) {
         return false;
     }
     if (replayed != digest) {
@@ -541,14 +541,13 @@ int main(int argc, char** argv) {
                      kUsage);
         return 2;
     }
-    files::SetDataRoot(data);
+    const files::TDataRoot root(data);
     for (int t = 0; t < tries; ++t) {
         TStats stats;
         std::string digest;
         std::string error;
-        if (!PlaySession(level, seed + static_cast<uint32_t>(t), difficulty, maxSeconds, checkReplay, twoPlayers,
-                         out, stats, digest,
-                         error)) {
+        if (!PlaySession(root, level, seed + static_cast<uint32_t>(t), difficulty, maxSeconds, checkReplay,
+                         twoPlayers, out, stats, digest, error)) {
             std::fprintf(stderr, "demobot: %s\n", error.c_str());
             return 1;
         }

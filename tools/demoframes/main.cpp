@@ -104,8 +104,8 @@ int main(int argc, char** argv) {
     }
     std::string error;
     TDemo demo;
-    files::SetDataRoot(data);
-    if (!ReadDemoFile(demoPath, demo, error) || !MatchesPlayData(demo.Header, error)) {
+    const files::TDataRoot root(data);
+    if (!ReadDemoFile(demoPath, demo, error) || !MatchesPlayData(root, demo.Header, error)) {
         return Fail(demoPath + ": " + error);
     }
     std::filesystem::create_directories(out);
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     platform::SdlInputDevice input(window.get(), &desktop);
     TWorld world;
-    TForm1 form(world, *window, desktop, graphics, clock, &input);
+    TForm1 form(world, root, *window, desktop, graphics, clock, &input);
     form.Demos().SetSessionOptions(demo.Header.Options);
     form.Demos().SetSeed(demo.Header.Seed);
     form.Demos().SetReplay(&demo.Frames);

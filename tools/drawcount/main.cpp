@@ -29,10 +29,10 @@ T Median(std::vector<T> values) {
     return values[values.size() / 2];
 }
 
-bool Count(const std::string& path, bool listWorst) {
+bool Count(const files::TDataRoot& root, const std::string& path, bool listWorst) {
     TDemo demo;
     std::string error;
-    THeadlessGame game;
+    THeadlessGame game(root);
     if (!ReadDemoFile(path, demo, error) || !game.StartReplay(demo, error)) {
         std::fprintf(stderr, "drawcount: %s: %s\n", path.c_str(), error.c_str());
         return false;
@@ -70,6 +70,7 @@ bool Count(const std::string& path, bool listWorst) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string data;  // the current folder unless --data says otherwise
     bool listWorst = false;
     std::vector<std::string> demos;
     for (int i = 1; i < argc; ++i) {
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "--data" && i + 1 < argc) {
-            files::SetDataRoot(argv[++i]);
+            data = argv[++i];
         } else if (arg == "--worst") {
             listWorst = true;
         } else {
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
     }
     bool ok = true;
     for (const std::string& demo : demos) {
-        ok = Count(demo, listWorst) && ok;
+        ok = Count(files::TDataRoot(data), demo, listWorst) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    files::SetDataRoot(dataRoot);
+    const files::TDataRoot root(dataRoot);
 
     std::string error;
     std::unique_ptr<platform::SdlWindow> window =
@@ -187,15 +187,15 @@ int main(int argc, char** argv) {
     input->Init(&inputDevice);
     std::unique_ptr<TMYFont> font;
     platform::TextureHandle skinHandle;
-    if (!CreateTextureFromFile(render.Device(), "Data\\GUI\\guiskintex.png", skinHandle, error)) {
+    if (!CreateTextureFromFile(root, render.Device(), "Data\\GUI\\guiskintex.png", skinHandle, error)) {
         std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
     }
     const TUniqueTexture skinTexture(render.Device(), skinHandle);
     int status = 0;
     {
-        TGUI gui(render, &skinTexture.Get(), "Data\\Shaders\\render_quad.vs", "Data\\Shaders\\render_quad.ps",
-                 &font, &input);
-        if (!gui.LoadSkin("Data\\GUI\\guiskininfo.txt", 512, 256, error)) {
+        TGUI gui(render, root, &skinTexture.Get(), "Data\\Shaders\\render_quad.vs",
+                 "Data\\Shaders\\render_quad.ps", &font, &input);
+        if (!gui.LoadSkin(root, "Data\\GUI\\guiskininfo.txt", 512, 256, error)) {
             std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
             status = 1;
         }
@@ -204,8 +204,8 @@ int main(int argc, char** argv) {
         gui.SetActiveForm("Preview");
 
         font = std::make_unique<TMYFont>(render);
-        if (!font->LoadFromFile("Data\\Font\\font.png", "Data\\Font\\font_info.txt", "Data\\Shaders\\Font.ps",
-                                "Data\\Shaders\\Font.vs", error)) {
+        if (!font->LoadFromFile(root, "Data\\Font\\font.png", "Data\\Font\\font_info.txt",
+                                "Data\\Shaders\\Font.ps", "Data\\Shaders\\Font.vs", error)) {
             std::fprintf(stderr, "gui_preview: %s\n", error.c_str());
             status = 1;
         }

@@ -129,9 +129,9 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& exitNow) {
 }
 
 // The .x files of Data/Meshes, by name.
-std::vector<std::string> ListModels() {
+std::vector<std::string> ListModels(const files::TDataRoot& root) {
     std::vector<std::string> models;
-    const std::string folder = files::Resolve("Data/Meshes");
+    const std::string folder = root.Resolve("Data/Meshes");
     std::error_code error;
     if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
         return models;
@@ -171,10 +171,9 @@ platform::TextureHandle MakeCheckerTexture(platform::GraphicsDevice& device) {
 
 class Viewer {
 public:
-    explicit Viewer(const Options& options) : options_(options) {}
+    explicit Viewer(const Options& options) : options_(options), root_(options.DataRoot) {}
 
     int Run() {
-        files::SetDataRoot(options_.DataRoot);
         std::string error;
         window_ = platform::SdlWindow::Create("Brelvox viewer", options_.Width, options_.Height, error);
         if (!window_) {
@@ -190,7 +189,7 @@ public:
         }
         render_->SetTextureFilter(0, 1, 0);
         render_->SetDepthTest(true);
-        scene_ = std::make_unique<TSceneManager>(*render_);
+        scene_ = std::make_unique<TSceneManager>(*render_, root_);
         TCamera* camera = scene_->GetCamera();
         camera->SetRotation(60, 0, 0);
         camera->SetProjection(static_cast<float>(kPi / 2),
@@ -198,10 +197,10 @@ public:
                               100);
         zoom_ = options_.Zoom;
         PlaceCamera();
-        meshes_ = std::make_unique<TMeshManager>(render_->Device());
+        meshes_ = std::make_unique<TMeshManager>(render_->Device(), root_);
         level_ = scene_->GetRoot()->AddChild(std::make_unique<TMoveableObject>("Level"));
 
-        models_ = ListModels();
+        models_ = ListModels(root_);
         if (!options_.Model.empty()) {
             auto it = std::find(models_.begin(), models_.end(), options_.Model);
             if (it == models_.end()) {
@@ -290,9 +289,9 @@ private:
     void AddEffects(float centreZ) {
         if (!particleVertex_) {
             particleVertex_ = std::make_unique<TVertexShader>();
-            particleVertex_->LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.vs");
+            particleVertex_->LoadFromFileOrLog(root_, render_->Device(), "Data/Shaders/particle.vs");
             particlePixel_ = std::make_unique<TPixelShader>();
-            particlePixel_->LoadFromFileOrLog(render_->Device(), "Data/Shaders/particle.ps");
+            particlePixel_->LoadFromFileOrLog(root_, render_->Device(), "Data/Shaders/particle.ps");
             TTextureManager* textures = meshes_->GetTextureManager();
             smokeTexture_ = textures->AddTexture(render_->Device(), "Particle", "Data/Textures/particle.png");
             bangTexture_ = textures->AddTexture(render_->Device(), "Bang", "Data/Textures/bang.png");
@@ -441,6 +440,7 @@ private:
     }
 
     Options options_;
+    files::TDataRoot root_;
     platform::GlGraphicsSystem graphics_;
     std::unique_ptr<platform::SdlWindow> window_;
     std::unique_ptr<TRenderD3D9> render_;
