@@ -88,6 +88,24 @@ bool TForm1::InitGame(std::string& error) {
     if (!StartGui(Services_, LoadMenuPictures(Services_), error)) {
         return false;
     }
+    BuildRooms();
+    PlaceHud(*Services_.GUI, Display_.Layout());
+    OfferResolutions();
+    Services_.GUI->SetActiveForm("MainMenu");
+    if (!LoadLanguages(Services_, state, error) || !LoadFont(Services_, error)) {
+        return false;
+    }
+    LastTick_ = Clock_.TickCount();
+    LoadGamePictures(Services_);
+    if (!LoadRecordsAndLevels(Services_, error)) {
+        return false;
+    }
+    StartWorld();
+    return true;
+}
+
+// The rooms of the shell: the menus' flow, the editor and the settings screens, with their forms.
+void TForm1::BuildRooms() {
     auto loadGameMeshes = [this]() {
         if (!GameMeshesLoaded_) {
             GameMeshesLoaded_ = true;
@@ -111,17 +129,11 @@ bool TForm1::InitGame(std::string& error) {
                                      Flow_->ReportSaveFailure(path, why);
                                  }});
     SettingsScreens_->Build(Services_.Render->Device());
-    PlaceHud(*Services_.GUI, Display_.Layout());
-    OfferResolutions();
-    Services_.GUI->SetActiveForm("MainMenu");
-    if (!LoadLanguages(Services_, state, error) || !LoadFont(Services_, error)) {
-        return false;
-    }
-    LastTick_ = Clock_.TickCount();
-    LoadGamePictures(Services_);
-    if (!LoadRecordsAndLevels(Services_, error)) {
-        return false;
-    }
+}
+
+// The world joined to the services, its clock and random decisions started, and what the player
+// keeps between games read.
+void TForm1::StartWorld() {
     // The world's objects reach the services through their context; random decisions reseed from
     // the game's clock, which starts at the seed and moves on by each frame's milliseconds.
     ConnectWorld(World_, Services_);
@@ -136,7 +148,6 @@ bool TForm1::InitGame(std::string& error) {
         Flow_->LoadProgress();  // a demo's menus stay those of the game it was recorded in
     }
     Construction_->LoadUserLevels();
-    return true;
 }
 
 void TForm1::FreeGame() {

@@ -99,6 +99,9 @@ public:
 
 private:
     bool InitGame(std::string& error);
+    // InitGame's parts: the shell's rooms (flow, editor, settings screens) and the world's start.
+    void BuildRooms();
+    void StartWorld();
     void FreeGame();
     // The next frame's time and input; false when there is none (the replay is over).
     bool TakeFrame(TDemoFrame& frame);
