@@ -123,6 +123,7 @@ public:
 
     uint8_t KeyboardLayout = LayoutEnglish;
     TKeyBindings Bindings;
+    TSecondKeyBindings SecondBindings;  // the second player's keys in a game for two
 
 private:
     bool CodeDown(uint16_t code, bool previous) const;

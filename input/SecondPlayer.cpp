@@ -3,33 +3,35 @@
 #include "input/Gamepad.h"
 
 bool SecondPlayerDriveKeyDown(const TInput& input, int driveKey) {
-    int arrow = -1;
+    TSecondAction action = SecondActionCount;
     switch (driveKey) {
         case KEY_W:
-            arrow = KEY_UP;
+            action = SecondDriveUp;
             break;
         case KEY_A:
-            arrow = KEY_LEFT;
+            action = SecondDriveLeft;
             break;
         case KEY_S:
-            arrow = KEY_DOWN;
+            action = SecondDriveDown;
             break;
         case KEY_D:
-            arrow = KEY_RIGHT;
+            action = SecondDriveRight;
             break;
         default:
             return false;
     }
-    return input.KeyDown(arrow) || GamepadDriveKey(input.SecondPlayerPad()) == driveKey;
+    return input.CodeDown(input.SecondBindings[action]) ||
+           GamepadDriveKey(input.SecondPlayerPad()) == driveKey;
 }
 
 bool SecondPlayerFires(const TInput& input) {
-    return input.KeyDown(KEY_RIGHT_CTRL) || input.KeyDown(KEY_NUMPAD_ENTER) ||
+    return input.CodeDown(input.SecondBindings[SecondFire]) || input.KeyDown(KEY_NUMPAD_ENTER) ||
            GamepadFires(input.SecondPlayerPad());
 }
 
 int SecondPlayerTurretTurn(const TInput& input) {
-    return (input.KeyDown(KEY_COMMA) ? 1 : 0) - (input.KeyDown(KEY_PERIOD) ? 1 : 0);
+    return (input.CodeDown(input.SecondBindings[SecondTurretLeft]) ? 1 : 0) -
+           (input.CodeDown(input.SecondBindings[SecondTurretRight]) ? 1 : 0);
 }
 
 bool SecondPlayerAimsWithPad(const TInput& input) {

@@ -1,5 +1,7 @@
 #include "shell/Demo.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -96,6 +98,11 @@ void EncodeDemoHeader(const TDemoHeader& header, std::string& out) {
     if (header.Version >= 3) {
         PutU8(out, header.Options.Difficulty);
         for (uint16_t code : header.Options.Bindings.Codes) {
+            PutU16(out, code);
+        }
+    }
+    if (header.Version >= kDemoSecondKeysVersion) {
+        for (uint16_t code : header.Options.SecondBindings.Codes) {
             PutU16(out, code);
         }
     }
@@ -207,10 +214,10 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
     reader.Offset() = sizeof kDemoMagic;
     TDemoHeader& header = demo.Header;
     header.Version = static_cast<uint32_t>(reader.Unsigned(4));
-    if (reader.Ok() && (header.Version < kDemoOldestVersion || header.Version > kDemoTwoControllerVersion)) {
+    if (reader.Ok() && (header.Version < kDemoOldestVersion || header.Version > kDemoNewestVersion)) {
         problem = "demo format version " + std::to_string(header.Version) + ", this game reads version " +
-                  std::to_string(kDemoTwoControllerVersion) +
-                  (header.Version > kDemoTwoControllerVersion ? " (a newer game made it)" : "");
+                  std::to_string(kDemoNewestVersion) +
+                  (header.Version > kDemoNewestVersion ? " (a newer game made it)" : "");
         return false;
     }
     header.GameVersion = reader.Text();
@@ -232,6 +239,12 @@ bool ParseDemo(std::string_view bytes, TDemo& demo, std::string& problem) {
             const auto code = static_cast<uint16_t>(reader.Unsigned(2));
             controlsGood = controlsGood && CanBind(static_cast<TAction>(action), code);
             header.Options.Bindings.Codes[action] = code;
+        }
+    }
+    if (header.Version >= kDemoSecondKeysVersion) {
+        for (uint16_t& code : header.Options.SecondBindings.Codes) {
+            code = static_cast<uint16_t>(reader.Unsigned(2));
+            controlsGood = controlsGood && code >= 1 && code < kMouseButtonCode;
         }
     }
     header.InputVersion = static_cast<uint32_t>(reader.Unsigned(4));
@@ -414,8 +427,12 @@ bool TDemoWriter::Open(const std::string& path, const TDemoHeader& header, std::
         return false;
     }
     buffer_.clear();
-    twoControllers_ = header.Version >= kDemoTwoControllerVersion;
-    EncodeDemoHeader(header, buffer_);
+    TDemoHeader written = header;
+    if (written.Options.SecondBindings != TSecondKeyBindings{}) {
+        written.Version = std::max(written.Version, kDemoSecondKeysVersion);
+    }
+    twoControllers_ = written.Version >= kDemoTwoControllerVersion;
+    EncodeDemoHeader(written, buffer_);
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() || std::fflush(file_) != 0) {
         error = "demo " + part + ": cannot be written (" + std::strerror(errno) + ")";
         std::fclose(file_);

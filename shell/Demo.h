@@ -4,7 +4,8 @@
 //   header  "BRLVXDEM" (8 bytes), format version (u32), the game's version (u16 length + bytes), the
 //           random seed (u32, also the game clock's first tick), the options in force (windowed u8,
 //           screen width u16, screen height u16, language u8, first level u8; from format version 3
-//           on the difficulty u8 and the six controls u16 each, input/KeyBindings.h), the input snapshot's
+//           on the difficulty u8 and the six controls u16 each, input/KeyBindings.h; from version 5 on
+//           the second player's seven keys u16 each), the input snapshot's
 //           version (u32), the play data (u16 count, then per file its game path (u16 length + bytes)
 //           and the FNV-1a 64 digest of its bytes (u64)): "Data/Config.txt", the level list and every
 //           level it names.
@@ -43,6 +44,12 @@ inline constexpr uint32_t kDemoVersion = 3;
 inline constexpr uint32_t kDemoOldestVersion = 1;  // the first format, without an end record
 // The format of a demo holding "P" frames; the writer moves the header to it at the first such frame.
 inline constexpr uint32_t kDemoTwoControllerVersion = 4;
+// The format of a demo whose second player's keys are not the defaults: the header holds them (after
+// the six controls, seven u16, input/KeyBindings.h TSecondKeyBindings), and "P" frames may follow.
+// The writer writes it for such a header (the version passed is raised), every other demo keeps its
+// format; older formats replay with the default second-player keys.
+inline constexpr uint32_t kDemoSecondKeysVersion = 5;
+inline constexpr uint32_t kDemoNewestVersion = kDemoSecondKeysVersion;
 // Longer frames are recorded as this long; a demo holding a longer frame is damaged.
 inline constexpr uint32_t kDemoMostFrameMs = 10000;
 
@@ -58,6 +65,7 @@ struct TDemoOptions {
     uint8_t FirstLevel = 0;  // the level index Play starts a new game at
     uint8_t Difficulty = kDifficultyNormal;
     TKeyBindings Bindings;
+    TSecondKeyBindings SecondBindings;
 };
 
 struct TDemoDataFile {

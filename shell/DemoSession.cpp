@@ -25,6 +25,7 @@ void TDemoSession::ApplyOptions(TGameState& state) const {
     }
     state.Difficulty = SessionOptions_.Difficulty;
     state.Bindings = SessionOptions_.Bindings;
+    state.SecondBindings = SessionOptions_.SecondBindings;
     state.Windowed = SessionOptions_.Windowed;
     state.ScreenWidth = SessionOptions_.ScreenWidth;
     state.ScreenHeight = SessionOptions_.ScreenHeight;
@@ -67,6 +68,7 @@ TDemoOptions TDemoSession::SessionOptions() const {
     options.FirstLevel = state.FirstLevel;
     options.Difficulty = state.Difficulty;
     options.Bindings = state.Bindings;
+    options.SecondBindings = state.SecondBindings;
     return options;
 }
 

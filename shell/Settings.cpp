@@ -100,6 +100,20 @@ const std::vector<TField>& Fields() {
                  },
                  [](const TSettings& s, int index) { return FormatInputCode(s.Bindings.Codes[index]); }, a});
         }
+        for (int a = 0; a < SecondActionCount; ++a) {
+            list.push_back(
+                {SecondActionSettingName(static_cast<TSecondAction>(a)), "a scancode 1..255",
+                 [](std::string_view v, TSettings& s, int index) {
+                     uint16_t code = 0;
+                     if (!ParseInputCode(v, code) || code >= kMouseButtonCode) {
+                         return false;
+                     }
+                     s.SecondBindings.Codes[index] = code;
+                     return true;
+                 },
+                 [](const TSettings& s, int index) { return FormatInputCode(s.SecondBindings.Codes[index]); },
+                 a});
+        }
         list.push_back({"MouseSpeed", "25..400",
                         [](std::string_view v, TSettings& s, int) {
                             return ParseRange(v, kLeastSpeed, kMostSpeed, s.MouseSpeed);
@@ -175,6 +189,11 @@ void ParseSettings(std::string_view bytes, std::string_view fileName, TSettings&
             problems.push_back(place + ": " + field->Name + " " + QuoteForMessage(value) + " is not " +
                                field->Allowed + "; it is " + fallback + " instead");
         }
+    }
+    for (TSecondAction action : RepairClashes(settings.Bindings, settings.SecondBindings)) {
+        problems.push_back(QuotePathForMessage(fileName) + ": " + SecondActionSettingName(action) +
+                           " has a key the first player's controls hold; it is " +
+                           FormatInputCode(settings.SecondBindings[action]) + " instead");
     }
 }
 

@@ -4,6 +4,8 @@
 //   MusicVolume = 0..100        EffectsVolume = 0..100      Mute = true | false
 //   DriveUp, DriveDown, DriveLeft, DriveRight, Fire, Pause = an input code (input/KeyBindings.h): a
 //                                 key's scancode 1..255, or mouse1..mouse3 (fire only)
+//   Player2DriveUp, Player2DriveDown, Player2DriveLeft, Player2DriveRight, Player2Fire,
+//   Player2TurretLeft, Player2TurretRight = a scancode 1..255 (the second player in a game for two)
 //   MouseSpeed = 25..400        GamepadAimSpeed = 25..400   (percent of the designed speed)
 //   Vsync = true | false        FrameCap = 30 | 60 | 120 | 144 | unlimited
 //   Difficulty = Easy | Normal | Hard
@@ -11,7 +13,9 @@
 // The file is never a reason not to start: a missing file gives the defaults (the game as designed);
 // a line with an unknown name, or one without " = ", is kept as it is and written back after the known
 // ones; a known name with a bad value (or given a second time) takes its default, and a problem naming
-// the file, the line and the value is reported for the log and for --check.
+// the file, the line and the value is reported for the log and for --check. A second player's key
+// that the first player's controls also hold is repaired (input/KeyBindings.h RepairClashes), with a
+// problem naming it.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +32,7 @@ struct TSettings {
     int32_t EffectsVolume = 100;
     bool Mute = false;
     TKeyBindings Bindings;
+    TSecondKeyBindings SecondBindings;
     int32_t MouseSpeed = 100;  // percent
     int32_t GamepadAimSpeed = 100;
     bool Vsync = true;

@@ -14,9 +14,15 @@ constexpr const char* kActionKeys[ActionCount] = {"Drive up",    "Drive down", "
                                                   "Drive right", "Fire",       "Pause"};
 constexpr const char* kDifficultyKeys[kDifficultyCount] = {"Difficulty: Easy", "Difficulty: Normal",
                                                            "Difficulty: Hard"};
-constexpr const char* kKeyButtons[ActionCount] = {"Key0", "Key1", "Key2", "Key3", "Key4", "Key5"};
-constexpr const char* kActionLabels[ActionCount] = {"Action0", "Action1", "Action2",
-                                                    "Action3", "Action4", "Action5"};
+// The second player's, in TSecondAction order.
+constexpr const char* kSecondActionKeys[SecondActionCount] = {
+    "Drive up", "Drive down", "Drive left", "Drive right", "Fire", "Turret left", "Turret right"};
+// One row per action of the player shown; the first player leaves the last one empty.
+constexpr int kRows = SecondActionCount;
+constexpr const char* kKeyButtons[kRows] = {"Key0", "Key1", "Key2", "Key3", "Key4", "Key5", "Key6"};
+constexpr const char* kActionLabels[kRows] = {"Action0", "Action1", "Action2", "Action3",
+                                              "Action4", "Action5", "Action6"};
+constexpr const char* kPlayerKeys[2] = {"Player 1", "Player 2"};
 // The effect played when the effects slider is let go.
 constexpr const char* kSampleEffect = "bonus";
 
@@ -74,10 +80,11 @@ void TSettingsScreens::Build(TDeviceRef device) {
     };
 
     TMyForm& controls = *gui.AddForm(std::make_unique<TMyForm>("Controls", device));
-    AddMenuLabel(controls, "Title", "Controls", 60, 95, 330, 40);
-    for (int a = 0; a < ActionCount; ++a) {
-        AddMenuLabel(controls, kActionLabels[a], kActionKeys[a], 60, 135 + 42 * a, 170, 40);
-        AddMenuButton(controls, kKeyButtons[a], "", 240, 135 + 42 * a, 150, 40, onClick);
+    AddMenuLabel(controls, "Title", "Controls", 60, 95, 170, 40);
+    AddMenuButton(controls, "Player", "Player 1", 240, 97, 150, 34, onClick);
+    for (int r = 0; r < kRows; ++r) {
+        AddMenuLabel(controls, kActionLabels[r], "", 60, 136 + 37 * r, 170, 34);
+        AddMenuButton(controls, kKeyButtons[r], "", 240, 136 + 37 * r, 150, 34, onClick);
     }
     AddMenuButton(controls, "Defaults", "Defaults", 60, 395, 330, 40, onClick);
     AddMenuLabel(controls, "Message", "", 60, 442, 700, 30);
@@ -132,15 +139,53 @@ void TSettingsScreens::FillSound() {
     SetWidgetText(gui, "Sound", "OK", Text("OK"));
 }
 
+int TSettingsScreens::RowCount() const {
+    return Player_ == 0 ? ActionCount : SecondActionCount;
+}
+
+bool TSettingsScreens::TakesMouse(int row) const {
+    return Player_ == 0 && row == ActionFire;
+}
+
+uint16_t TSettingsScreens::SlotCode(TBindingSlot slot) const {
+    const TSettings& settings = Services_.Settings;
+    return slot.Player == 0 ? settings.Bindings.Codes[slot.Action]
+                            : settings.SecondBindings.Codes[slot.Action];
+}
+
+TBindingSlot TSettingsScreens::HolderOf(uint16_t code) const {
+    for (int player = 0; player < 2; ++player) {
+        for (int action = 0; action < (player == 0 ? ActionCount : SecondActionCount); ++action) {
+            if (SlotCode({player, action}) == code) {
+                return {player, action};
+            }
+        }
+    }
+    return {0, 0};
+}
+
+std::string TSettingsScreens::SlotName(TBindingSlot slot) const {
+    const std::string action =
+        Text(slot.Player == 0 ? kActionKeys[slot.Action % ActionCount] : kSecondActionKeys[slot.Action]);
+    return slot.Player == Player_ ? action : Text(kPlayerKeys[slot.Player]) + ", " + action;
+}
+
 void TSettingsScreens::FillControls() {
     TGUI& gui = *Services_.GUI;
     const TSettings& settings = Services_.Settings;
     TMyForm* form = gui.FindForm("Controls");
     SetWidgetText(gui, "Controls", "Title", Text("Controls"));
-    for (int a = 0; a < ActionCount; ++a) {
-        SetWidgetText(gui, "Controls", kActionLabels[a], Text(kActionKeys[a]));
-        SetWidgetText(gui, "Controls", kKeyButtons[a],
-                      Capturing_ == a ? std::string("...") : InputName(settings.Bindings.Codes[a]));
+    SetWidgetText(gui, "Controls", "Player", Text(kPlayerKeys[Player_]));
+    for (int r = 0; r < kRows; ++r) {
+        const bool used = r < RowCount();
+        const char* action = Player_ == 0 ? (used ? kActionKeys[r] : "") : kSecondActionKeys[r];
+        const uint16_t code =
+            Player_ == 0 ? (used ? settings.Bindings.Codes[r] : 0) : settings.SecondBindings.Codes[r];
+        SetWidgetText(gui, "Controls", kActionLabels[r], used ? Text(action) : std::string());
+        SetWidgetText(gui, "Controls", kKeyButtons[r],
+                      !used             ? std::string()
+                      : Capturing_ == r ? std::string("...")
+                                        : InputName(code));
     }
     SetWidgetText(gui, "Controls", "Defaults", Text("Defaults"));
     form->FindWidgetAs<TMySlider>("MouseSpeed")->SetValue(settings.MouseSpeed);
@@ -175,8 +220,14 @@ void TSettingsScreens::OnClick(TMyButton& button) {
     const std::string& name = button.Name;
     const std::string form = button.Form != nullptr ? button.Form->Name : std::string();
     const bool inSession = Hooks_.InSession && Hooks_.InSession();
-    if (form == "Options") {
+    if (form == "Options" || name == "Player") {
         Capturing_ = -1;
+        if (name == "Player") {
+            Player_ = 1 - Player_;
+            SetWidgetText(*Services_.GUI, "Controls", "Message", "");
+            FillControls();
+            return;
+        }
         SetWidgetText(*Services_.GUI, "Controls", "Message", "");
         Show(name == "Sound" ? "Sound" : "Controls");
         return;
@@ -187,17 +238,18 @@ void TSettingsScreens::OnClick(TMyButton& button) {
         Show("Options");
         return;
     }
-    for (int a = 0; a < ActionCount; ++a) {
+    for (int a = 0; a < RowCount(); ++a) {
         if (name == kKeyButtons[a]) {
             Capturing_ = a;
             CaptureArmed_ = false;
             SetWidgetText(*Services_.GUI, "Controls", "Message",
-                          Text(a == ActionFire ? "Press a key or a mouse button (Escape cancels)"
-                                               : "Press a key (Escape cancels)"));
+                          Text(TakesMouse(a) ? "Press a key or a mouse button (Escape cancels)"
+                                             : "Press a key (Escape cancels)"));
         }
     }
     if (name == "Defaults") {
         settings.Bindings = TKeyBindings{};
+        settings.SecondBindings = TSecondKeyBindings{};
         Capturing_ = -1;
         SetWidgetText(*Services_.GUI, "Controls", "Message", "");
     } else if (name == "Difficulty") {
@@ -209,6 +261,7 @@ void TSettingsScreens::OnClick(TMyButton& button) {
     }
     if (!inSession) {
         World_.State.Bindings = settings.Bindings;
+        World_.State.SecondBindings = settings.SecondBindings;
         World_.State.Difficulty = settings.Difficulty;
     }
     Hooks_.Apply();
@@ -239,28 +292,28 @@ void TSettingsScreens::Update() {
         return;
     }
     const uint16_t code = Services_.Input->ReleasedInputCode();
-    const auto action = static_cast<TAction>(Capturing_);
-    if (code == 0 || (code >= kMouseButtonCode && action != ActionFire)) {
+    if (code == 0 || (code >= kMouseButtonCode && !TakesMouse(Capturing_))) {
         return;
     }
+    const TBindingSlot slot{Player_, Capturing_};
     std::string message;
     if (code != platform::DIK_ESCAPE) {
         const TKeyBindings before = settings.Bindings;
-        const TAction swapped = Bind(settings.Bindings, action, code);
-        if (settings.Bindings == before && before[action] != code) {
-            const auto holder =
-                std::find(before.Codes.begin(), before.Codes.end(), code) - before.Codes.begin();
-            message = InputName(code) + " - " + Text("Already used by") + ": " +
-                      Text(kActionKeys[holder % ActionCount]);
-        } else if (swapped != ActionCount) {
-            message = Text("Swapped with") + ": " + Text(kActionKeys[swapped]) + " (" +
-                      InputName(settings.Bindings[swapped]) + ")";
+        const TSecondKeyBindings secondBefore = settings.SecondBindings;
+        const TBindingSlot swapped = BindEither(settings.Bindings, settings.SecondBindings, slot, code);
+        const bool unchanged = settings.Bindings == before && settings.SecondBindings == secondBefore;
+        if (unchanged && SlotCode(slot) != code) {
+            message = InputName(code) + " - " + Text("Already used by") + ": " + SlotName(HolderOf(code));
+        } else if (!(swapped == kNoSlot)) {
+            message =
+                Text("Swapped with") + ": " + SlotName(swapped) + " (" + InputName(SlotCode(swapped)) + ")";
         }
     }
     Capturing_ = -1;
     SetWidgetText(gui, "Controls", "Message", message);
     if (!(Hooks_.InSession && Hooks_.InSession())) {
         World_.State.Bindings = settings.Bindings;
+        World_.State.SecondBindings = settings.SecondBindings;
     }
     Hooks_.Apply();
     FillControls();

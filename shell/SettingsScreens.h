@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "input/KeyBindings.h"
 #include "shell/GameServices.h"
 #include "world/World.h"
 
@@ -52,11 +53,19 @@ private:
     void FillControls();
     void OnClick(TMyButton& button);
     std::string Text(const char* key) const;
+    int RowCount() const;  // the rows the player shown fills
+    bool TakesMouse(int row) const;
+    uint16_t SlotCode(TBindingSlot slot) const;
+    TBindingSlot HolderOf(uint16_t code) const;
+    // The action's name, after its player's when that is not the player shown.
+    std::string SlotName(TBindingSlot slot) const;
 
     TWorld& World_;
     TGameServices& Services_;
     THooks Hooks_;
-    int Capturing_ = -1;         // the action waiting for its key, -1 none
+
+    int Player_ = 0;             // the player whose keys the Controls screen shows, 0 or 1
+    int Capturing_ = -1;         // the row waiting for its key, -1 none
     bool CaptureArmed_ = false;  // the click that began the wait is over
     bool SaveFiles_ = true;
 };

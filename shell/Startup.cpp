@@ -63,12 +63,14 @@ void ReadPlayerSettings(TGameServices& services, TGameState& state) {
     }
     state.Difficulty = services.Settings.Difficulty;
     state.Bindings = services.Settings.Bindings;
+    state.SecondBindings = services.Settings.SecondBindings;
 }
 
 void ApplyPlayerSettings(TGameServices& services, const TGameState& state, TDisplay& display) {
     const TSettings& settings = services.Settings;
     if (services.Input) {
         services.Input->Bindings = state.Bindings;
+        services.Input->SecondBindings = state.SecondBindings;
     }
     if (services.Audio) {
         services.Audio->SetMix(static_cast<float>(settings.MusicVolume) / 100.0f,

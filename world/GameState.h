@@ -35,6 +35,7 @@ struct TGameState {
     uint8_t FirstLevel = 0;  // the level index a new game starts at (a command-line choice)
     uint8_t Difficulty = 1;  // kDifficultyNormal (world/Difficulty.h), from the settings or a demo
     TKeyBindings Bindings;   // the controls in force (the settings', or a demo's)
+    TSecondKeyBindings SecondBindings;  // the second player's, the same way
 
     // Tuning ("Data/Config.txt").
     int32_t PlayerMaxHealth = 10;     // the player tank's full health

@@ -45,6 +45,20 @@ TEST(KeyBindings, InputCodesReadBackAsWritten) {
     EXPECT_EQ(code, 7);
 }
 
+TEST(KeyBindings, AKeyOfTheOtherPlayerSwapsAcrossPlayers_AMouseButtonNeverReachesTheSecond) {
+    TKeyBindings first;
+    TSecondKeyBindings second;
+    EXPECT_EQ(BindEither(first, second, {1, SecondDriveUp}, DIK_W), (TBindingSlot{0, ActionDriveUp}));
+    EXPECT_EQ(second[SecondDriveUp], DIK_W);
+    EXPECT_EQ(first[ActionDriveUp], DIK_UP) << "the first player takes the arrow the second had";
+    const TSecondKeyBindings before = second;
+    EXPECT_EQ(BindEither(first, second, {0, ActionFire}, DIK_COMMA), kNoSlot)
+        << "the left button cannot move to the second player";
+    EXPECT_EQ(first[ActionFire], kMouseButtonCode);
+    EXPECT_EQ(BindEither(first, second, {1, SecondFire}, kMouseButtonCode), kNoSlot);
+    EXPECT_EQ(second, before);
+}
+
 TEST(KeyBindings, ActionsFollowTheBindingsAndTheControllerJoinsThem) {
     ScriptedInputDevice device;
     TInput input;

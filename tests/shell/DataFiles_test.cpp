@@ -91,7 +91,11 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Left button",
                                                   "Right button",
                                                   "Middle button",
-                                                  "(desktop)"};
+                                                  "(desktop)",
+                                                  "Player 1",
+                                                  "Player 2",
+                                                  "Turret left",
+                                                  "Turret right"};
     return keys;
 }
 

@@ -266,6 +266,7 @@ TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithT
     TDemoOptions hard;
     hard.Difficulty = kDifficultyHard;
     hard.Bindings.Codes[ActionDriveUp] = platform::DIK_UP;
+    hard.SecondBindings.Codes[SecondDriveUp] = platform::DIK_W;  // the second player's keys: format 5
     std::string digest;
     {
         THeadlessGame game{files::TDataRoot(Root)};
@@ -302,6 +303,8 @@ TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithT
     ASSERT_TRUE(ReadDemoFile(Path, demo, error)) << error;
     EXPECT_EQ(demo.Header.Options.Difficulty, kDifficultyHard);
     EXPECT_EQ(demo.Header.Options.Bindings, hard.Bindings);
+    EXPECT_EQ(demo.Header.Version, kDemoSecondKeysVersion);
+    EXPECT_EQ(demo.Header.Options.SecondBindings, hard.SecondBindings);
     EXPECT_EQ(Replayed(demo), digest);
 
     // The same frames under a header of the format before: Normal, W to drive up; another game.
@@ -316,6 +319,7 @@ TEST_F(Demos, DifficultyAndControlsTravelInTheHeader_AnOlderDemoPlaysNormalWithT
     ASSERT_TRUE(ParseDemo(oldHeader + bytes.substr(newHeader.size()), old, error)) << error;
     EXPECT_EQ(old.Header.Options.Difficulty, kDifficultyNormal);
     EXPECT_EQ(old.Header.Options.Bindings, TKeyBindings{});
+    EXPECT_EQ(old.Header.Options.SecondBindings, TSecondKeyBindings{});
     EXPECT_NE(Replayed(old), digest);
 }
 
@@ -358,8 +362,8 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
     std::string magic = good;
     magic[0] = 'X';
     std::string newer = good;
-    newer[8] = 5;
-    static_assert(kDemoTwoControllerVersion == 4, "the newest format this game reads");
+    newer[8] = 6;
+    static_assert(kDemoNewestVersion == 5, "the newest format this game reads");
     std::string miscounted = good;
     miscounted[miscounted.size() - 4] = 2;
     std::string absurd = good;
@@ -372,7 +376,7 @@ TEST_F(Demos, DamagedFiles_AreRefusedWithTheProblem) {
         {good.substr(0, 30), "header is cut off"},
         {good.substr(0, at - 3), "header is cut off"},
         {magic, "not a Brelvox demo"},
-        {newer, "version 5"},  // one past the newest this game reads
+        {newer, "version 6"},  // one past the newest this game reads
         {first + "E", "frame 2 at byte"},
         {miscounted, "counts 2 frames, the file holds 1"},
         {good + "F", "1 bytes follow the end record"},

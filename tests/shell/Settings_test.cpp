@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "shell/Check.h"
 #include "util/Files.h"
@@ -25,7 +26,7 @@ TEST(Settings, EverySettingRoundTripsAndUnknownLinesStay) {
     settings.MusicVolume = 35;
     settings.EffectsVolume = 0;
     settings.Mute = true;
-    Bind(settings.Bindings, ActionDriveUp, 0xC8);  // the arrow keys
+    BindEither(settings.Bindings, settings.SecondBindings, {0, ActionDriveUp}, 0xC8);  // the arrow keys
     Bind(settings.Bindings, ActionFire, kMouseButtonCode + 1);
     settings.MouseSpeed = 25;
     settings.GamepadAimSpeed = 400;
@@ -40,6 +41,26 @@ TEST(Settings, EverySettingRoundTripsAndUnknownLinesStay) {
     EXPECT_EQ(back.OtherLines, settings.OtherLines);
     EXPECT_NE(FormatSettings(settings).find("FrameCap = 144\n"), std::string::npos);
     EXPECT_NE(FormatSettings(settings).find("Fire = mouse2\n"), std::string::npos);
+}
+
+TEST(Settings, SecondPlayerKeysRoundTripAndAClashWithTheFirstPlayerIsRepaired) {
+    TSettings settings;
+    BindEither(settings.Bindings, settings.SecondBindings, {1, SecondFire}, 0x39);  // Space
+    TSettings back;
+    EXPECT_TRUE(Parse(FormatSettings(settings), back).empty());
+    EXPECT_EQ(back.SecondBindings[SecondFire], 0x39);
+    EXPECT_NE(FormatSettings(settings).find("Player2Fire = 57\n"), std::string::npos);
+    // The first player on the arrows, the second left there too: up and right get free keys back.
+    const std::vector<std::string> problems =
+        Parse("DriveUp = 200\nDriveRight = 205\nPlayer2DriveUp = 200\nPlayer2Fire = 17\n", back);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("Player2DriveUp"), std::string::npos);
+    EXPECT_NE(problems[1].find("Player2DriveRight"), std::string::npos);
+    EXPECT_EQ(back.SecondBindings[SecondFire], 17) << "W, free since DriveUp moved";
+    std::set<uint16_t> held(back.Bindings.Codes.begin(), back.Bindings.Codes.end());
+    for (uint16_t code : back.SecondBindings.Codes) {
+        EXPECT_TRUE(held.insert(code).second) << code << " is held twice";
+    }
 }
 
 TEST(Settings, CrLfSpacesAndAnEmptyFileReadAsWritten) {

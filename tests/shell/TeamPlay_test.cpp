@@ -3,6 +3,7 @@
 #include "shell/TeamPlay.h"
 
 #include "ShellTestSupport.h"
+#include "platform/DirectInputKeys.h"
 #include "world/Player.h"
 #include "world/Respaun.h"
 #include "world/Team.h"
@@ -39,6 +40,24 @@ TEST_F(TeamPlay, TwoPlayersStartsAGameWithATankForEachAtTheirOwnStarts) {
     Services.GUI->SetActiveForm("MainMenu");
     Click("Play");
     EXPECT_FALSE(state.TwoPlayers);
+}
+
+TEST_F(TeamPlay, TheSecondPlayerDrivesWithTheKeyBoundToIt) {
+    Services.Input->SecondBindings.Codes[SecondDriveUp] = platform::DIK_I;
+    Click("Two players");
+    Frames(70, 20);
+    TPlayer* second = FindPlayerTank(World, 1);
+    ASSERT_NE(second, nullptr);
+    const TVector3 start = second->GetPosition();
+    Keys.SetKey(platform::DIK_UP, true);  // the arrow it had before drives it no more
+    Frames(30, 20);
+    Keys.SetKey(platform::DIK_UP, false);
+    EXPECT_EQ(second->GetPosition().X, start.X);
+    EXPECT_EQ(second->GetPosition().Z, start.Z);
+    Keys.SetKey(platform::DIK_I, true);
+    Frames(30, 20);
+    Keys.SetKey(platform::DIK_I, false);
+    EXPECT_TRUE(second->GetPosition().X != start.X || second->GetPosition().Z != start.Z);
 }
 
 TEST_F(TeamPlay, EachRespawnCostsThatPlayersLifeAndTheGameEndsOnlyWhenBothAreOut) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The player's settings kept across a restart, in the real window under a window manager (openbox,
-# started unless one is there) with real X input: Options, Controls, drive up moved to the Up arrow;
+# started unless one is there) with real X input: Options, Controls, drive up moved to the Up arrow
+# (the second player's drive up takes W in exchange), "Player 2", the second player's fire on Space;
 # Options, Sound, the music slider dragged to the middle; the game quits; started again it shows both,
 # the settings file holds both, and the options file is byte for byte what it was. Screenshots of each
 # step go to OUT_DIR.
@@ -29,6 +30,11 @@ shot controls-before
 click_at 315 155  # drive up's key
 press Up
 shot controls-after
+click_at 315 114  # the switch to the second player's keys
+shot controls-player2
+click_at 315 301  # the second player's fire
+press space
+shot controls-player2-after
 click_at 400 505  # OK
 click_at 290 480  # Sound
 xdotool windowfocus "$window"
@@ -47,6 +53,8 @@ ends_cleanly "the quit request"
 
 [ -f "$work/Data/settings.txt" ] || fail "no settings.txt was written"
 grep -qx 'DriveUp = 200' "$work/Data/settings.txt" || fail "drive up is not on the Up arrow: $(cat "$work/Data/settings.txt")"
+grep -qx 'Player2DriveUp = 17' "$work/Data/settings.txt" || fail "the second player's drive up did not take W"
+grep -qx 'Player2Fire = 57' "$work/Data/settings.txt" || fail "the second player's fire is not on Space"
 music=$(awk -F' = ' '$1 == "MusicVolume" {print $2}' "$work/Data/settings.txt")
 [ "${music:-100}" -ge 40 ] && [ "${music:-100}" -le 60 ] || fail "the music volume is $music, not about 50"
 cmp -s "$work/options.before" "$work/Data/options.txt" || fail "the options file changed"
@@ -62,6 +70,7 @@ shot sound-restarted
 kill -TERM "$pid"
 ends_cleanly "the second quit request"
 grep -qx 'DriveUp = 200' "$work/Data/settings.txt" || fail "drive up was not kept"
+grep -qx 'Player2Fire = 57' "$work/Data/settings.txt" || fail "the second player's fire was not kept"
 grep -qx "MusicVolume = $music" "$work/Data/settings.txt" || fail "the music volume was not kept"
 cmp -s "$work/options.before" "$work/Data/options.txt" || fail "the options file changed"
 echo "kept: DriveUp = 200, MusicVolume = $music; the options file unchanged"
