@@ -37,6 +37,14 @@ protected:
         render_ = std::make_unique<TRenderD3D9>(system_);
         ASSERT_TRUE(render_->Initialize(window_.get(), true, kWidth, kHeight, 0, error)) << error;
     }
+    // The shaders' "main" from the source tree's files.
+    void LoadShaders(TVertexShader& vertexShader, const char* vertexFile, TPixelShader& pixelShader,
+                     const char* pixelFile) {
+        const files::TDataRoot source(BRELVOX_SOURCE_DIR);
+        ASSERT_TRUE(vertexShader.LoadFromFile(source, render_->Device(), vertexFile, "main", error_))
+            << error_;
+        ASSERT_TRUE(pixelShader.LoadFromFile(source, render_->Device(), pixelFile, "main", error_)) << error_;
+    }
     void TearDown() override {
         render_.reset();
         window_.reset();
@@ -92,12 +100,10 @@ TEST_F(OnScreen, RendererShadersCompileWithoutMessages) {
 TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                          "Data\\SHaders\\render_quad.vs", "main", error_))
-        << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                         "Data\\SHaders\\render_quad.ps", "main", error_))
-        << error_;
+    LoadShaders(vertexShader, "Data\\SHaders\\render_quad.vs", pixelShader, "Data\\SHaders\\render_quad.ps");
+    if (HasFatalFailure()) {
+        return;
+    }
     const Image image = FourColours();
     TextureHandle texture;
     ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, true, "quad", texture, error_)) << error_;
@@ -131,12 +137,10 @@ TEST_F(OnScreen, FullScreenQuadShowsTheTextureUprightWithRenderQuadShaders) {
 TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                          "Data/Shaders/render_quad.vs", "main", error_))
-        << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                         "Data/Shaders/render_quad.ps", "main", error_))
-        << error_;
+    LoadShaders(vertexShader, "Data/Shaders/render_quad.vs", pixelShader, "Data/Shaders/render_quad.ps");
+    if (HasFatalFailure()) {
+        return;
+    }
     Image image;
     image.Width = 1;
     image.Height = 1;
@@ -167,12 +171,10 @@ TEST_F(OnScreen, QuadCoversOnlyItsRectangle) {
 TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                          "Data/Shaders/Static.vs", "main", error_))
-        << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                         "Data/Shaders/OnlyTex.ps", "main", error_))
-        << error_;
+    LoadShaders(vertexShader, "Data/Shaders/Static.vs", pixelShader, "Data/Shaders/OnlyTex.ps");
+    if (HasFatalFailure()) {
+        return;
+    }
 
     // A square facing the viewer (normal towards -z), clockwise on screen, in the middle of the view.
     struct Vertex {
@@ -240,12 +242,10 @@ TEST_F(OnScreen, StaticMeshFacingTheViewerIsLitByTheFixedLight) {
 TEST_F(OnScreen, QuadsInOneCallMatchThemDrawnOneByOne) {
     TVertexShader vertexShader;
     TPixelShader pixelShader;
-    ASSERT_TRUE(vertexShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                          "Data/Shaders/render_quad.vs", "main", error_))
-        << error_;
-    ASSERT_TRUE(pixelShader.LoadFromFile(files::TDataRoot(BRELVOX_SOURCE_DIR), render_->Device(),
-                                         "Data/Shaders/render_quad.ps", "main", error_))
-        << error_;
+    LoadShaders(vertexShader, "Data/Shaders/render_quad.vs", pixelShader, "Data/Shaders/render_quad.ps");
+    if (HasFatalFailure()) {
+        return;
+    }
     const Image image = FourColours();
     TextureHandle texture;
     ASSERT_TRUE(CreateTextureFromImage(render_->Device(), image, true, "icons", texture, error_)) << error_;
