@@ -33,6 +33,8 @@ function(brelvox_test folder)
     set(target test_${folder})
     add_executable(${target} ${sources})
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+    # GoogleTest's and GoogleMock's headers are a third of each case file's compile: read them once.
+    target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <gmock/gmock.h>)
     target_compile_definitions(${target} PRIVATE
         BRELVOX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         BRELVOX_BINARY_DIR="${PROJECT_BINARY_DIR}")
