@@ -7,6 +7,12 @@
 namespace platform {
 
 SdlDesktop::SdlDesktop() {
+    // Under Wayland SDL would stand in for a warp of the hidden pointer (its own, when a window goes
+    // full screen) by locking the pointer and adding up its motion from wherever SDL last saw it: the
+    // position it reports then leaves the compositor's pointer behind for good, and the cursor, which
+    // goes where that position is, no longer goes where the player points. Without the stand-in a warp
+    // simply fails, as the game expects there (X11 ignores the hint).
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0");
     videoInitialised_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 

@@ -2,10 +2,10 @@
 # The game on a real Wayland compositor: weston with its X11 backend, its output covering the X server
 # the test runs under, and the game on SDL's Wayland driver with no X display of its own. Real X input
 # (xdotool) goes to weston's window, which hands it to the focused Wayland window. The window opens
-# with its decorations; the turret fires where the crosshair points in the window; full screen
-# (Alt+Enter) covers the output and the window comes back (Alt+Enter again); the quit request ends
-# the game; full screen at the desktop's resolution aims on every side. Screenshots of
-# the X screen (what weston shows) go to OUT_DIR.
+# with its decorations; full screen (Alt+Enter) covers the output and the window comes back
+# (Alt+Enter again); the turret fires where the crosshair points in the window, in full screen between
+# bars and in the window again; the quit request ends the game; full screen at the desktop's
+# resolution aims on every side. Screenshots of the X screen (what weston shows) go to OUT_DIR.
 #   wayland_test.sh PROGRAM SOURCE_DIR OUT_DIR
 set -u
 program=$1
@@ -43,14 +43,12 @@ for i in $(seq 50); do
 done
 [ -n "$window" ] && [ -S "$XDG_RUNTIME_DIR/$socket" ] || fail "weston did not start: $(cat "$work/weston.log")"
 
-# The window's frame on the screen, its shadow and weston's pointer left out, where the X pointer is or
-# in the corner, where weston draws it before it first moves ("W H X Y"); the client
-# area is its bottom part.
+# The window's frame on the screen, its shadow and weston's pointer (where the X pointer is) left out
+# ("W H X Y"); the client area is its bottom part.
 frame() {
     eval "$(xdotool getmouselocation --shell)"
     import -window root "$work/frame.png" &&
         convert "$work/frame.png" -fill "$background" -draw "rectangle $((X - 8)),$((Y - 8)) $((X + 40)),$((Y + 40))" \
-            -draw "rectangle 0,0 40,40" \
             -bordercolor "$background" -border 1 -fuzz 12% -format '%@' info: 2>/dev/null |
         tr 'x+' '  ' | awk '{print $1, $2, $3 - 1, $4 - 1}'
 }
@@ -89,11 +87,17 @@ alt_enter() {
     xdotool keyup alt
 }
 
-# Weston draws its pointer at its output's corner until the pointer first moves over it: one motion
-# puts it where the X pointer is, which frame() leaves out.
-xdotool mousemove $((desk_w - 40)) $((desk_h - 40))
+# Weston's X11 backend moves its pointer by the X pointer's motion and takes the X pointer's position
+# only when the X pointer enters its window, which covers the X screen here: the one enter comes when
+# the window maps, and weston may not have its output yet to take it. Both pointers stop at the same
+# edges, so pushing the X pointer into opposite corners brings weston's to where it is, and it stays
+# there (the first motion makes sure the X pointer moves into the first corner).
+xdotool mousemove $((desk_w / 2)) $((desk_h / 2))
 sleep 0.2
-xdotool mousemove $((desk_w - 60)) $((desk_h - 60))
+xdotool mousemove 0 0
+sleep 0.2
+xdotool mousemove $((desk_w - 1)) $((desk_h - 1))
+sleep 0.2
 # No X display for the game: only the Wayland driver can open its window.
 start=$(date +%s)
 env -u DISPLAY WAYLAND_DISPLAY=$socket SDL_VIDEODRIVER=wayland "$program" --data "$work" 2>"$work/stderr" &
@@ -108,17 +112,21 @@ aim 650 313 0 "right in the window"
 aim 150 313 180 "left in the window"
 shot wayland_02_window_level
 
-# Full screen at 800 x 600: the picture between bars, the level paused.
+# Full screen at 800 x 600: the picture between bars, the level paused; it goes on and aims there too.
 alt_enter
 covers_screen "Alt+Enter to full screen"
 shot wayland_03_full_screen_paused
+click_at 400 220  # Continue
+aim 400 120 90 "ahead in full screen between bars"
+aim 650 313 0 "right in full screen between bars"
+shot wayland_04_full_screen_level
 
 # Back to the window, 800 x 600 again, where the level goes on and aims as before.
 alt_enter
 windowed "Alt+Enter back to the window"
-shot wayland_04_window_paused
+shot wayland_05_window_paused
 click_at 400 220  # Continue
-aim 400 120 90 "ahead in the window again"
+aim 400 540 270 "behind in the window again"
 # The quit request (what the close box sends) ends the game.
 kill -TERM "$pid"
 ends_cleanly "the quit request"
@@ -131,14 +139,14 @@ env -u DISPLAY WAYLAND_DISPLAY=$socket SDL_VIDEODRIVER=wayland "$program" --data
 pid=$!
 covers_screen "full screen at the desktop's resolution"
 client_at="0 0 $desk_w $desk_h"
-shot wayland_05_full_screen_menu
+shot wayland_06_full_screen_menu
 click_at 400 170  # Play
 sleep 1.5
 aim 650 313 0 "right in full screen"
 aim 150 313 180 "left in full screen"
 aim 400 120 90 "ahead in full screen"
 aim 400 540 270 "behind in full screen"
-shot wayland_06_full_screen_level
+shot wayland_07_full_screen_level
 kill -TERM "$pid"
 ends_cleanly "the quit request in full screen"
 echo "ok: the game under weston in $(($(date +%s) - start)) s"
