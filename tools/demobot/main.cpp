@@ -56,7 +56,9 @@ constexpr const char* kUsage =
     "  --strategy hunt (the default) drives to the nearest bonus or enemy; defend holds a post by the\n"
     "  base covering the enemies' ways to it and leaves it only for a bonus close by (the first tank).\n"
     "  Each session prints a line: seed, game time, the screen it ended on, won or lost, the score, ...,\n"
-    "  and how the level ended (end won, base-fell, no-tanks, or cut at B seconds), lives and enemies left.\n";
+    "  and how the level ended (end won, base-fell, no-tanks, or cut at B seconds), lives and enemies left.\n"
+    "  DEMOBOT_TRACE=1 in the environment has the defender print what it sees and does once a second\n"
+    "  on stderr (DEMOBOT_TRACE=f: every frame).\n";
 
 // Frame times of a 60 Hz display.
 constexpr uint32_t kFrameMs[3] = {16, 17, 17};
@@ -397,10 +399,10 @@ private:
                     score += !line.Base && !line.Rock && line.Bricks == 0 ? 1.0f : 0.0f;
                     // Between the base and a stretch of a way that looks straight at it, the tank takes
                     // the shells meant for the base (and bars the way).
-                    const bool column = std::abs(way.X - base.X) <= 1 && std::abs(x - way.X) <= 1 &&
-                                        (y - way.Y) * (base.Y - y) > 0;
-                    const bool row = std::abs(way.Y - base.Y) <= 1 && std::abs(y - way.Y) <= 1 &&
-                                     (x - way.X) * (base.X - x) > 0;
+                    // (An enemy's shells fly along the middle of its footprint: only a tank on the same
+                    // column or row stops them.)
+                    const bool column = std::abs(way.X - base.X) <= 1 && x == way.X && (y - way.Y) * (base.Y - y) > 0;
+                    const bool row = std::abs(way.Y - base.Y) <= 1 && y == way.Y && (x - way.X) * (base.X - x) > 0;
                     score += column || row ? 1.5f : 0.0f;
                 }
                 if (score > bestScore) {
@@ -516,7 +518,7 @@ private:
                                   (bonus->Kind != TBonus::Time || enemies.size() >= 2);
             // Far only while no enemy is near the base; nothing but a bomb while one is at it.
             const int reach = guard != post_ ? (bonus->Kind == TBonus::Bomb ? 10 : 0)
-                              : threatNear < 12 ? 8
+                              : threatNear < 16 || player.Health < 4.0f ? 8
                               : precious ? 24 : 8;
             if (steps >= 0 && steps <= reach && steps < nearest) {
                 nearest = steps;
@@ -547,7 +549,8 @@ private:
         if (key >= 0) {
             input_.SetKey(TInput::KeyCode(key), true);
         }
-        if (std::getenv("DEMOBOT_TRACE") != nullptr && frame_ % (std::getenv("DEMOBOT_TRACE")[0] == 'f' ? 1 : 60) == 0) {
+        const char* trace = std::getenv("DEMOBOT_TRACE");
+        if (trace != nullptr && frame_ % (trace[0] == 'f' ? 1 : 60) == 0) {
             std::fprintf(stderr, "t %llu ms %d key %d me %d,%d post %d,%d hp %.0f goal %d,%d target %s fire %d |",
                          static_cast<unsigned long long>(elapsedMs_), player.MoveState, key, me.X, me.Y, post_.X, post_.Y,
                          player.Health, goal.X, goal.Y, target ? "yes" : "no", fire ? 1 : 0);
