@@ -152,6 +152,7 @@ bool TGameFlow::StartLevel(bool continuing) {
     }
     state.InGame = true;
     state.Paused = false;
+    Outcome_ = TLevelOutcome{};
     if (state.TwoPlayers) {
         Team_.LevelStarted();
     }
@@ -222,6 +223,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
 
     if (state.TwoPlayers) {
         if (Team_.Respawn()) {
+            NoteOutcome(TLevelEnd::NoTanksLeft);
             StopLevel();  // both players are out: as the last tank of one player below
             ShowEnterName();
             return;
@@ -233,6 +235,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
             // The last tank is gone: the game is over, and the level with it, so nothing more of this
             // frame's flow may touch the world.
             state.PlayerRespawnPending = false;
+            NoteOutcome(TLevelEnd::NoTanksLeft);
             StopLevel();
             EndGame();
             return;
@@ -277,6 +280,7 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
     }
 
     if (state.AllEnemiesSpawned && state.EnemiesAlive == 0) {
+        NoteOutcome(TLevelEnd::Won);
         StopLevel();
         const TLevels* levels = PlayedLevels();
         if (levels == nullptr || state.LevelIndex + 1 >= levels->Count()) {
@@ -288,8 +292,19 @@ void TGameFlow::UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClie
             ShowForm("NextLevel");
         }
     } else if (state.GameOver) {
+        NoteOutcome(TLevelEnd::BaseFell);
         StopLevel();
         EndGame();
+    }
+}
+
+void TGameFlow::NoteOutcome(TLevelEnd end) {
+    const TGameState& state = World.State;
+    Outcome_.End = end;
+    Outcome_.Lives = state.Lives;
+    Outcome_.EnemiesLeft = state.EnemiesAlive;
+    for (int32_t quota : state.EnemyQuota) {
+        Outcome_.EnemiesLeft += quota;
     }
 }
 

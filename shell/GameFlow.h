@@ -60,6 +60,18 @@ public:
     void UpdateFlow(int32_t dt, int32_t cursorClientX, int32_t cursorClientY, int32_t clientWidth,
                     int32_t clientHeight);
 
+    // How the level last begun ended, as UpdateFlow decided it: Running while it is played (or left
+    // through the menu), Won when its every enemy is destroyed, BaseFell, or NoTanksLeft when the last
+    // tank is gone (in a game for two, both players'); with the lives and the enemies (living or still
+    // to come) left at that moment.
+    enum class TLevelEnd : uint8_t { Running, Won, BaseFell, NoTanksLeft };
+    struct TLevelOutcome {
+        TLevelEnd End = TLevelEnd::Running;
+        int32_t Lives = 0;
+        int32_t EnemiesLeft = 0;
+    };
+    const TLevelOutcome& LastOutcome() const { return Outcome_; }
+
     // The campaign's progress from the per-user folder (shell/Progress.h), and with it "Continue" in the
     // main menu once a game has reached a level past the first. Until this is called (a demo, recorded
     // or replayed, never calls it) the flow neither shows "Continue" nor keeps the progress. A file that
@@ -117,6 +129,7 @@ private:
     void ApplyOptions();
     void SetExitTags(int32_t cancelTag, int32_t okTag);
     void RespawnPlayer();
+    void NoteOutcome(TLevelEnd end);
     // A game has reached level `level` (from 1): kept when it is further than before.
     void RecordProgress(int level);
     void UpdateContinueButton();
@@ -138,5 +151,6 @@ private:
     std::unique_ptr<TLevels> OwnLevels_;
     std::function<void()> OwnLevelsEnded_;
     TTeamPlay Team_;
+    TLevelOutcome Outcome_;
     TResolutionChooser Resolutions_;
 };

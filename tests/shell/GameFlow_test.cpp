@@ -157,10 +157,13 @@ TEST_F(GameFlow, LevelEnd_NextLevelThenEnterNameAfterTheLast) {
     Frame(10);
     EXPECT_FALSE(state.InGame);
     EXPECT_EQ(ActiveForm(), "NextLevel");
+    EXPECT_EQ(Flow->LastOutcome().End, TGameFlow::TLevelEnd::Won);
+    EXPECT_EQ(Flow->LastOutcome().Lives, 3);
     state.Score = 700;
     state.Lives = 2;
     Click("NextLevel");
     EXPECT_EQ(ActiveForm(), "Game");
+    EXPECT_EQ(Flow->LastOutcome().End, TGameFlow::TLevelEnd::Running);
     EXPECT_EQ(state.LevelIndex, 1);
     EXPECT_EQ(state.Score, 700);  // kept between levels
     EXPECT_EQ(state.Lives, 2);
@@ -191,15 +194,27 @@ TEST_F(GameFlow, GameOver_EndsTheFrameSoNothingIsSpawnedIntoTheUnloadedLevel) {
     EXPECT_EQ(state.BonusTimer, 0);
     EXPECT_FALSE(state.InGame);
     EXPECT_EQ(LevelNode(World), nullptr);
+    // The last tank went first: that is how the level ended, though its enemies were gone too.
+    EXPECT_EQ(Flow->LastOutcome().End, TGameFlow::TLevelEnd::NoTanksLeft);
+    EXPECT_EQ(Flow->LastOutcome().Lives, 0);
 }
 
 TEST_F(GameFlow, BaseDestroyed_EndsTheGame) {
     Click("Play");  // the release frame runs the level's first frame
     World.State.GameOver = true;
     World.State.Score = 42;
+    World.State.EnemiesAlive = 2;
+    World.State.EnemyQuota[0] = 1;
+    World.State.EnemyQuota[1] = 0;
+    World.State.EnemyQuota[2] = 0;
+    World.State.EnemyQuota[3] = 4;
     Frame(10);
     EXPECT_EQ(ActiveForm(), "EnterName");
     EXPECT_EQ(Text("EnterName", "Record"), English("Your record") + " : 42");
+    // The base's fall, with what was left (the unloading of the level changes neither).
+    EXPECT_EQ(Flow->LastOutcome().End, TGameFlow::TLevelEnd::BaseFell);
+    EXPECT_EQ(Flow->LastOutcome().EnemiesLeft, 7);
+    EXPECT_EQ(Flow->LastOutcome().Lives, World.State.Lives);
 }
 
 TEST_F(GameFlow, ExitCancel_ReturnsToTheScreenThatOpenedIt) {

@@ -18,7 +18,8 @@ from collections import deque
 
 EMPTY, BRICK, ROCK, WATER = 0, 1, 2, 3
 
-# number, width, height, theme, enemies of kinds 0..3, how open the base is (0 closed .. 3 open),
+# number, width, height, theme, enemies of kinds 0..3, how open the base is (-1 closed and screened by
+# rock, 0 closed .. 3 open),
 # number of spawn points
 LEVELS = [
     (7, 24, 24, "field", (5, 6, 5, 5), 0, 2),
@@ -28,21 +29,21 @@ LEVELS = [
     (11, 32, 32, "islands", (5, 8, 6, 6), 0, 3),
     (12, 22, 22, "arena", (6, 8, 6, 6), 0, 4),
     (13, 34, 34, "field", (5, 8, 7, 7), 1, 3),
-    (14, 31, 31, "maze", (5, 9, 7, 7), 1, 3),
+    (14, 31, 31, "maze", (5, 9, 8, 6), 0, 2),
     (15, 36, 36, "river", (4, 9, 8, 8), 1, 4),
     (16, 28, 28, "fortress", (4, 10, 8, 8), 1, 4),
     (17, 34, 30, "islands", (4, 10, 9, 8), 1, 4),
     (18, 24, 24, "arena", (5, 10, 9, 8), 0, 4),
     (19, 38, 38, "field", (4, 10, 10, 9), 2, 4),
-    (20, 34, 34, "maze", (4, 11, 10, 9), 2, 4),
+    (20, 34, 34, "maze", (4, 11, 10, 9), -1, 4),
     (21, 36, 36, "river", (3, 11, 11, 10), 2, 5),
-    (22, 30, 30, "fortress", (3, 12, 11, 10), 2, 5),
+    (22, 30, 30, "fortress", (3, 12, 11, 10), 1, 4),
     (23, 40, 40, "islands", (3, 12, 12, 10), 2, 5),
     (24, 26, 26, "arena", (4, 12, 12, 10), 0, 4),
-    (25, 40, 36, "field", (3, 12, 12, 12), 3, 5),
+    (25, 40, 36, "field", (5, 12, 12, 10), -1, 4),
     (26, 37, 37, "maze", (2, 12, 13, 13), 3, 5),
     (27, 38, 38, "river", (2, 13, 13, 13), 3, 6),
-    (28, 34, 34, "fortress", (2, 13, 14, 13), 3, 6),
+    (28, 34, 34, "fortress", (2, 13, 14, 13), -1, 6),
     (29, 40, 40, "islands", (1, 13, 14, 15), 3, 6),
     (30, 40, 40, "finale", (1, 13, 15, 15), 3, 6),
 ]
@@ -84,7 +85,9 @@ class Level:
 
 
 def place_base(level, rng, openness, x, y):
-    """The base at footprint (x, y) with its enclosure: full brick, brick with a gap, a half ring, none."""
+    """The base at footprint (x, y) with its enclosure: full brick, brick with a gap, a half ring, none;
+    below 0, full brick behind screens of rock a cell in front of it and at its sides, which no shell
+    goes through."""
     level.base = (x, y)
     level.rect(x - 2, y - 2, x + 3, y + 3, EMPTY)
     ring = [(cx, cy) for cx in range(x - 1, x + 3) for cy in (y - 1, y + 2)]
@@ -97,6 +100,12 @@ def place_base(level, rng, openness, x, y):
         ring = [(cx, cy) for (cx, cy) in ring if cy == y + 2 or (cy >= y and rng.random() < 0.5)]
     for cx, cy in ring:
         level.set(cx, cy, BRICK)
+    if openness < 0:
+        for cx in range(x - 1, x + 3):
+            level.set(cx, y - 3, ROCK)
+        for cy in (y, y + 1):
+            level.set(x - 3, cy, ROCK)
+            level.set(x + 4, cy, ROCK)
 
 
 def bottom_base(level, rng, openness, start_side=None):
