@@ -87,7 +87,7 @@ class Level:
 def place_base(level, rng, openness, x, y):
     """The base at footprint (x, y) with its enclosure: full brick, brick with a gap, a half ring, none;
     below 0, full brick behind screens of rock a cell in front of it and at its sides, which no shell
-    goes through."""
+    goes through (the start, laid out after, clears the screen on its side)."""
     level.base = (x, y)
     level.rect(x - 2, y - 2, x + 3, y + 3, EMPTY)
     ring = [(cx, cy) for cx in range(x - 1, x + 3) for cy in (y - 1, y + 2)]
