@@ -221,6 +221,9 @@ private:
 
     // What stands in a cell: 0 nothing, 1 brick, 2 rock, 3 water.
     static constexpr uint8_t kOpenCell = 0, kBrick = 1, kRock = 2, kWater = 3;
+    // The four steps of the defender's searches, in the order they are tried.
+    static constexpr int kStepX[4] = {1, 0, -1, 0};
+    static constexpr int kStepY[4] = {0, -1, 0, 1};
 
     void SeeTerrain(const TMap& map, const TPlayer& player, const std::vector<TMoveableObject*>& objects) {
         const int w = map.Width();
@@ -337,14 +340,12 @@ private:
         }
         std::deque<TGridPoint> queue{start};
         steps[static_cast<size_t>(start.X * h + start.Y)] = 0;
-        const int dxs[4] = {1, 0, -1, 0};
-        const int dys[4] = {0, -1, 0, 1};
         while (!queue.empty()) {
             const TGridPoint p = queue.front();
             queue.pop_front();
             for (int k = 0; k < 4; ++k) {
-                const int nx = p.X + dxs[k];
-                const int ny = p.Y + dys[k];
+                const int nx = p.X + kStepX[k];
+                const int ny = p.Y + kStepY[k];
                 if (nx < 0 || ny < 0 || nx >= w || ny >= h || steps[static_cast<size_t>(nx * h + ny)] >= 0 ||
                     !Passable(map, nx, ny, toBase)) {
                     continue;
@@ -371,11 +372,9 @@ private:
             int d = map.IsFootprint(p.X, p.Y) ? fromBase[static_cast<size_t>(p.X * h + p.Y)] : -1;
             while (d > 0) {
                 ways.push_back(p);
-                const int dxs[4] = {1, 0, -1, 0};
-                const int dys[4] = {0, -1, 0, 1};
                 for (int k = 0; k < 4; ++k) {
-                    const int nx = p.X + dxs[k];
-                    const int ny = p.Y + dys[k];
+                    const int nx = p.X + kStepX[k];
+                    const int ny = p.Y + kStepY[k];
                     if (map.IsFootprint(nx, ny) && fromBase[static_cast<size_t>(nx * h + ny)] == d - 1) {
                         p = TGridPoint{nx, ny};
                         break;
