@@ -557,7 +557,6 @@ bool TFloorCut::Make(const TMatrix& m, const TStaticFloor& floor) {
     if (nearArea == 0.0 || std::fabs(nearArea - regionArea) > 1e-4 * regionArea) {
         return false;  // nothing near, or the near triangles do not fill their rectangle
     }
-    std::memcpy(Region, region, sizeof Region);
 
     // The region's own vertices on its edges: the triangles outside meet the cut only there, so the
     // cut's outer edges go through these alone (no vertex of the cut lies inside an edge outside).
@@ -584,19 +583,29 @@ bool TFloorCut::Make(const TMatrix& m, const TStaticFloor& floor) {
                          !outer[2].empty() && outer[2].front() == region[1] && outer[2].back() == region[3] &&
                          !outer[3].empty() && outer[3].front() == region[1] && outer[3].back() == region[3];
 
-    // A grid of cells inside a ring one cell wide; a cell the floor covers with the margin around is
-    // left out.
-    const int nx = static_cast<int>(std::ceil((region[2] - region[0]) * std::fabs(sx) / kCell));
-    const int nz = static_cast<int>(std::ceil((region[3] - region[1]) * std::fabs(sz) / kCell));
-    if (!corners || nx < 3 || nz < 3) {
+    // Grid lines: the region's edges, a ring one cell wide inside them, and inside the ring the floor's
+    // box edges a margin either side, so that what is left out is the cover shrunk by the margin.
+    auto gridLines = [](float lo, float hi, float scale, float offset, const std::vector<float>& edges) {
+        const float ring = kCell / std::fabs(scale);
+        std::vector<float> g = {lo, lo + ring, hi - ring, hi};
+        for (float edge : edges) {
+            for (float world : {edge - kMargin, edge + kMargin}) {
+                const float v = (world - offset) / scale;
+                if (v > lo + ring && v < hi - ring) {
+                    g.push_back(v);
+                }
+            }
+        }
+        std::sort(g.begin(), g.end());
+        g.erase(std::unique(g.begin(), g.end()), g.end());
+        return g;
+    };
+    const std::vector<float> gx = gridLines(region[0], region[2], sx, tx, floor.GetCoverX());
+    const std::vector<float> gz = gridLines(region[1], region[3], sz, tz, floor.GetCoverZ());
+    const int nx = static_cast<int>(gx.size()) - 1;
+    const int nz = static_cast<int>(gz.size()) - 1;
+    if (!corners || nx < 3 || nz < 3 || gx[1] >= gx[size_t(nx) - 1] || gz[1] >= gz[size_t(nz) - 1]) {
         return false;
-    }
-    std::vector<float> gx(size_t(nx) + 1), gz(size_t(nz) + 1);
-    for (int i = 0; i <= nx; ++i) {
-        gx[size_t(i)] = i == nx ? region[2] : region[0] + (region[2] - region[0]) * float(i) / float(nx);
-    }
-    for (int j = 0; j <= nz; ++j) {
-        gz[size_t(j)] = j == nz ? region[3] : region[1] + (region[3] - region[1]) * float(j) / float(nz);
     }
     // Rows of kept runs [i0, i1) inside the ring; rows with the same runs make one strip.
     struct TStrip {
@@ -604,6 +613,7 @@ bool TFloorCut::Make(const TMatrix& m, const TStaticFloor& floor) {
         std::vector<std::pair<int, int>> Runs;
     };
     std::vector<TStrip> strips;
+    float dropped[4] = {1e30f, 1e30f, -1e30f, -1e30f};
     for (int j = 1; j < nz - 1; ++j) {
         const float c = worldZ(gz[size_t(j)]), d = worldZ(gz[size_t(j) + 1]);
         std::vector<std::pair<int, int>> runs;
@@ -614,6 +624,12 @@ bool TFloorCut::Make(const TMatrix& m, const TStaticFloor& floor) {
                 const float a = worldX(gx[size_t(i)]), b = worldX(gx[size_t(i) + 1]);
                 keep = !floor.Covers(std::min(a, b) - kMargin, std::min(c, d) - kMargin,
                                      std::max(a, b) + kMargin, std::max(c, d) + kMargin, worldY);
+                if (!keep) {
+                    dropped[0] = std::min(dropped[0], gx[size_t(i)]);
+                    dropped[1] = std::min(dropped[1], gz[size_t(j)]);
+                    dropped[2] = std::max(dropped[2], gx[size_t(i) + 1]);
+                    dropped[3] = std::max(dropped[3], gz[size_t(j) + 1]);
+                }
             }
             if (keep && start < 0) {
                 start = i;
@@ -783,6 +799,7 @@ bool TFloorCut::Make(const TMatrix& m, const TStaticFloor& floor) {
     Cut.IndexBuffer = CutIndices.get();
     Cut.NumVertices = static_cast<int32_t>(vertices.size() / Floats);
     Cut.PrimitiveCount = static_cast<int32_t>(indices.size() / 3);
+    std::memcpy(Dropped, dropped, sizeof Dropped);
     MadeFor = m;
     MadeForFloor = floor.GetGeneration();
     Made = true;
@@ -800,11 +817,17 @@ const TRenderOperation& TFloorCut::For(const TRenderOperation& source, const TMa
     }
     bool current = Made && MadeForFloor == floor.GetGeneration();
     if (current) {
-        // Moved less than the margin: the region's corners bound how far any point of it went.
+        // What was left out moved less than the margin: the corners around it bound how far any point
+        // of it went.
         const float y = 0.0f;
-        const float corners[4][2] = {
-            {Region[0], Region[1]}, {Region[2], Region[1]}, {Region[0], Region[3]}, {Region[2], Region[3]}};
+        const float corners[4][2] = {{Dropped[0], Dropped[1]},
+                                     {Dropped[2], Dropped[1]},
+                                     {Dropped[0], Dropped[3]},
+                                     {Dropped[2], Dropped[3]}};
         for (const auto& c : corners) {
+            if (Dropped[0] > Dropped[2]) {
+                break;  // nothing left out
+            }
             const TVector3 p = Vector3(c[0], y, c[1]);
             current =
                 current && VectorDistance(TransformPoint(p, matrix), TransformPoint(p, MadeFor)) <= kMargin;

@@ -70,6 +70,9 @@ public:
     const std::vector<TFloorBox>& GetBoxes() const { return Boxes; }
     // The rectangle around every box that hides (x0, z0, x1, z1); false when none does.
     bool GetCoverBounds(float bounds[4]) const;
+    // The boxes' x and z edges, sorted, each once.
+    const std::vector<float>& GetCoverX() const { return CoverX; }
+    const std::vector<float>& GetCoverZ() const { return CoverZ; }
     // Counts the builds and clears: what was made against the floor is current while it is unchanged.
     uint32_t GetGeneration() const { return Generation; }
 
@@ -91,17 +94,18 @@ private:
 };
 
 // A flat mesh subset lying under the floor (the water plane), drawn with the part the floor hides left
-// out: the cells of a grid over the subset's triangles that reach under the floor's boxes are dropped
-// when the floor covers them with a margin around, and the remaining cells merged into rectangles, their
-// attributes taken from the subset's own (which must be an affine function of x and z over the plane,
-// as a flat textured plane's are). Triangles away from the floor stay as they are. The cut holds while
-// the subset has moved less than the margin since it was made, and is made again when it has moved
-// further (the water breathes).
+// out: the subset's triangles that reach under the floor's boxes are replaced by a grid whose lines are
+// the floor's box edges a margin either side (inside a ring one cell wide along the region's border);
+// a cell the floor covers with the margin around is dropped, so what is left out is the cover shrunk by
+// the margin. The remaining cells are merged into rectangles, their attributes taken from the subset's
+// own (which must be an affine function of x and z over the plane, as a flat textured plane's are).
+// Triangles away from the floor stay as they are. The cut holds while what it left out has moved less
+// than the margin since it was made, and is made again when it has moved further (the water breathes).
 class TFloorCut {
 public:
     // World units the cover must reach beyond a dropped cell, and how far the subset may move.
-    static constexpr float kMargin = 0.75f;
-    // Grid cells of this many world units.
+    static constexpr float kMargin = 0.25f;
+    // The ring's width in world units.
     static constexpr float kCell = 0.5f;
 
     explicit TFloorCut(TRenderD3D9& device) : Device(device) {}
@@ -131,7 +135,8 @@ private:
     uint32_t Floats = 0;             // per vertex
     float Fit[3][64] = {};           // attribute f = Fit[0][f] + Fit[1][f] x + Fit[2][f] z
     std::vector<uint8_t> NearFloor;  // per source triangle: its bounds reach the floor's
-    float Region[4] = {};            // x0, z0, x1, z1 of those triangles, in the subset's space
+    float Dropped[4] = {};           // x0, z0, x1, z1 around the cells left out, in the subset's
+                                     // space (x0 > x1: none)
     TMatrix MadeFor;
     uint32_t MadeForFloor = 0;  // the floor's generation
     bool Failed = false;        // Make failed for MadeForFloor: not tried again until the floor changes
