@@ -47,22 +47,25 @@ constexpr int32_t kMaxPaletteBones = (256 - 4) / 4;
 
 }  // namespace
 
-TSceneManager::TSceneManager(TRenderD3D9& device, const files::TDataRoot& root) : Device(device) {
+TSceneManager::TSceneManager(TRenderD3D9& device, const files::TDataRoot& root)
+    : Device(device), ShaderRoot(root) {
     Camera = std::make_unique<TCamera>("camera", 1);
     Camera->SetProjection(static_cast<float>(kPi / 4), 1.0f, 1.0f, 1000.0f);
     Camera->SetRotation(45.0f, 0.0f, 0.0f);
     Camera->SetPosition(0.0f, 15.0f, -15.0f);
     Frustum = std::make_unique<TFrustum>();
     Floor = std::make_unique<TStaticFloor>(device);
+}
 
+void TSceneManager::LoadShaders() {
     StaticShader = std::make_unique<TVertexShader>();
-    StaticShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/Static.vs");
+    StaticShader->LoadFromFileOrLog(ShaderRoot, Device.Device(), "Data/Shaders/Static.vs");
     SkinnedShader = std::make_unique<TVertexShader>();
-    SkinnedShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/Skinned.vs");
+    SkinnedShader->LoadFromFileOrLog(ShaderRoot, Device.Device(), "Data/Shaders/Skinned.vs");
     InstanceShader = std::make_unique<TVertexShader>();
-    InstanceShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/Instance.vs");
+    InstanceShader->LoadFromFileOrLog(ShaderRoot, Device.Device(), "Data/Shaders/Instance.vs");
     TexturePixelShader = std::make_unique<TPixelShader>();
-    TexturePixelShader->LoadFromFileOrLog(root, Device.Device(), "Data/Shaders/OnlyTex.ps");
+    TexturePixelShader->LoadFromFileOrLog(ShaderRoot, Device.Device(), "Data/Shaders/OnlyTex.ps");
 }
 
 TSceneManager::~TSceneManager() {
@@ -116,6 +119,9 @@ void TSceneManager::Update(int32_t deltaMs) {
 // Draw pass
 
 void TSceneManager::Render() {
+    if (!TexturePixelShader) {
+        LoadShaders();  // on the first pass: a menu that draws no scene does not wait for them
+    }
     DrawCalls = 0;
     CollectVisible();
     Device.SetTextureFilter(0, 1, 0);

@@ -56,8 +56,8 @@ public:
     static constexpr int32_t kInstanceTriangleLimit = 300;
 
     // Creates the camera "camera" (pi/4, aspect 1, 1..1000, rotation (45, 0, 0), position (0, 15, -15)),
-    // the frustum, the four shaders (read from `root`) and the (empty) instance buffers. The tree's root
-    // is made on the first GetRoot.
+    // the frustum and the (empty) instance buffers. The four shaders are read from `root` on the first
+    // Render, the tree's root is made on the first GetRoot.
     TSceneManager(TRenderD3D9& device, const files::TDataRoot& root);
     ~TSceneManager();
     TSceneManager(const TSceneManager&) = delete;
@@ -135,7 +135,10 @@ private:
     // Gives back the replicated geometry of subsets this pass did not draw.
     void DropUnusedInstanceGeometry();
 
+    void LoadShaders();
+
     TRenderD3D9& Device;
+    files::TDataRoot ShaderRoot;
     std::unique_ptr<TMoveableObject> Root;
     std::vector<TMoveableObject*> Objects;
     std::unique_ptr<TCamera> Camera;

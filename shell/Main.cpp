@@ -83,7 +83,7 @@ bool TForm1::InitGame(std::string& error) {
     StartScene(Services_, Display_.Layout());
     StartCachesAndInput(Services_, InputDevice_);
     GameMeshesLoaded_ = false;
-    LoadSounds(Services_);
+    StartFinished_ = false;
     ApplyPlayerSettings(Services_, state, Display_);
     if (!StartGui(Services_, LoadMenuPictures(Services_), error)) {
         return false;
@@ -96,7 +96,7 @@ bool TForm1::InitGame(std::string& error) {
         return false;
     }
     LastTick_ = Clock_.TickCount();
-    LoadGamePictures(Services_);
+    LoadCursorPicture(Services_);
     if (!LoadRecordsAndLevels(Services_, error)) {
         return false;
     }
@@ -107,6 +107,7 @@ bool TForm1::InitGame(std::string& error) {
 // The rooms of the shell: the menus' flow, the editor and the settings screens, with their forms.
 void TForm1::BuildRooms() {
     auto loadGameMeshes = [this]() {
+        FinishStart();
         if (!GameMeshesLoaded_) {
             GameMeshesLoaded_ = true;
             LoadGameMeshes(Services_);
@@ -148,6 +149,18 @@ void TForm1::StartWorld() {
         Flow_->LoadProgress();  // a demo's menus stay those of the game it was recorded in
     }
     Construction_->LoadUserLevels();
+}
+
+void TForm1::FinishStart() {
+    if (StartFinished_) {
+        return;
+    }
+    StartFinished_ = true;
+    LoadSounds(Services_);
+    ApplyPlayerSettings(Services_, World_.State, Display_);
+    LoadGamePictures(Services_);
+    // The world's objects reach the sound and the particle atlas through their context.
+    ConnectWorld(World_, Services_);
 }
 
 void TForm1::FreeGame() {
@@ -198,6 +211,9 @@ void TForm1::ApplicationEvents1Idle() {
         return;
     }
     if (FrameLoopEnabled_) {
+        if (FramesDrawn_ > 0) {
+            FinishStart();  // once the first frame is on the screen
+        }
         UpdateFrame();
         DrawFrame();
     }
@@ -414,7 +430,7 @@ void TForm1::DrawFrame() {
         render.SetAlphaBlend(true);
         render.SetDepthTest(false);
         Flow_->Hud().DrawTexturedQuad(
-            "Cursor", PixelToNdcX(cursorX, layout.Width), PixelToNdcY(cursorY, layout.Height),
+            kCursorTexture, PixelToNdcX(cursorX, layout.Width), PixelToNdcY(cursorY, layout.Height),
             SizeToNdcW(layout.CursorSize, layout.Width), SizeToNdcH(layout.CursorSize, layout.Height));
         render.SetAlphaBlend(false);
         render.SetDepthTest(true);

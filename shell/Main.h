@@ -102,6 +102,9 @@ private:
     // InitGame's parts: the shell's rooms (flow, editor, settings screens) and the world's start.
     void BuildRooms();
     void StartWorld();
+    // What the first menu frame does not draw, loaded once that frame is shown (or before a level is
+    // built, whichever comes first): the sounds, the game's pictures and the particle shaders.
+    void FinishStart();
     void FreeGame();
     // The next frame's time and input; false when there is none (the replay is over).
     bool TakeFrame(TDemoFrame& frame);
@@ -131,6 +134,7 @@ private:
     bool Created_ = false;
     bool Initialized_ = false;       // InitGame went through: frames may run
     bool GameMeshesLoaded_ = false;  // the game's meshes are in this mesh cache
+    bool StartFinished_ = false;     // FinishStart ran for this InitGame
     uint32_t LastTick_ = 0;
     uint32_t GameTicks_ = 0;     // the game's clock: the seed plus every frame's milliseconds
     uint8_t PendingEvents_ = 0;  // TDemoEvent bits for the next frame

@@ -109,8 +109,6 @@ void SetViewProjection(TGameServices& services, const TScreenLayout& layout) {
 void StartCachesAndInput(TGameServices& services, platform::InputDevice* input) {
     TDeviceRef device = services.Render->Device();
     services.Shaders = std::make_unique<TShaderManager>(device, services.Root);
-    services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
-    services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
     services.Meshes = std::make_unique<TMeshManager>(device, services.Root);
     services.Input = std::make_unique<TInput>();
     services.Input->Init(input);
@@ -180,10 +178,25 @@ bool LoadFont(TGameServices& services, std::string& error) {
                                        kFontVertexShader, error);
 }
 
+void LoadCursorPicture(TGameServices& services) {
+    for (const TNamedFile& texture : kGameTextures) {
+        if (std::string_view(texture.Name) == kCursorTexture) {
+            services.Meshes->GetTextureManager()->AddTexture(services.Render->Device(), texture.Name,
+                                                             texture.File);
+        }
+    }
+}
+
 void LoadGamePictures(TGameServices& services) {
+    if (services.Shaders->GetPixelShader("Particle") == nullptr) {
+        services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
+        services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
+    }
     TTextureManager* textures = services.Meshes->GetTextureManager();
     for (const TNamedFile& texture : kGameTextures) {
-        textures->AddTexture(services.Render->Device(), texture.Name, texture.File);
+        if (textures->FindTexture(texture.Name) == nullptr) {
+            textures->AddTexture(services.Render->Device(), texture.Name, texture.File);
+        }
     }
     // Pictures drawn one after another share a texture, so they share draw calls; without an atlas
     // each draws from its own.

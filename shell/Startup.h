@@ -30,8 +30,9 @@ bool StartRenderer(TGameServices& services, platform::GraphicsSystem& graphics, 
 void StartScene(TGameServices& services, const TScreenLayout& layout);
 // The camera's perspective for the screen's layout (the frustum and the picking ray follow it).
 void SetViewProjection(TGameServices& services, const TScreenLayout& layout);
-// The particle shaders, the mesh and texture caches (empty) and the input.
+// The shader, mesh and texture caches (empty) and the input.
 void StartCachesAndInput(TGameServices& services, platform::InputDevice* input);
+// The sound device and the game's sounds.
 void LoadSounds(TGameServices& services);
 // The quad shaders and the menus' textures; returns the GUI skin's entry (nullptr when it is missing).
 TTextureResource* LoadMenuPictures(TGameServices& services);
@@ -40,8 +41,11 @@ bool StartGui(TGameServices& services, TTextureResource* skin, std::string& erro
 // The three language files, and the GUI's texts in the options' language.
 bool LoadLanguages(TGameServices& services, TGameState& state, std::string& error);
 bool LoadFont(TGameServices& services, std::string& error);
-// The game's textures and the atlases drawn from them. The game's meshes wait for the first level
-// (LoadGameMeshes): the menus draw none, and the first menu frame comes sooner.
+// The menus' cursor, the one game texture the first menu frame draws.
+void LoadCursorPicture(TGameServices& services);
+// The particle shaders, the game's textures (those not loaded yet) and the atlases drawn from them.
+// The game's meshes wait for the first level (LoadGameMeshes): the menus draw none, and the first
+// menu frame comes sooner.
 void LoadGamePictures(TGameServices& services);
 // The table of records (a missing file is fine) and the level list.
 bool LoadRecordsAndLevels(TGameServices& services, std::string& error);

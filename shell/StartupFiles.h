@@ -57,7 +57,8 @@ inline constexpr TNamedFile kMenuTextures[] = {
     {"GUI", kSkinTexture},
 };
 
-// Loaded after the meshes.
+// The game's textures: the menus' cursor before the first menu frame, the others once it is shown.
+inline constexpr const char* kCursorTexture = "Cursor";
 inline constexpr TNamedFile kGameTextures[] = {
     {"Particle", "data\\textures\\particle.png"},   {"Spark", "data\\textures\\spark.png"},
     {"Bang", "data\\textures\\bang.png"},           {"Romb", "data\\textures\\romb.png"},

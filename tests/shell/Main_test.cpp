@@ -149,11 +149,26 @@ TEST_F(MainForm, FormCreate_ReadsTheFilesSizesTheWindowShowsTheMainMenu) {
     EXPECT_EQ(ActiveForm(form), "MainMenu");
     EXPECT_EQ(form.Services().GUI->FormCount(), 21u);  // the ten of the menus, "Sound", "Controls" and the
                                                        // nine of Construction
-    // The game's meshes wait for the first level; its textures (the HUD's, the cursor) are there.
+    // The game's meshes wait for the first level; before the first frame only the cursor of its
+    // textures is there, and the sound, the other textures and the particle shaders come once that
+    // frame is shown.
+    const TTextureManager& textures = *form.Services().Meshes->GetTextureManager();
     EXPECT_EQ(form.Services().Meshes->FindMesh("water"), nullptr);
-    EXPECT_NE(form.Services().Meshes->GetTextureManager()->FindTexture("H_bomb"), nullptr);
+    EXPECT_NE(textures.FindTexture("Cursor"), nullptr);
+    EXPECT_EQ(textures.FindTexture("H_bomb"), nullptr);
+    EXPECT_EQ(form.Services().Audio, nullptr);
     EXPECT_GT(form.Services().Levels->Count(), 0);
     EXPECT_EQ(world_.Context.SceneRoot, form.Services().SceneManager->GetRoot());
+    form.ApplicationEvents1Idle();
+    EXPECT_EQ(form.FramesDrawn(), 1u);
+    EXPECT_EQ(textures.FindTexture("H_bomb"), nullptr);
+    form.ApplicationEvents1Idle();
+    EXPECT_NE(textures.FindTexture("H_bomb"), nullptr);
+    EXPECT_NE(form.Services().Shaders->GetPixelShader("Particle"), nullptr);
+    ASSERT_NE(form.Services().Audio, nullptr);
+    EXPECT_EQ(world_.Context.Audio, form.Services().Audio.get());
+    EXPECT_EQ(world_.Context.ParticleAtlas, form.Services().ParticleAtlas.get());
+    EXPECT_NE(world_.Context.ParticleAtlas, nullptr);
     // The camera over the battlefield.
     TVector3 camera = form.Services().SceneManager->GetCamera()->GetPosition();
     EXPECT_FLOAT_EQ(camera.Y, 23.0f);
