@@ -51,7 +51,7 @@ public:
     TTextureManager& operator=(const TTextureManager&) = delete;
 
     // The entry of `fileName` with one more use, or a new entry named `name` with the texture loaded
-    // from the file (full mip chain) and one use.
+    // from the file (one level) and one use.
     TTextureResource* AddTexture(TDeviceRef device, std::string_view name, std::string_view fileName);
     // The first entry named `name`, or nullptr.
     TTextureResource* FindTexture(std::string_view name) const;

@@ -188,10 +188,8 @@ void LoadCursorPicture(TGameServices& services) {
 }
 
 void LoadGamePictures(TGameServices& services) {
-    if (services.Shaders->GetPixelShader("Particle") == nullptr) {
-        services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
-        services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
-    }
+    services.Shaders->AddPixelShader("Particle", kParticlePixelShader, "main");
+    services.Shaders->AddVertexShader("Particle", kParticleVertexShader, "main");
     TTextureManager* textures = services.Meshes->GetTextureManager();
     for (const TNamedFile& texture : kGameTextures) {
         if (textures->FindTexture(texture.Name) == nullptr) {

@@ -43,7 +43,8 @@ bool LoadLanguages(TGameServices& services, TGameState& state, std::string& erro
 bool LoadFont(TGameServices& services, std::string& error);
 // The menus' cursor, the one game texture the first menu frame draws.
 void LoadCursorPicture(TGameServices& services);
-// The particle shaders, the game's textures (those not loaded yet) and the atlases drawn from them.
+// Once a start: the particle shaders, the game's textures (those not loaded yet) and the atlases drawn
+// from them.
 // The game's meshes wait for the first level (LoadGameMeshes): the menus draw none, and the first
 // menu frame comes sooner.
 void LoadGamePictures(TGameServices& services);
