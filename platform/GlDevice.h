@@ -264,7 +264,7 @@ private:
     IndexBufferHandle indices_;
     std::array<TextureHandle, kStages> stageTextures_{};
     std::array<SamplerState, kStages> samplerStates_{};
-    std::array<float, 256 * 4> constants_{};
+    std::array<float, kVertexShaderRegisters * 4> constants_{};
     uint64_t constantsVersion_ = 1;
     uint32_t srcBlend_ = D3DBLEND_ONE;
     uint32_t destBlend_ = D3DBLEND_ZERO;

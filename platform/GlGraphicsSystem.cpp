@@ -37,6 +37,15 @@ std::unique_ptr<GraphicsDevice> GlGraphicsSystem::CreateDevice(Window* window,
         error = "OpenGL 3.3 is not available";
         return nullptr;
     }
+    // The registers are one uniform array of the vertex stage (OpenGL 3.3 promises only 1024 floats;
+    // desktop drivers give 4096 or more).
+    GLint vertexUniforms = 0;
+    glGetIntegerv(GL_MAX_VERTEX_UNIFORM_COMPONENTS, &vertexUniforms);
+    if (vertexUniforms < static_cast<GLint>(4 * kVertexShaderRegisters)) {
+        error = "OpenGL gives vertex shaders " + std::to_string(vertexUniforms) + " uniform floats, fewer than the " +
+                std::to_string(4 * kVertexShaderRegisters) + " the game's shaders need";
+        return nullptr;
+    }
     bool clipControl = !options_.ForceDepthRemap &&
                        (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
     auto device = std::make_unique<GlDevice>(*sdlWindow, clipControl);

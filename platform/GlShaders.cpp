@@ -168,10 +168,10 @@ void GlDevice::SetPixelShader(ShaderHandle shader) {
 }
 
 void GlDevice::SetVertexShaderConstantF(uint32_t startRegister, const float* data, uint32_t count) {
-    if (!data || startRegister >= 256) {
+    if (!data || startRegister >= kVertexShaderRegisters) {
         return;
     }
-    count = std::min(count, 256 - startRegister);
+    count = std::min(count, kVertexShaderRegisters - startRegister);
     std::memcpy(constants_.data() + startRegister * 4, data, count * 4 * sizeof(float));
     ++constantsVersion_;
 }
@@ -229,7 +229,7 @@ GlDevice::Program GlDevice::LinkProgram(GLuint vertex, GLuint pixel, std::string
         glGetActiveUniform(name, static_cast<GLuint>(index), sizeof uniformName, nullptr, &size, &type,
                            uniformName);
         if (std::strcmp(uniformName, "c") == 0 || std::strcmp(uniformName, "c[0]") == 0) {
-            program.ConstantCount = std::min(size, 256);
+            program.ConstantCount = std::min<GLint>(size, kVertexShaderRegisters);
         }
     }
     glUseProgram(name);

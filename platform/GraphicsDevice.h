@@ -7,9 +7,10 @@
 // - render and sampler states are the Direct3D 9 numbers below; everything never set keeps the
 //   Direct3D 9 default (depth test on, depth writes on, depth func less-equal, cull counter-clockwise,
 //   blending off, point min/mag filter, no mip filter, wrap addressing);
-// - vertex-shader float constants are 256 four-float registers that persist across shader changes;
-// - shaders are GLSL sources with `uniform vec4 c[256]` as the registers and attribute locations fixed
-//   by declaration usage (AttributeLocation below);
+// - vertex-shader float constants are kVertexShaderRegisters (512) four-float registers that persist
+//   across shader changes, as a Direct3D 9 device whose caps give that many (MaxVertexShaderConst);
+// - shaders are GLSL sources with `uniform vec4 c[N]` as the registers (N at most 512; the shaders of
+//   the design have 256) and attribute locations fixed by declaration usage (AttributeLocation below);
 // - D3DCOLOR vertex data is a little-endian ARGB word (bytes B, G, R, A), read as normalised bytes.
 //
 // Resources are typed handles, one type per kind (ResourceHandle below); a default-made handle is
@@ -29,6 +30,9 @@ namespace platform {
 class Window;
 
 // Direct3D 9 result codes the engine looks at.
+// The vertex-shader constant registers a device holds.
+constexpr uint32_t kVertexShaderRegisters = 512;
+
 constexpr int32_t D3D_OK = 0;
 constexpr int32_t D3DERR_DEVICELOST = static_cast<int32_t>(0x88760868u);
 constexpr int32_t D3DERR_DEVICENOTRESET = static_cast<int32_t>(0x88760869u);

@@ -10,7 +10,7 @@ namespace platform {
 
 namespace {
 
-constexpr uint32_t kRegisterCount = 256;
+constexpr uint32_t kRegisterCount = kVertexShaderRegisters;
 constexpr uint8_t kDiscardedByte = 0xCD;  // what a discarded buffer holds until it is written
 
 std::string FormatFloat(float value) {

@@ -5,7 +5,7 @@
 //   get their first Update next frame. A node may remove itself (or delete another) during the pass:
 //   removed nodes are skipped and freed when the pass ends.
 // Render: culls game objects against the view frustum, sorts what is visible and draws it: skinned
-//   objects, opaque subsets (repeated small subsets in instanced batches of up to 85 copies per draw
+//   objects, opaque subsets (repeated small subsets in instanced batches of up to 170 copies per draw
 //   call, the rest one by one), transparent subsets back to front (back faces, then front faces), then
 //   every particle effect of the tree (never culled) with depth writes off, effects next to each other
 //   in tree order that draw alike (same texture and shaders) in one call.
@@ -50,8 +50,8 @@ struct TRenderItem {
 
 class TSceneManager {
 public:
-    // Most copies one instanced draw call takes (c1-c255 hold 85 copies of 3 registers).
-    static constexpr int32_t kMaxInstances = 85;
+    // Most copies one instanced draw call takes (c1-c510 hold 170 copies of 3 registers).
+    static constexpr int32_t kMaxInstances = 170;
     // Subsets of this many triangles or more are never instanced.
     static constexpr int32_t kInstanceTriangleLimit = 300;
 

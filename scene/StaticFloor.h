@@ -37,7 +37,7 @@ struct TFloorBox {
 
 class TStaticFloor {
 public:
-    static constexpr int32_t kMaxCopies = 85;
+    static constexpr int32_t kMaxCopies = 170;  // as many as an instanced draw takes
     // A group's pieces are taken in rows of this many world units, each row along x.
     static constexpr float kRowSize = 8.0f;
 

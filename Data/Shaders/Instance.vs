@@ -3,14 +3,14 @@
 // the next blend-indices element of the mesh's layout. The layouts instanced here have no blend indices
 // of their own, so it arrives as blend indices 0 (location 5); a layout that had them would pass it as
 // blend indices 1 (location 6). An attribute no element feeds reads 0, so the larger of the two is the
-// copy number either way. The geometry is replicated up to 85 times. The projection is a perspective
+// copy number either way. The geometry is replicated up to 170 times. The projection is a perspective
 // one, whose depth is a fixed function of w: clip z = A * clip w + B, with (A, B) in c0.xy. So each
 // copy needs three rows of its transposed World * View * Projection, those of clip x, y and w:
 // copy n's in c[1 + 3n] .. c[3 + 3n]. Lit exactly as Static.vs: the normal goes through the same
 // three columns (its z through A times the w column), so a copy drawn here looks the same as one
 // drawn on its own.
 
-uniform vec4 c[256];
+uniform vec4 c[512];
 
 layout(location = 0) in vec3 Position;
 layout(location = 1) in vec3 Normal;

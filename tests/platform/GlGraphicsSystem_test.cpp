@@ -71,6 +71,17 @@ void main() {
 }
 )";
 
+// Colour from the last register of a program that declares all of them.
+const char* const kLastRegisterVertex = R"(#version 330 core
+uniform vec4 c[512];
+layout(location = 0) in vec3 Position;
+out vec4 vColor;
+void main() {
+    gl_Position = vec4(Position, 1.0);
+    vColor = c[511] + c[4] * 0.0;
+}
+)";
+
 const char* const kColourPixel = R"(#version 330 core
 in vec4 vColor;
 out vec4 FragColor;
@@ -516,6 +527,17 @@ TEST_P(GlDevice, Constants_PersistAcrossShaderChanges) {
     EXPECT_RGB(At(image, 54, 10), 0, 0, 255, 0);
     EXPECT_RGB(At(image, 10, 54), 255, 255, 0, 0);
     EXPECT_RGB(At(image, 54, 54), 255, 255, 0, 0);
+}
+
+TEST_P(GlDevice, Constants_TheLastRegisterReachesAProgramThatDeclaresThemAll) {
+    static_assert(kVertexShaderRegisters == 512, "the shader above declares c[512]");
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    const float colour[4] = {0, 1, 0, 1};
+    device_->SetVertexShaderConstantF(kVertexShaderRegisters - 1, colour, 1);
+    device_->SetVertexShader(Compile(ShaderStage::Vertex, kLastRegisterVertex));
+    device_->SetPixelShader(Compile(ShaderStage::Pixel, kColourPixel));
+    DrawRect(-1, 1, 1, -1, 0.5f);
+    EXPECT_RGB(At(Read(), 32, 32), 0, 255, 0, 0);
 }
 
 TEST_P(GlDevice, Shaders_CompileErrorGivesMessagesAndNoShader) {

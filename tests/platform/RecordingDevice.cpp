@@ -94,13 +94,14 @@ TEST_F(RecordingState, StartsAtDirect3DDefaults) {
 }
 
 TEST_F(RecordingState, ConstantsPersistAcrossShaderChangesAndClipAtTheLastRegister) {
+    constexpr uint32_t kLast = kVertexShaderRegisters - 1;
     float data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    device->SetVertexShaderConstantF(254, data, 2);
+    device->SetVertexShaderConstantF(kLast - 1, data, 2);
     device->SetVertexShader(ShaderHandle{});
-    EXPECT_EQ(device->Constant(254), (std::array<float, 4>{1, 2, 3, 4}));
-    EXPECT_EQ(device->Constant(255), (std::array<float, 4>{5, 6, 7, 8}));
-    device->SetVertexShaderConstantF(255, data, 2);  // the second register does not exist
-    EXPECT_EQ(device->Constant(255), (std::array<float, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(device->Constant(kLast - 1), (std::array<float, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(device->Constant(kLast), (std::array<float, 4>{5, 6, 7, 8}));
+    device->SetVertexShaderConstantF(kLast, data, 2);  // the second register does not exist
+    EXPECT_EQ(device->Constant(kLast), (std::array<float, 4>{1, 2, 3, 4}));
     EXPECT_EQ(device->Calls().back().Floats.size(), 4u);
 }
 

@@ -82,10 +82,11 @@ protected:
         return object;
     }
 
-    // `count` walls in rows of ten, one unit apart, around the origin.
-    void AddWalls(TMeshResource* mesh, int count) {
+    // `count` walls in rows of `perRow` (ten unless told), `spacing` apart, around the origin.
+    void AddWalls(TMeshResource* mesh, int count, int perRow = 10, float spacing = 1.0f) {
         for (int i = 0; i < count; ++i) {
-            AddObject(mesh, static_cast<float>(i % 10) - 4.5f, static_cast<float>(i / 10) - 3.0f, 0.0f);
+            AddObject(mesh, spacing * (static_cast<float>(i % perRow) - 0.5f * static_cast<float>(perRow - 1)),
+                      spacing * static_cast<float>(i / perRow) - 3.0f, 0.0f);
         }
     }
 
@@ -142,12 +143,12 @@ TEST_F(SceneManagerTest, TenWallsOfOneSubsetAreOneInstancedCall) {
     EXPECT_EQ(device_->BadHandleUses(), 0);
 }
 
-TEST_F(SceneManagerTest, NinetyWallsAreTwoCallsOfEightyFiveAndFive) {
-    AddWalls(Mesh(12), 90);
+TEST_F(SceneManagerTest, WallsBeyondOneCallsCopiesAreTwoCalls) {
+    AddWalls(Mesh(12), 175, 25, 0.4f);
     const auto draws = Frame();
     ASSERT_EQ(draws.size(), 2u) << device_->LogText();
-    EXPECT_EQ(draws[0].PrimitiveCount, 85u * 12);
-    EXPECT_EQ(draws[0].LastConstantCount, 1u + 85 * 3);  // c0-c255 full
+    EXPECT_EQ(draws[0].PrimitiveCount, 170u * 12);
+    EXPECT_EQ(draws[0].LastConstantCount, 1u + 170 * 3);  // c0-c510
     EXPECT_EQ(draws[1].PrimitiveCount, 5u * 12);
     EXPECT_EQ(draws[1].LastConstantCount, 1u + 5 * 3);
     EXPECT_EQ(draws[1].VertexShader, InstanceShader());
