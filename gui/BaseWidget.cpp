@@ -47,13 +47,20 @@ bool TBaseWidget::ButtonReleased() const {
     return input != nullptr && input->MouseButtonReleased(0);
 }
 
-void TBaseWidget::QueueText(const std::string& text, float x, float y, float width, float height) const {
+void TBaseWidget::QueueText(const std::string& text, float x, float y, float width, float height,
+                            float room) const {
     TMYFont* font = CurrentFont();
     if (font == nullptr) {
         return;
     }
     font->FontColor = FontColor;
     font->FontSize = FontSize;
+    if (room > 0.0f && font->GlyphCount() > 0) {
+        const float wide = font->TextWidth(text) * FontSize / font->GlyphTable()[0].Height;
+        if (wide > room) {
+            font->FontSize = FontSize * room / wide;
+        }
+    }
     font->Italic = Italic;
     font->HAlign = HAlign;
     font->VAlign = VAlign;

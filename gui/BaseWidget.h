@@ -91,6 +91,7 @@ protected:
     TInput* CurrentInput() const { return Input != nullptr ? Input->get() : nullptr; }
     bool ButtonDown() const;
     bool ButtonReleased() const;
-    // Copies this widget's text style into the font and queues `text` in the rectangle.
-    void QueueText(const std::string& text, float x, float y, float width, float height) const;
+    // Copies this widget's text style into the font and queues `text` in the rectangle; with `room`
+    // above 0, a text wider than `room` at the widget's size is drawn smaller, to fit it.
+    void QueueText(const std::string& text, float x, float y, float width, float height, float room = 0) const;
 };

@@ -8,5 +8,5 @@ void TMyLabel::SetParams(const TButtonParam& params) {
 void TMyLabel::HandleInput(int32_t, const TVector2&) {}
 
 void TMyLabel::Draw(TGUIVB&, TGUIIB&, const TGUISkinInfo&) {
-    QueueText(Caption, X, Y, Width, Height);
+    QueueText(Caption, X, Y, Width, Height, ShrinkToFit ? Width : 0.0f);
 }

@@ -16,4 +16,5 @@ public:
     void Draw(TGUIVB& vertices, TGUIIB& indices, const TGUISkinInfo& skin) override;
 
     std::string Caption = "Label";
+    bool ShrinkToFit = false;  // a caption wider than Width is drawn smaller, to fit it
 };

@@ -21,15 +21,6 @@ void TMyStepper::HandleInput(int32_t, const TVector2& mousePos) {
 }
 
 void TMyStepper::Draw(TGUIVB&, TGUIIB&, const TGUISkinInfo&) {
-    const TMYFont* font = CurrentFont();
     const float room = Width - 2.0f * SideMargin;
-    const float size = FontSize;
-    if (font != nullptr && font->GlyphCount() > 0 && room > 0.0f) {
-        const float width = font->TextWidth(Caption) * FontSize / font->GlyphTable()[0].Height;
-        if (width > room) {
-            FontSize = FontSize * room / width;
-        }
-    }
-    QueueText(Caption, X, Y, Width, Height);
-    FontSize = size;
+    QueueText(Caption, X, Y, Width, Height, room > 0.0f ? room : 0.0f);
 }

@@ -9,6 +9,7 @@
 #include "gui/GE_FONT.h"
 #include "shell/Config.h"
 #include "shell/Progress.h"
+#include "shell/SettingsScreens.h"
 #include "util/GE_MATH.h"
 #include "util/GE_UTILS.h"
 #include "util/Log.h"
@@ -494,6 +495,15 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
         FillRecordsTable();
         ShowForm("Table of records");
     } else if (name == "Help") {
+        if (Services.GUI && Services.Languages) {
+            const auto text = [this](const char* key) {
+                const std::string line = LanguageText(key);
+                return line.empty() ? std::string(key) : line;
+            };
+            ShowBoundControls(*Services.GUI, *Services.Languages, World.State.Language, Services.Settings.Bindings,
+                              Services.Settings.SecondBindings,
+                              [&text](uint16_t code) { return InputName(code, text); });
+        }
         ShowForm("Help");
     } else if (name == "Options") {
         SetOptionsWidgets();

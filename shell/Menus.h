@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "gui/GE_GUI.h"
+#include "input/KeyBindings.h"
 #include "render/GE_D3D9.h"
 #include "util/ScreenLayout.h"
 
@@ -47,6 +50,12 @@ void PlaceHud(TGUI& gui, const TScreenLayout& layout);
 // visible texts to that language's lines. A key missing from the table empties its widget's text. The
 // HUD labels, the record and credit labels and the OK of "Help" and "Author" are left alone.
 void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, uint8_t language);
+
+// The lines of "Help" that name keys a player binds (moving and shooting; the second player's driving,
+// fire and turret), in `language`: a line whose keys are the defaults keeps its designed text, one with
+// other keys names them ("Moving: %1", ...), `inputName` giving a key's or a mouse button's name.
+void ShowBoundControls(TGUI& gui, const TLanguages& languages, uint8_t language, const TKeyBindings& first,
+                       const TSecondKeyBindings& second, const std::function<std::string(uint16_t)>& inputName);
 
 // The "Continue" button of "MainMenu", above "Play", with `caption`: added on the first call (a game that
 // has reached no level yet has none), its caption replaced on later ones.

@@ -41,13 +41,17 @@ std::string TSettingsScreens::Text(const char* key) const {
     return text.empty() ? std::string(key) : text;
 }
 
-std::string TSettingsScreens::InputName(uint16_t code) const {
+std::string InputName(uint16_t code, const std::function<std::string(const char*)>& text) {
     if (code >= kMouseButtonCode) {
         static const char* const kButtons[kBindableMouseButtons] = {"Left button", "Right button",
                                                                     "Middle button"};
-        return Text(kButtons[(code - kMouseButtonCode) % kBindableMouseButtons]);
+        return text(kButtons[(code - kMouseButtonCode) % kBindableMouseButtons]);
     }
     return platform::KeyNameOnLayout(static_cast<uint8_t>(code));
+}
+
+std::string TSettingsScreens::InputName(uint16_t code) const {
+    return ::InputName(code, [this](const char* key) { return Text(key); });
 }
 
 void TSettingsScreens::Build(TDeviceRef device) {
@@ -140,7 +144,7 @@ void TSettingsScreens::FillSound() {
 }
 
 int TSettingsScreens::RowCount() const {
-    return Player_ == 0 ? ActionCount : SecondActionCount;
+    return Player_ == 0 ? int{ActionCount} : int{SecondActionCount};
 }
 
 bool TSettingsScreens::TakesMouse(int row) const {
@@ -155,7 +159,7 @@ uint16_t TSettingsScreens::SlotCode(TBindingSlot slot) const {
 
 TBindingSlot TSettingsScreens::HolderOf(uint16_t code) const {
     for (int player = 0; player < 2; ++player) {
-        for (int action = 0; action < (player == 0 ? ActionCount : SecondActionCount); ++action) {
+        for (int action = 0; action < (player == 0 ? int{ActionCount} : int{SecondActionCount}); ++action) {
             if (SlotCode({player, action}) == code) {
                 return {player, action};
             }

@@ -19,6 +19,10 @@
 #include "shell/GameServices.h"
 #include "world/World.h"
 
+// The name a key has on the player's layout (platform/KeyNames.h), or a mouse button's, `text` giving
+// the line of a language key.
+std::string InputName(uint16_t code, const std::function<std::string(const char*)>& text);
+
 class TSettingsScreens {
 public:
     struct THooks {

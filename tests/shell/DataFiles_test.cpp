@@ -95,7 +95,11 @@ const std::vector<std::string>& UsedKeys() {
                                                   "Player 1",
                                                   "Player 2",
                                                   "Turret left",
-                                                  "Turret right"};
+                                                  "Turret right",
+                                                  "Moving: %1",
+                                                  "Shooting: %1",
+                                                  "Player 2: %1, fire: %2",
+                                                  "Player 2 tower: %1 and %2"};
     return keys;
 }
 

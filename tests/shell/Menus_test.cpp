@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "input/KeyBindings.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/RecordingDevice.h"
 #include "shell/Languages.h"
@@ -179,6 +180,41 @@ TEST_F(Menus, ApplyLanguage_ShippedFilesFillEveryTranslatedWidget) {
     }
     ApplyLanguage(state_, *gui_, languages, kLanguageUkrainian);
     EXPECT_EQ(GetWidgetText(*gui_, "Options", "UKR"), std::string(kKeyUkrainianName));
+}
+
+TEST_F(Menus, HelpNamesTheKeysAsBoundAndTheDesignedLinesForTheDefaults) {
+    TLanguages languages;
+    std::string error;
+    ASSERT_TRUE(languages.LoadFromFiles(files::TDataRoot(BRELVOX_SOURCE_DIR), kUkrainianFile, kRussianFile,
+                                        kEnglishFile, error))
+        << error;
+    ApplyLanguage(state_, *gui_, languages, kLanguageEnglish);
+    const auto name = [](uint16_t code) { return "k" + std::to_string(code); };
+    const std::vector<std::string> designed = {
+        GetWidgetText(*gui_, "Help", "1"), GetWidgetText(*gui_, "Help", "3"),
+        GetWidgetText(*gui_, "Help", "4"), GetWidgetText(*gui_, "Help", "5")};
+    auto lines = [this] {
+        return std::vector<std::string>{GetWidgetText(*gui_, "Help", "1"), GetWidgetText(*gui_, "Help", "3"),
+                                        GetWidgetText(*gui_, "Help", "4"), GetWidgetText(*gui_, "Help", "5")};
+    };
+    ShowBoundControls(*gui_, languages, kLanguageEnglish, {}, {}, name);
+    EXPECT_EQ(lines(), designed);
+    EXPECT_EQ(designed[0], "Moving: W,A,S,D");
+
+    TKeyBindings first;
+    first.Codes = {0x17, 0x25, 0x24, 0x26, 0x39, 0x01};  // I, K, J, L, Space, Escape
+    TSecondKeyBindings second;
+    second.Codes = {0x48, 0x50, 0x4B, 0x4D, 0x9C, 0x33, 0x34};  // the keypad's arrows and Enter
+    ShowBoundControls(*gui_, languages, kLanguageEnglish, first, second, name);
+    EXPECT_EQ(lines(), (std::vector<std::string>{"Moving: k23,k36,k37,k38", "Shooting: k57",
+                                                  "Player 2: k72,k75,k80,k77, fire: k156", designed[3]}));
+    second.Codes[SecondTurretRight] = 0x35;
+    ShowBoundControls(*gui_, languages, kLanguageRussian, TKeyBindings{}, second, name);
+    EXPECT_EQ(GetWidgetText(*gui_, "Help", "1"), languages.GetText("Moving: W,A,S,D", kLanguageRussian));
+    EXPECT_EQ(GetWidgetText(*gui_, "Help", "5"), "\xC1\xE0\xF8\xED\xFF \xE8\xE3\xF0\xEE\xEA\xE0 2: k51 \xE8 k53");
+    // Back to the defaults: the designed lines again.
+    ShowBoundControls(*gui_, languages, kLanguageEnglish, {}, {}, name);
+    EXPECT_EQ(lines(), designed);
 }
 
 TEST_F(Menus, Credits_PerLanguage) {
