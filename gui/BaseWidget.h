@@ -83,7 +83,8 @@ public:
     float Italic = 0;
     uint8_t HAlign = 2;
     uint8_t VAlign = 2;
-    int32_t Tag = 0;  // free for the game; the GUI never reads it
+    int32_t Tag = 0;       // free for the game; the GUI never reads it
+    bool Visible = true;  // a hidden widget is neither drawn nor given input
 
 protected:
     // The font and the input behind the slots, or nullptr while a slot is empty.

@@ -71,7 +71,9 @@ void TGUI::ProcessInput(int32_t deltaTime, const TVector2& mousePos) {
     const TVector2 mouse = Vector2(View_.FromScreenX(mousePos.X), View_.FromScreenY(mousePos.Y));
     // By index: a callback may add widgets to the form while it is walked.
     for (size_t i = 0; i < form->Widgets.size(); ++i) {
-        form->Widgets[i]->HandleInput(deltaTime, mouse);
+        if (form->Widgets[i]->Visible) {
+            form->Widgets[i]->HandleInput(deltaTime, mouse);
+        }
     }
 }
 
@@ -86,7 +88,9 @@ void TGUI::Draw() {
         (*Font)->SetView(View_);
     }
     for (size_t i = 0; i < form->Widgets.size(); ++i) {
-        form->Widgets[i]->Draw(Vertices, Indices, Skin_);
+        if (form->Widgets[i]->Visible) {
+            form->Widgets[i]->Draw(Vertices, Indices, Skin_);
+        }
     }
     if (Vertices.empty()) {
         return;

@@ -185,6 +185,9 @@ void TSettingsScreens::FillControls() {
         const char* action = Player_ == 0 ? (used ? kActionKeys[r] : "") : kSecondActionKeys[r];
         const uint16_t code =
             Player_ == 0 ? (used ? settings.Bindings.Codes[r] : 0) : settings.SecondBindings.Codes[r];
+        // Player 1 has a row fewer: its last row is hidden.
+        form->FindWidget(kActionLabels[r])->Visible = used;
+        form->FindWidget(kKeyButtons[r])->Visible = used;
         SetWidgetText(gui, "Controls", kActionLabels[r], used ? Text(action) : std::string());
         SetWidgetText(gui, "Controls", kKeyButtons[r],
                       !used             ? std::string()

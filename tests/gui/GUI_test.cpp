@@ -207,6 +207,23 @@ TEST_F(GUITest, Draw_OneCallForAllSkinQuadsAndOneForTheText) {
     EXPECT_EQ(vb[0].Ints[3], platform::D3DPOOL_DEFAULT);
 }
 
+TEST_F(GUITest, HiddenWidgetsAreNotDrawnAndIgnoreTheMouseUntilShownAgain) {
+    TMyForm* form = AddForm("Controls");
+    TMyButton* shown = Add(form, std::make_unique<TMyButton>("Shown"), -0.2f, 0.2f);
+    TMyButton* hidden = Add(form, std::make_unique<TMyButton>("Hidden"), -0.2f, 0.2f);
+    hidden->Visible = false;
+    DrawFrame();
+    EXPECT_EQ(renderer.device->FindCalls("DrawIndexedPrimitive").at(0).Ints[3], 4) << "one button's quad";
+    Frame({0, 0}, true);
+    EXPECT_EQ(shown->State, 2);
+    EXPECT_EQ(hidden->State, 0);
+    hidden->Visible = true;
+    Frame({0, 0}, true);
+    EXPECT_EQ(hidden->State, 2);
+    DrawFrame();
+    EXPECT_EQ(renderer.device->FindCalls("DrawIndexedPrimitive").at(0).Ints[3], 8);
+}
+
 TEST_F(GUITest, Draw_AFormOfLabelsOnlyIssuesNoGUIDrawButItsTextIsDrawn) {
     TMyForm* game = AddForm("Game");
     TMyLabel* scores = Add(game, std::make_unique<TMyLabel>("Scores"), -1, 1);
