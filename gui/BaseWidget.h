@@ -83,7 +83,7 @@ public:
     float Italic = 0;
     uint8_t HAlign = 2;
     uint8_t VAlign = 2;
-    int32_t Tag = 0;       // free for the game; the GUI never reads it
+    int32_t Tag = 0;      // free for the game; the GUI never reads it
     bool Visible = true;  // a hidden widget is neither drawn nor given input
 
 protected:
@@ -94,5 +94,6 @@ protected:
     bool ButtonReleased() const;
     // Copies this widget's text style into the font and queues `text` in the rectangle; with `room`
     // above 0, a text wider than `room` at the widget's size is drawn smaller, to fit it.
-    void QueueText(const std::string& text, float x, float y, float width, float height, float room = 0) const;
+    void QueueText(const std::string& text, float x, float y, float width, float height,
+                   float room = 0) const;
 };

@@ -42,8 +42,9 @@ std::unique_ptr<GraphicsDevice> GlGraphicsSystem::CreateDevice(Window* window,
     GLint vertexUniforms = 0;
     glGetIntegerv(GL_MAX_VERTEX_UNIFORM_COMPONENTS, &vertexUniforms);
     if (vertexUniforms < static_cast<GLint>(4 * kVertexShaderRegisters)) {
-        error = "OpenGL gives vertex shaders " + std::to_string(vertexUniforms) + " uniform floats, fewer than the " +
-                std::to_string(4 * kVertexShaderRegisters) + " the game's shaders need";
+        error = "OpenGL gives vertex shaders " + std::to_string(vertexUniforms) +
+                " uniform floats, fewer than the " + std::to_string(4 * kVertexShaderRegisters) +
+                " the game's shaders need";
         return nullptr;
     }
     bool clipControl = !options_.ForceDepthRemap &&

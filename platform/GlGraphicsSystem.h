@@ -10,8 +10,8 @@
 //   z' = 2z - w appended to its main().
 // - Shaders are GLSL 3.30 sources (a source without a #version line gets "#version 330 core").
 //   Any text in the compile log (warnings too) refuses the shader; SdlWindow turns Mesa's shader cache
-//   off so that a cached shader cannot hide its warnings. Registers: `uniform vec4 c[N]`, N up to 512. Sampler uniforms
-//   named s0..s7 read texture stages 0..7; any other sampler reads stage 0.
+//   off so that a cached shader cannot hide its warnings. Registers: `uniform vec4 c[N]`, N up to 512.
+//   Sampler uniforms named s0..s7 read texture stages 0..7; any other sampler reads stage 0.
 // - No vertex shader bound (none set, or one that did not compile): positions pass through as
 //   clip-space coordinates (the identity transforms of the fixed-function pipeline) and texture
 //   coordinate 0 is passed on as the output `TexCoord0`.

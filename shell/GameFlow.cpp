@@ -500,8 +500,8 @@ void TGameFlow::OnMainMenuClick(TMyButton& button) {
                 const std::string line = LanguageText(key);
                 return line.empty() ? std::string(key) : line;
             };
-            ShowBoundControls(*Services.GUI, *Services.Languages, World.State.Language, Services.Settings.Bindings,
-                              Services.Settings.SecondBindings,
+            ShowBoundControls(*Services.GUI, *Services.Languages, World.State.Language,
+                              Services.Settings.Bindings, Services.Settings.SecondBindings,
                               [&text](uint16_t code) { return InputName(code, text); });
         }
         ShowForm("Help");

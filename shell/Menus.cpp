@@ -368,7 +368,8 @@ void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, ui
 }
 
 void ShowBoundControls(TGUI& gui, const TLanguages& languages, uint8_t language, const TKeyBindings& first,
-                       const TSecondKeyBindings& second, const std::function<std::string(uint16_t)>& inputName) {
+                       const TSecondKeyBindings& second,
+                       const std::function<std::string(uint16_t)>& inputName) {
     const auto text = [&](std::string_view key) { return languages.GetText(key, language); };
     // `line` with %1 and %2 replaced.
     const auto fill = [](std::string line, const std::string& one, const std::string& two = {}) {
@@ -385,22 +386,25 @@ void ShowBoundControls(TGUI& gui, const TLanguages& languages, uint8_t language,
         return inputName(up) + "," + inputName(left) + "," + inputName(down) + "," + inputName(right);
     };
     const auto firstDefault = TKeyBindings::Defaults();
-    const bool firstDrives = std::equal(first.Codes.begin(), first.Codes.begin() + ActionFire, firstDefault.begin());
+    const bool firstDrives =
+        std::equal(first.Codes.begin(), first.Codes.begin() + ActionFire, firstDefault.begin());
     SetWidgetText(gui, "Help", "1",
-                  firstDrives ? text("Moving: W,A,S,D")
-                              : fill(text("Moving: %1"), drive(first[ActionDriveUp], first[ActionDriveLeft],
-                                                               first[ActionDriveDown], first[ActionDriveRight])));
+                  firstDrives
+                      ? text("Moving: W,A,S,D")
+                      : fill(text("Moving: %1"), drive(first[ActionDriveUp], first[ActionDriveLeft],
+                                                       first[ActionDriveDown], first[ActionDriveRight])));
     SetWidgetText(gui, "Help", "3",
-                  first[ActionFire] == firstDefault[ActionFire] ? text("Shooting: left mouse button")
-                                                                : fill(text("Shooting: %1"), inputName(first[ActionFire])));
+                  first[ActionFire] == firstDefault[ActionFire]
+                      ? text("Shooting: left mouse button")
+                      : fill(text("Shooting: %1"), inputName(first[ActionFire])));
     const auto secondDefault = TSecondKeyBindings::Defaults();
     const bool secondDrives =
         std::equal(second.Codes.begin(), second.Codes.begin() + SecondTurretLeft, secondDefault.begin());
     SetWidgetText(gui, "Help", "4",
                   secondDrives ? text("Player 2: arrows, fire: Right Ctrl")
                                : fill(text("Player 2: %1, fire: %2"),
-                                      drive(second[SecondDriveUp], second[SecondDriveLeft], second[SecondDriveDown],
-                                            second[SecondDriveRight]),
+                                      drive(second[SecondDriveUp], second[SecondDriveLeft],
+                                            second[SecondDriveDown], second[SecondDriveRight]),
                                       inputName(second[SecondFire])));
     const bool secondTurns = second[SecondTurretLeft] == secondDefault[SecondTurretLeft] &&
                              second[SecondTurretRight] == secondDefault[SecondTurretRight];

@@ -55,7 +55,8 @@ void ApplyLanguage(TGameState& state, TGUI& gui, const TLanguages& languages, ui
 // fire and turret), in `language`: a line whose keys are the defaults keeps its designed text, one with
 // other keys names them ("Moving: %1", ...), `inputName` giving a key's or a mouse button's name.
 void ShowBoundControls(TGUI& gui, const TLanguages& languages, uint8_t language, const TKeyBindings& first,
-                       const TSecondKeyBindings& second, const std::function<std::string(uint16_t)>& inputName);
+                       const TSecondKeyBindings& second,
+                       const std::function<std::string(uint16_t)>& inputName);
 
 // The "Continue" button of "MainMenu", above "Play", with `caption`: added on the first call (a game that
 // has reached no level yet has none), its caption replaced on later ones.

@@ -85,7 +85,8 @@ protected:
     // `count` walls in rows of `perRow` (ten unless told), `spacing` apart, around the origin.
     void AddWalls(TMeshResource* mesh, int count, int perRow = 10, float spacing = 1.0f) {
         for (int i = 0; i < count; ++i) {
-            AddObject(mesh, spacing * (static_cast<float>(i % perRow) - 0.5f * static_cast<float>(perRow - 1)),
+            AddObject(mesh,
+                      spacing * (static_cast<float>(i % perRow) - 0.5f * static_cast<float>(perRow - 1)),
                       spacing * static_cast<float>(i / perRow) - 3.0f, 0.0f);
         }
     }

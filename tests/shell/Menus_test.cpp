@@ -207,11 +207,12 @@ TEST_F(Menus, HelpNamesTheKeysAsBoundAndTheDesignedLinesForTheDefaults) {
     second.Codes = {0x48, 0x50, 0x4B, 0x4D, 0x9C, 0x33, 0x34};  // the keypad's arrows and Enter
     ShowBoundControls(*gui_, languages, kLanguageEnglish, first, second, name);
     EXPECT_EQ(lines(), (std::vector<std::string>{"Moving: k23,k36,k37,k38", "Shooting: k57",
-                                                  "Player 2: k72,k75,k80,k77, fire: k156", designed[3]}));
+                                                 "Player 2: k72,k75,k80,k77, fire: k156", designed[3]}));
     second.Codes[SecondTurretRight] = 0x35;
     ShowBoundControls(*gui_, languages, kLanguageRussian, TKeyBindings{}, second, name);
     EXPECT_EQ(GetWidgetText(*gui_, "Help", "1"), languages.GetText("Moving: W,A,S,D", kLanguageRussian));
-    EXPECT_EQ(GetWidgetText(*gui_, "Help", "5"), "\xC1\xE0\xF8\xED\xFF \xE8\xE3\xF0\xEE\xEA\xE0 2: k51 \xE8 k53");
+    EXPECT_EQ(GetWidgetText(*gui_, "Help", "5"),
+              "\xC1\xE0\xF8\xED\xFF \xE8\xE3\xF0\xEE\xEA\xE0 2: k51 \xE8 k53");
     // Back to the defaults: the designed lines again.
     ShowBoundControls(*gui_, languages, kLanguageEnglish, {}, {}, name);
     EXPECT_EQ(lines(), designed);

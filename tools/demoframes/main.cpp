@@ -111,7 +111,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out);
 
     platform::SdlDesktop desktop;
-    std::unique_ptr<platform::SdlWindow> window = platform::SdlWindow::Create("demoframes", width, height, error);
+    std::unique_ptr<platform::SdlWindow> window =
+        platform::SdlWindow::Create("demoframes", width, height, error);
     if (!window) {
         return Fail(error);
     }
