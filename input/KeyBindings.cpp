@@ -63,7 +63,7 @@ TBindingSlot BindEither(TKeyBindings& first, TSecondKeyBindings& second, TBindin
     }
     TBindingSlot swapped = kNoSlot;
     for (int player = 0; player < 2; ++player) {
-        const int count = player == 0 ? ActionCount : SecondActionCount;
+        const int count = player == 0 ? int{ActionCount} : int{SecondActionCount};
         for (int action = 0; action < count; ++action) {
             const TBindingSlot other{player, action};
             if (!(other == slot) && SlotCode(first, second, other) == code) {

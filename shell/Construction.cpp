@@ -107,14 +107,6 @@ constexpr TFixed kFixed[] = {
     {"LevelScore", "OK", "OK"},
 };
 
-std::string Fill(std::string line, const std::string& value) {
-    const std::size_t at = line.find("%1");
-    if (at != std::string::npos) {
-        line.replace(at, 2, value);
-    }
-    return line;
-}
-
 // The name a level file suggests for saving: its file name without ".txt", when that is a valid name.
 std::string NameOf(const std::string& path) {
     std::string name = ExtractFileNamePart(path);
@@ -325,12 +317,13 @@ void TConstruction::ApplyTexts() {
                       (chosen ? "> " : "") + Text(kMeshKeys[mesh]));
     }
     for (int kind = 0; kind < 4; ++kind) {
-        SetWidgetText(
-            gui, "Editor", kEnemyRows[kind],
-            Fill(Text("Kind %1"), std::to_string(kind + 1)) + ": " + std::to_string(Model_.Enemies()[kind]));
+        SetWidgetText(gui, "Editor", kEnemyRows[kind],
+                      FillPlaceholders(Text("Kind %1"), {std::to_string(kind + 1)}) + ": " +
+                          std::to_string(Model_.Enemies()[kind]));
     }
     SetWidgetText(gui, "Editor", "Status", Status());
-    SetWidgetText(gui, "DeleteLevel", "Question", Fill(Text("Delete the level %1?"), Deleting_));
+    SetWidgetText(gui, "DeleteLevel", "Question",
+                  FillPlaceholders(Text("Delete the level %1?"), {Deleting_}));
     SetWidgetText(gui, "LevelScore", "Score", Text("Score") + " : " + std::to_string(World_.State.Score));
 
     const std::vector<TUserLevels::TEntry>& mine = UserLevels_.Entries();
@@ -397,8 +390,10 @@ void TConstruction::OnClick(TMyButton& button) {
             if (Services_.Levels) {
                 int number = 1;
                 for (const TLevelEntry& entry : Services_.Levels->Entries()) {
-                    TOpenable level{
-                        Fill(Text("Level %1"), std::to_string(number++)), entry.path, {}, NameOf(entry.path)};
+                    TOpenable level{FillPlaceholders(Text("Level %1"), {std::to_string(number++)}),
+                                    entry.path,
+                                    {},
+                                    NameOf(entry.path)};
                     std::copy(entry.enemies, entry.enemies + 4, level.Enemies);
                     Openable_.push_back(level);
                 }

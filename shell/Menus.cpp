@@ -371,16 +371,6 @@ void ShowBoundControls(TGUI& gui, const TLanguages& languages, uint8_t language,
                        const TSecondKeyBindings& second,
                        const std::function<std::string(uint16_t)>& inputName) {
     const auto text = [&](std::string_view key) { return languages.GetText(key, language); };
-    // `line` with %1 and %2 replaced.
-    const auto fill = [](std::string line, const std::string& one, const std::string& two = {}) {
-        for (const auto& [mark, value] : {std::pair{"%1", &one}, std::pair{"%2", &two}}) {
-            const std::size_t at = line.find(mark);
-            if (at != std::string::npos) {
-                line.replace(at, 2, *value);
-            }
-        }
-        return line;
-    };
     // Up, left, down, right, as in "W,A,S,D".
     const auto drive = [&](uint16_t up, uint16_t left, uint16_t down, uint16_t right) {
         return inputName(up) + "," + inputName(left) + "," + inputName(down) + "," + inputName(right);
@@ -389,29 +379,30 @@ void ShowBoundControls(TGUI& gui, const TLanguages& languages, uint8_t language,
     const bool firstDrives =
         std::equal(first.Codes.begin(), first.Codes.begin() + ActionFire, firstDefault.begin());
     SetWidgetText(gui, "Help", "1",
-                  firstDrives
-                      ? text("Moving: W,A,S,D")
-                      : fill(text("Moving: %1"), drive(first[ActionDriveUp], first[ActionDriveLeft],
-                                                       first[ActionDriveDown], first[ActionDriveRight])));
+                  firstDrives ? text("Moving: W,A,S,D")
+                              : FillPlaceholders(text("Moving: %1"),
+                                                 {drive(first[ActionDriveUp], first[ActionDriveLeft],
+                                                        first[ActionDriveDown], first[ActionDriveRight])}));
     SetWidgetText(gui, "Help", "3",
                   first[ActionFire] == firstDefault[ActionFire]
                       ? text("Shooting: left mouse button")
-                      : fill(text("Shooting: %1"), inputName(first[ActionFire])));
+                      : FillPlaceholders(text("Shooting: %1"), {inputName(first[ActionFire])}));
     const auto secondDefault = TSecondKeyBindings::Defaults();
     const bool secondDrives =
         std::equal(second.Codes.begin(), second.Codes.begin() + SecondTurretLeft, secondDefault.begin());
     SetWidgetText(gui, "Help", "4",
                   secondDrives ? text("Player 2: arrows, fire: Right Ctrl")
-                               : fill(text("Player 2: %1, fire: %2"),
-                                      drive(second[SecondDriveUp], second[SecondDriveLeft],
-                                            second[SecondDriveDown], second[SecondDriveRight]),
-                                      inputName(second[SecondFire])));
+                               : FillPlaceholders(text("Player 2: %1, fire: %2"),
+                                                  {drive(second[SecondDriveUp], second[SecondDriveLeft],
+                                                         second[SecondDriveDown], second[SecondDriveRight]),
+                                                   inputName(second[SecondFire])}));
     const bool secondTurns = second[SecondTurretLeft] == secondDefault[SecondTurretLeft] &&
                              second[SecondTurretRight] == secondDefault[SecondTurretRight];
     SetWidgetText(gui, "Help", "5",
                   secondTurns ? text("Player 2 tower: , and .")
-                              : fill(text("Player 2 tower: %1 and %2"), inputName(second[SecondTurretLeft]),
-                                     inputName(second[SecondTurretRight])));
+                              : FillPlaceholders(text("Player 2 tower: %1 and %2"),
+                                                 {inputName(second[SecondTurretLeft]),
+                                                  inputName(second[SecondTurretRight])}));
 }
 
 void ShowContinueButton(TGUI& gui, const TMyButton::TOnClick& onClick, const std::string& caption) {

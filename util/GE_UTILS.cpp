@@ -84,6 +84,18 @@ static std::size_t LastSeparator(std::string_view path) {
     return path.find_last_of("\\/");
 }
 
+std::string FillPlaceholders(std::string line, const std::vector<std::string>& values) {
+    // From the last: "%1" must not take the start of "%10".
+    for (std::size_t i = values.size(); i-- > 0;) {
+        const std::string mark = "%" + std::to_string(i + 1);
+        for (std::size_t at = line.find(mark); at != std::string::npos; at = line.find(mark, at)) {
+            line.replace(at, mark.size(), values[i]);
+            at += values[i].size();
+        }
+    }
+    return line;
+}
+
 std::string ExtractFileNamePart(std::string_view path) {
     const std::size_t at = LastSeparator(path);
     return std::string(at == std::string_view::npos ? path : path.substr(at + 1));

@@ -59,6 +59,9 @@ std::string QuoteForMessage(std::string_view bytes, std::size_t maxBytes = 48);
 // stands as it is, so "Data\maps\level1.txt" reads as written.
 std::string QuotePathForMessage(std::string_view path, std::size_t maxBytes = 160);
 
+// A language line with its placeholders filled: every "%1" becomes values[0], "%2" values[1], and so on.
+std::string FillPlaceholders(std::string line, const std::vector<std::string>& values);
+
 // The part after the last "\" or "/" (the whole path when there is none; empty when it ends with one).
 std::string ExtractFileNamePart(std::string_view path);
 // The part up to and including the last "\" or "/"; empty when there is none.

@@ -1,5 +1,6 @@
 #include "world/LevelCheck.h"
 
+#include "util/GE_UTILS.h"
 #include "world/Map.h"
 
 namespace {
@@ -26,17 +27,6 @@ bool Overlap(const TGridPoint& a, const TGridPoint& b) {
 
 bool Blocks(int32_t code) {
     return code == kCellBrickWall || code == kCellRockWall || code == kCellWater;
-}
-
-std::string Fill(std::string line, const std::vector<std::string>& values) {
-    for (std::size_t i = values.size(); i-- > 0;) {
-        const std::string mark = "%" + std::to_string(i + 1);
-        for (std::size_t at = line.find(mark); at != std::string::npos; at = line.find(mark, at)) {
-            line.replace(at, mark.size(), values[i]);
-            at += values[i].size();
-        }
-    }
-    return line;
 }
 
 // The capital of a Latin or Windows-1251 Cyrillic letter; any other byte as it is.
@@ -192,26 +182,26 @@ std::string LevelProblemText(const TLevelProblem& problem, const TTranslate& tra
     auto piece = [&](const TLevelPiece& p) {
         switch (p.What) {
             case TLevelPiece::Base:
-                return Fill(line(kBaseText), {CellText(p.At)});
+                return FillPlaceholders(line(kBaseText), {CellText(p.At)});
             case TLevelPiece::Start:
-                return Fill(line(kStartText), {CellText(p.At)});
+                return FillPlaceholders(line(kStartText), {CellText(p.At)});
             case TLevelPiece::SecondStart:
-                return Fill(line(kSecondStartText), {CellText(p.At)});
+                return FillPlaceholders(line(kSecondStartText), {CellText(p.At)});
             case TLevelPiece::Spawn:
             default:
-                return Fill(line(kSpawnText), {std::to_string(p.Index + 1), CellText(p.At)});
+                return FillPlaceholders(line(kSpawnText), {std::to_string(p.Index + 1), CellText(p.At)});
         }
     };
     std::string text;
     switch (problem.Kind) {
         case TLevelProblemKind::Outside:
-            text = Fill(line(kOutsideText), {piece(problem.Subject)});
+            text = FillPlaceholders(line(kOutsideText), {piece(problem.Subject)});
             break;
         case TLevelProblemKind::NotFree:
-            text = Fill(line(kNotFreeText), {piece(problem.Subject), CellText(problem.Cell)});
+            text = FillPlaceholders(line(kNotFreeText), {piece(problem.Subject), CellText(problem.Cell)});
             break;
         case TLevelProblemKind::Overlap:
-            text = Fill(line(kOverlapText), {piece(problem.Subject), piece(problem.Other)});
+            text = FillPlaceholders(line(kOverlapText), {piece(problem.Subject), piece(problem.Other)});
             break;
         case TLevelProblemKind::NoStart:
             text = line(kNoStartText);
@@ -226,16 +216,16 @@ std::string LevelProblemText(const TLevelProblem& problem, const TTranslate& tra
             text = line(kNoEnemyText);
             break;
         case TLevelProblemKind::StartUnreachable:
-            text = Fill(line(kStartUnreachableText), {piece(problem.Subject)});
+            text = FillPlaceholders(line(kStartUnreachableText), {piece(problem.Subject)});
             break;
         case TLevelProblemKind::BaseUnreachable:
-            text = Fill(line(kBaseUnreachableText), {piece(problem.Subject)});
+            text = FillPlaceholders(line(kBaseUnreachableText), {piece(problem.Subject)});
             break;
     }
     if (!text.empty()) {
         text[0] = CapitalLetter(text[0]);
     }
-    return problem.IsWarning() ? Fill(line(kWarningText), {text}) : text;
+    return problem.IsWarning() ? FillPlaceholders(line(kWarningText), {text}) : text;
 }
 
 const std::vector<std::string_view>& LevelProblemKeys() {

@@ -210,3 +210,10 @@ TEST(QuoteForMessage, PathsKeepTheirBackslashes) {
     EXPECT_EQ(QuotePathForMessage("Data\\maps\\level1.txt"), "\"Data\\maps\\level1.txt\"");
     EXPECT_EQ(QuotePathForMessage("Data/\x07\"x"), "\"Data/\\x07\\\"x\"");
 }
+
+TEST(FillPlaceholders, EachMarkTakesItsValueInAnyOrderAndAValueIsNotReadAgain) {
+    EXPECT_EQ(FillPlaceholders("%2 and %1, %1", {"a", "b"}), "b and a, a");
+    EXPECT_EQ(FillPlaceholders("%1", {"%2", "x"}), "%2");  // a value holding a mark stays as it is
+    EXPECT_EQ(FillPlaceholders("%10 %1", {"one", "", "", "", "", "", "", "", "", "ten"}), "ten one");
+    EXPECT_EQ(FillPlaceholders("no marks %3", {"a"}), "no marks %3");
+}
