@@ -122,6 +122,9 @@ GlDevice::~GlDevice() {
             glDeleteShader(shader);
         }
     }
+    if (seenPixelShader_) {
+        glDeleteShader(seenPixelShader_);
+    }
     auto deleteBuffer = [](auto, Buffer& buffer) { glDeleteBuffers(1, &buffer.Name); };
     vertexBuffers_.ForEach(deleteBuffer);
     indexBuffers_.ForEach(deleteBuffer);
@@ -171,6 +174,7 @@ void GlDevice::Configure(const PresentParameters& parameters) {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glDisable(GL_BLEND);
+    blendEnable_ = false;
     srcBlend_ = D3DBLEND_ONE;
     destBlend_ = D3DBLEND_ZERO;
     glBlendFunc(GL_ONE, GL_ZERO);
@@ -296,7 +300,10 @@ void GlDevice::Clear(uint32_t flags, uint32_t colorArgb, float z, uint32_t stenc
     FollowWindowSize();
     ChooseTarget();
     GLbitfield mask = 0;
-    if (flags & D3DCLEAR_TARGET) {
+    if ((flags & D3DCLEAR_TARGET) && fragmentCounting_ == FragmentCounting::PerDrawSeen) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);  // no triangle
+        mask |= GL_COLOR_BUFFER_BIT;
+    } else if (flags & D3DCLEAR_TARGET) {
         glClearColor(((colorArgb >> 16) & 0xFF) / 255.0f, ((colorArgb >> 8) & 0xFF) / 255.0f,
                      (colorArgb & 0xFF) / 255.0f, ((colorArgb >> 24) & 0xFF) / 255.0f);
         mask |= GL_COLOR_BUFFER_BIT;
@@ -378,15 +385,53 @@ void GlDevice::FinishFrameCount() {
     }
     CountFragments(shadedTotal, passedTotal);
     queriesUsed_ = 0;
-    if (fragmentCounting_ == FragmentCounting::PerDraw) {
+    if (fragmentCounting_ == FragmentCounting::PerDraw ||
+        fragmentCounting_ == FragmentCounting::PerDrawSeen) {
         lastFrameDraws_.swap(frameDraws_);
     }
     frameDraws_.clear();
 }
 
+void GlDevice::CountSeenBlocks() {
+    if (backWidth_ <= 0 || backHeight_ <= 0) {
+        return;
+    }
+    std::vector<uint8_t> pixels(size_t(backWidth_) * backHeight_ * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, backWidth_, backHeight_, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // The rasterizer's blocks start at the picture's corner; both sizes are multiples of 4 in every
+    // mode, so it does not matter from which edge the rows are counted.
+    for (int y = 0; y < backHeight_; y += 4) {
+        for (int x = 0; x < backWidth_; x += 4) {
+            uint32_t seen[16];
+            int count = 0;
+            for (int row = y; row < std::min(y + 4, backHeight_); ++row) {
+                for (int column = x; column < std::min(x + 4, backWidth_); ++column) {
+                    const uint8_t* p = &pixels[(size_t(row) * backWidth_ + column) * 4];
+                    const uint32_t id = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+                    if (id != 0 && std::find(seen, seen + count, id) == seen + count) {
+                        seen[count++] = id;
+                    }
+                }
+            }
+            for (int i = 0; i < count; ++i) {
+                const size_t draw = (seen[i] >> 15) - 1;
+                if (draw < frameDraws_.size()) {
+                    frameDraws_[draw].SeenBlocks += 16;
+                }
+            }
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, target_);
+}
+
 void GlDevice::EndScene() {}
 
 void GlDevice::Present() {
+    if (fragmentCounting_ == FragmentCounting::PerDrawSeen) {
+        CountSeenBlocks();
+    }
     if (fragmentCounting_ != FragmentCounting::Off) {
         FinishFrameCount();  // before the copy to the window, which is no draw of the frame
     }
@@ -461,6 +506,7 @@ void GlDevice::SetRenderState(uint32_t state, uint32_t value) {
             }
             break;
         case D3DRS_ALPHABLENDENABLE:
+            blendEnable_ = value != 0;
             if (value) {
                 glEnable(GL_BLEND);
             } else {

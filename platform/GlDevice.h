@@ -97,6 +97,7 @@ private:
         GLint Constants = -1;
         GLint ConstantCount = 0;
         uint64_t UploadedVersion = 0;
+        GLint DrawNumber = -1;  // FragmentCounting::PerDrawSeen's pixel stage: the draw's number
     };
     struct Declaration {
         std::vector<VertexElement> Elements;
@@ -177,6 +178,8 @@ private:
     void BeginQueries(const QueryPair& queries);
     void EndQueries();
     void FinishFrameCount();
+    // FragmentCounting::PerDrawSeen: each draw's SeenBlocks, from the frame's picture.
+    void CountSeenBlocks();
     // Issues `draw` (the GL call), inside queries of its own under FragmentCounting::PerDraw.
     template <typename Draw>
     void CountedDraw(uint32_t primitives, Draw&& draw);
@@ -244,6 +247,8 @@ private:
     size_t queriesUsed_ = 0;          // this frame's
     bool frameCounted_ = false;       // the per-frame queries are running
     std::vector<DrawFragments> frameDraws_;
+    GLuint seenPixelShader_ = 0;  // FragmentCounting::PerDrawSeen's: the draw and the triangle
+    GLint seenDrawNumber_ = -1;   // where the current program takes the draw's number
 
     SlotTable<ShaderHandle, Shader> shaders_{"shader"};
     SlotTable<DeclarationHandle, Declaration> declarations_{"vertex declaration"};
@@ -268,6 +273,7 @@ private:
     uint64_t constantsVersion_ = 1;
     uint32_t srcBlend_ = D3DBLEND_ONE;
     uint32_t destBlend_ = D3DBLEND_ZERO;
+    bool blendEnable_ = false;
     uint32_t zEnable_ = 1;
     uint32_t zWrite_ = 1;
 };

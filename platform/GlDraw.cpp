@@ -174,6 +174,20 @@ bool GlDevice::BindElements(const std::vector<VertexElement>& elements, const Bo
 
 template <typename Draw>
 void GlDevice::CountedDraw(uint32_t primitives, Draw&& draw) {
+    if (fragmentCounting_ == FragmentCounting::PerDrawSeen) {
+        DrawFragments entry;
+        entry.Primitives = primitives;
+        entry.Texture = stageTextures_[0];
+        entry.Blended = blendEnable_;
+        BeginQueries(NextQueries());  // one pair for every entry, also those left out
+        if (!entry.Blended) {
+            glUniform1i(seenDrawNumber_, static_cast<GLint>(frameDraws_.size()));
+            draw();
+        }
+        EndQueries();
+        frameDraws_.push_back(entry);
+        return;
+    }
     if (fragmentCounting_ != FragmentCounting::PerDraw || frameCounted_) {
         draw();
         return;
@@ -193,6 +207,7 @@ bool GlDevice::PrepareDraw() {
         return false;
     }
     glUseProgram(program->Name);
+    seenDrawNumber_ = program->DrawNumber;
     UploadConstants(*program);
     return true;
 }

@@ -36,6 +36,17 @@ out vec4 FragColor;
 void main() { FragColor = vec4(1.0); }
 )";
 
+// FragmentCounting::PerDrawSeen's pixel stage: the draw's number (from 1) and the triangle's, in the
+// colour's 24 bits (15 for the triangle: a draw of more repeats colours, seen apart unless they meet).
+const char* const kSeenPixel = R"(#version 330 core
+uniform int DrawNumber;
+out vec4 FragColor;
+void main() {
+    int id = (DrawNumber + 1) * 32768 + (gl_PrimitiveID & 32767);
+    FragColor = vec4(float(id & 255), float((id >> 8) & 255), float((id >> 16) & 255), 255.0) / 255.0;
+}
+)";
+
 bool HasText(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
                        [](char c) { return c != ' ' && c != '\n' && c != '\r' && c != '\t'; });
@@ -215,6 +226,7 @@ GlDevice::Program GlDevice::LinkProgram(GLuint vertex, GLuint pixel, std::string
         return program;
     }
     program.Name = name;
+    program.DrawNumber = glGetUniformLocation(name, "DrawNumber");
     program.Constants = glGetUniformLocation(name, "c");
     if (program.Constants < 0) {
         program.Constants = glGetUniformLocation(name, "c[0]");
@@ -253,6 +265,14 @@ GlDevice::Program* GlDevice::CurrentProgram() {
     // Without a pixel shader: sample stage 0 when the vertex stage gives TexCoord0 to sample at.
     bool textured = !ownVertex || vertex->WritesTexCoord0;
     GLuint pixelName = ownPixel ? pixel->Name : FallbackShader(ShaderStage::Pixel, textured);
+    if (fragmentCounting_ == FragmentCounting::PerDrawSeen) {
+        if (!seenPixelShader_) {
+            std::string log;
+            seenPixelShader_ =
+                CompileStage(GL_FRAGMENT_SHADER, PrepareSource(ShaderStage::Pixel, kSeenPixel), log);
+        }
+        pixelName = seenPixelShader_;
+    }
     if (!vertexName || !pixelName) {
         return nullptr;
     }

@@ -214,11 +214,19 @@ struct DrawFragments {
     TextureHandle Texture;  // of stage 0
     uint64_t Shaded = 0;
     uint64_t Passed = 0;
+    // FragmentCounting::PerDrawSeen: 16 for each 4 x 4 block of the picture and each of this draw's
+    // triangles seen in it (what a rasterizer that shades whole blocks must shade at the least, in any
+    // order and with every hidden triangle culled); Blended: the draw blends, and was left out.
+    uint64_t SeenBlocks = 0;
+    bool Blended = false;
 };
 
 // Off; counted per frame (from BeginScene to Present, two queries a frame); or per draw call, each
-// kept for the last presented frame (LastFrameDraws).
-enum class FragmentCounting { Off, PerFrame, PerDraw };
+// kept for the last presented frame (LastFrameDraws). PerDrawSeen counts per draw too, but draws every
+// opaque triangle in a colour of its own (its draw and its number) and leaves out the draws that blend,
+// so that the presented picture tells which triangle is seen at each pixel (DrawFragments::SeenBlocks);
+// the picture is not the game's.
+enum class FragmentCounting { Off, PerFrame, PerDraw, PerDrawSeen };
 
 // IDirect3DDevice9, as far as the engine uses it.
 class GraphicsDevice {

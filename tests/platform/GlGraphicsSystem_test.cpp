@@ -945,3 +945,34 @@ TEST_P(GlDevice, Fragments_CountedPerDrawAndPerFrameWithThoseTheDepthTestRejects
     EXPECT_GE(device_->Counts().FragmentsShaded, 3 * all);
     ASSERT_TRUE(device_->SetFragmentCounting(FragmentCounting::Off));
 }
+
+TEST_P(GlDevice, Fragments_SeenBlocksCountTheTrianglesThePictureShowsAndBlendedDrawsAreLeftOut) {
+    if (!device_->SetFragmentCounting(FragmentCounting::PerDrawSeen)) {
+        GTEST_SKIP() << "the driver has no pipeline-statistics queries";
+    }
+    UsePair(kConstantColourVertex, kColourPixel);
+    device_->BeginScene();
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF808080, 1.0f, 0);
+    DrawRect(-1, 1, 1, -1, 0.5f);  // everywhere, seen in the left half
+    DrawRect(-1, 1, 0, -1, 0.7f);  // the left half, behind: never seen
+    DrawRect(0, 1, 1, -1, 0.3f);   // the right half, in front
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    DrawRect(-1, 1, 1, -1, 0.1f);  // blended, in front of all: left out
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    device_->EndScene();
+    device_->Present();
+    const std::vector<DrawFragments>& draws = device_->LastFrameDraws();
+    ASSERT_EQ(draws.size(), 4u);
+    const uint64_t half = uint64_t{kSize} * kSize / 2;
+    // Each block of a half is seen once, the blocks on a rectangle's diagonal twice (both triangles).
+    for (size_t shown : {0u, 2u}) {
+        EXPECT_GE(draws[shown].SeenBlocks, half) << shown;
+        EXPECT_LE(draws[shown].SeenBlocks, half + 16 * 2 * (kSize / 4)) << shown;
+        EXPECT_EQ(draws[shown].Passed, shown == 0 ? 2 * half : half);
+    }
+    EXPECT_EQ(draws[1].SeenBlocks, 0u);
+    EXPECT_TRUE(draws[3].Blended);
+    EXPECT_EQ(draws[3].Passed, 0u);
+    EXPECT_EQ(draws[3].SeenBlocks, 0u);
+    ASSERT_TRUE(device_->SetFragmentCounting(FragmentCounting::Off));
+}

@@ -2,12 +2,16 @@
 // not depend on the pace), and writes the frames asked for as PNGs: FOLDER/frame-NNNNN.png. Before and
 // after a change to the renderer the same frames can be compared pixel by pixel.
 //
-//   demoframes [--data DIR] [--size WxH] [--fragments] [--unbaked] --demo FILE --out FOLDER FRAME...
+//   demoframes [--data DIR] [--size WxH] [--fragments | --seen] [--unbaked] --demo FILE --out FOLDER FRAME...
 //
 // --fragments also prints, for each listed frame, every draw call with its triangles, its texture's
 // slot and the fragments it handed to the pixel stage and that passed the depth test (the device's
-// FragmentCounting::PerDraw), and the frame's totals. --unbaked draws the level's floor tiles as any
-// other object (no baked chunks, the water uncut), to compare both ways.
+// FragmentCounting::PerDraw), and the frame's totals. --seen prints the same for the opaque draws (the
+// blended ones are left out, and the frames show each triangle in a colour of its own) and with them
+// the fragments a rasterizer that shades whole 4 x 4 blocks must shade at the least for what each draw
+// shows (FragmentCounting::PerDrawSeen): the floor under any order, culling or occlusion test.
+// --unbaked draws the level's floor tiles as any other object (no baked chunks, the water uncut), to
+// compare both ways.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,11 +35,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: demoframes [--data DIR] [--size WxH] [--fragments] [--unbaked] --demo FILE --out FOLDER\n"
-    "                  FRAME...\n"
+    "Usage: demoframes [--data DIR] [--size WxH] [--fragments | --seen] [--unbaked] --demo FILE\n"
+    "                  --out FOLDER FRAME...\n"
     "  Replays the demo in a window and writes each listed frame (counted from 1) as\n"
     "  FOLDER/frame-NNNNN.png. --fragments also prints each listed frame's draw calls with\n"
     "  their triangles, texture slot, fragments shaded and fragments passing the depth test.\n"
+    "  --seen counts the opaque draws alone, with the fewest fragments whole 4x4 blocks\n"
+    "  could shade for what each shows; its frames show each triangle in a colour of its own.\n"
     "  --unbaked draws the floor tiles one by one (no baked chunks, the water uncut).\n";
 
 int Fail(const std::string& text) {
@@ -43,20 +49,33 @@ int Fail(const std::string& text) {
     return 2;
 }
 
-void PrintDraws(unsigned long frame, const std::vector<platform::DrawFragments>& draws) {
-    unsigned long long triangles = 0, shaded = 0, passed = 0;
+void PrintDraws(unsigned long frame, const std::vector<platform::DrawFragments>& draws, bool seen) {
+    unsigned long long triangles = 0, shaded = 0, passed = 0, least = 0;
     for (size_t i = 0; i < draws.size(); ++i) {
         const platform::DrawFragments& d = draws[i];
-        std::printf("frame %lu draw %zu: triangles %u texture %u shaded %llu passed %llu\n", frame, i,
-                    d.Primitives, d.Texture.Slot, static_cast<unsigned long long>(d.Shaded),
+        std::printf("frame %lu draw %zu: triangles %u texture %u", frame, i, d.Primitives, d.Texture.Slot);
+        if (seen && d.Blended) {
+            std::printf(" blended, left out\n");
+            continue;
+        }
+        std::printf(" shaded %llu passed %llu", static_cast<unsigned long long>(d.Shaded),
                     static_cast<unsigned long long>(d.Passed));
+        if (seen) {
+            std::printf(" least %llu", static_cast<unsigned long long>(d.SeenBlocks));
+        }
+        std::printf("\n");
         triangles += d.Primitives;
         shaded += d.Shaded;
         passed += d.Passed;
+        least += d.SeenBlocks;
     }
-    std::printf("frame %lu: draws %zu triangles %llu shaded %llu passed %llu ratio %.2f\n", frame,
-                draws.size(), triangles, shaded, passed,
-                passed > 0 ? static_cast<double>(shaded) / passed : 0.0);
+    std::printf("frame %lu: draws %zu triangles %llu shaded %llu passed %llu ratio %.2f", frame, draws.size(),
+                triangles, shaded, passed, passed > 0 ? static_cast<double>(shaded) / passed : 0.0);
+    if (seen) {
+        std::printf(" least %llu least ratio %.2f", least,
+                    passed > 0 ? static_cast<double>(least) / passed : 0.0);
+    }
+    std::printf("\n");
 }
 
 }  // namespace
@@ -69,6 +88,7 @@ int main(int argc, char** argv) {
     int height = 600;
     std::set<unsigned long> wanted;
     bool fragments = false;
+    bool seen = false;
     bool unbaked = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -80,6 +100,9 @@ int main(int argc, char** argv) {
             data = argv[++i];
         } else if (arg == "--fragments") {
             fragments = true;
+        } else if (arg == "--seen") {
+            fragments = true;
+            seen = true;
         } else if (arg == "--unbaked") {
             unbaked = true;
         } else if (arg == "--demo" && hasValue) {
@@ -132,7 +155,8 @@ int main(int argc, char** argv) {
     form.Flow()->SetSaveFiles(false);
     platform::GraphicsDevice* device = form.Render() ? DeviceOf(form.Render()->Device()) : nullptr;
     if (fragments &&
-        (device == nullptr || !device->SetFragmentCounting(platform::FragmentCounting::PerDraw))) {
+        (device == nullptr || !device->SetFragmentCounting(seen ? platform::FragmentCounting::PerDrawSeen
+                                                                : platform::FragmentCounting::PerDraw))) {
         return Fail("this device cannot count fragments");
     }
     if (unbaked && form.Services().SceneManager) {
@@ -148,7 +172,7 @@ int main(int argc, char** argv) {
         }
         form.ApplicationEvents1Idle();
         if (fragments && wanted.count(frame) != 0) {
-            PrintDraws(frame, device->LastFrameDraws());
+            PrintDraws(frame, device->LastFrameDraws(), seen);
         }
         if (!form.Screenshots().Error().empty()) {
             std::fprintf(stderr, "demoframes: %s\n", form.Screenshots().Error().c_str());
