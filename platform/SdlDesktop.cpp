@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/SdlWindow.h"
+
 namespace platform {
 
 SdlDesktop::SdlDesktop() {
@@ -14,6 +16,11 @@ SdlDesktop::SdlDesktop() {
     // simply fails, as the game expects there (X11 ignores the hint).
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0");
     videoInitialised_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    std::string error;
+    if (videoInitialised_ && !VideoDriverShows(error)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);  // no screen, no pointer: the window says why
+        videoInitialised_ = false;
+    }
 }
 
 SdlDesktop::~SdlDesktop() {

@@ -23,6 +23,10 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(const std::string& title, int clien
         error = std::string("cannot start SDL video: ") + SDL_GetError();
         return nullptr;
     }
+    if (!VideoDriverShows(error)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
     window->videoInitialised_ = true;
     window->placedByCompositor_ = std::string(SDL_GetCurrentVideoDriver()) == "wayland";
 
@@ -232,6 +236,25 @@ bool HasDisplay(std::string& error) {
         }
     }
     error = "no display to open the window on: neither DISPLAY (X11) nor WAYLAND_DISPLAY (Wayland) is set";
+    return false;
+}
+
+bool VideoDriverShows(std::string& error) {
+    const char* current = SDL_GetCurrentVideoDriver();
+    const std::string driver = current != nullptr ? current : "";
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if ((driver != "offscreen" && driver != "dummy") || (asked != nullptr && driver == asked)) {
+        return true;
+    }
+    std::string named;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            named += std::string(named.empty() ? "" : " nor at ") + name + "=" + value;
+        }
+    }
+    error = "cannot open the display: no X server or Wayland compositor answers at " +
+            (named.empty() ? std::string("the display asked for") : named);
     return false;
 }
 

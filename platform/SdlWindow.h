@@ -16,6 +16,10 @@ namespace platform {
 // WAYLAND_DISPLAY is set and no video driver was asked for (SDL_VIDEODRIVER), where SDL would fall back
 // to an invisible one.
 bool HasDisplay(std::string& error);
+// False with a message naming the display when SDL's video, started, runs on a driver that shows
+// nothing (offscreen, dummy), as SDL falls back to when DISPLAY or WAYLAND_DISPLAY names a server that
+// does not answer; true for any other driver, and for one asked for by SDL_VIDEODRIVER.
+bool VideoDriverShows(std::string& error);
 
 class SdlWindow final : public Window {
 public:

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the built program as a player would start it and checks what it leaves behind.
 #   program_test.sh CASE PROGRAM SOURCE_DIR
-# CASE: screenshot | missing_config | bad_options | close | check | binary_level | no_display
+# CASE: screenshot | missing_config | bad_options | close | check | binary_level | no_display |
+#       unreachable_display
 # ImageMagick's identify reads the screenshot; the game's Data comes from SOURCE_DIR/Data.
 set -u
 case_name=$1
@@ -103,6 +104,17 @@ no_display)
         fail "not one line naming DISPLAY and WAYLAND_DISPLAY: $(cat "$work/stderr")"
     $nothing "$program" --data "$work" --check >"$work/stdout" 2>&1 || fail "--check without a display: $(cat "$work/stdout")"
     $nothing "$program" --help | grep -q -- --check || fail "--help without a display"
+    ;;
+unreachable_display)
+    # DISPLAY names an X server that is not there (it was stopped, or the name is wrong): SDL would run
+    # the game on a driver that shows nothing; the game says which display does not answer, and stops.
+    number=9$$
+    while [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+    timeout 20 env -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u SDL_VIDEODRIVER DISPLAY=:$number \
+        "$program" --data "$work" 2>"$work/stderr"
+    code=$?
+    [ $code -ne 0 ] && [ $code -ne 124 ] || fail "exit code $code with no X server at :$number: $(cat "$work/stderr")"
+    grep -q "DISPLAY=:$number" "$work/stderr" || fail "the display is not named: $(cat "$work/stderr")"
     ;;
 *)
     fail "unknown case $case_name"
