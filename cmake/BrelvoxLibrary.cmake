@@ -35,6 +35,9 @@ function(brelvox_test folder)
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
     # GoogleTest's and GoogleMock's headers are a third of each case file's compile: read them once.
     target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <gmock/gmock.h>)
+    # The cases' own code without optimisation and with line tables only (enough for a backtrace): half
+    # the compile of -O2 -g, and the code under test, in the libraries, keeps the build's flags.
+    target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O0 -g1>)
     target_compile_definitions(${target} PRIVATE
         BRELVOX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         BRELVOX_BINARY_DIR="${PROJECT_BINARY_DIR}")

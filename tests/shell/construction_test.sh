@@ -14,6 +14,7 @@ out=$3
 mkdir -p "$out"
 . "$(dirname "$0")/drive_window.sh"
 make_work_folder "$source_dir" construction
+cap_frames "$work/Data"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 start_window_manager
 export XDG_DATA_HOME="$work/xdg"

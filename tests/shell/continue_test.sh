@@ -11,6 +11,7 @@ out=$3
 mkdir -p "$out"
 . "$(dirname "$0")/drive_window.sh"
 make_work_folder "$source_dir" continue
+cap_frames "$work/Data"
 command -v openbox >/dev/null || fail "openbox is not installed"
 command -v tesseract >/dev/null || fail "tesseract is not installed"
 if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then

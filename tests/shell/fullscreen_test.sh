@@ -25,6 +25,7 @@ cp -r "$source_dir/Data" "$work/Data"
 printf 'Windowed = false\r\nScreenWidth = 800\r\nScreenHeight = 600\r\nLanguage = ENG' >"$work/Data/options.txt"
 
 . "$(dirname "$0")/drive_window.sh"
+cap_frames "$work/Data"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 start_window_manager
 set -- $(xwininfo -root | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')

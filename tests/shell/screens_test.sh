@@ -29,6 +29,7 @@ trap cleanup EXIT
 cp -r "$source_dir/Data" "$work/Data"
 
 . "$(dirname "$0")/drive_window.sh"
+cap_frames "$work/Data"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 command -v tesseract >/dev/null || fail "tesseract is not installed"
 start_window_manager

@@ -9,6 +9,7 @@ program=$1
 source_dir=$2
 . "$(dirname "$0")/drive_window.sh"
 make_work_folder "$source_dir" sound
+cap_frames "$work/Data"
 trap 'for p in $pid $server; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
 . "$(dirname "$0")/sound_server.sh"
 

@@ -12,6 +12,7 @@ out=$3
 mkdir -p "$out"
 . "$(dirname "$0")/drive_window.sh"
 make_work_folder "$source_dir" two
+cap_frames "$work/Data"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 command -v openbox >/dev/null || fail "openbox is not installed"
 if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then

@@ -16,6 +16,7 @@ trap 'for p in $pid $server; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXI
 # The music's RMS amplitude over five seconds of a level played with the settings given.
 level_with() {
     printf '%s\n' "$@" >"$work/Data/settings.txt"
+    cap_frames "$work/Data"
     start_game "$program" --data "$work"
     click_at 400 170  # Play
     alive "the start of the level"

@@ -15,6 +15,7 @@ mkdir -p "$out"
 [ -n "${DISPLAY:-}" ] || fail "no X display"
 command -v weston >/dev/null || fail "weston is not installed"
 make_work_folder "$2" wayland
+cap_frames "$work/Data"
 weston=
 cleanup() {
     for p in $pid $weston; do
