@@ -400,8 +400,9 @@ void GlDevice::CountSeenBlocks() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, backWidth_, backHeight_, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // The rasterizer's blocks start at the picture's corner; both sizes are multiples of 4 in every
-    // mode, so it does not matter from which edge the rows are counted.
+    // The rasterizer's blocks start at a corner of the picture, the bottom or the top one depending on
+    // the buffer; for a height that is a multiple of 4 (600, 768, 1080 and most others) the blocks are
+    // the same either way, for another (1050) the count is close, not exact.
     for (int y = 0; y < backHeight_; y += 4) {
         for (int x = 0; x < backWidth_; x += 4) {
             uint32_t seen[16];
