@@ -15,12 +15,8 @@ SdlDesktop::SdlDesktop() {
     // goes where that position is, no longer goes where the player points. Without the stand-in a warp
     // simply fails, as the game expects there (X11 ignores the hint).
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0");
-    videoInitialised_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    std::string error;
-    if (videoInitialised_ && !VideoDriverShows(error)) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);  // no screen, no pointer: the window says why
-        videoInitialised_ = false;
-    }
+    std::string error;  // without a display, no screen and no pointer: the window says why
+    videoInitialised_ = StartVideo(error);
 }
 
 SdlDesktop::~SdlDesktop() {

@@ -19,12 +19,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(const std::string& title, int clien
     // the player's wins.)
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
 #endif
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error = std::string("cannot start SDL video: ") + SDL_GetError();
-        return nullptr;
-    }
-    if (!VideoDriverShows(error)) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!StartVideo(error)) {
         return nullptr;
     }
     window->videoInitialised_ = true;
@@ -239,6 +234,11 @@ bool HasDisplay(std::string& error) {
     return false;
 }
 
+namespace {
+
+// False with a message naming the display when SDL's video runs on a driver that shows nothing
+// (offscreen, dummy), as SDL falls back to when DISPLAY or WAYLAND_DISPLAY names a server that does not
+// answer; true for any other driver, and for one asked for by SDL_VIDEODRIVER.
 bool VideoDriverShows(std::string& error) {
     const char* current = SDL_GetCurrentVideoDriver();
     const std::string driver = current != nullptr ? current : "";
@@ -256,6 +256,27 @@ bool VideoDriverShows(std::string& error) {
     error = "cannot open the display: no X server or Wayland compositor answers at " +
             (named.empty() ? std::string("the display asked for") : named);
     return false;
+}
+
+}  // namespace
+
+bool StartVideo(std::string& error) {
+    static bool refused = false;  // once given up on, asked once more at each later start, not waited for
+    for (int attempt = 1;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            error = std::string("cannot start SDL video: ") + SDL_GetError();
+            return false;
+        }
+        if (VideoDriverShows(error)) {
+            return true;
+        }
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (attempt == 5 || refused) {
+            refused = true;
+            return false;
+        }
+        SDL_Delay(500);
+    }
 }
 
 }  // namespace platform

@@ -16,10 +16,13 @@ namespace platform {
 // WAYLAND_DISPLAY is set and no video driver was asked for (SDL_VIDEODRIVER), where SDL would fall back
 // to an invisible one.
 bool HasDisplay(std::string& error);
-// False with a message naming the display when SDL's video, started, runs on a driver that shows
-// nothing (offscreen, dummy), as SDL falls back to when DISPLAY or WAYLAND_DISPLAY names a server that
-// does not answer; true for any other driver, and for one asked for by SDL_VIDEODRIVER.
-bool VideoDriverShows(std::string& error);
+// Starts SDL's video (SDL_InitSubSystem) on a display that shows the window. SDL falls back to drivers
+// that show nothing (offscreen, dummy) when DISPLAY or WAYLAND_DISPLAY names a server that does not
+// answer; such a start is undone and tried again for two seconds (a server at the start of a session,
+// or on a loaded machine, can be a moment late), then refused with a message naming the display (and
+// at a later start in the same process, refused at once). A driver asked for by SDL_VIDEODRIVER is
+// taken as it is.
+bool StartVideo(std::string& error);
 
 class SdlWindow final : public Window {
 public:
