@@ -9,6 +9,9 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <string>
+
 using namespace platform;
 
 namespace {
@@ -56,6 +59,28 @@ TEST(SdlDesktop, PointerGoesWhereItIsPutAndTheScreenHasASize) {
     EXPECT_EQ(x, 123);
     EXPECT_EQ(y, 77);
     EXPECT_EQ(desktop.WarpCount(), 1u);
+}
+
+// SDL would take its offscreen driver for a display that does not answer; the start is refused with the
+// display named. A driver asked for by name is taken, the offscreen one too.
+TEST(SdlVideo, ADisplayThatDoesNotAnswerIsRefusedByNameAndADriverAskedForIsTaken) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display != nullptr ? display : "";
+    setenv("DISPLAY", ":9876", 1);
+    unsetenv("SDL_VIDEODRIVER");
+    std::string error;
+    EXPECT_FALSE(StartVideo(error));
+    EXPECT_NE(error.find("DISPLAY=:9876"), std::string::npos) << error;
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    EXPECT_TRUE(StartVideo(error)) << error;
+    EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    unsetenv("SDL_VIDEODRIVER");
+    if (display != nullptr) {
+        setenv("DISPLAY", saved.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
 }
 
 TEST(SystemClock, TicksMoveForward) {
