@@ -250,7 +250,7 @@ bool VideoDriverShows(std::string& error) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && *value != '\0') {
-            named += std::string(named.empty() ? "" : " nor at ") + name + "=" + value;
+            named += std::string(named.empty() ? "" : " or at ") + name + "=" + value;
         }
     }
     error = "cannot open the display: no X server or Wayland compositor answers at " +
