@@ -180,7 +180,8 @@ private:
     void FinishFrameCount();
     // FragmentCounting::PerDrawSeen: each draw's SeenBlocks, from the frame's picture.
     void CountSeenBlocks();
-    // Issues `draw` (the GL call), inside queries of its own under FragmentCounting::PerDraw.
+    // Issues `draw` (the GL call), inside queries of its own under FragmentCounting::PerDraw and
+    // PerDrawSeen (which leaves out the draws that blend).
     template <typename Draw>
     void CountedDraw(uint32_t primitives, Draw&& draw);
 

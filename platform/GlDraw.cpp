@@ -174,30 +174,23 @@ bool GlDevice::BindElements(const std::vector<VertexElement>& elements, const Bo
 
 template <typename Draw>
 void GlDevice::CountedDraw(uint32_t primitives, Draw&& draw) {
-    if (fragmentCounting_ == FragmentCounting::PerDrawSeen) {
-        DrawFragments entry;
-        entry.Primitives = primitives;
-        entry.Texture = stageTextures_[0];
-        entry.Blended = blendEnable_;
-        BeginQueries(NextQueries());  // one pair for every entry, also those left out
-        if (!entry.Blended) {
-            glUniform1i(seenDrawNumber_, static_cast<GLint>(frameDraws_.size()));
-            draw();
-        }
-        EndQueries();
-        frameDraws_.push_back(entry);
-        return;
-    }
-    if (fragmentCounting_ != FragmentCounting::PerDraw || frameCounted_) {
+    const bool seen = fragmentCounting_ == FragmentCounting::PerDrawSeen;
+    if ((fragmentCounting_ != FragmentCounting::PerDraw && !seen) || frameCounted_) {
         draw();
         return;
     }
-    BeginQueries(NextQueries());
-    draw();
-    EndQueries();
     DrawFragments entry;
     entry.Primitives = primitives;
     entry.Texture = stageTextures_[0];
+    entry.Blended = seen && blendEnable_;  // left out of the picture of seen triangles
+    BeginQueries(NextQueries());           // one pair for every entry, also those left out
+    if (!entry.Blended) {
+        if (seen) {
+            glUniform1i(seenDrawNumber_, static_cast<GLint>(frameDraws_.size()));
+        }
+        draw();
+    }
+    EndQueries();
     frameDraws_.push_back(entry);
 }
 
